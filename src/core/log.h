@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The server log "TamvikVR Server[Log].txt": UTF-8, appended, one line per event with a local
+// timestamp. Safe for two writers: each line is written whole under the log's own lock.
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "platform/fs.h"
+#include "platform/time.h"
+
+namespace tvr::core {
+
+inline constexpr char16_t kServerName[] = u"TamvikVR Server";
+inline constexpr char16_t kAppVersion[] = u"1.32a";
+inline constexpr std::int32_t kProtocolVersion = 130;
+
+/// "%04d-%02d-%02d, %02d:%02d:%02d, " for the time.
+std::u16string logTimestamp(const platform::LocalTime& time);
+/// "%-16s, %s Ver%s : Protocol Ver%s" with START.
+std::u16string startMessage();
+/// "%-16s, code=0x%04X, msg1=\"%s\", msg2=\"%s\"" with EVENT.
+std::u16string eventMessage(std::int32_t code, std::u16string_view text1, std::u16string_view text2);
+/// The tag left-aligned in 16 characters followed by ", " and the rest.
+std::u16string taggedMessage(std::u16string_view tag, std::u16string_view rest);
+
+class ServerLog {
+public:
+    /// The log path: "<folder>/TamvikVR Server[Log].txt".
+    static std::u16string pathIn(std::u16string_view folder);
+    /// Opens (appending) and writes the START line; false when the file cannot be opened.
+    bool open(std::u16string_view path);
+    bool isOpen() const;
+    /// Writes the timestamp, the message and a line feed; nothing when closed.
+    void write(std::u16string_view message);
+    /// Pushes written lines to disk.
+    void flush();
+    void close();
+
+private:
+    mutable std::mutex mutex_;
+    platform::AppendFile file_;
+};
+
+}  // namespace tvr::core

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Text helpers on UTF-16 code units: lower-casing, printf-style formatting, number scanning.
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "core/utf.h"
+
+namespace tvr::core {
+
+/// Lower-cases one UTF-16 code unit (ASCII, Latin-1, Greek, Cyrillic, full-width Latin).
+char16_t toLowerUnit(char16_t c);
+/// Lower-cases every code unit.
+std::u16string toLower(std::u16string_view text);
+
+/// One argument of format(): an integer or a text.
+using FormatArg = std::variant<std::int64_t, std::u16string_view>;
+
+/// printf-style formatting for the system's formats: %d %u %x %X %s %% with flags '-' '0',
+/// a width, and the length prefixes I64 and ll. Arguments are used in order; a missing or
+/// mistyped argument formats as nothing.
+std::u16string format(std::u16string_view pattern, std::initializer_list<FormatArg> args);
+
+/// Reads a decimal integer like wcstol: leading blanks, optional sign, digits; none gives 0;
+/// clamps to the 32-bit range. `end` (optional) receives the count of code units consumed.
+std::int32_t scanInt32(std::u16string_view text, std::size_t* end = nullptr);
+/// As scanInt32 with the 64-bit range.
+std::int64_t scanInt64(std::u16string_view text, std::size_t* end = nullptr);
+/// Scans like "%d": true only when at least one digit was found.
+bool scanDecimal(std::u16string_view text, std::int64_t* value);
+
+/// Replaces every `from` code unit by `to`.
+std::u16string replaceAll(std::u16string_view text, char16_t from, char16_t to);
+
+}  // namespace tvr::core

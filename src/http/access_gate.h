@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// What the video server asks the control server before it serves a file. Called from the video
+// server's thread without the control server's lock, so implementations must be thread-safe.
+#include <cstdint>
+#include <string_view>
+
+namespace tvr::http {
+
+class AccessGate {
+public:
+    virtual ~AccessGate() = default;
+    /// True when the extension filter accepts the path.
+    virtual bool isVideoAccepted(std::u16string_view path) const = 0;
+    /// True while a control client is authenticated.
+    virtual bool isClientAuthenticated() const = 0;
+    /// The authenticated control client's IPv4 address (host byte order).
+    virtual std::uint32_t clientAddress() const = 0;
+};
+
+}  // namespace tvr::http

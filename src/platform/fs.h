@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// File system access. Paths are UTF-16 text; they become native paths only inside this layer.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tvr::platform {
+
+/// A Windows FILETIME value: 100 ns units since 1601-01-01 UTC; 0 means unknown.
+using FileTime = std::int64_t;
+
+/// One directory entry as the enumeration reports it.
+struct DirEntry {
+    std::u16string name;
+    bool isFolder = false;
+    FileTime writeTime = 0;
+};
+
+enum class PathKind { Missing, File, Folder };
+
+/// What the path names (symbolic links are followed).
+PathKind pathKind(std::u16string_view path);
+/// Calls onEntry for every entry of the folder except "." and ".."; false when the folder cannot be read.
+/// onEntry returns false to stop early.
+bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry);
+/// Creates one folder (the parent must exist).
+bool makeFolder(std::u16string_view path);
+/// Renames a file or folder, refusing when the target exists.
+bool moveNoOverwrite(std::u16string_view from, std::u16string_view to);
+/// Deletes a file.
+bool removeFile(std::u16string_view path);
+/// Last-write time of a file that can be opened for reading; false when it cannot be opened.
+bool fileWriteTime(std::u16string_view path, FileTime* time);
+
+/// Creation, last-access and last-write times of a file.
+struct FileTimes {
+    FileTime creation = 0;
+    FileTime access = 0;
+    FileTime write = 0;
+};
+/// Reads the three times; false when the file cannot be opened.
+bool getFileTimes(std::u16string_view path, FileTimes* times);
+/// Sets the access and write times (and creation where the OS keeps it).
+bool setFileTimes(std::u16string_view path, const FileTimes& times);
+/// Size of a file in bytes; -1 when it cannot be had.
+std::int64_t fileSize(std::u16string_view path);
+
+/// Reads a whole file into bytes; false when it cannot be opened or read.
+bool readFileBytes(std::u16string_view path, std::string* bytes);
+/// Replaces the file's content through a temporary file and an atomic rename.
+bool writeFileAtomic(std::u16string_view path, std::string_view bytes);
+
+/// A file opened for appending (the log).
+class AppendFile {
+public:
+    AppendFile() = default;
+    ~AppendFile();
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+    /// Opens or creates the file for appending; `created` tells whether it was new.
+    bool open(std::u16string_view path, bool* created);
+    bool isOpen() const { return handle_ != -1; }
+    /// Appends the bytes.
+    bool write(std::string_view bytes);
+    /// Pushes written data to disk.
+    void flush();
+    void close();
+
+private:
+    std::intptr_t handle_ = -1;
+};
+
+/// The native path separator rule: true when '\' separates folders too (Windows).
+bool backslashIsSeparator();
+
+}  // namespace tvr::platform

@@ -1,0 +1,11 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+#include <string_view>
+
+namespace tvr::platform {
+
+/// Natural order as Explorer sorts names: case-insensitive, digit runs compared by value.
+/// Returns <0, 0 or >0. Windows: StrCmpLogicalW.
+int naturalCompare(std::u16string_view a, std::u16string_view b);
+
+}  // namespace tvr::platform

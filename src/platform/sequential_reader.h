@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Sequential reads that bypass the OS cache where possible (Windows: FILE_FLAG_NO_BUFFERING,
+// Linux: O_DIRECT, falling back to buffered reads with a sequential hint when refused).
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace tvr::platform {
+
+inline constexpr std::size_t kSectorAlignment = 4096;
+
+/// Allocates size bytes aligned to `alignment`; nullptr on failure.
+void* alignedAlloc(std::size_t size, std::size_t alignment);
+/// Frees memory from alignedAlloc.
+void alignedFree(void* memory);
+
+enum class ReadMode { Unbuffered, Buffered };
+
+class SequentialReader {
+public:
+    SequentialReader() = default;
+    ~SequentialReader();
+    SequentialReader(const SequentialReader&) = delete;
+    SequentialReader& operator=(const SequentialReader&) = delete;
+    /// Opens an existing file for reading, shared for read, write and delete.
+    bool open(std::u16string_view path, ReadMode preferred = ReadMode::Unbuffered);
+    bool isOpen() const { return handle_ != -1; }
+    /// The mode actually in use after open.
+    ReadMode mode() const { return mode_; }
+    /// Size of the open file in bytes.
+    std::int64_t size() const { return size_; }
+    /// Moves the file pointer; offset must be a multiple of kSectorAlignment in unbuffered mode.
+    bool seek(std::int64_t offset);
+    /// Reads up to capacity bytes into an aligned buffer; returns the count, 0 at end, -1 on error.
+    std::int64_t read(void* buffer, std::size_t capacity);
+    void close();
+
+private:
+    std::intptr_t handle_ = -1;
+    ReadMode mode_ = ReadMode::Buffered;
+    std::int64_t size_ = 0;
+};
+
+}  // namespace tvr::platform

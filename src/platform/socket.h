@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// IPv4 TCP sockets. Every socket handed out is non-blocking unless said otherwise;
+// would-block is told apart from errors and a closed peer, and sending never raises SIGPIPE.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tvr::platform {
+
+using SocketHandle = std::intptr_t;
+inline constexpr SocketHandle kInvalidSocket = -1;
+
+/// An IPv4 endpoint in host byte order (address 0 means any).
+struct Ipv4Endpoint {
+    std::uint32_t address = 0;
+    std::uint16_t port = 0;
+};
+
+enum class IoStatus { Ok, WouldBlock, Closed, Error };
+
+/// Outcome of one send or receive call.
+struct IoResult {
+    IoStatus status = IoStatus::Error;
+    std::size_t bytes = 0;
+    int error = 0;
+};
+
+/// Starts the socket library (Winsock); a no-op elsewhere. Balanced by socketsCleanup.
+bool socketsStartup();
+/// Releases one socketsStartup.
+void socketsCleanup();
+
+/// Creates a non-blocking listening socket bound to `local` (address 0: all); error set on failure.
+SocketHandle tcpListen(const Ipv4Endpoint& local, int backlog, int* error = nullptr);
+/// Accepts one pending connection without waiting; kInvalidSocket when none is waiting.
+SocketHandle tcpAccept(SocketHandle listener, Ipv4Endpoint* peer);
+/// Connects (blocking, bounded by timeoutMs) and returns a non-blocking socket, optionally bound first.
+SocketHandle tcpConnect(const Ipv4Endpoint& remote, int timeoutMs, const Ipv4Endpoint* bindLocal = nullptr,
+                        int* error = nullptr);
+/// Receives what is available, at most `size` bytes.
+IoResult recvSome(SocketHandle socket, void* buffer, std::size_t size);
+/// Sends as much of the bytes as the socket takes now.
+IoResult sendSome(SocketHandle socket, const void* data, std::size_t size);
+/// Closes the socket; kInvalidSocket is ignored.
+void closeSocket(SocketHandle socket);
+/// The local endpoint of a bound socket (port 0 when unknown).
+Ipv4Endpoint localEndpoint(SocketHandle socket);
+/// Parses a dotted quad or looks a host name up; false when neither works.
+bool resolveIpv4(const std::string& host, std::uint32_t* address);
+/// Formats an address as "%d.%d.%d.%d".
+std::string formatIpv4(std::uint32_t address);
+
+}  // namespace tvr::platform
