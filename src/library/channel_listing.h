@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The answer to "#CMD_GET_CHANNEL": "#RET_ROOT", then per folder "#RET_DIR" and list records of
+// its video files in the requested order, then "#RET_END" with the total.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/extension_filter.h"
+#include "core/reply_sink.h"
+#include "core/settings.h"
+#include "library/list_file.h"
+#include "library/sort_list.h"
+#include "stores/marker_store.h"
+
+namespace tvr::library {
+
+/// The sort values of one request (defaults 0, 1, 1).
+struct SortRequest {
+    std::int32_t sortName = 0;
+    std::int32_t sortMode = 1;
+    std::int32_t sortMode2nd = 1;
+};
+
+/// What a listing reads and where it writes.
+struct ListingContext {
+    const core::S_CONFIG& config;
+    const core::ExtensionTable& extensions;
+    const stores::CMarkerStore& markers;
+    CListFile& searchList;
+    CListFile& favoriteList;
+    core::ReplySink& sink;
+};
+
+class ChannelLister {
+public:
+    /// Lists channel ch; 0 (no reply text of its own) when it does not resolve or its list file
+    /// cannot be opened. Appends "#RET_END(<no>%d)" on success.
+    int ListChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context);
+
+private:
+    int ListFolderTree(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
+                       const SortRequest& sort, ListingContext& context);
+    int ListListFile(const std::u16string& listPath, std::int64_t& count, const SortRequest& sort,
+                     ListingContext& context);
+
+    CSortList sorter_;
+    std::vector<std::unique_ptr<std::vector<std::u16string>>> folderLists_;  // one per depth, reused
+};
+
+}  // namespace tvr::library

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The channel model: how a channel's path resolves to a root on disk and how the headset
+// changes a channel's type.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/settings.h"
+
+namespace tvr::library {
+
+/// Result of ResolveChannelRoot.
+struct ChannelRoot {
+    std::int32_t type = 0;
+    std::u16string root;  // "/" separators
+    bool recurse = false;
+    int isFolder = 0;     // 16 for a folder
+};
+
+/// 1 when the channel resolves to something on disk ("(PCVideo)" is the user's Videos folder;
+/// "(Computer)" and "(DeviceVide)" never resolve); channel must not be negative.
+int ResolveChannelRoot(const core::S_CONFIG& config, std::int32_t channel, ChannelRoot* out);
+/// Sets a channel to PC folder (0) or VR device (1), storing a real folder path for type 0;
+/// 0 for a channel outside 0..7 or another type. The caller asks the front-end to refresh.
+int SetChannelType(core::S_CONFIG& config, std::int32_t channel, std::int32_t type, std::u16string_view path);
+
+}  // namespace tvr::library
