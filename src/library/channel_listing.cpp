@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: MIT
+#include "library/channel_listing.h"
+
+#include "core/paths.h"
+#include "core/text.h"
+#include "library/channels.h"
+#include "platform/fs.h"
+
+namespace tvr::library {
+
+namespace {
+
+std::uint16_t markerValue(const ListingContext& context, std::u16string_view name) {
+    return static_cast<std::uint16_t>(context.markers.GetMarkerState(name));
+}
+
+}  // namespace
+
+int ChannelLister::ListChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context) {
+    if (ch < 0) {
+        return 0;
+    }
+    ChannelRoot root;
+    if (ResolveChannelRoot(context.config, ch, &root) == 0) {
+        return 0;
+    }
+    context.sink.appendText(core::format(u"#RET_ROOT(<path>\"%s\")", {std::u16string_view(root.root)}));
+
+    std::int64_t count = 0;
+    int result = 0;
+    if (root.isFolder != 0) {
+        result = ListFolderTree(root.root, count, 0, root.recurse, sort, context);
+    } else {
+        // The headset now holds this version of the file; a later save must not take its own
+        // copy for an edit made on the PC.
+        if (context.searchList.channel() == ch) {
+            context.searchList.RememberFileTime();
+        }
+        if (context.favoriteList.channel() == ch) {
+            context.favoriteList.RememberFileTime();
+        }
+        result = ListListFile(root.root, count, sort, context);
+    }
+    if (result != 0) {
+        context.sink.appendText(core::format(u"#RET_END(<no>%d)", {count}));
+    }
+    return result;
+}
+
+int ChannelLister::ListFolderTree(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
+                                  const SortRequest& sort, ListingContext& context) {
+    context.sink.appendText(
+        core::format(u"#RET_DIR(<indent>%d,<path>\"%s\")", {std::int64_t{depth}, std::u16string_view(folder)}));
+
+    // The folder-name list of this depth outlives the walk of deeper levels, which may grow
+    // folderLists_; the list itself sits behind a stable pointer.
+    const auto level = static_cast<std::size_t>(depth);
+    if (folderLists_.size() <= level) {
+        folderLists_.resize(level + 1);
+    }
+    if (!folderLists_[level]) {
+        folderLists_[level] = std::make_unique<std::vector<std::u16string>>();
+    }
+    std::vector<std::u16string>& subFolders = *folderLists_[level];
+    subFolders.clear();
+
+    // One enumeration gives both the files and the sub-folders.
+    sorter_.Clear();
+    platform::enumerateFolder(folder, [&](const platform::DirEntry& entry) {
+        if (entry.isFolder) {
+            // "$" folders are system folders such as the recycle bin.
+            if (recurse && !entry.name.empty() && entry.name.front() != u'$') {
+                subFolders.push_back(entry.name);
+            }
+        } else if (context.extensions.isAccepted(entry.name)) {
+            sorter_.Add(entry.name, entry.writeTime);
+        }
+        return true;
+    });
+
+    const std::size_t files = sorter_.Count();
+    if (files > 0) {
+        sorter_.Sort(sort.sortName, sort.sortMode, sort.sortMode2nd);
+        if (sort.sortName != SORT_BY_NAME) {
+            sorter_.Group();
+        }
+        context.sink.beginList();
+        for (std::size_t i = 0; i < files; ++i) {
+            const S_SORTW& record = sorter_.Get(i);
+            context.sink.addListEntry(markerValue(context, record.name), folder, record.name);
+        }
+        count += static_cast<std::int64_t>(files);
+        context.sink.endList();
+    }
+    if (!recurse) {
+        return 1;
+    }
+
+    SortFolderNames(subFolders);
+    std::u16string child;
+    for (const std::u16string& name : subFolders) {
+        child = folder;
+        core::AppendPath(child, name);
+        if (ListFolderTree(child, count, depth + 1, true, sort, context) == 0) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int ChannelLister::ListListFile(const std::u16string& listPath, std::int64_t& count, const SortRequest& sort,
+                                ListingContext& context) {
+    std::vector<std::u16string> lines;
+    if (!ReadListLines(listPath, &lines)) {
+        return 0;
+    }
+    context.sink.beginList();
+    for (const std::u16string& line : lines) {
+        if (line.empty()) {
+            continue;
+        }
+        if (line.front() == u'#') {
+            if (line == u"#end") {
+                break;
+            }
+            continue;  // other directives mean nothing to a listing
+        }
+        const std::u16string path = core::replaceAll(line, u'\\', u'/');
+        const core::SplitResult parts = core::SplitPath(path);
+        if (!parts.ext.empty()) {
+            // Sent as written: the headset reports a missing file when it plays it.
+            context.sink.addListEntry(markerValue(context, path), parts.folder, parts.nameWithExt);
+            ++count;
+        } else {
+            context.sink.endList();
+            ListFolderTree(path, count, 0, true, sort, context);
+            context.sink.beginList();
+        }
+    }
+    context.sink.endList();
+    return 1;
+}
+
+}  // namespace tvr::library

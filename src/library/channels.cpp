@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+#include "library/channels.h"
+
+#include "core/paths.h"
+#include "core/text.h"
+#include "platform/fs.h"
+#include "platform/system_paths.h"
+
+namespace tvr::library {
+
+namespace {
+
+constexpr std::u16string_view kComputer = u"(Computer)";
+constexpr std::u16string_view kDeviceVideo = u"(DeviceVide)";
+constexpr std::u16string_view kPcVideo = u"(PCVideo)";
+constexpr std::u16string_view kPcFolder = u"(PCFolder)";
+
+bool isChannelNumber(std::int32_t channel) { return channel >= 0 && channel < core::kChannelCount; }
+
+}  // namespace
+
+int ResolveChannelRoot(const core::S_CONFIG& config, std::int32_t channel, ChannelRoot* out) {
+    if (!isChannelNumber(channel)) {
+        return 0;
+    }
+    const core::S_CHANNEL& entry = config.channels[static_cast<std::size_t>(channel)];
+    ChannelRoot result;
+    result.type = entry.iType;
+    result.recurse = entry.iType != core::CHTYPE_PCFOLDER;
+
+    const std::u16string& path = entry.pcPath;
+    if (path == kComputer || path == kDeviceVideo) {
+        return 0;
+    }
+    if (path == kPcVideo) {
+        const std::u16string videos = platform::userVideosFolder();
+        if (videos.empty()) {
+            return 0;  // no known Videos folder: nothing to list
+        }
+        result.root = core::replaceAll(videos, u'\\', u'/');
+        result.isFolder = 16;
+    } else if (int isFolder = 0; core::GetPathState(path, &isFolder) != 0) {
+        result.root = core::replaceAll(path, u'\\', u'/');
+        result.isFolder = isFolder;
+    } else if (entry.iType != core::CHTYPE_PCFOLDER) {
+        // A bare list-file name (or nothing at all) lives beside the executable.
+        std::u16string candidate = core::executableFolder();
+        core::AppendPath(candidate, path);
+        if (core::GetPathState(candidate, &isFolder) == 0) {
+            return 0;
+        }
+        result.root = core::replaceAll(candidate, u'\\', u'/');
+        result.isFolder = isFolder;
+    } else {
+        return 0;
+    }
+    if (out != nullptr) {
+        *out = std::move(result);
+    }
+    return 1;
+}
+
+int SetChannelType(core::S_CONFIG& config, std::int32_t channel, std::int32_t type, std::u16string_view path) {
+    if (!isChannelNumber(channel) || (type != core::CHTYPE_PCFOLDER && type != core::CHTYPE_VRDEVICE)) {
+        return 0;
+    }
+    core::S_CHANNEL& entry = config.channels[static_cast<std::size_t>(channel)];
+    entry.iType = type;
+    // The headset sends placeholders instead of a real folder; those never replace the path.
+    if (type == core::CHTYPE_PCFOLDER && !path.empty() && path != kPcFolder && path != kDeviceVideo) {
+        entry.pcPath = platform::backslashIsSeparator() ? core::replaceAll(path, u'/', u'\\') : std::u16string(path);
+    }
+    return 1;
+}
+
+}  // namespace tvr::library
