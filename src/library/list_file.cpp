@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: MIT
+#include "library/list_file.h"
+
+#include <new>
+
+#include "core/paths.h"
+#include "core/text.h"
+#include "platform/text_file.h"
+
+namespace tvr::library {
+
+namespace {
+
+// Entries grow in blocks so that a long list reallocates rarely.
+constexpr std::size_t kGrowBy = 1024;
+
+bool isDirective(const std::u16string& line) { return !line.empty() && line[0] == u'#'; }
+
+bool startsWith(std::u16string_view text, std::u16string_view prefix) {
+    return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
+bool ReadListLines(std::u16string_view path, std::vector<std::u16string>* lines) {
+    lines->clear();
+    std::vector<std::u16string> all;
+    if (!platform::readTextLines(core::AppFilePath(path), &all)) return false;
+    for (auto& line : all) {
+        if (!line.empty()) lines->push_back(std::move(line));
+    }
+    return true;
+}
+
+int GetListName(std::u16string* name, std::u16string_view listPath) {
+    *name = u"***";
+    std::vector<std::u16string> lines;
+    if (!ReadListLines(listPath, &lines)) return 0;
+    for (const auto& line : lines) {
+        if (!isDirective(line)) continue;
+        if (startsWith(line, u"#name")) {
+            name->clear();
+            std::u16string field;
+            if (core::GetLineField(&field, line, 2) >= 0) {
+                *name = std::move(field);
+                return 1;
+            }
+        } else if (line == u"#end") {
+            return 0;
+        }
+    }
+    return 0;
+}
+
+void CListFile::Bind(std::int32_t channel, std::int32_t kind, std::u16string_view settingPath) {
+    channel_ = channel;
+    kind_ = kind;
+    // The path is kept even when no such file exists yet: Save creates it there.
+    core::ResolveDataFile(&path_, settingPath);
+    entries_.clear();
+}
+
+int CListFile::Add(std::u16string_view path) {
+    try {
+        if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.capacity() + kGrowBy);
+        S_LIST_ENTRY entry;
+        entry.path.assign(path);
+        entry.name = core::SplitPath(path).nameWithExt;
+        entries_.push_back(std::move(entry));
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    return 1;
+}
+
+int CListFile::AddUnique(std::u16string_view path) {
+    if (kind_ == kFavoriteList) {
+        // One video is kept once, whatever folder it was added from.
+        const std::u16string name = core::SplitPath(path).nameWithExt;
+        for (const auto& entry : entries_) {
+            if (entry.name == name) return 1;
+        }
+    }
+    return Add(path);
+}
+
+int CListFile::Load() {
+    fileTime_ = 0;
+    std::vector<std::u16string> lines;
+    if (!ReadListLines(path_, &lines)) return 0;
+    for (const auto& line : lines) {
+        if (line == u"#end") break;
+        if (isDirective(line)) continue;
+        Add(core::replaceAll(line, u'\\', u'/'));
+    }
+    RememberFileTime();
+    return 1;
+}
+
+int CListFile::Save() {
+    std::vector<std::u16string> lines;
+    lines.reserve(entries_.size() + 2);
+    lines.emplace_back(kind_ == kSearchList ? u"#name (Search)" : u"#name (Favorite)");
+    for (const auto& entry : entries_) lines.push_back(entry.path);
+    lines.emplace_back(u"#end");
+    if (!platform::writeTextLines(core::AppFilePath(path_), lines, platform::TextEncoding::Utf8)) return 0;
+    RememberFileTime();
+    return 1;
+}
+
+int CListFile::HasChangedOnDisk() const {
+    platform::FileTime current = 0;
+    core::GetFileWriteTime(&current, core::AppFilePath(path_));
+    return current != fileTime_ ? 1 : 0;
+}
+
+void CListFile::RememberFileTime() {
+    platform::FileTime current = 0;
+    if (!core::GetFileWriteTime(&current, core::AppFilePath(path_))) current = 0;
+    fileTime_ = current;
+}
+
+}  // namespace tvr::library
