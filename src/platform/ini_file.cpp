@@ -1,0 +1,224 @@
+// SPDX-License-Identifier: MIT
+// Private-profile INI files as Windows reads and writes them. The file is read whole on every
+// call; a write changes only the bytes of the one line it touches (or inserts), so the rest of
+// the file keeps its encoding, byte-order mark and line ends exactly.
+#include "platform/ini_file.h"
+
+#include <optional>
+#include <vector>
+
+#include "core/utf.h"
+#include "platform/case_fold.h"
+#include "platform/fs.h"
+
+namespace tvr::platform {
+
+namespace {
+
+struct Line {
+    std::size_t begin = 0;       // byte offset of the first character
+    std::size_t contentEnd = 0;  // byte offset of the line end (CR LF or LF) or the file end
+    std::size_t next = 0;        // byte offset just after the line end
+    std::u16string text;
+};
+
+struct IniText {
+    std::string bytes;
+    bool utf16 = false;
+    std::size_t bomSize = 0;
+    bool crlf = true;
+    std::vector<Line> lines;
+};
+
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+std::u16string_view trim(std::u16string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool sameName(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (detail::foldCase(a[i]) != detail::foldCase(b[i])) return false;
+    }
+    return true;
+}
+
+std::optional<std::u16string_view> sectionName(std::u16string_view line) {
+    line = trim(line);
+    if (line.empty() || line.front() != u'[') return std::nullopt;
+    line.remove_prefix(1);
+    std::size_t close = line.find(u']');
+    return trim(close == std::u16string_view::npos ? line : line.substr(0, close));
+}
+
+// Splits "key=value" into trimmed parts; nullopt for lines without "=".
+std::optional<std::pair<std::u16string_view, std::u16string_view>> keyValue(std::u16string_view line) {
+    std::size_t equals = line.find(u'=');
+    if (equals == std::u16string_view::npos) return std::nullopt;
+    return std::make_pair(trim(line.substr(0, equals)), trim(line.substr(equals + 1)));
+}
+
+char16_t unitAt(const IniText& ini, std::size_t offset) {
+    if (!ini.utf16) return static_cast<unsigned char>(ini.bytes[offset]);
+    return static_cast<char16_t>(static_cast<unsigned char>(ini.bytes[offset]) |
+                                 (static_cast<unsigned char>(ini.bytes[offset + 1]) << 8));
+}
+
+std::string encodeUnits(const IniText& ini, std::u16string_view text) {
+    if (!ini.utf16) return core::toUtf8(text);
+    std::string out;
+    for (char16_t unit : text) {
+        out.push_back(static_cast<char>(unit & 0xFF));
+        out.push_back(static_cast<char>(unit >> 8));
+    }
+    return out;
+}
+
+std::u16string decodeUnits(const IniText& ini, std::size_t begin, std::size_t end) {
+    if (!ini.utf16) return core::fromUtf8(std::string_view(ini.bytes).substr(begin, end - begin));
+    std::u16string text;
+    for (std::size_t i = begin; i < end; i += 2) text.push_back(unitAt(ini, i));
+    return text;
+}
+
+void splitLines(IniText& ini) {
+    std::size_t unit = ini.utf16 ? 2 : 1;
+    if (ini.utf16 && (ini.bytes.size() - ini.bomSize) % 2 != 0) ini.bytes.pop_back();
+    bool sawLf = false;
+    bool sawCrLf = false;
+    std::size_t pos = ini.bomSize;
+    while (pos < ini.bytes.size()) {
+        Line line;
+        line.begin = pos;
+        std::size_t scan = pos;
+        while (scan < ini.bytes.size() && unitAt(ini, scan) != u'\n') scan += unit;
+        line.contentEnd = scan;
+        line.next = scan < ini.bytes.size() ? scan + unit : scan;
+        if (scan < ini.bytes.size()) {
+            sawLf = true;
+            if (scan > pos && unitAt(ini, scan - unit) == u'\r') {
+                line.contentEnd -= unit;
+                sawCrLf = true;
+            }
+        }
+        line.text = decodeUnits(ini, line.begin, line.contentEnd);
+        pos = line.next;
+        ini.lines.push_back(std::move(line));
+    }
+    ini.crlf = sawCrLf || !sawLf;
+}
+
+bool loadIni(std::u16string_view file, IniText* ini) {
+    if (!readFileBytes(file, &ini->bytes)) return false;
+    if (ini->bytes.starts_with("\xFF\xFE")) {
+        ini->utf16 = true;
+        ini->bomSize = 2;
+    } else if (ini->bytes.starts_with("\xEF\xBB\xBF")) {
+        ini->bomSize = 3;
+    }
+    splitLines(*ini);
+    return true;
+}
+
+std::optional<std::size_t> findSection(const IniText& ini, std::u16string_view section) {
+    for (std::size_t i = 0; i < ini.lines.size(); ++i) {
+        auto name = sectionName(ini.lines[i].text);
+        if (name && sameName(*name, section)) return i;
+    }
+    return std::nullopt;
+}
+
+// Index one past the section's last line: the next section line or the end of the file.
+std::size_t sectionEnd(const IniText& ini, std::size_t header) {
+    std::size_t i = header + 1;
+    while (i < ini.lines.size() && !sectionName(ini.lines[i].text)) ++i;
+    return i;
+}
+
+std::u16string_view stripQuotes(std::u16string_view value) {
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// Names and values that would break the line structure are refused rather than written, so
+// text from the network can never add lines, keys or sections of its own.
+bool writable(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    auto hasLineBreak = [](std::u16string_view text) { return text.find_first_of(u"\r\n") != text.npos; };
+    if (section.empty() || key.empty()) return false;
+    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value)) return false;
+    if (section.find(u']') != section.npos || key.find(u'=') != key.npos || key.front() == u'[') return false;
+    return true;
+}
+
+}  // namespace
+
+std::u16string iniReadString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
+                             std::u16string_view fallback) {
+    IniText ini;
+    if (!loadIni(file, &ini)) return std::u16string(fallback);
+    section = trim(section);
+    key = trim(key);
+    auto header = findSection(ini, section);
+    if (!header) return std::u16string(fallback);
+    std::size_t end = sectionEnd(ini, *header);
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        auto pair = keyValue(ini.lines[i].text);
+        if (pair && sameName(pair->first, key)) return std::u16string(stripQuotes(pair->second));
+    }
+    return std::u16string(fallback);
+}
+
+bool iniWriteString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
+                    std::u16string_view value) {
+    section = trim(section);
+    key = trim(key);
+    if (!writable(section, key, value)) return false;
+    IniText ini;
+    if (!loadIni(file, &ini)) {
+        if (pathKind(file) != PathKind::Missing) return false;
+        ini = IniText{};
+        ini.bytes = "\xFF\xFE";
+        ini.utf16 = true;
+        ini.bomSize = 2;
+    }
+    const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
+    auto header = findSection(ini, section);
+    if (!header) {
+        std::string addition;
+        if (ini.bytes.size() > ini.bomSize && !ini.lines.empty() && ini.lines.back().next == ini.lines.back().contentEnd) {
+            addition += eol;
+        }
+        addition += encodeUnits(ini, u"[" + std::u16string(section) + u"]") + eol;
+        addition += encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value)) + eol;
+        ini.bytes += addition;
+        return writeFileAtomic(file, ini.bytes);
+    }
+    std::size_t end = sectionEnd(ini, *header);
+    std::size_t lastKey = *header;
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        auto pair = keyValue(ini.lines[i].text);
+        if (!pair) continue;
+        if (sameName(pair->first, key)) {
+            const Line& line = ini.lines[i];
+            std::string replacement = encodeUnits(ini, std::u16string(pair->first) + u"=" + std::u16string(value));
+            ini.bytes.replace(line.begin, line.contentEnd - line.begin, replacement);
+            return writeFileAtomic(file, ini.bytes);
+        }
+        lastKey = i;
+    }
+    const Line& after = ini.lines[lastKey];
+    std::string entry = encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value));
+    if (after.next == after.contentEnd) {
+        ini.bytes.insert(after.next, eol + entry);
+    } else {
+        ini.bytes.insert(after.next, entry + eol);
+    }
+    return writeFileAtomic(file, ini.bytes);
+}
+
+}  // namespace tvr::platform

@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: MIT
+// Whole-file reads, atomic replacement and the append-only log file on POSIX.
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+
+#include "platform/fs.h"
+#include "platform/posix/posix_util.h"
+
+namespace tvr::platform {
+
+namespace {
+
+using posix::nativePath;
+using posix::retryOnEintr;
+
+bool writeAll(int fd, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t put = retryOnEintr([&] { return ::write(fd, bytes.data() + done, bytes.size() - done); });
+        if (put <= 0) return false;
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// Replacing a symbolic link by rename would cut the link; write to the file it names instead.
+std::string resolveLinkTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), ::free);
+    return resolved ? std::string(resolved.get()) : path;
+}
+
+}  // namespace
+
+bool readFileBytes(std::u16string_view path, std::string* bytes) {
+    if (path.empty() || bytes == nullptr) return false;
+    int fd = retryOnEintr([&] { return ::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC); });
+    if (fd < 0) return false;
+    std::string content;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    if (st.st_size > 0) content.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        ssize_t got = retryOnEintr([&] { return ::read(fd, buffer, sizeof buffer); });
+        if (got == 0) break;
+        if (got < 0) {
+            ok = false;
+            break;
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    if (ok) *bytes = std::move(content);
+    return ok;
+}
+
+bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
+    if (path.empty()) return false;
+    std::string target = resolveLinkTarget(nativePath(path));
+    std::size_t slash = target.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = folder + "." + name + ".tmp-XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    // Keep the permissions of the file being replaced; a new file gets the usual 0666 less umask.
+    struct stat st {};
+    mode_t mode = 0;
+    if (::stat(target.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+AppendFile::~AppendFile() { close(); }
+
+bool AppendFile::open(std::u16string_view path, bool* created) {
+    close();
+    if (path.empty()) return false;
+    std::string native = nativePath(path);
+    bool isNew = true;
+    int fd = retryOnEintr(
+        [&] { return ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666); });
+    if (fd < 0 && errno == EEXIST) {
+        isNew = false;
+        fd = retryOnEintr([&] { return ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC); });
+    }
+    if (fd < 0) return false;
+    handle_ = fd;
+    if (created != nullptr) *created = isNew;
+    return true;
+}
+
+bool AppendFile::write(std::string_view bytes) { return isOpen() && writeAll(static_cast<int>(handle_), bytes); }
+
+void AppendFile::flush() {
+    if (isOpen()) ::fdatasync(static_cast<int>(handle_));
+}
+
+void AppendFile::close() {
+    if (!isOpen()) return;
+    ::close(static_cast<int>(handle_));
+    handle_ = -1;
+}
+
+}  // namespace tvr::platform

@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: MIT
+#include "platform/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/test_bytes.h"
+#include "support/temp_folder.h"
+
+namespace tvr::platform {
+namespace {
+
+using test::utf16leWithBom;
+
+constexpr char16_t kSample[] =
+    u"[ ch.0 ]\r\n"
+    u"  iType = 1\r\n"
+    u"pcPath=\"/videos/My Films\"\r\n"
+    u"\r\n"
+    u"[Config]\r\n"
+    u"PcPassword\t=\t'secret'  \r\n"
+    u"not a key line\r\n"
+    u"iPortServer=11922\r\n"
+    u"\r\n"
+    u"[config]\r\n"
+    u"iPortServer=1\r\n";
+
+std::size_t entriesIn(const std::string& folder) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
+    return count;
+}
+
+class IniFileTest : public ::testing::Test {
+protected:
+    std::u16string read(std::u16string_view section, std::u16string_view key) {
+        return iniReadString(path_, section, key, u"<none>");
+    }
+    bool write(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+        return iniWriteString(path_, section, key, value);
+    }
+    test::TempFolder temp_;
+    std::u16string path_ = temp_.file16("TamvikVRServer.ini");
+};
+
+TEST_F(IniFileTest, ReadsCaseInsensitivelyWithTrimmedNamesAndValues) {
+    temp_.write("TamvikVRServer.ini", utf16leWithBom(kSample));
+    EXPECT_EQ(read(u"CH.0", u"itype"), u"1");
+    EXPECT_EQ(read(u"config", u"IPORTSERVER"), u"11922");
+    EXPECT_EQ(read(u"Config", u"not a key line"), u"<none>");
+    EXPECT_EQ(read(u"Missing", u"iType"), u"<none>");
+    EXPECT_EQ(read(u"ch.0", u"iPortServer"), u"<none>");
+}
+
+TEST_F(IniFileTest, StripsOneMatchingPairOfQuotes) {
+    temp_.write("TamvikVRServer.ini", utf16leWithBom(kSample + std::u16string(u"[q]\r\na=\"x'\r\nb=''\r\n")));
+    EXPECT_EQ(read(u"ch.0", u"pcPath"), u"/videos/My Films");
+    EXPECT_EQ(read(u"Config", u"pcPassword"), u"secret");
+    EXPECT_EQ(read(u"q", u"a"), u"\"x'");
+    EXPECT_EQ(read(u"q", u"b"), u"");
+}
+
+TEST_F(IniFileTest, MissingFileGivesFallback) { EXPECT_EQ(read(u"a", u"b"), u"<none>"); }
+
+TEST_F(IniFileTest, ReplacingAValueKeepsEveryOtherByte) {
+    temp_.write("TamvikVRServer.ini", utf16leWithBom(kSample));
+    ASSERT_TRUE(write(u"CONFIG", u"pcpassword", u"new value"));
+    std::u16string expected(kSample);
+    expected.replace(expected.find(u"PcPassword"), std::u16string_view(u"PcPassword\t=\t'secret'  ").size(),
+                     u"PcPassword=new value");
+    EXPECT_EQ(temp_.read("TamvikVRServer.ini"), utf16leWithBom(expected));
+    EXPECT_EQ(read(u"Config", u"pcPassword"), u"new value");
+}
+
+TEST_F(IniFileTest, NewKeyGoesAfterTheLastKeyOfItsSection) {
+    temp_.write("TamvikVRServer.ini", utf16leWithBom(kSample));
+    ASSERT_TRUE(write(u"ch.0", u"iExtra", u"7"));
+    std::u16string expected(kSample);
+    expected.insert(expected.find(u"\r\n[Config]"), u"iExtra=7\r\n");
+    EXPECT_EQ(temp_.read("TamvikVRServer.ini"), utf16leWithBom(expected));
+}
+
+TEST_F(IniFileTest, NewSectionIsAppendedAtTheEnd) {
+    temp_.write("TamvikVRServer.ini", utf16leWithBom(u"[a]\r\nx=1"));
+    ASSERT_TRUE(write(u"Setup", u"iSeek1FF", u"10"));
+    ASSERT_TRUE(write(u"Setup", u"iSeek1RW", u"5"));
+    EXPECT_EQ(temp_.read("TamvikVRServer.ini"), utf16leWithBom(u"[a]\r\nx=1\r\n[Setup]\r\niSeek1FF=10\r\niSeek1RW=5\r\n"));
+}
+
+TEST_F(IniFileTest, Utf8FileStaysUtf8WithItsLineEnds) {
+    temp_.write("TamvikVRServer.ini", "\xEF\xBB\xBF[s]\nk=\xC3\xA9\n");
+    ASSERT_TRUE(write(u"s", u"n", u"\u00FC"));
+    ASSERT_TRUE(write(u"t", u"k", u"v"));
+    EXPECT_EQ(temp_.read("TamvikVRServer.ini"), "\xEF\xBB\xBF[s]\nk=\xC3\xA9\nn=\xC3\xBC\n[t]\nk=v\n");
+    EXPECT_EQ(read(u"s", u"k"), u"\u00E9");
+
+    temp_.write("plain.ini", "[s]\r\nk=1\r\n");
+    ASSERT_TRUE(iniWriteString(temp_.file16("plain.ini"), u"s", u"k", u"2"));
+    EXPECT_EQ(temp_.read("plain.ini"), "[s]\r\nk=2\r\n");
+}
+
+TEST_F(IniFileTest, MissingFileIsCreatedAsUtf16LeWithMark) {
+    ASSERT_TRUE(write(u"ch.0", u"iType", u"0"));
+    EXPECT_EQ(temp_.read("TamvikVRServer.ini"), utf16leWithBom(u"[ch.0]\r\niType=0\r\n"));
+}
+
+TEST_F(IniFileTest, EmptyFileWithMarkGetsNoLeadingBlankLine) {
+    temp_.write("TamvikVRServer.ini", "\xFF\xFE");
+    ASSERT_TRUE(write(u"m", u"rtA", u"100"));
+    EXPECT_EQ(temp_.read("TamvikVRServer.ini"), utf16leWithBom(u"[m]\r\nrtA=100\r\n"));
+}
+
+TEST_F(IniFileTest, NoTemporaryFileIsLeftBehind) {
+    temp_.write("TamvikVRServer.ini", utf16leWithBom(kSample));
+    ASSERT_TRUE(write(u"Config", u"iPortHttp", u"11921"));
+    ASSERT_TRUE(write(u"New", u"k", u"v"));
+    EXPECT_EQ(entriesIn(temp_.path()), 1u);
+}
+
+TEST_F(IniFileTest, RefusesTextThatWouldAddLines) {
+    temp_.write("TamvikVRServer.ini", utf16leWithBom(kSample));
+    EXPECT_FALSE(write(u"Config", u"k", u"a\r\n[Evil]"));
+    EXPECT_FALSE(write(u"Config", u"a=b", u"v"));
+    EXPECT_FALSE(write(u"Con]fig", u"k", u"v"));
+    EXPECT_FALSE(write(u"Config", u"", u"v"));
+    EXPECT_EQ(temp_.read("TamvikVRServer.ini"), utf16leWithBom(kSample));
+}
+
+TEST_F(IniFileTest, UnreadableTargetFailsWithoutCreatingAFile) {
+    temp_.makeFolder("TamvikVRServer.ini");
+    EXPECT_FALSE(write(u"a", u"b", u"c"));
+    EXPECT_EQ(read(u"a", u"b"), u"<none>");
+}
+
+}  // namespace
+}  // namespace tvr::platform
