@@ -2,8 +2,8 @@
 #pragma once
 // The worker-thread record every service loop runs on: a loop callback called until it returns 0
 // or a stop is requested, a stop event and a done event. Stop waits at most 5000 ms for the
-// done event; if the thread is still busy then, it says so in the log callback and keeps waiting,
-// because the objects the thread works on must outlive it.
+// done event; if the thread is still busy then, it says so on stderr and keeps waiting, because
+// the objects the thread works on must outlive it.
 #include <condition_variable>
 #include <cstdint>
 #include <functional>

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+// The small INI helpers of the settings file: window rectangles and the client's string keys.
+#include "core/settings.h"
+#include "core/text.h"
+#include "platform/ini_file.h"
+
+namespace tvr::core {
+
+namespace {
+
+constexpr char16_t kMissingMark[] = u"\u0001";
+
+struct RectKey {
+    const char16_t* key;
+    std::int32_t WindowRect::*field;
+};
+
+constexpr RectKey kRectKeys[] = {
+    {u"mrcWnd.rcLeft", &WindowRect::left},
+    {u"mrcWnd.rcTop", &WindowRect::top},
+    {u"mrcWnd.rcRight", &WindowRect::right},
+    {u"mrcWnd.rcBottom", &WindowRect::bottom},
+};
+
+// The characters a buffer of capacityBytes holds besides its terminator.
+std::size_t charactersFor(std::size_t capacityBytes) { return capacityBytes / 2 - 1; }
+
+}  // namespace
+
+bool writeWindowRect(std::u16string_view file, std::u16string_view section, const WindowRect& rect) {
+    bool allWritten = true;
+    for (const RectKey& entry : kRectKeys) {
+        std::u16string value = format(u"%8d", {std::int64_t{rect.*entry.field}});
+        if (!platform::iniWriteString(file, section, entry.key, value)) allWritten = false;
+    }
+    return allWritten;
+}
+
+bool readWindowRect(std::u16string_view file, std::u16string_view section, WindowRect* rect) {
+    WindowRect read;
+    for (const RectKey& entry : kRectKeys) {
+        std::u16string text = platform::iniReadString(file, section, entry.key, u"");
+        std::int64_t value = 0;
+        // A value that is not a number is as unusable as a missing one.
+        if (text.empty() || !scanDecimal(text, &value)) return false;
+        read.*entry.field = scanInt32(text);
+    }
+    *rect = read;
+    return true;
+}
+
+bool readString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
+                std::u16string* value, std::size_t capacityBytes) {
+    // A buffer without room for its terminator cannot take any value.
+    if (capacityBytes < 2) return false;
+    std::u16string text = platform::iniReadString(file, section, key, kMissingMark);
+    if (text == kMissingMark) return false;
+    std::size_t limit = charactersFor(capacityBytes);
+    if (text.size() > limit) text.resize(limit);
+    *value = std::move(text);
+    return true;
+}
+
+bool writeString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
+                 std::u16string_view text, std::size_t capacityBytes) {
+    if (capacityBytes < 2) return false;
+    return platform::iniWriteString(file, section, key, text.substr(0, charactersFor(capacityBytes)));
+}
+
+}  // namespace tvr::core

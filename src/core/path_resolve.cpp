@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: MIT
+// Path helpers that look at the disk: state, folder creation, and resolving settings against
+// the executable folder.
+#include <mutex>
+
+#include "core/path_parts.h"
+#include "core/paths.h"
+#include "platform/system_paths.h"
+
+namespace tvr::core {
+
+namespace {
+
+std::mutex& folderMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::u16string& folderValue() {
+    static std::u16string folder;
+    return folder;
+}
+
+bool folderKnown = false;
+
+bool isFolder(std::u16string_view path) { return platform::pathKind(path) == platform::PathKind::Folder; }
+
+}  // namespace
+
+const std::u16string& executableFolder() {
+    std::lock_guard lock(folderMutex());
+    if (!folderKnown) {
+        // The executable has no extension on Linux, so the folder is everything before the last
+        // separator rather than SplitPath's folder.
+        std::u16string path = platform::executablePath();
+        std::size_t cut = path.size();
+        while (cut > 0 && !isSeparator(path[cut - 1])) --cut;
+        while (cut > 1 && isSeparator(path[cut - 1])) --cut;
+        folderValue() = path.substr(0, cut);
+        folderKnown = true;
+    }
+    return folderValue();
+}
+
+void setExecutableFolder(std::u16string folder) {
+    while (folder.size() > 1 && isSeparator(folder.back())) folder.pop_back();
+    std::lock_guard lock(folderMutex());
+    folderValue() = std::move(folder);
+    folderKnown = true;
+}
+
+int GetPathState(std::u16string_view path, int* isFolderOut) {
+    platform::PathKind kind = platform::pathKind(path);
+    if (isFolderOut != nullptr) *isFolderOut = kind == platform::PathKind::Folder ? 16 : 0;
+    return kind == platform::PathKind::Missing ? 0 : 1;
+}
+
+std::u16string AppFilePath(std::u16string_view path) {
+    PathParts parts = splitParts(path);
+    if (!parts.drive.empty() || !parts.dir.empty()) return std::u16string(path);
+    // A bare name, with or without extension, lives beside the executable.
+    std::u16string result = executableFolder();
+    AppendPath(result, path);
+    return result;
+}
+
+int MakeFolderTree(std::u16string_view path) {
+    // The empty parent of a relative top component is the current folder, which exists.
+    if (path.empty()) return 1;
+    std::u16string folder(path);
+    if (folder.size() > 1 && isSeparator(folder.back())) folder.pop_back();
+    if (isFolder(folder)) return 1;
+    PathParts parts = splitParts(folder);
+    std::u16string parent = std::u16string(parts.drive) + std::u16string(parts.dir);
+    // A parent that is no shorter than the path (a bare drive) cannot be created.
+    if (parent.size() >= path.size()) return 0;
+    if (MakeFolderTree(parent) == 0) return 0;
+    if (platform::makeFolder(folder)) return 1;
+    // Doubled separators or another process may have made it meanwhile.
+    return isFolder(folder) ? 1 : 0;
+}
+
+int ResolveStoreFolder(std::u16string* folder, std::u16string_view setting) {
+    if (!setting.empty() && isFolder(setting)) {
+        *folder = setting;
+        return 1;
+    }
+    // An absolute setting names its own place; joining it to the executable folder would hide
+    // the store in an unexpected subfolder.
+    if (isAbsolutePath(setting)) {
+        *folder = setting;
+    } else {
+        *folder = executableFolder();
+        AppendPath(*folder, setting);
+    }
+    if (!isFolder(*folder)) MakeFolderTree(*folder);
+    return 1;
+}
+
+int ResolveDataFile(std::u16string* file, std::u16string_view setting) {
+    if (platform::pathKind(setting) == platform::PathKind::File) {
+        *file = setting;
+        return 1;
+    }
+    if (isAbsolutePath(setting)) {
+        *file = setting;
+        return 0;
+    }
+    *file = executableFolder();
+    AppendPath(*file, setting);
+    return platform::pathKind(*file) == platform::PathKind::File ? 1 : 0;
+}
+
+int GetFileWriteTime(platform::FileTime* time, std::u16string_view path) {
+    *time = 0;
+    platform::FileTime value = 0;
+    // A file that cannot be opened counts as success with an unknown time.
+    if (platform::fileWriteTime(path, &value)) *time = value;
+    return 1;
+}
+
+}  // namespace tvr::core

@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: MIT
+#include "core/settings.h"
+
+#include <limits>
+#include <vector>
+
+#include "core/text.h"
+#include "platform/fs.h"
+#include "platform/ini_file.h"
+#include "platform/text_file.h"
+
+namespace tvr::core {
+
+namespace {
+
+// The default U+0001 tells a missing text key from a present but empty one.
+constexpr char16_t kMissingMark[] = u"\u0001";
+
+/// One INI key bound to its field of a record: exactly one of number and text is set.
+struct KeyBinding {
+    std::u16string section;
+    std::u16string key;
+    std::int32_t* number = nullptr;
+    std::u16string* text = nullptr;
+};
+
+void addNumber(std::vector<KeyBinding>& keys, std::u16string_view section, std::u16string key, std::int32_t* field) {
+    keys.push_back({std::u16string(section), std::move(key), field, nullptr});
+}
+
+void addText(std::vector<KeyBinding>& keys, std::u16string_view section, std::u16string key, std::u16string* field) {
+    keys.push_back({std::u16string(section), std::move(key), nullptr, field});
+}
+
+// Every key in the order a new file is filled.
+std::vector<KeyBinding> bindKeys(S_CONFIG& config) {
+    std::vector<KeyBinding> keys;
+    for (int index = 0; index < kChannelCount; ++index) {
+        std::u16string section = format(u"ch.%d", {std::int64_t{index}});
+        addNumber(keys, section, u"iType", &config.channels[index].iType);
+        addText(keys, section, u"pcPath", &config.channels[index].pcPath);
+    }
+    addText(keys, u"File", u"pcExt", &config.pcExt);
+    addText(keys, u"File", u"pcSearchFolder1", &config.pcSearchFolder1);
+    addText(keys, u"File", u"pcTrimPath", &config.pcTrimPath);
+    addText(keys, u"File", u"pcVRFormatPath", &config.pcVRFormatPath);
+    addText(keys, u"File", u"pcWordListPath", &config.pcWordListPath);
+    addText(keys, u"File", u"pcPCFolderListPath", &config.pcPCFolderListPath);
+    addNumber(keys, u"Setup", u"iSeek1FF", &config.iSeek1FF);
+    addNumber(keys, u"Setup", u"iSeek1RW", &config.iSeek1RW);
+    for (std::size_t index = 0; index < config.rates.size(); ++index) {
+        addNumber(keys, u"PlaybackRate", format(u"rw.rate.%d", {std::int64_t(index)}), &config.rates[index]);
+    }
+    for (std::size_t index = 0; index < config.sizes.size(); ++index) {
+        addNumber(keys, u"ScreenSize", format(u"rw.size.%d", {std::int64_t(index)}), &config.sizes[index]);
+    }
+    addNumber(keys, u"Config", u"iUsePassword", &config.iUsePassword);
+    addText(keys, u"Config", u"pcPassword", &config.pcPassword);
+    addNumber(keys, u"Config", u"iUseMouse", &config.iUseMouse);
+    addNumber(keys, u"Config", u"iUseMouseScale", &config.iUseMouseScale);
+    addNumber(keys, u"Config", u"iLiveTimeOutSec", &config.iLiveTimeOutSec);
+    addNumber(keys, u"Config", u"iServerLog", &config.iServerLog);
+    addNumber(keys, u"Config", u"iPortServer", &config.iPortServer);
+    addNumber(keys, u"Config", u"iPortHttp", &config.iPortHttp);
+    addNumber(keys, u"Config", u"iPortMouse", &config.iPortMouse);
+    return keys;
+}
+
+bool writeKey(std::u16string_view file, const KeyBinding& binding) {
+    // Texts are written whole: the file holds them without a length limit.
+    std::u16string value =
+        binding.number != nullptr ? format(u"%d", {std::int64_t{*binding.number}}) : *binding.text;
+    return platform::iniWriteString(file, binding.section, binding.key, value);
+}
+
+void readKey(std::u16string_view file, const KeyBinding& binding) {
+    if (binding.number != nullptr) {
+        std::u16string text = platform::iniReadString(file, binding.section, binding.key, u"");
+        if (text.empty()) {
+            writeKey(file, binding);
+            return;
+        }
+        std::int64_t value = 0;
+        // Text that is not a number leaves the default in place and stays in the file.
+        if (scanDecimal(text, &value)) {
+            if (value < std::numeric_limits<std::int32_t>::min()) value = std::numeric_limits<std::int32_t>::min();
+            if (value > std::numeric_limits<std::int32_t>::max()) value = std::numeric_limits<std::int32_t>::max();
+            *binding.number = static_cast<std::int32_t>(value);
+        }
+        return;
+    }
+    std::u16string text = platform::iniReadString(file, binding.section, binding.key, kMissingMark);
+    if (text == kMissingMark) {
+        writeKey(file, binding);
+        return;
+    }
+    *binding.text = std::move(text);
+}
+
+// A folder of the file's name counts as missing; creating the empty file then fails.
+bool ensureFile(std::u16string_view path, bool* created) {
+    *created = false;
+    if (platform::pathKind(path) == platform::PathKind::File) return true;
+    if (!platform::createEmptyTextFile(path, platform::TextEncoding::Utf16Le)) return false;
+    *created = true;
+    return true;
+}
+
+}  // namespace
+
+S_CONFIG defaultConfig() {
+    S_CONFIG config;
+    const std::int32_t types[kChannelCount] = {CHTYPE_VRDEVICE,   CHTYPE_PCFOLDER,   CHTYPE_PLAYLIST,
+                                               CHTYPE_PLAYLIST,   CHTYPE_PLAYLIST,   CHTYPE_PLAYLIST,
+                                               CHTYPE_SEARCHLIST, CHTYPE_FAVORITELIST};
+    const char16_t* paths[kChannelCount] = {u"", u"", u"ch3.vrl", u"ch4.vrl", u"ch5.vrl", u"ch6.vrl", u"search.vrl",
+                                            u"favorite.vrl"};
+    for (int index = 0; index < kChannelCount; ++index) {
+        config.channels[index].iType = types[index];
+        config.channels[index].pcPath = paths[index];
+    }
+    config.pcExt = u"mp4";
+    config.pcSearchFolder1 = u"SearchFolder1.vrl";
+    config.pcTrimPath = u"trim";
+    config.pcVRFormatPath = u"VRFormat";
+    config.pcWordListPath = u"WordList.txt";
+    config.pcPCFolderListPath = u"PCFolderList.vrl";
+    config.iSeek1FF = 10;
+    config.iSeek1RW = -3;
+    config.rates = {50, 75, 100, 125, 150, 200};
+    config.sizes = {80, 100, 120};
+    config.iUsePassword = 0;
+    config.iUseMouse = 0;
+    config.iUseMouseScale = 100;
+    config.iPortServer = 11922;
+    config.iPortHttp = 11921;
+    config.iPortMouse = 11923;
+    config.iLiveTimeOutSec = 120;
+    config.iServerLog = 0;
+    return config;
+}
+
+bool SettingsStore::load() {
+    config_ = defaultConfig();
+    bool created = false;
+    if (!ensureFile(path_, &created)) return false;
+    for (const KeyBinding& binding : bindKeys(config_)) {
+        if (created) {
+            writeKey(path_, binding);
+        } else {
+            readKey(path_, binding);
+        }
+    }
+    snapshot_ = config_;
+    return true;
+}
+
+bool SettingsStore::save() {
+    bool created = false;
+    if (!ensureFile(path_, &created)) return false;
+    std::vector<KeyBinding> current = bindKeys(config_);
+    std::vector<KeyBinding> previous = bindKeys(snapshot_);
+    bool allWritten = true;
+    for (std::size_t i = 0; i < current.size(); ++i) {
+        const KeyBinding& now = current[i];
+        const KeyBinding& before = previous[i];
+        bool changed = now.number != nullptr ? *now.number != *before.number : *now.text != *before.text;
+        if (!changed) continue;
+        // Only a value that reached the file joins the snapshot, so a failed key is tried again next save.
+        if (writeKey(path_, now)) {
+            if (now.number != nullptr) {
+                *before.number = *now.number;
+            } else {
+                *before.text = *now.text;
+            }
+        } else {
+            allWritten = false;
+        }
+    }
+    return allWritten;
+}
+
+}  // namespace tvr::core

@@ -1,0 +1,239 @@
+// SPDX-License-Identifier: MIT
+#include "core/text.h"
+
+#include <limits>
+
+namespace tvr::core {
+
+char16_t toLowerUnit(char16_t c) {
+    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 0x20) : c;
+    // Latin-1 capitals, except the multiplication sign.
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 0x20);
+    // Greek: accented capitals first, then the plain block (0x3A2 is unassigned).
+    if (c == 0x386) return 0x3AC;
+    if (c >= 0x388 && c <= 0x38A) return static_cast<char16_t>(c + 37);
+    if (c == 0x38C) return 0x3CC;
+    if (c == 0x38E || c == 0x38F) return static_cast<char16_t>(c + 63);
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return static_cast<char16_t>(c + 0x20);
+    // Cyrillic: the 0x400 row maps to 0x450, the capitals 0x410..0x42F to 0x430..0x44F.
+    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 0x50);
+    if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 0x20);
+    // Full-width Latin capitals, which Japanese file names use.
+    if (c >= 0xFF21 && c <= 0xFF3A) return static_cast<char16_t>(c + 0x20);
+    return c;
+}
+
+std::u16string toLower(std::u16string_view text) {
+    std::u16string out(text);
+    for (char16_t& c : out) c = toLowerUnit(c);
+    return out;
+}
+
+namespace {
+
+struct Spec {
+    bool leftAlign = false;
+    bool zeroPad = false;
+    std::size_t width = 0;
+    bool wide64 = false;
+    char16_t conversion = 0;
+};
+
+void appendPadded(std::u16string& out, std::u16string_view body, const Spec& spec, bool numeric) {
+    if (body.size() >= spec.width) {
+        out += body;
+        return;
+    }
+    std::size_t fill = spec.width - body.size();
+    if (spec.leftAlign) {
+        out += body;
+        out.append(fill, u' ');
+    } else if (spec.zeroPad && numeric) {
+        // The sign stays in front of the zeros, as printf does it.
+        std::size_t signLength = (!body.empty() && body[0] == u'-') ? 1 : 0;
+        out += body.substr(0, signLength);
+        out.append(fill, u'0');
+        out += body.substr(signLength);
+    } else {
+        out.append(fill, u' ');
+        out += body;
+    }
+}
+
+std::u16string digitsOf(std::uint64_t value, unsigned base, bool upper) {
+    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    std::u16string reversed;
+    do {
+        reversed += static_cast<char16_t>(digits[value % base]);
+        value /= base;
+    } while (value != 0);
+    return std::u16string(reversed.rbegin(), reversed.rend());
+}
+
+std::u16string formatInteger(std::int64_t value, const Spec& spec) {
+    switch (spec.conversion) {
+        case u'd':
+        case u'i': {
+            std::int64_t signedValue = spec.wide64 ? value : static_cast<std::int32_t>(value);
+            bool negative = signedValue < 0;
+            // Negating through unsigned arithmetic keeps INT64_MIN defined.
+            std::uint64_t magnitude =
+                negative ? 0 - static_cast<std::uint64_t>(signedValue) : static_cast<std::uint64_t>(signedValue);
+            std::u16string text = digitsOf(magnitude, 10, false);
+            return negative ? u"-" + text : text;
+        }
+        case u'u':
+        case u'x':
+        case u'X': {
+            std::uint64_t bits =
+                spec.wide64 ? static_cast<std::uint64_t>(value) : static_cast<std::uint32_t>(value);
+            unsigned base = spec.conversion == u'u' ? 10 : 16;
+            return digitsOf(bits, base, spec.conversion == u'X');
+        }
+        default:
+            return {};
+    }
+}
+
+// Reads flags, width and length prefix after a '%'; returns false when no conversion follows.
+bool parseSpec(std::u16string_view pattern, std::size_t* pos, Spec* spec) {
+    std::size_t i = *pos;
+    for (; i < pattern.size(); ++i) {
+        if (pattern[i] == u'-') {
+            spec->leftAlign = true;
+        } else if (pattern[i] == u'0') {
+            spec->zeroPad = true;
+        } else {
+            break;
+        }
+    }
+    for (; i < pattern.size() && pattern[i] >= u'0' && pattern[i] <= u'9'; ++i) {
+        // Widths beyond a few thousand are nonsense in a pattern; cap them so they cannot exhaust memory.
+        if (spec->width < 100000) spec->width = spec->width * 10 + static_cast<std::size_t>(pattern[i] - u'0');
+    }
+    if (pattern.substr(i, 3) == u"I64") {
+        spec->wide64 = true;
+        i += 3;
+    } else if (pattern.substr(i, 2) == u"ll") {
+        spec->wide64 = true;
+        i += 2;
+    }
+    if (i >= pattern.size()) return false;
+    spec->conversion = pattern[i];
+    *pos = i + 1;
+    return true;
+}
+
+}  // namespace
+
+std::u16string format(std::u16string_view pattern, std::initializer_list<FormatArg> args) {
+    std::u16string out;
+    auto next = args.begin();
+    std::size_t i = 0;
+    while (i < pattern.size()) {
+        char16_t c = pattern[i];
+        if (c != u'%') {
+            out += c;
+            ++i;
+            continue;
+        }
+        if (i + 1 < pattern.size() && pattern[i + 1] == u'%') {
+            out += u'%';
+            i += 2;
+            continue;
+        }
+        std::size_t start = i;
+        std::size_t pos = i + 1;
+        Spec spec;
+        if (!parseSpec(pattern, &pos, &spec)) {
+            out += pattern.substr(start);
+            break;
+        }
+        i = pos;
+        bool isInteger = spec.conversion == u'd' || spec.conversion == u'i' || spec.conversion == u'u' ||
+                         spec.conversion == u'x' || spec.conversion == u'X';
+        if (!isInteger && spec.conversion != u's') {
+            // Unknown conversions are kept as written, so a broken pattern stays visible.
+            out += pattern.substr(start, pos - start);
+            continue;
+        }
+        if (next == args.end()) continue;
+        const FormatArg& arg = *next++;
+        if (isInteger) {
+            if (const auto* value = std::get_if<std::int64_t>(&arg)) {
+                appendPadded(out, formatInteger(*value, spec), spec, true);
+            }
+        } else if (const auto* text = std::get_if<std::u16string_view>(&arg)) {
+            appendPadded(out, *text, spec, false);
+        }
+    }
+    return out;
+}
+
+namespace {
+
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f'; }
+
+// wcstol-style scan clamped to [low, high]; digits counts the digits read.
+std::int64_t scanClamped(std::u16string_view text, std::int64_t low, std::int64_t high, std::size_t* end,
+                         std::size_t* digits) {
+    std::size_t i = 0;
+    while (i < text.size() && isBlank(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    const std::uint64_t limit = negative ? 0 - static_cast<std::uint64_t>(low) : static_cast<std::uint64_t>(high);
+    std::uint64_t magnitude = 0;
+    std::size_t count = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i, ++count) {
+        std::uint64_t digit = static_cast<std::uint64_t>(text[i] - u'0');
+        if (magnitude > (limit - digit) / 10) {
+            magnitude = limit;
+        } else {
+            magnitude = magnitude * 10 + digit;
+        }
+    }
+    if (digits != nullptr) *digits = count;
+    if (count == 0) {
+        if (end != nullptr) *end = 0;
+        return 0;
+    }
+    if (end != nullptr) *end = i;
+    if (negative) return magnitude == 0 ? 0 : -static_cast<std::int64_t>(magnitude - 1) - 1;
+    return static_cast<std::int64_t>(magnitude);
+}
+
+}  // namespace
+
+std::int32_t scanInt32(std::u16string_view text, std::size_t* end) {
+    std::size_t digits = 0;
+    return static_cast<std::int32_t>(scanClamped(text, std::numeric_limits<std::int32_t>::min(),
+                                                 std::numeric_limits<std::int32_t>::max(), end, &digits));
+}
+
+std::int64_t scanInt64(std::u16string_view text, std::size_t* end) {
+    std::size_t digits = 0;
+    return scanClamped(text, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), end,
+                       &digits);
+}
+
+bool scanDecimal(std::u16string_view text, std::int64_t* value) {
+    std::size_t digits = 0;
+    std::int64_t result = scanClamped(text, std::numeric_limits<std::int64_t>::min(),
+                                      std::numeric_limits<std::int64_t>::max(), nullptr, &digits);
+    if (digits == 0) return false;
+    if (value != nullptr) *value = result;
+    return true;
+}
+
+std::u16string replaceAll(std::u16string_view text, char16_t from, char16_t to) {
+    std::u16string out(text);
+    for (char16_t& c : out) {
+        if (c == from) c = to;
+    }
+    return out;
+}
+
+}  // namespace tvr::core
