@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: MIT
+#include "protocol/control_server.h"
+
+#include "core/paths.h"
+#include "core/text.h"
+#include "platform/poll.h"
+#include "platform/time.h"
+
+namespace tvr::protocol {
+
+namespace {
+
+constexpr std::uint32_t kPassWithClientMs = 20;
+constexpr std::uint32_t kIdlePassMs = 100;
+constexpr std::uint32_t kSendTimeoutMs = 5000;
+constexpr std::uint32_t kSendRetryMs = 100;
+
+}  // namespace
+
+CControlServer::CControlServer(core::Clock& clock, core::CommandQueue* frontEnd)
+    : clock_(clock), frontEnd_(frontEnd), send_([this](const std::uint8_t* data, std::size_t size) {
+          return Transmit(data, size);
+      }) {
+    platform::socketsStartup();
+    if (!thread_.start([this] { return LoopPass(); })) Teardown();
+}
+
+CControlServer::~CControlServer() {
+    thread_.stop();
+    Teardown();
+    log_.close();
+    platform::socketsCleanup();
+}
+
+std::int32_t CControlServer::LoopPass() {
+    platform::PollItem item;
+    bool hasClient = false;
+    bool packetWaiting = false;
+    {
+        std::lock_guard guard(lock_);
+        if (listening_) {
+            Poll();
+            hasClient = connected_;
+            item.socket = hasClient ? client_ : listener_;
+            item.wantRead = true;
+            packetWaiting = hasClient && received_ >= kHeaderSize;
+        }
+    }
+    // A further packet may already sit in the buffer: then the next pass runs at once.
+    std::uint32_t wait = packetWaiting ? 0 : (hasClient ? kPassWithClientMs : kIdlePassMs);
+    if (item.socket != platform::kInvalidSocket && wait > 0) {
+        thread_.waitSockets(&item, 1, wait);
+    } else if (wait > 0) {
+        thread_.sleepFor(wait);
+    }
+    return 1;
+}
+
+bool CControlServer::StartListening(std::uint16_t port, const core::S_CONFIG& config, std::uint32_t bindAddress) {
+    std::lock_guard guard(lock_);
+    listener_ = platform::tcpListen({bindAddress, port}, 1);
+    if (listener_ == platform::kInvalidSocket) {
+        Teardown();
+        return false;
+    }
+    port_ = platform::localEndpoint(listener_).port;
+    ApplySettings(config);
+    connected_ = false;
+    authenticated_ = false;
+    PostStatus(0, u"", u"");
+    listening_ = true;
+    PostStatus(1, u"接続待ち", u"");
+    thread_.wake();
+    return true;
+}
+
+void CControlServer::ApplySettings(const core::S_CONFIG& config) {
+    std::lock_guard guard(lock_);
+    config_ = config;
+    std::u16string folder;
+    core::ResolveStoreFolder(&folder, config_.pcTrimPath);
+    markers_.ScanMarkerFolder(folder);
+    for (std::int32_t ch = 0; ch < core::kChannelCount; ++ch) {
+        const auto& channel = config_.channels[static_cast<std::size_t>(ch)];
+        if (channel.iType == core::CHTYPE_SEARCHLIST) searchList_.Bind(ch, library::kSearchList, channel.pcPath);
+        if (channel.iType == core::CHTYPE_FAVORITELIST) favoriteList_.Bind(ch, library::kFavoriteList, channel.pcPath);
+    }
+    {
+        std::lock_guard extensionsGuard(extensionsMutex_);
+        extensions_.build(config_.pcExt);
+    }
+    liveTimeoutMs_ = static_cast<std::uint32_t>(std::max(config_.iLiveTimeOutSec, 0)) * 1000u;
+    if (suspended_) {
+        suspended_ = false;
+        suspendChanged_ = true;
+    }
+    if (log_.isOpen() && config_.iServerLog == 0) log_.close();
+    if (!log_.isOpen() && config_.iServerLog == 1) log_.open(core::ServerLog::pathIn(core::executableFolder()));
+    core::ResolveStoreFolder(&vrFormatFolder_, config_.pcVRFormatPath);
+}
+
+bool CControlServer::TakeStatus(StatusSlot* status) {
+    std::unique_lock guard(lock_, std::try_to_lock);
+    if (!guard.owns_lock()) return false;
+    *status = status_;
+    status_ = StatusSlot{};
+    return true;
+}
+
+void CControlServer::PostStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2) {
+    std::lock_guard guard(lock_);
+    status_.code = code;
+    status_.text1.assign(text1);
+    status_.text2.assign(text2);
+    if (code >= 0) log_.write(core::eventMessage(code, text1, text2));
+}
+
+void CControlServer::RequestForceDisconnect() {
+    forceDisconnect_ = true;
+    thread_.wake();
+}
+
+bool CControlServer::isVideoAccepted(std::u16string_view path) const {
+    std::lock_guard guard(extensionsMutex_);
+    return extensions_.isAccepted(path);
+}
+
+void CControlServer::Teardown() {
+    std::lock_guard guard(lock_);
+    listening_ = false;
+    if (client_ != platform::kInvalidSocket) send_.flush();
+    send_.reset();
+    Disconnect(u"Release()");
+    platform::closeSocket(listener_);
+    listener_ = platform::kInvalidSocket;
+    log_.write(u"SHUTDOWN");
+    log_.close();
+}
+
+std::u16string CControlServer::AddressText() const {
+    if (!connected_) return u"non";
+    return core::fromAscii(platform::formatIpv4(clientAddress_));
+}
+
+void CControlServer::ConnectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {
+    client_ = socket;
+    clientAddress_ = peer.address;
+    connected_ = true;
+    forceDisconnect_ = false;
+    authenticated_ = false;
+    received_ = 0;
+    packetReady_ = false;
+    send_.reset();
+    PostStatus(2, u"接続中", AddressText());
+}
+
+void CControlServer::Disconnect(std::u16string_view reason) {
+    std::lock_guard guard(lock_);
+    if (client_ != platform::kInvalidSocket) {
+        platform::closeSocket(client_);
+        client_ = platform::kInvalidSocket;
+        PostStatus(3, core::format(u"切断(%s)", {reason}), AddressText());
+    }
+    forceDisconnect_ = false;
+    connected_ = false;
+    authenticated_ = false;
+    received_ = 0;
+    packetReady_ = false;
+    log_.flush();
+}
+
+bool CControlServer::Transmit(const std::uint8_t* data, std::size_t size) {
+    if (client_ == platform::kInvalidSocket) return false;
+    // A real-time bound: the peer not reading is an I/O condition, not a protocol timer.
+    std::uint32_t start = platform::monotonicMs();
+    std::size_t sent = 0;
+    while (sent < size) {
+        platform::IoResult result = platform::sendSome(client_, data + sent, size - sent);
+        if (result.status == platform::IoStatus::Ok) {
+            sent += result.bytes;
+            continue;
+        }
+        if (result.status != platform::IoStatus::WouldBlock ||
+            core::elapsedMs(platform::monotonicMs(), start) > kSendTimeoutMs) {
+            PostStatus(0x230, u"エラー", u"send_buff() : TimeOut");
+            return false;
+        }
+        platform::PollItem item{client_, false, true};
+        platform::pollSockets(&item, 1, static_cast<int>(kSendRetryMs), nullptr);
+    }
+    lastActivity_ = clock_.nowMs();
+    return true;
+}
+
+void CControlServer::appendText(std::u16string_view message) { send_.appendRecord(kText, encodeTextPayload(message)); }
+
+void CControlServer::AppendReply(bool success) {
+    if (success) {
+        appendText(u"#RET_OK()");
+    } else {
+        appendText(core::format(u"#RET_ERR(<code>%d,<message>\"%s\")", {status_.code, status_.text2}));
+    }
+    send_.flush();
+}
+
+}  // namespace tvr::protocol

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+// "#CMD_SETUP" and "#CMD_PASSWORD": the headset's identity check, the server's settings for
+// the headset, and the password with its lockout.
+#include "core/log.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "library/list_file.h"
+#include "protocol/constants.h"
+#include "protocol/control_server.h"
+#include "protocol/tagged_message.h"
+#include "stores/vr_format_rules.h"
+
+namespace tvr::protocol {
+
+namespace {
+
+std::u16string channelName(const core::S_CHANNEL& channel) {
+    switch (channel.iType) {
+        case core::CHTYPE_PCFOLDER: return u"PCフォルダ";
+        case core::CHTYPE_VRDEVICE: return u"VRデバイス";
+        case core::CHTYPE_SEARCHLIST: return u"検索";
+        case core::CHTYPE_FAVORITELIST: return u"お気に入り";
+        case core::CHTYPE_PLAYLIST: {
+            std::u16string name;
+            library::GetListName(&name, channel.pcPath);
+            return name;
+        }
+        default: return u"***";
+    }
+}
+
+}  // namespace
+
+bool CControlServer::CommandSetup(std::u16string_view text) {
+    std::int32_t version = IntAfterKey(text, u"<protocol_ver>").value_or(0);
+    if (version < kMinimumClientVersion) {
+        PostStatus(0x211, u"エラー",
+                   core::format(u"クライアント側（アプリケーション）の通信バージョンが古い(%d)", {version}));
+        return false;
+    }
+    std::optional<std::u16string> copyright = QuotedAfterKey(text, u"<copyright>");
+    if (!copyright || *copyright != kClientCopyright) {
+        PostStatus(0x212, u"エラー", u"クライアント側（アプリケーション）のコピーライトが合わない");
+        return false;
+    }
+    appendText(core::format(u"#RET_VERSION(<protocol_ver>%d,<app_ver>\"%s\",<copyright>\"%s\")",
+                            {core::kProtocolVersion, core::kAppVersion, kServerCopyright}));
+    std::u16string names = u"#RET_CH_NAME(";
+    for (int ch = 0; ch < core::kChannelCount; ++ch) {
+        const auto& channel = config_.channels[static_cast<std::size_t>(ch)];
+        if (ch > 0) names += u",";
+        names += core::format(u"<type.%d>%d,<name.%d>\"%s\"", {ch, channel.iType, ch, channelName(channel)});
+    }
+    names += u")";
+    appendText(names);
+    appendText(core::format(u"#RET_SEEK_TIME(<ff>%d,<rw>%d)", {config_.iSeek1FF, config_.iSeek1RW}));
+    appendText(core::format(u"#RET_USE_MOUSE(<on>%d,<scale>%d,<port>%d)",
+                            {config_.iUseMouse, config_.iUseMouseScale, config_.iPortMouse}));
+    appendText(core::format(u"#RET_USE_HTTP(<port>%d)", {config_.iPortHttp}));
+    if (config_.iUsePassword == 0) authenticated_ = true;
+    if (!authenticated_) appendText(u"#RET_REQUEST_PASSWORD()");
+    std::u16string ruleFile = core::executableFolder();
+    core::AppendPath(ruleFile, u"VRFormat.txt");
+    stores::SendVRFormatRules(*this, ruleFile);
+    return true;
+}
+
+bool CControlServer::CommandPassword(std::u16string_view text) {
+    std::uint32_t now = clock_.nowMs();
+    if (passwordLockout_ != 0 && static_cast<std::int32_t>(passwordLockout_ - now) > 0) {
+        PostStatus(0x222, u"エラー", u"パスワードタイム");
+        return false;
+    }
+    std::optional<std::u16string> password = QuotedAfterKey(text, u"<pass>");
+    if (!password) {
+        PostStatus(0x220, u"エラー", u"パスワードが見つからない");
+        passwordLockout_ = (now + kPasswordLockoutMs) | 1u;  // 0 stays reserved for "no lockout"
+        return false;
+    }
+    if (*password == config_.pcPassword) {
+        authenticated_ = true;
+        return true;
+    }
+    PostStatus(0x221, u"エラー", u"パスワードが一致しません");
+    passwordLockout_ = (now + kPasswordLockoutMs) | 1u;
+    return false;
+}
+
+}  // namespace tvr::protocol
