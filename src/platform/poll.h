@@ -38,6 +38,7 @@ struct PollItem {
 };
 
 /// Waits up to timeoutMs for any item or the waker; returns the count of ready items (0 on timeout or wake).
+/// A wake-up that ends the wait is consumed by it; one arriving later ends the next wait.
 int pollSockets(PollItem* items, std::size_t count, int timeoutMs, Waker* waker);
 
 }  // namespace tvr::platform
