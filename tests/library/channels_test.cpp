@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: MIT
+#include "library/channels.h"
+
+#include <gtest/gtest.h>
+
+#include "core/paths.h"
+#include "core/text.h"
+#include "platform/fs.h"
+#include "platform/system_paths.h"
+#include "support/temp_folder.h"
+
+namespace tvr::library {
+namespace {
+
+// Channels resolve bare names against the executable folder; the tests put it in a temp folder.
+class ChannelsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = core::executableFolder();
+        core::setExecutableFolder(exe_.path16());
+    }
+    void TearDown() override { core::setExecutableFolder(previous_); }
+
+    void setChannel(int ch, std::int32_t type, std::u16string path) {
+        config_.channels[static_cast<std::size_t>(ch)] = core::S_CHANNEL{type, std::move(path)};
+    }
+
+    test::TempFolder exe_;
+    test::TempFolder data_;
+    core::S_CONFIG config_;
+    std::u16string previous_;
+};
+
+TEST_F(ChannelsTest, FolderGivenAsItIsResolvesWithoutRecursionForPcFolder) {
+    setChannel(1, core::CHTYPE_PCFOLDER, data_.path16());
+    ChannelRoot root;
+    ASSERT_EQ(ResolveChannelRoot(config_, 1, &root), 1);
+    EXPECT_EQ(root.type, core::CHTYPE_PCFOLDER);
+    EXPECT_EQ(root.root, data_.path16());
+    EXPECT_EQ(root.isFolder, 16);
+    EXPECT_FALSE(root.recurse);
+    EXPECT_EQ(ResolveChannelRoot(config_, 1, nullptr), 1);
+}
+
+TEST_F(ChannelsTest, BareListNameResolvesBesideTheExecutableForListTypes) {
+    exe_.write("ch3.vrl", "#end\n");
+    setChannel(2, core::CHTYPE_PLAYLIST, u"ch3.vrl");
+    ChannelRoot root;
+    ASSERT_EQ(ResolveChannelRoot(config_, 2, &root), 1);
+    EXPECT_EQ(root.root, exe_.file16("ch3.vrl"));
+    EXPECT_EQ(root.isFolder, 0);
+    EXPECT_TRUE(root.recurse);
+    EXPECT_EQ(root.type, core::CHTYPE_PLAYLIST);
+
+    // A PC folder is never looked for beside the executable.
+    exe_.makeFolder("videos");
+    setChannel(3, core::CHTYPE_PCFOLDER, u"videos");
+    EXPECT_EQ(ResolveChannelRoot(config_, 3, &root), 0);
+    setChannel(3, core::CHTYPE_SEARCHLIST, u"videos");
+    ASSERT_EQ(ResolveChannelRoot(config_, 3, &root), 1);
+    EXPECT_EQ(root.isFolder, 16);
+}
+
+TEST_F(ChannelsTest, EmptyPathOfDeviceChannelIsTheExecutableFolder) {
+    setChannel(0, core::CHTYPE_VRDEVICE, u"");
+    ChannelRoot root;
+    ASSERT_EQ(ResolveChannelRoot(config_, 0, &root), 1);
+    EXPECT_EQ(root.root, exe_.path16());
+    EXPECT_EQ(root.isFolder, 16);
+    setChannel(0, core::CHTYPE_PCFOLDER, u"");
+    EXPECT_EQ(ResolveChannelRoot(config_, 0, &root), 0);
+}
+
+TEST_F(ChannelsTest, MissingPathsAndBadNumbersDoNotResolve) {
+    setChannel(4, core::CHTYPE_PLAYLIST, u"missing.vrl");
+    ChannelRoot root;
+    EXPECT_EQ(ResolveChannelRoot(config_, 4, &root), 0);
+    setChannel(4, core::CHTYPE_PCFOLDER, data_.file16("nowhere"));
+    EXPECT_EQ(ResolveChannelRoot(config_, 4, &root), 0);
+    setChannel(7, core::CHTYPE_PCFOLDER, data_.path16());
+    EXPECT_EQ(ResolveChannelRoot(config_, 8, &root), 0);
+    EXPECT_EQ(ResolveChannelRoot(config_, -1, &root), 0);
+}
+
+TEST_F(ChannelsTest, PseudoRoots) {
+    ChannelRoot root;
+    for (const char16_t* text : {u"(Computer)", u"(DeviceVide)"}) {
+        setChannel(5, core::CHTYPE_VRDEVICE, text);
+        EXPECT_EQ(ResolveChannelRoot(config_, 5, &root), 0);
+    }
+    // Only the exact text is a pseudo-root.
+    exe_.makeFolder("(computer)");
+    setChannel(5, core::CHTYPE_VRDEVICE, u"(computer)");
+    EXPECT_EQ(ResolveChannelRoot(config_, 5, &root), 1);
+
+    setChannel(5, core::CHTYPE_PCFOLDER, u"(PCVideo)");
+    const std::u16string videos = platform::userVideosFolder();
+    if (videos.empty()) {
+        EXPECT_EQ(ResolveChannelRoot(config_, 5, &root), 0);
+    } else {
+        ASSERT_EQ(ResolveChannelRoot(config_, 5, &root), 1);
+        EXPECT_EQ(root.root, core::replaceAll(videos, u'\\', u'/'));
+        EXPECT_EQ(root.isFolder, 16);
+        EXPECT_FALSE(root.recurse);
+    }
+}
+
+TEST_F(ChannelsTest, SetChannelTypeStoresRealFoldersOnly) {
+    setChannel(1, core::CHTYPE_PCFOLDER, u"kept");
+    EXPECT_EQ(SetChannelType(config_, 1, core::CHTYPE_VRDEVICE, u"ignored"), 1);
+    EXPECT_EQ(config_.channels[1], (core::S_CHANNEL{core::CHTYPE_VRDEVICE, u"kept"}));
+
+    for (const char16_t* placeholder : {u"(PCFolder)", u"(DeviceVide)", u""}) {
+        EXPECT_EQ(SetChannelType(config_, 1, core::CHTYPE_PCFOLDER, placeholder), 1);
+        EXPECT_EQ(config_.channels[1], (core::S_CHANNEL{core::CHTYPE_PCFOLDER, u"kept"}));
+        config_.channels[1].iType = core::CHTYPE_VRDEVICE;
+    }
+
+    EXPECT_EQ(SetChannelType(config_, 1, core::CHTYPE_PCFOLDER, u"D:/Videos/Trip"), 1);
+    const std::u16string expected = platform::backslashIsSeparator() ? u"D:\\Videos\\Trip" : u"D:/Videos/Trip";
+    EXPECT_EQ(config_.channels[1], (core::S_CHANNEL{core::CHTYPE_PCFOLDER, expected}));
+}
+
+TEST_F(ChannelsTest, SetChannelTypeRefusesOtherTypesAndChannels) {
+    setChannel(6, core::CHTYPE_SEARCHLIST, u"search.vrl");
+    const core::S_CONFIG before = config_;
+    EXPECT_EQ(SetChannelType(config_, 6, core::CHTYPE_SEARCHLIST, u"x"), 0);
+    EXPECT_EQ(SetChannelType(config_, 6, core::CHTYPE_PLAYLIST, u"x"), 0);
+    EXPECT_EQ(SetChannelType(config_, 6, -1, u"x"), 0);
+    EXPECT_EQ(SetChannelType(config_, 8, core::CHTYPE_PCFOLDER, u"x"), 0);
+    EXPECT_EQ(SetChannelType(config_, -1, core::CHTYPE_PCFOLDER, u"x"), 0);
+    EXPECT_EQ(config_, before);
+}
+
+}  // namespace
+}  // namespace tvr::library

@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: MIT
+#include "library/sort_list.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/utf.h"
+#include "platform/fs.h"
+#include "platform/time.h"
+#include "support/temp_folder.h"
+
+namespace tvr::library {
+namespace {
+
+using Names = std::vector<std::string>;
+
+// Unix seconds of local noon on the day that holds unixDay * 86400 + 12 h, so that a few hours
+// either way stay on the same local day whatever the machine's time zone.
+long long localNoon(long long unixDay) {
+    long long seconds = unixDay * 86400 + 12 * 3600;
+    platform::LocalTime local;
+    if (platform::fileTimeToLocal(platform::fileTimeFromUnix(seconds, 0), &local)) {
+        seconds -= (local.hour - 12) * 3600LL + local.minute * 60LL + local.second;
+    }
+    return seconds;
+}
+
+// Files with the given modification times, read back through the file system as a listing does.
+class SortedFolder {
+public:
+    void add(const std::string& name, long long unixSeconds) {
+        folder_.write(name, "x");
+        test::setModificationTime(folder_.file(name), unixSeconds);
+        platform::FileTime time = 0;
+        ASSERT_TRUE(platform::fileWriteTime(folder_.file16(name), &time));
+        sorter_.Add(core::fromUtf8(name), time);
+    }
+    Names sorted(std::int32_t key, std::int32_t mode, std::int32_t mode2nd) {
+        sorter_.Sort(key, mode, mode2nd);
+        if (key != SORT_BY_NAME) {
+            sorter_.Group();
+        }
+        return names();
+    }
+    Names names() const {
+        Names out;
+        for (std::size_t i = 0; i < sorter_.Count(); ++i) out.push_back(core::toUtf8(sorter_.Get(i).name));
+        return out;
+    }
+    CSortList& sorter() { return sorter_; }
+
+private:
+    test::TempFolder folder_;
+    CSortList sorter_;
+};
+
+const long long kDay = localNoon(18000);  // a day in April 2019
+
+TEST(SortListKeys, TimeKeysAreLocalDateDigitsAndDropMilliseconds) {
+    CSortList sorter;
+    const long long seconds = localNoon(17970) + 3723;  // 15 March 2019, 13:02:03 local
+    sorter.Add(u"a.mp4", platform::fileTimeFromUnix(seconds, 999'000'000));
+    sorter.Add(u"b.mp4");
+    ASSERT_EQ(sorter.Count(), 2u);
+    EXPECT_EQ(sorter.Get(0).dateKey, 20190315);
+    EXPECT_EQ(sorter.Get(0).dateTimeKey, 20190315130203);
+    EXPECT_EQ(sorter.Get(0).groupId, 0);
+    EXPECT_EQ(sorter.Get(1).dateKey, 0);
+    EXPECT_EQ(sorter.Get(1).dateTimeKey, 0);
+    sorter.Clear();
+    EXPECT_EQ(sorter.Count(), 0u);
+}
+
+TEST(SortListKeys, NameOrderIsNaturalInBothDirections) {
+    SortedFolder folder;
+    folder.add("a10.mp4", kDay);
+    folder.add("a9.mp4", kDay);
+    folder.add("A1.mp4", kDay);
+    EXPECT_EQ(folder.sorted(SORT_BY_NAME, 1, 1), (Names{"A1.mp4", "a9.mp4", "a10.mp4"}));
+    EXPECT_EQ(folder.sorted(SORT_BY_NAME, 0, 1), (Names{"a10.mp4", "a9.mp4", "A1.mp4"}));
+}
+
+TEST(SortListKeys, NamesEqualInNaturalOrderFallBackToDateTime) {
+    SortedFolder folder;
+    folder.add("clip.mp4", kDay + 60);
+    folder.add("CLIP.mp4", kDay);
+    EXPECT_EQ(folder.sorted(SORT_BY_NAME, 1, 1), (Names{"CLIP.mp4", "clip.mp4"}));
+    EXPECT_EQ(folder.sorted(SORT_BY_NAME, 1, 0), (Names{"clip.mp4", "CLIP.mp4"}));
+}
+
+TEST(SortListKeys, TimeDescendingIsNewestFirstWithNameTies) {
+    SortedFolder folder;
+    folder.add("old.mp4", kDay - 86400);
+    folder.add("b.mp4", kDay);
+    folder.add("a.mp4", kDay);
+    folder.add("new.mp4", kDay + 86400);
+    EXPECT_EQ(folder.sorted(SORT_BY_TIME, 0, 1), (Names{"new.mp4", "a.mp4", "b.mp4", "old.mp4"}));
+    EXPECT_EQ(folder.sorted(SORT_BY_TIME, 0, 0), (Names{"new.mp4", "b.mp4", "a.mp4", "old.mp4"}));
+}
+
+TEST(SortListKeys, DateKeyIgnoresTimeOfDay) {
+    SortedFolder folder;
+    folder.add("b.mp4", kDay - 3 * 3600);
+    folder.add("a.mp4", kDay + 3 * 3600);
+    folder.add("c.mp4", kDay - 86400);
+    EXPECT_EQ(folder.sorted(SORT_BY_DATE, 1, 1), (Names{"c.mp4", "a.mp4", "b.mp4"}));
+    EXPECT_EQ(folder.sorted(SORT_BY_DATE, 0, 0), (Names{"b.mp4", "a.mp4", "c.mp4"}));
+}
+
+TEST(SortListGrouping, SeriesMovesToItsFirstMemberAndIsAscending) {
+    SortedFolder folder;
+    folder.add("Show#1.mp4", kDay - 86400);
+    folder.add("Other.mp4", kDay);
+    folder.add("Show#2.mp4", kDay + 86400);
+    CSortList& sorter = folder.sorter();
+    sorter.Sort(SORT_BY_TIME, 0, 1);
+    EXPECT_EQ(folder.names(), (Names{"Show#2.mp4", "Other.mp4", "Show#1.mp4"}));
+    sorter.Group();
+    EXPECT_EQ(folder.names(), (Names{"Show#1.mp4", "Show#2.mp4", "Other.mp4"}));
+    EXPECT_EQ(sorter.Get(0).groupId, sorter.Get(1).groupId);
+    EXPECT_NE(sorter.Get(0).groupId, sorter.Get(2).groupId);
+}
+
+TEST(SortListGrouping, HashWithoutDigitIsPlainAndEmptyPrefixJoinsFirstGroup) {
+    SortedFolder folder;
+    folder.add("Ep#a.mp4", kDay);
+    folder.add("Ep#b.mp4", kDay);
+    folder.add("Zed#1.mp4", kDay);
+    folder.add("#5.mp4", kDay);
+    folder.add("Middle.mp4", kDay);
+    folder.add("Zed#2.mp4", kDay);
+    EXPECT_EQ(folder.sorted(7, 1, 1), (Names{"Ep#a.mp4", "Ep#b.mp4", "#5.mp4", "Zed#1.mp4", "Zed#2.mp4", "Middle.mp4"}));
+}
+
+TEST(SortListGrouping, EmptyPrefixOpensAGroupWhenNoneExists) {
+    SortedFolder folder;
+    folder.add("Plain.mp4", kDay);
+    folder.add("#2.mp4", kDay);
+    folder.add("Other.mp4", kDay);
+    folder.add("X#1.mp4", kDay);
+    // "X#1" does not join: the representative "#2.mp4" does not start with "X".
+    EXPECT_EQ(folder.sorted(7, 1, 1), (Names{"Plain.mp4", "#2.mp4", "Other.mp4", "X#1.mp4"}));
+}
+
+TEST(SortListGrouping, ShorterLaterPrefixJoinsLongerRepresentative) {
+    SortedFolder folder;
+    folder.add("AB#1.mp4", kDay);
+    folder.add("Mid.mp4", kDay);
+    folder.add("A#2.mp4", kDay);
+    folder.add("ABC#3.mp4", kDay);
+    // Only the later record's prefix counts: "A" matches "AB#1", "ABC" does not.
+    EXPECT_EQ(folder.sorted(7, 1, 1), (Names{"A#2.mp4", "AB#1.mp4", "Mid.mp4", "ABC#3.mp4"}));
+}
+
+TEST(SortListGrouping, PrefixComparisonIsCaseSensitive) {
+    SortedFolder folder;
+    folder.add("show#1.mp4", kDay);
+    folder.add("Mid.mp4", kDay);
+    folder.add("Show#2.mp4", kDay);
+    EXPECT_EQ(folder.sorted(7, 1, 1), (Names{"show#1.mp4", "Mid.mp4", "Show#2.mp4"}));
+}
+
+TEST(SortListGrouping, GroupKeyDescendingKeepsSeriesAscending) {
+    SortedFolder folder;
+    folder.add("Show#2.mp4", kDay);
+    folder.add("alpha.mp4", kDay);
+    folder.add("Show#10.mp4", kDay);
+    folder.add("zulu.mp4", kDay);
+    folder.add("Show#1.mp4", kDay);
+    EXPECT_EQ(folder.sorted(SORT_BY_GROUP, 1, 0),
+              (Names{"zulu.mp4", "Show#1.mp4", "Show#2.mp4", "Show#10.mp4", "alpha.mp4"}));
+}
+
+TEST(SortListGrouping, UnknownKeyKeepsAddOrderExceptSeries) {
+    SortedFolder folder;
+    folder.add("c.mp4", kDay);
+    folder.add("T#3.mp4", kDay);
+    folder.add("a.mp4", kDay);
+    folder.add("T#1.mp4", kDay);
+    folder.add("b.mp4", kDay);
+    EXPECT_EQ(folder.sorted(7, 0, 0), (Names{"c.mp4", "T#1.mp4", "T#3.mp4", "a.mp4", "b.mp4"}));
+    folder.sorter().Sort(-1, 1, 1);
+    EXPECT_EQ(folder.names(), (Names{"c.mp4", "T#1.mp4", "T#3.mp4", "a.mp4", "b.mp4"}));
+}
+
+TEST(SortListGrouping, OddNamesNeitherCrashNorLoseRecords) {
+    CSortList sorter;
+    const std::vector<std::u16string> names = {u"", u"#", u"a#", u"#9", u"##1", u"9#9#9", u"x#1", u"X#1", u"#"};
+    for (int key : {0, 1, 2, 3, 4, -5}) {
+        sorter.Clear();
+        for (const auto& name : names) sorter.Add(name);
+        sorter.Sort(key, key & 1, 0);
+        sorter.Group();
+        std::vector<std::u16string> got;
+        for (std::size_t i = 0; i < sorter.Count(); ++i) got.push_back(sorter.Get(i).name);
+        std::vector<std::u16string> expected = names;
+        std::sort(got.begin(), got.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(got, expected) << "key " << key;
+    }
+}
+
+TEST(SortFolderNames, NaturalAscendingWhateverTheCase) {
+    std::vector<std::u16string> names = {u"Disc 10", u"Disc 2", u"disc 1"};
+    SortFolderNames(names);
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"disc 1", u"Disc 2", u"Disc 10"}));
+}
+
+}  // namespace
+}  // namespace tvr::library
