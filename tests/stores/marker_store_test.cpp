@@ -1,0 +1,282 @@
+// SPDX-License-Identifier: MIT
+#include "stores/marker_store.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/paths.h"
+#include "core/utf.h"
+#include "support/temp_folder.h"
+
+namespace tvr::stores {
+namespace {
+
+// Marker files are UTF-16LE with a byte-order mark; the tests keep to ASCII content.
+std::string utf16File(const std::string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : text) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+std::vector<std::string> nonEmptyLines(const std::string& utf16Bytes) {
+    EXPECT_GE(utf16Bytes.size(), 2u);
+    EXPECT_EQ(utf16Bytes.substr(0, 2), "\xFF\xFE");
+    std::string text;
+    for (std::size_t i = 2; i + 1 < utf16Bytes.size(); i += 2) {
+        EXPECT_EQ(utf16Bytes[i + 1], '\0');
+        text += utf16Bytes[i];
+    }
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') {
+            if (!line.empty()) lines.push_back(line);
+            line.clear();
+        } else if (c != '\r') {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::u16string> names(const CMarkerStore& store) {
+    std::vector<std::u16string> out;
+    for (const auto& entry : store.index()) out.push_back(entry.pcName);
+    return out;
+}
+
+class MarkerStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = core::executableFolder();
+        core::setExecutableFolder(tmp.path16());
+        tmp.makeFolder("trim");
+    }
+    void TearDown() override { core::setExecutableFolder(previous_); }
+
+    void scan() { store.ScanMarkerFolder(tmp.file16("trim")); }
+
+    test::TempFolder tmp;
+    CMarkerStore store;
+
+private:
+    std::u16string previous_;
+};
+
+TEST_F(MarkerStoreTest, ScanIndexesMarkerFilesInCodeUnitOrder) {
+    tmp.write("trim/a.trm", utf16File(""));
+    tmp.write("trim/B.trm", utf16File(""));
+    tmp.write("trim/notes.txt", "x");
+    tmp.makeFolder("trim/folder.trm");
+    scan();
+    EXPECT_EQ(names(store), (std::vector<std::u16string>{u"B", u"a"}));
+    EXPECT_EQ(store.GetMarkerState(u"D:\\v\\a.mp4"), 2);
+    EXPECT_EQ(store.GetMarkerState(u"E:/other/a.mkv"), 2);
+    EXPECT_EQ(store.GetMarkerState(u"D:\\v\\B.mp4"), 2);
+    EXPECT_EQ(store.GetMarkerState(u"D:\\v\\b.mp4"), 0);
+    EXPECT_EQ(store.GetMarkerState(u"D:\\v\\folder.mp4"), 0);
+    EXPECT_EQ(store.FindMarkerEntry(u"D:\\v\\c.mp4"), nullptr);
+}
+
+TEST_F(MarkerStoreTest, FolderThatCannotBeReadGivesAnEmptyIndex) {
+    store.ScanMarkerFolder(tmp.file16("missing"));
+    EXPECT_TRUE(store.index().empty());
+    EXPECT_EQ(store.GetMarkerState(u"D:/v/a.mp4"), 0);
+}
+
+TEST_F(MarkerStoreTest, AnyNonZeroFlagMarksTheFileButOnlyOneEnablesASlot) {
+    tmp.write("trim/m.trm", utf16File("[ITRM.0]\r\nyEnable=0\r\n[ITRM.3]\r\nyEnable=2\r\nrtA=5\r\n"));
+    scan();
+    EXPECT_EQ(store.ResolveMarkerState(u"D:/v/m.mp4"), 1);
+    EXPECT_EQ(store.GetMarkerState(u"D:/v/m.mp4"), 1);
+
+    S_MARKER marker;
+    marker.pcPath = u"D:/v/m.mp4";
+    EXPECT_EQ(store.LoadMarkerFile(marker), 0);
+    EXPECT_EQ(marker.slots[3].iEnable, 2);
+    EXPECT_EQ(marker.slots[3].rtA, 5);
+    EXPECT_EQ(store.GetMarkerState(u"D:/v/m.mp4"), 0);
+}
+
+TEST_F(MarkerStoreTest, CheckOfAVanishedFileReadsAsNoMarkers) {
+    tmp.write("trim/gone.trm", utf16File("[ITRM.0]\r\nyEnable=1\r\n"));
+    scan();
+    std::remove(tmp.file("trim/gone.trm").c_str());
+    EXPECT_EQ(store.ResolveMarkerState(u"C:/gone.mp4"), 0);
+    EXPECT_EQ(store.GetMarkerState(u"C:/gone.mp4"), 0);
+}
+
+TEST_F(MarkerStoreTest, SaveWritesMainThenEverySlotInOrder) {
+    scan();
+    S_MARKER marker;
+    marker.pcPath = u"D:\\v\\clip.mp4";
+    marker.slots[0] = {1, 1000, 2000};
+    marker.slots[7] = {0, -5, 9'000'000'000'000};
+    ASSERT_EQ(store.SaveMarkerFile(marker), 1);
+
+    std::vector<std::string> expected = {"[MAIN]", "pcPath=D:\\v\\clip.mp4"};
+    for (int slot = 0; slot < 8; ++slot) {
+        expected.push_back("[ITRM." + std::to_string(slot) + "]");
+        const S_MARKER_SLOT& s = marker.slots[static_cast<std::size_t>(slot)];
+        expected.push_back("yEnable=" + std::to_string(s.iEnable));
+        expected.push_back("rtA=" + std::to_string(s.rtA));
+        expected.push_back("rtB=" + std::to_string(s.rtB));
+    }
+    EXPECT_EQ(nonEmptyLines(tmp.read("trim/clip.trm")), expected);
+    EXPECT_EQ(store.GetMarkerState(u"E:/x/clip.avi"), 1);
+
+    S_MARKER loaded;
+    loaded.pcPath = u"E:/x/clip.avi";
+    ASSERT_EQ(store.LoadMarkerFile(loaded), 1);
+    const std::u16string text = CMarkerStore::FormatMarkerText(loaded);
+    EXPECT_EQ(text.rfind(u"<en.0>1,<a.0>1000,<b.0>2000,<en.1>0", 0), 0u);
+    EXPECT_EQ(loaded.slots[7].rtA, -5);
+    EXPECT_EQ(loaded.slots[7].rtB, 9'000'000'000'000);
+}
+
+TEST_F(MarkerStoreTest, MarkerTextListsAllTwentyFourTags) {
+    S_MARKER marker;
+    marker.slots[2] = {1, -1, 42};
+    marker.slots[5] = {0, 7, 8};
+    EXPECT_EQ(CMarkerStore::FormatMarkerText(marker),
+              u"<en.0>0,<a.0>0,<b.0>0,<en.1>0,<a.1>0,<b.1>0,<en.2>1,<a.2>-1,<b.2>42,<en.3>0,<a.3>0,<b.3>0,"
+              u"<en.4>0,<a.4>0,<b.4>0,<en.5>0,<a.5>7,<b.5>8,<en.6>0,<a.6>0,<b.6>0,<en.7>0,<a.7>0,<b.7>0");
+}
+
+TEST_F(MarkerStoreTest, MarkerFileOfATrmPathHasNoMainSection) {
+    scan();
+    S_MARKER marker;
+    marker.pcPath = u"D:/v/odd.trm";
+    marker.slots[1].iEnable = 1;
+    ASSERT_EQ(store.SaveMarkerFile(marker), 1);
+    const std::vector<std::string> lines = nonEmptyLines(tmp.read("trim/odd.trm"));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "[ITRM.0]");
+    EXPECT_EQ(lines.size(), 32u);
+}
+
+TEST_F(MarkerStoreTest, DisabledSaveWithoutEntryStaysOutOfTheIndex) {
+    scan();
+    S_MARKER marker;
+    marker.pcPath = u"D:/v/plain.mp4";
+    marker.slots[4] = {0, 10, 20};
+    ASSERT_EQ(store.SaveMarkerFile(marker), 1);
+    EXPECT_FALSE(tmp.read("trim/plain.trm").empty());
+    EXPECT_TRUE(store.index().empty());
+    EXPECT_EQ(store.GetMarkerState(u"D:/v/plain.mp4"), 0);
+
+    // Disabling the slots of an indexed video clears its state.
+    marker.slots[4].iEnable = 1;
+    ASSERT_EQ(store.SaveMarkerFile(marker), 1);
+    EXPECT_EQ(store.GetMarkerState(u"D:/v/plain.mp4"), 1);
+    marker.slots[4].iEnable = 0;
+    ASSERT_EQ(store.SaveMarkerFile(marker), 1);
+    EXPECT_EQ(store.GetMarkerState(u"D:/v/plain.mp4"), 0);
+    EXPECT_EQ(store.index().size(), 1u);
+}
+
+TEST_F(MarkerStoreTest, SavedEntriesKeepTheIndexSorted) {
+    tmp.write("trim/m.trm", utf16File(""));
+    scan();
+    for (const char16_t* path : {u"C:/z.mp4", u"C:/A.mp4", u"C:/n.mp4"}) {
+        S_MARKER marker;
+        marker.pcPath = path;
+        marker.slots[0].iEnable = 1;
+        ASSERT_EQ(store.SaveMarkerFile(marker), 1);
+    }
+    EXPECT_EQ(names(store), (std::vector<std::u16string>{u"A", u"m", u"n", u"z"}));
+    EXPECT_EQ(store.GetMarkerState(u"C:/m.mp4"), 2);
+    EXPECT_EQ(store.GetMarkerState(u"C:/n.mp4"), 1);
+}
+
+TEST_F(MarkerStoreTest, SaveFailsWhenTheMarkerFileCannotBeCreated) {
+    tmp.makeFolder("trim/blocked.trm");
+    scan();
+    S_MARKER marker;
+    marker.pcPath = u"D:/v/blocked.mp4";
+    marker.slots[0].iEnable = 1;
+    EXPECT_EQ(store.SaveMarkerFile(marker), 0);
+    EXPECT_EQ(store.GetMarkerState(u"D:/v/blocked.mp4"), 0);
+}
+
+TEST_F(MarkerStoreTest, LoadOfAMissingFileLeavesTheIndexAlone) {
+    tmp.write("trim/keep.trm", utf16File(""));
+    scan();
+    S_MARKER marker;
+    marker.pcPath = u"D:/v/none.mp4";
+    EXPECT_EQ(store.LoadMarkerFile(marker), 0);
+    EXPECT_EQ(store.index().size(), 1u);
+    EXPECT_EQ(store.GetMarkerState(u"D:/v/keep.mp4"), 2);
+}
+
+TEST_F(MarkerStoreTest, UnreadableValuesLoadAsZero) {
+    tmp.write("trim/bad.trm", utf16File("[ITRM.0]\r\nyEnable=yes\r\nrtA=\r\nrtB=12abc\r\n[ITRM.1]\r\nyEnable= 1\r\n"));
+    scan();
+    S_MARKER marker;
+    marker.pcPath = u"bad.mp4";
+    EXPECT_EQ(store.LoadMarkerFile(marker), 1);
+    EXPECT_EQ(marker.slots[0].iEnable, 0);
+    EXPECT_EQ(marker.slots[0].rtA, 0);
+    EXPECT_EQ(marker.slots[0].rtB, 12);
+    EXPECT_EQ(marker.slots[1].iEnable, 1);
+}
+
+TEST_F(MarkerStoreTest, MoveRenamesFileAndEntry) {
+    tmp.write("trim/old.trm", utf16File("[ITRM.0]\r\nyEnable=1\r\n"));
+    tmp.write("trim/b.trm", utf16File(""));
+    scan();
+    ASSERT_EQ(store.ResolveMarkerState(u"D:/v/old.mp4"), 1);
+    EXPECT_EQ(store.MoveMarkerFile(u"E:/w/a_new.mp4", u"D:/v/old.mp4"), 1);
+    EXPECT_TRUE(tmp.read("trim/old.trm").empty());
+    EXPECT_FALSE(tmp.read("trim/a_new.trm").empty());
+    EXPECT_EQ(names(store), (std::vector<std::u16string>{u"a_new", u"b"}));
+    EXPECT_EQ(store.GetMarkerState(u"E:/w/a_new.mp4"), 1);
+    EXPECT_EQ(store.GetMarkerState(u"D:/v/old.mp4"), 0);
+}
+
+TEST_F(MarkerStoreTest, MoveOntoAnExistingMarkerFileFails) {
+    tmp.write("trim/one.trm", utf16File("[ITRM.0]\r\nyEnable=1\r\n"));
+    tmp.write("trim/two.trm", utf16File("[ITRM.0]\r\nyEnable=0\r\n"));
+    scan();
+    const auto before = names(store);
+    EXPECT_EQ(store.MoveMarkerFile(u"D:/two.mp4", u"D:/one.mp4"), 0);
+    EXPECT_EQ(nonEmptyLines(tmp.read("trim/one.trm")), (std::vector<std::string>{"[ITRM.0]", "yEnable=1"}));
+    EXPECT_EQ(nonEmptyLines(tmp.read("trim/two.trm")), (std::vector<std::string>{"[ITRM.0]", "yEnable=0"}));
+    EXPECT_EQ(names(store), before);
+}
+
+TEST_F(MarkerStoreTest, MoveWithoutMarkerFileOrRenameDoesNothing) {
+    tmp.write("trim/same.trm", utf16File("[ITRM.0]\r\nyEnable=1\r\n"));
+    scan();
+    EXPECT_EQ(store.MoveMarkerFile(u"D:/new.mp4", u"D:/nothing.mp4"), 1);
+    EXPECT_EQ(names(store), (std::vector<std::u16string>{u"same"}));
+    // Moving a video to another folder under its own name keeps its marker file.
+    EXPECT_EQ(store.MoveMarkerFile(u"E:/elsewhere/same.mkv", u"D:/v/same.mp4"), 1);
+    EXPECT_FALSE(tmp.read("trim/same.trm").empty());
+    EXPECT_EQ(names(store), (std::vector<std::u16string>{u"same"}));
+}
+
+TEST_F(MarkerStoreTest, RescanOnlyWhenTheFolderChanges) {
+    tmp.write("trim/a.trm", utf16File("[ITRM.0]\r\nyEnable=1\r\n"));
+    tmp.write("other/x.trm", utf16File(""));
+    scan();
+    ASSERT_EQ(store.ResolveMarkerState(u"a.mp4"), 1);
+    scan();
+    EXPECT_EQ(store.GetMarkerState(u"a.mp4"), 1);
+
+    store.ScanMarkerFolder(tmp.file16("other"));
+    EXPECT_EQ(store.folder(), tmp.file16("other"));
+    EXPECT_EQ(names(store), (std::vector<std::u16string>{u"x"}));
+    scan();
+    EXPECT_EQ(store.GetMarkerState(u"a.mp4"), 2);
+}
+
+}  // namespace
+}  // namespace tvr::stores
