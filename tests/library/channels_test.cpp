@@ -65,7 +65,7 @@ TEST_F(ChannelsTest, EmptyPathOfDeviceChannelIsTheExecutableFolder) {
     setChannel(0, core::CHTYPE_VRDEVICE, u"");
     ChannelRoot root;
     ASSERT_EQ(ResolveChannelRoot(config_, 0, &root), 1);
-    EXPECT_EQ(root.root, exe_.path16());
+    EXPECT_EQ(root.root, exe_.path16() + u"/");  // joined with an empty tail
     EXPECT_EQ(root.isFolder, 16);
     setChannel(0, core::CHTYPE_PCFOLDER, u"");
     EXPECT_EQ(ResolveChannelRoot(config_, 0, &root), 0);
