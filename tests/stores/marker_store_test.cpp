@@ -206,6 +206,16 @@ TEST_F(MarkerStoreTest, SaveFailsWhenTheMarkerFileCannotBeCreated) {
     EXPECT_EQ(store.GetMarkerState(u"D:/v/blocked.mp4"), 0);
 }
 
+TEST_F(MarkerStoreTest, SaveReportsAWriteThatWasRefused) {
+    scan();
+    S_MARKER marker;
+    marker.pcPath = u"D:/v\r\n[ITRM.0]\r\nyEnable=1/evil.mp4";  // a line break cannot be stored
+    marker.slots[0].iEnable = 1;
+    EXPECT_EQ(store.SaveMarkerFile(marker), 0);
+    EXPECT_EQ(store.GetMarkerState(u"D:/v/evil.mp4"), 0);
+    EXPECT_TRUE(nonEmptyLines(tmp.read("trim/evil.trm")).empty());
+}
+
 TEST_F(MarkerStoreTest, LoadOfAMissingFileLeavesTheIndexAlone) {
     tmp.write("trim/keep.trm", utf16File(""));
     scan();
