@@ -24,8 +24,8 @@ struct CollectingSink : core::ReplySink {
 };
 
 std::u16string rule(int no, int sp, const std::string& key, const std::string& layout, const std::string& screen) {
-    return core::fromUtf8("#RET_VR_FORMAT(<no>" + std::to_string(no) + ",<sp>" + std::to_string(sp) + ",<key>\"" +
-                          key + "\",<layout>\"" + layout + "\",<screen>\"" + screen + "\")");
+    return core::fromUtf8("#RET_VR_FORMAT(<no>" + std::to_string(no) + ",<sp>" + std::to_string(sp) + ",<key>\"" + key +
+                          "\",<layout>\"" + layout + "\",<screen>\"" + screen + "\")");
 }
 
 class VRFormatRulesTest : public ::testing::Test {
@@ -101,10 +101,8 @@ TEST_F(VRFormatRulesTest, LongLinesAreReadWhole) {
 
 TEST_F(VRFormatRulesTest, RuleTooLongForOneMessageIsSkipped) {
     const std::string fits(259 - rule(0, 0, "", "L", "S").size(), 'k');
-    ASSERT_EQ(send("#start\n"
-                   "tag=\"" + fits + "x\" layout=\"L\" screen=\"S\"\n"
-                   "tag=\"" + fits + "\" layout=\"L\" screen=\"S\"\n"),
-              1);
+    const std::string tail = "\" layout=\"L\" screen=\"S\"\n";
+    ASSERT_EQ(send("#start\ntag=\"" + fits + "x" + tail + "tag=\"" + fits + tail), 1);
     ASSERT_EQ(sink.texts.size(), 1u);
     EXPECT_EQ(sink.texts[0], rule(0, 0, fits, "L", "S"));
     EXPECT_EQ(sink.texts[0].size(), 259u);
