@@ -11,6 +11,10 @@ namespace tvr::library {
 namespace {
 
 std::uint16_t markerValue(const ListingContext& context, std::u16string_view name) {
+    // Without any marker file no lookup can find one; large folders skip the name split.
+    if (context.markers.index().empty()) {
+        return 0;
+    }
     return static_cast<std::uint16_t>(context.markers.GetMarkerState(name));
 }
 
