@@ -128,7 +128,8 @@ private:
     std::size_t current_ = 0;    // offset of the record being handled
     std::size_t packetEnd_ = 0;  // offset just past the packet
     SendBuffer send_;
-    std::uint32_t passwordLockout_ = 0;
+    std::uint32_t passwordLockout_ = 0;  // end of the lockout; it outlives connections
+    bool lockoutActive_ = false;
 };
 
 }  // namespace tvr::protocol

@@ -67,14 +67,15 @@ bool CControlServer::CommandSetup(std::u16string_view text) {
 
 bool CControlServer::CommandPassword(std::u16string_view text) {
     std::uint32_t now = clock_.nowMs();
-    if (passwordLockout_ != 0 && static_cast<std::int32_t>(passwordLockout_ - now) > 0) {
+    if (lockoutActive_ && static_cast<std::int32_t>(passwordLockout_ - now) > 0) {
         PostStatus(0x222, u"エラー", u"パスワードタイム");
         return false;
     }
     std::optional<std::u16string> password = QuotedAfterKey(text, u"<pass>");
     if (!password) {
         PostStatus(0x220, u"エラー", u"パスワードが見つからない");
-        passwordLockout_ = (now + kPasswordLockoutMs) | 1u;  // 0 stays reserved for "no lockout"
+        passwordLockout_ = now + kPasswordLockoutMs;
+        lockoutActive_ = true;
         return false;
     }
     if (*password == config_.pcPassword) {
@@ -82,7 +83,8 @@ bool CControlServer::CommandPassword(std::u16string_view text) {
         return true;
     }
     PostStatus(0x221, u"エラー", u"パスワードが一致しません");
-    passwordLockout_ = (now + kPasswordLockoutMs) | 1u;
+    passwordLockout_ = now + kPasswordLockoutMs;
+    lockoutActive_ = true;
     return false;
 }
 

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: MIT
+#include "ui/controller.h"
+
+#include "core/text.h"
+
+namespace tvr::ui {
+
+Controller::Controller(std::u16string settingsPath, StatusView& view, ControllerOptions options)
+    : settings_(std::move(settingsPath)),
+      view_(view),
+      options_(options),
+      clock_(options.clock != nullptr ? *options.clock : core::SystemClock::instance()) {}
+
+Controller::~Controller() { stop(); }
+
+bool Controller::start() {
+    if (!settings_.load()) {
+        settings_.save();
+        return false;
+    }
+    const core::S_CONFIG& config = settings_.config();
+    auto portOf = [&](std::int32_t configured) {
+        return options_.anyFreePort ? std::uint16_t{0} : static_cast<std::uint16_t>(configured);
+    };
+    video_ = std::make_unique<http::CVideoServer>();
+    control_ = std::make_unique<protocol::CControlServer>(clock_, &commands_);
+    running_ = true;
+    if (!video_->Start(portOf(config.iPortHttp), control_.get(), options_.bindAddress)) {
+        view_.showProblem(core::format(u"Video server: port %d cannot be used; videos are not served.",
+                                       {config.iPortHttp}));
+    }
+    if (!control_->StartListening(portOf(config.iPortServer), config, options_.bindAddress)) {
+        view_.showProblem(core::format(u"Control server: port %d cannot be used; no headset can connect.",
+                                       {config.iPortServer}));
+    }
+    return true;
+}
+
+void Controller::tick() {
+    if (!running_) return;
+    protocol::StatusSlot status;
+    if (control_->TakeStatus(&status) && status.code != 0) onStatus(status);
+    for (const auto& command : commands_.drain()) onCommand(command);
+}
+
+void Controller::onStatus(const protocol::StatusSlot& status) {
+    view_.showStatus(platform::nowLocal(), status.code, status.text1, status.text2);
+    if (status.code == 3) {
+        video_->RequestReleaseAll();
+        control_->PostStatus(1, u"接続待ち", u"");
+    }
+}
+
+void Controller::onCommand(const core::FrontEndCommand& command) {
+    if (command.id == core::kRefreshChannels && command.channel >= 0 && command.channel < core::kChannelCount) {
+        auto& channel = settings_.config().channels[static_cast<std::size_t>(command.channel)];
+        channel.iType = command.type;
+        channel.pcPath = command.path;
+        settings_.save();
+    } else if (command.id == core::kForceDisconnect) {
+        forceDisconnect();
+    }
+}
+
+void Controller::applySettings() {
+    if (!running_) return;
+    control_->ApplySettings(settings_.config());
+    settings_.save();
+}
+
+void Controller::forceDisconnect() {
+    if (!running_) return;
+    control_->RequestForceDisconnect();
+    video_->RequestReleaseAll();
+}
+
+void Controller::stop() {
+    if (!running_) return;
+    running_ = false;
+    video_->Close();
+    video_.reset();
+    control_.reset();  // stops its thread, then tears down: "Release()" and "SHUTDOWN"
+    settings_.save();
+}
+
+}  // namespace tvr::ui

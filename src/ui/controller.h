@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Everything the main window does to the rest of the system, shared by every front-end: loads
+// the settings, creates and starts the services in order, polls the status slot, reacts to its
+// codes and to commands posted by the services, and stops and saves everything in order.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/clock.h"
+#include "core/command_queue.h"
+#include "core/settings.h"
+#include "http/video_server.h"
+#include "protocol/control_server.h"
+#include "ui/status_view.h"
+
+namespace tvr::ui {
+
+/// Choices tests make; a normal start uses the defaults.
+struct ControllerOptions {
+    core::Clock* clock = nullptr;    // the system clock when null
+    bool anyFreePort = false;         // listen on free ports instead of the configured ones
+    std::uint32_t bindAddress = 0;    // all local addresses
+};
+
+class Controller {
+public:
+    /// The settings file is settingsPath; the view receives status lines.
+    Controller(std::u16string settingsPath, StatusView& view, ControllerOptions options = {});
+    ~Controller();
+    Controller(const Controller&) = delete;
+    Controller& operator=(const Controller&) = delete;
+
+    /// Loads the settings and starts the services; false when the settings file is unusable.
+    bool start();
+    /// One 100 ms timer tick: reads the status slot and drains the service commands.
+    void tick();
+    /// Stops the services in order and saves changed settings.
+    void stop();
+    /// Applies edited settings to the running services and saves them.
+    void applySettings();
+    /// Drops the connected headset.
+    void forceDisconnect();
+
+    core::SettingsStore& settings() { return settings_; }
+    protocol::CControlServer* controlServer() { return control_.get(); }
+    http::CVideoServer* videoServer() { return video_.get(); }
+
+    /// How often the front-end should call tick().
+    static constexpr int kTickMs = 100;
+
+private:
+    void onStatus(const protocol::StatusSlot& status);
+    void onCommand(const core::FrontEndCommand& command);
+
+    core::SettingsStore settings_;
+    StatusView& view_;
+    ControllerOptions options_;
+    core::Clock& clock_;
+    core::CommandQueue commands_;
+    std::unique_ptr<http::CVideoServer> video_;
+    std::unique_ptr<protocol::CControlServer> control_;
+    bool running_ = false;
+};
+
+}  // namespace tvr::ui

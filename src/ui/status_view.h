@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// What a front-end draws: the status events the controller reads from the control server,
+// and lines about services that could not start.
+#include <cstdint>
+#include <string_view>
+
+#include "platform/time.h"
+
+namespace tvr::ui {
+
+class StatusView {
+public:
+    virtual ~StatusView() = default;
+    /// One status event: its time, code and both texts.
+    virtual void showStatus(const platform::LocalTime& time, std::int32_t code, std::u16string_view text1,
+                            std::u16string_view text2) = 0;
+    /// A problem the user should know about (a port that cannot be used).
+    virtual void showProblem(std::u16string_view text) = 0;
+};
+
+}  // namespace tvr::ui

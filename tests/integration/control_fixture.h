@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// A real control server on 127.0.0.1 with a free port, an injected clock and a temporary
+// executable folder, plus a connected test client.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "client/control_client.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "protocol/control_server.h"
+#include "support/temp_folder.h"
+
+namespace tvr::test {
+
+inline constexpr std::uint32_t kLoopback = 0x7F000001;
+inline constexpr int kReplyTimeoutMs = 5000;
+
+class ControlServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        core::setExecutableFolder(folder.path16());
+        config = core::defaultConfig();
+    }
+    void TearDown() override { server.reset(); }
+
+    /// Starts the server with the current config and connects the client.
+    void startAndConnect() {
+        startServer();
+        ASSERT_TRUE(client.connect("127.0.0.1", server->port(), 2000));
+    }
+    void startServer() {
+        server = std::make_unique<protocol::CControlServer>(clock, &commands);
+        ASSERT_TRUE(server->StartListening(0, config, kLoopback));
+    }
+    /// Sends texts in one packet and reads the whole reply.
+    client::Reply request(const std::vector<std::u16string>& texts) {
+        client::Reply reply;
+        EXPECT_TRUE(client.sendTexts(texts));
+        EXPECT_TRUE(client.receiveReply(&reply, kReplyTimeoutMs));
+        return reply;
+    }
+    client::Reply handshake() { return request({client::ControlClient::setupMessage()}); }
+    /// Waits until the status slot shows the code; returns the slot.
+    protocol::StatusSlot waitStatus(std::int32_t code) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        protocol::StatusSlot status;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (server->TakeStatus(&status) && status.code == code) return status;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ADD_FAILURE() << "status " << code << " never came";
+        return {};
+    }
+
+    TempFolder folder;
+    core::ManualClock clock;
+    core::CommandQueue commands;
+    core::S_CONFIG config;
+    std::unique_ptr<protocol::CControlServer> server;
+    client::ControlClient client;
+};
+
+}  // namespace tvr::test
