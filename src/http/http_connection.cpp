@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+#include "http/http_connection.h"
+
+namespace tvr::http {
+
+namespace {
+
+// Size of one receive, as the headset's requests have always been read.
+constexpr std::size_t kReceiveSize = 4096;
+
+}  // namespace
+
+HttpConnection::HttpConnection(platform::SocketHandle socket, std::uint32_t peerAddress)
+    : socket_(socket), peer_(peerAddress) {}
+
+HttpConnection::~HttpConnection() { platform::closeSocket(socket_); }
+
+HttpConnection::Received HttpConnection::receive() {
+    char buffer[kReceiveSize];
+    platform::IoResult result = platform::recvSome(socket_, buffer, sizeof buffer);
+    switch (result.status) {
+        case platform::IoStatus::Ok:
+            if (result.bytes == 0) return Received::Ended;
+            gatherer_.append(std::string_view(buffer, result.bytes));
+            return Received::Data;
+        case platform::IoStatus::WouldBlock:
+            return Received::Nothing;
+        default:
+            return Received::Ended;
+    }
+}
+
+bool HttpConnection::flush() {
+    while (!output_.empty()) {
+        std::int64_t sent = sendBody(output_.data(), output_.size());
+        if (sent < 0) return false;
+        if (sent == 0) return true;
+        output_.erase(0, static_cast<std::size_t>(sent));
+    }
+    return true;
+}
+
+std::int64_t HttpConnection::sendBody(const char* data, std::size_t size) {
+    platform::IoResult result = platform::sendSome(socket_, data, size);
+    switch (result.status) {
+        case platform::IoStatus::Ok:
+            // A send that takes nothing from a non-empty buffer means the connection is gone.
+            return result.bytes > 0 || size == 0 ? static_cast<std::int64_t>(result.bytes) : -1;
+        case platform::IoStatus::WouldBlock:
+            return 0;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace tvr::http

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// One accepted connection of the video server: its socket, the peer's address, the bytes of
+// a request still being gathered and the header bytes still to be sent.
+#include <cstdint>
+#include <string>
+
+#include "http/http_request.h"
+#include "platform/socket.h"
+
+namespace tvr::http {
+
+class HttpConnection {
+public:
+    /// Takes ownership of an accepted non-blocking socket.
+    HttpConnection(platform::SocketHandle socket, std::uint32_t peerAddress);
+    /// Closes the socket.
+    ~HttpConnection();
+    HttpConnection(const HttpConnection&) = delete;
+    HttpConnection& operator=(const HttpConnection&) = delete;
+
+    enum class Received { Data, Nothing, Ended };
+    /// Receives what has arrived into the gatherer; Ended when the peer closed or the socket failed.
+    Received receive();
+    /// Queues header bytes to go out before any body byte.
+    void queue(const std::string& bytes) { output_ += bytes; }
+    /// Sends queued bytes while the socket takes them; false when the connection failed.
+    bool flush();
+    /// True when queued bytes are still waiting.
+    bool hasQueued() const { return !output_.empty(); }
+    /// Sends body bytes once; the count sent (0 when the socket is full), -1 when the connection failed.
+    std::int64_t sendBody(const char* data, std::size_t size);
+
+    platform::SocketHandle socket() const { return socket_; }
+    std::uint32_t peerAddress() const { return peer_; }
+    RequestGatherer& gatherer() { return gatherer_; }
+
+private:
+    platform::SocketHandle socket_;
+    std::uint32_t peer_;
+    RequestGatherer gatherer_;
+    std::string output_;
+};
+
+}  // namespace tvr::http

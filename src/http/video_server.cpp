@@ -1,0 +1,296 @@
+// SPDX-License-Identifier: MIT
+#include "http/video_server.h"
+
+#include "http/http_response.h"
+#include "platform/fs.h"
+#include "platform/poll.h"
+
+namespace tvr::http {
+
+namespace {
+
+// Upper bounds of the server thread's wait: socket readiness and filled buffers end it early.
+constexpr std::uint32_t kBusyWaitMs = 20;
+constexpr std::uint32_t kIdleWaitMs = 100;
+// Connections accepted but not yet bound by a GET. Two, so that a player opening both streams at
+// once does not lose the first connection to the second before its request has arrived.
+constexpr std::size_t kMaxPending = CVideoServer::kSlotCount;
+// Body bytes sent to one slot per pass, so one fast stream cannot hold up the other.
+constexpr std::size_t kSendPerPass = StreamSlot::kBufferCount * StreamSlot::kBufferSize;
+
+}  // namespace
+
+CVideoServer::CVideoServer() {
+    socketsStarted_ = platform::socketsStartup();
+    if (!thread_.start([this] { return pass(); })) Close();
+}
+
+CVideoServer::~CVideoServer() { Close(); }
+
+bool CVideoServer::Start(std::uint16_t port, const AccessGate* gate, std::uint32_t bindAddress) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closed_ || running_ || !thread_.running()) return false;
+    listener_ = platform::tcpListen({bindAddress, port}, kSlotCount);
+    if (listener_ == platform::kInvalidSocket) return false;
+    port_ = platform::localEndpoint(listener_).port;
+    gate_ = gate;
+    for (Slot& slot : slots_) slot.stream = std::make_unique<StreamSlot>([this] { thread_.wake(); });
+    running_ = true;
+    thread_.wake();
+    return true;
+}
+
+void CVideoServer::Close() {
+    thread_.stop();
+    std::lock_guard<std::mutex> lock(mutex_);
+    running_ = false;
+    pending_.clear();
+    platform::closeSocket(listener_);
+    listener_ = platform::kInvalidSocket;
+    port_ = 0;
+    for (Slot& slot : slots_) {
+        slot.connection.reset();
+        slot.stream.reset();
+    }
+    gate_ = nullptr;
+    if (socketsStarted_) platform::socketsCleanup();
+    socketsStarted_ = false;
+    closed_ = true;
+}
+
+void CVideoServer::RequestReleaseAll() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (Slot& slot : slots_) {
+            if (slot.stream) slot.stream->requestRelease();
+        }
+    }
+    thread_.wake();
+}
+
+std::uint16_t CVideoServer::port() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return port_;
+}
+
+bool CVideoServer::SlotHasOpenFile(int slot) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (slot < 0 || slot >= kSlotCount || !slots_[slot].stream) return false;
+    return slots_[slot].stream->hasOpenFile();
+}
+
+void CVideoServer::setReadMode(platform::ReadMode mode) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    readMode_ = mode;
+}
+
+platform::ReadMode CVideoServer::slotReadMode(int slot) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (slot < 0 || slot >= kSlotCount || !slots_[slot].stream) return readMode_;
+    return slots_[slot].stream->readMode();
+}
+
+std::int32_t CVideoServer::pass() {
+    platform::PollItem items[1 + kMaxPending + kSlotCount];
+    std::size_t count = 0;
+    std::uint32_t waitMs = kIdleWaitMs;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (running_) {
+            acceptStep();
+            pendingStep();
+            bool busy = false;
+            for (int index = 0; index < kSlotCount; ++index) {
+                slotStep(index);
+                busy = busy || slots_[index].connection != nullptr;
+            }
+            waitMs = busy ? kBusyWaitMs : kIdleWaitMs;
+            count = collectPollItems(items, std::size(items));
+        }
+    }
+    thread_.waitSockets(items, count, waitMs);
+    return 1;
+}
+
+void CVideoServer::acceptStep() {
+    // While no control client is authenticated, connections wait in the backlog.
+    if (gate_ == nullptr || !gate_->isClientAuthenticated()) return;
+    platform::Ipv4Endpoint peer;
+    platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
+    if (socket == platform::kInvalidSocket) return;
+    if (pending_.size() >= kMaxPending) pending_.erase(pending_.begin());
+    pending_.push_back(std::make_unique<HttpConnection>(socket, peer.address));
+}
+
+void CVideoServer::pendingStep() {
+    std::string block;
+    for (std::size_t i = 0; i < pending_.size();) {
+        HttpConnection& connection = *pending_[i];
+        bool bound = false;
+        bool alive = connection.flush() && connection.receive() != HttpConnection::Received::Ended;
+        while (alive && !bound) {
+            RequestGatherer::State state = connection.gatherer().next(&block);
+            if (state == RequestGatherer::State::NeedMore) break;
+            if (state == RequestGatherer::State::TooLarge) {
+                alive = false;
+                break;
+            }
+            HttpRequest request = parseRequest(block);
+            if (request.method == Method::None) continue;
+            bool slotValid = request.streamIndex >= 0 && request.streamIndex < kSlotCount;
+            // Another host is refused on its own connection and never displaces the client's stream.
+            if (!slotValid || !clientAllowed(connection.peerAddress())) {
+                connection.queue(notFoundHeader());
+            } else if (request.method == Method::Head) {
+                answerHead(connection, request);
+            } else {
+                Slot& slot = slots_[request.streamIndex];
+                slot.connection = std::move(pending_[i]);
+                pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
+                bound = true;
+                serveGet(slot, request);
+                serveBlocks(request.streamIndex);
+                break;
+            }
+            alive = connection.flush();
+        }
+        if (bound) continue;
+        if (!alive) {
+            pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
+            continue;
+        }
+        ++i;
+    }
+}
+
+void CVideoServer::slotStep(int index) {
+    Slot& slot = slots_[index];
+    if (!slot.connection) {
+        if (slot.stream->releaseRequested()) slot.stream->closeFile();
+        return;
+    }
+    if (slot.connection->receive() == HttpConnection::Received::Ended) {
+        // Players close or reset the connection on every seek: a normal end of the stream.
+        closeSlotConnection(slot);
+        return;
+    }
+    serveBlocks(index);
+    if (slot.connection) sendStep(slot);
+}
+
+void CVideoServer::sendStep(Slot& slot) {
+    HttpConnection& connection = *slot.connection;
+    if (!connection.flush()) {
+        closeSlotConnection(slot);
+        return;
+    }
+    if (connection.hasQueued()) return;
+    const char* data = nullptr;
+    std::size_t size = 0;
+    std::size_t sentThisPass = 0;
+    while (sentThisPass < kSendPerPass && slot.stream->sendable(&data, &size)) {
+        std::int64_t sent = connection.sendBody(data, size);
+        if (sent < 0) {
+            closeSlotConnection(slot);
+            return;
+        }
+        if (sent == 0) return;
+        slot.stream->consumed(static_cast<std::size_t>(sent));
+        sentThisPass += static_cast<std::size_t>(sent);
+    }
+    // A file that ends before the announced length cannot complete the body.
+    if (slot.stream->bodyBroken()) closeSlotConnection(slot);
+}
+
+void CVideoServer::serveBlocks(int index) {
+    Slot& slot = slots_[index];
+    std::string block;
+    while (slot.connection) {
+        RequestGatherer::State state = slot.connection->gatherer().next(&block);
+        if (state == RequestGatherer::State::NeedMore) return;
+        if (state == RequestGatherer::State::TooLarge) {
+            closeSlotConnection(slot);
+            return;
+        }
+        HttpRequest request = parseRequest(block);
+        if (request.method == Method::Get) {
+            serveGet(slot, request);
+        } else if (request.method == Method::Head) {
+            slot.stream->stopBody();
+            answerHead(*slot.connection, request);
+        }
+    }
+}
+
+void CVideoServer::serveGet(Slot& slot, const HttpRequest& request) {
+    HttpConnection& connection = *slot.connection;
+    StreamSlot& stream = *slot.stream;
+    // A new request on the connection ends whatever body was still going out.
+    stream.stopBody();
+    if (!requestAllowed(connection, request) || !stream.open(request.path, readMode_)) {
+        connection.queue(notFoundHeader());
+        return;
+    }
+    FileFacts facts = stream.facts();
+    std::int64_t start = request.hasRange ? request.rangeStart : 0;
+    if (request.hasRange && (start < 0 || start >= facts.size)) {
+        connection.queue(rangeNotSatisfiableHeader(facts.size));
+        return;
+    }
+    stream.seek(start);
+    connection.queue(successHeader(facts, start, request.path));
+}
+
+void CVideoServer::answerHead(HttpConnection& connection, const HttpRequest& request) {
+    FileFacts facts;
+    facts.size = requestAllowed(connection, request) ? platform::fileSize(request.path) : -1;
+    if (facts.size < 0) {
+        connection.queue(notFoundHeader());
+        return;
+    }
+    platform::fileWriteTime(request.path, &facts.writeTime);
+    std::int64_t start = request.hasRange ? request.rangeStart : 0;
+    if (request.hasRange && (start < 0 || start >= facts.size)) {
+        connection.queue(rangeNotSatisfiableHeader(facts.size));
+        return;
+    }
+    connection.queue(successHeader(facts, start, request.path));
+}
+
+bool CVideoServer::clientAllowed(std::uint32_t peer) const {
+    return gate_ != nullptr && gate_->isClientAuthenticated() && peer == gate_->clientAddress();
+}
+
+bool CVideoServer::requestAllowed(const HttpConnection& connection, const HttpRequest& request) const {
+    return request.targetValid && clientAllowed(connection.peerAddress()) && gate_->isVideoAccepted(request.path) &&
+           platform::pathKind(request.path) == platform::PathKind::File;
+}
+
+void CVideoServer::closeSlotConnection(Slot& slot) {
+    slot.connection.reset();
+    slot.stream->stopBody();
+    if (slot.stream->releaseRequested()) slot.stream->closeFile();
+}
+
+std::size_t CVideoServer::collectPollItems(platform::PollItem* items, std::size_t capacity) {
+    std::size_t count = 0;
+    auto add = [&](platform::SocketHandle socket, bool wantWrite) {
+        if (count == capacity) return;
+        items[count] = platform::PollItem{};
+        items[count].socket = socket;
+        items[count].wantRead = true;
+        items[count].wantWrite = wantWrite;
+        ++count;
+    };
+    if (gate_ != nullptr && gate_->isClientAuthenticated()) add(listener_, false);
+    for (const auto& connection : pending_) add(connection->socket(), connection->hasQueued());
+    for (Slot& slot : slots_) {
+        if (!slot.connection) continue;
+        const char* data = nullptr;
+        std::size_t size = 0;
+        add(slot.connection->socket(), slot.connection->hasQueued() || slot.stream->sendable(&data, &size));
+    }
+    return count;
+}
+
+}  // namespace tvr::http

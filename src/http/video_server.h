@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The video server: a small HTTP/1.1 server from which the headset's player fetches video
+// files, whole or from a Range start, over two stream slots chosen by "stream=". It serves only
+// the host of the authenticated control client. One server thread does all socket work and
+// waits on socket readiness and on the slots' readers, so bytes go out as soon as they can.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "core/worker_thread.h"
+#include "http/access_gate.h"
+#include "http/http_connection.h"
+#include "http/stream_slot.h"
+#include "platform/sequential_reader.h"
+#include "platform/socket.h"
+
+namespace tvr::http {
+
+class CVideoServer {
+public:
+    static constexpr int kSlotCount = 2;
+
+    /// Starts the server thread, which stays idle until Start.
+    CVideoServer();
+    /// Closes the server.
+    ~CVideoServer();
+    CVideoServer(const CVideoServer&) = delete;
+    CVideoServer& operator=(const CVideoServer&) = delete;
+
+    /// Listens on port (0: any free port) at bindAddress (host order, 0: all) and serves what gate allows.
+    bool Start(std::uint16_t port, const AccessGate* gate, std::uint32_t bindAddress = 0);
+    /// Stops the threads, then closes every connection and file; there is no restart.
+    void Close();
+    /// Asks every slot to close its file as soon as it has no connection.
+    void RequestReleaseAll();
+    /// The port listened on (0 when not listening).
+    std::uint16_t port() const;
+    /// True while the slot holds an open file.
+    bool SlotHasOpenFile(int slot) const;
+    /// The read mode files are opened with from now on (unbuffered by default).
+    void setReadMode(platform::ReadMode mode);
+    /// The read mode of the slot's open file.
+    platform::ReadMode slotReadMode(int slot) const;
+
+private:
+    struct Slot {
+        std::unique_ptr<StreamSlot> stream;
+        std::unique_ptr<HttpConnection> connection;
+    };
+
+    std::int32_t pass();
+    void acceptStep();
+    void pendingStep();
+    void slotStep(int index);
+    void sendStep(Slot& slot);
+    void serveBlocks(int index);
+    void serveGet(Slot& slot, const HttpRequest& request);
+    void answerHead(HttpConnection& connection, const HttpRequest& request);
+    bool clientAllowed(std::uint32_t peer) const;
+    bool requestAllowed(const HttpConnection& connection, const HttpRequest& request) const;
+    void closeSlotConnection(Slot& slot);
+    std::size_t collectPollItems(platform::PollItem* items, std::size_t capacity);
+
+    mutable std::mutex mutex_;  // held for each whole pass
+    core::WorkerThread thread_;
+    bool socketsStarted_ = false;
+    bool running_ = false;
+    bool closed_ = false;
+    const AccessGate* gate_ = nullptr;
+    platform::SocketHandle listener_ = platform::kInvalidSocket;
+    std::uint16_t port_ = 0;
+    platform::ReadMode readMode_ = platform::ReadMode::Unbuffered;
+    std::vector<std::unique_ptr<HttpConnection>> pending_;
+    std::array<Slot, kSlotCount> slots_;
+};
+
+}  // namespace tvr::http
