@@ -64,6 +64,11 @@ bool WorkerThread::stopRequested() const {
     return stopEvent_;
 }
 
+bool WorkerThread::finished() const {
+    std::lock_guard lock(mutex_);
+    return doneEvent_;
+}
+
 bool WorkerThread::sleepFor(std::uint32_t ms) {
     std::unique_lock lock(mutex_);
     changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopEvent_ || woken_; });

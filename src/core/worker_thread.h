@@ -31,6 +31,8 @@ public:
     bool running() const { return thread_.joinable(); }
     /// True once stop() has been requested.
     bool stopRequested() const;
+    /// True once the thread has left its loop (the done event is set).
+    bool finished() const;
     /// Sleeps up to ms, returning early (true) when a stop is requested.
     bool sleepFor(std::uint32_t ms);
     /// Waits up to ms for socket readiness, a wake() or a stop request; results in items.
