@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: MIT
+#include "platform/natural_compare.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tvr::platform {
+namespace {
+
+bool less(std::u16string_view a, std::u16string_view b) { return naturalCompare(a, b) < 0; }
+
+TEST(NaturalCompare, DigitRunsCompareByValue) {
+    EXPECT_TRUE(less(u"a9", u"a10"));
+    EXPECT_TRUE(less(u"file2", u"file10"));
+    EXPECT_TRUE(less(u"Disc 2", u"Disc 10"));
+    EXPECT_TRUE(less(u"v1.9.mp4", u"v1.10.mp4"));
+    EXPECT_TRUE(less(u"x123456789012345678901234567890", u"x123456789012345678901234567891"));
+    EXPECT_TRUE(less(u"x99999999999999999999999", u"x100000000000000000000000"));
+    EXPECT_GT(naturalCompare(u"a10", u"a9"), 0);
+}
+
+TEST(NaturalCompare, CaseIsIgnoredBeforeTies) {
+    EXPECT_TRUE(less(u"A1", u"a9"));
+    EXPECT_TRUE(less(u"disc 1", u"Disc 2"));
+    EXPECT_TRUE(less(u"apple", u"Banana"));
+    EXPECT_TRUE(less(u"\u00E9t\u00E9 1", u"\u00C9T\u00C9 2"));
+}
+
+TEST(NaturalCompare, DigitsSortBeforeLettersAndPunctuationByCodeUnit) {
+    EXPECT_TRUE(less(u"9", u"a"));
+    EXPECT_TRUE(less(u"a1", u"aa"));
+    EXPECT_TRUE(less(u"a-", u"a1"));
+    EXPECT_TRUE(less(u"a1", u"a_"));
+    EXPECT_TRUE(less(u"a", u"a1"));
+}
+
+TEST(NaturalCompare, OnlyIdenticalNamesAreEqualAndTiesAreFixed) {
+    EXPECT_EQ(naturalCompare(u"Same 01", u"Same 01"), 0);
+    EXPECT_EQ(naturalCompare(u"", u""), 0);
+    EXPECT_TRUE(less(u"a1", u"a01"));
+    EXPECT_TRUE(less(u"a001a", u"a01b"));
+    EXPECT_TRUE(less(u"a01b", u"a001b"));
+    EXPECT_TRUE(less(u"ABC", u"abc"));
+    EXPECT_TRUE(less(u"a1b", u"A01b"));
+}
+
+TEST(NaturalCompare, IsAStrictWeakOrderingOnACorpus) {
+    const std::vector<std::u16string> corpus = {
+        u"", u"a", u"A", u"a0", u"a00", u"a1", u"A1", u"a01", u"a001", u"a9", u"a10", u"a010", u"ab", u"aB",
+        u"a b", u"a-1", u"a_1", u"a.1", u"a1b", u"a1B", u"a01b", u"a1b2", u"a1b10", u"a1b02", u"1", u"01", u"10",
+        u"2a", u"Disc 1", u"disc 1", u"Disc 2", u"Disc 10", u"disc 010", u"file2", u"file10", u"File 2",
+        u"\u00C9t\u00E9", u"\u00E9t\u00E9", u"\u6620\u753B1", u"\u6620\u753B2", u"z", u"Z9", u"~", u"a~",
+        u"99999999999999999999", u"100000000000000000000", u"0099999999999999999999"};
+    auto sign = [](int value) { return (value > 0) - (value < 0); };
+    for (const auto& a : corpus) {
+        EXPECT_FALSE(less(a, a));
+        for (const auto& b : corpus) {
+            int ab = naturalCompare(a, b);
+            EXPECT_EQ(sign(ab), -sign(naturalCompare(b, a)));
+            if (a != b) {
+                EXPECT_NE(ab, 0);
+            }
+            for (const auto& c : corpus) {
+                if (less(a, b) && less(b, c)) {
+                    EXPECT_TRUE(less(a, c)) << "transitivity";
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tvr::platform
