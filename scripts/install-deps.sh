@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Installs the Debian 12 packages the build, the tests and the benchmarks need; installs only
+# what is missing, so running it again does nothing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build          # toolchain
+  googletest libgtest-dev libgmock-dev        # tests
+  libutfcpp-dev                               # UTF-8 conversion headers
+  curl ffmpeg                                 # real clients of the video server in the tests
+  nginx-light procps                          # the video server benchmark
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,69 @@
+# SPDX-License-Identifier: MIT
+# Shared helpers of the end-to-end tests: a temporary install folder, free ports, UTF-16LE
+# settings files and a server process that is always stopped.
+set -euo pipefail
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
+
+work=$(mktemp -d)
+server_pid=""
+cleanup() {
+  if [ -n "$server_pid" ] && kill -0 "$server_pid" 2>/dev/null; then kill -KILL "$server_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A TCP port nothing listens on right now.
+free_port() {
+  local port
+  while :; do
+    port=$((20000 + RANDOM % 40000))
+    if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then echo "$port"; return; fi
+  done
+}
+
+# Writes UTF-8 lines (LF) as a UTF-16LE file with byte-order mark and CR LF line ends.
+write_utf16() {
+  local file=$1
+  { printf '\xff\xfe'; sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$file"
+}
+
+# Prints a UTF-16LE file (byte-order mark dropped) as UTF-8 with LF line ends.
+read_utf16() { tail -c +3 "$1" | iconv -f UTF-16LE -t UTF-8 | tr -d '\r'; }
+
+# Starts the server copied into folder $1; its console goes to $1/console.txt.
+start_server() {
+  local folder=$1
+  (cd "$folder" && exec ./tamvikvr-server >console.txt 2>&1) &
+  server_pid=$!
+}
+
+# Waits until the file contains the text (at most 10 s).
+wait_for_text() {
+  local file=$1 text=$2
+  for _ in $(seq 1 200); do
+    if [ -f "$file" ] && grep -qF -- "$text" "$file"; then return 0; fi
+    sleep 0.05
+  done
+  return 1
+}
+
+# Sends SIGTERM and waits for the exit status (at most 10 s); prints it.
+stop_server() {
+  kill -TERM "$server_pid"
+  local status=0
+  for _ in $(seq 1 200); do
+    if ! kill -0 "$server_pid" 2>/dev/null; then break; fi
+    sleep 0.05
+  done
+  wait "$server_pid" || status=$?
+  server_pid=""
+  echo "$status"
+}
+
+finish() {
+  if [ "$failures" -ne 0 ]; then echo "$failures check(s) failed" >&2; exit 1; fi
+  echo "all checks passed"
+}
