@@ -190,7 +190,8 @@ bool iniWriteString(std::u16string_view file, std::u16string_view section, std::
     auto header = findSection(ini, section);
     if (!header) {
         std::string addition;
-        if (ini.bytes.size() > ini.bomSize && !ini.lines.empty() && ini.lines.back().next == ini.lines.back().contentEnd) {
+        if (ini.bytes.size() > ini.bomSize && !ini.lines.empty() &&
+            ini.lines.back().next == ini.lines.back().contentEnd) {
             addition += eol;
         }
         addition += encodeUnits(ini, u"[" + std::u16string(section) + u"]") + eol;

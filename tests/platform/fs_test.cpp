@@ -5,7 +5,9 @@
 
 #include <filesystem>
 #include <map>
+#include <random>
 
+#include "core/utf.h"
 #include "platform/time.h"
 #include "support/temp_folder.h"
 
@@ -81,6 +83,27 @@ TEST(FsChange, MoveRefusesToOverwrite) {
     temp.makeFolder("dir");
     EXPECT_TRUE(moveNoOverwrite(temp.file16("dir"), temp.file16("moved")));
     EXPECT_EQ(pathKind(temp.file16("moved")), PathKind::Folder);
+}
+
+TEST(FsChange, MoveToAnotherFileSystemCopiesAndRemovesTheSource) {
+    const std::filesystem::path shm("/dev/shm");
+    if (!std::filesystem::is_directory(shm)) GTEST_SKIP() << "no /dev/shm here";
+    test::TempFolder temp;
+    temp.write("a.mp4", "moved across");
+    test::setModificationTime(temp.file("a.mp4"), 1500000000);
+    const std::string target = (shm / ("tvr-move-" + std::to_string(std::random_device{}()))).string();
+    ASSERT_TRUE(moveNoOverwrite(temp.file16("a.mp4"), core::fromUtf8(target)));
+    EXPECT_EQ(pathKind(temp.file16("a.mp4")), PathKind::Missing);
+    std::string bytes;
+    EXPECT_TRUE(readFileBytes(core::fromUtf8(target), &bytes));
+    EXPECT_EQ(bytes, "moved across");
+    FileTime write = 0;
+    EXPECT_TRUE(fileWriteTime(core::fromUtf8(target), &write));
+    EXPECT_EQ(write, fileTimeFromUnix(1500000000, 0));
+    temp.write("b.mp4", "second");
+    EXPECT_FALSE(moveNoOverwrite(temp.file16("b.mp4"), core::fromUtf8(target)));
+    EXPECT_EQ(temp.read("b.mp4"), "second");
+    std::filesystem::remove(target);
 }
 
 TEST(FsTimes, SetThenGetKeepsAccessAndWrite) {

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "platform/ini_file.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "platform/ini_file.h"
 #include "platform/test_bytes.h"
 #include "support/temp_folder.h"
 
@@ -85,7 +84,8 @@ TEST_F(IniFileTest, NewSectionIsAppendedAtTheEnd) {
     temp_.write("TamvikVRServer.ini", utf16leWithBom(u"[a]\r\nx=1"));
     ASSERT_TRUE(write(u"Setup", u"iSeek1FF", u"10"));
     ASSERT_TRUE(write(u"Setup", u"iSeek1RW", u"5"));
-    EXPECT_EQ(temp_.read("TamvikVRServer.ini"), utf16leWithBom(u"[a]\r\nx=1\r\n[Setup]\r\niSeek1FF=10\r\niSeek1RW=5\r\n"));
+    EXPECT_EQ(temp_.read("TamvikVRServer.ini"),
+              utf16leWithBom(u"[a]\r\nx=1\r\n[Setup]\r\niSeek1FF=10\r\niSeek1RW=5\r\n"));
 }
 
 TEST_F(IniFileTest, Utf8FileStaysUtf8WithItsLineEnds) {

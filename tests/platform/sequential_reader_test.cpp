@@ -73,7 +73,8 @@ TEST(SequentialReader, SeeksToSectorMultiples) {
         ASSERT_TRUE(reader.seek(static_cast<std::int64_t>(k * kSectorAlignment)));
         std::int64_t got = reader.read(buffer.get(), kSectorAlignment);
         ASSERT_EQ(got, static_cast<std::int64_t>(kSectorAlignment));
-        EXPECT_TRUE(std::string(buffer.get(), kSectorAlignment) == bytes.substr(k * kSectorAlignment, kSectorAlignment));
+        EXPECT_TRUE(std::string(buffer.get(), kSectorAlignment) ==
+                    bytes.substr(k * kSectorAlignment, kSectorAlignment));
     }
     ASSERT_TRUE(reader.seek(static_cast<std::int64_t>(2 * kChunk)));
     EXPECT_EQ(reader.read(buffer.get(), kChunk), 100);

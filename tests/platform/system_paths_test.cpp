@@ -19,12 +19,16 @@ class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) previous_ = old;
-        if (value != nullptr) setenv(name, value, 1);
-        else unsetenv(name);
+        if (value != nullptr)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
     }
     ~ScopedEnv() {
-        if (previous_) setenv(name_, previous_->c_str(), 1);
-        else unsetenv(name_);
+        if (previous_)
+            setenv(name_, previous_->c_str(), 1);
+        else
+            unsetenv(name_);
     }
 
 private:

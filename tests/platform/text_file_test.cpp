@@ -19,7 +19,9 @@ Lines readLines(const test::TempFolder& temp, const std::string& name) {
 
 TEST(TextFileRead, SkipsUtf8ByteOrderMarkAndAcceptsBothLineEnds) {
     test::TempFolder temp;
-    temp.write("a.txt", "\xEF\xBB\xBF" "first\r\nsecond\nthird");
+    temp.write("a.txt",
+               "\xEF\xBB\xBF"
+               "first\r\nsecond\nthird");
     EXPECT_EQ(readLines(temp, "a.txt"), (Lines{u"first", u"second", u"third"}));
 }
 
@@ -66,7 +68,9 @@ TEST(TextFileWrite, Utf16LeRoundTripWithCrLf) {
 TEST(TextFileWrite, Utf8WithMarkAndCrLf) {
     test::TempFolder temp;
     ASSERT_TRUE(writeTextLines(temp.file16("l.txt"), {u"a", u"\u00E9"}, TextEncoding::Utf8));
-    EXPECT_EQ(temp.read("l.txt"), "\xEF\xBB\xBF" "a\r\n\xC3\xA9\r\n");
+    EXPECT_EQ(temp.read("l.txt"),
+              "\xEF\xBB\xBF"
+              "a\r\n\xC3\xA9\r\n");
 }
 
 TEST(TextFileWrite, CreateEmptyTruncatesToTheMarkAlone) {

@@ -20,8 +20,10 @@ public:
         tzset();
     }
     ~TimeZone() {
-        if (previous_) setenv("TZ", previous_->c_str(), 1);
-        else unsetenv("TZ");
+        if (previous_)
+            setenv("TZ", previous_->c_str(), 1);
+        else
+            unsetenv("TZ");
         tzset();
     }
 

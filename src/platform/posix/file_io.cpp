@@ -17,16 +17,7 @@ namespace {
 
 using posix::nativePath;
 using posix::retryOnEintr;
-
-bool writeAll(int fd, std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t put = retryOnEintr([&] { return ::write(fd, bytes.data() + done, bytes.size() - done); });
-        if (put <= 0) return false;
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
-}
+using posix::writeAll;
 
 // Replacing a symbolic link by rename would cut the link; write to the file it names instead.
 std::string resolveLinkTarget(const std::string& path) {
@@ -98,8 +89,8 @@ bool AppendFile::open(std::u16string_view path, bool* created) {
     if (path.empty()) return false;
     std::string native = nativePath(path);
     bool isNew = true;
-    int fd = retryOnEintr(
-        [&] { return ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666); });
+    int fd =
+        retryOnEintr([&] { return ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666); });
     if (fd < 0 && errno == EEXIST) {
         isNew = false;
         fd = retryOnEintr([&] { return ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC); });

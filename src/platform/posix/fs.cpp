@@ -61,7 +61,8 @@ bool copyThenRemove(const std::string& from, const std::string& to) {
     if (in.fd < 0) return false;
     struct stat st {};
     if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    FdCloser out{retryOnEintr([&] { return ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777); })};
+    FdCloser out{
+        retryOnEintr([&] { return ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777); })};
     if (out.fd < 0) return false;
     char buffer[65536];
     bool ok = true;
@@ -72,11 +73,7 @@ bool copyThenRemove(const std::string& from, const std::string& to) {
             ok = false;
             break;
         }
-        for (ssize_t done = 0; done < got && ok;) {
-            ssize_t put = retryOnEintr([&] { return ::write(out.fd, buffer + done, static_cast<size_t>(got - done)); });
-            if (put <= 0) ok = false;
-            else done += put;
-        }
+        ok = posix::writeAll(out.fd, std::string_view(buffer, static_cast<std::size_t>(got)));
         if (!ok) break;
     }
     struct timespec times[2] = {st.st_atim, st.st_mtim};
@@ -155,8 +152,8 @@ bool getFileTimes(std::u16string_view path, FileTimes* times) {
     result.access = fileTimeFromUnix(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
     result.write = fileTimeFromUnix(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
     // Not every file system keeps a birth time; the last write is the closest stand-in.
-    result.creation = (sx.stx_mask & STATX_BTIME) ? fileTimeFromUnix(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
-                                                  : result.write;
+    result.creation =
+        (sx.stx_mask & STATX_BTIME) ? fileTimeFromUnix(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec) : result.write;
     if (times != nullptr) *times = result;
     return true;
 }

@@ -53,12 +53,7 @@ int pollSockets(PollItem* items, std::size_t count, int timeoutMs, Waker* waker)
     const std::uint32_t start = monotonicMs();
     int ready = 0;
     for (;;) {
-        int left = timeoutMs;
-        if (timeoutMs > 0) {
-            std::uint32_t spent = monotonicMs() - start;
-            left = spent >= static_cast<std::uint32_t>(timeoutMs) ? 0 : timeoutMs - static_cast<int>(spent);
-        }
-        ready = ::poll(fds.data(), static_cast<nfds_t>(fds.size()), left);
+        ready = ::poll(fds.data(), static_cast<nfds_t>(fds.size()), posix::remainingMs(start, timeoutMs));
         if (ready >= 0 || errno != EINTR) break;
     }
     if (ready <= 0) return 0;

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Helpers shared by the POSIX backend only: native paths and system calls retried on EINTR.
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "core/utf.h"
 #include "platform/fs.h"
+#include "platform/time.h"
 
 namespace tvr::platform::posix {
 
@@ -20,6 +24,24 @@ auto retryOnEintr(Fn fn) -> decltype(fn()) {
         auto result = fn();
         if (result != -1 || errno != EINTR) return result;
     }
+}
+
+/// Writes all bytes to a blocking descriptor; false on the first failure.
+inline bool writeAll(int fd, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t put = retryOnEintr([&] { return ::write(fd, bytes.data() + done, bytes.size() - done); });
+        if (put <= 0) return false;
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+/// What is left of a poll time-out begun at `startMs` (monotonicMs); negative means no limit.
+inline int remainingMs(std::uint32_t startMs, int timeoutMs) {
+    if (timeoutMs <= 0) return timeoutMs;
+    std::uint32_t spent = monotonicMs() - startMs;
+    return spent >= static_cast<std::uint32_t>(timeoutMs) ? 0 : timeoutMs - static_cast<int>(spent);
 }
 
 }  // namespace tvr::platform::posix

@@ -51,10 +51,8 @@ bool bindTo(int fd, const Ipv4Endpoint& local) {
 bool waitConnected(int fd, int timeoutMs) {
     const std::uint32_t start = monotonicMs();
     for (;;) {
-        std::uint32_t spent = monotonicMs() - start;
-        int left = timeoutMs < 0 ? -1 : (spent >= static_cast<std::uint32_t>(timeoutMs) ? 0 : timeoutMs - static_cast<int>(spent));
         pollfd item{fd, POLLOUT, 0};
-        int ready = ::poll(&item, 1, left);
+        int ready = ::poll(&item, 1, posix::remainingMs(start, timeoutMs));
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) {
             errno = ready == 0 ? ETIMEDOUT : errno;

@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <mutex>
 
-#include "platform/time.h"
+#include "platform/posix/posix_util.h"
 
 namespace tvr::platform {
 
@@ -49,12 +49,8 @@ void installStopSignalHandler() { std::call_once(installed, install); }
 bool waitForStopSignal(int timeoutMs) {
     const std::uint32_t start = monotonicMs();
     while (!stopRequested.load()) {
-        int left = timeoutMs;
-        if (timeoutMs > 0) {
-            std::uint32_t spent = monotonicMs() - start;
-            if (spent >= static_cast<std::uint32_t>(timeoutMs)) break;
-            left = timeoutMs - static_cast<int>(spent);
-        }
+        int left = posix::remainingMs(start, timeoutMs);
+        if (left == 0 && timeoutMs > 0) break;
         // Without the pipe (not installed, or pipe2 failed) this is a plain bounded sleep that a
         // signal still cuts short with EINTR.
         pollfd item{pipeEnds[0], POLLIN, 0};
