@@ -5,6 +5,7 @@
 
 #include "core/paths.h"
 #include "core/settings.h"
+#include "core/utf.h"
 #include "platform/stop_signal.h"
 #include "platform/system_paths.h"
 #include "ui/console/console_view.h"
@@ -13,7 +14,10 @@
 int main() {
     using namespace tvr;
     platform::installStopSignalHandler();
-    core::setExecutableFolder(core::SplitPath(platform::executablePath()).folder);
+    // The folder is cut at the last separator rather than split by extension: executables have
+    // no extension on Linux, and a path without one would count as a folder as a whole.
+    std::u16string executable = platform::executablePath();
+    core::setExecutableFolder(executable.substr(0, executable.find_last_of(u"/\\")));
     std::u16string settingsPath = core::executableFolder();
     core::AppendPath(settingsPath, core::kSettingsFileName);
 
