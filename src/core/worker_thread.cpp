@@ -7,6 +7,12 @@
 
 namespace tvr::core {
 
+namespace {
+// The record whose loop runs on this thread, so a loop can ask its own thread to stop without
+// reading the thread handle that its owner writes.
+thread_local const WorkerThread* currentWorker = nullptr;
+}  // namespace
+
 WorkerThread::~WorkerThread() { stop(); }
 
 bool WorkerThread::start(LoopCallback loop) {
@@ -27,6 +33,7 @@ bool WorkerThread::start(LoopCallback loop) {
 }
 
 void WorkerThread::body() {
+    currentWorker = this;
     while (!stopRequested()) {
         if (loop_() == 0) break;
     }
@@ -38,15 +45,16 @@ void WorkerThread::body() {
 }
 
 void WorkerThread::stop() {
-    if (!thread_.joinable()) return;
+    // A loop callback that stops its own thread cannot wait for itself; the owner joins later.
+    bool ownThread = currentWorker == this;
+    if (!ownThread && !thread_.joinable()) return;
     {
         std::lock_guard lock(mutex_);
         stopEvent_ = true;
     }
     changed_.notify_all();
     waker_.wake();
-    // A loop callback that stops its own thread cannot wait for itself; the owner joins later.
-    if (thread_.get_id() == std::this_thread::get_id()) return;
+    if (ownThread) return;
     {
         std::unique_lock lock(mutex_);
         if (!changed_.wait_for(lock, std::chrono::milliseconds(kStopWaitMs), [this] { return doneEvent_; })) {

@@ -94,7 +94,5 @@ TEST(LowerTest, LowersTheSupportedScripts) {
     EXPECT_EQ(toLower(u"動画.mp4"), u"動画.mp4");
 }
 
-TEST(ReplaceTest, ReplacesEveryUnit) { EXPECT_EQ(replaceAll(u"C:\\a\\b", u'\\', u'/'), u"C:/a/b"); }
-
 }  // namespace
 }  // namespace tvr::core
