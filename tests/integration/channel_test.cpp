@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: MIT
+// Listing channels and saving the search and favourites lists through a real connection.
+#include "core/text.h"
+#include "integration/control_fixture.h"
+#include "platform/text_file.h"
+#include "protocol/wire.h"
+
+namespace tvr::test {
+namespace {
+
+class ChannelTest : public ControlServerTest {
+protected:
+    void SetUp() override {
+        ControlServerTest::SetUp();
+        config.pcExt = u"mp4 mkv";
+    }
+    void connectAuthenticated() {
+        startAndConnect();
+        ASSERT_TRUE(handshake().ok);
+    }
+    std::u16string dataLine(const std::string& path) {
+        return core::format(u"#DAT_SAVE_CHANNEL(<path>\"%s\")", {core::fromUtf8(path)});
+    }
+};
+
+TEST_F(ChannelTest, PcFolderListsItsOwnFilesOnly) {
+    folder.write("videos/b.mp4", "x");
+    folder.write("videos/a.mkv", "x");
+    folder.write("videos/notes.txt", "x");
+    folder.write("videos/sub/c.mp4", "x");
+    config.channels[1].pcPath = folder.file16("videos");
+    connectAuthenticated();
+    client::Reply reply = request({u"#CMD_GET_CHANNEL(<ch>1)"});
+    ASSERT_TRUE(reply.ok);
+    std::u16string root = folder.file16("videos");
+    EXPECT_EQ(reply.texts(), (std::vector<std::u16string>{
+                                 core::format(u"#RET_ROOT(<path>\"%s\")", {root}),
+                                 core::format(u"#RET_DIR(<indent>0,<path>\"%s\")", {root}),
+                                 u"#RET_END(<no>2)",
+                                 u"#RET_OK()",
+                             }));
+    auto entries = reply.entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, u"a.mkv");
+    EXPECT_EQ(entries[1].name, u"b.mp4");
+    EXPECT_EQ(entries[0].folder, root);
+    EXPECT_EQ(entries[1].folder, root);
+}
+
+TEST_F(ChannelTest, BadChannelsAreRefusedWithoutRoot) {
+    config.channels[0].pcPath = u"(DeviceVide)";
+    connectAuthenticated();
+    for (const char16_t* message :
+         {u"#CMD_GET_CHANNEL(<ch>8)", u"#CMD_GET_CHANNEL(<ch>-1)", u"#CMD_GET_CHANNEL(<ch>0)", u"#CMD_GET_CHANNEL()"}) {
+        client::Reply reply = request({message});
+        EXPECT_FALSE(reply.ok) << core::toUtf8(message);
+        EXPECT_EQ(reply.texts().size(), 1u) << core::toUtf8(message);
+    }
+}
+
+TEST_F(ChannelTest, LargeFolderIsSplitIntoListRecordsEachWithItsFolder) {
+    std::string longName(180, 'n');
+    for (int i = 0; i < 3000; ++i) folder.write("big/" + longName + std::to_string(i) + ".mp4", "");
+    config.channels[1].pcPath = folder.file16("big");
+    connectAuthenticated();
+    ASSERT_TRUE(client.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)"}));
+    std::vector<client::Record> packet;
+    std::size_t listRecords = 0;
+    std::size_t files = 0;
+    std::u16string root = folder.file16("big");
+    for (;;) {
+        ASSERT_TRUE(client.receivePacket(&packet, kReplyTimeoutMs));
+        bool hasList = false;
+        for (const auto& record : packet) hasList |= record.type == protocol::kList;
+        if (hasList) {
+            ASSERT_EQ(packet.size(), 1u) << "a list record travels alone in its packet";
+            ++listRecords;
+            files += packet[0].entries.size();
+            EXPECT_EQ(packet[0].entries.front().folder, root);
+        }
+        if (packet.back().type == protocol::kText && packet.back().text == u"#RET_OK()") break;
+    }
+    EXPECT_GT(listRecords, 1u);
+    EXPECT_EQ(files, 3000u);
+}
+
+TEST_F(ChannelTest, SavingFavouritesRewritesTheListFile) {
+    connectAuthenticated();
+    client::Reply reply = request({u"#CMD_SAVE_CHANNEL(<ch>7)", dataLine("C:/v/a.mp4"), dataLine("D:/w/b.mp4"),
+                                   dataLine("E:/x/a.mp4"), u"#DAT_END(<no>3)"});
+    EXPECT_TRUE(reply.ok);
+    EXPECT_EQ(folder.read("favorite.vrl"),
+              "\xEF\xBB\xBF#name (Favorite)\r\nC:/v/a.mp4\r\nD:/w/b.mp4\r\n#end\r\n");
+}
+
+TEST_F(ChannelTest, CountMismatchWritesNothing) {
+    connectAuthenticated();
+    client::Reply reply =
+        request({u"#CMD_SAVE_CHANNEL(<ch>6)", dataLine("a.mp4"), dataLine("b.mp4"), dataLine("c.mp4"),
+                 u"#DAT_END(<no>4)"});
+    EXPECT_EQ(reply.final,
+              u"#RET_ERR(<code>512,<message>\"エラー： CommandSaveChannel 受け取ったデータの数が合わない\")");
+    EXPECT_EQ(folder.read("search.vrl"), "");
+}
+
+TEST_F(ChannelTest, DataLinesAcrossPacketsAreTakenIntoOneSave) {
+    connectAuthenticated();
+    ASSERT_TRUE(client.sendTexts({u"#CMD_SAVE_CHANNEL(<ch>6)", dataLine("a.mp4")}));
+    client::Reply reply;
+    EXPECT_FALSE(client.receiveReply(&reply, 100)) << "no reply before the end line";
+    ASSERT_TRUE(client.sendTexts({dataLine("b.mp4")}));
+    ASSERT_TRUE(client.sendTexts({u"#DAT_END(<no>2)", u"#CMD_PASSWORD(<pass>\"\")"}));
+    ASSERT_TRUE(client.receiveReply(&reply, kReplyTimeoutMs));
+    EXPECT_TRUE(reply.ok);
+    ASSERT_TRUE(client.receiveReply(&reply, kReplyTimeoutMs));
+    EXPECT_TRUE(reply.ok) << "the record after the end line is handled as usual";
+    EXPECT_EQ(folder.read("search.vrl"), "\xEF\xBB\xBF#name (Search)\r\na.mp4\r\nb.mp4\r\n#end\r\n");
+}
+
+TEST_F(ChannelTest, FileChangedOnThePcIsReloadedFirst) {
+    folder.write("search.vrl", "old.mp4\n");
+    connectAuthenticated();
+    client::Reply reply = request({u"#CMD_SAVE_CHANNEL(<ch>6)", dataLine("new.mp4"), u"#DAT_END()"});
+    ASSERT_TRUE(reply.ok);
+    EXPECT_EQ(reply.texts().front(), u"RET_RELOAD(<ch>6)");
+    EXPECT_EQ(folder.read("search.vrl"), "\xEF\xBB\xBF#name (Search)\r\nold.mp4\r\nnew.mp4\r\n#end\r\n");
+    // The file the server wrote itself is not taken for a change made on the PC.
+    reply = request({u"#CMD_SAVE_CHANNEL(<ch>6)", dataLine("only.mp4"), u"#DAT_END(<no>1)"});
+    EXPECT_EQ(reply.texts().front(), u"#RET_OK()");
+}
+
+TEST_F(ChannelTest, PlaylistChannelCannotBeSaved) {
+    connectAuthenticated();
+    EXPECT_FALSE(request({u"#CMD_SAVE_CHANNEL(<ch>2)", dataLine("a.mp4"), u"#DAT_END(<no>1)"}).ok);
+}
+
+TEST_F(ChannelTest, StrayRecordFailsTheSave) {
+    connectAuthenticated();
+    client::Reply reply = request({u"#CMD_SAVE_CHANNEL(<ch>6)", u"#CMD_PASSWORD(<pass>\"\")", u"#DAT_END(<no>0)"});
+    EXPECT_FALSE(reply.ok);
+    EXPECT_EQ(folder.read("search.vrl"), "");
+}
+
+TEST_F(ChannelTest, SetChannelTypeReachesTheFrontEnd) {
+    connectAuthenticated();
+    std::u16string args[4] = {u"1", u"0", folder.path16(), u""};
+    ASSERT_TRUE(client.sendCommand(u"CM_SET_CHANNEL_TYPE", args));
+    client::Reply reply;
+    ASSERT_TRUE(client.receiveReply(&reply, kReplyTimeoutMs));
+    EXPECT_TRUE(reply.ok);
+    auto posted = commands.drain();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].id, core::kRefreshChannels);
+    EXPECT_EQ(posted[0].channel, 1);
+    EXPECT_EQ(posted[0].path, folder.path16());
+    std::u16string typeArgs[4] = {u"1", u"", u"", u""};
+    ASSERT_TRUE(client.sendCommand(u"CM_GET_CHANNEL_TYPE", typeArgs));
+    ASSERT_TRUE(client.receiveReply(&reply, kReplyTimeoutMs));
+    ASSERT_EQ(reply.records.size(), 2u);
+    EXPECT_EQ(reply.records[0].result.value, 0);
+    EXPECT_EQ(reply.records[0].result.text, folder.path16());
+    args[1] = u"2";
+    ASSERT_TRUE(client.sendCommand(u"CM_SET_CHANNEL_TYPE", args));
+    ASSERT_TRUE(client.receiveReply(&reply, kReplyTimeoutMs));
+    EXPECT_FALSE(reply.ok);
+}
+
+}  // namespace
+}  // namespace tvr::test
