@@ -18,19 +18,20 @@ struct SplitResult {
     std::u16string ext;            // extension with its dot, empty when none
 };
 
-/// Splits like _wsplitpath: a path without an extension counts as a folder path as a whole.
+/// Splits like _wsplitpath: a path without an extension counts as a folder path as a whole;
+/// a lone root separator stays in the folder ("/a.mp4" gives "/").
 SplitResult SplitPath(std::u16string_view path);
 /// Appends "/" unless base is empty or ends in a separator, then tail.
 void AppendPath(std::u16string& base, std::u16string_view tail);
 /// 0 when missing; otherwise 1 with isFolder 16 for a folder and 0 for anything else.
 int GetPathState(std::u16string_view path, int* isFolder = nullptr);
-/// A bare file name is placed in the executable folder; paths with a folder part stay as they are.
+/// A bare file name (no drive, no separator) is placed in the executable folder; other paths stay as they are.
 std::u16string AppFilePath(std::u16string_view path);
-/// 1 when the folder exists afterwards (parents are created), else 0.
+/// 1 when the folder exists afterwards (parents are created), else 0; an empty path is the current folder.
 int MakeFolderTree(std::u16string_view path);
-/// An existing folder as given, else the executable folder joined with it (created); always 1.
+/// An existing or absolute folder as given, else the executable folder joined with it; created; always 1.
 int ResolveStoreFolder(std::u16string* folder, std::u16string_view setting);
-/// The setting or the executable folder joined with it; 1 when that is an existing file.
+/// The setting when it is a file or absolute, else the executable folder joined with it; 1 when that is a file.
 int ResolveDataFile(std::u16string* file, std::u16string_view setting);
 /// The drive ("C:") or "//server/share" root; 0 with an empty root when there is none.
 int GetPathRoot(std::u16string_view path, std::u16string* root);
