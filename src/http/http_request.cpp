@@ -36,10 +36,12 @@ void readRequestLine(std::string_view line, std::size_t targetOffset, HttpReques
     target = target.substr(0, target.find(' '));
     std::string decoded;
     request->targetValid = percentDecode(target, &decoded);
+    request->streamIndex = 0;
+    request->path.clear();
+    if (!request->targetValid) return;
     std::string_view whole(decoded);
     std::size_t question = whole.find('?');
     request->path = core::fromUtf8(whole.substr(0, question));
-    request->streamIndex = 0;
     if (question == std::string_view::npos) return;
     std::string_view query = whole.substr(question + 1);
     constexpr std::string_view kStream = "stream=";

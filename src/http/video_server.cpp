@@ -243,7 +243,8 @@ void CVideoServer::serveGet(Slot& slot, const HttpRequest& request) {
 
 void CVideoServer::answerHead(HttpConnection& connection, const HttpRequest& request) {
     FileFacts facts;
-    facts.size = requestAllowed(connection, request) ? platform::fileSize(request.path) : -1;
+    bool isFile = requestAllowed(connection, request) && platform::pathKind(request.path) == platform::PathKind::File;
+    facts.size = isFile ? platform::fileSize(request.path) : -1;
     if (facts.size < 0) {
         connection.queue(notFoundHeader());
         return;
@@ -262,8 +263,7 @@ bool CVideoServer::clientAllowed(std::uint32_t peer) const {
 }
 
 bool CVideoServer::requestAllowed(const HttpConnection& connection, const HttpRequest& request) const {
-    return request.targetValid && clientAllowed(connection.peerAddress()) && gate_->isVideoAccepted(request.path) &&
-           platform::pathKind(request.path) == platform::PathKind::File;
+    return request.targetValid && clientAllowed(connection.peerAddress()) && gate_->isVideoAccepted(request.path);
 }
 
 void CVideoServer::closeSlotConnection(Slot& slot) {

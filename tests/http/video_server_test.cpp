@@ -1,0 +1,392 @@
+// SPDX-License-Identifier: MIT
+#include "http/video_server.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "core/extension_filter.h"
+#include "core/utf.h"
+#include "http/raw_http_client.h"
+#include "support/temp_folder.h"
+
+namespace tvr::http {
+namespace {
+
+using test::HttpReply;
+using test::kLoopback;
+using test::RawHttpClient;
+
+// The control server's side of the access check, as a test sets it.
+class TestGate final : public AccessGate {
+public:
+    TestGate() { extensions_.build(u"mp4 mkv"); }
+    bool isVideoAccepted(std::u16string_view path) const override { return extensions_.isAccepted(path); }
+    bool isClientAuthenticated() const override { return authenticated; }
+    std::uint32_t clientAddress() const override { return client; }
+
+    std::atomic<bool> authenticated{true};
+    std::atomic<std::uint32_t> client{kLoopback};
+
+private:
+    core::ExtensionTable extensions_;
+};
+
+// Bytes that differ at every offset within a 64 KiB period and between periods.
+std::string patternBytes(std::size_t size, std::uint32_t seed = 1) {
+    std::string bytes(size, '\0');
+    std::uint32_t state = seed;
+    for (std::size_t i = 0; i < size; ++i) {
+        state = state * 1664525u + 1013904223u;
+        bytes[i] = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+std::uint64_t fnv1a(std::string_view bytes) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return hash;
+}
+
+// Every byte outside the unreserved set is escaped, slashes included.
+std::string encodePath(const std::string& path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string getRequest(const std::string& path, const std::string& query = "", const std::string& extra = "") {
+    return "GET /" + encodePath(path) + query + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + extra + "\r\n";
+}
+
+template <typename Condition>
+bool eventually(Condition condition, int timeoutMs = 5000) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+class VideoServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        content_ = patternBytes(5000);
+        folder_.write("a.mp4", content_);
+        path_ = folder_.file("a.mp4");
+        ASSERT_TRUE(server_.Start(0, &gate_, kLoopback));
+        ASSERT_NE(server_.port(), 0);
+    }
+
+    HttpReply fetch(const std::string& request, RawHttpClient& client) {
+        HttpReply reply;
+        EXPECT_TRUE(client.send(request));
+        EXPECT_TRUE(client.readReply(&reply));
+        return reply;
+    }
+
+    HttpReply fetch(const std::string& request) {
+        RawHttpClient client;
+        EXPECT_TRUE(client.connect(server_.port()));
+        return fetch(request, client);
+    }
+
+    test::TempFolder folder_;
+    TestGate gate_;
+    CVideoServer server_;
+    std::string content_;
+    std::string path_;
+};
+
+TEST_F(VideoServerTest, RangeOnStreamOneGetsPartialContent) {
+    HttpReply reply = fetch(getRequest(path_, "?stream=1", "Range: bytes=1000-\r\n"));
+    EXPECT_EQ(reply.head.substr(0, reply.head.find("Content-Type")),
+              "HTTP/1.1 206 Partial Content\r\nAccept-Ranges: bytes\r\nContent-Range: bytes 1000-4999/5000\r\n"
+              "Content-Length: 4000\r\n");
+    EXPECT_EQ(reply.field("Content-Type"), "video/mp4");
+    EXPECT_FALSE(reply.field("ETag").empty());
+    EXPECT_TRUE(reply.body == content_.substr(1000));
+    EXPECT_TRUE(server_.SlotHasOpenFile(1));
+    EXPECT_FALSE(server_.SlotHasOpenFile(0));
+}
+
+TEST_F(VideoServerTest, NoRangeOrRangeFromZeroGetsTheWholeFile) {
+    for (const std::string& extra : {std::string(), std::string("Range: bytes=0-\r\n")}) {
+        HttpReply reply = fetch(getRequest(path_, "?stream=1", extra));
+        EXPECT_EQ(reply.head.substr(0, reply.head.find("Content-Type")),
+                  "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\nAccept-Ranges: bytes\r\n");
+        EXPECT_TRUE(reply.body == content_);
+    }
+}
+
+TEST_F(VideoServerTest, RangeEndIsIgnored) {
+    HttpReply reply = fetch(getRequest(path_, "", "Range: bytes=1000-1999\r\n"));
+    EXPECT_EQ(reply.status, 206);
+    EXPECT_EQ(reply.field("Content-Range"), "bytes 1000-4999/5000");
+    EXPECT_TRUE(reply.body == content_.substr(1000));
+}
+
+TEST_F(VideoServerTest, UnalignedStartAcrossBuffersGivesExactBytes) {
+    std::string big = patternBytes(2 * StreamSlot::kBufferSize + 12345, 7);
+    folder_.write("big.mp4", big);
+    HttpReply reply = fetch(getRequest(folder_.file("big.mp4"), "", "Range: bytes=4097-\r\n"));
+    EXPECT_EQ(reply.status, 206);
+    EXPECT_EQ(reply.body.size(), big.size() - 4097);
+    EXPECT_TRUE(reply.body == big.substr(4097));
+}
+
+TEST_F(VideoServerTest, SlotZeroByDefault) {
+    HttpReply reply = fetch(getRequest(path_));
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_TRUE(server_.SlotHasOpenFile(0));
+    EXPECT_FALSE(server_.SlotHasOpenFile(1));
+}
+
+TEST_F(VideoServerTest, SecondGetOnTheConnectionRestartsWithoutReopening) {
+    RawHttpClient client;
+    ASSERT_TRUE(client.connect(server_.port()));
+    EXPECT_TRUE(fetch(getRequest(path_), client).body == content_);
+    // With the name gone, only the handle kept open can serve the second request.
+    std::filesystem::rename(path_, folder_.file("moved.bin"));
+    HttpReply again = fetch(getRequest(path_, "", "Range: bytes=10-\r\n"), client);
+    EXPECT_EQ(again.status, 206);
+    EXPECT_TRUE(again.body == content_.substr(10));
+    HttpReply fromStart = fetch(getRequest(path_), client);
+    EXPECT_EQ(fromStart.status, 200);
+    EXPECT_TRUE(fromStart.body == content_);
+}
+
+TEST_F(VideoServerTest, NewConnectionOnTheSlotClosesTheOlderOne) {
+    std::string big = patternBytes(16 * StreamSlot::kBufferSize, 3);
+    folder_.write("big.mp4", big);
+    RawHttpClient older;
+    ASSERT_TRUE(older.connect(server_.port()));
+    ASSERT_TRUE(older.send(getRequest(folder_.file("big.mp4"))));
+    HttpReply head;
+    ASSERT_TRUE(older.readReply(&head, false));
+    HttpReply reply = fetch(getRequest(folder_.file("big.mp4"), "", "Range: bytes=100-\r\n"));
+    EXPECT_TRUE(older.waitClosed(5000));
+    EXPECT_TRUE(reply.body == big.substr(100));
+    EXPECT_TRUE(server_.SlotHasOpenFile(0));
+}
+
+TEST_F(VideoServerTest, ConnectionOnTheOtherSlotDoesNotDisturbTheFirst) {
+    std::string big = patternBytes(4 * StreamSlot::kBufferSize, 5);
+    folder_.write("big.mp4", big);
+    RawHttpClient first;
+    ASSERT_TRUE(first.connect(server_.port()));
+    ASSERT_TRUE(first.send(getRequest(folder_.file("big.mp4"), "?stream=0")));
+    HttpReply second = fetch(getRequest(path_, "?stream=1"));
+    EXPECT_TRUE(second.body == content_);
+    HttpReply reply;
+    ASSERT_TRUE(first.readReply(&reply));
+    EXPECT_TRUE(reply.body == big);
+}
+
+TEST_F(VideoServerTest, WrongExtensionIsNotFoundAndTheConnectionStays) {
+    folder_.write("a.txt", "text");
+    RawHttpClient client;
+    ASSERT_TRUE(client.connect(server_.port()));
+    HttpReply refused = fetch(getRequest(folder_.file("a.txt")), client);
+    EXPECT_EQ(refused.head, "HTTP/1.1 404 File Not Find\r\nContent-Length: 0\r\n\r\n");
+    EXPECT_TRUE(fetch(getRequest(path_), client).body == content_);
+}
+
+TEST_F(VideoServerTest, MissingFileIsNotFound) {
+    EXPECT_EQ(fetch(getRequest(folder_.file("gone.mp4"))).status, 404);
+    EXPECT_EQ(fetch(getRequest(folder_.path() + "/")).status, 404);
+}
+
+TEST_F(VideoServerTest, FolderNamedLikeAVideoIsNotFound) {
+    folder_.makeFolder("dir.mp4");
+    EXPECT_EQ(fetch(getRequest(folder_.file("dir.mp4"))).status, 404);
+}
+
+TEST_F(VideoServerTest, RequestFromAnotherHostIsNotFoundAndLeavesTheStream) {
+    std::string big = patternBytes(4 * StreamSlot::kBufferSize, 9);
+    folder_.write("big.mp4", big);
+    RawHttpClient player;
+    ASSERT_TRUE(player.connect(server_.port()));
+    ASSERT_TRUE(player.send(getRequest(folder_.file("big.mp4"))));
+
+    RawHttpClient stranger;
+    ASSERT_TRUE(stranger.connect(server_.port(), test::kOtherLoopback));
+    HttpReply refused = fetch(getRequest(path_), stranger);
+    EXPECT_EQ(refused.head, "HTTP/1.1 404 File Not Find\r\nContent-Length: 0\r\n\r\n");
+
+    HttpReply reply;
+    ASSERT_TRUE(player.readReply(&reply));
+    EXPECT_TRUE(reply.body == big);
+}
+
+TEST_F(VideoServerTest, NoAcceptWhileNoClientIsAuthenticated) {
+    gate_.authenticated = false;
+    RawHttpClient client;
+    ASSERT_TRUE(client.connect(server_.port()));  // completes in the backlog
+    ASSERT_TRUE(client.send(getRequest(path_)));
+    EXPECT_TRUE(client.quietFor(300));
+    gate_.authenticated = true;
+    HttpReply reply;
+    ASSERT_TRUE(client.readReply(&reply));
+    EXPECT_TRUE(reply.body == content_);
+}
+
+TEST_F(VideoServerTest, PercentEncodedUtf8NamesAndSlashes) {
+    std::string name = "\xE5\x8B\x95\xE7\x94\xBB.mp4";  // 動画.mp4
+    folder_.write(name, content_);
+    // %2F for every slash and %E5%8B%95... for the name; then plain slashes with only the name escaped.
+    EXPECT_TRUE(fetch(getRequest(folder_.file(name))).body == content_);
+    std::string raw = "GET /" + folder_.path() + "/%E5%8B%95%E7%94%BB.mp4 HTTP/1.1\r\n\r\n";
+    EXPECT_TRUE(fetch(raw).body == content_);
+}
+
+TEST_F(VideoServerTest, RangeOutsideTheFileIsNotSatisfiable) {
+    for (const char* range : {"Range: bytes=5000-\r\n", "Range: bytes=9999-\r\n", "Range: bytes=-20\r\n"}) {
+        HttpReply reply = fetch(getRequest(path_, "", range));
+        EXPECT_EQ(reply.head,
+                  "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */5000\r\nContent-Length: 0\r\n\r\n");
+    }
+    EXPECT_TRUE(fetch(getRequest(path_, "", "Range: bytes=4999-\r\n")).body == content_.substr(4999));
+}
+
+TEST_F(VideoServerTest, StreamIndexOutsideTheSlotsIsNotFound) {
+    EXPECT_EQ(fetch(getRequest(path_, "?stream=2")).status, 404);
+    EXPECT_EQ(fetch(getRequest(path_, "?stream=-1")).status, 404);
+    EXPECT_FALSE(server_.SlotHasOpenFile(0));
+    EXPECT_FALSE(server_.SlotHasOpenFile(1));
+}
+
+TEST_F(VideoServerTest, RequestInSeveralSegmentsIsGathered) {
+    std::string request = getRequest(path_, "?stream=1", "Range: bytes=3-\r\n");
+    RawHttpClient client;
+    ASSERT_TRUE(client.connect(server_.port()));
+    for (std::size_t at = 0; at < request.size(); at += 7) {
+        ASSERT_TRUE(client.send(request.substr(at, 7)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));  // separate segments
+    }
+    HttpReply reply;
+    ASSERT_TRUE(client.readReply(&reply));
+    EXPECT_TRUE(reply.body == content_.substr(3));
+}
+
+TEST_F(VideoServerTest, OversizedHeaderClosesTheConnection) {
+    RawHttpClient client;
+    ASSERT_TRUE(client.connect(server_.port()));
+    ASSERT_TRUE(client.send("GET /" + encodePath(path_) + " HTTP/1.1\r\nX: " + std::string(9000, 'x')));
+    EXPECT_TRUE(client.waitClosed(5000));
+    EXPECT_TRUE(client.unread().empty());
+}
+
+TEST_F(VideoServerTest, ChunkWithoutGetLeavesTheConnectionPending) {
+    RawHttpClient client;
+    ASSERT_TRUE(client.connect(server_.port()));
+    ASSERT_TRUE(client.send("Range: bytes=5-\r\n\r\n"));
+    // Had the first chunk been answered, its reply would come first.
+    HttpReply reply = fetch(getRequest(path_), client);
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_TRUE(reply.body == content_);
+    EXPECT_TRUE(client.unread().empty());
+}
+
+TEST_F(VideoServerTest, HeadAnswersHeadersOnlyAndBindsNothing) {
+    RawHttpClient client;
+    ASSERT_TRUE(client.connect(server_.port()));
+    ASSERT_TRUE(client.send("HEAD /" + encodePath(path_) + " HTTP/1.1\r\nRange: bytes=1000-\r\n\r\n"));
+    HttpReply head;
+    ASSERT_TRUE(client.readReply(&head, false));
+    HttpReply get = fetch(getRequest(path_, "", "Range: bytes=1000-\r\n"));
+    EXPECT_EQ(head.head, get.head);
+    EXPECT_FALSE(server_.SlotHasOpenFile(1));
+    // The HEAD connection is still pending: a GET on it binds it now.
+    EXPECT_TRUE(fetch(getRequest(path_, "?stream=1"), client).body == content_);
+    EXPECT_TRUE(server_.SlotHasOpenFile(1));
+}
+
+TEST_F(VideoServerTest, ValidatorsStayWhileTheFileIsUnchanged) {
+    test::setModificationTime(path_, 784111777);
+    HttpReply first = fetch(getRequest(path_));
+    HttpReply second = fetch(getRequest(path_, "", "Range: bytes=5-\r\n"));
+    EXPECT_EQ(first.field("Last-Modified"), "Sun, 06 Nov 1994 08:49:37 GMT");
+    EXPECT_EQ(first.field("ETag"), second.field("ETag"));
+
+    std::string rewritten = patternBytes(6000, 11);
+    folder_.write("a.mp4", rewritten);
+    test::setModificationTime(path_, 784111999);
+    HttpReply changed = fetch(getRequest(path_));
+    EXPECT_NE(changed.field("ETag"), first.field("ETag"));
+    EXPECT_EQ(changed.field("Content-Length"), "6000");
+    EXPECT_TRUE(changed.body == rewritten);
+}
+
+TEST_F(VideoServerTest, ReleaseClosesTheFileOnceTheConnectionEnds) {
+    RawHttpClient client;
+    ASSERT_TRUE(client.connect(server_.port()));
+    fetch(getRequest(path_), client);
+    server_.RequestReleaseAll();
+    EXPECT_TRUE(server_.SlotHasOpenFile(0));
+    client.close();
+    EXPECT_TRUE(eventually([&] { return !server_.SlotHasOpenFile(0); }));
+}
+
+TEST_F(VideoServerTest, ReleaseOfAnIdleSlotClosesItsFile) {
+    fetch(getRequest(path_, "?stream=1"));
+    ASSERT_TRUE(server_.SlotHasOpenFile(1));
+    // The client has gone: the slot's connection ends as soon as the close arrives.
+    server_.RequestReleaseAll();
+    EXPECT_TRUE(eventually([&] { return !server_.SlotHasOpenFile(1); }));
+}
+
+TEST_F(VideoServerTest, PeerClosingMidBodyFreesTheSlot) {
+    std::string big = patternBytes(16 * StreamSlot::kBufferSize, 13);
+    folder_.write("big.mp4", big);
+    {
+        RawHttpClient client;
+        ASSERT_TRUE(client.connect(server_.port()));
+        ASSERT_TRUE(client.send(getRequest(folder_.file("big.mp4"))));
+        HttpReply head;
+        ASSERT_TRUE(client.readReply(&head, false));
+    }
+    server_.RequestReleaseAll();
+    EXPECT_TRUE(eventually([&] { return !server_.SlotHasOpenFile(0); }));
+    EXPECT_TRUE(fetch(getRequest(path_)).body == content_);
+}
+
+TEST_F(VideoServerTest, LargeFileArrivesByteExact) {
+    std::string big = patternBytes(64u << 20, 17);
+    folder_.write("large.mkv", big);
+    HttpReply reply = fetch(getRequest(folder_.file("large.mkv"), "?stream=1"));
+    EXPECT_EQ(reply.field("Content-Type"), "video/x-matroska");
+    ASSERT_EQ(reply.body.size(), big.size());
+    EXPECT_EQ(fnv1a(reply.body), fnv1a(big));
+}
+
+TEST(VideoServerLifecycle, CloseIsSafeBeforeAndAfterStart) {
+    TestGate gate;
+    CVideoServer never;
+    never.Close();
+    EXPECT_FALSE(never.Start(0, &gate, kLoopback));
+    CVideoServer server;
+    ASSERT_TRUE(server.Start(0, &gate, kLoopback));
+    EXPECT_FALSE(server.Start(0, &gate, kLoopback));
+    server.Close();
+    EXPECT_EQ(server.port(), 0);
+    server.Close();
+}
+
+}  // namespace
+}  // namespace tvr::http
