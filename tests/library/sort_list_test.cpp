@@ -84,11 +84,18 @@ TEST(SortListKeys, NameOrderIsNaturalInBothDirections) {
 }
 
 TEST(SortListKeys, NamesEqualInNaturalOrderFallBackToDateTime) {
-    SortedFolder folder;
-    folder.add("clip.mp4", kDay + 60);
-    folder.add("CLIP.mp4", kDay);
-    EXPECT_EQ(folder.sorted(SORT_BY_NAME, 1, 1), (Names{"CLIP.mp4", "clip.mp4"}));
-    EXPECT_EQ(folder.sorted(SORT_BY_NAME, 1, 0), (Names{"clip.mp4", "CLIP.mp4"}));
+    // Only identical names are equal in natural order here; a folder never holds two, but the
+    // sorter must still break the tie by the date-time key in the second direction.
+    CSortList sorter;
+    sorter.Add(u"clip.mp4", platform::fileTimeFromUnix(kDay + 60, 0));
+    sorter.Add(u"clip.mp4", platform::fileTimeFromUnix(kDay, 0));
+    sorter.Add(u"b.mp4", platform::fileTimeFromUnix(kDay + 120, 0));
+    sorter.Sort(SORT_BY_NAME, 1, 1);
+    EXPECT_EQ(sorter.Get(0).name, u"b.mp4");
+    EXPECT_LT(sorter.Get(1).dateTimeKey, sorter.Get(2).dateTimeKey);
+    sorter.Sort(SORT_BY_NAME, 1, 0);
+    EXPECT_EQ(sorter.Get(0).name, u"b.mp4");
+    EXPECT_GT(sorter.Get(1).dateTimeKey, sorter.Get(2).dateTimeKey);
 }
 
 TEST(SortListKeys, TimeDescendingIsNewestFirstWithNameTies) {
