@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds the release configuration and runs every benchmark; prints the figures and targets.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake --preset default
+cmake --build --preset default
+echo "== control server =="
+bash bench/control_bench.sh build
+echo "== channel listing =="
+build/listing_bench
+echo "== video server =="
+bash bench/http_vs_nginx.sh build
