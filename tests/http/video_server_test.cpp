@@ -150,6 +150,26 @@ TEST_F(VideoServerTest, UnalignedStartAcrossBuffersGivesExactBytes) {
     EXPECT_TRUE(reply.body == big.substr(4097));
 }
 
+TEST_F(VideoServerTest, BothReadModesGiveTheSameBytes) {
+    std::string big = patternBytes(3 * StreamSlot::kBufferSize + 777, 19);
+    folder_.write("big.mp4", big);
+    for (platform::ReadMode mode : {platform::ReadMode::Unbuffered, platform::ReadMode::Buffered}) {
+        server_.setReadMode(mode);
+        // A new path on each slot opens the file with the mode now set.
+        folder_.write(mode == platform::ReadMode::Buffered ? "b.mp4" : "u.mp4", big);
+        std::string path = folder_.file(mode == platform::ReadMode::Buffered ? "b.mp4" : "u.mp4");
+        RawHttpClient client;
+        ASSERT_TRUE(client.connect(server_.port()));
+        HttpReply whole = fetch(getRequest(path, "?stream=1"), client);
+        EXPECT_TRUE(whole.body == big);
+        HttpReply tail = fetch(getRequest(path, "?stream=1", "Range: bytes=1052673-\r\n"), client);
+        EXPECT_TRUE(tail.body == big.substr(1052673));
+        if (mode == platform::ReadMode::Buffered) {
+            EXPECT_EQ(server_.slotReadMode(1), platform::ReadMode::Buffered);
+        }
+    }
+}
+
 TEST_F(VideoServerTest, SlotZeroByDefault) {
     HttpReply reply = fetch(getRequest(path_));
     EXPECT_EQ(reply.status, 200);
