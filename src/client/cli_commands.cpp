@@ -1,0 +1,200 @@
+// SPDX-License-Identifier: MIT
+#include "client/cli_commands.h"
+
+#include "client/control_client.h"
+#include "client/http_fetch.h"
+#include "core/text.h"
+#include "core/utf.h"
+#include "platform/fs.h"
+#include "protocol/tagged_message.h"
+
+namespace tvr::client {
+
+namespace {
+
+constexpr const char* kProgram = "tamvikvr-client: ";
+
+void printRecord(const Record& record, std::ostream& out) {
+    if (record.type == protocol::kText) {
+        out << core::toUtf8(record.text) << '\n';
+    } else if (record.type == protocol::kList) {
+        for (const auto& entry : record.entries) out << formatListEntry(entry) << '\n';
+    } else if (record.type == protocol::kResult) {
+        out << formatResultEntry(record.result) << '\n';
+    }
+}
+
+// One connection with the handshake done; every action runs inside one.
+class Session {
+public:
+    Session(const CliOptions& options, std::ostream& out, std::ostream& err)
+        : options_(options), out_(out), err_(err) {}
+
+    /// Connects and authenticates; replies are printed when printReplies. Returns an exit status.
+    int open(bool printReplies) {
+        if (!client_.connect(options_.host, options_.port, options_.timeoutMs))
+            return fail(kExitIo, "cannot connect to the control server at " + where());
+        Reply reply;
+        int status = request({ControlClient::setupMessage()}, "#CMD_SETUP", printReplies, &reply);
+        if (status != kExitOk) return status;
+        bool passwordAsked = false;
+        for (const auto& text : reply.texts()) {
+            if (protocol::MessageIs(text, u"#RET_USE_HTTP"))
+                announcedHttpPort_ = protocol::IntAfterKey(text, u"<port>").value_or(0);
+            if (protocol::MessageIs(text, u"#RET_REQUEST_PASSWORD")) passwordAsked = true;
+        }
+        if (!passwordAsked) return kExitOk;
+        if (!options_.password)
+            return fail(kExitRefused, "the server asks for a password; give it with --password");
+        return request({passwordRequest(*options_.password)}, "#CMD_PASSWORD", printReplies, &reply);
+    }
+
+    /// Sends texts, reads the whole reply, prints it when asked; refusals and lost replies become errors.
+    int request(const std::vector<std::u16string>& texts, const std::string& what, bool print, Reply* reply) {
+        if (!client_.sendTexts(texts)) return fail(kExitIo, "cannot send " + what + " to " + where());
+        return finish(what, print, reply);
+    }
+
+    /// Sends one command record and reads its reply as request() does.
+    int command(const std::u16string& name, const std::u16string (&args)[4], Reply* reply) {
+        std::string what = core::toUtf8(name);
+        if (!client_.sendCommand(name, args)) return fail(kExitIo, "cannot send " + what + " to " + where());
+        return finish(what, true, reply);
+    }
+
+    int fail(int status, const std::string& message) {
+        err_ << kProgram << message << '\n';
+        return status;
+    }
+
+    std::int32_t announcedHttpPort() const { return announcedHttpPort_; }
+
+private:
+    int finish(const std::string& what, bool print, Reply* reply) {
+        bool complete = client_.receiveReply(reply, options_.timeoutMs);
+        if (print)
+            for (const auto& record : reply->records) printRecord(record, out_);
+        out_.flush();
+        if (!complete) return fail(kExitIo, "no complete reply to " + what + " from " + where());
+        if (!reply->ok) return fail(kExitRefused, "the server refused " + what + ": " + core::toUtf8(reply->final));
+        return kExitOk;
+    }
+
+    std::string where() const { return options_.host + ":" + std::to_string(options_.port); }
+
+    const CliOptions& options_;
+    std::ostream& out_;
+    std::ostream& err_;
+    ControlClient client_;
+    std::int32_t announcedHttpPort_ = 0;
+};
+
+// Writes the body to standard output or to a file that is created only once the server says yes,
+// and removed again when the fetch fails half way.
+class FetchOutput {
+public:
+    FetchOutput(const std::u16string& path, std::ostream& out) : path_(path), out_(out) {}
+    ~FetchOutput() { file_.close(); }
+
+    bool toStdout() const { return path_ == u"-"; }
+    bool open() {
+        if (toStdout()) return true;
+        platform::removeFile(path_);
+        bool created = false;
+        return file_.open(path_, &created);
+    }
+    bool write(std::string_view bytes) {
+        if (!toStdout()) return file_.write(bytes);
+        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return static_cast<bool>(out_);
+    }
+    void abandon() {
+        if (toStdout() || !file_.isOpen()) return;
+        file_.close();
+        platform::removeFile(path_);
+    }
+
+private:
+    std::u16string path_;
+    std::ostream& out_;
+    platform::AppendFile file_;
+};
+
+int runFetch(const CliOptions& options, Session& session, std::ostream& out) {
+    std::int32_t port = options.httpPort != 0 ? options.httpPort : session.announcedHttpPort();
+    if (port <= 0 || port > 65535)
+        return session.fail(kExitIo, "the server announced no video server port; give it with --http-port");
+    FetchRequest request{options.host,  static_cast<std::uint16_t>(port), options.fetchPath, options.stream,
+                         options.from, options.timeoutMs};
+    FetchOutput output(options.output, out);
+    FetchResult result = httpFetch(
+        request, [&](const ResponseHead&) { return output.open(); },
+        [&](std::string_view bytes) { return output.write(bytes); });
+    out.flush();
+    if (result.outcome != FetchResult::Outcome::Ok) {
+        output.abandon();
+        if (result.error == "the output cannot be written") result.error += ": " + core::toUtf8(options.output);
+        return session.fail(result.outcome == FetchResult::Outcome::Refused ? kExitRefused : kExitIo, result.error);
+    }
+    if (!output.toStdout())
+        out << result.head.statusLine << '\n'
+            << result.bytes << " bytes written to " << core::toUtf8(options.output) << '\n';
+    return kExitOk;
+}
+
+}  // namespace
+
+std::u16string listRequest(const CliOptions& options) {
+    std::u16string text = core::format(u"#CMD_GET_CHANNEL(<ch>%d", {options.channel});
+    if (options.sortName) text += core::format(u",<sort_name>%d", {*options.sortName});
+    if (options.sortMode) text += core::format(u",<sort_mode>%d", {*options.sortMode});
+    if (options.sortMode2nd) text += core::format(u",<sort_mode_2nd>%d", {*options.sortMode2nd});
+    return text + u")";
+}
+
+std::u16string passwordRequest(std::u16string_view password) {
+    return core::format(u"#CMD_PASSWORD(<pass>\"%s\")", {password});
+}
+
+std::string formatListEntry(const protocol::ListEntry& entry) {
+    std::u16string path = entry.folder;
+    if (!path.empty() && path.back() != u'/') path += u'/';
+    return std::to_string(entry.value) + "\t" + core::toUtf8(path + entry.name);
+}
+
+std::string formatResultEntry(const protocol::ResultEntry& entry) {
+    return std::to_string(entry.index) + "\t" + std::to_string(entry.value) + "\t" + core::toUtf8(entry.text);
+}
+
+int runCli(const CliOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.action == Action::Help) {
+        out << usageText();
+        return kExitOk;
+    }
+    Session session(options, out, err);
+    int status = session.open(options.action == Action::Handshake);
+    if (status != kExitOk || options.action == Action::Handshake) return status;
+    Reply reply;
+    switch (options.action) {
+        case Action::List:
+            return session.request({listRequest(options)}, "#CMD_GET_CHANNEL", true, &reply);
+        case Action::Command:
+            return session.command(options.commandName, options.args, &reply);
+        case Action::Fetch:
+            return runFetch(options, session, out);
+        default:
+            return kExitOk;
+    }
+}
+
+int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    CliOptions options;
+    std::string error;
+    if (!parseCommandLine(arguments, &options, &error)) {
+        err << kProgram << error << "\nTry 'tamvikvr-client --help'.\n";
+        return kExitUsage;
+    }
+    return runCli(options, out, err);
+}
+
+}  // namespace tvr::client

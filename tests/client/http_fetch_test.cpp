@@ -1,0 +1,251 @@
+// SPDX-License-Identifier: MIT
+// The video fetch: how paths are encoded, how the request looks, how response heads are read,
+// and whole fetches against a loopback peer that answers like the video server.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "client/http_fetch.h"
+#include "platform/poll.h"
+#include "platform/socket.h"
+#include "platform/time.h"
+
+namespace tvr::client {
+namespace {
+
+TEST(PercentEncodePath, KeepsUnreservedAndSlashEncodesTheRest) {
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"/videos/a.mp4", "/videos/a.mp4"},
+        {u"AZaz09-._~/", "AZaz09-._~/"},
+        {u"a b", "a%20b"},
+        {u"C:/v/x.mp4", "C%3A/v/x.mp4"},
+        {u"%?#&+=\"\\", "%25%3F%23%26%2B%3D%22%5C"},
+        {u"動", "%E5%8B%95"},
+        {u"é", "%C3%A9"},
+        {u"\U0001F600", "%F0%9F%98%80"},
+        {u"", ""},
+    };
+    for (const auto& [path, encoded] : cases) EXPECT_EQ(percentEncodePath(path), encoded);
+}
+
+TEST(BuildGetRequest, StreamHostAndRangeOnlyAboveZero) {
+    FetchRequest request{"127.0.0.1", 11921, u"/v/a b.mp4", 1, 1000, 1000};
+    EXPECT_EQ(buildGetRequest(request),
+              "GET //v/a%20b.mp4?stream=1 HTTP/1.1\r\nHost: 127.0.0.1:11921\r\nRange: bytes=1000-\r\n\r\n");
+    request.from = 0;
+    request.stream = 0;
+    EXPECT_EQ(buildGetRequest(request), "GET //v/a%20b.mp4?stream=0 HTTP/1.1\r\nHost: 127.0.0.1:11921\r\n\r\n");
+}
+
+TEST(ParseResponseHead, ReadsStatusLengthAndRangeStart) {
+    std::string bytes =
+        "HTTP/1.1 206 Partial Content\r\nAccept-Ranges: bytes\r\ncontent-range: bytes 1000-4999/5000\r\n"
+        "Content-Length:  4000 \r\n\r\nBODY";
+    ResponseHead head;
+    std::size_t headBytes = 0;
+    ASSERT_EQ(parseResponseHead(bytes, &head, &headBytes), HeadParse::Complete);
+    EXPECT_EQ(head.status, 206);
+    EXPECT_EQ(head.statusLine, "HTTP/1.1 206 Partial Content");
+    EXPECT_TRUE(head.hasLength);
+    EXPECT_EQ(head.contentLength, 4000);
+    EXPECT_TRUE(head.hasRange);
+    EXPECT_EQ(head.rangeStart, 1000);
+    EXPECT_EQ(bytes.substr(headBytes), "BODY");
+
+    ASSERT_EQ(parseResponseHead("HTTP/1.1 404 File Not Find\r\n\r\n", &head, &headBytes), HeadParse::Complete);
+    EXPECT_EQ(head.status, 404);
+    EXPECT_FALSE(head.hasLength);
+    EXPECT_EQ(headBytes, 30u);
+    ASSERT_EQ(parseResponseHead("HTTP/1.1 416 No\r\nContent-Range: bytes */5000\r\nContent-Length: 0\r\n\r\n", &head,
+                                &headBytes),
+              HeadParse::Complete);
+    EXPECT_FALSE(head.hasRange);
+}
+
+TEST(ParseResponseHead, WaitsForTheBlankLineAndRefusesGarbage) {
+    ResponseHead head;
+    std::size_t headBytes = 0;
+    EXPECT_EQ(parseResponseHead("", &head, &headBytes), HeadParse::NeedMore);
+    EXPECT_EQ(parseResponseHead("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n", &head, &headBytes), HeadParse::NeedMore);
+    const char* malformed[] = {
+        "ICY 200 OK\r\n\r\n",
+        "HTTP/1.1 2x0 OK\r\n\r\n",
+        "HTTP/1.1 2000 OK\r\n\r\n",
+        "HTTP/1.1\r\n\r\n",
+        "HTTP/1.1 200 OK\r\nno colon here\r\n\r\n",
+        "HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n",
+        "HTTP/1.1 200 OK\r\nContent-Length: 12x\r\n\r\n",
+        "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n",
+        "HTTP/1.1 200 OK\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\n",
+        "HTTP/1.1 206 OK\r\nContent-Range: items 1-2/3\r\n\r\n",
+    };
+    for (const char* text : malformed) EXPECT_EQ(parseResponseHead(text, &head, &headBytes), HeadParse::Malformed) << text;
+    std::string endless = "HTTP/1.1 200 OK\r\n" + std::string(kMaxResponseHead, 'x');
+    EXPECT_EQ(parseResponseHead(endless, &head, &headBytes), HeadParse::Malformed);
+}
+
+// Accepts one connection on loopback, records the request and sends the canned answer in two
+// parts. Like the video server it can keep the connection open after the answer until the client
+// closes it.
+class OnePeer {
+public:
+    OnePeer(std::string answer, bool keepOpen) : answer_(std::move(answer)), keepOpen_(keepOpen) {
+        listener_ = platform::tcpListen({0x7F000001, 0}, 1);
+        port_ = platform::localEndpoint(listener_).port;
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~OnePeer() {
+        finish();
+        platform::closeSocket(listener_);
+    }
+    std::uint16_t port() const { return port_; }
+    /// Waits for the peer to end and returns the request it received.
+    const std::string& finish() {
+        if (thread_.joinable()) thread_.join();
+        return request_;
+    }
+
+private:
+    static bool waitFor(platform::SocketHandle socket, bool write) {
+        platform::PollItem item{socket, !write, write};
+        return platform::pollSockets(&item, 1, 10000, nullptr) == 1;
+    }
+    void serve() {
+        if (!waitFor(listener_, false)) return;
+        platform::Ipv4Endpoint peer;
+        platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
+        char buffer[4096];
+        while (request_.find("\r\n\r\n") == std::string::npos && waitFor(socket, false)) {
+            platform::IoResult result = platform::recvSome(socket, buffer, sizeof buffer);
+            if (result.status != platform::IoStatus::Ok) break;
+            request_.append(buffer, result.bytes);
+        }
+        std::string_view whole = answer_;
+        for (std::string_view part : {whole.substr(0, whole.size() / 2), whole.substr(whole.size() / 2)}) {
+            while (!part.empty() && waitFor(socket, true)) {
+                platform::IoResult result = platform::sendSome(socket, part.data(), part.size());
+                if (result.status != platform::IoStatus::Ok) break;
+                part.remove_prefix(result.bytes);
+            }
+        }
+        while (keepOpen_ && waitFor(socket, false) &&
+               platform::recvSome(socket, buffer, sizeof buffer).status == platform::IoStatus::Ok) {
+        }
+        platform::closeSocket(socket);
+    }
+
+    std::string answer_;
+    bool keepOpen_;
+    platform::SocketHandle listener_ = platform::kInvalidSocket;
+    std::uint16_t port_ = 0;
+    std::string request_;
+    std::thread thread_;
+};
+
+struct Fetched {
+    FetchResult result;
+    std::string body;
+    int heads = 0;
+};
+
+Fetched fetch(std::uint16_t port, std::int64_t from = 0) {
+    Fetched out;
+    FetchRequest request{"127.0.0.1", port, u"/v/動画.mp4", 1, from, 5000};
+    out.result = httpFetch(
+        request, [&](const ResponseHead&) { return ++out.heads == 1; },
+        [&](std::string_view bytes) {
+            out.body.append(bytes);
+            return true;
+        });
+    return out;
+}
+
+std::string pattern(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+    return bytes;
+}
+
+TEST(HttpFetch, ReadsExactlyContentLengthFromAConnectionKeptOpen) {
+    std::string body = pattern(300000);
+    OnePeer peer("HTTP/1.1 200 OK\r\nContent-Length: 300000\r\nAccept-Ranges: bytes\r\n\r\n" + body, true);
+    Fetched fetched = fetch(peer.port());
+    EXPECT_EQ(fetched.result.outcome, FetchResult::Outcome::Ok) << fetched.result.error;
+    EXPECT_EQ(fetched.result.bytes, 300000);
+    EXPECT_EQ(fetched.heads, 1);
+    EXPECT_TRUE(fetched.body == body);
+    EXPECT_EQ(peer.finish(), "GET //v/%E5%8B%95%E7%94%BB.mp4?stream=1 HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                 std::to_string(peer.port()) + "\r\n\r\n");
+}
+
+TEST(HttpFetch, PartialContentFromTheAskedStart) {
+    OnePeer peer("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 1000-4999/5000\r\nContent-Length: 4000\r\n\r\n" +
+                     pattern(4000),
+                 true);
+    Fetched fetched = fetch(peer.port(), 1000);
+    EXPECT_EQ(fetched.result.outcome, FetchResult::Outcome::Ok) << fetched.result.error;
+    EXPECT_TRUE(fetched.body == pattern(4000));
+    EXPECT_NE(peer.finish().find("\r\nRange: bytes=1000-\r\n"), std::string::npos);
+}
+
+TEST(HttpFetch, EmptyFileGivesHeadAndNoBytes) {
+    OnePeer peer("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", true);
+    Fetched fetched = fetch(peer.port());
+    EXPECT_EQ(fetched.result.outcome, FetchResult::Outcome::Ok) << fetched.result.error;
+    EXPECT_EQ(fetched.heads, 1);
+    EXPECT_EQ(fetched.result.bytes, 0);
+}
+
+TEST(HttpFetch, NotFoundAndRangeErrorsAreRefusals) {
+    for (const char* answer : {"HTTP/1.1 404 File Not Find\r\n\r\n",
+                               "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */10\r\n\r\n"}) {
+        OnePeer peer(answer, true);
+        Fetched fetched = fetch(peer.port(), 20);
+        EXPECT_EQ(fetched.result.outcome, FetchResult::Outcome::Refused);
+        EXPECT_NE(fetched.result.error.find(std::string(answer).substr(0, 12)), std::string::npos)
+            << fetched.result.error;
+        EXPECT_EQ(fetched.heads, 0);
+    }
+}
+
+TEST(HttpFetch, BodyFromTheWrongStartIsNotWritten) {
+    // A server that ignores the Range would hand over the file from byte 0.
+    OnePeer whole("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n0123456789", true);
+    Fetched fetched = fetch(whole.port(), 4);
+    EXPECT_EQ(fetched.result.outcome, FetchResult::Outcome::IoError);
+    EXPECT_NE(fetched.result.error.find("from byte 0 instead of 4"), std::string::npos) << fetched.result.error;
+    EXPECT_EQ(fetched.heads, 0);
+    EXPECT_TRUE(fetched.body.empty());
+}
+
+TEST(HttpFetch, ShortBodyOrMissingLengthIsAnError) {
+    OnePeer shortBody("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n01234", false);
+    Fetched fetched = fetch(shortBody.port());
+    EXPECT_EQ(fetched.result.outcome, FetchResult::Outcome::IoError);
+    EXPECT_NE(fetched.result.error.find("after 5 of 10 bytes"), std::string::npos) << fetched.result.error;
+
+    OnePeer noLength("HTTP/1.1 200 OK\r\n\r\n0123", false);
+    fetched = fetch(noLength.port());
+    EXPECT_EQ(fetched.result.outcome, FetchResult::Outcome::IoError);
+    EXPECT_NE(fetched.result.error.find("no Content-Length"), std::string::npos) << fetched.result.error;
+
+    OnePeer garbage("SSH-2.0-OpenSSH\r\n\r\n", false);
+    fetched = fetch(garbage.port());
+    EXPECT_NE(fetched.result.error.find("malformed"), std::string::npos) << fetched.result.error;
+}
+
+TEST(HttpFetch, RefusedConnectionIsAnError) {
+    std::uint16_t port = 0;
+    {
+        platform::SocketHandle listener = platform::tcpListen({0x7F000001, 0}, 1);
+        port = platform::localEndpoint(listener).port;
+        platform::closeSocket(listener);
+    }
+    Fetched fetched = fetch(port);
+    EXPECT_EQ(fetched.result.outcome, FetchResult::Outcome::IoError);
+    EXPECT_NE(fetched.result.error.find("cannot connect to the video server at 127.0.0.1:"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tvr::client
