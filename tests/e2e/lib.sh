@@ -36,6 +36,7 @@ read_utf16() { tail -c +3 "$1" | iconv -f UTF-16LE -t UTF-8 | tr -d '\r'; }
 # Starts the server copied into folder $1; its console goes to $1/console.txt.
 start_server() {
   local folder=$1
+  rm -f "$folder/console.txt"
   (cd "$folder" && exec ./tamvikvr-server >console.txt 2>&1) &
   server_pid=$!
 }
@@ -50,17 +51,17 @@ wait_for_text() {
   return 1
 }
 
-# Sends SIGTERM and waits for the exit status (at most 10 s); prints it.
+# Sends SIGTERM and waits for the server to end (at most 10 s); its exit status goes to stop_status.
+stop_status=""
 stop_server() {
   kill -TERM "$server_pid"
-  local status=0
   for _ in $(seq 1 200); do
     if ! kill -0 "$server_pid" 2>/dev/null; then break; fi
     sleep 0.05
   done
-  wait "$server_pid" || status=$?
+  stop_status=0
+  wait "$server_pid" || stop_status=$?
   server_pid=""
-  echo "$status"
 }
 
 finish() {

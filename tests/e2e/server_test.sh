@@ -14,7 +14,8 @@ cp "$server_binary" "$install/"
 # First start without a settings file: it is created with every key and its default.
 start_server "$install"
 check "server reports waiting for a connection" wait_for_text "$install/console.txt" "code=0x0001 接続待ち"
-check "exit status 0 after SIGTERM" test "$(stop_server)" = 0
+stop_server
+check "exit status 0 after SIGTERM" test "$stop_status" = 0
 check "settings file starts with the UTF-16LE byte-order mark" \
   test "$(head -c 2 "$install/TamvikVRServer.ini" | od -An -tx1 | tr -d ' ')" = "fffe"
 expected_settings=$(cat <<'INI'
@@ -95,7 +96,8 @@ cat "$work/handshake.txt"
 check "handshake tells the video port" grep -qF "#RET_USE_HTTP(<port>$http_port)" "$work/handshake.txt"
 check "handshake ends with #RET_OK()" grep -qxF "#RET_OK()" "$work/handshake.txt"
 check "console shows the session's disconnect" wait_for_text "$install/console.txt" "code=0x0003 切断(正常終了) 127.0.0.1"
-check "exit status 0 after SIGTERM" test "$(stop_server)" = 0
+stop_server
+check "exit status 0 after SIGTERM" test "$stop_status" = 0
 check "unchanged settings are not rewritten" cmp -s "$install/TamvikVRServer.ini" "$work/settings-before.ini"
 
 log="$install/TamvikVR Server[Log].txt"
