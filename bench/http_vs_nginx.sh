@@ -67,68 +67,83 @@ python3 -c "import random; random.seed(7); print('\n'.join(str(random.randrange(
 
 wait_ready() { for _ in $(seq 100); do curl -s -o /dev/null -r 0-0 "$1" && return 0; sleep 0.05; done; return 1; }
 
-# Median of bytes per second over three whole-file transfers; a short transfer is an error.
-throughput() {
-  local _ line
-  for _ in 1 2 3; do
-    line=$(curl -s -o /dev/null -w '%{size_download} %{speed_download}' "$1")
-    [[ ${line% *} == "$size" ]] || { echo "short transfer from $1: $line" >&2; exit 4; }
-    echo "${line#* }"
-  done | sort -g | sed -n 2p
+# One whole-file transfer: bytes per second; a short transfer stops the bench.
+transfer_speed() {
+  local line
+  line=$(curl -s -o /dev/null -w '%{size_download} %{speed_download}' "$1")
+  [[ ${line% *} == "$size" ]] || { echo "short transfer from $1: $line" >&2; return 1; }
+  echo "${line#* }"
 }
 
-# Median time to the first byte of a range request to the end of the file; the client stops
-# after the first body byte, so each request costs one connection and a little data.
-ttfb() {
-  local url=$1 offset
-  while read -r offset; do
-    curl -s -r "$offset-" -w '%{stderr}%{time_starttransfer}\n' "$url" 2>>"$work/ttfb.tmp" | head -c 1 >/dev/null || true
-  done <"$work/offsets"
-  sort -g "$work/ttfb.tmp" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-  rm -f "$work/ttfb.tmp"
+# Time to the first byte of a range request to the end of the file; the client stops after
+# the first body byte, so each request costs one new connection and a little data.
+first_byte() {
+  local out
+  out=$( { curl -s -r "$2-" -w '%{stderr}%{time_starttransfer}' "$1" | head -c 1 >/dev/null; } 2>&1 ) || true
+  echo "$out"
 }
 
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 rss_kib() { awk '/VmRSS/ { print $2 }' "/proc/$1/status"; }
 
 nginx_url="http://127.0.0.1:$nginx_port/video.mp4"
 wait_ready "$nginx_url" || { echo "nginx did not start" >&2; cat "$work/nginx/logs/error.log" >&2; exit 3; }
-nginx_tp=$(throughput "$nginx_url")
-nginx_ttfb=$(ttfb "$nginx_url")
-printf 'nginx           throughput %8.1f MiB/s   median TTFB %8.3f ms\n' \
-  "$(echo "$nginx_tp / 1048576" | bc -l)" "$(echo "$nginx_ttfb * 1000" | bc -l)"
 
+# Both read modes run at once beside nginx, and every round measures all three in turn, so
+# that load from elsewhere on the machine falls on all of them alike.
 encoded_path=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1], safe=""))' "$work/video.mp4")
+declare -A url pid
+names=(nginx unbuffered buffered)
+url[nginx]=$nginx_url
+server_pid=""
 for mode in unbuffered buffered; do
-  "$bench" 0 "$mode" mp4 >"$work/server.out" &
-  server_pid=$!
-  for _ in $(seq 100); do grep -q '^port ' "$work/server.out" && break; sleep 0.05; done
-  port=$(awk '/^port / { print $2 }' "$work/server.out")
-  url="http://127.0.0.1:$port/$encoded_path"
-  wait_ready "$url" || { echo "video server did not start" >&2; exit 3; }
-  idle=$(rss_kib "$server_pid")
-  tp=$(throughput "$url")
-  first=$(ttfb "$url")
+  "$bench" 0 "$mode" mp4 >"$work/$mode.out" &
+  pid[$mode]=$!
+  server_pid="$server_pid ${pid[$mode]}"
+  for _ in $(seq 100); do grep -q '^port ' "$work/$mode.out" && break; sleep 0.05; done
+  url[$mode]="http://127.0.0.1:$(awk '/^port / { print $2 }' "$work/$mode.out")/$encoded_path"
+  wait_ready "${url[$mode]}" || { echo "video server ($mode) did not start" >&2; exit 3; }
+done
+declare -A idle
+for mode in unbuffered buffered; do idle[$mode]=$(rss_kib "${pid[$mode]}"); done
 
-  # Two streams at once, held open by a rate limit, while the resident memory is read.
-  curl -s -o /dev/null --limit-rate 20M "$url?stream=0" &
+for round in 1 2 3; do
+  for name in "${names[@]}"; do transfer_speed "${url[$name]}" >>"$work/speed.$name"; done
+done
+while read -r offset; do
+  for name in "${names[@]}"; do first_byte "${url[$name]}" "$offset" >>"$work/ttfb.$name"; done
+done <"$work/offsets"
+
+declare -A speed ttfb
+for name in "${names[@]}"; do
+  speed[$name]=$(median <"$work/speed.$name")
+  ttfb[$name]=$(median <"$work/ttfb.$name")
+done
+
+# Two streams at once on each video server, held open by a rate limit, while its memory is read.
+declare -A streaming
+for mode in unbuffered buffered; do
+  curl -s -o /dev/null --limit-rate 20M "${url[$mode]}?stream=0" &
   stream_pids=($!)
-  curl -s -o /dev/null --limit-rate 20M "$url?stream=1" &
+  curl -s -o /dev/null --limit-rate 20M "${url[$mode]}?stream=1" &
   stream_pids+=($!)
   sleep 2
-  streaming=$(rss_kib "$server_pid")
+  streaming[$mode]=$(rss_kib "${pid[$mode]}")
   kill "${stream_pids[@]}" 2>/dev/null || true
   wait "${stream_pids[@]}" 2>/dev/null || true
   stream_pids=()
+done
+for mode in unbuffered buffered; do kill -TERM "${pid[$mode]}"; wait "${pid[$mode]}" || true; done
+server_pid=""
 
-  kill -TERM "$server_pid"
-  wait "$server_pid" || true
-  server_pid=""
-  used_mode=$(awk '/read mode/ { print $NF; exit }' "$work/server.out")
-  printf 'video server %-10s (reads: %s)\n' "$mode" "${used_mode:-unknown}"
-  printf '                throughput %8.1f MiB/s   median TTFB %8.3f ms\n' \
-    "$(echo "$tp / 1048576" | bc -l)" "$(echo "$first * 1000" | bc -l)"
-  printf '                throughput ratio %.3f (target >= 0.9)   TTFB ratio %.3f (target <= 1.0)\n' \
-    "$(echo "$tp / $nginx_tp" | bc -l)" "$(echo "$first / $nginx_ttfb" | bc -l)"
-  printf '                resident memory idle %d KiB, two streams %d KiB (buffers 4096 KiB + less than 8192 KiB)\n' \
-    "$idle" "$streaming"
+printf 'nginx                    throughput %8.1f MiB/s   median TTFB %7.3f ms\n' \
+  "$(echo "${speed[nginx]} / 1048576" | bc -l)" "$(echo "${ttfb[nginx]} * 1000" | bc -l)"
+for mode in unbuffered buffered; do
+  used=$(awk '/read mode/ { print $NF; exit }' "$work/$mode.out")
+  printf 'video server %-11s throughput %8.1f MiB/s   median TTFB %7.3f ms   (reads: %s)\n' "$mode" \
+    "$(echo "${speed[$mode]} / 1048576" | bc -l)" "$(echo "${ttfb[$mode]} * 1000" | bc -l)" "${used:-unknown}"
+  printf '                         throughput ratio %.3f (target >= 0.9)   TTFB ratio %.3f (target <= 1.0)\n' \
+    "$(echo "${speed[$mode]} / ${speed[nginx]}" | bc -l)" "$(echo "${ttfb[$mode]} / ${ttfb[nginx]}" | bc -l)"
+  printf '                         resident memory idle %d KiB, two streams %d KiB (buffers 4096 KiB + less than 8192 KiB)\n' \
+    "${idle[$mode]}" "${streaming[$mode]}"
 done
