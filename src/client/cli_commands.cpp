@@ -44,8 +44,7 @@ public:
             if (protocol::MessageIs(text, u"#RET_REQUEST_PASSWORD")) passwordAsked = true;
         }
         if (!passwordAsked) return kExitOk;
-        if (!options_.password)
-            return fail(kExitRefused, "the server asks for a password; give it with --password");
+        if (!options_.password) return fail(kExitRefused, "the server asks for a password; give it with --password");
         return request({passwordRequest(*options_.password)}, "#CMD_PASSWORD", printReplies, &reply);
     }
 
@@ -124,8 +123,9 @@ int runFetch(const CliOptions& options, Session& session, std::ostream& out) {
     std::int32_t port = options.httpPort != 0 ? options.httpPort : session.announcedHttpPort();
     if (port <= 0 || port > 65535)
         return session.fail(kExitIo, "the server announced no video server port; give it with --http-port");
-    FetchRequest request{options.host,  static_cast<std::uint16_t>(port), options.fetchPath, options.stream,
-                         options.from, options.timeoutMs};
+    FetchRequest request{options.host,      static_cast<std::uint16_t>(port),
+                         options.fetchPath, options.stream,
+                         options.from,      options.timeoutMs};
     FetchOutput output(options.output, out);
     FetchResult result = httpFetch(
         request, [&](const ResponseHead&) { return output.open(); },

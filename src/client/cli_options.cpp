@@ -154,7 +154,8 @@ private:
             options_->action = Action::Command;
             if (count == 0) return fail("command needs a command name such as CM_IS_FIND_PATH");
             if (count > 5) return fail("command takes at most four arguments after the name");
-            if (positional[1].rfind("CM_", 0) != 0) return fail("command names begin with CM_, not \"" + positional[1] + "\"");
+            if (positional[1].rfind("CM_", 0) != 0)
+                return fail("command names begin with CM_, not \"" + positional[1] + "\"");
             options_->commandName = core::fromUtf8(positional[1]);
             for (std::size_t i = 2; i < positional.size(); ++i) options_->args[i - 2] = core::fromUtf8(positional[i]);
             return true;

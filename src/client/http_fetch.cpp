@@ -170,7 +170,7 @@ HeadParse parseResponseHead(std::string_view bytes, ResponseHead* head, std::siz
     std::size_t end = bytes.find("\r\n\r\n");
     if (end == std::string_view::npos || end + 4 > kMaxResponseHead)
         return end == std::string_view::npos && bytes.size() < kMaxResponseHead ? HeadParse::NeedMore
-                                                                                 : HeadParse::Malformed;
+                                                                                : HeadParse::Malformed;
     *head = ResponseHead{};
     std::string_view block = bytes.substr(0, end + 2);
     std::size_t lineEnd = block.find("\r\n");

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The tool's actions against a real control server on loopback: what they print, what they
 // send, and their exit statuses. Video fetches go to a loopback peer standing in for the video server.
+#include "client/cli_commands.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <memory>
 #include <sstream>
 
-#include "client/cli_commands.h"
 #include "client/one_peer.h"
 #include "core/clock.h"
 #include "core/command_queue.h"
@@ -37,8 +38,8 @@ protected:
 
     /// Runs the tool with --port of the server in front of the arguments.
     int run(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"--port", std::to_string(server ? server->port() : 1),
-                                             "--timeout", "5000"});
+        arguments.insert(arguments.begin(),
+                         {"--port", std::to_string(server ? server->port() : 1), "--timeout", "5000"});
         out.str("");
         err.str("");
         return runCommandLine(arguments, out, err);
@@ -110,8 +111,8 @@ TEST_F(CliAgainstServer, CommandPrintsResultEntriesThenTheReply) {
 
 TEST_F(CliAgainstServer, FetchHappensWhileTheControlConnectionIsAuthenticated) {
     std::atomic<bool> authenticatedDuringRequest{false};
-    OnePeer video("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 3-9/10\r\nContent-Length: 7\r\n\r\n3456789", true,
-                  [&] { authenticatedDuringRequest = server->isClientAuthenticated(); });
+    OnePeer video("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 3-9/10\r\nContent-Length: 7\r\n\r\n3456789",
+                  true, [&] { authenticatedDuringRequest = server->isClientAuthenticated(); });
     config.iPortHttp = video.port();
     start();
     ASSERT_EQ(run({"fetch", "/v/a b.mp4", "--stream", "1", "--from", "3", "--output", folder.file("out.bin")}), kExitOk)
@@ -134,17 +135,17 @@ TEST_F(CliAgainstServer, FailedFetchLeavesNoOutputFile) {
     {
         OnePeer video("HTTP/1.1 404 File Not Find\r\n\r\n", true);
         folder.write("keep.bin", "old");
-        EXPECT_EQ(run({"--http-port", std::to_string(video.port()), "fetch", "a.mp4", "--output",
-                       folder.file("keep.bin")}),
-                  kExitRefused);
+        EXPECT_EQ(
+            run({"--http-port", std::to_string(video.port()), "fetch", "a.mp4", "--output", folder.file("keep.bin")}),
+            kExitRefused);
         EXPECT_EQ(err.str(), "tamvikvr-client: the video server answered \"HTTP/1.1 404 File Not Find\"\n");
         EXPECT_EQ(folder.read("keep.bin"), "old");
     }
     {
         OnePeer video("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n01234", false);
-        EXPECT_EQ(run({"--http-port", std::to_string(video.port()), "fetch", "a.mp4", "--output",
-                       folder.file("half.bin")}),
-                  kExitIo);
+        EXPECT_EQ(
+            run({"--http-port", std::to_string(video.port()), "fetch", "a.mp4", "--output", folder.file("half.bin")}),
+            kExitIo);
         EXPECT_NE(err.str().find("after 5 of 10 bytes"), std::string::npos) << err.str();
         EXPECT_EQ(platform::pathKind(folder.file16("half.bin")), platform::PathKind::Missing);
     }

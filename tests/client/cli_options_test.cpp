@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The command line of tamvikvr-client: defaults, every action and option, and the usage errors.
-#include <gtest/gtest.h>
-
 #include "client/cli_options.h"
+
+#include <gtest/gtest.h>
 
 namespace tvr::client {
 namespace {

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The video fetch: how paths are encoded, how the request looks, how response heads are read,
 // and whole fetches against a loopback peer that answers like the video server.
+#include "client/http_fetch.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "client/http_fetch.h"
 #include "client/one_peer.h"
 #include "platform/socket.h"
 
@@ -80,7 +81,8 @@ TEST(ParseResponseHead, WaitsForTheBlankLineAndRefusesGarbage) {
         "HTTP/1.1 200 OK\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\n",
         "HTTP/1.1 206 OK\r\nContent-Range: items 1-2/3\r\n\r\n",
     };
-    for (const char* text : malformed) EXPECT_EQ(parseResponseHead(text, &head, &headBytes), HeadParse::Malformed) << text;
+    for (const char* text : malformed)
+        EXPECT_EQ(parseResponseHead(text, &head, &headBytes), HeadParse::Malformed) << text;
     std::string endless = "HTTP/1.1 200 OK\r\n" + std::string(kMaxResponseHead, 'x');
     EXPECT_EQ(parseResponseHead(endless, &head, &headBytes), HeadParse::Malformed);
 }
