@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: MIT
+// The controller as every front-end uses it: start order, status polling and its reactions,
+// commands posted by the services, and the stop that saves only what changed.
+#include "ui/controller.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "client/control_client.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "http/raw_http_client.h"
+#include "platform/ini_file.h"
+#include "support/temp_folder.h"
+
+namespace tvr::test {
+namespace {
+
+// Records what the controller shows.
+struct RecordingView final : ui::StatusView {
+    std::vector<std::pair<std::int32_t, std::u16string>> statuses;
+    std::vector<std::u16string> problems;
+    void showStatus(const platform::LocalTime&, std::int32_t code, std::u16string_view text1,
+                    std::u16string_view) override {
+        statuses.emplace_back(code, std::u16string(text1));
+    }
+    void showProblem(std::u16string_view text) override { problems.emplace_back(text); }
+};
+
+class ControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override { core::setExecutableFolder(folder.path16()); }
+
+    std::u16string settingsPath() const { return folder.file16("TamvikVRServer.ini"); }
+    void startController() {
+        controller = std::make_unique<ui::Controller>(settingsPath(), view,
+                                                      ui::ControllerOptions{nullptr, true, kLoopback});
+        ASSERT_TRUE(controller->start());
+    }
+    /// Ticks like the window's timer until the view has shown the code.
+    bool tickUntil(std::int32_t code) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < deadline) {
+            controller->tick();
+            for (const auto& status : view.statuses)
+                if (status.first == code) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    bool connectAndHandshake() {
+        client::Reply reply;
+        return client.connect("127.0.0.1", controller->controlServer()->port(), 2000) &&
+               client.sendTexts({client::ControlClient::setupMessage()}) && client.receiveReply(&reply, 5000) &&
+               reply.ok;
+    }
+
+    TempFolder folder;
+    RecordingView view;
+    std::unique_ptr<ui::Controller> controller;
+    client::ControlClient client;
+};
+
+TEST_F(ControllerTest, ShowsWaitingThenTheSessionAndWaitsAgain) {
+    startController();
+    EXPECT_TRUE(tickUntil(1));
+    ASSERT_TRUE(connectAndHandshake());
+    EXPECT_TRUE(tickUntil(2));
+    client.close();
+    ASSERT_TRUE(tickUntil(3));
+    view.statuses.clear();
+    EXPECT_TRUE(tickUntil(1)) << "after a disconnect the controller shows waiting again";
+    EXPECT_EQ(view.statuses.back().second, u"接続待ち");
+}
+
+TEST_F(ControllerTest, ChannelChangedByTheHeadsetIsSavedToTheSettingsFile) {
+    startController();
+    ASSERT_TRUE(connectAndHandshake());
+    std::u16string args[4] = {u"1", u"0", folder.path16(), u""};
+    client::Reply reply;
+    ASSERT_TRUE(client.sendCommand(u"CM_SET_CHANNEL_TYPE", args));
+    ASSERT_TRUE(client.receiveReply(&reply, 5000));
+    ASSERT_TRUE(reply.ok);
+    controller->tick();
+    EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), folder.path16());
+    EXPECT_EQ(controller->settings().config().channels[1].pcPath, folder.path16());
+}
+
+TEST_F(ControllerTest, StreamSlotIsReleasedOnceTheHeadsetHasGone) {
+    folder.write("clip.mp4", std::string(100000, 'v'));
+    startController();
+    ASSERT_TRUE(connectAndHandshake());
+    RawHttpClient player;
+    ASSERT_TRUE(player.connect(controller->videoServer()->port()));
+    ASSERT_TRUE(player.send("GET /" + folder.file("clip.mp4") + " HTTP/1.1\r\n\r\n"));
+    HttpReply reply;
+    ASSERT_TRUE(player.readReply(&reply));
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_TRUE(controller->videoServer()->SlotHasOpenFile(0));
+
+    client.close();
+    ASSERT_TRUE(tickUntil(3));
+    player.close();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (controller->videoServer()->SlotHasOpenFile(0) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(controller->videoServer()->SlotHasOpenFile(0));
+}
+
+TEST_F(ControllerTest, PortInUseIsReportedAndTheRestRuns) {
+    platform::SocketHandle blocker = platform::tcpListen({kLoopback, 0}, 1);
+    ASSERT_NE(blocker, platform::kInvalidSocket);
+    std::uint16_t taken = platform::localEndpoint(blocker).port;
+    ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iPortServer",
+                                         core::format(u"%d", {taken})));
+    ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iPortHttp", u"0"));
+    controller = std::make_unique<ui::Controller>(settingsPath(), view, ui::ControllerOptions{nullptr, false, kLoopback});
+    ASSERT_TRUE(controller->start());
+    ASSERT_EQ(view.problems.size(), 1u);
+    EXPECT_NE(view.problems[0].find(core::format(u"port %d", {taken})), std::u16string::npos);
+    EXPECT_FALSE(controller->controlServer()->isListening());
+    EXPECT_NE(controller->videoServer()->port(), 0);
+    controller->tick();
+    for (const auto& status : view.statuses) EXPECT_NE(status.first, 1) << "never reports waiting";
+    platform::closeSocket(blocker);
+}
+
+TEST_F(ControllerTest, StopSavesOnlyChangedSettings) {
+    startController();
+    controller->settings().config().iUseMouse = 1;
+    ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iSeek1FF", u"42"));  // a hand edit
+    controller->stop();
+    EXPECT_EQ(platform::iniReadString(settingsPath(), u"Config", u"iUseMouse", u""), u"1");
+    EXPECT_EQ(platform::iniReadString(settingsPath(), u"Setup", u"iSeek1FF", u""), u"10")
+        << "unchanged values are not rewritten over the hand edit";
+}
+
+}  // namespace
+}  // namespace tvr::test
