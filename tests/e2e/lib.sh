@@ -9,8 +9,14 @@ check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what
 
 work=$(mktemp -d)
 server_pid=""
+# Other processes a test starts in the background; cleanup kills those still listed and running.
+background_pids=()
 cleanup() {
   if [ -n "$server_pid" ] && kill -0 "$server_pid" 2>/dev/null; then kill -KILL "$server_pid" 2>/dev/null || true; fi
+  local pid
+  for pid in "${background_pids[@]}"; do
+    if kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid" 2>/dev/null || true; fi
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -46,6 +52,47 @@ wait_for_text() {
   local file=$1 text=$2
   for _ in $(seq 1 200); do
     if [ -f "$file" ] && grep -qF -- "$text" "$file"; then return 0; fi
+    sleep 0.05
+  done
+  return 1
+}
+
+# Waits until the text occurs on at least $3 lines of the file (at most 10 s).
+wait_for_lines() {
+  local file=$1 text=$2 count=$3
+  for _ in $(seq 1 200); do
+    if [ -f "$file" ] && [ "$(grep -cF -- "$text" "$file")" -ge "$count" ]; then return 0; fi
+    sleep 0.05
+  done
+  return 1
+}
+
+# Two different free ports, printed on one line.
+two_free_ports() {
+  local first second
+  first=$(free_port)
+  second=$(free_port)
+  while [ "$second" = "$first" ]; do second=$(free_port); done
+  echo "$first $second"
+}
+
+# Percent-encodes a UTF-8 path for a URL: every byte but letters, digits, "-._~" and "/".
+url_path() {
+  local byte out=""
+  for byte in $(printf '%s' "$1" | od -An -v -tx1); do
+    case $byte in
+      2[d-f] | 3[0-9] | 4[1-9a-f] | 5[0-9af] | 6[1-9a-f] | 7[0-9ae]) out+=$(printf "\\x$byte") ;;
+      *) out+="%${byte^^}" ;;
+    esac
+  done
+  printf '%s' "$out"
+}
+
+# Waits until the file holds a whole line (at most 10 s).
+wait_for_line() {
+  local file=$1
+  for _ in $(seq 1 200); do
+    if [ -f "$file" ] && [ "$(wc -l <"$file")" -gt 0 ]; then return 0; fi
     sleep 0.05
   done
   return 1
