@@ -53,6 +53,22 @@ int ChannelLister::ListChannel(std::int32_t ch, const SortRequest& sort, Listing
 
 int ChannelLister::ListFolderTree(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
                                   const SortRequest& sort, ListingContext& context) {
+    // A link back to a folder above this one would make the walk endless: such a folder is
+    // left out of the walk below itself.
+    platform::FileIdentity identity;
+    bool known = recurse && platform::fileIdentity(folder, &identity);
+    if (known) {
+        for (const auto& ancestor : ancestors_)
+            if (ancestor == identity) return 1;
+        ancestors_.push_back(identity);
+    }
+    int result = ListFolderLevel(folder, count, depth, recurse, sort, context);
+    if (known) ancestors_.pop_back();
+    return result;
+}
+
+int ChannelLister::ListFolderLevel(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
+                                   const SortRequest& sort, ListingContext& context) {
     context.sink.appendText(
         core::format(u"#RET_DIR(<indent>%d,<path>\"%s\")", {std::int64_t{depth}, std::u16string_view(folder)}));
 

@@ -12,6 +12,7 @@
 #include "core/settings.h"
 #include "library/list_file.h"
 #include "library/sort_list.h"
+#include "platform/fs.h"
 #include "stores/marker_store.h"
 
 namespace tvr::library {
@@ -42,10 +43,13 @@ public:
 private:
     int ListFolderTree(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
                        const SortRequest& sort, ListingContext& context);
+    int ListFolderLevel(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
+                        const SortRequest& sort, ListingContext& context);
     int ListListFile(const std::u16string& listPath, std::int64_t& count, const SortRequest& sort,
                      ListingContext& context);
 
     CSortList sorter_;
+    std::vector<platform::FileIdentity> ancestors_;  // folders of the current walk, to stop link loops
     std::vector<std::unique_ptr<std::vector<std::u16string>>> folderLists_;  // one per depth, reused
 };
 

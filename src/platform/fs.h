@@ -44,6 +44,14 @@ struct FileTimes {
 bool getFileTimes(std::u16string_view path, FileTimes* times);
 /// Sets the access and write times (and creation where the OS keeps it).
 bool setFileTimes(std::u16string_view path, const FileTimes& times);
+/// What makes a file or folder the same one under different paths (device and inode on POSIX).
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t node = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+/// The identity of what the path names (links followed); false when it cannot be examined.
+bool fileIdentity(std::u16string_view path, FileIdentity* identity);
 /// Size of a file in bytes; -1 when it cannot be had.
 std::int64_t fileSize(std::u16string_view path);
 

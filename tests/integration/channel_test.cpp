@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Listing channels and saving the search and favourites lists through a real connection.
+#include <filesystem>
+
 #include "core/text.h"
 #include "integration/control_fixture.h"
 #include "platform/text_file.h"
@@ -45,6 +47,39 @@ TEST_F(ChannelTest, PcFolderListsItsOwnFilesOnly) {
     EXPECT_EQ(entries[1].name, u"b.mp4");
     EXPECT_EQ(entries[0].folder, root);
     EXPECT_EQ(entries[1].folder, root);
+}
+
+TEST_F(ChannelTest, PlaylistWalksFolderLinesSkippingDollarFoldersAndLinkLoops) {
+    folder.write("lib/a.mp4", "x");
+    folder.write("lib/readme.txt", "x");
+    folder.write("lib/Disc 10/x.mp4", "x");
+    folder.write("lib/Disc 2/y.mp4", "x");
+    folder.write("lib/Disc 2/deep/z.mkv", "x");
+    folder.write("lib/$RECYCLE.BIN/r.mp4", "x");
+    std::filesystem::create_directory_symlink(folder.file("lib"), folder.file("lib/Disc 2/loop"));
+    folder.write("ch3.vrl", "#name Mine\nC:\\Movies\\Trip.mp4\n" + folder.file("lib") + "\n#end\nafter.mp4\n");
+    connectAuthenticated();
+    client::Reply reply = request({u"#CMD_GET_CHANNEL(<ch>2)"});
+    ASSERT_TRUE(reply.ok);
+    std::u16string lib = folder.file16("lib");
+    EXPECT_EQ(reply.texts(), (std::vector<std::u16string>{
+                                 core::format(u"#RET_ROOT(<path>\"%s\")", {folder.file16("ch3.vrl")}),
+                                 core::format(u"#RET_DIR(<indent>0,<path>\"%s\")", {lib}),
+                                 core::format(u"#RET_DIR(<indent>1,<path>\"%s/Disc 2\")", {lib}),
+                                 core::format(u"#RET_DIR(<indent>2,<path>\"%s/Disc 2/deep\")", {lib}),
+                                 core::format(u"#RET_DIR(<indent>1,<path>\"%s/Disc 10\")", {lib}),
+                                 u"#RET_END(<no>5)",
+                                 u"#RET_OK()",
+                             }));
+    std::vector<std::u16string> names;
+    for (const auto& entry : reply.entries()) names.push_back(entry.folder + u"|" + entry.name);
+    EXPECT_EQ(names, (std::vector<std::u16string>{
+                         u"C:/Movies|Trip.mp4",
+                         lib + u"|a.mp4",
+                         lib + u"/Disc 2|y.mp4",
+                         lib + u"/Disc 2/deep|z.mkv",
+                         lib + u"/Disc 10|x.mp4",
+                     }));
 }
 
 TEST_F(ChannelTest, BadChannelsAreRefusedWithoutRoot) {

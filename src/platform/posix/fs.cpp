@@ -93,6 +93,14 @@ PathKind pathKind(std::u16string_view path) {
     return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
 }
 
+bool fileIdentity(std::u16string_view path, FileIdentity* identity) {
+    struct stat st {};
+    if (path.empty() || ::stat(nativePath(path).c_str(), &st) != 0) return false;
+    identity->device = static_cast<std::uint64_t>(st.st_dev);
+    identity->node = static_cast<std::uint64_t>(st.st_ino);
+    return true;
+}
+
 bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry) {
     std::string base = nativePath(folder);
     if (base.empty()) return false;
