@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "client/cli_commands.h"
 
+#include <chrono>
+
 #include "client/control_client.h"
 #include "client/http_fetch.h"
 #include "core/text.h"
 #include "core/utf.h"
 #include "platform/fs.h"
+#include "platform/stop_signal.h"
 #include "protocol/tagged_message.h"
 
 namespace tvr::client {
@@ -59,6 +62,20 @@ public:
         std::string what = core::toUtf8(name);
         if (!client_.sendCommand(name, args)) return fail(kExitIo, "cannot send " + what + " to " + where());
         return finish(what, true, reply);
+    }
+
+    /// Keeps the connection open, sending nothing, until the time is up or a stop signal arrives.
+    int hold(std::optional<std::int64_t> seconds) {
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point end = Clock::now() + std::chrono::seconds(seconds.value_or(0));
+        // Short slices answer a signal promptly while the socket is watched for the server closing it.
+        constexpr int kSliceMs = 50;
+        while (!seconds || Clock::now() < end) {
+            if (platform::waitForStopSignal(kSliceMs)) return kExitOk;
+            if (client_.waitClosed(kSliceMs))
+                return fail(kExitIo, "the control server at " + where() + " closed the connection");
+        }
+        return kExitOk;
     }
 
     int fail(int status, const std::string& message) {
@@ -171,8 +188,10 @@ int runCli(const CliOptions& options, std::ostream& out, std::ostream& err) {
         out << usageText();
         return kExitOk;
     }
+    // Installed before connecting, so that a signal during the handshake still ends the hold cleanly.
+    if (options.action == Action::Hold) platform::installStopSignalHandler();
     Session session(options, out, err);
-    int status = session.open(options.action == Action::Handshake);
+    int status = session.open(options.action == Action::Handshake || options.action == Action::Hold);
     if (status != kExitOk || options.action == Action::Handshake) return status;
     Reply reply;
     switch (options.action) {
@@ -182,6 +201,8 @@ int runCli(const CliOptions& options, std::ostream& out, std::ostream& err) {
             return session.command(options.commandName, options.args, &reply);
         case Action::Fetch:
             return runFetch(options, session, out);
+        case Action::Hold:
+            return session.hold(options.holdSeconds);
         default:
             return kExitOk;
     }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The actions of tamvikvr-client: every one connects, runs the handshake (and the password when
-// the server asks), then lists a channel, runs an extended command or fetches a file. Replies go
-// to out as UTF-8 lines, one-line errors to err; the result is the exit status.
+// the server asks), then lists a channel, runs an extended command, fetches a file or holds the
+// connection open. Replies go to out as UTF-8 lines, one-line errors to err; the result is the
+// exit status.
 #include <ostream>
 #include <string>
 #include <vector>

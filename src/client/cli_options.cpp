@@ -135,7 +135,7 @@ private:
     }
 
     bool actionFrom(const std::vector<std::string>& positional) {
-        if (positional.empty()) return fail("no action given (handshake, list, command or fetch)");
+        if (positional.empty()) return fail("no action given (handshake, list, command, fetch or hold)");
         const std::string& action = positional[0];
         std::size_t count = positional.size() - 1;
         if (action == "handshake") {
@@ -167,7 +167,16 @@ private:
             options_->fetchPath = core::fromUtf8(positional[1]);
             return true;
         }
-        return fail("unknown action \"" + action + "\" (handshake, list, command or fetch)");
+        if (action == "hold") {
+            options_->action = Action::Hold;
+            if (count > 1) return fail("hold takes at most one number of seconds");
+            if (count == 0) return true;
+            std::int64_t seconds = 0;
+            if (!number("hold", positional[1], 0, kMaxHoldSeconds, &seconds)) return false;
+            options_->holdSeconds = seconds;
+            return true;
+        }
+        return fail("unknown action \"" + action + "\" (handshake, list, command, fetch or hold)");
     }
 
     // Action options make sense for one action only; a stray one is more likely a mistake than intended.
@@ -211,6 +220,12 @@ std::string usageText() {
            "  fetch <path> [--stream N] [--from BYTES] [--output FILE|-]\n"
            "                                  fetch a file from the video server while the\n"
            "                                  control connection stays open (default output: stdout)\n"
+           "  hold [SECONDS]                  print the handshake's reply texts, then keep the\n"
+           "                                  authenticated control connection open, sending\n"
+           "                                  nothing, for SECONDS or until SIGTERM or SIGINT\n"
+           "                                  (Ctrl+C); other programs on this host may fetch\n"
+           "                                  from the video server meanwhile. Ends with status 3\n"
+           "                                  when the server closes the connection first\n"
            "\n"
            "Options:\n"
            "  --host H          server host name or address (default 127.0.0.1)\n"

@@ -9,7 +9,7 @@
 
 namespace tvr::client {
 
-enum class Action { Help, Handshake, List, Command, Fetch };
+enum class Action { Help, Handshake, List, Command, Fetch, Hold };
 
 /// Everything the command line asks for.
 struct CliOptions {
@@ -35,7 +35,13 @@ struct CliOptions {
     std::int32_t stream = 0;
     std::int64_t from = 0;
     std::u16string output = u"-";  // "-" is standard output
+
+    // hold
+    std::optional<std::int64_t> holdSeconds;  // none: until SIGTERM or SIGINT
 };
+
+/// Longest hold the command line takes, in seconds (thirty days).
+inline constexpr std::int64_t kMaxHoldSeconds = 30LL * 24 * 60 * 60;
 
 /// Exit statuses of the tool.
 inline constexpr int kExitOk = 0;

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 #include "client/one_peer.h"
 #include "core/clock.h"
@@ -149,6 +151,44 @@ TEST_F(CliAgainstServer, FailedFetchLeavesNoOutputFile) {
         EXPECT_NE(err.str().find("after 5 of 10 bytes"), std::string::npos) << err.str();
         EXPECT_EQ(platform::pathKind(folder.file16("half.bin")), platform::PathKind::Missing);
     }
+}
+
+/// Polls until the condition holds, for at most five seconds.
+template <typename Condition>
+bool eventually(Condition condition) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+TEST_F(CliAgainstServer, HoldKeepsTheAuthenticatedConnectionUntilTheServerDropsIt) {
+    config.iUsePassword = 1;
+    config.pcPassword = u"pw";
+    start();
+    int status = -1;
+    std::thread holder([&] { status = run({"--password", "pw", "hold", "60"}); });
+    bool authenticated = eventually([&] { return server->isClientAuthenticated(); });
+    server->RequestForceDisconnect();
+    holder.join();
+    EXPECT_TRUE(authenticated);
+    EXPECT_EQ(status, kExitIo);
+    EXPECT_NE(out.str().find("#RET_REQUEST_PASSWORD()\n#RET_OK()\n#RET_OK()\n"), std::string::npos) << out.str();
+    EXPECT_EQ(err.str(), "tamvikvr-client: the control server at 127.0.0.1:" + std::to_string(server->port()) +
+                             " closed the connection\n");
+}
+
+TEST_F(CliAgainstServer, HoldEndsCleanlyWhenItsTimeIsUp) {
+    start();
+    ASSERT_EQ(run({"hold", "1"}), kExitOk) << err.str();
+    EXPECT_EQ(out.str().rfind("\n#RET_OK()\n"), out.str().size() - 11) << out.str();
+    EXPECT_TRUE(eventually([&] { return !server->isConnected(); }));
+
+    ASSERT_EQ(run({"hold", "0"}), kExitOk) << err.str();
+    EXPECT_NE(out.str().find("#RET_USE_HTTP(<port>11921)\n"), std::string::npos) << out.str();
+    EXPECT_EQ(err.str(), "");
 }
 
 TEST(CliExitStatus, UsageHelpAndUnreachableServer) {

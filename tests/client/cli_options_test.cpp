@@ -95,6 +95,21 @@ TEST(CliOptions, FetchDefaultsAndOptions) {
     EXPECT_EQ(parsed.options.output, u"out.bin");
 }
 
+TEST(CliOptions, HoldWaitsForASignalOrTheGivenSeconds) {
+    Parsed parsed = parse({"--password", "pw", "hold"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.options.action, Action::Hold);
+    EXPECT_FALSE(parsed.options.holdSeconds.has_value());
+    EXPECT_EQ(parsed.options.password, u"pw");
+
+    parsed = parse({"hold", "25"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.options.holdSeconds, 25);
+    EXPECT_EQ(parse({"hold", "0"}).options.holdSeconds, 0);
+    EXPECT_EQ(parse({"hold", std::to_string(kMaxHoldSeconds)}).options.holdSeconds, kMaxHoldSeconds);
+    EXPECT_NE(usageText().find("hold [SECONDS]"), std::string::npos);
+}
+
 TEST(CliOptions, HelpWinsOverEverythingElse) {
     EXPECT_EQ(parse({"--help"}).options.action, Action::Help);
     Parsed parsed = parse({"list", "x", "--bogus", "-h"});
@@ -141,6 +156,11 @@ TEST(CliOptions, UsageErrorsNameTheProblem) {
         {{"fetch", "a.mp4", "--from", "-3"}, "--from needs a number"},
         {{"fetch", "a.mp4", "--from", "9223372036854775808"}, "--from needs a number"},
         {{"fetch", "a.mp4", "--output="}, "--output needs"},
+        {{"hold", "1", "2"}, "hold takes at most one number"},
+        {{"hold", "-1"}, "hold needs a number from 0 to"},
+        {{"hold", "ten"}, "not \"ten\""},
+        {{"hold", std::to_string(kMaxHoldSeconds + 1)}, "hold needs a number"},
+        {{"hold", "--from", "3"}, "--from belongs to the fetch action"},
         {{"list", "1", "--stream", "1"}, "--stream belongs to the fetch action"},
         {{"fetch", "a.mp4", "--sort-name", "1"}, "--sort-name belongs to the list action"},
     };
