@@ -110,7 +110,7 @@ check "ffprobe over HTTP matches the local file (codec, size, duration)" test "$
 check "ffmpeg decodes one second after seeking to 2 s over HTTP" \
   ffmpeg -nostdin -v error -ss 2 -i "$japanese_url" -t 1 -f null -
 
-kill -TERM "$hold_pid"
+kill -TERM "$hold_pid" 2>/dev/null || true
 hold_status=0
 wait "$hold_pid" || hold_status=$?
 background_pids=()
