@@ -31,7 +31,7 @@ std::u16string toLower(std::u16string_view text) {
 
 namespace {
 
-struct Spec {
+struct Directive {
     bool leftAlign = false;
     bool zeroPad = false;
     std::size_t width = 0;
@@ -39,16 +39,16 @@ struct Spec {
     char16_t conversion = 0;
 };
 
-void appendPadded(std::u16string& out, std::u16string_view body, const Spec& spec, bool numeric) {
-    if (body.size() >= spec.width) {
+void appendPadded(std::u16string& out, std::u16string_view body, const Directive& directive, bool numeric) {
+    if (body.size() >= directive.width) {
         out += body;
         return;
     }
-    std::size_t fill = spec.width - body.size();
-    if (spec.leftAlign) {
+    std::size_t fill = directive.width - body.size();
+    if (directive.leftAlign) {
         out += body;
         out.append(fill, u' ');
-    } else if (spec.zeroPad && numeric) {
+    } else if (directive.zeroPad && numeric) {
         // The sign stays in front of the zeros, as printf does it.
         std::size_t signLength = (!body.empty() && body[0] == u'-') ? 1 : 0;
         out += body.substr(0, signLength);
@@ -70,11 +70,11 @@ std::u16string digitsOf(std::uint64_t value, unsigned base, bool upper) {
     return std::u16string(reversed.rbegin(), reversed.rend());
 }
 
-std::u16string formatInteger(std::int64_t value, const Spec& spec) {
-    switch (spec.conversion) {
+std::u16string formatInteger(std::int64_t value, const Directive& directive) {
+    switch (directive.conversion) {
         case u'd':
         case u'i': {
-            std::int64_t signedValue = spec.wide64 ? value : static_cast<std::int32_t>(value);
+            std::int64_t signedValue = directive.wide64 ? value : static_cast<std::int32_t>(value);
             bool negative = signedValue < 0;
             // Negating through unsigned arithmetic keeps INT64_MIN defined.
             std::uint64_t magnitude =
@@ -86,9 +86,9 @@ std::u16string formatInteger(std::int64_t value, const Spec& spec) {
         case u'x':
         case u'X': {
             std::uint64_t bits =
-                spec.wide64 ? static_cast<std::uint64_t>(value) : static_cast<std::uint32_t>(value);
-            unsigned base = spec.conversion == u'u' ? 10 : 16;
-            return digitsOf(bits, base, spec.conversion == u'X');
+                directive.wide64 ? static_cast<std::uint64_t>(value) : static_cast<std::uint32_t>(value);
+            unsigned base = directive.conversion == u'u' ? 10 : 16;
+            return digitsOf(bits, base, directive.conversion == u'X');
         }
         default:
             return {};
@@ -96,30 +96,30 @@ std::u16string formatInteger(std::int64_t value, const Spec& spec) {
 }
 
 // Reads flags, width and length prefix after a '%'; returns false when no conversion follows.
-bool parseSpec(std::u16string_view pattern, std::size_t* pos, Spec* spec) {
+bool parseSpec(std::u16string_view pattern, std::size_t* pos, Directive* directive) {
     std::size_t i = *pos;
     for (; i < pattern.size(); ++i) {
         if (pattern[i] == u'-') {
-            spec->leftAlign = true;
+            directive->leftAlign = true;
         } else if (pattern[i] == u'0') {
-            spec->zeroPad = true;
+            directive->zeroPad = true;
         } else {
             break;
         }
     }
     for (; i < pattern.size() && pattern[i] >= u'0' && pattern[i] <= u'9'; ++i) {
         // Widths beyond a few thousand are nonsense in a pattern; cap them so they cannot exhaust memory.
-        if (spec->width < 100000) spec->width = spec->width * 10 + static_cast<std::size_t>(pattern[i] - u'0');
+        if (directive->width < 100000) directive->width = directive->width * 10 + static_cast<std::size_t>(pattern[i] - u'0');
     }
     if (pattern.substr(i, 3) == u"I64") {
-        spec->wide64 = true;
+        directive->wide64 = true;
         i += 3;
     } else if (pattern.substr(i, 2) == u"ll") {
-        spec->wide64 = true;
+        directive->wide64 = true;
         i += 2;
     }
     if (i >= pattern.size()) return false;
-    spec->conversion = pattern[i];
+    directive->conversion = pattern[i];
     *pos = i + 1;
     return true;
 }
@@ -144,15 +144,15 @@ std::u16string format(std::u16string_view pattern, std::initializer_list<FormatA
         }
         std::size_t start = i;
         std::size_t pos = i + 1;
-        Spec spec;
-        if (!parseSpec(pattern, &pos, &spec)) {
+        Directive directive;
+        if (!parseSpec(pattern, &pos, &directive)) {
             out += pattern.substr(start);
             break;
         }
         i = pos;
-        bool isInteger = spec.conversion == u'd' || spec.conversion == u'i' || spec.conversion == u'u' ||
-                         spec.conversion == u'x' || spec.conversion == u'X';
-        if (!isInteger && spec.conversion != u's') {
+        bool isInteger = directive.conversion == u'd' || directive.conversion == u'i' || directive.conversion == u'u' ||
+                         directive.conversion == u'x' || directive.conversion == u'X';
+        if (!isInteger && directive.conversion != u's') {
             // Unknown conversions are kept as written, so a broken pattern stays visible.
             out += pattern.substr(start, pos - start);
             continue;
@@ -161,10 +161,10 @@ std::u16string format(std::u16string_view pattern, std::initializer_list<FormatA
         const FormatArg& arg = *next++;
         if (isInteger) {
             if (const auto* value = std::get_if<std::int64_t>(&arg)) {
-                appendPadded(out, formatInteger(*value, spec), spec, true);
+                appendPadded(out, formatInteger(*value, directive), directive, true);
             }
         } else if (const auto* text = std::get_if<std::u16string_view>(&arg)) {
-            appendPadded(out, *text, spec, false);
+            appendPadded(out, *text, directive, false);
         }
     }
     return out;
