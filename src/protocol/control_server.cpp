@@ -43,7 +43,9 @@ std::int32_t CControlServer::LoopPass() {
             hasClient = connected_;
             item.socket = hasClient ? client_ : listener_;
             item.wantRead = true;
-            packetWaiting = hasClient && received_ >= kHeaderSize;
+            // Only a whole packet counts: a part of one waits for the socket like an empty buffer.
+            packetWaiting = hasClient && received_ >= kHeaderSize &&
+                            received_ - kHeaderSize >= readU32(receive_.data() + 4);
         }
     }
     // A further packet may already sit in the buffer: then the next pass runs at once.
