@@ -14,7 +14,8 @@ bool CControlServer::CommandGetChannel(std::u16string_view text) {
     sort.sortName = IntAfterKey(text, u"<sort_name>").value_or(0);
     sort.sortMode = IntAfterKey(text, u"<sort_mode>").value_or(1);
     sort.sortMode2nd = IntAfterKey(text, u"<sort_mode_2nd>").value_or(1);
-    std::lock_guard extensionsGuard(extensionsMutex_);
+    // The table changes only under the server's lock, which this thread holds; its own mutex is
+    // not taken, so the video server is not held up for the length of a listing.
     library::ListingContext context{config_, extensions_, markers_, searchList_, favoriteList_, *this};
     return lister_.ListChannel(*channel, sort, context) == 1;
 }
