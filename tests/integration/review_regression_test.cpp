@@ -21,8 +21,13 @@ public:
     std::atomic<std::uint64_t> calls{0};
 };
 
-TEST_F(ControlServerTest, PartlyReceivedPacketIsWaitedForWithoutSpinning) {
+// The clock is a member so that it outlives the server, which the fixture frees in TearDown.
+class CountedPassTest : public ControlServerTest {
+protected:
     CountingClock counting;
+};
+
+TEST_F(CountedPassTest, PartlyReceivedPacketIsWaitedForWithoutSpinning) {
     server = std::make_unique<protocol::CControlServer>(counting, &commands);
     ASSERT_TRUE(server->StartListening(0, config, kLoopback));
     ASSERT_TRUE(client.connect("127.0.0.1", server->port(), 2000));
