@@ -2,6 +2,9 @@
 // Faults found in review of the control connection, each kept as a case so it stays fixed.
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <future>
 #include <thread>
 
 #include "integration/control_fixture.h"
@@ -47,6 +50,33 @@ TEST_F(CountedPassTest, PartlyReceivedPacketIsWaitedForWithoutSpinning) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_LT(counting.calls.load() - before, 100u);
     ASSERT_TRUE(client.sendRaw(packet.substr(12)));
+    client::Reply reply;
+    ASSERT_TRUE(client.receiveReply(&reply, kReplyTimeoutMs));
+    EXPECT_TRUE(reply.ok);
+}
+
+TEST_F(ControlServerTest, VideoServerQuestionsAreAnsweredWhileAChannelIsListed) {
+    // A search list that is a pipe holds the listing in its read until the test writes the list.
+    std::string pipe = folder.file("held.vrl");
+    if (std::system(("mkfifo '" + pipe + "' 2>/dev/null").c_str()) != 0) GTEST_SKIP() << "no named pipes here";
+    config.channels[6].iType = core::CHTYPE_SEARCHLIST;
+    config.channels[6].pcPath = folder.file16("held.vrl");
+    startAndConnect();
+    ASSERT_TRUE(handshake().ok);
+    ASSERT_TRUE(client.sendTexts({u"#CMD_GET_CHANNEL(<ch>6)"}));
+    // Opening the writing end returns once the listing has opened the reading end.
+    auto writerOpen = std::async(std::launch::async, [&] { return std::make_unique<std::ofstream>(pipe); });
+    if (writerOpen.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        std::ifstream release(pipe);  // frees the writer if the listing never got there
+        FAIL() << "the listing never read the list";
+    }
+    std::unique_ptr<std::ofstream> writer = writerOpen.get();
+    auto answer = std::async(std::launch::async, [&] { return server->isVideoAccepted(u"/v/a.mp4"); });
+    bool answeredDuringListing = answer.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    *writer << "#name (Search)\n#end\n";
+    writer.reset();
+    EXPECT_TRUE(answeredDuringListing);
+    EXPECT_TRUE(answer.get());
     client::Reply reply;
     ASSERT_TRUE(client.receiveReply(&reply, kReplyTimeoutMs));
     EXPECT_TRUE(reply.ok);
