@@ -395,6 +395,32 @@ TEST_F(VideoServerTest, LargeFileArrivesByteExact) {
     EXPECT_EQ(fnv1a(reply.body), fnv1a(big));
 }
 
+TEST_F(VideoServerTest, EmptyFileGetsAnEmptyBodyAndTheConnectionGoesOn) {
+    folder_.write("empty.mp4", "");
+    RawHttpClient client;
+    ASSERT_TRUE(client.connect(server_.port()));
+    HttpReply empty = fetch(getRequest(folder_.file("empty.mp4")), client);
+    EXPECT_EQ(empty.status, 200);
+    EXPECT_EQ(empty.field("Content-Length"), "0");
+    EXPECT_EQ(fetch(getRequest(folder_.file("empty.mp4"), "", "Range: bytes=0-\r\n"), client).status, 416);
+    EXPECT_EQ(fetch(getRequest(path_), client).body, content_);
+}
+
+TEST_F(VideoServerTest, FileCutShortWhileStreamingEndsTheConnection) {
+    std::string big = patternBytes(8 * StreamSlot::kBufferSize, 19);
+    folder_.write("shrinking.mp4", big);
+    RawHttpClient client;
+    ASSERT_TRUE(client.connect(server_.port()));
+    ASSERT_TRUE(client.send(getRequest(folder_.file("shrinking.mp4"))));
+    HttpReply head;
+    ASSERT_TRUE(client.readReply(&head, false));
+    ASSERT_EQ(head.field("Content-Length"), std::to_string(big.size()));
+    std::filesystem::resize_file(folder_.file("shrinking.mp4"), StreamSlot::kBufferSize);
+    // The announced length can no longer be reached: the server ends the connection instead of
+    // leaving the player waiting for bytes that never come.
+    EXPECT_TRUE(client.waitClosed(20000));
+}
+
 TEST(VideoServerLifecycle, CloseIsSafeBeforeAndAfterStart) {
     TestGate gate;
     CVideoServer never;
