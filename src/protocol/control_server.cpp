@@ -182,8 +182,10 @@ bool CControlServer::Transmit(const std::uint8_t* data, std::size_t size) {
             sent += result.bytes;
             continue;
         }
+        // A stop gives up at once: the server cannot be freed before its thread ends, and a
+        // headset that has stopped reading would hold every further send for the full time-out.
         if (result.status != platform::IoStatus::WouldBlock ||
-            core::elapsedMs(platform::monotonicMs(), start) > kSendTimeoutMs) {
+            core::elapsedMs(platform::monotonicMs(), start) > kSendTimeoutMs || thread_.stopRequested()) {
             PostStatus(0x230, u"エラー", u"send_buff() : TimeOut");
             return false;
         }

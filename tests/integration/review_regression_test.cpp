@@ -7,6 +7,7 @@
 #include <future>
 #include <thread>
 
+#include "core/text.h"
 #include "integration/control_fixture.h"
 #include "protocol/wire.h"
 
@@ -80,6 +81,26 @@ TEST_F(ControlServerTest, VideoServerQuestionsAreAnsweredWhileAChannelIsListed) 
     client::Reply reply;
     ASSERT_TRUE(client.receiveReply(&reply, kReplyTimeoutMs));
     EXPECT_TRUE(reply.ok);
+}
+
+TEST_F(ControlServerTest, StopDoesNotWaitForAHeadsetThatStoppedReading) {
+    // One packet asks for the same listing many times: its answer is far more than the socket
+    // buffers hold, so the server is still sending it when the headset stops reading.
+    std::string longName(200, 'n');
+    for (int i = 0; i < 150; ++i) folder.write("big/" + longName + std::to_string(i) + ".mp4", "");
+    config.pcExt = u"mp4";
+    config.channels[1].pcPath = folder.file16("big");
+    startAndConnect();
+    ASSERT_TRUE(handshake().ok);
+    ASSERT_TRUE(client.sendTexts(std::vector<std::u16string>(300, u"#CMD_GET_CHANNEL(<ch>1)")));
+    std::vector<client::Record> first;
+    ASSERT_TRUE(client.receivePacket(&first, kReplyTimeoutMs));  // the server is at work on the packet
+    auto stopped = std::async(std::launch::async, [&] { server.reset(); });
+    // Each send that cannot go out waits up to 5 s; hundreds of them must not hold up the stop.
+    bool stoppedInTime = stopped.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    client.close();  // a failing run ends here: sends to a closed peer fail at once
+    stopped.get();
+    EXPECT_TRUE(stoppedInTime);
 }
 
 }  // namespace
