@@ -44,8 +44,8 @@ std::int32_t CControlServer::LoopPass() {
             item.socket = hasClient ? client_ : listener_;
             item.wantRead = true;
             // Only a whole packet counts: a part of one waits for the socket like an empty buffer.
-            packetWaiting = hasClient && received_ >= kHeaderSize &&
-                            received_ - kHeaderSize >= readU32(receive_.data() + 4);
+            packetWaiting =
+                hasClient && received_ >= kHeaderSize && received_ - kHeaderSize >= readU32(receive_.data() + 4);
         }
     }
     // A further packet may already sit in the buffer: then the next pass runs at once.
