@@ -1,9 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "platform/sequential_reader.h"
+#include "platform/fs.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <random>
 #include <string>
@@ -134,6 +141,33 @@ TEST(SequentialReader, MissingFileAndFolderDoNotOpen) {
     EXPECT_FALSE(reader.open(temp.path16()));
     EXPECT_FALSE(reader.isOpen());
     EXPECT_EQ(reader.read(nullptr, 0), -1);
+}
+
+
+// A named pipe that looks like a video (or a list file) must be refused at once: opening it for
+// reading would wait for a writer that never comes and hold the serving thread forever.
+TEST(SpecialFiles, NamedPipeIsRefusedWithoutWaiting) {
+    test::TempFolder folder;
+    std::string pipe = folder.file("movie.mp4");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::u16string path = core::fromUtf8(pipe);
+    auto attempt = [&](auto open) {
+        auto result = std::async(std::launch::async, open);
+        if (result.wait_for(std::chrono::seconds(3)) == std::future_status::ready) return result.get();
+        int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);  // lets the stuck open return
+        result.wait();
+        ::close(writer);
+        ADD_FAILURE() << "opening the pipe waited for a writer";
+        return true;
+    };
+    EXPECT_FALSE(attempt([&] {
+        SequentialReader reader;
+        return reader.open(path, ReadMode::Buffered);
+    }));
+    EXPECT_FALSE(attempt([&] {
+        std::string bytes;
+        return readFileBytes(path, &bytes);
+    }));
 }
 
 }  // namespace

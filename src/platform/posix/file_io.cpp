@@ -31,14 +31,11 @@ std::string resolveLinkTarget(const std::string& path) {
 
 bool readFileBytes(std::u16string_view path, std::string* bytes) {
     if (path.empty() || bytes == nullptr) return false;
-    int fd = retryOnEintr([&] { return ::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC); });
+    int fd = posix::openRegularFile(nativePath(path), 0);
     if (fd < 0) return false;
     std::string content;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
+    ::fstat(fd, &st);
     if (st.st_size > 0) content.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
     bool ok = true;

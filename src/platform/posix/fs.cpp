@@ -51,7 +51,8 @@ struct FdCloser {
 };
 
 int openForReading(const std::string& path) {
-    return retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); });
+    // Never waits on a named pipe: only the descriptor's metadata or a regular file's bytes are used.
+    return retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); });
 }
 
 // Copies a regular file to a new target (never replacing one) and removes the source: what a

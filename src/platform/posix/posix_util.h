@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Helpers shared by the POSIX backend only: native paths and system calls retried on EINTR.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,6 +26,22 @@ auto retryOnEintr(Fn fn) -> decltype(fn()) {
         auto result = fn();
         if (result != -1 || errno != EINTR) return result;
     }
+}
+
+/// Opens a regular file for reading. Named pipes and devices are refused (ENXIO) without waiting
+/// for a writer, folders too (EISDIR); the descriptor returned blocks as usual.
+inline int openRegularFile(const std::string& path, int extraFlags) {
+    int fd = retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | extraFlags); });
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        int error = S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
 /// Writes all bytes to a blocking descriptor; false on the first failure.

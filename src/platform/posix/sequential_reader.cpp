@@ -19,10 +19,7 @@ namespace {
 
 using posix::retryOnEintr;
 
-int openFile(const std::string& path, bool direct) {
-    int flags = O_RDONLY | O_CLOEXEC | (direct ? O_DIRECT : 0);
-    return retryOnEintr([&] { return ::open(path.c_str(), flags); });
-}
+int openFile(const std::string& path, bool direct) { return posix::openRegularFile(path, direct ? O_DIRECT : 0); }
 
 void hintSequential(int fd) { ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL); }
 
@@ -51,7 +48,7 @@ bool SequentialReader::open(std::u16string_view path, ReadMode preferred) {
     }
     if (fd < 0) return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         ::close(fd);
         return false;
     }
