@@ -117,6 +117,11 @@ void CControlServer::PostStatus(std::int32_t code, std::u16string_view text1, st
     if (code >= 0) log_.write(core::eventMessage(code, text1, text2));
 }
 
+void CControlServer::PostWaitingIfIdle() {
+    std::lock_guard guard(lock_);
+    if (!connected_) PostStatus(1, u"接続待ち", u"");
+}
+
 void CControlServer::RequestForceDisconnect() {
     forceDisconnect_ = true;
     thread_.wake();

@@ -50,6 +50,8 @@ public:
     bool TakeStatus(StatusSlot* status);
     /// Fills the status slot and writes the EVENT line (code >= 0) when the log is open.
     void PostStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2);
+    /// Posts status 1 "接続待ち" unless a new client is already connected (its status 2 stays).
+    void PostWaitingIfIdle();
     /// Asks the worker to drop the client at its next pass.
     void RequestForceDisconnect();
     /// Stops serving: sends what is pending, drops the client ("Release()"), logs SHUTDOWN.

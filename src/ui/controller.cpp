@@ -47,7 +47,7 @@ void Controller::onStatus(const protocol::StatusSlot& status) {
     view_.showStatus(platform::nowLocal(), status.code, status.text1, status.text2);
     if (status.code == 3) {
         video_->RequestReleaseAll();
-        control_->PostStatus(1, u"接続待ち", u"");
+        control_->PostWaitingIfIdle();
     }
 }
 

@@ -91,6 +91,23 @@ TEST_F(ControlServerTest, ClientCloseIsANormalEnd) {
     EXPECT_EQ(waitStatus(3).text1, u"切断(正常終了)");
 }
 
+TEST_F(ControlServerTest, WaitingIsNotPostedOverANewConnection) {
+    startAndConnect();
+    waitStatus(2);
+    client.close();
+    waitStatus(3);
+    server->PostWaitingIfIdle();
+    protocol::StatusSlot status;
+    ASSERT_TRUE(server->TakeStatus(&status));
+    EXPECT_EQ(status.code, 1);
+    ASSERT_TRUE(client.connect("127.0.0.1", server->port(), 2000));
+    waitStatus(2);
+    server->PostStatus(2, u"接続中", u"127.0.0.1");  // as if the front-end had not read it yet
+    server->PostWaitingIfIdle();
+    ASSERT_TRUE(server->TakeStatus(&status));
+    EXPECT_EQ(status.code, 2) << "the new headset's status is kept";
+}
+
 TEST_F(ControlServerTest, BadFourCCDropsTheClientAndTheNextOneIsServed) {
     startAndConnect();
     ASSERT_TRUE(client.sendRaw(std::string("JUNK\x04\x00\x00\x00" "abcd", 12)));
