@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
     while (!tvr::platform::waitForStopSignal(1000)) {
     }
     for (int slot = 0; slot < tvr::http::CVideoServer::kSlotCount; ++slot) {
-        if (server.SlotHasOpenFile(slot)) std::printf("slot %d read mode: %s\n", slot, modeName(server.slotReadMode(slot)));
+        if (server.SlotHasOpenFile(slot))
+            std::printf("slot %d read mode: %s\n", slot, modeName(server.slotReadMode(slot)));
     }
     server.Close();
     return 0;

@@ -125,8 +125,8 @@ bool ControlClient::receiveReply(Reply* reply, int timeoutMs) {
     while (receivePacket(&records, timeoutMs)) {
         ++reply->packets;
         for (auto& record : records) {
-            bool closing = record.type == kText &&
-                           (record.text == u"#RET_OK()" || record.text.rfind(u"#RET_ERR(", 0) == 0);
+            bool closing =
+                record.type == kText && (record.text == u"#RET_OK()" || record.text.rfind(u"#RET_ERR(", 0) == 0);
             if (closing) {
                 reply->ok = record.text == u"#RET_OK()";
                 reply->final = record.text;
@@ -155,8 +155,6 @@ std::u16string ControlClient::setupMessage(std::int32_t version, std::u16string_
     return core::format(u"#CMD_SETUP(<protocol_ver>%d,<copyright>\"%s\")", {version, copyright});
 }
 
-std::u16string ControlClient::setupMessage() {
-    return setupMessage(core::kProtocolVersion, kClientCopyright);
-}
+std::u16string ControlClient::setupMessage() { return setupMessage(core::kProtocolVersion, kClientCopyright); }
 
 }  // namespace tvr::client

@@ -15,9 +15,9 @@ namespace tvr::client {
 /// One decoded record of a received packet.
 struct Record {
     protocol::FourCC type = 0;
-    std::u16string text;                        // "STRG"
-    std::vector<protocol::ListEntry> entries;   // "RTFL"
-    protocol::ResultEntry result;               // "RTMS"
+    std::u16string text;                       // "STRG"
+    std::vector<protocol::ListEntry> entries;  // "RTFL"
+    protocol::ResultEntry result;              // "RTMS"
 };
 
 /// Everything the server sent for one request, up to and including "#RET_OK()" or "#RET_ERR(...)".

@@ -32,7 +32,8 @@ public:
     /// Takes every queued command in order.
     std::vector<FrontEndCommand> drain() {
         std::lock_guard lock(mutex_);
-        std::vector<FrontEndCommand> out(std::make_move_iterator(queue_.begin()), std::make_move_iterator(queue_.end()));
+        std::vector<FrontEndCommand> out(std::make_move_iterator(queue_.begin()),
+                                         std::make_move_iterator(queue_.end()));
         queue_.clear();
         return out;
     }

@@ -13,8 +13,8 @@ void ExtensionTable::build(std::u16string_view setting) {
     std::size_t start = 0;
     for (;;) {
         std::size_t space = setting.find(u' ', start);
-        std::u16string_view token = setting.substr(start, space == std::u16string_view::npos ? std::u16string_view::npos
-                                                                                               : space - start);
+        std::u16string_view token =
+            setting.substr(start, space == std::u16string_view::npos ? std::u16string_view::npos : space - start);
         entries.push_back(toLower(u"." + std::u16string(token)));
         if (space == std::u16string_view::npos) break;
         start = space + 1;

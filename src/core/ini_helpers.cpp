@@ -49,8 +49,8 @@ bool readWindowRect(std::u16string_view file, std::u16string_view section, Windo
     return true;
 }
 
-bool readString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
-                std::u16string* value, std::size_t capacityBytes) {
+bool readString(std::u16string_view file, std::u16string_view section, std::u16string_view key, std::u16string* value,
+                std::size_t capacityBytes) {
     // A buffer without room for its terminator cannot take any value.
     if (capacityBytes < 2) return false;
     std::u16string text = platform::iniReadString(file, section, key, kMissingMark);

@@ -12,10 +12,10 @@ namespace tvr::core {
 
 /// The parts SplitPath returns; any may be left unused by the caller.
 struct SplitResult {
-    std::u16string folder;         // drive + directory; see SplitPath
-    std::u16string nameWithExt;    // file name and extension
-    std::u16string name;           // file name alone
-    std::u16string ext;            // extension with its dot, empty when none
+    std::u16string folder;       // drive + directory; see SplitPath
+    std::u16string nameWithExt;  // file name and extension
+    std::u16string name;         // file name alone
+    std::u16string ext;          // extension with its dot, empty when none
 };
 
 /// Splits like _wsplitpath: a path without an extension counts as a folder path as a whole;

@@ -68,8 +68,7 @@ std::vector<KeyBinding> bindKeys(S_CONFIG& config) {
 
 bool writeKey(std::u16string_view file, const KeyBinding& binding) {
     // Texts are written whole: the file holds them without a length limit.
-    std::u16string value =
-        binding.number != nullptr ? format(u"%d", {std::int64_t{*binding.number}}) : *binding.text;
+    std::u16string value = binding.number != nullptr ? format(u"%d", {std::int64_t{*binding.number}}) : *binding.text;
     return platform::iniWriteString(file, binding.section, binding.key, value);
 }
 
@@ -110,11 +109,11 @@ bool ensureFile(std::u16string_view path, bool* created) {
 
 S_CONFIG defaultConfig() {
     S_CONFIG config;
-    const std::int32_t types[kChannelCount] = {CHTYPE_VRDEVICE,   CHTYPE_PCFOLDER,   CHTYPE_PLAYLIST,
-                                               CHTYPE_PLAYLIST,   CHTYPE_PLAYLIST,   CHTYPE_PLAYLIST,
+    const std::int32_t types[kChannelCount] = {CHTYPE_VRDEVICE,   CHTYPE_PCFOLDER,    CHTYPE_PLAYLIST,
+                                               CHTYPE_PLAYLIST,   CHTYPE_PLAYLIST,    CHTYPE_PLAYLIST,
                                                CHTYPE_SEARCHLIST, CHTYPE_FAVORITELIST};
-    const char16_t* paths[kChannelCount] = {u"", u"", u"ch3.vrl", u"ch4.vrl", u"ch5.vrl", u"ch6.vrl", u"search.vrl",
-                                            u"favorite.vrl"};
+    const char16_t* paths[kChannelCount] = {u"",        u"",        u"ch3.vrl",    u"ch4.vrl",
+                                            u"ch5.vrl", u"ch6.vrl", u"search.vrl", u"favorite.vrl"};
     for (int index = 0; index < kChannelCount; ++index) {
         config.channels[index].iType = types[index];
         config.channels[index].pcPath = paths[index];

@@ -82,8 +82,8 @@ bool writeWindowRect(std::u16string_view file, std::u16string_view section, cons
 /// Reads the four keys; false (rect unchanged) when any is missing or empty.
 bool readWindowRect(std::u16string_view file, std::u16string_view section, WindowRect* rect);
 /// Reads a key with the U+0001 default into capacityBytes / 2 - 1 characters; false when missing.
-bool readString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
-                std::u16string* value, std::size_t capacityBytes);
+bool readString(std::u16string_view file, std::u16string_view section, std::u16string_view key, std::u16string* value,
+                std::size_t capacityBytes);
 /// Writes the text cut to capacityBytes / 2 - 1 characters.
 bool writeString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
                  std::u16string_view text, std::size_t capacityBytes);

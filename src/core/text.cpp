@@ -109,7 +109,8 @@ bool parseSpec(std::u16string_view pattern, std::size_t* pos, Directive* directi
     }
     for (; i < pattern.size() && pattern[i] >= u'0' && pattern[i] <= u'9'; ++i) {
         // Widths beyond a few thousand are nonsense in a pattern; cap them so they cannot exhaust memory.
-        if (directive->width < 100000) directive->width = directive->width * 10 + static_cast<std::size_t>(pattern[i] - u'0');
+        if (directive->width < 100000)
+            directive->width = directive->width * 10 + static_cast<std::size_t>(pattern[i] - u'0');
     }
     if (pattern.substr(i, 3) == u"I64") {
         directive->wide64 = true;

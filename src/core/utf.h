@@ -2,10 +2,10 @@
 #pragma once
 // The one place where text changes encoding. Header-only on top of utfcpp, so that the
 // platform layer can turn paths into native UTF-8 without depending on the rest of core.
+#include <utf8.h>
+
 #include <string>
 #include <string_view>
-
-#include <utf8.h>
 
 namespace tvr::core {
 

@@ -52,32 +52,32 @@ bool CSortList::comesFirst(const S_SORTW& a, const S_SORTW& b) const {
     int first = 0;
     int second = 0;
     switch (sortKey_) {
-    case SORT_BY_NAME:
-        first = compareNames(a, b);
-        if (first == 0) {
-            second = compareKeys(a.dateTimeKey, b.dateTimeKey);
-        }
-        break;
-    case SORT_BY_TIME:
-        first = compareKeys(a.dateTimeKey, b.dateTimeKey);
-        if (first == 0) {
-            second = compareNames(a, b);
-        }
-        break;
-    case SORT_BY_DATE:
-        first = compareKeys(a.dateKey, b.dateKey);
-        if (first == 0) {
-            second = compareNames(a, b);
-        }
-        break;
-    case SORT_BY_GROUP:
-        first = compareKeys(a.groupId, b.groupId);
-        if (first == 0) {
-            second = compareNames(a, b);
-        }
-        break;
-    default:
-        return false;
+        case SORT_BY_NAME:
+            first = compareNames(a, b);
+            if (first == 0) {
+                second = compareKeys(a.dateTimeKey, b.dateTimeKey);
+            }
+            break;
+        case SORT_BY_TIME:
+            first = compareKeys(a.dateTimeKey, b.dateTimeKey);
+            if (first == 0) {
+                second = compareNames(a, b);
+            }
+            break;
+        case SORT_BY_DATE:
+            first = compareKeys(a.dateKey, b.dateKey);
+            if (first == 0) {
+                second = compareNames(a, b);
+            }
+            break;
+        case SORT_BY_GROUP:
+            first = compareKeys(a.groupId, b.groupId);
+            if (first == 0) {
+                second = compareNames(a, b);
+            }
+            break;
+        default:
+            return false;
     }
     if (first != 0) {
         return first * firstDirection_ < 0;
@@ -119,9 +119,8 @@ void CSortList::Group() {
 }
 
 void SortFolderNames(std::vector<std::u16string>& names) {
-    std::sort(names.begin(), names.end(), [](const std::u16string& a, const std::u16string& b) {
-        return platform::naturalCompare(a, b) < 0;
-    });
+    std::sort(names.begin(), names.end(),
+              [](const std::u16string& a, const std::u16string& b) { return platform::naturalCompare(a, b) < 0; });
 }
 
 }  // namespace tvr::library

@@ -49,8 +49,7 @@ bool CControlServer::CommandSaveChannel(std::u16string_view text) {
         if (MessageIs(after, u"_END")) {
             std::optional<std::int32_t> count = IntAfterKey(after, u"<no>");
             if (count && *count != dataLines) {
-                PostStatus(0x200, u"エラー",
-                           u"エラー： CommandSaveChannel 受け取ったデータの数が合わない");
+                PostStatus(0x200, u"エラー", u"エラー： CommandSaveChannel 受け取ったデータの数が合わない");
                 return false;
             }
             list->Save();

@@ -18,9 +18,9 @@ constexpr std::uint32_t kSendRetryMs = 100;
 }  // namespace
 
 CControlServer::CControlServer(core::Clock& clock, core::CommandQueue* frontEnd)
-    : clock_(clock), frontEnd_(frontEnd), send_([this](const std::uint8_t* data, std::size_t size) {
-          return Transmit(data, size);
-      }) {
+    : clock_(clock),
+      frontEnd_(frontEnd),
+      send_([this](const std::uint8_t* data, std::size_t size) { return Transmit(data, size); }) {
     platform::socketsStartup();
     if (!thread_.start([this] { return LoopPass(); })) Teardown();
 }

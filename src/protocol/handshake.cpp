@@ -16,16 +16,21 @@ namespace {
 
 std::u16string channelName(const core::S_CHANNEL& channel) {
     switch (channel.iType) {
-        case core::CHTYPE_PCFOLDER: return u"PCフォルダ";
-        case core::CHTYPE_VRDEVICE: return u"VRデバイス";
-        case core::CHTYPE_SEARCHLIST: return u"検索";
-        case core::CHTYPE_FAVORITELIST: return u"お気に入り";
+        case core::CHTYPE_PCFOLDER:
+            return u"PCフォルダ";
+        case core::CHTYPE_VRDEVICE:
+            return u"VRデバイス";
+        case core::CHTYPE_SEARCHLIST:
+            return u"検索";
+        case core::CHTYPE_FAVORITELIST:
+            return u"お気に入り";
         case core::CHTYPE_PLAYLIST: {
             std::u16string name;
             library::GetListName(&name, channel.pcPath);
             return name;
         }
-        default: return u"***";
+        default:
+            return u"***";
     }
 }
 

@@ -26,12 +26,12 @@ bool Controller::start() {
     control_ = std::make_unique<protocol::CControlServer>(clock_, &commands_);
     running_ = true;
     if (!video_->Start(portOf(config.iPortHttp), control_.get(), options_.bindAddress)) {
-        view_.showProblem(core::format(u"Video server: port %d cannot be used; videos are not served.",
-                                       {config.iPortHttp}));
+        view_.showProblem(
+            core::format(u"Video server: port %d cannot be used; videos are not served.", {config.iPortHttp}));
     }
     if (!control_->StartListening(portOf(config.iPortServer), config, options_.bindAddress)) {
-        view_.showProblem(core::format(u"Control server: port %d cannot be used; no headset can connect.",
-                                       {config.iPortServer}));
+        view_.showProblem(
+            core::format(u"Control server: port %d cannot be used; no headset can connect.", {config.iPortServer}));
     }
     return true;
 }

@@ -18,9 +18,9 @@ namespace tvr::ui {
 
 /// Choices tests make; a normal start uses the defaults.
 struct ControllerOptions {
-    core::Clock* clock = nullptr;    // the system clock when null
-    bool anyFreePort = false;         // listen on free ports instead of the configured ones
-    std::uint32_t bindAddress = 0;    // all local addresses
+    core::Clock* clock = nullptr;   // the system clock when null
+    bool anyFreePort = false;       // listen on free ports instead of the configured ones
+    std::uint32_t bindAddress = 0;  // all local addresses
 };
 
 class Controller {

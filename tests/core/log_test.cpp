@@ -119,7 +119,8 @@ TEST_F(ServerLogTest, TwoWritersNeverMixTheirLines) {
     ASSERT_TRUE(log.open(path()));
     const int perThread = 300;
     auto writer = [&](std::u16string tag) {
-        for (int i = 0; i < perThread; ++i) log.write(taggedMessage(tag, u"path=\"" + std::u16string(40, u'x') + u"\""));
+        for (int i = 0; i < perThread; ++i)
+            log.write(taggedMessage(tag, u"path=\"" + std::u16string(40, u'x') + u"\""));
     };
     std::thread a(writer, u"EVENT");
     std::thread b(writer, u"PLAY_FILE");

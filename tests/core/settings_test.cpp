@@ -37,22 +37,61 @@ Lines linesOf(const std::string& bytes) {
 std::string utf16File(std::u16string_view text) { return platform::encodeText(text, platform::TextEncoding::Utf16Le); }
 
 const Lines kDefaultFile = {
-    u"[ch.0]", u"iType=1", u"pcPath=",
-    u"[ch.1]", u"iType=0", u"pcPath=",
-    u"[ch.2]", u"iType=4", u"pcPath=ch3.vrl",
-    u"[ch.3]", u"iType=4", u"pcPath=ch4.vrl",
-    u"[ch.4]", u"iType=4", u"pcPath=ch5.vrl",
-    u"[ch.5]", u"iType=4", u"pcPath=ch6.vrl",
-    u"[ch.6]", u"iType=2", u"pcPath=search.vrl",
-    u"[ch.7]", u"iType=3", u"pcPath=favorite.vrl",
-    u"[File]", u"pcExt=mp4", u"pcSearchFolder1=SearchFolder1.vrl", u"pcTrimPath=trim", u"pcVRFormatPath=VRFormat",
-    u"pcWordListPath=WordList.txt", u"pcPCFolderListPath=PCFolderList.vrl",
-    u"[Setup]", u"iSeek1FF=10", u"iSeek1RW=-3",
-    u"[PlaybackRate]", u"rw.rate.0=50", u"rw.rate.1=75", u"rw.rate.2=100", u"rw.rate.3=125", u"rw.rate.4=150",
+    u"[ch.0]",
+    u"iType=1",
+    u"pcPath=",
+    u"[ch.1]",
+    u"iType=0",
+    u"pcPath=",
+    u"[ch.2]",
+    u"iType=4",
+    u"pcPath=ch3.vrl",
+    u"[ch.3]",
+    u"iType=4",
+    u"pcPath=ch4.vrl",
+    u"[ch.4]",
+    u"iType=4",
+    u"pcPath=ch5.vrl",
+    u"[ch.5]",
+    u"iType=4",
+    u"pcPath=ch6.vrl",
+    u"[ch.6]",
+    u"iType=2",
+    u"pcPath=search.vrl",
+    u"[ch.7]",
+    u"iType=3",
+    u"pcPath=favorite.vrl",
+    u"[File]",
+    u"pcExt=mp4",
+    u"pcSearchFolder1=SearchFolder1.vrl",
+    u"pcTrimPath=trim",
+    u"pcVRFormatPath=VRFormat",
+    u"pcWordListPath=WordList.txt",
+    u"pcPCFolderListPath=PCFolderList.vrl",
+    u"[Setup]",
+    u"iSeek1FF=10",
+    u"iSeek1RW=-3",
+    u"[PlaybackRate]",
+    u"rw.rate.0=50",
+    u"rw.rate.1=75",
+    u"rw.rate.2=100",
+    u"rw.rate.3=125",
+    u"rw.rate.4=150",
     u"rw.rate.5=200",
-    u"[ScreenSize]", u"rw.size.0=80", u"rw.size.1=100", u"rw.size.2=120",
-    u"[Config]", u"iUsePassword=0", u"pcPassword=", u"iUseMouse=0", u"iUseMouseScale=100", u"iLiveTimeOutSec=120",
-    u"iServerLog=0", u"iPortServer=11922", u"iPortHttp=11921", u"iPortMouse=11923",
+    u"[ScreenSize]",
+    u"rw.size.0=80",
+    u"rw.size.1=100",
+    u"rw.size.2=120",
+    u"[Config]",
+    u"iUsePassword=0",
+    u"pcPassword=",
+    u"iUseMouse=0",
+    u"iUseMouseScale=100",
+    u"iLiveTimeOutSec=120",
+    u"iServerLog=0",
+    u"iPortServer=11922",
+    u"iPortHttp=11921",
+    u"iPortMouse=11923",
 };
 
 class SettingsTest : public ::testing::Test {
@@ -189,9 +228,10 @@ TEST_F(SettingsTest, WindowRectIsStoredRightAlignedInEightCharacters) {
 }
 
 TEST_F(SettingsTest, IncompleteWindowRectLeavesTheRectUnchanged) {
-    temp.write("TamvikVRServer.ini",
-               utf16File(u"[cdlgConfig]\r\nmrcWnd.rcLeft=1\r\nmrcWnd.rcTop=2\r\nmrcWnd.rcRight=\r\nmrcWnd.rcBottom=4\r\n"
-                         u"[cdlgMain]\r\nmrcWnd.rcLeft=1\r\nmrcWnd.rcTop=2\r\nmrcWnd.rcRight=3\r\n"));
+    temp.write(
+        "TamvikVRServer.ini",
+        utf16File(u"[cdlgConfig]\r\nmrcWnd.rcLeft=1\r\nmrcWnd.rcTop=2\r\nmrcWnd.rcRight=\r\nmrcWnd.rcBottom=4\r\n"
+                  u"[cdlgMain]\r\nmrcWnd.rcLeft=1\r\nmrcWnd.rcTop=2\r\nmrcWnd.rcRight=3\r\n"));
     const WindowRect original{7, 8, 9, 10};
     WindowRect rect = original;
     EXPECT_FALSE(readWindowRect(ini(), u"cdlgConfig", &rect));

@@ -120,7 +120,8 @@ private:
                 closed_ = true;
                 return false;
             }
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) return false;
             waitFor(true, static_cast<int>(left.count()));
         }

@@ -124,15 +124,13 @@ TEST_F(ChannelTest, SavingFavouritesRewritesTheListFile) {
     client::Reply reply = request({u"#CMD_SAVE_CHANNEL(<ch>7)", dataLine("C:/v/a.mp4"), dataLine("D:/w/b.mp4"),
                                    dataLine("E:/x/a.mp4"), u"#DAT_END(<no>3)"});
     EXPECT_TRUE(reply.ok);
-    EXPECT_EQ(folder.read("favorite.vrl"),
-              "\xEF\xBB\xBF#name (Favorite)\r\nC:/v/a.mp4\r\nD:/w/b.mp4\r\n#end\r\n");
+    EXPECT_EQ(folder.read("favorite.vrl"), "\xEF\xBB\xBF#name (Favorite)\r\nC:/v/a.mp4\r\nD:/w/b.mp4\r\n#end\r\n");
 }
 
 TEST_F(ChannelTest, CountMismatchWritesNothing) {
     connectAuthenticated();
-    client::Reply reply =
-        request({u"#CMD_SAVE_CHANNEL(<ch>6)", dataLine("a.mp4"), dataLine("b.mp4"), dataLine("c.mp4"),
-                 u"#DAT_END(<no>4)"});
+    client::Reply reply = request(
+        {u"#CMD_SAVE_CHANNEL(<ch>6)", dataLine("a.mp4"), dataLine("b.mp4"), dataLine("c.mp4"), u"#DAT_END(<no>4)"});
     EXPECT_EQ(reply.final,
               u"#RET_ERR(<code>512,<message>\"エラー： CommandSaveChannel 受け取ったデータの数が合わない\")");
     EXPECT_EQ(folder.read("search.vrl"), "");

@@ -110,7 +110,10 @@ TEST_F(ControlServerTest, WaitingIsNotPostedOverANewConnection) {
 
 TEST_F(ControlServerTest, BadFourCCDropsTheClientAndTheNextOneIsServed) {
     startAndConnect();
-    ASSERT_TRUE(client.sendRaw(std::string("JUNK\x04\x00\x00\x00" "abcd", 12)));
+    ASSERT_TRUE(
+        client.sendRaw(std::string("JUNK\x04\x00\x00\x00"
+                                   "abcd",
+                                   12)));
     EXPECT_TRUE(client.waitClosed(5000));
     ASSERT_TRUE(client.connect("127.0.0.1", server->port(), 2000));
     EXPECT_TRUE(handshake().ok);

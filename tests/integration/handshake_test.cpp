@@ -40,18 +40,22 @@ TEST_F(ControlServerTest, SetupAnswersEverythingInOnePacketInOrder) {
 TEST_F(ControlServerTest, OldOrMissingVersionIsRefused) {
     startAndConnect();
     client::Reply reply = request({ControlClient::setupMessage(129, protocol::kClientCopyright)});
-    EXPECT_EQ(reply.final, u"#RET_ERR(<code>529,<message>\"クライアント側（アプリケーション）の通信バージョンが古い(129)\")");
+    EXPECT_EQ(reply.final,
+              u"#RET_ERR(<code>529,<message>\"クライアント側（アプリケーション）の通信バージョンが古い(129)\")");
     reply = request({u"#CMD_SETUP(<copyright>\"Copyright(C) TamvikVR Client\")"});
-    EXPECT_EQ(reply.final, u"#RET_ERR(<code>529,<message>\"クライアント側（アプリケーション）の通信バージョンが古い(0)\")");
+    EXPECT_EQ(reply.final,
+              u"#RET_ERR(<code>529,<message>\"クライアント側（アプリケーション）の通信バージョンが古い(0)\")");
     EXPECT_FALSE(server->isClientAuthenticated());
 }
 
 TEST_F(ControlServerTest, WrongOrMissingCopyrightIsRefused) {
     startAndConnect();
     client::Reply reply = request({ControlClient::setupMessage(130, u"Copyright(C) TamvikVR Clien")});
-    EXPECT_EQ(reply.final, u"#RET_ERR(<code>530,<message>\"クライアント側（アプリケーション）のコピーライトが合わない\")");
+    EXPECT_EQ(reply.final,
+              u"#RET_ERR(<code>530,<message>\"クライアント側（アプリケーション）のコピーライトが合わない\")");
     reply = request({u"#CMD_SETUP(<protocol_ver>130)"});
-    EXPECT_EQ(reply.final, u"#RET_ERR(<code>530,<message>\"クライアント側（アプリケーション）のコピーライトが合わない\")");
+    EXPECT_EQ(reply.final,
+              u"#RET_ERR(<code>530,<message>\"クライアント側（アプリケーション）のコピーライトが合わない\")");
     EXPECT_EQ(reply.texts().size(), 1u);
 }
 
@@ -68,8 +72,7 @@ TEST_F(ControlServerTest, PasswordLockoutLastsThirtySeconds) {
     EXPECT_EQ(request({u"#CMD_PASSWORD(<pass>\"9999\")"}).final,
               u"#RET_ERR(<code>545,<message>\"パスワードが一致しません\")");
     clock.advance(29999);
-    EXPECT_EQ(request({u"#CMD_PASSWORD(<pass>\"1234\")"}).final,
-              u"#RET_ERR(<code>546,<message>\"パスワードタイム\")");
+    EXPECT_EQ(request({u"#CMD_PASSWORD(<pass>\"1234\")"}).final, u"#RET_ERR(<code>546,<message>\"パスワードタイム\")");
     clock.advance(1);
     EXPECT_TRUE(request({u"#CMD_PASSWORD(<pass>\"1234\")"}).ok);
     EXPECT_TRUE(server->isClientAuthenticated());

@@ -139,7 +139,8 @@ TEST(SortListGrouping, HashWithoutDigitIsPlainAndEmptyPrefixJoinsFirstGroup) {
     folder.add("#5.mp4", kDay);
     folder.add("Middle.mp4", kDay);
     folder.add("Zed#2.mp4", kDay);
-    EXPECT_EQ(folder.sorted(7, 1, 1), (Names{"Ep#a.mp4", "Ep#b.mp4", "#5.mp4", "Zed#1.mp4", "Zed#2.mp4", "Middle.mp4"}));
+    EXPECT_EQ(folder.sorted(7, 1, 1),
+              (Names{"Ep#a.mp4", "Ep#b.mp4", "#5.mp4", "Zed#1.mp4", "Zed#2.mp4", "Middle.mp4"}));
 }
 
 TEST(SortListGrouping, EmptyPrefixOpensAGroupWhenNoneExists) {

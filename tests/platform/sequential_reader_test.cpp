@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/sequential_reader.h"
-#include "platform/fs.h"
-
-#include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +14,7 @@
 #include <string>
 
 #include "core/utf.h"
+#include "platform/fs.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {
@@ -142,7 +141,6 @@ TEST(SequentialReader, MissingFileAndFolderDoNotOpen) {
     EXPECT_FALSE(reader.isOpen());
     EXPECT_EQ(reader.read(nullptr, 0), -1);
 }
-
 
 // A named pipe that looks like a video (or a list file) must be refused at once: opening it for
 // reading would wait for a writer that never comes and hold the serving thread forever.

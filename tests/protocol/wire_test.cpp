@@ -15,7 +15,9 @@ TEST(Wire, FourCCsAreTheWireBytes) {
     EXPECT_EQ(packet, std::string("PACK\0\0\0\0", 8));
     std::string body;
     appendRecord(body, kList, "ab");
-    EXPECT_EQ(body, std::string("RTFL\x02\0\0\0" "ab", 10));
+    EXPECT_EQ(body, std::string("RTFL\x02\0\0\0"
+                                "ab",
+                                10));
 }
 
 struct RecordCase {

@@ -35,8 +35,8 @@ protected:
 
     std::u16string settingsPath() const { return folder.file16("TamvikVRServer.ini"); }
     void startController() {
-        controller = std::make_unique<ui::Controller>(settingsPath(), view,
-                                                      ui::ControllerOptions{nullptr, true, kLoopback});
+        controller =
+            std::make_unique<ui::Controller>(settingsPath(), view, ui::ControllerOptions{nullptr, true, kLoopback});
         ASSERT_TRUE(controller->start());
     }
     /// Ticks like the window's timer until the view has shown the code.
@@ -113,10 +113,10 @@ TEST_F(ControllerTest, PortInUseIsReportedAndTheRestRuns) {
     platform::SocketHandle blocker = platform::tcpListen({kLoopback, 0}, 1);
     ASSERT_NE(blocker, platform::kInvalidSocket);
     std::uint16_t taken = platform::localEndpoint(blocker).port;
-    ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iPortServer",
-                                         core::format(u"%d", {taken})));
+    ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iPortServer", core::format(u"%d", {taken})));
     ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iPortHttp", u"0"));
-    controller = std::make_unique<ui::Controller>(settingsPath(), view, ui::ControllerOptions{nullptr, false, kLoopback});
+    controller =
+        std::make_unique<ui::Controller>(settingsPath(), view, ui::ControllerOptions{nullptr, false, kLoopback});
     ASSERT_TRUE(controller->start());
     ASSERT_EQ(view.problems.size(), 1u);
     EXPECT_NE(view.problems[0].find(core::format(u"port %d", {taken})), std::u16string::npos);

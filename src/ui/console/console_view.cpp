@@ -7,9 +7,9 @@ namespace tvr::ui {
 
 void ConsoleView::showStatus(const platform::LocalTime& time, std::int32_t code, std::u16string_view text1,
                              std::u16string_view text2) {
-    std::u16string line = core::format(u"%04d-%02d-%02d %02d:%02d:%02d code=0x%04X %s %s\n",
-                                       {time.year, time.month, time.day, time.hour, time.minute, time.second, code,
-                                        text1, text2});
+    std::u16string line =
+        core::format(u"%04d-%02d-%02d %02d:%02d:%02d code=0x%04X %s %s\n",
+                     {time.year, time.month, time.day, time.hour, time.minute, time.second, code, text1, text2});
     std::fputs(core::toUtf8(line).c_str(), out_);
     std::fflush(out_);
 }
