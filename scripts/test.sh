@@ -6,6 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
+# Formatting is part of the build's rules.
+git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'apps/*.cpp' 'bench/*.cpp' |
+  xargs clang-format --dry-run -Werror
+
 jobs=$(nproc)
 cmake --preset ci
 cmake --build --preset ci -j "$jobs"
