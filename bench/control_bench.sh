@@ -8,7 +8,7 @@ work=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 
 cp "$build/tamvikvr-server" "$work/"
-port=$((20000 + RANDOM % 40000))
+port=$((20000 + RANDOM % 12000))
 { printf '\xff\xfe'; printf '[Config]\r\niPortServer=%d\r\niPortHttp=%d\r\n' "$port" "$((port + 1))" | iconv -f UTF-8 -t UTF-16LE; } \
   >"$work/TamvikVRServer.ini"
 (cd "$work" && exec ./tamvikvr-server >/dev/null) &
