@@ -13,7 +13,8 @@ namespace tvr::platform {
 /// Reads a key; `fallback` when the file, section or key is missing.
 std::u16string iniReadString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
                              std::u16string_view fallback);
-/// Writes a key, creating the file (UTF-16LE with byte-order mark) and section when missing.
+/// Writes a key, creating the file (UTF-16LE with byte-order mark) and section when missing;
+/// false for text the file's encoding cannot hold (an unpaired surrogate in a UTF-8 file).
 bool iniWriteString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
                     std::u16string_view value);
 

@@ -127,6 +127,25 @@ TEST_F(IniFileTest, RefusesTextThatWouldAddLines) {
     EXPECT_EQ(temp_.read("TamvikVRServer.ini"), utf16leWithBom(kSample));
 }
 
+TEST_F(IniFileTest, Utf8FileRefusesTextItCannotHold) {
+    const std::u16string loneSurrogate(1, static_cast<char16_t>(0xD800));
+    temp_.write("TamvikVRServer.ini", "[s]\r\nk=1\r\n");
+    EXPECT_FALSE(write(u"A" + loneSurrogate, u"a", u""));
+    EXPECT_FALSE(write(u"s", loneSurrogate, u"v"));
+    EXPECT_FALSE(write(u"s", u"k", u"x" + loneSurrogate));
+    EXPECT_EQ(temp_.read("TamvikVRServer.ini"), "[s]\r\nk=1\r\n");
+
+    ASSERT_TRUE(write(u"s", u"k", u"\U0001F3A5"));
+    EXPECT_EQ(read(u"s", u"k"), u"\U0001F3A5");
+}
+
+TEST_F(IniFileTest, Utf16FileKeepsAnyCodeUnit) {
+    const std::u16string loneSurrogate(1, static_cast<char16_t>(0xD800));
+    temp_.write("TamvikVRServer.ini", utf16leWithBom(u"[s]\r\n"));
+    ASSERT_TRUE(write(u"A" + loneSurrogate, u"a", loneSurrogate));
+    EXPECT_EQ(read(u"A" + loneSurrogate, u"a"), loneSurrogate);
+}
+
 TEST_F(IniFileTest, UnreadableTargetFailsWithoutCreatingAFile) {
     temp_.makeFolder("TamvikVRServer.ini");
     EXPECT_FALSE(write(u"a", u"b", u"c"));
