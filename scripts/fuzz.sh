@@ -6,6 +6,7 @@
 # left in build-fuzz/fuzz/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
 
 seconds="${1:-30}"
 build=build-fuzz

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 # Formatting is part of the build's rules.
-git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'apps/*.cpp' 'bench/*.cpp' |
+git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'apps/*.cpp' 'bench/*.cpp' 'fuzz/*.cpp' 'fuzz/*.h' |
   xargs clang-format --dry-run -Werror
 
 jobs=$(nproc)

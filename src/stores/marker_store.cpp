@@ -30,8 +30,9 @@ bool lessByName(const SMARKERLIST& a, const SMARKERLIST& b) { return a.pcName < 
 // Binary search of the sorted index for the exact base name.
 template <typename Index>
 auto findByName(Index& index, std::u16string_view baseName) -> decltype(index.data()) {
-    auto it = std::lower_bound(index.begin(), index.end(), baseName,
-                               [](const SMARKERLIST& e, std::u16string_view name) { return e.pcName < name; });
+    auto it = std::lower_bound(
+        index.begin(), index.end(), baseName,
+        [](const SMARKERLIST& e, std::u16string_view name) { return std::u16string_view(e.pcName) < name; });
     if (it == index.end() || it->pcName != baseName) return nullptr;
     return &*it;
 }
