@@ -55,34 +55,32 @@ TEST_F(CountedPassTest, PartlyReceivedPacketIsWaitedForWithoutSpinning) {
     EXPECT_TRUE(reply.ok);
 }
 
-TEST_F(ControlServerTest, VideoServerQuestionsAreAnsweredWhileAChannelIsListed) {
-    // A headset that stops reading holds the listing in its sends far longer than the test waits.
-    std::string longName(200, 'n');
-    for (int i = 0; i < 150; ++i) folder.write("big/" + longName + std::to_string(i) + ".mp4", "");
-    config.pcExt = u"mp4";
-    config.channels[1].pcPath = folder.file16("big");
-    startAndConnect();
-    ASSERT_TRUE(handshake().ok);
-    ASSERT_TRUE(client.sendTexts(std::vector<std::u16string>(300, u"#CMD_GET_CHANNEL(<ch>1)")));
-    std::vector<client::Record> first;
-    ASSERT_TRUE(client.receivePacket(&first, kReplyTimeoutMs));  // the server is at work on the packet
+// One packet asks for the same listing many times: its answer is far more than the socket
+// buffers hold, so the server is still sending it when the headset stops reading.
+class StalledHeadsetTest : public ControlServerTest {
+protected:
+    void startStalledListing() {
+        std::string longName(200, 'n');
+        for (int i = 0; i < 150; ++i) folder.write("big/" + longName + std::to_string(i) + ".mp4", "");
+        config.pcExt = u"mp4";
+        config.channels[1].pcPath = folder.file16("big");
+        startAndConnect();
+        ASSERT_TRUE(handshake().ok);
+        ASSERT_TRUE(client.sendTexts(std::vector<std::u16string>(300, u"#CMD_GET_CHANNEL(<ch>1)")));
+        std::vector<client::Record> first;
+        ASSERT_TRUE(client.receivePacket(&first, kReplyTimeoutMs));  // the server is at work on the packet
+    }
+};
+
+TEST_F(StalledHeadsetTest, VideoServerQuestionsAreAnsweredWhileAChannelIsListed) {
+    ASSERT_NO_FATAL_FAILURE(startStalledListing());
     auto answer = std::async(std::launch::async, [&] { return server->isVideoAccepted(u"/v/a.mp4"); });
     EXPECT_EQ(answer.wait_for(std::chrono::seconds(2)), std::future_status::ready);
     EXPECT_TRUE(answer.get());
 }
 
-TEST_F(ControlServerTest, StopDoesNotWaitForAHeadsetThatStoppedReading) {
-    // One packet asks for the same listing many times: its answer is far more than the socket
-    // buffers hold, so the server is still sending it when the headset stops reading.
-    std::string longName(200, 'n');
-    for (int i = 0; i < 150; ++i) folder.write("big/" + longName + std::to_string(i) + ".mp4", "");
-    config.pcExt = u"mp4";
-    config.channels[1].pcPath = folder.file16("big");
-    startAndConnect();
-    ASSERT_TRUE(handshake().ok);
-    ASSERT_TRUE(client.sendTexts(std::vector<std::u16string>(300, u"#CMD_GET_CHANNEL(<ch>1)")));
-    std::vector<client::Record> first;
-    ASSERT_TRUE(client.receivePacket(&first, kReplyTimeoutMs));  // the server is at work on the packet
+TEST_F(StalledHeadsetTest, StopDoesNotWaitForAHeadsetThatStoppedReading) {
+    ASSERT_NO_FATAL_FAILURE(startStalledListing());
     auto stopped = std::async(std::launch::async, [&] { server.reset(); });
     // Each send that cannot go out waits up to 5 s; hundreds of them must not hold up the stop.
     bool stoppedInTime = stopped.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
