@@ -23,16 +23,16 @@ void check(bool condition) {
 }
 
 void readLikeHandlers(const std::u16string& text) {
-    (void)MessageIs(text, u"#CMD_SETUP");
-    (void)IntAfterKey(text, u"<protocol_ver>");
-    (void)QuotedAfterKey(text, u"<copyright>");
-    (void)QuotedAfterKey(text, u"<pass>");
-    (void)IntAfterKey(text, u"<ch>");
-    (void)IntAfterKey(text, u"<sort_name>");
-    (void)Int64AfterKey(text, u"<size>");
-    (void)QuotedAfterKey(text, u"<path>");
+    (void)messageIs(text, u"#CMD_SETUP");
+    (void)intAfterKey(text, u"<protocol_ver>");
+    (void)quotedAfterKey(text, u"<copyright>");
+    (void)quotedAfterKey(text, u"<pass>");
+    (void)intAfterKey(text, u"<ch>");
+    (void)intAfterKey(text, u"<sort_name>");
+    (void)int64AfterKey(text, u"<size>");
+    (void)quotedAfterKey(text, u"<path>");
     std::size_t dat = text.find(u"#DAT");
-    if (dat != std::u16string::npos) (void)IntAfterKey(std::u16string_view(text).substr(dat + 4), u"<no>");
+    if (dat != std::u16string::npos) (void)intAfterKey(std::u16string_view(text).substr(dat + 4), u"<no>");
 }
 
 void decodeEveryWay(const RecordView& record) {

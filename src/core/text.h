@@ -7,7 +7,7 @@
 #include <string_view>
 #include <variant>
 
-#include "core/utf.h"
+#include "platform/utf.h"
 
 namespace tvr::core {
 

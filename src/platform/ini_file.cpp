@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "core/utf.h"
 #include "platform/case_fold.h"
 #include "platform/fs.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 
@@ -68,7 +68,7 @@ char16_t unitAt(const IniText& ini, std::size_t offset) {
 }
 
 std::string encodeUnits(const IniText& ini, std::u16string_view text) {
-    if (!ini.utf16) return core::toUtf8(text);
+    if (!ini.utf16) return platform::toUtf8(text);
     std::string out;
     for (char16_t unit : text) {
         out.push_back(static_cast<char>(unit & 0xFF));
@@ -78,7 +78,7 @@ std::string encodeUnits(const IniText& ini, std::u16string_view text) {
 }
 
 std::u16string decodeUnits(const IniText& ini, std::size_t begin, std::size_t end) {
-    if (!ini.utf16) return core::fromUtf8(std::string_view(ini.bytes).substr(begin, end - begin));
+    if (!ini.utf16) return platform::fromUtf8(std::string_view(ini.bytes).substr(begin, end - begin));
     std::u16string text;
     for (std::size_t i = begin; i < end; i += 2) text.push_back(unitAt(ini, i));
     return text;

@@ -12,7 +12,7 @@ namespace tvr::protocol {
 
 namespace {
 
-struct S_COMMAND {
+struct CommandCall {
     CommandRecord record;
     std::vector<ResultEntry> entries;
 
@@ -24,10 +24,10 @@ struct S_COMMAND {
 
 }  // namespace
 
-bool CControlServer::DispatchCommand(const RecordView& payload) {
-    S_COMMAND command;
+bool ControlServer::dispatchCommand(const RecordView& payload) {
+    CommandCall command;
     if (!decodeCommandPayload(payload, &command.record)) {
-        PostStatus(0x201, u"エラー", u"コマンドレコードが不正");
+        postStatus(0x201, u"エラー", u"コマンドレコードが不正");
         return false;
     }
     const auto& name = command.record.name;
@@ -36,16 +36,16 @@ bool CControlServer::DispatchCommand(const RecordView& payload) {
     if (name == u"CM_SET_CHANNEL_TYPE") {
         std::int32_t channel = core::scanInt32(args[0]);
         std::int32_t type = core::scanInt32(args[1]);
-        result = library::SetChannelType(config_, channel, type, args[2]) == 1;
+        result = library::setChannelType(config_, channel, type, args[2]) == 1;
         if (result && frontEnd_ != nullptr) {
             const auto& changed = config_.channels[static_cast<std::size_t>(channel)];
-            frontEnd_->post({core::kRefreshChannels, channel, changed.iType, changed.pcPath});
+            frontEnd_->post({core::kRefreshChannels, channel, changed.type, changed.path});
         }
     } else if (name == u"CM_GET_CHANNEL_TYPE") {
         std::int32_t channel = core::scanInt32(args[0]);
         if (channel >= 0 && channel < core::kChannelCount) {
             const auto& chosen = config_.channels[static_cast<std::size_t>(channel)];
-            command.addEntry(chosen.iType, chosen.pcPath);
+            command.addEntry(chosen.type, chosen.path);
             result = true;
         }
     }

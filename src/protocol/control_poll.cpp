@@ -6,51 +6,51 @@
 
 namespace tvr::protocol {
 
-void CControlServer::Poll() {
+void ControlServer::poll() {
     if (!connected_) {
         platform::Ipv4Endpoint peer;
         platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
         if (socket == platform::kInvalidSocket) return;
-        ConnectionSetup(socket, peer);
+        connectionSetup(socket, peer);
         lastActivity_ = clock_.nowMs();
     }
-    if (!Receive()) return;
+    if (!receive()) return;
     RecordView record;
-    while (packetReady_ && NextRecord(&record)) {
+    while (packetReady_ && nextRecord(&record)) {
         bool success = false;
         if (record.type == kText) {
             std::u16string text;
             if (decodeTextPayload(record, &text)) {
-                success = HandleText(text);
+                success = handleText(text);
             } else {
-                PostStatus(0x201, u"エラー", u"テキストレコードが不正(終端なし)");
+                postStatus(0x201, u"エラー", u"テキストレコードが不正(終端なし)");
             }
         } else if (record.type == kCommand && authenticated_) {
-            success = DispatchCommand(record);
+            success = dispatchCommand(record);
         }
         if (!connected_) return;  // a handler that waited for more packets may have lost the client
-        AppendReply(success);
+        appendReply(success);
     }
-    if (packetReady_) RemovePacket();
+    if (packetReady_) removePacket();
 }
 
-bool CControlServer::HandleText(std::u16string_view text) {
-    if (MessageIs(text, u"#CMD_SETUP")) return CommandSetup(text);
-    if (MessageIs(text, u"#CMD_PASSWORD")) return CommandPassword(text);
+bool ControlServer::handleText(std::u16string_view text) {
+    if (messageIs(text, u"#CMD_SETUP")) return commandSetup(text);
+    if (messageIs(text, u"#CMD_PASSWORD")) return commandPassword(text);
     if (!authenticated_) return false;
-    if (MessageIs(text, u"#CMD_GET_CHANNEL")) return CommandGetChannel(text);
-    if (MessageIs(text, u"#CMD_SAVE_CHANNEL")) return CommandSaveChannel(text);
+    if (messageIs(text, u"#CMD_GET_CHANNEL")) return commandGetChannel(text);
+    if (messageIs(text, u"#CMD_SAVE_CHANNEL")) return commandSaveChannel(text);
     return false;
 }
 
-bool CControlServer::NextRecord(RecordView* record) {
+bool ControlServer::nextRecord(RecordView* record) {
     if (current_ >= packetEnd_) return false;
     const std::uint8_t* body = receive_.data() + kHeaderSize;
     std::size_t bodySize = packetEnd_ - kHeaderSize;
     if (!readRecord(body, bodySize, current_ - kHeaderSize, record)) {
         // The rest of the body does not hold a whole record: answer once and drop the packet.
-        PostStatus(0x201, u"エラー", u"レコード長がパケットに合わない");
-        AppendReply(false);
+        postStatus(0x201, u"エラー", u"レコード長がパケットに合わない");
+        appendReply(false);
         current_ = packetEnd_;
         return false;
     }
@@ -58,7 +58,7 @@ bool CControlServer::NextRecord(RecordView* record) {
     return true;
 }
 
-void CControlServer::RemovePacket() {
+void ControlServer::removePacket() {
     std::size_t rest = received_ - packetEnd_;
     std::copy(receive_.begin() + static_cast<std::ptrdiff_t>(packetEnd_),
               receive_.begin() + static_cast<std::ptrdiff_t>(received_), receive_.begin());
@@ -67,7 +67,7 @@ void CControlServer::RemovePacket() {
     current_ = packetEnd_ = 0;
 }
 
-bool CControlServer::Receive() {
+bool ControlServer::receive() {
     if (packetReady_) return true;
     if (receive_.empty()) receive_.resize(kBufferSize);
     std::size_t room = receive_.size() - received_;
@@ -75,21 +75,21 @@ bool CControlServer::Receive() {
     platform::IoResult result{platform::IoStatus::WouldBlock, 0, 0};
     if (room > 0) result = platform::recvSome(client_, receive_.data() + received_, room);
     if (result.status == platform::IoStatus::Closed) {
-        Disconnect(u"正常終了");
+        disconnect(u"正常終了");
         return false;
     }
     if (result.status == platform::IoStatus::Error) {
-        Disconnect(core::format(u"socket error:%d", {result.error}));
+        disconnect(core::format(u"socket error:%d", {result.error}));
         return false;
     }
     if (result.status == platform::IoStatus::WouldBlock) {
         if (forceDisconnect_) {
-            Disconnect(u"強制切断");
+            disconnect(u"強制切断");
             return false;
         }
         std::uint32_t idle = core::elapsedMs(clock_.nowMs(), lastActivity_);
         if (!suspended_ && idle >= liveTimeoutMs_) {
-            Disconnect(core::format(u"無通信:%d秒", {static_cast<std::int64_t>(idle / 1000)}));
+            disconnect(core::format(u"無通信:%d秒", {static_cast<std::int64_t>(idle / 1000)}));
             return false;
         }
     }
@@ -97,15 +97,15 @@ bool CControlServer::Receive() {
     if (received_ < kHeaderSize) return false;
     if (readU32(receive_.data()) != kPack) {
         // The stream cannot be resynchronised: report it and free the line for the next headset.
-        PostStatus(0x201, u"致命的なエラー", u"GetHeader() : ForeCC'PACK'が一致しない");
-        Disconnect(u"FourCC不一致");
+        postStatus(0x201, u"致命的なエラー", u"GetHeader() : ForeCC'PACK'が一致しない");
+        disconnect(u"FourCC不一致");
         return false;
     }
     std::uint64_t length = readU32(receive_.data() + 4);
     if (kHeaderSize + length > receive_.size()) {
-        PostStatus(0x201, u"致命的なエラー",
+        postStatus(0x201, u"致命的なエラー",
                    core::format(u"GetHeader() : パケットが大きすぎる(%u)", {static_cast<std::int64_t>(length)}));
-        Disconnect(u"パケットサイズ超過");
+        disconnect(u"パケットサイズ超過");
         return false;
     }
     if (received_ < kHeaderSize + length) return false;
@@ -116,10 +116,10 @@ bool CControlServer::Receive() {
     return true;
 }
 
-bool CControlServer::WaitForPacket() {
-    RemovePacket();
+bool ControlServer::waitForPacket() {
+    removePacket();
     while (connected_) {
-        if (Receive()) return true;
+        if (receive()) return true;
         if (!connected_ || thread_.stopRequested()) return false;
         platform::PollItem item{client_, true, false};
         thread_.waitSockets(&item, 1, 20);

@@ -17,29 +17,29 @@ constexpr std::uint32_t kSendRetryMs = 100;
 
 }  // namespace
 
-CControlServer::CControlServer(core::Clock& clock, core::CommandQueue* frontEnd)
+ControlServer::ControlServer(core::Clock& clock, core::CommandQueue* frontEnd)
     : clock_(clock),
       frontEnd_(frontEnd),
       send_([this](const std::uint8_t* data, std::size_t size) { return Transmit(data, size); }) {
     platform::socketsStartup();
-    if (!thread_.start([this] { return LoopPass(); })) Teardown();
+    if (!thread_.start([this] { return loopPass(); })) teardown();
 }
 
-CControlServer::~CControlServer() {
+ControlServer::~ControlServer() {
     thread_.stop();
-    Teardown();
+    teardown();
     log_.close();
     platform::socketsCleanup();
 }
 
-std::int32_t CControlServer::LoopPass() {
+std::int32_t ControlServer::loopPass() {
     platform::PollItem item;
     bool hasClient = false;
     bool packetWaiting = false;
     {
         std::lock_guard guard(lock_);
         if (listening_) {
-            Poll();
+            poll();
             hasClient = connected_;
             item.socket = hasClient ? client_ : listener_;
             item.wantRead = true;
@@ -58,50 +58,50 @@ std::int32_t CControlServer::LoopPass() {
     return 1;
 }
 
-bool CControlServer::StartListening(std::uint16_t port, const core::S_CONFIG& config, std::uint32_t bindAddress) {
+bool ControlServer::startListening(std::uint16_t port, const core::Config& config, std::uint32_t bindAddress) {
     std::lock_guard guard(lock_);
     listener_ = platform::tcpListen({bindAddress, port}, 1);
     if (listener_ == platform::kInvalidSocket) {
-        Teardown();
+        teardown();
         return false;
     }
     port_ = platform::localEndpoint(listener_).port;
-    ApplySettings(config);
+    applySettings(config);
     connected_ = false;
     authenticated_ = false;
-    PostStatus(0, u"", u"");
+    postStatus(0, u"", u"");
     listening_ = true;
-    PostStatus(1, u"接続待ち", u"");
+    postStatus(1, u"接続待ち", u"");
     thread_.wake();
     return true;
 }
 
-void CControlServer::ApplySettings(const core::S_CONFIG& config) {
+void ControlServer::applySettings(const core::Config& config) {
     std::lock_guard guard(lock_);
     config_ = config;
     std::u16string folder;
-    core::ResolveStoreFolder(&folder, config_.pcTrimPath);
-    markers_.ScanMarkerFolder(folder);
+    core::resolveStoreFolder(&folder, config_.trimPath);
+    markers_.scanMarkerFolder(folder);
     for (std::int32_t ch = 0; ch < core::kChannelCount; ++ch) {
         const auto& channel = config_.channels[static_cast<std::size_t>(ch)];
-        if (channel.iType == core::CHTYPE_SEARCHLIST) searchList_.Bind(ch, library::kSearchList, channel.pcPath);
-        if (channel.iType == core::CHTYPE_FAVORITELIST) favoriteList_.Bind(ch, library::kFavoriteList, channel.pcPath);
+        if (channel.type == core::kChannelSearchList) searchList_.bind(ch, library::kSearchList, channel.path);
+        if (channel.type == core::kChannelFavoriteList) favoriteList_.bind(ch, library::kFavoriteList, channel.path);
     }
     {
         std::lock_guard extensionsGuard(extensionsMutex_);
-        extensions_.build(config_.pcExt);
+        extensions_.build(config_.extensions);
     }
-    liveTimeoutMs_ = static_cast<std::uint32_t>(std::max(config_.iLiveTimeOutSec, 0)) * 1000u;
+    liveTimeoutMs_ = static_cast<std::uint32_t>(std::max(config_.liveTimeoutSec, 0)) * 1000u;
     if (suspended_) {
         suspended_ = false;
         suspendChanged_ = true;
     }
-    if (log_.isOpen() && config_.iServerLog == 0) log_.close();
-    if (!log_.isOpen() && config_.iServerLog == 1) log_.open(core::ServerLog::pathIn(core::executableFolder()));
-    core::ResolveStoreFolder(&vrFormatFolder_, config_.pcVRFormatPath);
+    if (log_.isOpen() && config_.serverLog == 0) log_.close();
+    if (!log_.isOpen() && config_.serverLog == 1) log_.open(core::ServerLog::pathIn(core::executableFolder()));
+    core::resolveStoreFolder(&vrFormatFolder_, config_.vrFormatPath);
 }
 
-bool CControlServer::TakeStatus(StatusSlot* status) {
+bool ControlServer::takeStatus(StatusSlot* status) {
     std::unique_lock guard(lock_, std::try_to_lock);
     if (!guard.owns_lock()) return false;
     *status = status_;
@@ -109,7 +109,7 @@ bool CControlServer::TakeStatus(StatusSlot* status) {
     return true;
 }
 
-void CControlServer::PostStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2) {
+void ControlServer::postStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2) {
     std::lock_guard guard(lock_);
     status_.code = code;
     status_.text1.assign(text1);
@@ -117,39 +117,39 @@ void CControlServer::PostStatus(std::int32_t code, std::u16string_view text1, st
     if (code >= 0) log_.write(core::eventMessage(code, text1, text2));
 }
 
-void CControlServer::PostWaitingIfIdle() {
+void ControlServer::postWaitingIfIdle() {
     std::lock_guard guard(lock_);
-    if (!connected_) PostStatus(1, u"接続待ち", u"");
+    if (!connected_) postStatus(1, u"接続待ち", u"");
 }
 
-void CControlServer::RequestForceDisconnect() {
+void ControlServer::requestForceDisconnect() {
     forceDisconnect_ = true;
     thread_.wake();
 }
 
-bool CControlServer::isVideoAccepted(std::u16string_view path) const {
+bool ControlServer::isVideoAccepted(std::u16string_view path) const {
     std::lock_guard guard(extensionsMutex_);
     return extensions_.isAccepted(path);
 }
 
-void CControlServer::Teardown() {
+void ControlServer::teardown() {
     std::lock_guard guard(lock_);
     listening_ = false;
     if (client_ != platform::kInvalidSocket) send_.flush();
     send_.reset();
-    Disconnect(u"Release()");
+    disconnect(u"Release()");
     platform::closeSocket(listener_);
     listener_ = platform::kInvalidSocket;
     log_.write(u"SHUTDOWN");
     log_.close();
 }
 
-std::u16string CControlServer::AddressText() const {
+std::u16string ControlServer::addressText() const {
     if (!connected_) return u"non";
-    return core::fromAscii(platform::formatIpv4(clientAddress_));
+    return platform::fromAscii(platform::formatIpv4(clientAddress_));
 }
 
-void CControlServer::ConnectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {
+void ControlServer::connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {
     client_ = socket;
     clientAddress_ = peer.address;
     connected_ = true;
@@ -158,15 +158,15 @@ void CControlServer::ConnectionSetup(platform::SocketHandle socket, const platfo
     received_ = 0;
     packetReady_ = false;
     send_.reset();
-    PostStatus(2, u"接続中", AddressText());
+    postStatus(2, u"接続中", addressText());
 }
 
-void CControlServer::Disconnect(std::u16string_view reason) {
+void ControlServer::disconnect(std::u16string_view reason) {
     std::lock_guard guard(lock_);
     if (client_ != platform::kInvalidSocket) {
         platform::closeSocket(client_);
         client_ = platform::kInvalidSocket;
-        PostStatus(3, core::format(u"切断(%s)", {reason}), AddressText());
+        postStatus(3, core::format(u"切断(%s)", {reason}), addressText());
     }
     forceDisconnect_ = false;
     connected_ = false;
@@ -176,7 +176,7 @@ void CControlServer::Disconnect(std::u16string_view reason) {
     log_.flush();
 }
 
-bool CControlServer::Transmit(const std::uint8_t* data, std::size_t size) {
+bool ControlServer::Transmit(const std::uint8_t* data, std::size_t size) {
     if (client_ == platform::kInvalidSocket) return false;
     // A real-time bound: the peer not reading is an I/O condition, not a protocol timer.
     std::uint32_t start = platform::monotonicMs();
@@ -191,7 +191,7 @@ bool CControlServer::Transmit(const std::uint8_t* data, std::size_t size) {
         // headset that has stopped reading would hold every further send for the full time-out.
         if (result.status != platform::IoStatus::WouldBlock ||
             core::elapsedMs(platform::monotonicMs(), start) > kSendTimeoutMs || thread_.stopRequested()) {
-            PostStatus(0x230, u"エラー", u"send_buff() : TimeOut");
+            postStatus(0x230, u"エラー", u"send_buff() : TimeOut");
             return false;
         }
         platform::PollItem item{client_, false, true};
@@ -201,9 +201,9 @@ bool CControlServer::Transmit(const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
-void CControlServer::appendText(std::u16string_view message) { send_.appendRecord(kText, encodeTextPayload(message)); }
+void ControlServer::appendText(std::u16string_view message) { send_.appendRecord(kText, encodeTextPayload(message)); }
 
-void CControlServer::AppendReply(bool success) {
+void ControlServer::appendReply(bool success) {
     if (success) {
         appendText(u"#RET_OK()");
     } else {

@@ -33,29 +33,29 @@ struct StatusSlot {
     std::u16string text2;
 };
 
-class CControlServer final : public core::ReplySink, public http::AccessGate {
+class ControlServer final : public core::ReplySink, public http::AccessGate {
 public:
-    /// Starts the worker thread at once; it idles until StartListening.
-    CControlServer(core::Clock& clock, core::CommandQueue* frontEnd);
+    /// Starts the worker thread at once; it idles until startListening.
+    ControlServer(core::Clock& clock, core::CommandQueue* frontEnd);
     /// Stops the thread, then tears down.
-    ~CControlServer() override;
-    CControlServer(const CControlServer&) = delete;
-    CControlServer& operator=(const CControlServer&) = delete;
+    ~ControlServer() override;
+    ControlServer(const ControlServer&) = delete;
+    ControlServer& operator=(const ControlServer&) = delete;
 
     /// Listens on the port (0: any free port) and applies the settings; false when it cannot listen.
-    bool StartListening(std::uint16_t port, const core::S_CONFIG& config, std::uint32_t bindAddress = 0);
+    bool startListening(std::uint16_t port, const core::Config& config, std::uint32_t bindAddress = 0);
     /// Takes the settings the server works with; runs under the server's lock.
-    void ApplySettings(const core::S_CONFIG& config);
+    void applySettings(const core::Config& config);
     /// Copies and clears the status slot without waiting for the lock; false when the lock is busy.
-    bool TakeStatus(StatusSlot* status);
+    bool takeStatus(StatusSlot* status);
     /// Fills the status slot and writes the EVENT line (code >= 0) when the log is open.
-    void PostStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2);
+    void postStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2);
     /// Posts status 1 "接続待ち" unless a new client is already connected (its status 2 stays).
-    void PostWaitingIfIdle();
+    void postWaitingIfIdle();
     /// Asks the worker to drop the client at its next pass.
-    void RequestForceDisconnect();
-    /// Stops serving: sends what is pending, drops the client ("Release()"), logs SHUTDOWN.
-    void Teardown();
+    void requestForceDisconnect();
+    /// Stops serving: sends what is pending, drops the client ("release()"), logs SHUTDOWN.
+    void teardown();
 
     bool isListening() const { return listening_.load(); }
     bool isConnected() const { return connected_.load(); }
@@ -76,35 +76,35 @@ public:
     void endList() override { send_.endList(); }
 
 private:
-    std::int32_t LoopPass();
-    void Poll();
-    bool Receive();
-    bool WaitForPacket();
-    void ConnectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer);
-    void Disconnect(std::u16string_view reason);
-    void RemovePacket();
-    bool NextRecord(RecordView* record);
+    std::int32_t loopPass();
+    void poll();
+    bool receive();
+    bool waitForPacket();
+    void connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer);
+    void disconnect(std::u16string_view reason);
+    void removePacket();
+    bool nextRecord(RecordView* record);
     bool Transmit(const std::uint8_t* data, std::size_t size);
-    void AppendReply(bool success);
-    std::u16string AddressText() const;
+    void appendReply(bool success);
+    std::u16string addressText() const;
 
-    bool HandleText(std::u16string_view text);
-    bool CommandSetup(std::u16string_view text);
-    bool CommandPassword(std::u16string_view text);
-    bool CommandGetChannel(std::u16string_view text);
-    bool CommandSaveChannel(std::u16string_view text);
-    bool DispatchCommand(const RecordView& record);
+    bool handleText(std::u16string_view text);
+    bool commandSetup(std::u16string_view text);
+    bool commandPassword(std::u16string_view text);
+    bool commandGetChannel(std::u16string_view text);
+    bool commandSaveChannel(std::u16string_view text);
+    bool dispatchCommand(const RecordView& record);
 
     core::Clock& clock_;
     core::CommandQueue* frontEnd_;
     core::WorkerThread thread_;
     mutable std::recursive_mutex lock_;
 
-    core::S_CONFIG config_ = core::defaultConfig();
+    core::Config config_ = core::defaultConfig();
     core::ServerLog log_;
-    stores::CMarkerStore markers_;
-    library::CListFile favoriteList_;
-    library::CListFile searchList_;
+    stores::MarkerStore markers_;
+    library::ListFile favoriteList_;
+    library::ListFile searchList_;
     library::ChannelLister lister_;
     std::u16string vrFormatFolder_;
     mutable std::mutex extensionsMutex_;  // the video server reads the table on its own thread

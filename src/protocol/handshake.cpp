@@ -14,19 +14,19 @@ namespace tvr::protocol {
 
 namespace {
 
-std::u16string channelName(const core::S_CHANNEL& channel) {
-    switch (channel.iType) {
-        case core::CHTYPE_PCFOLDER:
+std::u16string channelName(const core::ChannelConfig& channel) {
+    switch (channel.type) {
+        case core::kChannelPcFolder:
             return u"PCフォルダ";
-        case core::CHTYPE_VRDEVICE:
+        case core::kChannelVrDevice:
             return u"VRデバイス";
-        case core::CHTYPE_SEARCHLIST:
+        case core::kChannelSearchList:
             return u"検索";
-        case core::CHTYPE_FAVORITELIST:
+        case core::kChannelFavoriteList:
             return u"お気に入り";
-        case core::CHTYPE_PLAYLIST: {
+        case core::kChannelPlaylist: {
             std::u16string name;
-            library::GetListName(&name, channel.pcPath);
+            library::getListName(&name, channel.path);
             return name;
         }
         default:
@@ -36,16 +36,16 @@ std::u16string channelName(const core::S_CHANNEL& channel) {
 
 }  // namespace
 
-bool CControlServer::CommandSetup(std::u16string_view text) {
-    std::int32_t version = IntAfterKey(text, u"<protocol_ver>").value_or(0);
+bool ControlServer::commandSetup(std::u16string_view text) {
+    std::int32_t version = intAfterKey(text, u"<protocol_ver>").value_or(0);
     if (version < kMinimumClientVersion) {
-        PostStatus(0x211, u"エラー",
+        postStatus(0x211, u"エラー",
                    core::format(u"クライアント側（アプリケーション）の通信バージョンが古い(%d)", {version}));
         return false;
     }
-    std::optional<std::u16string> copyright = QuotedAfterKey(text, u"<copyright>");
+    std::optional<std::u16string> copyright = quotedAfterKey(text, u"<copyright>");
     if (!copyright || *copyright != kClientCopyright) {
-        PostStatus(0x212, u"エラー", u"クライアント側（アプリケーション）のコピーライトが合わない");
+        postStatus(0x212, u"エラー", u"クライアント側（アプリケーション）のコピーライトが合わない");
         return false;
     }
     appendText(core::format(u"#RET_VERSION(<protocol_ver>%d,<app_ver>\"%s\",<copyright>\"%s\")",
@@ -54,40 +54,40 @@ bool CControlServer::CommandSetup(std::u16string_view text) {
     for (int ch = 0; ch < core::kChannelCount; ++ch) {
         const auto& channel = config_.channels[static_cast<std::size_t>(ch)];
         if (ch > 0) names += u",";
-        names += core::format(u"<type.%d>%d,<name.%d>\"%s\"", {ch, channel.iType, ch, channelName(channel)});
+        names += core::format(u"<type.%d>%d,<name.%d>\"%s\"", {ch, channel.type, ch, channelName(channel)});
     }
     names += u")";
     appendText(names);
-    appendText(core::format(u"#RET_SEEK_TIME(<ff>%d,<rw>%d)", {config_.iSeek1FF, config_.iSeek1RW}));
+    appendText(core::format(u"#RET_SEEK_TIME(<ff>%d,<rw>%d)", {config_.seekForward, config_.seekBackward}));
     appendText(core::format(u"#RET_USE_MOUSE(<on>%d,<scale>%d,<port>%d)",
-                            {config_.iUseMouse, config_.iUseMouseScale, config_.iPortMouse}));
-    appendText(core::format(u"#RET_USE_HTTP(<port>%d)", {config_.iPortHttp}));
-    if (config_.iUsePassword == 0) authenticated_ = true;
+                            {config_.useMouse, config_.mouseScale, config_.portMouse}));
+    appendText(core::format(u"#RET_USE_HTTP(<port>%d)", {config_.portHttp}));
+    if (config_.usePassword == 0) authenticated_ = true;
     if (!authenticated_) appendText(u"#RET_REQUEST_PASSWORD()");
     std::u16string ruleFile = core::executableFolder();
-    core::AppendPath(ruleFile, u"VRFormat.txt");
-    stores::SendVRFormatRules(*this, ruleFile);
+    core::appendPath(ruleFile, u"VRFormat.txt");
+    stores::sendVRFormatRules(*this, ruleFile);
     return true;
 }
 
-bool CControlServer::CommandPassword(std::u16string_view text) {
+bool ControlServer::commandPassword(std::u16string_view text) {
     std::uint32_t now = clock_.nowMs();
     if (lockoutActive_ && static_cast<std::int32_t>(passwordLockout_ - now) > 0) {
-        PostStatus(0x222, u"エラー", u"パスワードタイム");
+        postStatus(0x222, u"エラー", u"パスワードタイム");
         return false;
     }
-    std::optional<std::u16string> password = QuotedAfterKey(text, u"<pass>");
+    std::optional<std::u16string> password = quotedAfterKey(text, u"<pass>");
     if (!password) {
-        PostStatus(0x220, u"エラー", u"パスワードが見つからない");
+        postStatus(0x220, u"エラー", u"パスワードが見つからない");
         passwordLockout_ = now + kPasswordLockoutMs;
         lockoutActive_ = true;
         return false;
     }
-    if (*password == config_.pcPassword) {
+    if (*password == config_.password) {
         authenticated_ = true;
         return true;
     }
-    PostStatus(0x221, u"エラー", u"パスワードが一致しません");
+    postStatus(0x221, u"エラー", u"パスワードが一致しません");
     passwordLockout_ = now + kPasswordLockoutMs;
     lockoutActive_ = true;
     return false;

@@ -33,8 +33,8 @@ protected:
         ASSERT_TRUE(client.connect("127.0.0.1", server->port(), 2000));
     }
     void startServer() {
-        server = std::make_unique<protocol::CControlServer>(clock, &commands);
-        ASSERT_TRUE(server->StartListening(0, config, kLoopback));
+        server = std::make_unique<protocol::ControlServer>(clock, &commands);
+        ASSERT_TRUE(server->startListening(0, config, kLoopback));
     }
     /// Sends texts in one packet and reads the whole reply.
     client::Reply request(const std::vector<std::u16string>& texts) {
@@ -49,7 +49,7 @@ protected:
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         protocol::StatusSlot status;
         while (std::chrono::steady_clock::now() < deadline) {
-            if (server->TakeStatus(&status) && status.code == code) return status;
+            if (server->takeStatus(&status) && status.code == code) return status;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         ADD_FAILURE() << "status " << code << " never came";
@@ -59,8 +59,8 @@ protected:
     TempFolder folder;
     core::ManualClock clock;
     core::CommandQueue commands;
-    core::S_CONFIG config;
-    std::unique_ptr<protocol::CControlServer> server;
+    core::Config config;
+    std::unique_ptr<protocol::ControlServer> server;
     client::ControlClient client;
 };
 

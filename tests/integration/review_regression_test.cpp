@@ -31,8 +31,8 @@ protected:
 };
 
 TEST_F(CountedPassTest, PartlyReceivedPacketIsWaitedForWithoutSpinning) {
-    server = std::make_unique<protocol::CControlServer>(counting, &commands);
-    ASSERT_TRUE(server->StartListening(0, config, kLoopback));
+    server = std::make_unique<protocol::ControlServer>(counting, &commands);
+    ASSERT_TRUE(server->startListening(0, config, kLoopback));
     ASSERT_TRUE(client.connect("127.0.0.1", server->port(), 2000));
     std::string body;
     protocol::appendRecord(body, protocol::kText, protocol::encodeTextPayload(client::ControlClient::setupMessage()));
@@ -62,8 +62,8 @@ protected:
     void startStalledListing() {
         std::string longName(200, 'n');
         for (int i = 0; i < 150; ++i) folder.write("big/" + longName + std::to_string(i) + ".mp4", "");
-        config.pcExt = u"mp4";
-        config.channels[1].pcPath = folder.file16("big");
+        config.extensions = u"mp4";
+        config.channels[1].path = folder.file16("big");
         startAndConnect();
         ASSERT_TRUE(handshake().ok);
         ASSERT_TRUE(client.sendTexts(std::vector<std::u16string>(300, u"#CMD_GET_CHANNEL(<ch>1)")));

@@ -13,8 +13,8 @@
 #include <random>
 #include <string>
 
-#include "core/utf.h"
 #include "platform/fs.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {
@@ -55,7 +55,7 @@ std::string readAll(SequentialReader& reader) {
 
 void expectWholeFileReads(const std::string& path, const std::string& bytes, ReadMode preferred) {
     SequentialReader reader;
-    ASSERT_TRUE(reader.open(core::fromUtf8(path), preferred));
+    ASSERT_TRUE(reader.open(platform::fromUtf8(path), preferred));
     EXPECT_EQ(reader.size(), static_cast<std::int64_t>(bytes.size()));
     EXPECT_TRUE(readAll(reader) == bytes);
 }
@@ -148,7 +148,7 @@ TEST(SpecialFiles, NamedPipeIsRefusedWithoutWaiting) {
     test::TempFolder folder;
     std::string pipe = folder.file("movie.mp4");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    std::u16string path = core::fromUtf8(pipe);
+    std::u16string path = platform::fromUtf8(pipe);
     auto attempt = [&](auto open) {
         auto result = std::async(std::launch::async, open);
         if (result.wait_for(std::chrono::seconds(3)) == std::future_status::ready) return result.get();

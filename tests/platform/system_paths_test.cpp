@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "core/utf.h"
 #include "platform/fs.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {

@@ -85,7 +85,7 @@ TEST_F(ControllerTest, ChannelChangedByTheHeadsetIsSavedToTheSettingsFile) {
     ASSERT_TRUE(reply.ok);
     controller->tick();
     EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), folder.path16());
-    EXPECT_EQ(controller->settings().config().channels[1].pcPath, folder.path16());
+    EXPECT_EQ(controller->settings().config().channels[1].path, folder.path16());
 }
 
 TEST_F(ControllerTest, StreamSlotIsReleasedOnceTheHeadsetHasGone) {
@@ -98,15 +98,15 @@ TEST_F(ControllerTest, StreamSlotIsReleasedOnceTheHeadsetHasGone) {
     HttpReply reply;
     ASSERT_TRUE(player.readReply(&reply));
     EXPECT_EQ(reply.status, 200);
-    EXPECT_TRUE(controller->videoServer()->SlotHasOpenFile(0));
+    EXPECT_TRUE(controller->videoServer()->slotHasOpenFile(0));
 
     client.close();
     ASSERT_TRUE(tickUntil(3));
     player.close();
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (controller->videoServer()->SlotHasOpenFile(0) && std::chrono::steady_clock::now() < deadline)
+    while (controller->videoServer()->slotHasOpenFile(0) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_FALSE(controller->videoServer()->SlotHasOpenFile(0));
+    EXPECT_FALSE(controller->videoServer()->slotHasOpenFile(0));
 }
 
 TEST_F(ControllerTest, PortInUseIsReportedAndTheRestRuns) {
@@ -129,7 +129,7 @@ TEST_F(ControllerTest, PortInUseIsReportedAndTheRestRuns) {
 
 TEST_F(ControllerTest, StopSavesOnlyChangedSettings) {
     startController();
-    controller->settings().config().iUseMouse = 1;
+    controller->settings().config().useMouse = 1;
     ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iSeek1FF", u"42"));  // a hand edit
     controller->stop();
     EXPECT_EQ(platform::iniReadString(settingsPath(), u"Config", u"iUseMouse", u""), u"1");

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace tvr::core {
+namespace tvr::platform {
 
 /// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 inline std::string toUtf8(std::u16string_view text) {
@@ -46,4 +46,4 @@ inline std::u16string fromUtf8(std::string_view text) {
 /// ASCII text to UTF-16 (for literals built at run time).
 inline std::u16string fromAscii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
 
-}  // namespace tvr::core
+}  // namespace tvr::platform
