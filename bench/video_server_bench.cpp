@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::uint32_t kLoopback = 0x7F000001;
 
-class LoopbackGate final : public tvr::http::AccessGate {
+class LoopbackGate final : public tvr::core::AccessGate {
 public:
     explicit LoopbackGate(const std::string& extensions) { table_.build(tvr::platform::fromUtf8(extensions)); }
     bool isVideoAccepted(std::u16string_view path) const override { return table_.isAccepted(path); }

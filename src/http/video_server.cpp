@@ -27,7 +27,7 @@ VideoServer::VideoServer() {
 
 VideoServer::~VideoServer() { close(); }
 
-bool VideoServer::start(std::uint16_t port, const AccessGate* gate, std::uint32_t bindAddress) {
+bool VideoServer::start(std::uint16_t port, const core::AccessGate* gate, std::uint32_t bindAddress) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (closed_ || running_ || !thread_.running()) return false;
     listener_ = platform::tcpListen({bindAddress, port}, kSlotCount);

@@ -16,7 +16,7 @@
 #include "core/reply_sink.h"
 #include "core/settings.h"
 #include "core/worker_thread.h"
-#include "http/access_gate.h"
+#include "core/access_gate.h"
 #include "library/channel_listing.h"
 #include "library/list_file.h"
 #include "platform/socket.h"
@@ -33,7 +33,7 @@ struct StatusSlot {
     std::u16string text2;
 };
 
-class ControlServer final : public core::ReplySink, public http::AccessGate {
+class ControlServer final : public core::ReplySink, public core::AccessGate {
 public:
     /// Starts the worker thread at once; it idles until startListening.
     ControlServer(core::Clock& clock, core::CommandQueue* frontEnd);

@@ -22,7 +22,7 @@ using test::kLoopback;
 using test::RawHttpClient;
 
 // The control server's side of the access check, as a test sets it.
-class TestGate final : public AccessGate {
+class TestGate final : public core::AccessGate {
 public:
     TestGate() { extensions_.build(u"mp4 mkv"); }
     bool isVideoAccepted(std::u16string_view path) const override { return extensions_.isAccepted(path); }
