@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// What the video server (and the mouse relay) ask the control server before they serve the headset. Called from the video
-// server's thread without the control server's lock, so implementations must be thread-safe.
+// What the video server (and the mouse relay) ask the control server before they serve the headset. Called from the
+// video server's thread without the control server's lock, so implementations must be thread-safe.
 #include <cstdint>
 #include <string_view>
 
