@@ -122,19 +122,6 @@ TEST(FsChange, MoveToAnotherFileSystemKeepsTimesAndNeverLosesAFile) {
     EXPECT_EQ(left, std::vector<std::string>{"a.mp4"});
 }
 
-TEST(FsPaths, CanonicalPathNamesOneFileOneWay) {
-    test::TempFolder temp;
-    temp.makeFolder("sub");
-    temp.write("f.ini", "x");
-    std::filesystem::create_symlink(temp.file("sub"), temp.file("link"));
-    const std::u16string file = canonicalPath(temp.file16("f.ini"));
-    EXPECT_EQ(canonicalPath(temp.file16("sub/../f.ini")), file);
-    EXPECT_EQ(canonicalPath(temp.file16("link/../f.ini")), file);
-    // A file not written yet is named through its folder.
-    EXPECT_EQ(canonicalPath(temp.file16("link/new.ini")), canonicalPath(temp.file16("sub/new.ini")));
-    EXPECT_NE(canonicalPath(temp.file16("sub/new.ini")), canonicalPath(temp.file16("new.ini")));
-}
-
 TEST(FsTimes, SetThenGetKeepsAccessAndWrite) {
     test::TempFolder temp;
     temp.write("v.mp4", "data");
