@@ -133,7 +133,8 @@ int main(int argc, char** argv) {
                 median(ours), engine->rowCount(), median(theirs), median(ours) / median(theirs));
 
     const std::u16string folder16 = tvr::platform::fromUtf8(folders.string());
-    const std::vector<std::string> findDirs = {"find", folders.string(), "-mindepth", "1", "-maxdepth", "2", "-type", "d"};
+    const std::vector<std::string> findDirs = {"find", folders.string(), "-mindepth", "1", "-maxdepth",
+                                               "2",    "-type",          "d"};
     ours.clear();
     theirs.clear();
     timeFind(findDirs);
@@ -141,9 +142,10 @@ int main(int argc, char** argv) {
         ours.push_back(timeRequest(*engine, [&] { engine->startGetDir(folder16, settings); }));
         theirs.push_back(timeFind(findDirs));
     }
-    std::printf("get-dir of 1,000 sub-folders: %.2f ms (%d rows), find -maxdepth 2 -type d: %.2f ms, ratio %.2f "
-                "(target <= 2)\n",
-                median(ours), engine->rowCount(), median(theirs), median(ours) / median(theirs));
+    std::printf(
+        "get-dir of 1,000 sub-folders: %.2f ms (%d rows), find -maxdepth 2 -type d: %.2f ms, ratio %.2f "
+        "(target <= 2)\n",
+        median(ours), engine->rowCount(), median(theirs), median(ours) / median(theirs));
 
     std::mt19937 random(9);
     std::vector<double> latencies;

@@ -36,7 +36,8 @@ protected:
             tree_->write(folder + "/Episode 0.mp4", "");
             const std::string original = tree_->file(folder + "/Episode 0.mp4");
             for (int i = 1; i < kFilesPerFolder; ++i) {
-                std::filesystem::create_hard_link(original, tree_->file(folder + "/Episode " + std::to_string(i) + ".mp4"));
+                std::filesystem::create_hard_link(original,
+                                                  tree_->file(folder + "/Episode " + std::to_string(i) + ".mp4"));
             }
         }
     }

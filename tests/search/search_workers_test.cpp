@@ -118,19 +118,28 @@ TEST_F(SearchWorkersTest, SearchFollowsTheListDirectives) {
     };
     const std::vector<Case> cases = {
         {"case-sensitive text, extension filter, no $ folders", lines({at("V")}), "", {v1, v2, show}},
-        {"without #once a folder named twice is searched twice", lines({at("V"), at("V/Show")}), "",
+        {"without #once a folder named twice is searched twice",
+         lines({at("V"), at("V/Show")}),
+         "",
          {v1, v2, show, show}},
         {"#once skips a folder already searched", lines({at("V"), "#once", at("V/Show")}), "", {v1, v2, show}},
         {"#no_once of a nested list stays in it",
-         lines({"#once", at("V"), exe_.file("inner.vrl"), at("V/Show")}), lines({"#no_once", at("V/Show")}),
+         lines({"#once", at("V"), exe_.file("inner.vrl"), at("V/Show")}),
+         lines({"#no_once", at("V/Show")}),
          {v1, v2, show, show}},
-        {"a list that names itself is walked once", lines({at("V/Show"), exe_.file("inner.vrl")}),
-         lines({exe_.file("SearchFolder1.vrl"), at("W")}), {show, at("W/Trip w.mp4")}},
+        {"a list that names itself is walked once",
+         lines({at("V/Show"), exe_.file("inner.vrl")}),
+         lines({exe_.file("SearchFolder1.vrl"), at("W")}),
+         {show, at("W/Trip w.mp4")}},
         {"#end ends the list", lines({at("V/Show"), "#end", at("V")}), "", {show}},
-        {"#ch of a PC folder channel, not of a VR device one", lines({"#ch3", "#ch4", "#ch0"}), "",
+        {"#ch of a PC folder channel, not of a VR device one",
+         lines({"#ch3", "#ch4", "#ch0"}),
+         "",
          {at("W/Trip w.mp4")}},
-        {"missing folders and other files are skipped", lines({at("nope"), at("V/Trip 2019.mp4"), at("V/Show")}),
-         "", {show}},
+        {"missing folders and other files are skipped",
+         lines({at("nope"), at("V/Trip 2019.mp4"), at("V/Show")}),
+         "",
+         {show}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -159,15 +168,16 @@ TEST_F(SearchWorkersTest, GetDirFlagsSubFoldersThatHaveSubFolders) {
     tree_.write("Top/video.mp4", "x");
 
     EXPECT_EQ(sorted(getDir(platform::fromUtf8(at("Top")))),
-              (Rows{"<flag>0,<type>0,<dir_name>\"A\",<disp_name>\"A\")", "<flag>1,<type>0,<dir_name>\"B\",<disp_name>\"B\")"}));
+              (Rows{"<flag>0,<type>0,<dir_name>\"A\",<disp_name>\"A\")",
+                    "<flag>1,<type>0,<dir_name>\"B\",<disp_name>\"B\")"}));
     EXPECT_EQ(getDir(platform::fromUtf8(at("Top/A"))), Rows{});
     EXPECT_EQ(getDir(platform::fromUtf8(at("Nope"))), Rows{});
 }
 
 TEST_F(SearchWorkersTest, ComputerListsThePcFolderListWithTheDrivesInPlaceOfStorage) {
     const std::string longPath = "D:/" + std::string(900, 'm');
-    exe_.write("PCFolderList.vrl", lines({"#name \"PC\"", "D:/Movies", "#sc \"My Shows\"", "#sc Shows", "#cmd (Storage)",
-                                          "#cmd Refresh", "#cmd", longPath, "#end", "E:/Never"}));
+    exe_.write("PCFolderList.vrl", lines({"#name \"PC\"", "D:/Movies", "#sc \"My Shows\"", "#sc Shows",
+                                          "#cmd (Storage)", "#cmd Refresh", "#cmd", longPath, "#end", "E:/Never"}));
     Rows expected = {"<flag>1,<type>2,<dir_name>\"D:/Movies\",<disp_name>\"D:/Movies\")",
                      "<flag>1,<type>3,<dir_name>\"My Shows\",<disp_name>\"My Shows\")",
                      "<flag>1,<type>3,<dir_name>\"Shows\",<disp_name>\"Shows\")"};

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The browsable places of a Linux machine, read from the mount table.
+#include "platform/drives.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/drives.h"
 #include "platform/fs.h"
 #include "platform/posix/mount_table.h"
 #include "platform/posix/posix_util.h"
