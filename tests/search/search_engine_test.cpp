@@ -64,23 +64,21 @@ protected:
         return result;
     }
 
-    // Polls like the headset; false when the request did not finish within the limit.
-    bool waitFinished(std::chrono::milliseconds limit = 30s) const {
+    // Polls like the headset; false when the condition did not come true within the limit.
+    template <typename Condition>
+    static bool waitUntil(Condition condition, std::chrono::milliseconds limit = 30s) {
         const auto end = std::chrono::steady_clock::now() + limit;
-        while (engine_->isFinished() == 0) {
+        while (!condition()) {
             if (std::chrono::steady_clock::now() > end) return false;
             std::this_thread::sleep_for(1ms);
         }
         return true;
     }
-
+    bool waitFinished(std::chrono::milliseconds limit = 30s) const {
+        return waitUntil([this] { return engine_->isFinished() == 1; }, limit);
+    }
     bool waitForRows() const {
-        const auto end = std::chrono::steady_clock::now() + 30s;
-        while (engine_->rowCount() == 0) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
+        return waitUntil([this] { return engine_->rowCount() > 0; });
     }
 
     static test::TempFolder* tree_;
