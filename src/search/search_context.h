@@ -17,6 +17,9 @@ struct SearchSettings {
     core::ExtensionTable extensions;
 };
 
+/// The snapshot of the settings in force, its extension table built as the listing builds it.
+SearchSettings makeSearchSettings(const core::Config& config);
+
 /// One request's view of the engine.
 struct SearchContext {
     const SearchSettings& settings;

@@ -58,10 +58,10 @@ protected:
     void TearDown() override { core::setExecutableFolder(previous_); }
 
     static SearchSettings settings() {
-        SearchSettings result{core::defaultConfig(), {}};
-        result.config.searchFolder1 = u"SearchFolder1.vrl";
-        result.extensions.build(u"mp4");
-        return result;
+        core::Config config = core::defaultConfig();
+        config.searchFolder1 = u"SearchFolder1.vrl";
+        config.extensions = u"mp4";
+        return makeSearchSettings(config);
     }
 
     // Polls like the headset; false when the condition did not come true within the limit.
