@@ -25,6 +25,10 @@ PathKind pathKind(std::u16string_view path);
 /// Calls onEntry for every entry of the folder except "." and ".."; false when the folder cannot be read.
 /// onEntry returns false to stop early.
 bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry);
+/// As enumerateFolder, but each entry carries only its name and folder flag (write time 0): the
+/// flag comes from the directory entry where the file system records it, so a large folder needs
+/// no file test per entry. Links are followed; dangling ones are skipped.
+bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry);
 /// Creates one folder (the parent must exist).
 bool makeFolder(std::u16string_view path);
 /// Renames a file or folder, refusing atomically when the target exists; a file moves to another

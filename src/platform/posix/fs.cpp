@@ -148,6 +148,31 @@ bool enumerateFolder(std::u16string_view folder, const std::function<bool(const 
     }
 }
 
+bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry) {
+    std::string base = nativePath(folder);
+    if (base.empty()) return false;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(base.c_str()), ::closedir);
+    if (!dir) return false;
+    const int folderFd = ::dirfd(dir.get());
+    DirEntry item;
+    for (;;) {
+        errno = 0;
+        struct dirent* entry = ::readdir(dir.get());
+        if (entry == nullptr) return errno == 0;
+        std::string_view name(entry->d_name);
+        if (name == "." || name == "..") continue;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(folderFd, entry->d_name, &st, 0) != 0) continue;
+            item.isFolder = S_ISDIR(st.st_mode);
+        } else {
+            item.isFolder = entry->d_type == DT_DIR;
+        }
+        item.name = platform::fromUtf8(name);
+        if (!onEntry(item)) return true;
+    }
+}
+
 bool makeFolder(std::u16string_view path) { return !path.empty() && ::mkdir(nativePath(path).c_str(), 0777) == 0; }
 
 bool moveNoOverwrite(std::u16string_view from, std::u16string_view to) {

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+// The places offered at the "(Computer)" root on Linux: the root, the home folder and the
+// mounts under /media, /mnt and /run/media. Windows lists drive letters and is tested there.
+#if !defined(_WIN32)
+#include "platform/drives.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/fs.h"
+#include "platform/posix/mount_table.h"
+#include "platform/utf.h"
+
+namespace tvr::platform {
+namespace {
+
+std::vector<std::string> describe(const std::vector<DriveInfo>& drives) {
+    std::vector<std::string> out;
+    for (const DriveInfo& drive : drives) out.push_back(toUtf8(drive.root) + " | " + toUtf8(drive.label));
+    return out;
+}
+
+TEST(DrivesTest, MountTableGivesRootHomeAndRemovableMountsOnce) {
+    const std::string mounts =
+        "proc /proc proc rw 0 0\n"
+        "/dev/sda2 / ext4 rw 0 0\n"
+        "/dev/sda3 /home ext4 rw 0 0\n"
+        "/dev/sdb1 /media/anna/USB\\040STICK vfat rw 0 0\n"
+        "/dev/sdc1 /mnt/backup/ ext4 rw 0 0\n"
+        "/dev/sdc1 /mnt/backup ext4 rw 0 0\n"
+        "/dev/sdd1 /run/media/anna/Camera exfat rw 0 0\n"
+        "/dev/sde1 /mediafiles ext4 rw 0 0\n"
+        "tmpfs /run/user/1000 tmpfs rw 0 0\n"
+        "truncated-line-without-fields";
+    EXPECT_EQ(describe(posix::drivesFromMounts(mounts, "/home/anna/")),
+              (std::vector<std::string>{"/ | File system", "/home/anna/ | Home", "/media/anna/USB STICK/ | USB STICK",
+                                        "/mnt/backup/ | backup", "/run/media/anna/Camera/ | Camera"}));
+    // A home folder that is the root, or unknown, is not listed twice or at all.
+    EXPECT_EQ(describe(posix::drivesFromMounts("", "/")), std::vector<std::string>{"/ | File system"});
+    EXPECT_EQ(describe(posix::drivesFromMounts("", "")), std::vector<std::string>{"/ | File system"});
+}
+
+TEST(DrivesTest, ListDrivesOffersOnlyReadablePlacesStartingWithTheRoot) {
+    const std::vector<DriveInfo> drives = listDrives();
+    ASSERT_FALSE(drives.empty());
+    EXPECT_EQ(drives.front().root, u"/");
+    for (const DriveInfo& drive : drives) {
+        EXPECT_TRUE(drive.root.ends_with(u"/")) << toUtf8(drive.root);
+        EXPECT_EQ(pathKind(drive.root), PathKind::Folder) << toUtf8(drive.root);
+    }
+}
+
+}  // namespace
+}  // namespace tvr::platform
+#endif
