@@ -32,6 +32,10 @@ std::int64_t scanInt64(std::u16string_view text, std::size_t* end = nullptr);
 /// Scans like "%d": true only when at least one digit was found.
 bool scanDecimal(std::u16string_view text, std::int64_t* value);
 
+/// False when the text cannot be kept as one line of a text file as it is: a CR, LF or NUL in
+/// it, or an unpaired surrogate.
+bool isStorableLine(std::u16string_view text);
+
 /// Replaces every `from` code unit by `to`.
 std::u16string replaceAll(std::u16string_view text, char16_t from, char16_t to);
 

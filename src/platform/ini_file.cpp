@@ -156,18 +156,7 @@ bool writable(std::u16string_view section, std::u16string_view key, std::u16stri
 }
 
 // UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
-bool utf8CanHold(std::u16string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF;
-        bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
-        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            ++i;
-        } else if (high || low) {
-            return false;
-        }
-    }
-    return true;
-}
+bool utf8CanHold(std::u16string_view text) { return !hasUnpairedSurrogate(text); }
 
 }  // namespace
 

@@ -43,6 +43,20 @@ inline std::u16string fromUtf8(std::string_view text) {
     return out;
 }
 
+/// True when a surrogate code unit stands without its partner (no UTF-8 form holds it).
+inline bool hasUnpairedSurrogate(std::u16string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF;
+        bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            ++i;
+        } else if (high || low) {
+            return true;
+        }
+    }
+    return false;
+}
+
 /// ASCII text to UTF-16 (for literals built at run time).
 inline std::u16string fromAscii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
 
