@@ -66,15 +66,16 @@ std::vector<KeyBinding> bindKeys(Config& config) {
     return keys;
 }
 
-bool writeKey(std::u16string_view file, const KeyBinding& binding) {
+bool writeKey(platform::IniDocument& file, const KeyBinding& binding) {
     // Texts are written whole: the file holds them without a length limit.
     std::u16string value = binding.number != nullptr ? format(u"%d", {std::int64_t{*binding.number}}) : *binding.text;
-    return platform::iniWriteString(file, binding.section, binding.key, value);
+    return file.write(binding.section, binding.key, value);
 }
 
-void readKey(std::u16string_view file, const KeyBinding& binding) {
+// Reads one key, writing the default in its place when it is missing or empty.
+void readKey(platform::IniDocument& file, const KeyBinding& binding) {
     if (binding.number != nullptr) {
-        std::u16string text = platform::iniReadString(file, binding.section, binding.key, u"");
+        std::u16string text = file.read(binding.section, binding.key, u"");
         if (text.empty()) {
             writeKey(file, binding);
             return;
@@ -88,7 +89,7 @@ void readKey(std::u16string_view file, const KeyBinding& binding) {
         }
         return;
     }
-    std::u16string text = platform::iniReadString(file, binding.section, binding.key, kMissingMark);
+    std::u16string text = file.read(binding.section, binding.key, kMissingMark);
     if (text == kMissingMark) {
         writeKey(file, binding);
         return;
@@ -139,17 +140,23 @@ Config defaultConfig() {
     return config;
 }
 
+bool readSettingsText(std::string& bytes, Config* config) {
+    *config = defaultConfig();
+    platform::IniDocument file(bytes);
+    for (const KeyBinding& binding : bindKeys(*config)) readKey(file, binding);
+    if (file.bytes() == bytes) return false;
+    bytes = file.bytes();
+    return true;
+}
+
 bool SettingsStore::load() {
     config_ = defaultConfig();
     bool created = false;
     if (!ensureFile(path_, &created)) return false;
-    for (const KeyBinding& binding : bindKeys(config_)) {
-        if (created) {
-            writeKey(path_, binding);
-        } else {
-            readKey(path_, binding);
-        }
-    }
+    std::string bytes;
+    if (!platform::readFileBytes(path_, &bytes)) return false;
+    // Missing keys are filled in memory and the file is replaced once, whole.
+    if (readSettingsText(bytes, &config_)) platform::writeFileAtomic(path_, bytes);
     snapshot_ = config_;
     return true;
 }
@@ -157,23 +164,32 @@ bool SettingsStore::load() {
 bool SettingsStore::save() {
     bool created = false;
     if (!ensureFile(path_, &created)) return false;
+    std::string bytes;
+    if (!platform::readFileBytes(path_, &bytes)) return false;
+    platform::IniDocument file(std::move(bytes));
     std::vector<KeyBinding> current = bindKeys(config_);
     std::vector<KeyBinding> previous = bindKeys(snapshot_);
+    std::vector<std::size_t> written;
     bool allWritten = true;
     for (std::size_t i = 0; i < current.size(); ++i) {
         const KeyBinding& now = current[i];
         const KeyBinding& before = previous[i];
         bool changed = now.number != nullptr ? *now.number != *before.number : *now.text != *before.text;
         if (!changed) continue;
-        // Only a value that reached the file joins the snapshot, so a failed key is tried again next save.
-        if (writeKey(path_, now)) {
-            if (now.number != nullptr) {
-                *before.number = *now.number;
-            } else {
-                *before.text = *now.text;
-            }
+        if (writeKey(file, now)) {
+            written.push_back(i);
         } else {
             allWritten = false;
+        }
+    }
+    if (written.empty()) return allWritten;
+    if (!platform::writeFileAtomic(path_, file.bytes())) return false;
+    // Only a value that reached the file joins the snapshot, so a failed key is tried again next save.
+    for (std::size_t i : written) {
+        if (current[i].number != nullptr) {
+            *previous[i].number = *current[i].number;
+        } else {
+            *previous[i].text = *current[i].text;
         }
     }
     return allWritten;

@@ -4,6 +4,7 @@
 // the file keeps its encoding, byte-order mark and line ends exactly.
 #include "platform/ini_file.h"
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -22,13 +23,19 @@ struct Line {
     std::u16string text;
 };
 
-struct IniText {
+}  // namespace
+
+struct IniDocument::Text {
     std::string bytes;
     bool utf16 = false;
     std::size_t bomSize = 0;
     bool crlf = true;
     std::vector<Line> lines;
 };
+
+namespace {
+
+using IniText = IniDocument::Text;
 
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
@@ -84,12 +91,11 @@ std::u16string decodeUnits(const IniText& ini, std::size_t begin, std::size_t en
     return text;
 }
 
-void splitLines(IniText& ini) {
+// Splits the bytes into lines again from line `index` on (after an edit there or later).
+void splitFrom(IniText& ini, std::size_t index, bool* sawLf, bool* sawCrLf) {
     std::size_t unit = ini.utf16 ? 2 : 1;
-    if (ini.utf16 && (ini.bytes.size() - ini.bomSize) % 2 != 0) ini.bytes.pop_back();
-    bool sawLf = false;
-    bool sawCrLf = false;
-    std::size_t pos = ini.bomSize;
+    std::size_t pos = index < ini.lines.size() ? ini.lines[index].begin : ini.bomSize;
+    ini.lines.resize(index < ini.lines.size() ? index : 0);
     while (pos < ini.bytes.size()) {
         Line line;
         line.begin = pos;
@@ -98,29 +104,37 @@ void splitLines(IniText& ini) {
         line.contentEnd = scan;
         line.next = scan < ini.bytes.size() ? scan + unit : scan;
         if (scan < ini.bytes.size()) {
-            sawLf = true;
+            *sawLf = true;
             if (scan > pos && unitAt(ini, scan - unit) == u'\r') {
                 line.contentEnd -= unit;
-                sawCrLf = true;
+                *sawCrLf = true;
             }
         }
         line.text = decodeUnits(ini, line.begin, line.contentEnd);
         pos = line.next;
         ini.lines.push_back(std::move(line));
     }
-    ini.crlf = sawCrLf || !sawLf;
 }
 
-bool loadIni(std::u16string_view file, IniText* ini) {
-    if (!readFileBytes(file, &ini->bytes)) return false;
-    if (ini->bytes.starts_with("\xFF\xFE")) {
-        ini->utf16 = true;
-        ini->bomSize = 2;
-    } else if (ini->bytes.starts_with("\xEF\xBB\xBF")) {
-        ini->bomSize = 3;
+// After an edit the line ends of the whole file stay as first detected.
+void resplitFrom(IniText& ini, std::size_t index) {
+    bool sawLf = false;
+    bool sawCrLf = false;
+    splitFrom(ini, index, &sawLf, &sawCrLf);
+}
+
+void parse(IniText& ini) {
+    if (ini.bytes.starts_with("\xFF\xFE")) {
+        ini.utf16 = true;
+        ini.bomSize = 2;
+    } else if (ini.bytes.starts_with("\xEF\xBB\xBF")) {
+        ini.bomSize = 3;
     }
-    splitLines(*ini);
-    return true;
+    if (ini.utf16 && (ini.bytes.size() - ini.bomSize) % 2 != 0) ini.bytes.pop_back();
+    bool sawLf = false;
+    bool sawCrLf = false;
+    splitFrom(ini, 0, &sawLf, &sawCrLf);
+    ini.crlf = sawCrLf || !sawLf;
 }
 
 std::optional<std::size_t> findSection(const IniText& ini, std::u16string_view section) {
@@ -160,10 +174,24 @@ bool utf8CanHold(std::u16string_view text) { return !hasUnpairedSurrogate(text);
 
 }  // namespace
 
-std::u16string iniReadString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
-                             std::u16string_view fallback) {
-    IniText ini;
-    if (!loadIni(file, &ini)) return std::u16string(fallback);
+IniDocument::IniDocument() : text_(std::make_unique<Text>()) {
+    text_->bytes = "\xFF\xFE";
+    text_->utf16 = true;
+    text_->bomSize = 2;
+}
+
+IniDocument::IniDocument(std::string bytes) : text_(std::make_unique<Text>()) {
+    text_->bytes = std::move(bytes);
+    parse(*text_);
+}
+
+IniDocument::~IniDocument() = default;
+
+const std::string& IniDocument::bytes() const { return text_->bytes; }
+
+std::u16string IniDocument::read(std::u16string_view section, std::u16string_view key,
+                                 std::u16string_view fallback) const {
+    const IniText& ini = *text_;
     section = trim(section);
     key = trim(key);
     auto header = findSection(ini, section);
@@ -176,19 +204,11 @@ std::u16string iniReadString(std::u16string_view file, std::u16string_view secti
     return std::u16string(fallback);
 }
 
-bool iniWriteString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
-                    std::u16string_view value) {
+bool IniDocument::write(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    IniText& ini = *text_;
     section = trim(section);
     key = trim(key);
     if (!writable(section, key, value)) return false;
-    IniText ini;
-    if (!loadIni(file, &ini)) {
-        if (pathKind(file) != PathKind::Missing) return false;
-        ini = IniText{};
-        ini.bytes = "\xFF\xFE";
-        ini.utf16 = true;
-        ini.bomSize = 2;
-    }
     if (!ini.utf16 && !(utf8CanHold(section) && utf8CanHold(key) && utf8CanHold(value))) return false;
     const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
     auto header = findSection(ini, section);
@@ -201,7 +221,8 @@ bool iniWriteString(std::u16string_view file, std::u16string_view section, std::
         addition += encodeUnits(ini, u"[" + std::u16string(section) + u"]") + eol;
         addition += encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value)) + eol;
         ini.bytes += addition;
-        return writeFileAtomic(file, ini.bytes);
+        resplitFrom(ini, ini.lines.empty() ? 0 : ini.lines.size() - 1);
+        return true;
     }
     std::size_t end = sectionEnd(ini, *header);
     std::size_t lastKey = *header;
@@ -212,7 +233,8 @@ bool iniWriteString(std::u16string_view file, std::u16string_view section, std::
             const Line& line = ini.lines[i];
             std::string replacement = encodeUnits(ini, std::u16string(pair->first) + u"=" + std::u16string(value));
             ini.bytes.replace(line.begin, line.contentEnd - line.begin, replacement);
-            return writeFileAtomic(file, ini.bytes);
+            resplitFrom(ini, i);
+            return true;
         }
         lastKey = i;
     }
@@ -223,7 +245,29 @@ bool iniWriteString(std::u16string_view file, std::u16string_view section, std::
     } else {
         ini.bytes.insert(after.next, entry + eol);
     }
-    return writeFileAtomic(file, ini.bytes);
+    resplitFrom(ini, lastKey);
+    return true;
+}
+
+std::u16string iniReadString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
+                             std::u16string_view fallback) {
+    std::string bytes;
+    if (!readFileBytes(file, &bytes)) return std::u16string(fallback);
+    return IniDocument(std::move(bytes)).read(section, key, fallback);
+}
+
+bool iniWriteString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
+                    std::u16string_view value) {
+    std::string bytes;
+    std::unique_ptr<IniDocument> document;
+    if (readFileBytes(file, &bytes)) {
+        document = std::make_unique<IniDocument>(std::move(bytes));
+    } else if (pathKind(file) == PathKind::Missing) {
+        document = std::make_unique<IniDocument>();
+    } else {
+        return false;
+    }
+    return document->write(section, key, value) && writeFileAtomic(file, document->bytes());
 }
 
 }  // namespace tvr::platform
