@@ -8,14 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/version.h"
 #include "platform/fs.h"
 #include "platform/time.h"
 
 namespace tvr::core {
 
-inline constexpr char16_t kServerName[] = u"TamvikVR Server";
-inline constexpr char16_t kAppVersion[] = u"1.32a";
-inline constexpr std::int32_t kProtocolVersion = 130;
+/// The size at which the log file moves to its ".1" file.
 inline constexpr std::int64_t kLogCapBytes = 8 * 1024 * 1024;
 
 /// "%04d-%02d-%02d, %02d:%02d:%02d, " for the time.

@@ -169,9 +169,6 @@ bool writable(std::u16string_view section, std::u16string_view key, std::u16stri
     return true;
 }
 
-// UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
-bool utf8CanHold(std::u16string_view text) { return !hasUnpairedSurrogate(text); }
-
 }  // namespace
 
 IniDocument::IniDocument() : text_(std::make_unique<Text>()) {
@@ -209,7 +206,9 @@ bool IniDocument::write(std::u16string_view section, std::u16string_view key, st
     section = trim(section);
     key = trim(key);
     if (!writable(section, key, value)) return false;
-    if (!ini.utf16 && !(utf8CanHold(section) && utf8CanHold(key) && utf8CanHold(value))) return false;
+    bool utf8Unfit = hasUnpairedSurrogate(section) || hasUnpairedSurrogate(key) || hasUnpairedSurrogate(value);
+    // UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
+    if (!ini.utf16 && utf8Unfit) return false;
     const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
     auto header = findSection(ini, section);
     if (!header) {
