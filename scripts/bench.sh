@@ -12,3 +12,5 @@ echo "== channel listing =="
 build/listing_bench
 echo "== video server =="
 bash bench/http_vs_nginx.sh build
+echo "== soak =="
+bash bench/soak.sh build
