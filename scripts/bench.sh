@@ -16,3 +16,5 @@ echo "== search engine =="
 bash bench/search_bench.sh build
 echo "== video server =="
 bash bench/http_vs_nginx.sh build
+echo "== soak =="
+bash bench/soak.sh build

@@ -66,6 +66,9 @@ std::int64_t fileSize(std::u16string_view path);
 bool readFileBytes(std::u16string_view path, std::string* bytes);
 /// Replaces the file's content through a temporary file and an atomic rename.
 bool writeFileAtomic(std::u16string_view path, std::string_view bytes);
+/// Deletes the temporary files that writeFileAtomic leaves in the folder when the process dies
+/// mid-write (no other files); returns how many it deleted.
+int removeAtomicWriteLeftovers(std::u16string_view folder);
 
 /// A file opened for appending (the log).
 class AppendFile {

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Private-profile INI files as Windows reads and writes them. The file is read whole on every
-// call; a write changes only the bytes of the lines it touches (or inserts), so the rest of the
-// file keeps its encoding, byte-order mark and line ends exactly. Writes to one file are
-// serialised in this process, so threads writing different keys never lose each other's keys.
+// call; a write changes only the bytes of the one line it touches (or inserts), so the rest of
+// the file keeps its encoding, byte-order mark and line ends exactly.
 #include "platform/ini_file.h"
 
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -25,13 +25,19 @@ struct Line {
     std::u16string text;
 };
 
-struct IniText {
+}  // namespace
+
+struct IniDocument::Text {
     std::string bytes;
     bool utf16 = false;
     std::size_t bomSize = 0;
     bool crlf = true;
     std::vector<Line> lines;
 };
+
+namespace {
+
+using IniText = IniDocument::Text;
 
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
@@ -87,12 +93,11 @@ std::u16string decodeUnits(const IniText& ini, std::size_t begin, std::size_t en
     return text;
 }
 
-void splitLines(IniText& ini) {
+// Splits the bytes into lines again from line `index` on (after an edit there or later).
+void splitFrom(IniText& ini, std::size_t index, bool* sawLf, bool* sawCrLf) {
     std::size_t unit = ini.utf16 ? 2 : 1;
-    if (ini.utf16 && (ini.bytes.size() - ini.bomSize) % 2 != 0) ini.bytes.pop_back();
-    bool sawLf = false;
-    bool sawCrLf = false;
-    std::size_t pos = ini.bomSize;
+    std::size_t pos = index < ini.lines.size() ? ini.lines[index].begin : ini.bomSize;
+    ini.lines.resize(index < ini.lines.size() ? index : 0);
     while (pos < ini.bytes.size()) {
         Line line;
         line.begin = pos;
@@ -101,34 +106,37 @@ void splitLines(IniText& ini) {
         line.contentEnd = scan;
         line.next = scan < ini.bytes.size() ? scan + unit : scan;
         if (scan < ini.bytes.size()) {
-            sawLf = true;
+            *sawLf = true;
             if (scan > pos && unitAt(ini, scan - unit) == u'\r') {
                 line.contentEnd -= unit;
-                sawCrLf = true;
+                *sawCrLf = true;
             }
         }
         line.text = decodeUnits(ini, line.begin, line.contentEnd);
         pos = line.next;
         ini.lines.push_back(std::move(line));
     }
-    ini.crlf = sawCrLf || !sawLf;
 }
 
-void resplit(IniText& ini) {
-    ini.lines.clear();
-    splitLines(ini);
+// After an edit the line ends of the whole file stay as first detected.
+void resplitFrom(IniText& ini, std::size_t index) {
+    bool sawLf = false;
+    bool sawCrLf = false;
+    splitFrom(ini, index, &sawLf, &sawCrLf);
 }
 
-bool loadIni(std::u16string_view file, IniText* ini) {
-    if (!readFileBytes(file, &ini->bytes)) return false;
-    if (ini->bytes.starts_with("\xFF\xFE")) {
-        ini->utf16 = true;
-        ini->bomSize = 2;
-    } else if (ini->bytes.starts_with("\xEF\xBB\xBF")) {
-        ini->bomSize = 3;
+void parse(IniText& ini) {
+    if (ini.bytes.starts_with("\xFF\xFE")) {
+        ini.utf16 = true;
+        ini.bomSize = 2;
+    } else if (ini.bytes.starts_with("\xEF\xBB\xBF")) {
+        ini.bomSize = 3;
     }
-    splitLines(*ini);
-    return true;
+    if (ini.utf16 && (ini.bytes.size() - ini.bomSize) % 2 != 0) ini.bytes.pop_back();
+    bool sawLf = false;
+    bool sawCrLf = false;
+    splitFrom(ini, 0, &sawLf, &sawCrLf);
+    ini.crlf = sawCrLf || !sawLf;
 }
 
 std::optional<std::size_t> findSection(const IniText& ini, std::u16string_view section) {
@@ -163,52 +171,8 @@ bool writable(std::u16string_view section, std::u16string_view key, std::u16stri
     return true;
 }
 
-// Changes the key's line (or adds it, and its section) in the bytes; the line table follows.
-bool applyWrite(IniText& ini, std::u16string_view section, std::u16string_view key, std::u16string_view value) {
-    // UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
-    const bool utf8Unfit = hasUnpairedSurrogate(section) || hasUnpairedSurrogate(key) || hasUnpairedSurrogate(value);
-    if (!ini.utf16 && utf8Unfit) return false;
-    const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
-    auto header = findSection(ini, section);
-    if (!header) {
-        std::string addition;
-        if (ini.bytes.size() > ini.bomSize && !ini.lines.empty() &&
-            ini.lines.back().next == ini.lines.back().contentEnd) {
-            addition += eol;
-        }
-        addition += encodeUnits(ini, u"[" + std::u16string(section) + u"]") + eol;
-        addition += encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value)) + eol;
-        ini.bytes += addition;
-        resplit(ini);
-        return true;
-    }
-    std::size_t end = sectionEnd(ini, *header);
-    std::size_t lastKey = *header;
-    for (std::size_t i = *header + 1; i < end; ++i) {
-        auto pair = keyValue(ini.lines[i].text);
-        if (!pair) continue;
-        if (sameName(pair->first, key)) {
-            const Line& line = ini.lines[i];
-            std::string replacement = encodeUnits(ini, std::u16string(pair->first) + u"=" + std::u16string(value));
-            ini.bytes.replace(line.begin, line.contentEnd - line.begin, replacement);
-            resplit(ini);
-            return true;
-        }
-        lastKey = i;
-    }
-    const Line& after = ini.lines[lastKey];
-    std::string entry = encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value));
-    if (after.next == after.contentEnd) {
-        ini.bytes.insert(after.next, eol + entry);
-    } else {
-        ini.bytes.insert(after.next, entry + eol);
-    }
-    resplit(ini);
-    return true;
-}
-
-// One lock per file, keyed by its resolved path so that two spellings of one file share it; an
-// entry lives while a writer holds or waits for it.
+// Serialises read-modify-writes of one file in this process; the key is the resolved path, so
+// two spellings of one file share the lock.
 class FileLock {
 public:
     explicit FileLock(std::u16string_view file) : key_(canonicalPath(file)) {
@@ -249,20 +213,110 @@ private:
 
 }  // namespace
 
-std::u16string iniReadString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
-                             std::u16string_view fallback) {
-    IniText ini;
-    if (!loadIni(file, &ini)) return std::u16string(fallback);
+IniDocument::IniDocument() : text_(std::make_unique<Text>()) {
+    text_->bytes = "\xFF\xFE";
+    text_->utf16 = true;
+    text_->bomSize = 2;
+}
+
+IniDocument::IniDocument(std::string bytes) : text_(std::make_unique<Text>()) {
+    text_->bytes = std::move(bytes);
+    parse(*text_);
+}
+
+IniDocument::~IniDocument() = default;
+
+const std::string& IniDocument::bytes() const { return text_->bytes; }
+
+std::u16string IniDocument::read(std::u16string_view section, std::u16string_view key,
+                                 std::u16string_view fallback) const {
+    return find(section, key).value_or(std::u16string(fallback));
+}
+
+std::optional<std::u16string> IniDocument::find(std::u16string_view section, std::u16string_view key) const {
+    const IniText& ini = *text_;
     section = trim(section);
     key = trim(key);
     auto header = findSection(ini, section);
-    if (!header) return std::u16string(fallback);
+    if (!header) return std::nullopt;
     std::size_t end = sectionEnd(ini, *header);
     for (std::size_t i = *header + 1; i < end; ++i) {
         auto pair = keyValue(ini.lines[i].text);
         if (pair && sameName(pair->first, key)) return std::u16string(stripQuotes(pair->second));
     }
-    return std::u16string(fallback);
+    return std::nullopt;
+}
+
+bool IniDocument::write(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    IniText& ini = *text_;
+    section = trim(section);
+    key = trim(key);
+    if (!writable(section, key, value)) return false;
+    bool utf8Unfit = hasUnpairedSurrogate(section) || hasUnpairedSurrogate(key) || hasUnpairedSurrogate(value);
+    // UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
+    if (!ini.utf16 && utf8Unfit) return false;
+    const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
+    auto header = findSection(ini, section);
+    if (!header) {
+        std::string addition;
+        if (ini.bytes.size() > ini.bomSize && !ini.lines.empty() &&
+            ini.lines.back().next == ini.lines.back().contentEnd) {
+            addition += eol;
+        }
+        addition += encodeUnits(ini, u"[" + std::u16string(section) + u"]") + eol;
+        addition += encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value)) + eol;
+        ini.bytes += addition;
+        resplitFrom(ini, ini.lines.empty() ? 0 : ini.lines.size() - 1);
+        return true;
+    }
+    std::size_t end = sectionEnd(ini, *header);
+    std::size_t lastKey = *header;
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        auto pair = keyValue(ini.lines[i].text);
+        if (!pair) continue;
+        if (sameName(pair->first, key)) {
+            const Line& line = ini.lines[i];
+            std::string replacement = encodeUnits(ini, std::u16string(pair->first) + u"=" + std::u16string(value));
+            ini.bytes.replace(line.begin, line.contentEnd - line.begin, replacement);
+            resplitFrom(ini, i);
+            return true;
+        }
+        lastKey = i;
+    }
+    const Line& after = ini.lines[lastKey];
+    std::string entry = encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value));
+    if (after.next == after.contentEnd) {
+        ini.bytes.insert(after.next, eol + entry);
+    } else {
+        ini.bytes.insert(after.next, entry + eol);
+    }
+    resplitFrom(ini, lastKey);
+    return true;
+}
+
+std::u16string iniReadString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
+                             std::u16string_view fallback) {
+    std::string bytes;
+    if (!readFileBytes(file, &bytes)) return std::u16string(fallback);
+    return IniDocument(std::move(bytes)).read(section, key, fallback);
+}
+
+bool iniEdit(std::u16string_view file, const std::function<bool(IniDocument&)>& edit) {
+    // Another thread's write between our read and our replace would be lost without this lock.
+    const FileLock lock(file);
+    std::string bytes;
+    std::unique_ptr<IniDocument> document;
+    if (readFileBytes(file, &bytes)) {
+        document = std::make_unique<IniDocument>(bytes);
+    } else if (pathKind(file) == PathKind::Missing) {
+        document = std::make_unique<IniDocument>();
+        bytes.clear();
+    } else {
+        return false;
+    }
+    if (!edit(*document)) return false;
+    if (document->bytes() == bytes) return true;
+    return writeFileAtomic(file, document->bytes());
 }
 
 bool iniWriteString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
@@ -272,23 +326,12 @@ bool iniWriteString(std::u16string_view file, std::u16string_view section, std::
 }
 
 bool iniWriteStrings(std::u16string_view file, std::span<const IniEntry> entries) {
-    for (const IniEntry& entry : entries) {
-        if (!writable(trim(entry.section), trim(entry.key), entry.value)) return false;
-    }
-    // Another thread's write between our read and our replace would be lost without this lock.
-    const FileLock lock(file);
-    IniText ini;
-    if (!loadIni(file, &ini)) {
-        if (pathKind(file) != PathKind::Missing) return false;
-        ini = IniText{};
-        ini.bytes = "\xFF\xFE";
-        ini.utf16 = true;
-        ini.bomSize = 2;
-    }
-    for (const IniEntry& entry : entries) {
-        if (!applyWrite(ini, trim(entry.section), trim(entry.key), entry.value)) return false;
-    }
-    return writeFileAtomic(file, ini.bytes);
+    return iniEdit(file, [&](IniDocument& document) {
+        for (const IniEntry& entry : entries) {
+            if (!document.write(entry.section, entry.key, entry.value)) return false;
+        }
+        return true;
+    });
 }
 
 }  // namespace tvr::platform
