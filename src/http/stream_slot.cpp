@@ -158,12 +158,14 @@ std::int32_t StreamSlot::readStep() {
     std::uint64_t generation = generation_;
     std::int64_t at = readPosition_;
     bool needSeek = filePointer_ != at;
+    // The player waits for the first bytes after a seek; only the reads after them need to be large.
+    std::size_t size = firstRead_ ? kFirstReadSize : kBufferSize;
     readerBusy_ = true;
     lock.unlock();
 
     // The read runs without the lock so that the sender and a seek never wait for the disk.
     std::int64_t got = -1;
-    if (!needSeek || file_.seek(at)) got = file_.read(target, kBufferSize);
+    if (!needSeek || file_.seek(at)) got = file_.read(target, size);
     platform::ReadMode mode = file_.mode();  // a refused unbuffered read falls back to buffered
 
     lock.lock();
@@ -182,6 +184,7 @@ std::int32_t StreamSlot::readStep() {
             buffer.start = drop;
             buffer.length = bytes - drop;
             skip_ = 0;
+            firstRead_ = false;
             readPosition_ += got;
             readCursor_ = (index + 1) % kBufferCount;
             endOfFile_ = readPosition_ >= facts_.size;
@@ -208,6 +211,7 @@ void StreamSlot::resetRingLocked() {
     sendCursor_ = 0;
     readCursor_ = 0;
     endOfFile_ = false;
+    firstRead_ = true;
 }
 
 void StreamSlot::closeFileLocked(std::unique_lock<std::mutex>& lock) {

@@ -17,6 +17,11 @@ void alignedFree(void* memory);
 
 enum class ReadMode { Unbuffered, Buffered };
 
+/// Called before every SequentialReader::read with the requested size; lets tests slow reads down.
+using ReadHook = void (*)(std::size_t capacity);
+/// Installs the hook for every reader of the process (nullptr: none).
+void setReadHook(ReadHook hook);
+
 class SequentialReader {
 public:
     SequentialReader() = default;

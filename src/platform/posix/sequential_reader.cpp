@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 
 #include "platform/posix/posix_util.h"
@@ -23,6 +24,8 @@ int openFile(const std::string& path, bool direct) { return posix::openRegularFi
 
 void hintSequential(int fd) { ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL); }
 
+std::atomic<ReadHook> readHook{nullptr};
+
 }  // namespace
 
 void* alignedAlloc(std::size_t size, std::size_t alignment) {
@@ -33,6 +36,8 @@ void* alignedAlloc(std::size_t size, std::size_t alignment) {
 }
 
 void alignedFree(void* memory) { std::free(memory); }
+
+void setReadHook(ReadHook hook) { readHook.store(hook); }
 
 SequentialReader::~SequentialReader() { close(); }
 
@@ -66,6 +71,7 @@ bool SequentialReader::seek(std::int64_t offset) {
 
 std::int64_t SequentialReader::read(void* buffer, std::size_t capacity) {
     if (!isOpen() || buffer == nullptr) return -1;
+    if (ReadHook hook = readHook.load()) hook(capacity);
     int fd = static_cast<int>(handle_);
     ssize_t got = retryOnEintr([&] { return ::read(fd, buffer, capacity); });
     if (got < 0 && errno == EINVAL && mode_ == ReadMode::Unbuffered) {
