@@ -88,6 +88,8 @@ void StreamSlot::seek(std::int64_t offset) {
         resetRingLocked();
         reading_ = true;
         bodyActive_ = true;
+        // While the reader is busy, its buffer is too: the first block is then left to it.
+        if (!readerBusy_) readCachedLocked();
     }
     readerWake_.notify_all();
 }
@@ -178,23 +180,36 @@ std::int32_t StreamSlot::readStep() {
             // A failed read counts as the end of the file.
             endOfFile_ = true;
         } else {
-            Buffer& buffer = ring_[index];
-            std::size_t bytes = static_cast<std::size_t>(got);
-            std::size_t drop = std::min(skip_, bytes);
-            buffer.start = drop;
-            buffer.length = bytes - drop;
-            skip_ = 0;
-            firstRead_ = false;
-            readPosition_ += got;
-            readCursor_ = (index + 1) % kBufferCount;
-            endOfFile_ = readPosition_ >= facts_.size;
-            published = buffer.length > 0;
+            published = publishLocked(index, got);
         }
     }
     lock.unlock();
     readerIdle_.notify_all();
     if (published && onDataReady_) onDataReady_();
     return 1;
+}
+
+void StreamSlot::readCachedLocked() {
+    // A warm seek, the common case when the player jumps around in a video it has just played,
+    // needs no disk: copying one small block here saves the hand-over to the reader and back.
+    Buffer& buffer = ring_[readCursor_];
+    if (buffer.data == nullptr) return;
+    std::int64_t got = file_.readCached(readPosition_, buffer.data, kFirstReadSize);
+    if (got > static_cast<std::int64_t>(skip_)) publishLocked(readCursor_, got);
+}
+
+bool StreamSlot::publishLocked(std::size_t index, std::int64_t got) {
+    Buffer& buffer = ring_[index];
+    std::size_t bytes = static_cast<std::size_t>(got);
+    std::size_t drop = std::min(skip_, bytes);
+    buffer.start = drop;
+    buffer.length = bytes - drop;
+    skip_ = 0;
+    firstRead_ = false;
+    readPosition_ += got;
+    readCursor_ = (index + 1) % kBufferCount;
+    endOfFile_ = readPosition_ >= facts_.size;
+    return buffer.length > 0;
 }
 
 bool StreamSlot::canReadLocked() const {
