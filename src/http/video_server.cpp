@@ -214,11 +214,10 @@ void VideoServer::sendStep(Slot& slot) {
     HttpConnection& connection = *slot.connection;
     // Checked before every send: the headset may have logged out, or another host logged in,
     // since this stream began, and no byte may go to a host that is not the client now.
-    if (!clientAllowed(connection.peerAddress()) || !connection.flush()) {
+    if (!clientAllowed(connection.peerAddress())) {
         closeSlotConnection(slot);
         return;
     }
-    if (connection.hasQueued()) return;
     const char* data = nullptr;
     std::size_t size = 0;
     std::size_t sentThisPass = 0;
@@ -235,6 +234,11 @@ void VideoServer::sendStep(Slot& slot) {
             slot.body.sent += static_cast<std::uint64_t>(sent);
             if (slot.body.sent >= slot.body.length) endBody(slot);
         }
+    }
+    // A header without a body: 404, 416, an empty file, or a first block not read yet.
+    if (!connection.flush()) {
+        closeSlotConnection(slot);
+        return;
     }
     // A file that ends before the announced length cannot complete the body.
     if (slot.stream->bodyBroken()) closeSlotConnection(slot);
