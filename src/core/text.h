@@ -11,9 +11,7 @@
 
 namespace tvr::core {
 
-/// Lower-cases one UTF-16 code unit (ASCII, Latin-1, Greek, Cyrillic, full-width Latin).
-char16_t toLowerUnit(char16_t c);
-/// Lower-cases every code unit.
+/// Lower-cases every code unit (ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic, full-width Latin).
 std::u16string toLower(std::u16string_view text);
 
 /// One argument of format(): an integer or a text.
@@ -31,6 +29,10 @@ std::int32_t scanInt32(std::u16string_view text, std::size_t* end = nullptr);
 std::int64_t scanInt64(std::u16string_view text, std::size_t* end = nullptr);
 /// Scans like "%d": true only when at least one digit was found.
 bool scanDecimal(std::u16string_view text, std::int64_t* value);
+
+/// True when the text can stand as one line of a line-based file: no CR, LF or NUL, and no
+/// unpaired surrogate (which a UTF-8 file cannot carry).
+bool isStorableLine(std::u16string_view text);
 
 /// Replaces every `from` code unit by `to`.
 std::u16string replaceAll(std::u16string_view text, char16_t from, char16_t to);

@@ -9,6 +9,7 @@
 #include "core/paths.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
+#include "support/recording_sink.h"
 #include "support/temp_folder.h"
 
 namespace tvr::library {
@@ -16,19 +17,7 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// Keeps everything the listing says, in order, as short readable lines.
-class RecordingSink : public core::ReplySink {
-public:
-    void appendText(std::u16string_view message) override { events.push_back(platform::toUtf8(message)); }
-    void beginList() override { events.push_back("begin"); }
-    void addListEntry(std::uint16_t value, std::u16string_view folder, std::u16string_view name) override {
-        events.push_back("entry " + std::to_string(value) + " " + platform::toUtf8(folder) + " | " +
-                         platform::toUtf8(name));
-    }
-    void endList() override { events.push_back("end"); }
-
-    Events events;
-};
+using test::RecordingSink;
 
 class ChannelListingTest : public ::testing::Test {
 protected:
@@ -213,10 +202,10 @@ TEST_F(ChannelListingTest, ListingTheBoundListRemembersItsFileTime) {
     setChannel(6, core::kChannelSearchList, u"search.vrl");
     searchList_.bind(6, kSearchList, u"search.vrl");
     favoriteList_.bind(7, kFavoriteList, u"search.vrl");
-    ASSERT_EQ(searchList_.hasChangedOnDisk(), 1);
+    ASSERT_TRUE(searchList_.hasChangedOnDisk());
     ASSERT_EQ(list(6), 1);
-    EXPECT_EQ(searchList_.hasChangedOnDisk(), 0);
-    EXPECT_EQ(favoriteList_.hasChangedOnDisk(), 1);
+    EXPECT_FALSE(searchList_.hasChangedOnDisk());
+    EXPECT_TRUE(favoriteList_.hasChangedOnDisk());
     EXPECT_EQ(sink_.events.at(2), "entry 0 C:/Videos | a.mp4");
 }
 
