@@ -27,7 +27,8 @@ PathKind pathKind(std::u16string_view path);
 bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry);
 /// Creates one folder (the parent must exist).
 bool makeFolder(std::u16string_view path);
-/// Renames a file or folder, refusing when the target exists.
+/// Renames a file or folder, refusing atomically when the target exists; a file moves to another
+/// file system by a copy that keeps its times. On failure the source is left as it was.
 bool moveNoOverwrite(std::u16string_view from, std::u16string_view to);
 /// Deletes a file.
 bool removeFile(std::u16string_view path);
@@ -52,6 +53,8 @@ struct FileIdentity {
 };
 /// The identity of what the path names (links followed); false when it cannot be examined.
 bool fileIdentity(std::u16string_view path, FileIdentity* identity);
+/// The absolute path with links, "." and ".." resolved as far as it exists: one spelling per file.
+std::u16string canonicalPath(std::u16string_view path);
 /// Size of a file in bytes; -1 when it cannot be had.
 std::int64_t fileSize(std::u16string_view path);
 

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Private-profile INI files as Windows reads and writes them. The file is read whole on every
-// call; a write changes only the bytes of the one line it touches (or inserts), so the rest of
-// the file keeps its encoding, byte-order mark and line ends exactly.
+// call; a write changes only the bytes of the lines it touches (or inserts), so the rest of the
+// file keeps its encoding, byte-order mark and line ends exactly. Writes to one file are
+// serialised in this process, so threads writing different keys never lose each other's keys.
 #include "platform/ini_file.h"
 
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/case_fold.h"
@@ -111,6 +114,11 @@ void splitLines(IniText& ini) {
     ini.crlf = sawCrLf || !sawLf;
 }
 
+void resplit(IniText& ini) {
+    ini.lines.clear();
+    splitLines(ini);
+}
+
 bool loadIni(std::u16string_view file, IniText* ini) {
     if (!readFileBytes(file, &ini->bytes)) return false;
     if (ini->bytes.starts_with("\xFF\xFE")) {
@@ -155,6 +163,90 @@ bool writable(std::u16string_view section, std::u16string_view key, std::u16stri
     return true;
 }
 
+// Changes the key's line (or adds it, and its section) in the bytes; the line table follows.
+bool applyWrite(IniText& ini, std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    // UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
+    const bool utf8Unfit = hasUnpairedSurrogate(section) || hasUnpairedSurrogate(key) || hasUnpairedSurrogate(value);
+    if (!ini.utf16 && utf8Unfit) return false;
+    const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
+    auto header = findSection(ini, section);
+    if (!header) {
+        std::string addition;
+        if (ini.bytes.size() > ini.bomSize && !ini.lines.empty() &&
+            ini.lines.back().next == ini.lines.back().contentEnd) {
+            addition += eol;
+        }
+        addition += encodeUnits(ini, u"[" + std::u16string(section) + u"]") + eol;
+        addition += encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value)) + eol;
+        ini.bytes += addition;
+        resplit(ini);
+        return true;
+    }
+    std::size_t end = sectionEnd(ini, *header);
+    std::size_t lastKey = *header;
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        auto pair = keyValue(ini.lines[i].text);
+        if (!pair) continue;
+        if (sameName(pair->first, key)) {
+            const Line& line = ini.lines[i];
+            std::string replacement = encodeUnits(ini, std::u16string(pair->first) + u"=" + std::u16string(value));
+            ini.bytes.replace(line.begin, line.contentEnd - line.begin, replacement);
+            resplit(ini);
+            return true;
+        }
+        lastKey = i;
+    }
+    const Line& after = ini.lines[lastKey];
+    std::string entry = encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value));
+    if (after.next == after.contentEnd) {
+        ini.bytes.insert(after.next, eol + entry);
+    } else {
+        ini.bytes.insert(after.next, entry + eol);
+    }
+    resplit(ini);
+    return true;
+}
+
+// One lock per file, keyed by its resolved path so that two spellings of one file share it; an
+// entry lives while a writer holds or waits for it.
+class FileLock {
+public:
+    explicit FileLock(std::u16string_view file) : key_(canonicalPath(file)) {
+        {
+            const std::lock_guard guard(tableMutex());
+            Slot& slot = table()[key_];
+            ++slot.users;
+            mutex_ = &slot.mutex;
+        }
+        mutex_->lock();
+    }
+    ~FileLock() {
+        mutex_->unlock();
+        const std::lock_guard guard(tableMutex());
+        auto it = table().find(key_);
+        if (--it->second.users == 0) table().erase(it);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    struct Slot {
+        std::mutex mutex;
+        int users = 0;
+    };
+    static std::mutex& tableMutex() {
+        static std::mutex mutex;
+        return mutex;
+    }
+    static std::unordered_map<std::u16string, Slot>& table() {
+        static std::unordered_map<std::u16string, Slot> slots;
+        return slots;
+    }
+
+    std::u16string key_;
+    std::mutex* mutex_ = nullptr;
+};
+
 }  // namespace
 
 std::u16string iniReadString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
@@ -175,9 +267,16 @@ std::u16string iniReadString(std::u16string_view file, std::u16string_view secti
 
 bool iniWriteString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
                     std::u16string_view value) {
-    section = trim(section);
-    key = trim(key);
-    if (!writable(section, key, value)) return false;
+    const IniEntry entry{section, key, value};
+    return iniWriteStrings(file, std::span<const IniEntry>(&entry, 1));
+}
+
+bool iniWriteStrings(std::u16string_view file, std::span<const IniEntry> entries) {
+    for (const IniEntry& entry : entries) {
+        if (!writable(trim(entry.section), trim(entry.key), entry.value)) return false;
+    }
+    // Another thread's write between our read and our replace would be lost without this lock.
+    const FileLock lock(file);
     IniText ini;
     if (!loadIni(file, &ini)) {
         if (pathKind(file) != PathKind::Missing) return false;
@@ -186,41 +285,8 @@ bool iniWriteString(std::u16string_view file, std::u16string_view section, std::
         ini.utf16 = true;
         ini.bomSize = 2;
     }
-    bool utf8Unfit = hasUnpairedSurrogate(section) || hasUnpairedSurrogate(key) || hasUnpairedSurrogate(value);
-    // UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
-    if (!ini.utf16 && utf8Unfit) return false;
-    const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
-    auto header = findSection(ini, section);
-    if (!header) {
-        std::string addition;
-        if (ini.bytes.size() > ini.bomSize && !ini.lines.empty() &&
-            ini.lines.back().next == ini.lines.back().contentEnd) {
-            addition += eol;
-        }
-        addition += encodeUnits(ini, u"[" + std::u16string(section) + u"]") + eol;
-        addition += encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value)) + eol;
-        ini.bytes += addition;
-        return writeFileAtomic(file, ini.bytes);
-    }
-    std::size_t end = sectionEnd(ini, *header);
-    std::size_t lastKey = *header;
-    for (std::size_t i = *header + 1; i < end; ++i) {
-        auto pair = keyValue(ini.lines[i].text);
-        if (!pair) continue;
-        if (sameName(pair->first, key)) {
-            const Line& line = ini.lines[i];
-            std::string replacement = encodeUnits(ini, std::u16string(pair->first) + u"=" + std::u16string(value));
-            ini.bytes.replace(line.begin, line.contentEnd - line.begin, replacement);
-            return writeFileAtomic(file, ini.bytes);
-        }
-        lastKey = i;
-    }
-    const Line& after = ini.lines[lastKey];
-    std::string entry = encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value));
-    if (after.next == after.contentEnd) {
-        ini.bytes.insert(after.next, eol + entry);
-    } else {
-        ini.bytes.insert(after.next, entry + eol);
+    for (const IniEntry& entry : entries) {
+        if (!applyWrite(ini, trim(entry.section), trim(entry.key), entry.value)) return false;
     }
     return writeFileAtomic(file, ini.bytes);
 }

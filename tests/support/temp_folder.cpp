@@ -13,9 +13,10 @@ namespace fs = std::filesystem;
 
 namespace tvr::test {
 
-TempFolder::TempFolder() {
-    auto base = fs::temp_directory_path();
-    std::string pattern = (base / "tvr-test-XXXXXX").string();
+TempFolder::TempFolder() : TempFolder(fs::temp_directory_path().string()) {}
+
+TempFolder::TempFolder(const std::string& base) {
+    std::string pattern = (fs::path(base) / "tvr-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
