@@ -72,7 +72,7 @@ bool writeKey(std::u16string_view file, const KeyBinding& binding) {
     return platform::iniWriteString(file, binding.section, binding.key, value);
 }
 
-void readKey(std::u16string_view file, const KeyBinding& binding) {
+void readKey(std::u16string_view file, const KeyBinding& binding, std::vector<SettingProblem>& problems) {
     if (binding.number != nullptr) {
         std::u16string text = platform::iniReadString(file, binding.section, binding.key, u"");
         if (text.empty()) {
@@ -81,11 +81,13 @@ void readKey(std::u16string_view file, const KeyBinding& binding) {
         }
         std::int64_t value = 0;
         // Text that is not a number leaves the default in place and stays in the file.
-        if (scanDecimal(text, &value)) {
-            if (value < std::numeric_limits<std::int32_t>::min()) value = std::numeric_limits<std::int32_t>::min();
-            if (value > std::numeric_limits<std::int32_t>::max()) value = std::numeric_limits<std::int32_t>::max();
-            *binding.number = static_cast<std::int32_t>(value);
+        if (!scanDecimal(text, &value)) {
+            problems.push_back({binding.section, binding.key, std::move(text)});
+            return;
         }
+        if (value < std::numeric_limits<std::int32_t>::min()) value = std::numeric_limits<std::int32_t>::min();
+        if (value > std::numeric_limits<std::int32_t>::max()) value = std::numeric_limits<std::int32_t>::max();
+        *binding.number = static_cast<std::int32_t>(value);
         return;
     }
     std::u16string text = platform::iniReadString(file, binding.section, binding.key, kMissingMark);
@@ -141,17 +143,25 @@ Config defaultConfig() {
 
 bool SettingsStore::load() {
     config_ = defaultConfig();
+    problems_.clear();
     bool created = false;
     if (!ensureFile(path_, &created)) return false;
     for (const KeyBinding& binding : bindKeys(config_)) {
         if (created) {
             writeKey(path_, binding);
         } else {
-            readKey(path_, binding);
+            readKey(path_, binding, problems_);
         }
     }
     snapshot_ = config_;
     return true;
+}
+
+const SettingProblem* SettingsStore::configProblem(std::u16string_view key) const {
+    for (const SettingProblem& problem : problems_) {
+        if (problem.section == u"Config" && problem.key == key) return &problem;
+    }
+    return nullptr;
 }
 
 bool SettingsStore::save() {
