@@ -49,7 +49,8 @@ std::optional<std::uint16_t> Controller::portFor(std::u16string_view key, std::i
                                                  ServiceState* state) const {
     if (options_.anyFreePort) return std::uint16_t{0};
     if (const core::SettingProblem* problem = settings_.configProblem(key)) {
-        state->problem = core::format(u"[Config] %s=%s is not a number; give a port from 1 to 65535", {key, problem->text});
+        state->problem =
+            core::format(u"[Config] %s=%s is not a number; give a port from 1 to 65535", {key, problem->text});
         return std::nullopt;
     }
     if (configured < 1 || configured > 65535) {

@@ -40,7 +40,13 @@ std::u16string explainUnresolved(const core::ChannelConfig& channel, std::u16str
     }
     std::u16string candidate = core::executableFolder();
     core::appendPath(candidate, path);
-    return core::format(u"no list file yet at %s: the headset writes it when it saves this list", {candidate});
+    if (channel.type == core::kChannelSearchList || channel.type == core::kChannelFavoriteList) {
+        return core::format(u"no list file yet at %s; the headset writes it when it saves this list", {candidate});
+    }
+    if (channel.type == core::kChannelPlaylist) {
+        return core::format(u"no list file at %s; write one with a folder or video per line", {candidate});
+    }
+    return core::format(u"%s not found", {candidate});
 }
 
 }  // namespace
@@ -57,6 +63,8 @@ ChannelSummary summarizeChannel(const core::Config& config, int index) {
         summary.explanation = explainUnresolved(channel, summary.section);
         return summary;
     }
+    // An empty list path resolves to the data folder itself, written with a trailing separator.
+    if (root.root.size() > 1 && root.root.back() == u'/') root.root.pop_back();
     int isFolder = 0;
     if (core::getPathState(root.root, &isFolder) == 0) {
         summary.explanation = core::format(u"%s does not exist", {root.root});

@@ -14,20 +14,20 @@ namespace tvr::ui {
 
 /// One channel as the window numbers it (1 to 8) and what its path resolves to.
 struct ChannelSummary {
-    int number = 0;               // 1 to 8
-    std::u16string section;       // the settings file's section, "ch.0" to "ch.7"
-    std::u16string typeName;      // "PC folder", "playlist", ...
-    std::u16string path;          // pcPath as configured
-    bool resolves = false;        // the headset can list it
-    std::u16string target;        // what it resolves to ("folder /home/me/Videos"), when it does
-    std::u16string explanation;   // why it does not, and what to change, when it does not
+    int number = 0;              // 1 to 8
+    std::u16string section;      // the settings file's section, "ch.0" to "ch.7"
+    std::u16string typeName;     // "PC folder", "playlist", ...
+    std::u16string path;         // pcPath as configured
+    bool resolves = false;       // the headset can list it
+    std::u16string target;       // what it resolves to ("folder /home/me/Videos"), when it does
+    std::u16string explanation;  // why it does not, and what to change, when it does not
 };
 
 /// Everything the start-up summary shows.
 struct StartupSummary {
-    std::u16string version;       // "1.32a"
+    std::u16string version;  // "1.32a"
     std::int32_t protocolVersion = 0;
-    std::u16string dataFolder;    // settings, log, lists and stores live here
+    std::u16string dataFolder;  // settings, log, lists and stores live here
     std::u16string settingsFile;
     std::vector<std::u16string> warnings;  // settings values that could not be read
     ServiceState control;

@@ -35,8 +35,9 @@ std::u16string channelLine(const ChannelSummary& channel) {
 
 void ConsoleView::showStatus(const platform::LocalTime& time, std::int32_t code, std::u16string_view text1,
                              std::u16string_view text2) {
-    std::u16string line = core::format(u"%04d-%02d-%02d %02d:%02d:%02d code=0x%04X %s",
-                                       {time.year, time.month, time.day, time.hour, time.minute, time.second, code, text1});
+    std::u16string line =
+        core::format(u"%04d-%02d-%02d %02d:%02d:%02d code=0x%04X %s",
+                     {time.year, time.month, time.day, time.hour, time.minute, time.second, code, text1});
     if (!text2.empty()) line += core::format(u" %s", {text2});
     if (glosses_) {
         std::u16string gloss = statusGloss(code, text1, text2);

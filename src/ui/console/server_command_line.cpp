@@ -4,12 +4,15 @@
 namespace tvr::ui {
 
 bool parseServerCommandLine(const std::vector<std::string>& arguments, ServerCommandLine* line, std::string* error) {
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& token = arguments[i];
+    // Asking for help never fails, whatever else the line holds.
+    for (const std::string& token : arguments) {
         if (token == "--help" || token == "-h") {
             line->action = ServerCommandLine::Action::Help;
             return true;
         }
+    }
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& token = arguments[i];
         if (token == "--version") {
             line->action = ServerCommandLine::Action::Version;
         } else if (token == "--data-dir" || token.starts_with("--data-dir=")) {
