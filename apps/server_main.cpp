@@ -10,6 +10,7 @@
 #include "core/log.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "core/version.h"
 #include "platform/fs.h"
 #include "platform/socket.h"
 #include "platform/stop_signal.h"

@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
 
     tvr::core::Config config = tvr::core::defaultConfig();
     config.channels[2].path = u"bench.vrl";
-    tvr::protocol::ControlServer server(tvr::core::SystemClock::instance(), nullptr);
+    tvr::library::LibraryState library;
+    tvr::protocol::ControlServer server(tvr::core::SystemClock::instance(), nullptr, library);
     if (!server.startListening(0, config, 0x7F000001)) return 3;
     tvr::client::ControlClient client;
     tvr::client::Reply reply;

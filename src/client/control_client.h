@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/socket.h"
+#include "protocol/packet_reader.h"
 #include "protocol/wire.h"
 
 namespace tvr::client {
@@ -55,7 +56,7 @@ public:
     bool receivePacket(std::vector<Record>* records, int timeoutMs);
     /// Reads packets until a "#RET_OK()" or "#RET_ERR" text record arrives.
     bool receiveReply(Reply* reply, int timeoutMs);
-    /// True when bytes (or the end of the connection) arrive within timeoutMs; nothing is consumed.
+    /// True when the socket has bytes (or its end) to read within timeoutMs; nothing is consumed.
     bool waitForData(int timeoutMs);
     /// True when the server closes the connection within timeoutMs.
     bool waitClosed(int timeoutMs);
@@ -65,10 +66,10 @@ public:
     static std::u16string setupMessage();
 
 private:
-    bool fill(std::size_t needed, int timeoutMs);
+    bool fill(int timeoutMs);
 
     platform::SocketHandle socket_ = platform::kInvalidSocket;
-    std::string pending_;
+    protocol::PacketReader reader_;
 };
 
 }  // namespace tvr::client

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 // "#CMD_SETUP" and "#CMD_PASSWORD": the headset's identity check, the server's settings for
 // the headset, and the password with its lockout.
-#include "core/log.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "core/version.h"
 #include "library/list_file.h"
 #include "protocol/constants.h"
-#include "protocol/control_server.h"
+#include "protocol/status_codes.h"
 #include "protocol/tagged_message.h"
+#include "protocol/text_handlers.h"
 #include "stores/vr_format_rules.h"
 
 namespace tvr::protocol {
@@ -36,61 +37,64 @@ std::u16string channelName(const core::ChannelConfig& channel) {
 
 }  // namespace
 
-bool ControlServer::commandSetup(std::u16string_view text) {
+Outcome commandSetup(HandlerContext& context, std::u16string_view text) {
+    const core::Config& config = context.config;
     std::int32_t version = intAfterKey(text, u"<protocol_ver>").value_or(0);
     if (version < kMinimumClientVersion) {
-        postStatus(0x211, u"エラー",
-                   core::format(u"クライアント側（アプリケーション）の通信バージョンが古い(%d)", {version}));
-        return false;
+        context.status.post(status::kOldProtocol, status::kErrorText,
+                            core::format(u"クライアント側（アプリケーション）の通信バージョンが古い(%d)", {version}));
+        return Outcome::Failure;
     }
     std::optional<std::u16string> copyright = quotedAfterKey(text, u"<copyright>");
     if (!copyright || *copyright != kClientCopyright) {
-        postStatus(0x212, u"エラー", u"クライアント側（アプリケーション）のコピーライトが合わない");
-        return false;
+        context.status.post(status::kWrongCopyright, status::kErrorText,
+                            u"クライアント側（アプリケーション）のコピーライトが合わない");
+        return Outcome::Failure;
     }
-    appendText(core::format(u"#RET_VERSION(<protocol_ver>%d,<app_ver>\"%s\",<copyright>\"%s\")",
-                            {core::kProtocolVersion, core::kAppVersion, kServerCopyright}));
+    context.reply.appendText(core::format(u"#RET_VERSION(<protocol_ver>%d,<app_ver>\"%s\",<copyright>\"%s\")",
+                                          {core::kProtocolVersion, core::kAppVersion, kServerCopyright}));
     std::u16string names = u"#RET_CH_NAME(";
     for (int ch = 0; ch < core::kChannelCount; ++ch) {
-        const auto& channel = config_.channels[static_cast<std::size_t>(ch)];
+        const auto& channel = config.channels[static_cast<std::size_t>(ch)];
         if (ch > 0) names += u",";
         names += core::format(u"<type.%d>%d,<name.%d>\"%s\"", {ch, channel.type, ch, channelName(channel)});
     }
     names += u")";
-    appendText(names);
-    appendText(core::format(u"#RET_SEEK_TIME(<ff>%d,<rw>%d)", {config_.seekForward, config_.seekBackward}));
-    appendText(core::format(u"#RET_USE_MOUSE(<on>%d,<scale>%d,<port>%d)",
-                            {config_.useMouse, config_.mouseScale, config_.portMouse}));
-    appendText(core::format(u"#RET_USE_HTTP(<port>%d)", {config_.portHttp}));
-    if (config_.usePassword == 0) authenticated_ = true;
-    if (!authenticated_) appendText(u"#RET_REQUEST_PASSWORD()");
+    context.reply.appendText(names);
+    context.reply.appendText(core::format(u"#RET_SEEK_TIME(<ff>%d,<rw>%d)", {config.seekForward, config.seekBackward}));
+    context.reply.appendText(core::format(u"#RET_USE_MOUSE(<on>%d,<scale>%d,<port>%d)",
+                                          {config.useMouse, config.mouseScale, config.portMouse}));
+    context.reply.appendText(core::format(u"#RET_USE_HTTP(<port>%d)", {config.portHttp}));
+    if (config.usePassword == 0) context.session.authenticated = true;
+    if (!context.session.authenticated) context.reply.appendText(u"#RET_REQUEST_PASSWORD()");
     std::u16string ruleFile = core::executableFolder();
     core::appendPath(ruleFile, u"VRFormat.txt");
-    stores::sendVRFormatRules(*this, ruleFile);
-    return true;
+    stores::sendVRFormatRules(context.reply, ruleFile);
+    return Outcome::Success;
 }
 
-bool ControlServer::commandPassword(std::u16string_view text) {
-    std::uint32_t now = clock_.nowMs();
-    if (lockoutActive_ && static_cast<std::int32_t>(passwordLockout_ - now) > 0) {
-        postStatus(0x222, u"エラー", u"パスワードタイム");
-        return false;
+Outcome commandPassword(HandlerContext& context, std::u16string_view text) {
+    Session& session = context.session;
+    std::uint32_t now = context.clock.nowMs();
+    if (session.lockoutActive && static_cast<std::int32_t>(session.lockoutEnd - now) > 0) {
+        context.status.post(status::kPasswordLockout, status::kErrorText, u"パスワードタイム");
+        return Outcome::Failure;
     }
     std::optional<std::u16string> password = quotedAfterKey(text, u"<pass>");
     if (!password) {
-        postStatus(0x220, u"エラー", u"パスワードが見つからない");
-        passwordLockout_ = now + kPasswordLockoutMs;
-        lockoutActive_ = true;
-        return false;
+        context.status.post(status::kPasswordMissing, status::kErrorText, u"パスワードが見つからない");
+        session.lockoutEnd = now + kPasswordLockoutMs;
+        session.lockoutActive = true;
+        return Outcome::Failure;
     }
-    if (*password == config_.password) {
-        authenticated_ = true;
-        return true;
+    if (*password == context.config.password) {
+        session.authenticated = true;
+        return Outcome::Success;
     }
-    postStatus(0x221, u"エラー", u"パスワードが一致しません");
-    passwordLockout_ = now + kPasswordLockoutMs;
-    lockoutActive_ = true;
-    return false;
+    context.status.post(status::kPasswordWrong, status::kErrorText, u"パスワードが一致しません");
+    session.lockoutEnd = now + kPasswordLockoutMs;
+    session.lockoutActive = true;
+    return Outcome::Failure;
 }
 
 }  // namespace tvr::protocol

@@ -2,6 +2,7 @@
 #include "ui/controller.h"
 
 #include "core/text.h"
+#include "protocol/status_codes.h"
 
 namespace tvr::ui {
 
@@ -20,7 +21,7 @@ bool Controller::start() {
     }
     const core::Config& config = settings_.config();
     video_ = std::make_unique<http::VideoServer>();
-    control_ = std::make_unique<protocol::ControlServer>(clock_, &commands_);
+    control_ = std::make_unique<protocol::ControlServer>(clock_, &commands_, library_);
     running_ = true;
     controlState_ = {};
     videoState_ = {};
@@ -68,14 +69,18 @@ core::Config Controller::listeningConfig() const {
 
 void Controller::tick() {
     if (!running_) return;
-    protocol::StatusSlot status;
-    if (control_->takeStatus(&status) && status.code != 0) onStatus(status);
+    // The slot is emptied as the headset's error reply expects; the events show every change.
+    protocol::StatusSlot slot;
+    control_->takeStatus(&slot);
+    for (const auto& event : control_->takeEvents()) {
+        if (event.code != protocol::status::kNone) onStatus(event);
+    }
     for (const auto& command : commands_.drain()) onCommand(command);
 }
 
 void Controller::onStatus(const protocol::StatusSlot& status) {
     view_.showStatus(platform::nowLocal(), status.code, status.text1, status.text2);
-    if (status.code == 3) {
+    if (status.code == protocol::status::kDisconnected) {
         video_->requestReleaseAll();
         control_->postWaitingIfIdle();
     }
@@ -109,7 +114,7 @@ void Controller::stop() {
     running_ = false;
     video_->close();
     video_.reset();
-    control_.reset();  // stops its thread, then tears down: "release()" and "SHUTDOWN"
+    control_.reset();  // stops its thread, then tears down: "Release()" and "SHUTDOWN"
     settings_.save();
 }
 

@@ -13,6 +13,7 @@
 #include "core/command_queue.h"
 #include "core/settings.h"
 #include "http/video_server.h"
+#include "library/library_state.h"
 #include "protocol/control_server.h"
 #include "ui/status_view.h"
 
@@ -70,6 +71,7 @@ private:
     ControllerOptions options_;
     core::Clock& clock_;
     core::CommandQueue commands_;
+    library::LibraryState library_;
     std::unique_ptr<http::VideoServer> video_;
     std::unique_ptr<protocol::ControlServer> control_;
     ServiceState controlState_;

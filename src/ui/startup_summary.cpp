@@ -4,6 +4,7 @@
 #include "core/log.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "core/version.h"
 #include "library/channels.h"
 #include "platform/fs.h"
 

@@ -35,7 +35,7 @@ protected:
     }
 
     void start() {
-        server = std::make_unique<protocol::ControlServer>(clock, &commands);
+        server = std::make_unique<protocol::ControlServer>(clock, &commands, library);
         ASSERT_TRUE(server->startListening(0, config, 0x7F000001));
     }
 
@@ -51,6 +51,7 @@ protected:
     test::TempFolder folder;
     core::ManualClock clock;
     core::CommandQueue commands;
+    library::LibraryState library;
     core::Config config;
     std::unique_ptr<protocol::ControlServer> server;
     std::ostringstream out;

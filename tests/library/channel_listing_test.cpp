@@ -9,6 +9,7 @@
 #include "core/paths.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
+#include "support/recording_sink.h"
 #include "support/temp_folder.h"
 
 namespace tvr::library {
@@ -16,19 +17,7 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// Keeps everything the listing says, in order, as short readable lines.
-class RecordingSink : public core::ReplySink {
-public:
-    void appendText(std::u16string_view message) override { events.push_back(platform::toUtf8(message)); }
-    void beginList() override { events.push_back("begin"); }
-    void addListEntry(std::uint16_t value, std::u16string_view folder, std::u16string_view name) override {
-        events.push_back("entry " + std::to_string(value) + " " + platform::toUtf8(folder) + " | " +
-                         platform::toUtf8(name));
-    }
-    void endList() override { events.push_back("end"); }
-
-    Events events;
-};
+using test::RecordingSink;
 
 class ChannelListingTest : public ::testing::Test {
 protected:
