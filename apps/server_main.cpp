@@ -1,35 +1,87 @@
 // SPDX-License-Identifier: MIT
 // tamvikvr-server: the whole server without a window. Reads TamvikVRServer.ini beside the
-// executable, prints every status event, and stops cleanly on SIGINT or SIGTERM.
+// executable (or in --data-dir), prints a start-up summary and every status event, and stops
+// cleanly on SIGINT or SIGTERM.
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "core/log.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "core/version.h"
+#include "platform/fs.h"
+#include "platform/socket.h"
 #include "platform/stop_signal.h"
 #include "platform/system_paths.h"
 #include "platform/utf.h"
 #include "ui/console/console_view.h"
+#include "ui/console/server_command_line.h"
+#include "ui/console/status_gloss.h"
 #include "ui/controller.h"
+#include "ui/startup_summary.h"
 
-int main() {
+namespace {
+
+constexpr int kExitUsage = 2;
+
+// The folder that settings, log, lists and stores resolve against; empty when it cannot be used.
+std::u16string dataFolderFor(const tvr::ui::ServerCommandLine& line) {
     using namespace tvr;
+    if (line.dataFolder.empty()) {
+        // Cut at the last separator rather than split by extension: executables have no
+        // extension on Linux, and a path without one would count as a folder as a whole.
+        std::u16string executable = platform::executablePath();
+        return executable.substr(0, executable.find_last_of(u"/\\"));
+    }
+    std::u16string folder = platform::fromUtf8(line.dataFolder);
+    if (core::makeFolderTree(folder) == 0) return {};
+    return platform::canonicalFolder(folder);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace tvr;
+    ui::ServerCommandLine line;
+    std::string error;
+    if (!ui::parseServerCommandLine(std::vector<std::string>(argv + 1, argv + argc), &line, &error)) {
+        std::fprintf(stderr, "tamvikvr-server: %s\n%s", error.c_str(), ui::serverUsage().c_str());
+        return kExitUsage;
+    }
+    if (line.action == ui::ServerCommandLine::Action::Help) {
+        std::fputs(ui::serverUsage().c_str(), stdout);
+        return 0;
+    }
+    if (line.action == ui::ServerCommandLine::Action::Version) {
+        std::printf("TamvikVR Server %s (protocol %d)\n", platform::toUtf8(core::kAppVersion).c_str(),
+                    core::kProtocolVersion);
+        return 0;
+    }
+    std::u16string dataFolder = dataFolderFor(line);
+    if (dataFolder.empty()) {
+        std::fprintf(stderr, "tamvikvr-server: the data folder %s cannot be created\n", line.dataFolder.c_str());
+        return 1;
+    }
     platform::installStopSignalHandler();
-    // The folder is cut at the last separator rather than split by extension: executables have
-    // no extension on Linux, and a path without one would count as a folder as a whole.
-    std::u16string executable = platform::executablePath();
-    core::setExecutableFolder(executable.substr(0, executable.find_last_of(u"/\\")));
+    core::setExecutableFolder(dataFolder);
     std::u16string settingsPath = core::executableFolder();
     core::appendPath(settingsPath, core::kSettingsFileName);
 
-    ui::ConsoleView view(stdout);
+    bool glosses = !ui::japaneseLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    ui::ConsoleView view(stdout, glosses);
     ui::Controller controller(settingsPath, view);
     if (!controller.start()) {
         std::fprintf(stderr, "The settings file %s can neither be read nor created.\n",
                      platform::toUtf8(settingsPath).c_str());
         return 0;
     }
+    view.showSummary(ui::summarizeStartup(controller.settings(), controller.controlState(), controller.videoState(),
+                                          core::executableFolder(), platform::lanIpv4Addresses()));
     while (!platform::waitForStopSignal(ui::Controller::kTickMs)) controller.tick();
     controller.tick();
     controller.stop();
+    view.showStopped();
     return 0;
 }

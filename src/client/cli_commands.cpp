@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "client/cli_commands.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "client/control_client.h"
@@ -16,6 +17,8 @@ namespace tvr::client {
 namespace {
 
 constexpr const char* kProgram = "tamvikvr-client: ";
+// A free server answers the handshake at once; silence this long means it is busy or stuck.
+constexpr int kBusyHintMs = 3000;
 
 void printRecord(const Record& record, std::ostream& out) {
     if (record.type == protocol::kText) {
@@ -37,8 +40,16 @@ public:
     int open(bool printReplies) {
         if (!client_.connect(options_.host, options_.port, options_.timeoutMs))
             return fail(kExitIo, "cannot connect to the control server at " + where());
+        if (!client_.sendTexts({ControlClient::setupMessage()}))
+            return fail(kExitIo, "cannot send #CMD_SETUP to " + where());
+        if (!client_.waitForData(std::min(kBusyHintMs, options_.timeoutMs))) {
+            err_ << kProgram << "the server at " << where()
+                 << " accepted the connection but does not answer: it may be serving another headset"
+                    " (it serves one at a time); still waiting\n";
+            err_.flush();
+        }
         Reply reply;
-        int status = request({ControlClient::setupMessage()}, "#CMD_SETUP", printReplies, &reply);
+        int status = finish("#CMD_SETUP", printReplies, &reply);
         if (status != kExitOk) return status;
         bool passwordAsked = false;
         for (const auto& text : reply.texts()) {

@@ -125,6 +125,12 @@ bool ControlClient::receiveReply(Reply* reply, int timeoutMs) {
     return false;
 }
 
+bool ControlClient::waitForData(int timeoutMs) {
+    if (socket_ == platform::kInvalidSocket) return false;
+    platform::PollItem item{socket_, true, false};
+    return platform::pollSockets(&item, 1, timeoutMs, nullptr) > 0;
+}
+
 bool ControlClient::waitClosed(int timeoutMs) {
     std::uint32_t start = platform::monotonicMs();
     char chunk[4096];

@@ -56,6 +56,8 @@ public:
     bool receivePacket(std::vector<Record>* records, int timeoutMs);
     /// Reads packets until a "#RET_OK()" or "#RET_ERR" text record arrives.
     bool receiveReply(Reply* reply, int timeoutMs);
+    /// True when the socket has bytes (or its end) to read within timeoutMs; nothing is consumed.
+    bool waitForData(int timeoutMs);
     /// True when the server closes the connection within timeoutMs.
     bool waitClosed(int timeoutMs);
     /// The "#CMD_SETUP" request with the given version and identity text.

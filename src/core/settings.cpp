@@ -69,8 +69,9 @@ bool writeKey(platform::IniDocument& file, const KeyBinding& binding) {
     return file.write(binding.section, binding.key, value);
 }
 
-// Reads one key, writing the default in its place when it is missing or empty.
-void readKey(platform::IniDocument& file, const KeyBinding& binding) {
+// Reads one key, writing the default in its place when it is missing or empty; a number that
+// does not parse is noted in problems.
+void readKey(platform::IniDocument& file, const KeyBinding& binding, std::vector<SettingProblem>& problems) {
     if (binding.number != nullptr) {
         std::u16string text = file.read(binding.section, binding.key, u"");
         if (text.empty()) {
@@ -79,11 +80,13 @@ void readKey(platform::IniDocument& file, const KeyBinding& binding) {
         }
         std::int64_t value = 0;
         // Text that is not a number leaves the default in place and stays in the file.
-        if (scanDecimal(text, &value)) {
-            if (value < std::numeric_limits<std::int32_t>::min()) value = std::numeric_limits<std::int32_t>::min();
-            if (value > std::numeric_limits<std::int32_t>::max()) value = std::numeric_limits<std::int32_t>::max();
-            *binding.number = static_cast<std::int32_t>(value);
+        if (!scanDecimal(text, &value)) {
+            problems.push_back({binding.section, binding.key, std::move(text)});
+            return;
         }
+        if (value < std::numeric_limits<std::int32_t>::min()) value = std::numeric_limits<std::int32_t>::min();
+        if (value > std::numeric_limits<std::int32_t>::max()) value = std::numeric_limits<std::int32_t>::max();
+        *binding.number = static_cast<std::int32_t>(value);
         return;
     }
     std::optional<std::u16string> text = file.find(binding.section, binding.key);
@@ -140,7 +143,8 @@ Config defaultConfig() {
 bool readSettingsText(std::string& bytes, Config* config) {
     *config = defaultConfig();
     platform::IniDocument file(bytes);
-    for (const KeyBinding& binding : bindKeys(*config)) readKey(file, binding);
+    std::vector<SettingProblem> problems;
+    for (const KeyBinding& binding : bindKeys(*config)) readKey(file, binding, problems);
     if (file.bytes() == bytes) return false;
     bytes = file.bytes();
     return true;
@@ -148,17 +152,25 @@ bool readSettingsText(std::string& bytes, Config* config) {
 
 bool SettingsStore::load() {
     config_ = defaultConfig();
+    problems_.clear();
     bool created = false;
     if (!ensureFile(path_, &created)) return false;
     bool readable = false;
     // Missing keys are filled in memory and the file is replaced once, whole, under its lock.
     platform::iniEdit(path_, [&](platform::IniDocument& file) {
         readable = true;
-        for (const KeyBinding& binding : bindKeys(config_)) readKey(file, binding);
+        for (const KeyBinding& binding : bindKeys(config_)) readKey(file, binding, problems_);
         return true;
     });
     snapshot_ = config_;
     return readable;
+}
+
+const SettingProblem* SettingsStore::configProblem(std::u16string_view key) const {
+    for (const SettingProblem& problem : problems_) {
+        if (problem.section == u"Config" && problem.key == key) return &problem;
+    }
+    return nullptr;
 }
 
 bool SettingsStore::save() {

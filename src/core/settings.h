@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tvr::core {
 
@@ -50,6 +52,13 @@ struct Config {
     bool operator==(const Config&) const = default;
 };
 
+/// A number key whose text in the file is not a number: the default stays in use, the file keeps the text.
+struct SettingProblem {
+    std::u16string section;
+    std::u16string key;
+    std::u16string text;
+};
+
 /// The record filled with every default value.
 Config defaultConfig();
 
@@ -71,11 +80,16 @@ public:
     const Config& config() const { return config_; }
     const Config& snapshot() const { return snapshot_; }
     const std::u16string& path() const { return path_; }
+    /// The number keys the last load could not read, in file order.
+    const std::vector<SettingProblem>& problems() const { return problems_; }
+    /// The problem of the key in section [Config], or null when it was read.
+    const SettingProblem* configProblem(std::u16string_view key) const;
 
 private:
     std::u16string path_;
     Config config_ = defaultConfig();
     Config snapshot_ = defaultConfig();
+    std::vector<SettingProblem> problems_;
 };
 
 /// A window rectangle as kept in the settings file.

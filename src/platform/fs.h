@@ -90,6 +90,9 @@ private:
     std::intptr_t handle_ = -1;
 };
 
+/// The existing folder's full path with links resolved; empty when it cannot be had.
+std::u16string canonicalFolder(std::u16string_view path);
+
 /// The native path separator rule: true when '\' separates folders too (Windows).
 bool backslashIsSeparator();
 

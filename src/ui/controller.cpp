@@ -22,21 +22,51 @@ bool Controller::start() {
     }
     const core::Config& config = settings_.config();
     core::removeWriteLeftovers(settings_.path(), config);
-    auto portOf = [&](std::int32_t configured) {
-        return options_.anyFreePort ? std::uint16_t{0} : static_cast<std::uint16_t>(configured);
-    };
     video_ = std::make_unique<http::VideoServer>();
     control_ = std::make_unique<protocol::ControlServer>(clock_, &commands_, library_);
     running_ = true;
-    if (!video_->start(portOf(config.portHttp), control_.get(), options_.bindAddress)) {
-        view_.showProblem(
-            core::format(u"Video server: port %d cannot be used; videos are not served.", {config.portHttp}));
+    controlState_ = {};
+    videoState_ = {};
+    auto unusable = [](std::uint16_t port) {
+        return core::format(u"port %d cannot be used (another program listens on it, or it is not allowed)", {port});
+    };
+    if (auto port = portFor(u"iPortHttp", config.portHttp, &videoState_)) {
+        if (video_->start(*port, control_.get(), options_.bindAddress)) {
+            videoState_.port = video_->port();
+        } else {
+            videoState_.problem = unusable(*port);
+        }
     }
-    if (!control_->startListening(portOf(config.portServer), config, options_.bindAddress)) {
-        view_.showProblem(
-            core::format(u"Control server: port %d cannot be used; no headset can connect.", {config.portServer}));
+    // Started second, so that the handshake announces the video port actually listened on.
+    if (auto port = portFor(u"iPortServer", config.portServer, &controlState_)) {
+        if (control_->startListening(*port, listeningConfig(), options_.bindAddress)) {
+            controlState_.port = control_->port();
+        } else {
+            controlState_.problem = unusable(*port);
+        }
     }
     return true;
+}
+
+std::optional<std::uint16_t> Controller::portFor(std::u16string_view key, std::int32_t configured,
+                                                 ServiceState* state) const {
+    if (options_.anyFreePort) return std::uint16_t{0};
+    if (const core::SettingProblem* problem = settings_.configProblem(key)) {
+        state->problem =
+            core::format(u"[Config] %s=%s is not a number; give a port from 1 to 65535", {key, problem->text});
+        return std::nullopt;
+    }
+    if (configured < 1 || configured > 65535) {
+        state->problem = core::format(u"[Config] %s=%d is not a port; give one from 1 to 65535", {key, configured});
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(configured);
+}
+
+core::Config Controller::listeningConfig() const {
+    core::Config config = settings_.config();
+    config.portHttp = videoState_.port;
+    return config;
 }
 
 void Controller::tick() {
@@ -71,7 +101,7 @@ void Controller::onCommand(const core::FrontEndCommand& command) {
 
 void Controller::applySettings() {
     if (!running_) return;
-    control_->applySettings(settings_.config());
+    control_->applySettings(listeningConfig());
     settings_.save();
 }
 

@@ -5,7 +5,9 @@
 // codes and to commands posted by the services, and stops and saves everything in order.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/clock.h"
 #include "core/command_queue.h"
@@ -22,6 +24,12 @@ struct ControllerOptions {
     core::Clock* clock = nullptr;   // the system clock when null
     bool anyFreePort = false;       // listen on free ports instead of the configured ones
     std::uint32_t bindAddress = 0;  // all local addresses
+};
+
+/// Where a service listens, or why it does not.
+struct ServiceState {
+    std::uint16_t port = 0;  // the port listened on; 0 while not listening
+    std::u16string problem;  // why it is not listening; empty while it listens
 };
 
 class Controller {
@@ -46,6 +54,8 @@ public:
     core::SettingsStore& settings() { return settings_; }
     protocol::ControlServer* controlServer() { return control_.get(); }
     http::VideoServer* videoServer() { return video_.get(); }
+    const ServiceState& controlState() const { return controlState_; }
+    const ServiceState& videoState() const { return videoState_; }
 
     /// How often the front-end should call tick().
     static constexpr int kTickMs = 100;
@@ -53,6 +63,8 @@ public:
 private:
     void onStatus(const protocol::StatusSlot& status);
     void onCommand(const core::FrontEndCommand& command);
+    std::optional<std::uint16_t> portFor(std::u16string_view key, std::int32_t configured, ServiceState* state) const;
+    core::Config listeningConfig() const;
 
     core::SettingsStore settings_;
     StatusView& view_;
@@ -62,6 +74,8 @@ private:
     library::LibraryState library_;
     std::unique_ptr<http::VideoServer> video_;
     std::unique_ptr<protocol::ControlServer> control_;
+    ServiceState controlState_;
+    ServiceState videoState_;
     bool running_ = false;
 };
 

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "client/control_client.h"
 #include "client/one_peer.h"
 #include "core/clock.h"
 #include "core/command_queue.h"
@@ -190,6 +191,24 @@ TEST_F(CliAgainstServer, HoldEndsCleanlyWhenItsTimeIsUp) {
     ASSERT_EQ(run({"hold", "0"}), kExitOk) << err.str();
     EXPECT_NE(out.str().find("#RET_USE_HTTP(<port>11921)\n"), std::string::npos) << out.str();
     EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(CliAgainstServer, ServerBusyWithAnotherHeadsetIsToldApartFromADeadOne) {
+    start();
+    ControlClient other;
+    Reply reply;
+    ASSERT_TRUE(other.connect("127.0.0.1", server->port(), 2000));
+    ASSERT_TRUE(other.sendTexts({ControlClient::setupMessage()}));
+    ASSERT_TRUE(other.receiveReply(&reply, 5000) && reply.ok);
+
+    std::vector<std::string> arguments = {"--port", std::to_string(server->port()), "--timeout", "4000", "handshake"};
+    EXPECT_EQ(runCommandLine(arguments, out, err), kExitIo);
+    const std::string where = "127.0.0.1:" + std::to_string(server->port());
+    EXPECT_EQ(err.str(), "tamvikvr-client: the server at " + where +
+                             " accepted the connection but does not answer: it may be serving another headset (it "
+                             "serves one at a time); still waiting\n"
+                             "tamvikvr-client: no complete reply to #CMD_SETUP from " +
+                             where + "\n");
 }
 
 TEST(CliExitStatus, UsageHelpAndUnreachableServer) {

@@ -148,13 +148,23 @@ TEST_F(SettingsTest, EmptyTextStaysEmpty) {
     EXPECT_EQ(store.config().channels[3].path, u"ch4.vrl");
 }
 
-TEST_F(SettingsTest, NonNumberKeepsTheDefaultAndTheFileKeepsTheText) {
-    temp.write("TamvikVRServer.ini", utf16File(u"[Config]\r\niPortHttp=abc\r\niPortMouse= -12x\r\n"));
+TEST_F(SettingsTest, NonNumberKeepsTheDefaultAndTheFileKeepsTheTextAndIsNamed) {
+    temp.write("TamvikVRServer.ini",
+               utf16File(u"[Setup]\r\niSeek1FF=ten\r\n[Config]\r\niPortHttp=abc\r\niPortMouse= -12x\r\n"));
     SettingsStore store(ini());
     ASSERT_TRUE(store.load());
     EXPECT_EQ(store.config().portHttp, 11921);
+    EXPECT_EQ(store.config().seekForward, 10);
     EXPECT_EQ(readKey(u"Config", u"iPortHttp"), u"abc");
     EXPECT_EQ(store.config().portMouse, -12);
+    ASSERT_EQ(store.problems().size(), 2u) << "a number with trailing text still scans";
+    EXPECT_EQ(store.problems()[0].key, u"iSeek1FF");
+    EXPECT_EQ(store.problems()[0].text, u"ten");
+    ASSERT_NE(store.configProblem(u"iPortHttp"), nullptr);
+    EXPECT_EQ(store.configProblem(u"iPortHttp")->text, u"abc");
+    EXPECT_EQ(store.configProblem(u"iPortServer"), nullptr);
+    ASSERT_TRUE(store.load());
+    EXPECT_EQ(store.problems().size(), 2u) << "a second load starts a fresh list";
 }
 
 TEST_F(SettingsTest, SaveWritesOnlyTheChangedKey) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -49,6 +50,12 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return false;
+    }
+    static std::uint16_t freePort() {
+        platform::SocketHandle probe = platform::tcpListen({kLoopback, 0}, 1);
+        std::uint16_t port = platform::localEndpoint(probe).port;
+        platform::closeSocket(probe);
+        return port;
     }
     bool connectAndHandshake() {
         client::Reply reply;
@@ -114,17 +121,60 @@ TEST_F(ControllerTest, PortInUseIsReportedAndTheRestRuns) {
     ASSERT_NE(blocker, platform::kInvalidSocket);
     std::uint16_t taken = platform::localEndpoint(blocker).port;
     ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iPortServer", core::format(u"%d", {taken})));
-    ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iPortHttp", u"0"));
+    ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iPortHttp", core::format(u"%d", {freePort()})));
     controller =
         std::make_unique<ui::Controller>(settingsPath(), view, ui::ControllerOptions{nullptr, false, kLoopback});
     ASSERT_TRUE(controller->start());
-    ASSERT_EQ(view.problems.size(), 1u);
-    EXPECT_NE(view.problems[0].find(core::format(u"port %d", {taken})), std::u16string::npos);
+    EXPECT_NE(controller->controlState().problem.find(core::format(u"port %d cannot be used", {taken})),
+              std::u16string::npos);
     EXPECT_FALSE(controller->controlServer()->isListening());
+    EXPECT_EQ(controller->controlState().port, 0);
     EXPECT_NE(controller->videoServer()->port(), 0);
+    EXPECT_EQ(controller->videoState().port, controller->videoServer()->port());
+    EXPECT_TRUE(controller->videoState().problem.empty());
     controller->tick();
     for (const auto& status : view.statuses) EXPECT_NE(status.first, 1) << "never reports waiting";
     platform::closeSocket(blocker);
+}
+
+TEST_F(ControllerTest, PortsThatAreNotPortsLeaveTheirServiceOffAndAreNamed) {
+    struct Case {
+        const char16_t* server;
+        const char16_t* http;
+        const char16_t* serverProblem;
+        const char16_t* httpProblem;
+    };
+    const Case cases[] = {
+        {u"abc", u"99999", u"[Config] iPortServer=abc is not a number; give a port from 1 to 65535",
+         u"[Config] iPortHttp=99999 is not a port; give one from 1 to 65535"},
+        {u"0", u"-5", u"[Config] iPortServer=0 is not a port; give one from 1 to 65535",
+         u"[Config] iPortHttp=-5 is not a port; give one from 1 to 65535"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iPortServer", c.server));
+        ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iPortHttp", c.http));
+        controller =
+            std::make_unique<ui::Controller>(settingsPath(), view, ui::ControllerOptions{nullptr, false, kLoopback});
+        ASSERT_TRUE(controller->start());
+        EXPECT_EQ(controller->controlState().problem, c.serverProblem);
+        EXPECT_EQ(controller->videoState().problem, c.httpProblem);
+        EXPECT_FALSE(controller->controlServer()->isListening());
+        EXPECT_EQ(controller->videoServer()->port(), 0);
+        controller.reset();
+        EXPECT_EQ(platform::iniReadString(settingsPath(), u"Config", u"iPortServer", u""), c.server)
+            << "the file keeps what the user wrote";
+    }
+}
+
+TEST_F(ControllerTest, HandshakeAnnouncesTheVideoPortListenedOn) {
+    ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iPortHttp", u"99999"));
+    startController();  // any free ports: the configured 99999 is never listened on
+    client::Reply reply;
+    ASSERT_TRUE(client.connect("127.0.0.1", controller->controlServer()->port(), 2000));
+    ASSERT_TRUE(client.sendTexts({client::ControlClient::setupMessage()}) && client.receiveReply(&reply, 5000));
+    std::u16string expected = core::format(u"#RET_USE_HTTP(<port>%d)", {controller->videoServer()->port()});
+    std::vector<std::u16string> texts = reply.texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end());
 }
 
 TEST_F(ControllerTest, EveryEventReachesTheViewInOrder) {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "platform/posix/posix_util.h"
@@ -242,5 +243,11 @@ std::int64_t fileSize(std::u16string_view path) {
 }
 
 bool backslashIsSeparator() { return false; }
+
+std::u16string canonicalFolder(std::u16string_view path) {
+    std::unique_ptr<char, void (*)(void*)> resolved(::realpath(nativePath(path).c_str(), nullptr), ::free);
+    if (!resolved) return {};
+    return fromUtf8(resolved.get());
+}
 
 }  // namespace tvr::platform

@@ -1,22 +1,33 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The headless front-end: every status event and problem becomes one line on a stream.
+// The headless front-end: the start-up summary, then every status event and problem as one
+// line on a stream, and one line when the server stops.
 #include <cstdio>
+#include <string_view>
 
+#include "ui/startup_summary.h"
 #include "ui/status_view.h"
 
 namespace tvr::ui {
 
 class ConsoleView final : public StatusView {
 public:
-    explicit ConsoleView(std::FILE* out) : out_(out) {}
-    /// "YYYY-MM-DD hh:mm:ss code=0x0002 接続中 127.0.0.1"
+    /// Writes to out; with glosses each Japanese status text is followed by its English meaning.
+    explicit ConsoleView(std::FILE* out, bool glosses = true) : out_(out), glosses_(glosses) {}
+    /// "YYYY-MM-DD hh:mm:ss code=0x0002 接続中 127.0.0.1 (a headset connected)"
     void showStatus(const platform::LocalTime& time, std::int32_t code, std::u16string_view text1,
                     std::u16string_view text2) override;
     void showProblem(std::u16string_view text) override;
+    /// The start-up summary, one fact per line.
+    void showSummary(const StartupSummary& summary);
+    /// The one line written when the server has stopped.
+    void showStopped();
 
 private:
+    void writeLine(std::u16string_view line);
+
     std::FILE* out_;
+    bool glosses_;
 };
 
 }  // namespace tvr::ui

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+#include "ui/console/server_command_line.h"
+
+namespace tvr::ui {
+
+bool parseServerCommandLine(const std::vector<std::string>& arguments, ServerCommandLine* line, std::string* error) {
+    // Asking for help never fails, whatever else the line holds.
+    for (const std::string& token : arguments) {
+        if (token == "--help" || token == "-h") {
+            line->action = ServerCommandLine::Action::Help;
+            return true;
+        }
+    }
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& token = arguments[i];
+        if (token == "--version") {
+            line->action = ServerCommandLine::Action::Version;
+        } else if (token == "--data-dir" || token.starts_with("--data-dir=")) {
+            std::string value;
+            if (token == "--data-dir") {
+                if (i + 1 == arguments.size()) {
+                    *error = "--data-dir needs a folder";
+                    return false;
+                }
+                value = arguments[++i];
+            } else {
+                value = token.substr(11);
+            }
+            if (value.empty()) {
+                *error = "--data-dir needs a folder";
+                return false;
+            }
+            line->dataFolder = value;
+        } else {
+            *error = token.starts_with("-") ? "unknown option " + token : "unexpected argument \"" + token + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string serverUsage() {
+    return "Usage: tamvikvr-server [--data-dir DIR]\n"
+           "Runs the TamvikVR server until SIGINT (Ctrl+C) or SIGTERM.\n"
+           "\n"
+           "  --data-dir DIR  keep TamvikVRServer.ini, the log, the list files and the stores in DIR\n"
+           "                  (created when missing) instead of beside the executable\n"
+           "  --version       print the version and exit\n"
+           "  --help, -h      print this text and exit\n"
+           "\n"
+           "Settings: see docs/configuration.md.\n";
+}
+
+}  // namespace tvr::ui

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The command line of the headless server: --help, --version and --data-dir DIR.
+#include <string>
+#include <vector>
+
+namespace tvr::ui {
+
+/// What the command line asks for.
+struct ServerCommandLine {
+    enum class Action { Run, Help, Version };
+    Action action = Action::Run;
+    std::string dataFolder;  // empty: beside the executable
+};
+
+/// Parses the arguments after the program name; false with a one-line message on a usage error.
+bool parseServerCommandLine(const std::vector<std::string>& arguments, ServerCommandLine* line, std::string* error);
+/// The text --help prints.
+std::string serverUsage();
+
+}  // namespace tvr::ui

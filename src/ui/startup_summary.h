@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// What a front-end shows once the services have started: where the settings live, which
+// services listen where, how the headset finds the PC, and what each channel resolves to.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+#include "ui/controller.h"
+
+namespace tvr::ui {
+
+/// One channel as the window numbers it (1 to 8) and what its path resolves to.
+struct ChannelSummary {
+    int number = 0;              // 1 to 8
+    std::u16string section;      // the settings file's section, "ch.0" to "ch.7"
+    std::u16string typeName;     // "PC folder", "playlist", ...
+    std::u16string path;         // pcPath as configured
+    bool resolves = false;       // the headset can list it
+    std::u16string target;       // what it resolves to ("folder /home/me/Videos"), when it does
+    std::u16string explanation;  // why it does not, and what to change, when it does not
+};
+
+/// Everything the start-up summary shows.
+struct StartupSummary {
+    std::u16string version;  // "1.32a"
+    std::int32_t protocolVersion = 0;
+    std::u16string dataFolder;  // settings, log, lists and stores live here
+    std::u16string settingsFile;
+    std::vector<std::u16string> warnings;  // settings values that could not be read
+    ServiceState control;
+    ServiceState video;
+    std::vector<std::uint32_t> addresses;  // the PC's LAN IPv4 addresses, host order
+    bool passwordOn = false;
+    bool passwordEmpty = false;
+    bool logOn = false;
+    std::u16string logFile;
+    std::array<ChannelSummary, core::kChannelCount> channels;
+};
+
+/// The summary of a started server; dataFolder is where relative settings resolve.
+StartupSummary summarizeStartup(const core::SettingsStore& settings, const ServiceState& control,
+                                const ServiceState& video, std::u16string dataFolder,
+                                std::vector<std::uint32_t> addresses);
+/// What channel index (0 to 7) of the configuration resolves to, or why it does not.
+ChannelSummary summarizeChannel(const core::Config& config, int index);
+
+}  // namespace tvr::ui

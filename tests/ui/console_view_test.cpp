@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: MIT
+// The headless server's console: status lines with their English glosses, the start-up summary
+// built from a settings file and services, and the server's command line.
+#include "ui/console/console_view.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/paths.h"
+#include "platform/ini_file.h"
+#include "platform/utf.h"
+#include "support/temp_folder.h"
+#include "ui/console/server_command_line.h"
+#include "ui/console/status_gloss.h"
+#include "ui/startup_summary.h"
+
+namespace tvr::ui {
+namespace {
+
+// A console view writing into a temporary stream whose text the test reads back.
+class CapturedConsole {
+public:
+    explicit CapturedConsole(bool glosses) : file_(std::tmpfile()), view_(file_, glosses) {}
+    ~CapturedConsole() { std::fclose(file_); }
+    ConsoleView& view() { return view_; }
+    std::string text() {
+        std::string bytes;
+        std::rewind(file_);
+        for (int c = std::fgetc(file_); c != EOF; c = std::fgetc(file_)) bytes += static_cast<char>(c);
+        return bytes;
+    }
+
+private:
+    std::FILE* file_;
+    ConsoleView view_;
+};
+
+TEST(ConsoleStatus, JapaneseTextsAreFollowedByTheirGlossUnlessTheReaderIsJapanese) {
+    struct Case {
+        std::int32_t code;
+        const char16_t* text1;
+        const char16_t* text2;
+        bool glosses;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {1, u"接続待ち", u"", true, "code=0x0001 接続待ち (waiting for a headset)"},
+        {1, u"接続待ち", u"", false, "code=0x0001 接続待ち"},
+        {2, u"接続中", u"192.168.1.5", true, "code=0x0002 接続中 192.168.1.5 (a headset connected)"},
+        {3, u"切断(正常終了)", u"127.0.0.1", true,
+         "code=0x0003 切断(正常終了) 127.0.0.1 (disconnected: the headset closed the connection)"},
+        {3, u"切断(無通信:120秒)", u"127.0.0.1", true,
+         "code=0x0003 切断(無通信:120秒) 127.0.0.1 (disconnected: nothing heard from the headset for 120 s)"},
+        {3, u"切断(socket error:104)", u"non", true,
+         "code=0x0003 切断(socket error:104) non (disconnected: network error 104)"},
+        {0x221, u"エラー", u"パスワードが一致しません", true,
+         "code=0x0221 エラー パスワードが一致しません (error: wrong password; the next try is possible in 30 s)"},
+        {0x201, u"エラー", u"SaveMarker()", true,
+         "code=0x0201 エラー SaveMarker() (error: the markers could not be saved)"},
+        {0x999, u"x", u"y", true, "code=0x0999 x y"},
+    };
+    for (const Case& c : cases) {
+        CapturedConsole console(c.glosses);
+        console.view().showStatus(platform::LocalTime{2024, 3, 9, 7, 5, 1}, c.code, c.text1, c.text2);
+        EXPECT_EQ(console.text(), std::string("2024-03-09 07:05:01 ") + c.expected + "\n");
+    }
+}
+
+TEST(ConsoleStatus, JapaneseLocaleFollowsTheFirstVariableSet) {
+    EXPECT_TRUE(japaneseLocale(nullptr, nullptr, "ja_JP.UTF-8"));
+    EXPECT_TRUE(japaneseLocale("ja_JP.UTF-8", "C", "en_US.UTF-8"));
+    EXPECT_FALSE(japaneseLocale("C.UTF-8", nullptr, "ja_JP.UTF-8")) << "LC_ALL wins over LANG";
+    EXPECT_TRUE(japaneseLocale("", "ja", "en_GB")) << "an empty variable counts as unset";
+    EXPECT_FALSE(japaneseLocale(nullptr, nullptr, nullptr));
+}
+
+TEST(ConsoleSummary, EveryFactOnItsOwnLine) {
+    StartupSummary summary;
+    summary.version = u"1.32a";
+    summary.protocolVersion = 130;
+    summary.dataFolder = u"/srv/tvr";
+    summary.settingsFile = u"/srv/tvr/TamvikVRServer.ini";
+    summary.warnings = {u"[Setup] iSeek1FF=ten is not a number; the default is used"};
+    summary.control = {11922, u""};
+    summary.video = {0, u"[Config] iPortHttp=99999 is not a port; give one from 1 to 65535"};
+    summary.addresses = {0xC0A80114, 0x0A000005};
+    summary.passwordOn = true;
+    summary.passwordEmpty = true;
+    summary.logOn = true;
+    summary.logFile = u"/srv/tvr/TamvikVR Server[Log].txt";
+    for (int i = 0; i < core::kChannelCount; ++i) {
+        summary.channels[i] = {i + 1, u"", u"playlist", u"p.vrl", true, u"list file /srv/tvr/p.vrl", u""};
+    }
+    summary.channels[1] = {
+        2, u"ch.1", u"PC folder", u"", false, u"", u"not set: give [ch.1] pcPath a folder or (PCVideo)"};
+    CapturedConsole console(true);
+    console.view().showSummary(summary);
+    console.view().showStopped();
+    std::string expected =
+        "TamvikVR Server 1.32a (protocol 130)\n"
+        "  data folder: /srv/tvr\n"
+        "  settings file: /srv/tvr/TamvikVRServer.ini\n"
+        "  warning: [Setup] iSeek1FF=ten is not a number; the default is used\n"
+        "  control server: listening on port 11922\n"
+        "  video server: not listening: [Config] iPortHttp=99999 is not a port; give one from 1 to 65535\n"
+        "  headset: enter 192.168.1.20 or 10.0.0.5 as the PC's address\n"
+        "  password: on, but [Config] pcPassword is empty\n"
+        "  log: on, /srv/tvr/TamvikVR Server[Log].txt\n"
+        "  channel 1: playlist \"p.vrl\" -> list file /srv/tvr/p.vrl\n"
+        "  channel 2: PC folder, not set: give [ch.1] pcPath a folder or (PCVideo)\n";
+    for (int i = 3; i <= 8; ++i)
+        expected += "  channel " + std::to_string(i) + ": playlist \"p.vrl\" -> list file /srv/tvr/p.vrl\n";
+    expected += "TamvikVR Server stopped; settings saved.\n";
+    EXPECT_EQ(console.text(), expected);
+}
+
+TEST(ConsoleSummary, ChannelsSayWhatTheyResolveToOrWhatToChange) {
+    test::TempFolder folder;
+    core::setExecutableFolder(folder.path16());
+    folder.makeFolder("videos");
+    folder.write("ch3.vrl", "");
+    folder.write("a.mp4", "");
+    struct Case {
+        std::int32_t type;
+        std::u16string path;
+        bool resolves;
+        std::u16string text;  // the target, or the explanation
+    };
+    const std::u16string base = folder.path16();
+    const Case cases[] = {
+        {core::kChannelPcFolder, base + u"/videos", true, u"folder " + base + u"/videos"},
+        {core::kChannelPcFolder, u"", false, u"not set: give [ch.3] pcPath a folder or (PCVideo)"},
+        {core::kChannelPcFolder, base + u"/gone", false,
+         u"folder not found: give [ch.3] pcPath an existing folder or (PCVideo)"},
+        {core::kChannelPcFolder, base + u"/a.mp4", false,
+         base + u"/a.mp4 is a file, not a folder: give [ch.3] pcPath a folder"},
+        {core::kChannelPlaylist, u"ch3.vrl", true, u"list file " + base + u"/ch3.vrl"},
+        {core::kChannelPlaylist, u"ch4.vrl", false,
+         u"no list file at " + base + u"/ch4.vrl; write one with a folder or video per line"},
+        {core::kChannelFavoriteList, u"fav.vrl", false,
+         u"no list file yet at " + base + u"/fav.vrl; the headset writes it when it saves this list"},
+        {core::kChannelVrDevice, u"(DeviceVide)", false, u"the headset's own videos, nothing on the PC"},
+        {core::kChannelPcFolder, u"(Computer)", false, u"the drive overview, browsed from the headset"},
+    };
+    for (const Case& c : cases) {
+        core::Config config = core::defaultConfig();
+        config.channels[3] = {c.type, c.path};
+        ChannelSummary channel = summarizeChannel(config, 3);
+        EXPECT_EQ(channel.number, 4);
+        EXPECT_EQ(channel.resolves, c.resolves) << platform::toUtf8(c.path);
+        EXPECT_EQ(c.resolves ? channel.target : channel.explanation, c.text) << platform::toUtf8(c.path);
+    }
+}
+
+TEST(ConsoleSummary, SettingsWarningsLeaveThePortsToTheirServiceLines) {
+    test::TempFolder folder;
+    core::setExecutableFolder(folder.path16());
+    folder.write("TamvikVRServer.ini",
+                 "[Setup]\r\niSeek1RW=back\r\n[Config]\r\niPortHttp=x\r\niUsePassword=2\r\niServerLog=1\r\n");
+    core::SettingsStore settings(folder.file16("TamvikVRServer.ini"));
+    ASSERT_TRUE(settings.load());
+    StartupSummary summary = summarizeStartup(settings, {11922, u""}, {0, u"bad"}, folder.path16(), {});
+    EXPECT_EQ(summary.warnings,
+              std::vector<std::u16string>{u"[Setup] iSeek1RW=back is not a number; the default is used"});
+    EXPECT_TRUE(summary.passwordOn) << "any value but 0 asks for the password";
+    EXPECT_TRUE(summary.logOn);
+    EXPECT_EQ(summary.logFile, folder.path16() + u"/TamvikVR Server[Log].txt");
+    EXPECT_EQ(summary.channels[7].section, u"ch.7");
+}
+
+TEST(ServerCommandLine, OptionsAndMistakes) {
+    using Action = ServerCommandLine::Action;
+    struct Case {
+        std::vector<std::string> arguments;
+        bool ok;
+        Action action;
+        std::string folderOrError;
+    };
+    const Case cases[] = {
+        {{}, true, Action::Run, ""},
+        {{"--data-dir", "/var/lib/tvr"}, true, Action::Run, "/var/lib/tvr"},
+        {{"--data-dir=rel"}, true, Action::Run, "rel"},
+        {{"--version"}, true, Action::Version, ""},
+        {{"--bogus", "--help"}, true, Action::Help, ""},
+        {{"-h"}, true, Action::Help, ""},
+        {{"--bogus"}, false, Action::Run, "unknown option --bogus"},
+        {{"--data-dir"}, false, Action::Run, "--data-dir needs a folder"},
+        {{"--data-dir="}, false, Action::Run, "--data-dir needs a folder"},
+        {{"start"}, false, Action::Run, "unexpected argument \"start\""},
+    };
+    for (const Case& c : cases) {
+        ServerCommandLine line;
+        std::string error;
+        ASSERT_EQ(parseServerCommandLine(c.arguments, &line, &error), c.ok) << error;
+        EXPECT_EQ(line.action, c.action);
+        EXPECT_EQ(c.ok ? line.dataFolder : error, c.folderOrError);
+    }
+}
+
+}  // namespace
+}  // namespace tvr::ui
