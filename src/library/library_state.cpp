@@ -19,6 +19,10 @@ void LibraryState::apply(const core::Config& config) {
         extensions_.build(config.extensions);
     }
     core::resolveStoreFolder(&vrFormatFolder_, config.vrFormatPath);
+    std::u16string wordFile;
+    core::resolveDataFile(&wordFile, config.wordListPath);  // kept even when the file does not exist yet
+    wordList_.setPath(wordFile);
+    wordList_.loadWordList();
 }
 
 bool LibraryState::isVideoAccepted(std::u16string_view path) const {

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // What the headset's commands read and change besides the connection: the marker index, the
-// search and favourites lists, the channel lister, the extension table and the store folders.
+// search and favourites lists, the word list, the channel lister, the extension table and the
+// store folders.
 // The control thread owns it; only the extension table is asked from the video server's thread,
 // under its own small lock.
 #include <mutex>
@@ -13,6 +14,7 @@
 #include "library/channel_listing.h"
 #include "library/list_file.h"
 #include "stores/marker_store.h"
+#include "stores/word_list.h"
 
 namespace tvr::library {
 
@@ -28,6 +30,7 @@ public:
     int listChannel(const core::Config& config, std::int32_t channel, const SortRequest& sort, core::ReplySink& sink);
 
     stores::MarkerStore& markers() { return markers_; }
+    stores::WordList& wordList() { return wordList_; }
     ListFile& searchList() { return searchList_; }
     ListFile& favoriteList() { return favoriteList_; }
     /// The resolved VR format folder (empty when the setting resolves to nothing).
@@ -39,6 +42,7 @@ private:
     ListFile searchList_;
     ChannelLister lister_;
     std::u16string vrFormatFolder_;
+    stores::WordList wordList_;
     mutable std::mutex extensionsMutex_;  // the video server reads the table on its own thread
     core::ExtensionTable extensions_;
 };

@@ -64,5 +64,11 @@ std::span<const CommandRow> sessionCommands();
 std::span<const CommandRow> markerCommands();
 /// The four CM_INI_ commands on the settings file.
 std::span<const CommandRow> iniCommands();
+/// The seven CM_WORDLIST_ commands.
+std::span<const CommandRow> wordListCommands();
+/// CM_SAVE_VR_FORMAT and CM_LOAD_VR_FORMAT.
+std::span<const CommandRow> vrFormatCommands();
+/// The nine search commands.
+std::span<const CommandRow> searchCommands();
 
 }  // namespace tvr::protocol

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The commands that act on the PC's files directly: CM_PLAY, CM_IS_FIND_PATH, CM_MAKE_DIR and
-// CM_COPYTIMESTAMP.
+// The commands that act on the PC's files directly: CM_PLAY, CM_IS_FIND_PATH, CM_MAKE_DIR,
+// CM_MOVE_FILE and CM_COPYTIMESTAMP.
 #include <array>
 
 #include "core/paths.h"
@@ -8,6 +8,7 @@
 #include "platform/fs.h"
 #include "protocol/command_log.h"
 #include "protocol/command_table.h"
+#include "stores/vr_format_store.h"
 
 namespace tvr::protocol {
 
@@ -39,6 +40,32 @@ bool makeDir(HandlerContext& context, CommandCall& call) {
     return false;
 }
 
+// The video moves with its marker and VR format files. A step that fails after the video moved
+// leaves it at its new place: nothing is moved back.
+bool moveFile(HandlerContext& context, CommandCall& call) {
+    const std::u16string& to = call.arg(0);
+    const std::u16string& from = call.arg(1);
+    auto fail = [&](std::u16string_view message) {
+        logCommand(context, u"ERROR:MOVE_FILE",
+                   core::format(u"msg=\"%s\", to=\"%s\", from=\"%s\"", {message, to, from}));
+        return false;
+    };
+    if (core::isSameRoot(to, from) == 0 || core::isSameExtension(to, from) == 0) {
+        return fail(u"ドライブまたは拡張子が異なる");
+    }
+    if (core::makeFolderTree(core::splitPath(to).folder) == 0) return false;
+    if (!platform::moveNoOverwrite(from, to)) return fail(u"同じファイルが存在する、アクセス権が無い等");
+    if (core::splitPath(to).name != core::splitPath(from).name) {
+        if (context.library.markers().moveMarkerFile(to, from) == 0) return fail(u"同じファイル(Marker)が存在する");
+        const std::u16string& vrFolder = context.library.vrFormatFolder();
+        if (!vrFolder.empty() && !stores::moveVrFormatFile(vrFolder, to, from)) {
+            return fail(u"同じファイル(VRFormat)が存在する");
+        }
+    }
+    logCommand(context, u"MOVE_FILE", core::format(u"to=\"%s\", from=\"%s\"", {to, from}));
+    return true;
+}
+
 // The destination takes the source's times; where the OS cannot set a creation time (Linux),
 // the access and write times are set.
 bool copyTimestamp(HandlerContext&, CommandCall& call) {
@@ -53,6 +80,7 @@ constexpr std::array kRows{
     CommandRow{u"CM_PLAY", play},
     CommandRow{u"CM_IS_FIND_PATH", isFindPath},
     CommandRow{u"CM_MAKE_DIR", makeDir},
+    CommandRow{u"CM_MOVE_FILE", moveFile},
     CommandRow{u"CM_COPYTIMESTAMP", copyTimestamp},
 };
 

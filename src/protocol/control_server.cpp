@@ -31,6 +31,7 @@ ControlServer::ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, l
 }
 
 ControlServer::~ControlServer() {
+    search_.reset();  // cancels and joins a running search before anything it reads goes
     thread_.stop();
     teardown();
     log_.close();
@@ -140,7 +141,7 @@ std::u16string ControlServer::addressText() const {
 }
 
 HandlerContext ControlServer::context() {
-    return HandlerContext{config_, library_, *this, status_, frontEnd_, clock_, log_, session_};
+    return HandlerContext{config_, library_, *this, status_, frontEnd_, clock_, log_, session_, search_};
 }
 
 void ControlServer::connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {
@@ -155,6 +156,10 @@ void ControlServer::connectionSetup(platform::SocketHandle socket, const platfor
 }
 
 void ControlServer::disconnect(std::u16string_view reason) {
+    // The headset's word-list changes outlive the connection; saved before the status goes out,
+    // so whoever sees the disconnect finds the file written. A failed save leaves the list
+    // marked changed for the next try.
+    if (library_.wordList().isModified()) library_.wordList().saveWordList();
     if (client_ != platform::kInvalidSocket) {
         platform::closeSocket(client_);
         client_ = platform::kInvalidSocket;

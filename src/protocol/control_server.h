@@ -6,6 +6,7 @@
 // the handlers work on lives in the library state it is given.
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -111,6 +112,7 @@ private:
     std::atomic<bool> forceDisconnect_{false};
     PacketReader reader_;
     SendBuffer send_;
+    std::unique_ptr<search::SearchEngine> search_;  // created by the first search start
 };
 
 }  // namespace tvr::protocol

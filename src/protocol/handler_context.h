@@ -2,6 +2,8 @@
 #pragma once
 // Everything a message or command handler may use. Handlers are free functions of this context,
 // so tests call them with a recording sink and no socket.
+#include <memory>
+
 #include "core/clock.h"
 #include "core/command_queue.h"
 #include "core/log.h"
@@ -10,6 +12,7 @@
 #include "library/library_state.h"
 #include "protocol/session.h"
 #include "protocol/status_board.h"
+#include "search/search_engine.h"
 
 namespace tvr::protocol {
 
@@ -22,6 +25,7 @@ struct HandlerContext {
     core::Clock& clock;
     core::ServerLog& log;
     Session& session;
+    std::unique_ptr<search::SearchEngine>& search;  // null until the first search start
 };
 
 /// How a text message handler ended: its reply follows now, or after later records.

@@ -77,6 +77,7 @@ void Controller::tick() {
     for (const auto& event : control_->takeEvents()) {
         if (event.code != protocol::status::kNone) onStatus(event);
     }
+    for (const auto& event : video_->takeEvents()) view_.showStream(platform::nowLocal(), event);
     for (const auto& command : commands_.drain()) onCommand(command);
 }
 

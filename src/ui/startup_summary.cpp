@@ -66,15 +66,15 @@ ChannelSummary summarizeChannel(const core::Config& config, int index) {
     }
     // An empty list path resolves to the data folder itself, written with a trailing separator.
     if (root.root.size() > 1 && root.root.back() == u'/') root.root.pop_back();
-    int isFolder = 0;
-    if (core::getPathState(root.root, &isFolder) == 0) {
+    bool isFolder = false;
+    if (!core::getPathState(root.root, &isFolder)) {
         summary.explanation = core::format(u"%s does not exist", {root.root});
-    } else if (channel.type == core::kChannelPcFolder && isFolder == 0) {
+    } else if (channel.type == core::kChannelPcFolder && !isFolder) {
         summary.explanation =
             core::format(u"%s is a file, not a folder: give [%s] pcPath a folder", {root.root, summary.section});
     } else {
         summary.resolves = true;
-        summary.target = core::format(isFolder != 0 ? u"folder %s" : u"list file %s", {root.root});
+        summary.target = core::format(isFolder ? u"folder %s" : u"list file %s", {root.root});
     }
     return summary;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "http/stream_event.h"
 #include "platform/time.h"
 
 namespace tvr::ui {
@@ -17,6 +18,11 @@ public:
                             std::u16string_view text2) = 0;
     /// A problem the user should know about (a port that cannot be used).
     virtual void showProblem(std::u16string_view text) = 0;
+    /// A video request or the end of a stream; views that do not show streams ignore it.
+    virtual void showStream(const platform::LocalTime& time, const http::StreamEvent& event) {
+        (void)time;
+        (void)event;
+    }
 };
 
 }  // namespace tvr::ui

@@ -2,8 +2,12 @@
 // The extended commands through the command table, with real files in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "platform/fs.h"
 #include "platform/ini_file.h"
+#include "platform/utf.h"
 #include "protocol/handler_harness.h"
 #include "protocol/status_codes.h"
 
@@ -197,6 +201,118 @@ TEST_F(CommandsTest, IniWriteStringIsCutToTheArgumentsCapacity) {
     auto context = h.context();
     ASSERT_TRUE(findCommand(u"CM_INI_WRITE_STRING")(context, call));
     EXPECT_EQ(platform::iniReadString(file("TamvikVRServer.ini"), u"client", u"rw.cut", u"?"), u"abc");
+}
+
+TEST_F(CommandsTest, WordListThroughTheCommands) {
+    h.config.wordListPath = file("words.txt");
+    h.apply();
+    struct Case {
+        const char* name;
+        std::u16string command;
+        std::vector<std::u16string> args;
+        bool result;
+        Entries entries;
+    };
+    const Case cases[] = {
+        {"add", u"CM_WORDLIST_ADD", {u"b", u"x"}, true, {}},
+        {"add another id", u"CM_WORDLIST_ADD", {u"a", u"y"}, true, {}},
+        {"duplicate refused", u"CM_WORDLIST_ADD", {u"b", u"x"}, false, {}},
+        {"a quote cannot be stored", u"CM_WORDLIST_ADD", {u"c", u"say \"hi\""}, false, {}},
+        {"count", u"CM_WORDLIST_GETNUM", {}, true, {{2, u""}}},
+        {"window past the end", u"CM_WORDLIST_GETITEMN", {u"1", u"10"}, true, {{0, u"<id>\"a\",<word>\"y\""}}},
+        {"count 0", u"CM_WORDLIST_GETITEMN", {u"0", u"0"}, true, {}},
+        {"negative first", u"CM_WORDLIST_GETITEMN", {u"-1", u"5"}, true, {}},
+        {"save", u"CM_WORDLIST_SAVE", {}, true, {}},
+        {"saved list is not updated on disk", u"CM_WORDLIST_ISUPDATE", {}, true, {{0, u""}}},
+        {"delete", u"CM_WORDLIST_DEL", {u"b", u"x"}, true, {}},
+        {"count after delete", u"CM_WORDLIST_GETNUM", {}, true, {{1, u""}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(h, c.command, c.args, &result), c.entries) << c.name;
+        EXPECT_EQ(result, c.result) << c.name;
+    }
+    EXPECT_EQ(h.folder.read("words.txt"), "\xEF\xBB\xBF#start\r\n#dat\t\"a\" \"y\"\r\n#dat\t\"b\" \"x\"\r\n#end\r\n");
+    EXPECT_TRUE(h.library.wordList().isModified()) << "the delete waits for the next save";
+}
+
+TEST_F(CommandsTest, WordListSaveThatCannotWriteFailsAndKeepsTheChanges) {
+    h.config.wordListPath = file("v/sub");  // a folder: the file cannot be written
+    h.apply();
+    run(h, u"CM_WORDLIST_ADD", {u"a", u"x"}, &result);
+    run(h, u"CM_WORDLIST_SAVE", {}, &result);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(h.status.current().text2, u"SaveWordList()");
+    EXPECT_TRUE(h.library.wordList().isModified());
+}
+
+TEST_F(CommandsTest, VrFormatRoundTripAndRefusals) {
+    h.config.vrFormatPath = file("vr");
+    ASSERT_TRUE(platform::makeFolder(file("vr")));
+    h.apply();
+    std::u16string video = file("v/a.mp4");
+    EXPECT_EQ(run(h, u"CM_LOAD_VR_FORMAT", {video}, &result), (Entries{{0, u""}}));
+    run(h, u"CM_SAVE_VR_FORMAT", {video, u"<layout>\"SBS\",<screen>\"180\""}, &result);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(run(h, u"CM_LOAD_VR_FORMAT", {video}, &result), (Entries{{1, u"<layout>\"SBS\",<screen>\"180\""}}));
+    run(h, u"CM_SAVE_VR_FORMAT", {video, u"<layout>\"TB"}, &result);  // no closing quote: empty value
+    ASSERT_TRUE(result);
+    EXPECT_EQ(run(h, u"CM_LOAD_VR_FORMAT", {video}, &result), (Entries{{1, u"<layout>\"\",<screen>\"\""}}));
+
+    h.config.vrFormatPath = file("v/a.mp4");  // not a folder
+    h.apply();
+    run(h, u"CM_SAVE_VR_FORMAT", {video, u"<layout>\"SBS\""}, &result);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(h.status.current().text2, u"SaveVRFormat()");
+}
+
+TEST_F(CommandsTest, MoveFileTakesItsCompanionFilesAndNeverOverwrites) {
+    h.config.trimPath = file("trim");
+    h.config.vrFormatPath = file("vr");
+    ASSERT_TRUE(platform::makeFolder(file("trim")));
+    ASSERT_TRUE(platform::makeFolder(file("vr")));
+    h.apply();
+    std::u16string from = file("v/a.mp4");
+    run(h, u"CM_SAVE_MARKER", {from, u"<en.0>1,<a.0>5"}, &result);
+    run(h, u"CM_SAVE_VR_FORMAT", {from, u"<layout>\"SBS\",<screen>\"180\""}, &result);
+
+    run(h, u"CM_MOVE_FILE", {file("v/a.mkv"), from}, &result);
+    EXPECT_FALSE(result) << "another extension";
+    EXPECT_NE(logText(h).find("ERROR:MOVE_FILE , msg=\"ドライブまたは拡張子が異なる\""), std::string::npos);
+
+    h.folder.write("w/taken.mp4", "other");
+    run(h, u"CM_MOVE_FILE", {file("w/taken.mp4"), from}, &result);
+    EXPECT_FALSE(result) << "the target exists";
+    EXPECT_EQ(h.folder.read("w/taken.mp4"), "other");
+    EXPECT_EQ(h.folder.read("v/a.mp4"), "video");
+
+    run(h, u"CM_MOVE_FILE", {file("new/b.mp4"), from}, &result);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(h.folder.read("new/b.mp4"), "video");
+    EXPECT_EQ(platform::pathKind(from), platform::PathKind::Missing);
+    EXPECT_EQ(run(h, u"CM_LOAD_MARKER", {file("new/b.mp4")}, &result)[0].first, 1);
+    EXPECT_EQ(run(h, u"CM_LOAD_VR_FORMAT", {file("new/b.mp4")}, &result),
+              (Entries{{1, u"<layout>\"SBS\",<screen>\"180\""}}));
+    EXPECT_NE(logText(h).find("MOVE_FILE       , to=\""), std::string::npos);
+}
+
+TEST_F(CommandsTest, SearchCommandsFailUntilTheFirstStartThenServeRows) {
+    for (const char16_t* name : {u"CM_SEARCH_ISFINISHED", u"CM_SEARCH_REQUESTCANCEL", u"CM_SEARCH_GETNUM",
+                                 u"CM_SEARCH_GETPATH", u"CM_SEARCH_GETDIR", u"CM_SEARCH_GETPROGRESS"}) {
+        run(h, name, {u"0", u"5"}, &result);
+        EXPECT_FALSE(result) << platform::toUtf8(name);
+    }
+    for (int i = 0; i < 40; ++i) h.folder.makeFolder("tree/d" + std::to_string(i));
+    run(h, u"CM_GETDIR", {file("tree")}, &result);
+    ASSERT_TRUE(result);
+    for (int i = 0; i < 500; ++i) {
+        if (run(h, u"CM_SEARCH_ISFINISHED", {}, &result) == Entries{{1, u""}}) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(run(h, u"CM_SEARCH_GETNUM", {}, &result), (Entries{{40, u""}}));
+    EXPECT_EQ(run(h, u"CM_SEARCH_GETDIR", {u"0", u"100"}, &result).size(), 32u) << "a window holds 32 rows";
+    EXPECT_EQ(run(h, u"CM_SEARCH_GETDIR", {u"38", u"10"}, &result).size(), 2u);
+    EXPECT_TRUE(run(h, u"CM_SEARCH_GETDIR", {u"-1", u"10"}, &result).empty());
+    EXPECT_EQ(run(h, u"CM_SEARCH_GETPROGRESS", {}, &result).at(0).first, 1);
 }
 
 }  // namespace

@@ -24,7 +24,9 @@ public:
     }
     ~HandlerHarness() { core::setExecutableFolder(previousFolder_); }
 
-    protocol::HandlerContext context() { return {config, library, sink, status, &frontEnd, clock, log, session}; }
+    protocol::HandlerContext context() {
+        return {config, library, sink, status, &frontEnd, clock, log, session, search};
+    }
     /// Applies the settings to the library state, as the server does when it takes them.
     void apply() { library.apply(config); }
     /// Runs one command record; entries receives its reply entries.
@@ -53,6 +55,7 @@ public:
     core::CommandQueue frontEnd;
     core::ManualClock clock;
     protocol::Session session;
+    std::unique_ptr<search::SearchEngine> search;
 
 private:
     std::u16string previousFolder_;

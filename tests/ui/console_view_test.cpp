@@ -77,6 +77,30 @@ TEST(ConsoleStatus, JapaneseLocaleFollowsTheFirstVariableSet) {
     EXPECT_FALSE(japaneseLocale(nullptr, nullptr, nullptr));
 }
 
+TEST(ConsoleStream, RequestsAndEndsOfStreamsReadAsOneLineEach) {
+    using Kind = http::StreamEvent::Kind;
+    struct Case {
+        http::StreamEvent event;
+        std::string line;
+    };
+    const Case cases[] = {
+        {{Kind::Request, 0, 1000, u"/v/動画.mp4", 206, 0, 0}, "video slot 0: 206 from byte 1000 /v/動画.mp4"},
+        {{Kind::Request, -1, 0, u"/v/a.txt", 404, 0, 0}, "video: 404 from byte 0 /v/a.txt"},
+        {{
+             Kind::End,
+             1,
+             0,
+             u"/v/a.mp4",
+             200,
+             10485760,
+             2000,
+         },
+         "video slot 1: ended after 10485760 bytes in 2000 ms (5.0 MiB/s) /v/a.mp4"},
+        {{Kind::End, 1, 0, u"/v/a.mp4", 200, 0, 0}, "video slot 1: ended after 0 bytes in 0 ms (0.0 MiB/s) /v/a.mp4"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(platform::toUtf8(ui::streamLine(c.event)), c.line);
+}
+
 TEST(ConsoleSummary, EveryFactOnItsOwnLine) {
     StartupSummary summary;
     summary.version = u"1.32a";

@@ -48,6 +48,24 @@ void ConsoleView::showStatus(const platform::LocalTime& time, std::int32_t code,
 
 void ConsoleView::showProblem(std::u16string_view text) { writeLine(text); }
 
+std::u16string streamLine(const http::StreamEvent& event) {
+    std::u16string slot = event.slot < 0 ? std::u16string(u"video") : core::format(u"video slot %d", {event.slot});
+    if (event.kind == http::StreamEvent::Kind::Request) {
+        return core::format(u"%s: %d from byte %I64d %s", {slot, event.statusCode, event.rangeStart, event.path});
+    }
+    // Tenths of a MiB/s in integers: the line needs no floating-point formatting.
+    std::uint64_t tenths = event.durationMs == 0 ? 0 : event.bytesSent * 10000 / 1048576 / event.durationMs;
+    return core::format(u"%s: ended after %I64d bytes in %u ms (%I64d.%I64d MiB/s) %s",
+                        {slot, static_cast<std::int64_t>(event.bytesSent), std::int64_t{event.durationMs},
+                         static_cast<std::int64_t>(tenths / 10), static_cast<std::int64_t>(tenths % 10), event.path});
+}
+
+void ConsoleView::showStream(const platform::LocalTime& time, const http::StreamEvent& event) {
+    writeLine(core::format(u"%04d-%02d-%02d %02d:%02d:%02d ",
+                           {time.year, time.month, time.day, time.hour, time.minute, time.second}) +
+              streamLine(event));
+}
+
 void ConsoleView::showSummary(const StartupSummary& summary) {
     writeLine(core::format(u"TamvikVR Server %s (protocol %d)", {summary.version, summary.protocolVersion}));
     writeLine(u"  data folder: " + summary.dataFolder);

@@ -10,6 +10,9 @@
 
 namespace tvr::ui {
 
+/// The text of a stream event without its time.
+std::u16string streamLine(const http::StreamEvent& event);
+
 class ConsoleView final : public StatusView {
 public:
     /// Writes to out; with glosses each Japanese status text is followed by its English meaning.
@@ -18,6 +21,9 @@ public:
     void showStatus(const platform::LocalTime& time, std::int32_t code, std::u16string_view text1,
                     std::u16string_view text2) override;
     void showProblem(std::u16string_view text) override;
+    /// "YYYY-MM-DD hh:mm:ss video slot 0: 206 from byte 1000 /v/a.mp4", or the stream's end with
+    /// the bytes sent and the rate.
+    void showStream(const platform::LocalTime& time, const http::StreamEvent& event) override;
     /// The start-up summary, one fact per line.
     void showSummary(const StartupSummary& summary);
     /// The one line written when the server has stopped.

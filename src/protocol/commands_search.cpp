@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: MIT
+// The nine search commands. The engine comes into being with the first start and keeps its last
+// results until shutdown; the six commands that read it fail until then.
+#include <array>
+
+#include "protocol/command_table.h"
+#include "search/search_context.h"
+
+namespace tvr::protocol {
+
+namespace {
+
+search::SearchEngine* engineFor(HandlerContext& context) {
+    if (!context.search) context.search = search::SearchEngine::create();
+    return context.search.get();
+}
+
+bool findFile(HandlerContext& context, CommandCall& call) {
+    search::SearchEngine* engine = engineFor(context);
+    if (engine == nullptr) return false;
+    engine->startFindFile(call.arg(0), search::makeSearchSettings(context.config));
+    return true;
+}
+
+bool searchFile(HandlerContext& context, CommandCall& call) {
+    search::SearchEngine* engine = engineFor(context);
+    if (engine == nullptr) return false;
+    engine->startSearchFile(call.arg(0), search::makeSearchSettings(context.config));
+    return true;
+}
+
+bool getDir(HandlerContext& context, CommandCall& call) {
+    search::SearchEngine* engine = engineFor(context);
+    if (engine == nullptr) return false;
+    engine->startGetDir(call.arg(0), search::makeSearchSettings(context.config));
+    return true;
+}
+
+bool isFinished(HandlerContext& context, CommandCall& call) {
+    if (!context.search) return false;
+    call.addEntry(context.search->isFinished(), u"");
+    return true;
+}
+
+bool requestCancel(HandlerContext& context, CommandCall&) {
+    if (!context.search) return false;
+    context.search->requestCancel();
+    return true;
+}
+
+bool getNum(HandlerContext& context, CommandCall& call) {
+    if (!context.search) return false;
+    call.addEntry(context.search->rowCount(), u"");
+    return true;
+}
+
+bool getPath(HandlerContext& context, CommandCall& call) {
+    if (!context.search) return false;
+    for (auto& row : context.search->rows(call.intArg(0), call.intArg(1))) {
+        std::int32_t state = context.library.markers().getMarkerState(row);
+        call.addEntry(state, std::move(row));
+    }
+    return true;
+}
+
+bool getDirRows(HandlerContext& context, CommandCall& call) {
+    if (!context.search) return false;
+    for (auto& row : context.search->rows(call.intArg(0), call.intArg(1))) call.addEntry(0, std::move(row));
+    return true;
+}
+
+bool getProgress(HandlerContext& context, CommandCall& call) {
+    if (!context.search) return false;
+    call.addEntry(context.search->isFinished(), context.search->progress());
+    return true;
+}
+
+constexpr std::array kRows{
+    CommandRow{u"CM_FIND_FILE", findFile},
+    CommandRow{u"CM_SEARCH_FILE", searchFile},
+    CommandRow{u"CM_GETDIR", getDir},
+    CommandRow{u"CM_SEARCH_ISFINISHED", isFinished},
+    CommandRow{u"CM_SEARCH_REQUESTCANCEL", requestCancel},
+    CommandRow{u"CM_SEARCH_GETNUM", getNum},
+    CommandRow{u"CM_SEARCH_GETPATH", getPath},
+    CommandRow{u"CM_SEARCH_GETDIR", getDirRows},
+    CommandRow{u"CM_SEARCH_GETPROGRESS", getProgress},
+};
+
+}  // namespace
+
+std::span<const CommandRow> searchCommands() { return kRows; }
+
+}  // namespace tvr::protocol

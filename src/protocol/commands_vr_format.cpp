@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+// CM_SAVE_VR_FORMAT and CM_LOAD_VR_FORMAT: the projection the headset chose for a video.
+#include <array>
+
+#include "protocol/command_table.h"
+#include "protocol/status_codes.h"
+#include "stores/vr_format_store.h"
+
+namespace tvr::protocol {
+
+namespace {
+
+bool saveVrFormat(HandlerContext& context, CommandCall& call) {
+    const std::u16string& folder = context.library.vrFormatFolder();
+    stores::VrFormat format = stores::parseVrFormatText(call.arg(1));
+    if (folder.empty() || !stores::saveVrFormatFile(folder, format, call.arg(0))) {
+        context.status.post(status::kError, status::kErrorText, u"SaveVRFormat()");
+        return false;
+    }
+    return true;
+}
+
+bool loadVrFormat(HandlerContext& context, CommandCall& call) {
+    const std::u16string& folder = context.library.vrFormatFolder();
+    stores::VrFormat format;
+    if (!folder.empty() && stores::loadVrFormat(folder, call.arg(0), &format)) {
+        call.addEntry(1, stores::formatVrFormatText(format));
+    } else {
+        call.addEntry(0, u"");
+    }
+    return true;
+}
+
+constexpr std::array kRows{
+    CommandRow{u"CM_SAVE_VR_FORMAT", saveVrFormat},
+    CommandRow{u"CM_LOAD_VR_FORMAT", loadVrFormat},
+};
+
+}  // namespace
+
+std::span<const CommandRow> vrFormatCommands() { return kRows; }
+
+}  // namespace tvr::protocol

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+// The CM_WORDLIST_ commands: the headset's word list, kept in one file on the PC.
+#include <algorithm>
+#include <array>
+
+#include "protocol/command_table.h"
+#include "protocol/status_codes.h"
+
+namespace tvr::protocol {
+
+namespace {
+
+bool getNum(HandlerContext& context, CommandCall& call) {
+    call.addEntry(static_cast<std::int32_t>(context.library.wordList().size()), u"");
+    return true;
+}
+
+bool getItems(HandlerContext& context, CommandCall& call) {
+    std::int64_t count = std::min<std::int64_t>(call.int64Arg(1), CommandCall::kMaxEntries);
+    for (auto& text : context.library.wordList().itemTexts(call.int64Arg(0), count)) call.addEntry(0, std::move(text));
+    return true;
+}
+
+bool add(HandlerContext& context, CommandCall& call) {
+    return context.library.wordList().addWord(call.arg(0), call.arg(1));
+}
+
+bool remove(HandlerContext& context, CommandCall& call) {
+    context.library.wordList().deleteWord(call.arg(0), call.arg(1));
+    return true;
+}
+
+// A save that could not write is a failure the headset sees; the list stays marked changed, so
+// the save at the disconnect tries again.
+bool save(HandlerContext& context, CommandCall&) {
+    if (context.library.wordList().saveWordList()) return true;
+    context.status.post(status::kError, status::kErrorText, u"SaveWordList()");
+    return false;
+}
+
+bool load(HandlerContext& context, CommandCall&) {
+    context.library.wordList().loadWordList();
+    return true;
+}
+
+bool isUpdate(HandlerContext& context, CommandCall& call) {
+    call.addEntry(context.library.wordList().isWordListUpdated() ? 1 : 0, u"");
+    return true;
+}
+
+constexpr std::array kRows{
+    CommandRow{u"CM_WORDLIST_GETNUM", getNum},     CommandRow{u"CM_WORDLIST_GETITEMN", getItems},
+    CommandRow{u"CM_WORDLIST_ADD", add},           CommandRow{u"CM_WORDLIST_DEL", remove},
+    CommandRow{u"CM_WORDLIST_SAVE", save},         CommandRow{u"CM_WORDLIST_LOAD", load},
+    CommandRow{u"CM_WORDLIST_ISUPDATE", isUpdate},
+};
+
+}  // namespace
+
+std::span<const CommandRow> wordListCommands() { return kRows; }
+
+}  // namespace tvr::protocol
