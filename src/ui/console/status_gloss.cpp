@@ -53,6 +53,8 @@ std::u16string statusGloss(std::int32_t code, std::u16string_view text1, std::u1
             if (text2.starts_with(u"GetHeader")) return u"fatal error: a packet does not start with PACK";
             if (text2 == u"SaveMarker()") return u"error: the markers could not be saved";
             if (text2 == u"SaveVRFormat()") return u"error: the VR format could not be saved";
+            if (text2 == u"SaveWordList()") return u"error: the word list could not be saved; it is kept to try again";
+            if (text2.starts_with(u"IniWrite")) return u"error: the headset's setting could not be written";
             return u"error";
         case status::kOldProtocol:
             return u"error: the headset app's protocol version is too old";
