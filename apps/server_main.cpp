@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // tamvikvr-server: the whole server without a window. Reads TamvikVRServer.ini beside the
-// executable, prints every status event, and stops cleanly on SIGINT or SIGTERM.
+// executable, prints every status event, and stops cleanly on SIGINT or SIGTERM (Ctrl+C or
+// closing the console on Windows).
 #include <cstdio>
 
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/utf.h"
+#include "platform/console.h"
 #include "platform/stop_signal.h"
 #include "platform/system_paths.h"
 #include "ui/console/console_view.h"
@@ -14,6 +16,7 @@
 int main() {
     using namespace tvr;
     platform::installStopSignalHandler();
+    platform::useUtf8Console();
     // The folder is cut at the last separator rather than split by extension: executables have
     // no extension on Linux, and a path without one would count as a folder as a whole.
     std::u16string executable = platform::executablePath();
