@@ -14,9 +14,8 @@
 //   1. at the first number whose leading zeros differ, fewer zeros sort first ("a1" < "a01");
 //   2. otherwise the raw code units decide, which puts upper case before lower case ("A" < "a").
 // Each step compares a key derived from one name alone, so the whole is a strict weak ordering.
-#include "platform/natural_compare.h"
-
 #include "platform/case_fold.h"
+#include "platform/natural_compare.h"
 
 namespace tvr::platform {
 

@@ -4,10 +4,13 @@
 // a fetched video into CR LF.
 #include "platform/console.h"
 
+// shellapi.h needs the types of windows.h, so the order is kept as written.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
 
 #include <cstdio>
 

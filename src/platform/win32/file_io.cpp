@@ -53,8 +53,8 @@ bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
                         std::to_wstring(tempCounter.fetch_add(1)) + L".tmp";
     bool ok = false;
     {
-        HandleCloser file{::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr)};
+        HandleCloser file{
+            ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
         if (!file.valid()) return false;
         ok = win32::writeAll(file.handle, bytes) && ::FlushFileBuffers(file.handle);
     }

@@ -108,8 +108,8 @@ bool setFileTimes(std::u16string_view path, const FileTimes& times) {
     FILETIME access = win32::toFiletime(times.access);
     FILETIME write = win32::toFiletime(times.write);
     // A null pointer leaves that time as it is, which is what a 0 file time means here.
-    return ::SetFileTime(file.handle, times.creation != 0 ? &creation : nullptr,
-                         times.access != 0 ? &access : nullptr, times.write != 0 ? &write : nullptr) != 0;
+    return ::SetFileTime(file.handle, times.creation != 0 ? &creation : nullptr, times.access != 0 ? &access : nullptr,
+                         times.write != 0 ? &write : nullptr) != 0;
 }
 
 std::int64_t fileSize(std::u16string_view path) {

@@ -2,8 +2,8 @@
 // Natural order on Windows is the shell's own, so the server sorts exactly as Explorer does.
 #include "platform/natural_compare.h"
 
-#include <windows.h>
 #include <shlwapi.h>
+#include <windows.h>
 
 #include <string>
 

@@ -15,8 +15,8 @@ namespace {
 
 HANDLE openFile(std::u16string_view path, bool unbuffered) {
     DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN | (unbuffered ? FILE_FLAG_NO_BUFFERING : 0);
-    return ::CreateFileW(win32::widePath(path).c_str(), GENERIC_READ, win32::kShareAll, nullptr, OPEN_EXISTING,
-                         flags, nullptr);
+    return ::CreateFileW(win32::widePath(path).c_str(), GENERIC_READ, win32::kShareAll, nullptr, OPEN_EXISTING, flags,
+                         nullptr);
 }
 
 bool aligned(const void* buffer, std::size_t capacity) {
