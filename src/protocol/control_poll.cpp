@@ -30,6 +30,9 @@ void CControlServer::Poll() {
         }
         if (!connected_) return;  // a handler that waited for more packets may have lost the client
         AppendReply(success);
+        // A stop ends the packet here: each further record may be a whole listing, and the server
+        // cannot be freed before its thread ends. The connection closes with the stop anyway.
+        if (thread_.stopRequested()) return;
     }
     if (packetReady_) RemovePacket();
 }
