@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/drives.h"
+#include "platform/dynamic_library.h"
 #include "platform/fs.h"
 #include "platform/sequential_reader.h"
 #include "platform/system_paths.h"
@@ -53,6 +55,30 @@ TEST(WindowsBackend, ReadsAreUnbufferedByDefault) {
     SequentialReader reader;
     ASSERT_TRUE(reader.open(temp.file16("v.mp4")));
     EXPECT_EQ(reader.mode(), ReadMode::Unbuffered);
+}
+
+TEST(WindowsBackend, DrivesAreLettersWithTheirLabels) {
+    std::vector<Drive> drives = listDrives();
+    ASSERT_FALSE(drives.empty());
+    for (const Drive& drive : drives) {
+        ASSERT_EQ(drive.root.size(), 3u);
+        EXPECT_GE(drive.root[0], u'A');
+        EXPECT_LE(drive.root[0], u'Z');
+        EXPECT_EQ(drive.root.substr(1), u":/");
+    }
+    bool hasC = false;
+    for (const Drive& drive : drives) hasC = hasC || drive.root == u"C:/";
+    EXPECT_TRUE(hasC);
+}
+
+TEST(WindowsBackend, LoadsASystemLibraryAndCallsIntoIt) {
+    DynamicLibrary library;
+    ASSERT_TRUE(library.open(u"kernel32.dll"));
+    using TickFunction = unsigned long long(__stdcall*)();
+    auto ticks = reinterpret_cast<TickFunction>(library.symbol("GetTickCount64"));
+    ASSERT_NE(ticks, nullptr);
+    EXPECT_GT(ticks(), 0u);
+    EXPECT_EQ(library.symbol("NoSuchSymbolTvr"), nullptr);
 }
 
 }  // namespace
