@@ -6,10 +6,10 @@
 
 #include "core/paths.h"
 #include "core/settings.h"
-#include "core/utf.h"
 #include "platform/console.h"
 #include "platform/stop_signal.h"
 #include "platform/system_paths.h"
+#include "platform/utf.h"
 #include "ui/console/console_view.h"
 #include "ui/controller.h"
 
@@ -22,13 +22,13 @@ int main() {
     std::u16string executable = platform::executablePath();
     core::setExecutableFolder(executable.substr(0, executable.find_last_of(u"/\\")));
     std::u16string settingsPath = core::executableFolder();
-    core::AppendPath(settingsPath, core::kSettingsFileName);
+    core::appendPath(settingsPath, core::kSettingsFileName);
 
     ui::ConsoleView view(stdout);
     ui::Controller controller(settingsPath, view);
     if (!controller.start()) {
         std::fprintf(stderr, "The settings file %s can neither be read nor created.\n",
-                     core::toUtf8(settingsPath).c_str());
+                     platform::toUtf8(settingsPath).c_str());
         return 0;
     }
     while (!platform::waitForStopSignal(ui::Controller::kTickMs)) controller.tick();

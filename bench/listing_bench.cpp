@@ -51,13 +51,14 @@ int main(int argc, char** argv) {
     generateTree(root);
     fs::path work = fs::temp_directory_path() / "tvr-listing-bench";
     fs::create_directories(work);
-    tvr::core::setExecutableFolder(tvr::core::fromUtf8(work.string()));
+    tvr::core::setExecutableFolder(tvr::platform::fromUtf8(work.string()));
     std::ofstream(work / "bench.vrl") << root.string() << "\n";
 
-    tvr::core::S_CONFIG config = tvr::core::defaultConfig();
-    config.channels[2].pcPath = u"bench.vrl";
-    tvr::protocol::CControlServer server(tvr::core::SystemClock::instance(), nullptr);
-    if (!server.StartListening(0, config, 0x7F000001)) return 3;
+    tvr::core::Config config = tvr::core::defaultConfig();
+    config.channels[2].path = u"bench.vrl";
+    tvr::library::LibraryState library;
+    tvr::protocol::ControlServer server(tvr::core::SystemClock::instance(), nullptr, library);
+    if (!server.startListening(0, config, 0x7F000001)) return 3;
     tvr::client::ControlClient client;
     tvr::client::Reply reply;
     if (!client.connect("127.0.0.1", server.port(), 2000) ||

@@ -9,17 +9,17 @@
 #include <string>
 
 #include "core/extension_filter.h"
-#include "core/utf.h"
 #include "http/video_server.h"
 #include "platform/stop_signal.h"
+#include "platform/utf.h"
 
 namespace {
 
 constexpr std::uint32_t kLoopback = 0x7F000001;
 
-class LoopbackGate final : public tvr::http::AccessGate {
+class LoopbackGate final : public tvr::core::AccessGate {
 public:
-    explicit LoopbackGate(const std::string& extensions) { table_.build(tvr::core::fromUtf8(extensions)); }
+    explicit LoopbackGate(const std::string& extensions) { table_.build(tvr::platform::fromUtf8(extensions)); }
     bool isVideoAccepted(std::u16string_view path) const override { return table_.isAccepted(path); }
     bool isClientAuthenticated() const override { return true; }
     std::uint32_t clientAddress() const override { return kLoopback; }
@@ -40,9 +40,9 @@ int main(int argc, char** argv) {
     LoopbackGate gate(argc > 3 ? argv[3] : "mp4 mkv");
 
     tvr::platform::installStopSignalHandler();
-    tvr::http::CVideoServer server;
+    tvr::http::VideoServer server;
     server.setReadMode(unbuffered ? tvr::platform::ReadMode::Unbuffered : tvr::platform::ReadMode::Buffered);
-    if (!server.Start(port, &gate, kLoopback)) {
+    if (!server.start(port, &gate, kLoopback)) {
         std::fprintf(stderr, "cannot listen on port %u\n", static_cast<unsigned>(port));
         return 3;
     }
@@ -50,10 +50,10 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     while (!tvr::platform::waitForStopSignal(1000)) {
     }
-    for (int slot = 0; slot < tvr::http::CVideoServer::kSlotCount; ++slot) {
-        if (server.SlotHasOpenFile(slot))
+    for (int slot = 0; slot < tvr::http::VideoServer::kSlotCount; ++slot) {
+        if (server.slotHasOpenFile(slot))
             std::printf("slot %d read mode: %s\n", slot, modeName(server.slotReadMode(slot)));
     }
-    server.Close();
+    server.close();
     return 0;
 }

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/utf.h"
+#include "platform/utf.h"
 
 namespace tvr::fuzz {
 
@@ -72,7 +72,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     /// The path of a file inside the folder, as the project's functions take it.
-    std::u16string file(std::string_view name) const { return core::fromUtf8((path_ / name).string()); }
+    std::u16string file(std::string_view name) const { return platform::fromUtf8((path_ / name).string()); }
     /// Replaces the file's content with bytes.
     void write(std::string_view name, std::string_view bytes) const {
         std::ofstream out(path_ / name, std::ios::binary | std::ios::trunc);

@@ -24,23 +24,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::u16string path = folder.file("fuzz.vrl");
 
     std::vector<std::u16string> lines;
-    check(library::ReadListLines(path, &lines));
+    check(library::readListLines(path, &lines));
     for (const std::u16string& line : lines) {
         check(!line.empty() && line.find(u'\n') == std::u16string::npos);
     }
 
     std::u16string name;
-    int found = library::GetListName(&name, path);
+    int found = library::getListName(&name, path);
     if (found == 1) {
         check(name.find(u'"') == std::u16string::npos);
     } else {
         check(found == 0);
     }
 
-    library::CListFile list;
-    list.Bind(0, library::kSearchList, path);
-    check(list.Load() == 1);
-    for (const library::S_LIST_ENTRY& entry : list.entries()) {
+    library::ListFile list;
+    list.bind(0, library::kSearchList, path);
+    check(list.load() == 1);
+    for (const library::ListFileEntry& entry : list.entries()) {
         check(!entry.path.empty() && entry.path.front() != u'#' && entry.path.find(u'\\') == std::u16string::npos);
     }
     return 0;

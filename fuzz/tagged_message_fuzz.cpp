@@ -44,14 +44,14 @@ std::int64_t referenceScan(std::u16string_view text, std::int64_t low, std::int6
 }
 
 void checkTaggedReaders(std::u16string_view text, std::u16string_view key) {
-    check(protocol::MessageIs(text, key) == text.starts_with(key));
-    std::size_t at = protocol::FindKey(text, key);
+    check(protocol::messageIs(text, key) == text.starts_with(key));
+    std::size_t at = protocol::findKey(text, key);
     if (at != std::u16string_view::npos) {
         check(at >= key.size() && at <= text.size() && text.substr(at - key.size(), key.size()) == key);
     }
-    auto value = protocol::IntAfterKey(text, key);
-    auto wide = protocol::Int64AfterKey(text, key);
-    auto quoted = protocol::QuotedAfterKey(text, key);
+    auto value = protocol::intAfterKey(text, key);
+    auto wide = protocol::int64AfterKey(text, key);
+    auto quoted = protocol::quotedAfterKey(text, key);
     bool found = at != std::u16string_view::npos;
     check(value.has_value() == found && wide.has_value() == found && quoted.has_value() == found);
     if (found) {

@@ -53,7 +53,7 @@ void checkRoundTrip(std::u16string_view text) {
 
 void checkLineFields(std::u16string_view line, int n) {
     std::u16string field;
-    std::ptrdiff_t end = core::GetLineField(&field, line, n);
+    std::ptrdiff_t end = core::getLineField(&field, line, n);
     check(end >= -1 && end <= static_cast<std::ptrdiff_t>(line.size()));
     if (end < 0) check(field.empty());
     check(field.size() <= line.size() && field.find(u'"') == std::u16string::npos);
@@ -62,7 +62,7 @@ void checkLineFields(std::u16string_view line, int n) {
 }
 
 void checkSplit(std::u16string_view path) {
-    core::SplitResult parts = core::SplitPath(path);
+    core::SplitResult parts = core::splitPath(path);
     check(parts.nameWithExt == parts.name + parts.ext);
     check(parts.ext.empty() || parts.ext.front() == u'.');
     for (char16_t c : parts.nameWithExt) check(!isSeparator(c));

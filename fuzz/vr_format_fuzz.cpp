@@ -33,11 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fuzz::TempFolder& folder = fuzz::tempFolder();
     folder.write("VRFormat.txt", std::string_view(reinterpret_cast<const char*>(data), size));
     CollectingSink sink;
-    check(stores::SendVRFormatRules(sink, folder.file("VRFormat.txt")) == 1);
+    check(stores::sendVRFormatRules(sink, folder.file("VRFormat.txt")) == 1);
     for (std::size_t i = 0; i < sink.texts.size(); ++i) {
         const std::u16string& text = sink.texts[i];
-        check(text.size() <= 259 && protocol::MessageIs(text, u"#RET_VR_FORMAT("));
-        check(protocol::IntAfterKey(text, u"<no>") == static_cast<std::int32_t>(i));
+        check(text.size() <= 259 && protocol::messageIs(text, u"#RET_VR_FORMAT("));
+        check(protocol::intAfterKey(text, u"<no>") == static_cast<std::int32_t>(i));
     }
     return 0;
 }

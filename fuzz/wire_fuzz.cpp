@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
-// The control server's walk over one packet body: every record is read and handed to each
-// payload decoder, and the texts go through the tagged-message readers the handlers use.
-// Whatever decodes must encode again to a payload that decodes to the same values.
+// The control server's framing and walk: bytes go through the packet reader in small pieces,
+// every record of each whole packet is handed to each payload decoder, and the texts go through
+// the tagged-message readers the handlers use. Whatever decodes must encode again to a payload
+// that decodes to the same values.
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "fuzz_support.h"
+#include "protocol/packet_reader.h"
 #include "protocol/tagged_message.h"
 #include "protocol/wire.h"
 
@@ -23,16 +26,16 @@ void check(bool condition) {
 }
 
 void readLikeHandlers(const std::u16string& text) {
-    (void)MessageIs(text, u"#CMD_SETUP");
-    (void)IntAfterKey(text, u"<protocol_ver>");
-    (void)QuotedAfterKey(text, u"<copyright>");
-    (void)QuotedAfterKey(text, u"<pass>");
-    (void)IntAfterKey(text, u"<ch>");
-    (void)IntAfterKey(text, u"<sort_name>");
-    (void)Int64AfterKey(text, u"<size>");
-    (void)QuotedAfterKey(text, u"<path>");
+    (void)messageIs(text, u"#CMD_SETUP");
+    (void)intAfterKey(text, u"<protocol_ver>");
+    (void)quotedAfterKey(text, u"<copyright>");
+    (void)quotedAfterKey(text, u"<pass>");
+    (void)intAfterKey(text, u"<ch>");
+    (void)intAfterKey(text, u"<sort_name>");
+    (void)int64AfterKey(text, u"<size>");
+    (void)quotedAfterKey(text, u"<path>");
     std::size_t dat = text.find(u"#DAT");
-    if (dat != std::u16string::npos) (void)IntAfterKey(std::u16string_view(text).substr(dat + 4), u"<no>");
+    if (dat != std::u16string::npos) (void)intAfterKey(std::u16string_view(text).substr(dat + 4), u"<no>");
 }
 
 void decodeEveryWay(const RecordView& record) {
@@ -68,20 +71,28 @@ void decodeEveryWay(const RecordView& record) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // A whole packet is unwrapped as the server does; anything else is taken as a bare body.
-    const std::uint8_t* body = data;
-    std::size_t bodySize = size;
-    if (size >= kHeaderSize && readU32(data) == kPack && readU32(data + 4) <= size - kHeaderSize) {
-        body = data + kHeaderSize;
-        bodySize = readU32(data + 4);
-    }
-    std::size_t offset = 0;
-    RecordView record;
-    while (readRecord(body, bodySize, offset, &record)) {
-        std::size_t start = static_cast<std::size_t>(record.payload - body);
-        check(start == offset + kHeaderSize && start + record.size <= bodySize);
-        decodeEveryWay(record);
-        offset += kHeaderSize + record.size;
+    // The bytes arrive as the server reads them: through the packet reader, a few at a time.
+    PacketReader reader;
+    std::size_t fed = 0;
+    std::size_t step = size > 0 ? 1 + data[0] % 64 : 1;
+    while (fed < size) {
+        fed += reader.feed(data + fed, std::min(step, size - fed));
+        FrameState state = reader.state();
+        if (state == FrameState::BadFourCC || state == FrameState::TooLarge) break;
+        if (state != FrameState::Ready) continue;
+        std::size_t bodySize = reader.announcedLength();
+        check(kHeaderSize + bodySize <= kBufferSize);
+        RecordCursor cursor(reader.body(), bodySize);
+        RecordView record;
+        std::size_t walked = 0;
+        while (cursor.next(&record)) {
+            check(record.payload == reader.body() + walked + kHeaderSize &&
+                  walked + kHeaderSize + record.size <= bodySize);
+            decodeEveryWay(record);
+            walked += kHeaderSize + record.size;
+        }
+        check(cursor.malformed() || walked == bodySize);
+        reader.pop();
     }
     return 0;
 }

@@ -6,9 +6,9 @@
 #include "client/control_client.h"
 #include "client/http_fetch.h"
 #include "core/text.h"
-#include "core/utf.h"
 #include "platform/fs.h"
 #include "platform/stop_signal.h"
+#include "platform/utf.h"
 #include "protocol/tagged_message.h"
 
 namespace tvr::client {
@@ -19,7 +19,7 @@ constexpr const char* kProgram = "tamvikvr-client: ";
 
 void printRecord(const Record& record, std::ostream& out) {
     if (record.type == protocol::kText) {
-        out << core::toUtf8(record.text) << '\n';
+        out << platform::toUtf8(record.text) << '\n';
     } else if (record.type == protocol::kList) {
         for (const auto& entry : record.entries) out << formatListEntry(entry) << '\n';
     } else if (record.type == protocol::kResult) {
@@ -42,9 +42,9 @@ public:
         if (status != kExitOk) return status;
         bool passwordAsked = false;
         for (const auto& text : reply.texts()) {
-            if (protocol::MessageIs(text, u"#RET_USE_HTTP"))
-                announcedHttpPort_ = protocol::IntAfterKey(text, u"<port>").value_or(0);
-            if (protocol::MessageIs(text, u"#RET_REQUEST_PASSWORD")) passwordAsked = true;
+            if (protocol::messageIs(text, u"#RET_USE_HTTP"))
+                announcedHttpPort_ = protocol::intAfterKey(text, u"<port>").value_or(0);
+            if (protocol::messageIs(text, u"#RET_REQUEST_PASSWORD")) passwordAsked = true;
         }
         if (!passwordAsked) return kExitOk;
         if (!options_.password) return fail(kExitRefused, "the server asks for a password; give it with --password");
@@ -59,7 +59,7 @@ public:
 
     /// Sends one command record and reads its reply as request() does.
     int command(const std::u16string& name, const std::u16string (&args)[4], Reply* reply) {
-        std::string what = core::toUtf8(name);
+        std::string what = platform::toUtf8(name);
         if (!client_.sendCommand(name, args)) return fail(kExitIo, "cannot send " + what + " to " + where());
         return finish(what, true, reply);
     }
@@ -92,7 +92,7 @@ private:
             for (const auto& record : reply->records) printRecord(record, out_);
         out_.flush();
         if (!complete) return fail(kExitIo, "no complete reply to " + what + " from " + where());
-        if (!reply->ok) return fail(kExitRefused, "the server refused " + what + ": " + core::toUtf8(reply->final));
+        if (!reply->ok) return fail(kExitRefused, "the server refused " + what + ": " + platform::toUtf8(reply->final));
         return kExitOk;
     }
 
@@ -150,12 +150,12 @@ int runFetch(const CliOptions& options, Session& session, std::ostream& out) {
     out.flush();
     if (result.outcome != FetchResult::Outcome::Ok) {
         output.abandon();
-        if (result.error == "the output cannot be written") result.error += ": " + core::toUtf8(options.output);
+        if (result.error == "the output cannot be written") result.error += ": " + platform::toUtf8(options.output);
         return session.fail(result.outcome == FetchResult::Outcome::Refused ? kExitRefused : kExitIo, result.error);
     }
     if (!output.toStdout())
         out << result.head.statusLine << '\n'
-            << result.bytes << " bytes written to " << core::toUtf8(options.output) << '\n';
+            << result.bytes << " bytes written to " << platform::toUtf8(options.output) << '\n';
     return kExitOk;
 }
 
@@ -176,11 +176,11 @@ std::u16string passwordRequest(std::u16string_view password) {
 std::string formatListEntry(const protocol::ListEntry& entry) {
     std::u16string path = entry.folder;
     if (!path.empty() && path.back() != u'/') path += u'/';
-    return std::to_string(entry.value) + "\t" + core::toUtf8(path + entry.name);
+    return std::to_string(entry.value) + "\t" + platform::toUtf8(path + entry.name);
 }
 
 std::string formatResultEntry(const protocol::ResultEntry& entry) {
-    return std::to_string(entry.index) + "\t" + std::to_string(entry.value) + "\t" + core::toUtf8(entry.text);
+    return std::to_string(entry.index) + "\t" + std::to_string(entry.value) + "\t" + platform::toUtf8(entry.text);
 }
 
 int runCli(const CliOptions& options, std::ostream& out, std::ostream& err) {

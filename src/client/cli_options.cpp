@@ -4,7 +4,7 @@
 #include <limits>
 #include <string_view>
 
-#include "core/utf.h"
+#include "platform/utf.h"
 
 namespace tvr::client {
 
@@ -104,7 +104,7 @@ private:
         } else if (name == "--password") {
             // The server reads the password up to the next double quote; one inside could never match.
             if (value.find('"') != std::string::npos) return fail("a password cannot contain a double quote");
-            options_->password = core::fromUtf8(value);
+            options_->password = platform::fromUtf8(value);
         } else if (name == "--timeout") {
             if (!number(name, value, 1, 3600000, &n)) return false;
             options_->timeoutMs = static_cast<int>(n);
@@ -122,7 +122,7 @@ private:
             options_->from = n;
         } else {
             if (value.empty()) return fail("--output needs a file name or \"-\"");
-            options_->output = core::fromUtf8(value);
+            options_->output = platform::fromUtf8(value);
         }
         return true;
     }
@@ -156,15 +156,16 @@ private:
             if (count > 5) return fail("command takes at most four arguments after the name");
             if (positional[1].rfind("CM_", 0) != 0)
                 return fail("command names begin with CM_, not \"" + positional[1] + "\"");
-            options_->commandName = core::fromUtf8(positional[1]);
-            for (std::size_t i = 2; i < positional.size(); ++i) options_->args[i - 2] = core::fromUtf8(positional[i]);
+            options_->commandName = platform::fromUtf8(positional[1]);
+            for (std::size_t i = 2; i < positional.size(); ++i)
+                options_->args[i - 2] = platform::fromUtf8(positional[i]);
             return true;
         }
         if (action == "fetch") {
             options_->action = Action::Fetch;
             if (count != 1) return fail("fetch needs exactly one file path");
             if (positional[1].empty()) return fail("fetch needs a non-empty file path");
-            options_->fetchPath = core::fromUtf8(positional[1]);
+            options_->fetchPath = platform::fromUtf8(positional[1]);
             return true;
         }
         if (action == "hold") {

@@ -33,7 +33,7 @@ bool ControlClient::connect(const std::string& host, std::uint16_t port, int tim
     std::uint32_t address = 0;
     if (!platform::resolveIpv4(host, &address)) return false;
     socket_ = platform::tcpConnect({address, port}, timeoutMs, bindLocal);
-    pending_.clear();
+    reader_.reset();
     return socket_ != platform::kInvalidSocket;
 }
 
@@ -70,14 +70,13 @@ bool ControlClient::sendCommand(std::u16string_view name, const std::u16string (
     return sendRaw(makePacket(body));
 }
 
-bool ControlClient::fill(std::size_t needed, int timeoutMs) {
+bool ControlClient::fill(int timeoutMs) {
     std::uint32_t start = platform::monotonicMs();
-    char chunk[16384];
-    while (pending_.size() < needed) {
+    while (reader_.state() == FrameState::NeedMore) {
         if (socket_ == platform::kInvalidSocket) return false;
-        platform::IoResult result = platform::recvSome(socket_, chunk, sizeof chunk);
+        platform::IoResult result = platform::recvSome(socket_, reader_.space(), reader_.room());
         if (result.status == platform::IoStatus::Ok) {
-            pending_.append(chunk, result.bytes);
+            reader_.commit(result.bytes);
             continue;
         }
         if (result.status != platform::IoStatus::WouldBlock) return false;
@@ -86,37 +85,25 @@ bool ControlClient::fill(std::size_t needed, int timeoutMs) {
         platform::PollItem item{socket_, true, false};
         platform::pollSockets(&item, 1, static_cast<int>(static_cast<std::uint32_t>(timeoutMs) - spent), nullptr);
     }
-    return true;
+    return reader_.state() == FrameState::Ready;
 }
 
 bool ControlClient::receivePacket(std::vector<Record>* records, int timeoutMs) {
     records->clear();
-    if (!fill(kHeaderSize, timeoutMs)) return false;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(pending_.data());
-    if (readU32(bytes) != kPack) return false;
-    std::size_t length = readU32(bytes + 4);
-    if (!fill(kHeaderSize + length, timeoutMs)) return false;
-    bytes = reinterpret_cast<const std::uint8_t*>(pending_.data());
-    const std::uint8_t* body = bytes + kHeaderSize;
-    std::size_t offset = 0;
+    if (!fill(timeoutMs)) return false;
+    RecordCursor cursor(reader_.body(), reader_.announcedLength());
+    RecordView view;
     bool ok = true;
-    while (offset < length) {
-        RecordView view;
-        if (!readRecord(body, length, offset, &view)) {
-            ok = false;
-            break;
-        }
+    while (ok && cursor.next(&view)) {
         Record record;
         record.type = view.type;
         if (view.type == kText) ok = decodeTextPayload(view, &record.text);
         if (view.type == kList) ok = decodeListPayload(view, &record.entries);
         if (view.type == kResult) ok = decodeResultPayload(view, &record.result);
-        if (!ok) break;
-        records->push_back(std::move(record));
-        offset += kHeaderSize + view.size;
+        if (ok) records->push_back(std::move(record));
     }
-    pending_.erase(0, kHeaderSize + length);
-    return ok;
+    reader_.pop();
+    return ok && !cursor.malformed();
 }
 
 bool ControlClient::receiveReply(Reply* reply, int timeoutMs) {

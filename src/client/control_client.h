@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/socket.h"
+#include "protocol/packet_reader.h"
 #include "protocol/wire.h"
 
 namespace tvr::client {
@@ -63,10 +64,10 @@ public:
     static std::u16string setupMessage();
 
 private:
-    bool fill(std::size_t needed, int timeoutMs);
+    bool fill(int timeoutMs);
 
     platform::SocketHandle socket_ = platform::kInvalidSocket;
-    std::string pending_;
+    protocol::PacketReader reader_;
 };
 
 }  // namespace tvr::client

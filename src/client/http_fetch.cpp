@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/utf.h"
 #include "platform/poll.h"
 #include "platform/socket.h"
 #include "platform/time.h"
+#include "platform/utf.h"
 
 namespace tvr::client {
 
@@ -145,7 +145,7 @@ std::string checkSuccessHead(const ResponseHead& head, const FetchRequest& reque
 std::string percentEncodePath(std::u16string_view path) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
-    for (char byte : core::toUtf8(path)) {
+    for (char byte : platform::toUtf8(path)) {
         auto c = static_cast<unsigned char>(byte);
         if (isUnreserved(c)) {
             out += byte;

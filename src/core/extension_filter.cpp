@@ -24,7 +24,7 @@ void ExtensionTable::build(std::u16string_view setting) {
 
 bool ExtensionTable::isAccepted(std::u16string_view path) const {
     if (entries_.empty()) return false;
-    std::u16string extension = toLower(SplitPath(path).ext);
+    std::u16string extension = toLower(splitPath(path).ext);
     for (const std::u16string& entry : entries_) {
         if (entry == extension) return true;
     }

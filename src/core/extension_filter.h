@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The video extension table built from the pcExt setting ("mp4 avi flv"): one lower-cased
+// The video extension table built from the extensions setting ("mp4 avi flv"): one lower-cased
 // ".ext" entry per space-separated token, empty tokens included.
 #include <string>
 #include <string_view>

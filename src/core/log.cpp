@@ -3,7 +3,7 @@
 
 #include "core/paths.h"
 #include "core/text.h"
-#include "core/utf.h"
+#include "platform/utf.h"
 
 namespace tvr::core {
 
@@ -14,7 +14,7 @@ std::string lineBytes(std::u16string_view message) {
     std::u16string line = logTimestamp(platform::nowLocal());
     line += message;
     line += u'\n';
-    return toUtf8(line);
+    return platform::toUtf8(line);
 }
 
 }  // namespace
@@ -43,7 +43,7 @@ std::u16string taggedMessage(std::u16string_view tag, std::u16string_view rest) 
 
 std::u16string ServerLog::pathIn(std::u16string_view folder) {
     std::u16string path(folder);
-    AppendPath(path, std::u16string(kServerName) + u"[Log].txt");
+    appendPath(path, std::u16string(kServerName) + u"[Log].txt");
     return path;
 }
 

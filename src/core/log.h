@@ -7,14 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/version.h"
 #include "platform/fs.h"
 #include "platform/time.h"
 
 namespace tvr::core {
-
-inline constexpr char16_t kServerName[] = u"TamvikVR Server";
-inline constexpr char16_t kAppVersion[] = u"1.32a";
-inline constexpr std::int32_t kProtocolVersion = 130;
 
 /// "%04d-%02d-%02d, %02d:%02d:%02d, " for the time.
 std::u16string logTimestamp(const platform::LocalTime& time);

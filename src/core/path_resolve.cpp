@@ -31,7 +31,7 @@ const std::u16string& executableFolder() {
     std::lock_guard lock(folderMutex());
     if (!folderKnown) {
         // The executable has no extension on Linux, so the folder is everything before the last
-        // separator rather than SplitPath's folder.
+        // separator rather than splitPath's folder.
         std::u16string path = platform::executablePath();
         std::size_t cut = path.size();
         while (cut > 0 && !isSeparator(path[cut - 1])) --cut;
@@ -49,22 +49,22 @@ void setExecutableFolder(std::u16string folder) {
     folderKnown = true;
 }
 
-int GetPathState(std::u16string_view path, int* isFolderOut) {
+int getPathState(std::u16string_view path, int* isFolderOut) {
     platform::PathKind kind = platform::pathKind(path);
     if (isFolderOut != nullptr) *isFolderOut = kind == platform::PathKind::Folder ? 16 : 0;
     return kind == platform::PathKind::Missing ? 0 : 1;
 }
 
-std::u16string AppFilePath(std::u16string_view path) {
+std::u16string appFilePath(std::u16string_view path) {
     PathParts parts = splitParts(path);
     if (!parts.drive.empty() || !parts.dir.empty()) return std::u16string(path);
     // A bare name, with or without extension, lives beside the executable.
     std::u16string result = executableFolder();
-    AppendPath(result, path);
+    appendPath(result, path);
     return result;
 }
 
-int MakeFolderTree(std::u16string_view path) {
+int makeFolderTree(std::u16string_view path) {
     // The empty parent of a relative top component is the current folder, which exists.
     if (path.empty()) return 1;
     std::u16string folder(path);
@@ -74,13 +74,13 @@ int MakeFolderTree(std::u16string_view path) {
     std::u16string parent = std::u16string(parts.drive) + std::u16string(parts.dir);
     // A parent that is no shorter than the path (a bare drive) cannot be created.
     if (parent.size() >= path.size()) return 0;
-    if (MakeFolderTree(parent) == 0) return 0;
+    if (makeFolderTree(parent) == 0) return 0;
     if (platform::makeFolder(folder)) return 1;
     // Doubled separators or another process may have made it meanwhile.
     return isFolder(folder) ? 1 : 0;
 }
 
-int ResolveStoreFolder(std::u16string* folder, std::u16string_view setting) {
+int resolveStoreFolder(std::u16string* folder, std::u16string_view setting) {
     if (!setting.empty() && isFolder(setting)) {
         *folder = setting;
         return 1;
@@ -91,13 +91,13 @@ int ResolveStoreFolder(std::u16string* folder, std::u16string_view setting) {
         *folder = setting;
     } else {
         *folder = executableFolder();
-        AppendPath(*folder, setting);
+        appendPath(*folder, setting);
     }
-    if (!isFolder(*folder)) MakeFolderTree(*folder);
+    if (!isFolder(*folder)) makeFolderTree(*folder);
     return 1;
 }
 
-int ResolveDataFile(std::u16string* file, std::u16string_view setting) {
+int resolveDataFile(std::u16string* file, std::u16string_view setting) {
     if (platform::pathKind(setting) == platform::PathKind::File) {
         *file = setting;
         return 1;
@@ -107,11 +107,11 @@ int ResolveDataFile(std::u16string* file, std::u16string_view setting) {
         return 0;
     }
     *file = executableFolder();
-    AppendPath(*file, setting);
+    appendPath(*file, setting);
     return platform::pathKind(*file) == platform::PathKind::File ? 1 : 0;
 }
 
-int GetFileWriteTime(platform::FileTime* time, std::u16string_view path) {
+int getFileWriteTime(platform::FileTime* time, std::u16string_view path) {
     *time = 0;
     platform::FileTime value = 0;
     // A file that cannot be opened counts as success with an unknown time.

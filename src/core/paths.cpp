@@ -36,7 +36,7 @@ bool isAbsolutePath(std::u16string_view path) {
     return (!path.empty() && isSeparator(path[0])) || (path.size() >= 2 && path[1] == u':');
 }
 
-SplitResult SplitPath(std::u16string_view path) {
+SplitResult splitPath(std::u16string_view path) {
     PathParts parts = splitParts(path);
     SplitResult result;
     result.folder = std::u16string(parts.drive) + std::u16string(parts.dir);
@@ -52,12 +52,12 @@ SplitResult SplitPath(std::u16string_view path) {
     return result;
 }
 
-void AppendPath(std::u16string& base, std::u16string_view tail) {
+void appendPath(std::u16string& base, std::u16string_view tail) {
     if (!base.empty() && !isSeparator(base.back())) base += u'/';
     base += tail;
 }
 
-int GetPathRoot(std::u16string_view path, std::u16string* root) {
+int getPathRoot(std::u16string_view path, std::u16string* root) {
     root->clear();
     if (path.size() >= 2 && path[1] == u':') {
         *root = path.substr(0, 2);
@@ -79,19 +79,19 @@ int GetPathRoot(std::u16string_view path, std::u16string* root) {
     return 1;
 }
 
-int IsSameRoot(std::u16string_view a, std::u16string_view b) {
+int isSameRoot(std::u16string_view a, std::u16string_view b) {
     std::u16string rootA;
     std::u16string rootB;
-    GetPathRoot(a, &rootA);
-    GetPathRoot(b, &rootB);
+    getPathRoot(a, &rootA);
+    getPathRoot(b, &rootB);
     return rootA == rootB ? 1 : 0;
 }
 
-int IsSameExtension(std::u16string_view a, std::u16string_view b) {
+int isSameExtension(std::u16string_view a, std::u16string_view b) {
     return splitParts(a).ext == splitParts(b).ext ? 1 : 0;
 }
 
-std::ptrdiff_t GetLineField(std::u16string* field, std::u16string_view line, int n) {
+std::ptrdiff_t getLineField(std::u16string* field, std::u16string_view line, int n) {
     field->clear();
     if (n < 1) return -1;
     // A NUL ends the line as the terminator of a C string would.

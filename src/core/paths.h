@@ -10,9 +10,9 @@
 
 namespace tvr::core {
 
-/// The parts SplitPath returns; any may be left unused by the caller.
+/// The parts splitPath returns; any may be left unused by the caller.
 struct SplitResult {
-    std::u16string folder;       // drive + directory; see SplitPath
+    std::u16string folder;       // drive + directory; see splitPath
     std::u16string nameWithExt;  // file name and extension
     std::u16string name;         // file name alone
     std::u16string ext;          // extension with its dot, empty when none
@@ -20,30 +20,30 @@ struct SplitResult {
 
 /// Splits like _wsplitpath: a path without an extension counts as a folder path as a whole;
 /// a lone root separator stays in the folder ("/a.mp4" gives "/").
-SplitResult SplitPath(std::u16string_view path);
+SplitResult splitPath(std::u16string_view path);
 /// Appends "/" unless base is empty or ends in a separator, then tail.
-void AppendPath(std::u16string& base, std::u16string_view tail);
+void appendPath(std::u16string& base, std::u16string_view tail);
 /// 0 when missing; otherwise 1 with isFolder 16 for a folder and 0 for anything else.
-int GetPathState(std::u16string_view path, int* isFolder = nullptr);
+int getPathState(std::u16string_view path, int* isFolder = nullptr);
 /// A bare file name (no drive, no separator) is placed in the executable folder; other paths stay as they are.
-std::u16string AppFilePath(std::u16string_view path);
+std::u16string appFilePath(std::u16string_view path);
 /// 1 when the folder exists afterwards (parents are created), else 0; an empty path is the current folder.
-int MakeFolderTree(std::u16string_view path);
+int makeFolderTree(std::u16string_view path);
 /// An existing or absolute folder as given, else the executable folder joined with it; created; always 1.
-int ResolveStoreFolder(std::u16string* folder, std::u16string_view setting);
+int resolveStoreFolder(std::u16string* folder, std::u16string_view setting);
 /// The setting when it is a file or absolute, else the executable folder joined with it; 1 when that is a file.
-int ResolveDataFile(std::u16string* file, std::u16string_view setting);
+int resolveDataFile(std::u16string* file, std::u16string_view setting);
 /// The drive ("C:") or "//server/share" root; 0 with an empty root when there is none.
-int GetPathRoot(std::u16string_view path, std::u16string* root);
+int getPathRoot(std::u16string_view path, std::u16string* root);
 /// 1 when both roots are equal character for character.
-int IsSameRoot(std::u16string_view a, std::u16string_view b);
+int isSameRoot(std::u16string_view a, std::u16string_view b);
 /// 1 when both extensions are equal character for character, dot included.
-int IsSameExtension(std::u16string_view a, std::u16string_view b);
+int isSameExtension(std::u16string_view a, std::u16string_view b);
 /// Last-write time; 1 with time 0 when the file cannot be opened.
-int GetFileWriteTime(platform::FileTime* time, std::u16string_view path);
+int getFileWriteTime(platform::FileTime* time, std::u16string_view path);
 /// The n-th (from 1) blank-separated field, double quotes grouping and dropped; returns the
 /// offset in line just after the field, or -1 when there is no such field.
-std::ptrdiff_t GetLineField(std::u16string* field, std::u16string_view line, int n);
+std::ptrdiff_t getLineField(std::u16string* field, std::u16string_view line, int n);
 
 /// The folder of the executable, without a trailing separator.
 const std::u16string& executableFolder();

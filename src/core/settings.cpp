@@ -33,36 +33,36 @@ void addText(std::vector<KeyBinding>& keys, std::u16string_view section, std::u1
 }
 
 // Every key in the order a new file is filled.
-std::vector<KeyBinding> bindKeys(S_CONFIG& config) {
+std::vector<KeyBinding> bindKeys(Config& config) {
     std::vector<KeyBinding> keys;
     for (int index = 0; index < kChannelCount; ++index) {
         std::u16string section = format(u"ch.%d", {std::int64_t{index}});
-        addNumber(keys, section, u"iType", &config.channels[index].iType);
-        addText(keys, section, u"pcPath", &config.channels[index].pcPath);
+        addNumber(keys, section, u"iType", &config.channels[index].type);
+        addText(keys, section, u"pcPath", &config.channels[index].path);
     }
-    addText(keys, u"File", u"pcExt", &config.pcExt);
-    addText(keys, u"File", u"pcSearchFolder1", &config.pcSearchFolder1);
-    addText(keys, u"File", u"pcTrimPath", &config.pcTrimPath);
-    addText(keys, u"File", u"pcVRFormatPath", &config.pcVRFormatPath);
-    addText(keys, u"File", u"pcWordListPath", &config.pcWordListPath);
-    addText(keys, u"File", u"pcPCFolderListPath", &config.pcPCFolderListPath);
-    addNumber(keys, u"Setup", u"iSeek1FF", &config.iSeek1FF);
-    addNumber(keys, u"Setup", u"iSeek1RW", &config.iSeek1RW);
+    addText(keys, u"File", u"pcExt", &config.extensions);
+    addText(keys, u"File", u"pcSearchFolder1", &config.searchFolder1);
+    addText(keys, u"File", u"pcTrimPath", &config.trimPath);
+    addText(keys, u"File", u"pcVRFormatPath", &config.vrFormatPath);
+    addText(keys, u"File", u"pcWordListPath", &config.wordListPath);
+    addText(keys, u"File", u"pcPCFolderListPath", &config.pcFolderListPath);
+    addNumber(keys, u"Setup", u"iSeek1FF", &config.seekForward);
+    addNumber(keys, u"Setup", u"iSeek1RW", &config.seekBackward);
     for (std::size_t index = 0; index < config.rates.size(); ++index) {
         addNumber(keys, u"PlaybackRate", format(u"rw.rate.%d", {std::int64_t(index)}), &config.rates[index]);
     }
     for (std::size_t index = 0; index < config.sizes.size(); ++index) {
         addNumber(keys, u"ScreenSize", format(u"rw.size.%d", {std::int64_t(index)}), &config.sizes[index]);
     }
-    addNumber(keys, u"Config", u"iUsePassword", &config.iUsePassword);
-    addText(keys, u"Config", u"pcPassword", &config.pcPassword);
-    addNumber(keys, u"Config", u"iUseMouse", &config.iUseMouse);
-    addNumber(keys, u"Config", u"iUseMouseScale", &config.iUseMouseScale);
-    addNumber(keys, u"Config", u"iLiveTimeOutSec", &config.iLiveTimeOutSec);
-    addNumber(keys, u"Config", u"iServerLog", &config.iServerLog);
-    addNumber(keys, u"Config", u"iPortServer", &config.iPortServer);
-    addNumber(keys, u"Config", u"iPortHttp", &config.iPortHttp);
-    addNumber(keys, u"Config", u"iPortMouse", &config.iPortMouse);
+    addNumber(keys, u"Config", u"iUsePassword", &config.usePassword);
+    addText(keys, u"Config", u"pcPassword", &config.password);
+    addNumber(keys, u"Config", u"iUseMouse", &config.useMouse);
+    addNumber(keys, u"Config", u"iUseMouseScale", &config.mouseScale);
+    addNumber(keys, u"Config", u"iLiveTimeOutSec", &config.liveTimeoutSec);
+    addNumber(keys, u"Config", u"iServerLog", &config.serverLog);
+    addNumber(keys, u"Config", u"iPortServer", &config.portServer);
+    addNumber(keys, u"Config", u"iPortHttp", &config.portHttp);
+    addNumber(keys, u"Config", u"iPortMouse", &config.portMouse);
     return keys;
 }
 
@@ -107,35 +107,35 @@ bool ensureFile(std::u16string_view path, bool* created) {
 
 }  // namespace
 
-S_CONFIG defaultConfig() {
-    S_CONFIG config;
-    const std::int32_t types[kChannelCount] = {CHTYPE_VRDEVICE,   CHTYPE_PCFOLDER,    CHTYPE_PLAYLIST,
-                                               CHTYPE_PLAYLIST,   CHTYPE_PLAYLIST,    CHTYPE_PLAYLIST,
-                                               CHTYPE_SEARCHLIST, CHTYPE_FAVORITELIST};
+Config defaultConfig() {
+    Config config;
+    const std::int32_t types[kChannelCount] = {kChannelVrDevice,   kChannelPcFolder,    kChannelPlaylist,
+                                               kChannelPlaylist,   kChannelPlaylist,    kChannelPlaylist,
+                                               kChannelSearchList, kChannelFavoriteList};
     const char16_t* paths[kChannelCount] = {u"",        u"",        u"ch3.vrl",    u"ch4.vrl",
                                             u"ch5.vrl", u"ch6.vrl", u"search.vrl", u"favorite.vrl"};
     for (int index = 0; index < kChannelCount; ++index) {
-        config.channels[index].iType = types[index];
-        config.channels[index].pcPath = paths[index];
+        config.channels[index].type = types[index];
+        config.channels[index].path = paths[index];
     }
-    config.pcExt = u"mp4";
-    config.pcSearchFolder1 = u"SearchFolder1.vrl";
-    config.pcTrimPath = u"trim";
-    config.pcVRFormatPath = u"VRFormat";
-    config.pcWordListPath = u"WordList.txt";
-    config.pcPCFolderListPath = u"PCFolderList.vrl";
-    config.iSeek1FF = 10;
-    config.iSeek1RW = -3;
+    config.extensions = u"mp4";
+    config.searchFolder1 = u"SearchFolder1.vrl";
+    config.trimPath = u"trim";
+    config.vrFormatPath = u"VRFormat";
+    config.wordListPath = u"WordList.txt";
+    config.pcFolderListPath = u"PCFolderList.vrl";
+    config.seekForward = 10;
+    config.seekBackward = -3;
     config.rates = {50, 75, 100, 125, 150, 200};
     config.sizes = {80, 100, 120};
-    config.iUsePassword = 0;
-    config.iUseMouse = 0;
-    config.iUseMouseScale = 100;
-    config.iPortServer = 11922;
-    config.iPortHttp = 11921;
-    config.iPortMouse = 11923;
-    config.iLiveTimeOutSec = 120;
-    config.iServerLog = 0;
+    config.usePassword = 0;
+    config.useMouse = 0;
+    config.mouseScale = 100;
+    config.portServer = 11922;
+    config.portHttp = 11921;
+    config.portMouse = 11923;
+    config.liveTimeoutSec = 120;
+    config.serverLog = 0;
     return config;
 }
 

@@ -9,48 +9,48 @@
 namespace tvr::core {
 
 enum ChannelType : std::int32_t {
-    CHTYPE_PCFOLDER = 0,
-    CHTYPE_VRDEVICE = 1,
-    CHTYPE_SEARCHLIST = 2,
-    CHTYPE_FAVORITELIST = 3,
-    CHTYPE_PLAYLIST = 4,
+    kChannelPcFolder = 0,
+    kChannelVrDevice = 1,
+    kChannelSearchList = 2,
+    kChannelFavoriteList = 3,
+    kChannelPlaylist = 4,
 };
 
 inline constexpr int kChannelCount = 8;
 inline constexpr char16_t kSettingsFileName[] = u"TamvikVRServer.ini";
 
-struct S_CHANNEL {
-    std::int32_t iType = 0;
-    std::u16string pcPath;
-    bool operator==(const S_CHANNEL&) const = default;
+struct ChannelConfig {
+    std::int32_t type = 0;
+    std::u16string path;
+    bool operator==(const ChannelConfig&) const = default;
 };
 
-struct S_CONFIG {
-    std::array<S_CHANNEL, kChannelCount> channels;
-    std::u16string pcExt;
-    std::u16string pcSearchFolder1;
-    std::u16string pcTrimPath;
-    std::u16string pcVRFormatPath;
-    std::u16string pcWordListPath;
-    std::u16string pcPCFolderListPath;
-    std::int32_t iSeek1FF = 0;
-    std::int32_t iSeek1RW = 0;
+struct Config {
+    std::array<ChannelConfig, kChannelCount> channels;
+    std::u16string extensions;
+    std::u16string searchFolder1;
+    std::u16string trimPath;
+    std::u16string vrFormatPath;
+    std::u16string wordListPath;
+    std::u16string pcFolderListPath;
+    std::int32_t seekForward = 0;
+    std::int32_t seekBackward = 0;
     std::array<std::int32_t, 6> rates{};
     std::array<std::int32_t, 3> sizes{};
-    std::int32_t iUsePassword = 0;
-    std::u16string pcPassword;
-    std::int32_t iUseMouse = 0;
-    std::int32_t iUseMouseScale = 0;
-    std::int32_t iPortServer = 0;
-    std::int32_t iPortHttp = 0;
-    std::int32_t iPortMouse = 0;
-    std::int32_t iLiveTimeOutSec = 0;
-    std::int32_t iServerLog = 0;
-    bool operator==(const S_CONFIG&) const = default;
+    std::int32_t usePassword = 0;
+    std::u16string password;
+    std::int32_t useMouse = 0;
+    std::int32_t mouseScale = 0;
+    std::int32_t portServer = 0;
+    std::int32_t portHttp = 0;
+    std::int32_t portMouse = 0;
+    std::int32_t liveTimeoutSec = 0;
+    std::int32_t serverLog = 0;
+    bool operator==(const Config&) const = default;
 };
 
 /// The record filled with every default value.
-S_CONFIG defaultConfig();
+Config defaultConfig();
 
 /// The settings record of the process with its snapshot (values as last loaded or saved).
 class SettingsStore {
@@ -61,15 +61,15 @@ public:
     bool load();
     /// Writes every value that differs from the snapshot; false when the file cannot be created.
     bool save();
-    S_CONFIG& config() { return config_; }
-    const S_CONFIG& config() const { return config_; }
-    const S_CONFIG& snapshot() const { return snapshot_; }
+    Config& config() { return config_; }
+    const Config& config() const { return config_; }
+    const Config& snapshot() const { return snapshot_; }
     const std::u16string& path() const { return path_; }
 
 private:
     std::u16string path_;
-    S_CONFIG config_ = defaultConfig();
-    S_CONFIG snapshot_ = defaultConfig();
+    Config config_ = defaultConfig();
+    Config snapshot_ = defaultConfig();
 };
 
 /// A window rectangle as kept in the settings file.

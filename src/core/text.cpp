@@ -237,4 +237,8 @@ std::u16string replaceAll(std::u16string_view text, char16_t from, char16_t to) 
     return out;
 }
 
+bool isStorableLine(std::u16string_view text) {
+    return text.find_first_of(std::u16string_view(u"\r\n\0", 3)) == text.npos && !platform::hasUnpairedSurrogate(text);
+}
+
 }  // namespace tvr::core

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <variant>
 
-#include "core/utf.h"
+#include "platform/utf.h"
 
 namespace tvr::core {
 
@@ -31,6 +31,10 @@ std::int32_t scanInt32(std::u16string_view text, std::size_t* end = nullptr);
 std::int64_t scanInt64(std::u16string_view text, std::size_t* end = nullptr);
 /// Scans like "%d": true only when at least one digit was found.
 bool scanDecimal(std::u16string_view text, std::int64_t* value);
+
+/// True when the text can stand as one line of a line-based file: no CR, LF or NUL, and no
+/// unpaired surrogate (which a UTF-8 file cannot carry).
+bool isStorableLine(std::u16string_view text);
 
 /// Replaces every `from` code unit by `to`.
 std::u16string replaceAll(std::u16string_view text, char16_t from, char16_t to);

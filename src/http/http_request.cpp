@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "core/utf.h"
+#include "platform/utf.h"
 
 namespace tvr::http {
 
@@ -41,7 +41,7 @@ void readRequestLine(std::string_view line, std::size_t targetOffset, HttpReques
     if (!request->targetValid) return;
     std::string_view whole(decoded);
     std::size_t question = whole.find('?');
-    request->path = core::fromUtf8(whole.substr(0, question));
+    request->path = platform::fromUtf8(whole.substr(0, question));
     if (question == std::string_view::npos) return;
     std::string_view query = whole.substr(question + 1);
     constexpr std::string_view kStream = "stream=";

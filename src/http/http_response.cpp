@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdio>
 
-#include "core/utf.h"
+#include "platform/utf.h"
 
 namespace tvr::http {
 
@@ -38,7 +38,7 @@ std::string lastExtension(std::u16string_view path) {
     std::size_t dot = path.find_last_of(u'.');
     std::size_t slash = path.find_last_of(u"/\\");
     if (dot == std::u16string_view::npos || (slash != std::u16string_view::npos && slash > dot)) return {};
-    std::string extension = core::toUtf8(path.substr(dot + 1));
+    std::string extension = platform::toUtf8(path.substr(dot + 1));
     for (char& c : extension) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }

@@ -14,20 +14,20 @@ constexpr std::uint32_t kBusyWaitMs = 20;
 constexpr std::uint32_t kIdleWaitMs = 100;
 // Connections accepted but not yet bound by a GET. Two, so that a player opening both streams at
 // once does not lose the first connection to the second before its request has arrived.
-constexpr std::size_t kMaxPending = CVideoServer::kSlotCount;
+constexpr std::size_t kMaxPending = VideoServer::kSlotCount;
 // Body bytes sent to one slot per pass, so one fast stream cannot hold up the other.
 constexpr std::size_t kSendPerPass = StreamSlot::kBufferCount * StreamSlot::kBufferSize;
 
 }  // namespace
 
-CVideoServer::CVideoServer() {
+VideoServer::VideoServer() {
     socketsStarted_ = platform::socketsStartup();
-    if (!thread_.start([this] { return pass(); })) Close();
+    if (!thread_.start([this] { return pass(); })) close();
 }
 
-CVideoServer::~CVideoServer() { Close(); }
+VideoServer::~VideoServer() { close(); }
 
-bool CVideoServer::Start(std::uint16_t port, const AccessGate* gate, std::uint32_t bindAddress) {
+bool VideoServer::start(std::uint16_t port, const core::AccessGate* gate, std::uint32_t bindAddress) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (closed_ || running_ || !thread_.running()) return false;
     listener_ = platform::tcpListen({bindAddress, port}, kSlotCount);
@@ -40,7 +40,7 @@ bool CVideoServer::Start(std::uint16_t port, const AccessGate* gate, std::uint32
     return true;
 }
 
-void CVideoServer::Close() {
+void VideoServer::close() {
     thread_.stop();
     std::lock_guard<std::mutex> lock(mutex_);
     running_ = false;
@@ -58,7 +58,7 @@ void CVideoServer::Close() {
     closed_ = true;
 }
 
-void CVideoServer::RequestReleaseAll() {
+void VideoServer::requestReleaseAll() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         for (Slot& slot : slots_) {
@@ -68,29 +68,29 @@ void CVideoServer::RequestReleaseAll() {
     thread_.wake();
 }
 
-std::uint16_t CVideoServer::port() const {
+std::uint16_t VideoServer::port() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return port_;
 }
 
-bool CVideoServer::SlotHasOpenFile(int slot) const {
+bool VideoServer::slotHasOpenFile(int slot) const {
     std::lock_guard<std::mutex> lock(mutex_);
     if (slot < 0 || slot >= kSlotCount || !slots_[slot].stream) return false;
     return slots_[slot].stream->hasOpenFile();
 }
 
-void CVideoServer::setReadMode(platform::ReadMode mode) {
+void VideoServer::setReadMode(platform::ReadMode mode) {
     std::lock_guard<std::mutex> lock(mutex_);
     readMode_ = mode;
 }
 
-platform::ReadMode CVideoServer::slotReadMode(int slot) const {
+platform::ReadMode VideoServer::slotReadMode(int slot) const {
     std::lock_guard<std::mutex> lock(mutex_);
     if (slot < 0 || slot >= kSlotCount || !slots_[slot].stream) return readMode_;
     return slots_[slot].stream->readMode();
 }
 
-std::int32_t CVideoServer::pass() {
+std::int32_t VideoServer::pass() {
     platform::PollItem items[1 + kMaxPending + kSlotCount];
     std::size_t count = 0;
     std::uint32_t waitMs = kIdleWaitMs;
@@ -112,7 +112,7 @@ std::int32_t CVideoServer::pass() {
     return 1;
 }
 
-void CVideoServer::acceptStep() {
+void VideoServer::acceptStep() {
     // While no control client is authenticated, connections wait in the backlog.
     if (gate_ == nullptr || !gate_->isClientAuthenticated()) return;
     platform::Ipv4Endpoint peer;
@@ -122,7 +122,7 @@ void CVideoServer::acceptStep() {
     pending_.push_back(std::make_unique<HttpConnection>(socket, peer.address));
 }
 
-void CVideoServer::pendingStep() {
+void VideoServer::pendingStep() {
     std::string block;
     for (std::size_t i = 0; i < pending_.size();) {
         HttpConnection& connection = *pending_[i];
@@ -163,7 +163,7 @@ void CVideoServer::pendingStep() {
     }
 }
 
-void CVideoServer::slotStep(int index) {
+void VideoServer::slotStep(int index) {
     Slot& slot = slots_[index];
     if (!slot.connection) {
         if (slot.stream->releaseRequested()) slot.stream->closeFile();
@@ -178,7 +178,7 @@ void CVideoServer::slotStep(int index) {
     if (slot.connection) sendStep(slot);
 }
 
-void CVideoServer::sendStep(Slot& slot) {
+void VideoServer::sendStep(Slot& slot) {
     HttpConnection& connection = *slot.connection;
     if (!connection.flush()) {
         closeSlotConnection(slot);
@@ -202,7 +202,7 @@ void CVideoServer::sendStep(Slot& slot) {
     if (slot.stream->bodyBroken()) closeSlotConnection(slot);
 }
 
-void CVideoServer::serveBlocks(int index) {
+void VideoServer::serveBlocks(int index) {
     Slot& slot = slots_[index];
     std::string block;
     while (slot.connection) {
@@ -222,7 +222,7 @@ void CVideoServer::serveBlocks(int index) {
     }
 }
 
-void CVideoServer::serveGet(Slot& slot, const HttpRequest& request) {
+void VideoServer::serveGet(Slot& slot, const HttpRequest& request) {
     HttpConnection& connection = *slot.connection;
     StreamSlot& stream = *slot.stream;
     // A new request on the connection ends whatever body was still going out.
@@ -241,7 +241,7 @@ void CVideoServer::serveGet(Slot& slot, const HttpRequest& request) {
     connection.queue(successHeader(facts, start, request.path));
 }
 
-void CVideoServer::answerHead(HttpConnection& connection, const HttpRequest& request) {
+void VideoServer::answerHead(HttpConnection& connection, const HttpRequest& request) {
     FileFacts facts;
     bool isFile = requestAllowed(connection, request) && platform::pathKind(request.path) == platform::PathKind::File;
     facts.size = isFile ? platform::fileSize(request.path) : -1;
@@ -258,21 +258,21 @@ void CVideoServer::answerHead(HttpConnection& connection, const HttpRequest& req
     connection.queue(successHeader(facts, start, request.path));
 }
 
-bool CVideoServer::clientAllowed(std::uint32_t peer) const {
+bool VideoServer::clientAllowed(std::uint32_t peer) const {
     return gate_ != nullptr && gate_->isClientAuthenticated() && peer == gate_->clientAddress();
 }
 
-bool CVideoServer::requestAllowed(const HttpConnection& connection, const HttpRequest& request) const {
+bool VideoServer::requestAllowed(const HttpConnection& connection, const HttpRequest& request) const {
     return request.targetValid && clientAllowed(connection.peerAddress()) && gate_->isVideoAccepted(request.path);
 }
 
-void CVideoServer::closeSlotConnection(Slot& slot) {
+void VideoServer::closeSlotConnection(Slot& slot) {
     slot.connection.reset();
     slot.stream->stopBody();
     if (slot.stream->releaseRequested()) slot.stream->closeFile();
 }
 
-std::size_t CVideoServer::collectPollItems(platform::PollItem* items, std::size_t capacity) {
+std::size_t VideoServer::collectPollItems(platform::PollItem* items, std::size_t capacity) {
     std::size_t count = 0;
     auto add = [&](platform::SocketHandle socket, bool wantWrite) {
         if (count == capacity) return;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/worker_thread.h"
-#include "http/access_gate.h"
+#include "core/access_gate.h"
 #include "http/http_connection.h"
 #include "http/stream_slot.h"
 #include "platform/sequential_reader.h"
@@ -19,27 +19,27 @@
 
 namespace tvr::http {
 
-class CVideoServer {
+class VideoServer {
 public:
     static constexpr int kSlotCount = 2;
 
-    /// Starts the server thread, which stays idle until Start.
-    CVideoServer();
+    /// Starts the server thread, which stays idle until start.
+    VideoServer();
     /// Closes the server.
-    ~CVideoServer();
-    CVideoServer(const CVideoServer&) = delete;
-    CVideoServer& operator=(const CVideoServer&) = delete;
+    ~VideoServer();
+    VideoServer(const VideoServer&) = delete;
+    VideoServer& operator=(const VideoServer&) = delete;
 
     /// Listens on port (0: any free port) at bindAddress (host order, 0: all) and serves what gate allows.
-    bool Start(std::uint16_t port, const AccessGate* gate, std::uint32_t bindAddress = 0);
+    bool start(std::uint16_t port, const core::AccessGate* gate, std::uint32_t bindAddress = 0);
     /// Stops the threads, then closes every connection and file; there is no restart.
-    void Close();
+    void close();
     /// Asks every slot to close its file as soon as it has no connection.
-    void RequestReleaseAll();
+    void requestReleaseAll();
     /// The port listened on (0 when not listening).
     std::uint16_t port() const;
     /// True while the slot holds an open file.
-    bool SlotHasOpenFile(int slot) const;
+    bool slotHasOpenFile(int slot) const;
     /// The read mode files are opened with from now on (buffered with a sequential hint by default).
     void setReadMode(platform::ReadMode mode);
     /// The read mode of the slot's open file.
@@ -69,7 +69,7 @@ private:
     bool socketsStarted_ = false;
     bool running_ = false;
     bool closed_ = false;
-    const AccessGate* gate_ = nullptr;
+    const core::AccessGate* gate_ = nullptr;
     platform::SocketHandle listener_ = platform::kInvalidSocket;
     std::uint16_t port_ = 0;
     // Buffered reads with a sequential hint kept pace with nginx on Linux where unbuffered reads did not.

@@ -15,17 +15,17 @@ std::uint16_t markerValue(const ListingContext& context, std::u16string_view nam
     if (context.markers.index().empty()) {
         return 0;
     }
-    return static_cast<std::uint16_t>(context.markers.GetMarkerState(name));
+    return static_cast<std::uint16_t>(context.markers.getMarkerState(name));
 }
 
 }  // namespace
 
-int ChannelLister::ListChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context) {
+int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context) {
     if (ch < 0) {
         return 0;
     }
     ChannelRoot root;
-    if (ResolveChannelRoot(context.config, ch, &root) == 0) {
+    if (resolveChannelRoot(context.config, ch, &root) == 0) {
         return 0;
     }
     context.sink.appendText(core::format(u"#RET_ROOT(<path>\"%s\")", {std::u16string_view(root.root)}));
@@ -33,17 +33,17 @@ int ChannelLister::ListChannel(std::int32_t ch, const SortRequest& sort, Listing
     std::int64_t count = 0;
     int result = 0;
     if (root.isFolder != 0) {
-        result = ListFolderTree(root.root, count, 0, root.recurse, sort, context);
+        result = listFolderTree(root.root, count, 0, root.recurse, sort, context);
     } else {
         // The headset now holds this version of the file; a later save must not take its own
         // copy for an edit made on the PC.
         if (context.searchList.channel() == ch) {
-            context.searchList.RememberFileTime();
+            context.searchList.rememberFileTime();
         }
         if (context.favoriteList.channel() == ch) {
-            context.favoriteList.RememberFileTime();
+            context.favoriteList.rememberFileTime();
         }
-        result = ListListFile(root.root, count, sort, context);
+        result = listListFile(root.root, count, sort, context);
     }
     if (result != 0) {
         context.sink.appendText(core::format(u"#RET_END(<no>%d)", {count}));
@@ -51,7 +51,7 @@ int ChannelLister::ListChannel(std::int32_t ch, const SortRequest& sort, Listing
     return result;
 }
 
-int ChannelLister::ListFolderTree(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
+int ChannelLister::listFolderTree(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
                                   const SortRequest& sort, ListingContext& context) {
     // A link back to a folder above this one would make the walk endless: such a folder is
     // left out of the walk below itself.
@@ -62,12 +62,12 @@ int ChannelLister::ListFolderTree(const std::u16string& folder, std::int64_t& co
             if (ancestor == identity) return 1;
         ancestors_.push_back(identity);
     }
-    int result = ListFolderLevel(folder, count, depth, recurse, sort, context);
+    int result = listFolderLevel(folder, count, depth, recurse, sort, context);
     if (known) ancestors_.pop_back();
     return result;
 }
 
-int ChannelLister::ListFolderLevel(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
+int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
                                    const SortRequest& sort, ListingContext& context) {
     context.sink.appendText(
         core::format(u"#RET_DIR(<indent>%d,<path>\"%s\")", {std::int64_t{depth}, std::u16string_view(folder)}));
@@ -85,7 +85,7 @@ int ChannelLister::ListFolderLevel(const std::u16string& folder, std::int64_t& c
     subFolders.clear();
 
     // One enumeration gives both the files and the sub-folders.
-    sorter_.Clear();
+    sorter_.clear();
     platform::enumerateFolder(folder, [&](const platform::DirEntry& entry) {
         if (entry.isFolder) {
             // "$" folders are system folders such as the recycle bin.
@@ -93,20 +93,20 @@ int ChannelLister::ListFolderLevel(const std::u16string& folder, std::int64_t& c
                 subFolders.push_back(entry.name);
             }
         } else if (context.extensions.isAccepted(entry.name)) {
-            sorter_.Add(entry.name, entry.writeTime);
+            sorter_.add(entry.name, entry.writeTime);
         }
         return true;
     });
 
-    const std::size_t files = sorter_.Count();
+    const std::size_t files = sorter_.count();
     if (files > 0) {
-        sorter_.Sort(sort.sortName, sort.sortMode, sort.sortMode2nd);
-        if (sort.sortName != SORT_BY_NAME) {
-            sorter_.Group();
+        sorter_.sort(sort.sortName, sort.sortMode, sort.sortMode2nd);
+        if (sort.sortName != kSortByName) {
+            sorter_.group();
         }
         context.sink.beginList();
         for (std::size_t i = 0; i < files; ++i) {
-            const S_SORTW& record = sorter_.Get(i);
+            const SortRecord& record = sorter_.get(i);
             context.sink.addListEntry(markerValue(context, record.name), folder, record.name);
         }
         count += static_cast<std::int64_t>(files);
@@ -116,22 +116,22 @@ int ChannelLister::ListFolderLevel(const std::u16string& folder, std::int64_t& c
         return 1;
     }
 
-    SortFolderNames(subFolders);
+    sortFolderNames(subFolders);
     std::u16string child;
     for (const std::u16string& name : subFolders) {
         child = folder;
-        core::AppendPath(child, name);
-        if (ListFolderTree(child, count, depth + 1, true, sort, context) == 0) {
+        core::appendPath(child, name);
+        if (listFolderTree(child, count, depth + 1, true, sort, context) == 0) {
             return 0;
         }
     }
     return 1;
 }
 
-int ChannelLister::ListListFile(const std::u16string& listPath, std::int64_t& count, const SortRequest& sort,
+int ChannelLister::listListFile(const std::u16string& listPath, std::int64_t& count, const SortRequest& sort,
                                 ListingContext& context) {
     std::vector<std::u16string> lines;
-    if (!ReadListLines(listPath, &lines)) {
+    if (!readListLines(listPath, &lines)) {
         return 0;
     }
     context.sink.beginList();
@@ -146,14 +146,14 @@ int ChannelLister::ListListFile(const std::u16string& listPath, std::int64_t& co
             continue;  // other directives mean nothing to a listing
         }
         const std::u16string path = core::replaceAll(line, u'\\', u'/');
-        const core::SplitResult parts = core::SplitPath(path);
+        const core::SplitResult parts = core::splitPath(path);
         if (!parts.ext.empty()) {
             // Sent as written: the headset reports a missing file when it plays it.
             context.sink.addListEntry(markerValue(context, path), parts.folder, parts.nameWithExt);
             ++count;
         } else {
             context.sink.endList();
-            ListFolderTree(path, count, 0, true, sort, context);
+            listFolderTree(path, count, 0, true, sort, context);
             context.sink.beginList();
         }
     }

@@ -26,11 +26,11 @@ struct SortRequest {
 
 /// What a listing reads and where it writes.
 struct ListingContext {
-    const core::S_CONFIG& config;
+    const core::Config& config;
     const core::ExtensionTable& extensions;
-    const stores::CMarkerStore& markers;
-    CListFile& searchList;
-    CListFile& favoriteList;
+    const stores::MarkerStore& markers;
+    ListFile& searchList;
+    ListFile& favoriteList;
     core::ReplySink& sink;
 };
 
@@ -38,17 +38,17 @@ class ChannelLister {
 public:
     /// Lists channel ch; 0 (no reply text of its own) when it does not resolve or its list file
     /// cannot be opened. Appends "#RET_END(<no>%d)" on success.
-    int ListChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context);
+    int listChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context);
 
 private:
-    int ListFolderTree(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
+    int listFolderTree(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
                        const SortRequest& sort, ListingContext& context);
-    int ListFolderLevel(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
+    int listFolderLevel(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
                         const SortRequest& sort, ListingContext& context);
-    int ListListFile(const std::u16string& listPath, std::int64_t& count, const SortRequest& sort,
+    int listListFile(const std::u16string& listPath, std::int64_t& count, const SortRequest& sort,
                      ListingContext& context);
 
-    CSortList sorter_;
+    SortList sorter_;
     std::vector<platform::FileIdentity> ancestors_;  // folders of the current walk, to stop link loops
     std::vector<std::unique_ptr<std::vector<std::u16string>>> folderLists_;  // one per depth, reused
 };

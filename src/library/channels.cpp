@@ -19,16 +19,16 @@ bool isChannelNumber(std::int32_t channel) { return channel >= 0 && channel < co
 
 }  // namespace
 
-int ResolveChannelRoot(const core::S_CONFIG& config, std::int32_t channel, ChannelRoot* out) {
+int resolveChannelRoot(const core::Config& config, std::int32_t channel, ChannelRoot* out) {
     if (!isChannelNumber(channel)) {
         return 0;
     }
-    const core::S_CHANNEL& entry = config.channels[static_cast<std::size_t>(channel)];
+    const core::ChannelConfig& entry = config.channels[static_cast<std::size_t>(channel)];
     ChannelRoot result;
-    result.type = entry.iType;
-    result.recurse = entry.iType != core::CHTYPE_PCFOLDER;
+    result.type = entry.type;
+    result.recurse = entry.type != core::kChannelPcFolder;
 
-    const std::u16string& path = entry.pcPath;
+    const std::u16string& path = entry.path;
     if (path == kComputer || path == kDeviceVideo) {
         return 0;
     }
@@ -39,14 +39,14 @@ int ResolveChannelRoot(const core::S_CONFIG& config, std::int32_t channel, Chann
         }
         result.root = core::replaceAll(videos, u'\\', u'/');
         result.isFolder = 16;
-    } else if (int isFolder = 0; core::GetPathState(path, &isFolder) != 0) {
+    } else if (int isFolder = 0; core::getPathState(path, &isFolder) != 0) {
         result.root = core::replaceAll(path, u'\\', u'/');
         result.isFolder = isFolder;
-    } else if (entry.iType != core::CHTYPE_PCFOLDER) {
+    } else if (entry.type != core::kChannelPcFolder) {
         // A bare list-file name (or nothing at all) lives beside the executable.
         std::u16string candidate = core::executableFolder();
-        core::AppendPath(candidate, path);
-        if (core::GetPathState(candidate, &isFolder) == 0) {
+        core::appendPath(candidate, path);
+        if (core::getPathState(candidate, &isFolder) == 0) {
             return 0;
         }
         result.root = core::replaceAll(candidate, u'\\', u'/');
@@ -60,15 +60,15 @@ int ResolveChannelRoot(const core::S_CONFIG& config, std::int32_t channel, Chann
     return 1;
 }
 
-int SetChannelType(core::S_CONFIG& config, std::int32_t channel, std::int32_t type, std::u16string_view path) {
-    if (!isChannelNumber(channel) || (type != core::CHTYPE_PCFOLDER && type != core::CHTYPE_VRDEVICE)) {
+int setChannelType(core::Config& config, std::int32_t channel, std::int32_t type, std::u16string_view path) {
+    if (!isChannelNumber(channel) || (type != core::kChannelPcFolder && type != core::kChannelVrDevice)) {
         return 0;
     }
-    core::S_CHANNEL& entry = config.channels[static_cast<std::size_t>(channel)];
-    entry.iType = type;
+    core::ChannelConfig& entry = config.channels[static_cast<std::size_t>(channel)];
+    entry.type = type;
     // The headset sends placeholders instead of a real folder; those never replace the path.
-    if (type == core::CHTYPE_PCFOLDER && !path.empty() && path != kPcFolder && path != kDeviceVideo) {
-        entry.pcPath = platform::backslashIsSeparator() ? core::replaceAll(path, u'/', u'\\') : std::u16string(path);
+    if (type == core::kChannelPcFolder && !path.empty() && path != kPcFolder && path != kDeviceVideo) {
+        entry.path = platform::backslashIsSeparator() ? core::replaceAll(path, u'/', u'\\') : std::u16string(path);
     }
     return 1;
 }

@@ -10,7 +10,7 @@
 
 namespace tvr::library {
 
-/// Result of ResolveChannelRoot.
+/// Result of resolveChannelRoot.
 struct ChannelRoot {
     std::int32_t type = 0;
     std::u16string root;  // "/" separators
@@ -20,9 +20,9 @@ struct ChannelRoot {
 
 /// 1 when the channel resolves to something on disk ("(PCVideo)" is the user's Videos folder;
 /// "(Computer)" and "(DeviceVide)" never resolve); channel must not be negative.
-int ResolveChannelRoot(const core::S_CONFIG& config, std::int32_t channel, ChannelRoot* out);
+int resolveChannelRoot(const core::Config& config, std::int32_t channel, ChannelRoot* out);
 /// Sets a channel to PC folder (0) or VR device (1), storing a real folder path for type 0;
 /// 0 for a channel outside 0..7 or another type. The caller asks the front-end to refresh.
-int SetChannelType(core::S_CONFIG& config, std::int32_t channel, std::int32_t type, std::u16string_view path);
+int setChannelType(core::Config& config, std::int32_t channel, std::int32_t type, std::u16string_view path);
 
 }  // namespace tvr::library

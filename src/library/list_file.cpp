@@ -22,26 +22,26 @@ bool startsWith(std::u16string_view text, std::u16string_view prefix) {
 
 }  // namespace
 
-bool ReadListLines(std::u16string_view path, std::vector<std::u16string>* lines) {
+bool readListLines(std::u16string_view path, std::vector<std::u16string>* lines) {
     lines->clear();
     std::vector<std::u16string> all;
-    if (!platform::readTextLines(core::AppFilePath(path), &all)) return false;
+    if (!platform::readTextLines(core::appFilePath(path), &all)) return false;
     for (auto& line : all) {
         if (!line.empty()) lines->push_back(std::move(line));
     }
     return true;
 }
 
-int GetListName(std::u16string* name, std::u16string_view listPath) {
+int getListName(std::u16string* name, std::u16string_view listPath) {
     *name = u"***";
     std::vector<std::u16string> lines;
-    if (!ReadListLines(listPath, &lines)) return 0;
+    if (!readListLines(listPath, &lines)) return 0;
     for (const auto& line : lines) {
         if (!isDirective(line)) continue;
         if (startsWith(line, u"#name")) {
             name->clear();
             std::u16string field;
-            if (core::GetLineField(&field, line, 2) >= 0) {
+            if (core::getLineField(&field, line, 2) >= 0) {
                 *name = std::move(field);
                 return 1;
             }
@@ -52,20 +52,20 @@ int GetListName(std::u16string* name, std::u16string_view listPath) {
     return 0;
 }
 
-void CListFile::Bind(std::int32_t channel, std::int32_t kind, std::u16string_view settingPath) {
+void ListFile::bind(std::int32_t channel, std::int32_t kind, std::u16string_view settingPath) {
     channel_ = channel;
     kind_ = kind;
-    // The path is kept even when no such file exists yet: Save creates it there.
-    core::ResolveDataFile(&path_, settingPath);
+    // The path is kept even when no such file exists yet: save creates it there.
+    core::resolveDataFile(&path_, settingPath);
     entries_.clear();
 }
 
-int CListFile::Add(std::u16string_view path) {
+int ListFile::add(std::u16string_view path) {
     try {
         if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.capacity() + kGrowBy);
-        S_LIST_ENTRY entry;
+        ListFileEntry entry;
         entry.path.assign(path);
-        entry.name = core::SplitPath(path).nameWithExt;
+        entry.name = core::splitPath(path).nameWithExt;
         entries_.push_back(std::move(entry));
     } catch (const std::bad_alloc&) {
         return 0;
@@ -73,50 +73,50 @@ int CListFile::Add(std::u16string_view path) {
     return 1;
 }
 
-int CListFile::AddUnique(std::u16string_view path) {
+int ListFile::addUnique(std::u16string_view path) {
     if (kind_ == kFavoriteList) {
         // One video is kept once, whatever folder it was added from.
-        const std::u16string name = core::SplitPath(path).nameWithExt;
+        const std::u16string name = core::splitPath(path).nameWithExt;
         for (const auto& entry : entries_) {
             if (entry.name == name) return 1;
         }
     }
-    return Add(path);
+    return add(path);
 }
 
-int CListFile::Load() {
+int ListFile::load() {
     fileTime_ = 0;
     std::vector<std::u16string> lines;
-    if (!ReadListLines(path_, &lines)) return 0;
+    if (!readListLines(path_, &lines)) return 0;
     for (const auto& line : lines) {
         if (line == u"#end") break;
         if (isDirective(line)) continue;
-        Add(core::replaceAll(line, u'\\', u'/'));
+        add(core::replaceAll(line, u'\\', u'/'));
     }
-    RememberFileTime();
+    rememberFileTime();
     return 1;
 }
 
-int CListFile::Save() {
+int ListFile::save() {
     std::vector<std::u16string> lines;
     lines.reserve(entries_.size() + 2);
     lines.emplace_back(kind_ == kSearchList ? u"#name (Search)" : u"#name (Favorite)");
     for (const auto& entry : entries_) lines.push_back(entry.path);
     lines.emplace_back(u"#end");
-    if (!platform::writeTextLines(core::AppFilePath(path_), lines, platform::TextEncoding::Utf8)) return 0;
-    RememberFileTime();
+    if (!platform::writeTextLines(core::appFilePath(path_), lines, platform::TextEncoding::Utf8)) return 0;
+    rememberFileTime();
     return 1;
 }
 
-int CListFile::HasChangedOnDisk() const {
+int ListFile::hasChangedOnDisk() const {
     platform::FileTime current = 0;
-    core::GetFileWriteTime(&current, core::AppFilePath(path_));
+    core::getFileWriteTime(&current, core::appFilePath(path_));
     return current != fileTime_ ? 1 : 0;
 }
 
-void CListFile::RememberFileTime() {
+void ListFile::rememberFileTime() {
     platform::FileTime current = 0;
-    if (!core::GetFileWriteTime(&current, core::AppFilePath(path_))) current = 0;
+    if (!core::getFileWriteTime(&current, core::appFilePath(path_))) current = 0;
     fileTime_ = current;
 }
 

@@ -13,47 +13,47 @@ namespace tvr::library {
 
 enum ListKind : std::int32_t { kSearchList = 0, kFavoriteList = 1 };
 
-struct S_LIST_ENTRY {
+struct ListFileEntry {
     std::u16string path;  // as added
     std::u16string name;  // file name with extension
 };
 
-class CListFile {
+class ListFile {
 public:
-    /// Binds to a channel: number, kind, path = ResolveDataFile(setting); empties the list.
-    void Bind(std::int32_t channel, std::int32_t kind, std::u16string_view settingPath);
+    /// Binds to a channel: number, kind, path = resolveDataFile(setting); empties the list.
+    void bind(std::int32_t channel, std::int32_t kind, std::u16string_view settingPath);
     /// Appends an entry; 1 on success.
-    int Add(std::u16string_view path);
-    /// Add, except that the favourites list skips a name with extension it already holds.
-    int AddUnique(std::u16string_view path);
+    int add(std::u16string_view path);
+    /// add, except that the favourites list skips a name with extension it already holds.
+    int addUnique(std::u16string_view path);
     /// Appends the file's path lines ("\" turned into "/"); 0 when the file cannot be opened.
-    int Load();
+    int load();
     /// Writes "#name (Search)" or "#name (Favorite)", the paths and "#end"; 0 when it cannot write.
-    int Save();
+    int save();
     /// 1 when the file's last-write time differs from the remembered one.
-    int HasChangedOnDisk() const;
+    int hasChangedOnDisk() const;
     /// Remembers the file's current last-write time.
-    void RememberFileTime();
+    void rememberFileTime();
     /// Empties the list in memory.
-    void Clear() { entries_.clear(); }
+    void clear() { entries_.clear(); }
 
     std::int32_t channel() const { return channel_; }
     std::int32_t kind() const { return kind_; }
     const std::u16string& path() const { return path_; }
-    const std::vector<S_LIST_ENTRY>& entries() const { return entries_; }
+    const std::vector<ListFileEntry>& entries() const { return entries_; }
 
 private:
     std::u16string path_;
     std::int32_t channel_ = 9;
     std::int32_t kind_ = kFavoriteList;
     platform::FileTime fileTime_ = 0;
-    std::vector<S_LIST_ENTRY> entries_;
+    std::vector<ListFileEntry> entries_;
 };
 
 /// Reads a list file's lines (bare names beside the executable), empty lines skipped, each
 /// line whole; false when the file cannot be opened.
-bool ReadListLines(std::u16string_view path, std::vector<std::u16string>* lines);
+bool readListLines(std::u16string_view path, std::vector<std::u16string>* lines);
 /// The "#name" of a list file: 1 when found with a second field; name "***" when none.
-int GetListName(std::u16string* name, std::u16string_view listPath);
+int getListName(std::u16string* name, std::u16string_view listPath);
 
 }  // namespace tvr::library

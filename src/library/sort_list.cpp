@@ -15,7 +15,7 @@ int sign(int value) { return (value > 0) - (value < 0); }
 // Three-way comparison without the overflow of a subtraction.
 int compareKeys(std::int64_t a, std::int64_t b) { return (a > b) - (a < b); }
 
-int compareNames(const S_SORTW& a, const S_SORTW& b) { return sign(platform::naturalCompare(a.name, b.name)); }
+int compareNames(const SortRecord& a, const SortRecord& b) { return sign(platform::naturalCompare(a.name, b.name)); }
 
 // A series member is a name with a '#' directly followed by a decimal digit; the prefix is
 // everything before the first '#'. Returns the prefix length, or -1 for a plain name.
@@ -38,8 +38,8 @@ bool samePrefix(const std::u16string& representative, const std::u16string& memb
 
 }  // namespace
 
-void CSortList::Add(std::u16string name, platform::FileTime writeTime) {
-    S_SORTW& record = records_.emplace_back();
+void SortList::add(std::u16string name, platform::FileTime writeTime) {
+    SortRecord& record = records_.emplace_back();
     record.name = std::move(name);
     platform::LocalTime local;
     if (writeTime != 0 && platform::fileTimeToLocal(writeTime, &local)) {
@@ -48,29 +48,29 @@ void CSortList::Add(std::u16string name, platform::FileTime writeTime) {
     }
 }
 
-bool CSortList::comesFirst(const S_SORTW& a, const S_SORTW& b) const {
+bool SortList::comesFirst(const SortRecord& a, const SortRecord& b) const {
     int first = 0;
     int second = 0;
     switch (sortKey_) {
-        case SORT_BY_NAME:
+        case kSortByName:
             first = compareNames(a, b);
             if (first == 0) {
                 second = compareKeys(a.dateTimeKey, b.dateTimeKey);
             }
             break;
-        case SORT_BY_TIME:
+        case kSortByTime:
             first = compareKeys(a.dateTimeKey, b.dateTimeKey);
             if (first == 0) {
                 second = compareNames(a, b);
             }
             break;
-        case SORT_BY_DATE:
+        case kSortByDate:
             first = compareKeys(a.dateKey, b.dateKey);
             if (first == 0) {
                 second = compareNames(a, b);
             }
             break;
-        case SORT_BY_GROUP:
+        case kSortByGroup:
             first = compareKeys(a.groupId, b.groupId);
             if (first == 0) {
                 second = compareNames(a, b);
@@ -85,22 +85,22 @@ bool CSortList::comesFirst(const S_SORTW& a, const S_SORTW& b) const {
     return second * secondDirection_ < 0;
 }
 
-void CSortList::Sort(std::int32_t sortName, std::int32_t sortMode, std::int32_t sortMode2nd) {
+void SortList::sort(std::int32_t sortName, std::int32_t sortMode, std::int32_t sortMode2nd) {
     sortKey_ = sortName;
     firstDirection_ = sortMode != 0 ? 1 : -1;
     secondDirection_ = sortMode2nd != 0 ? 1 : -1;
-    if (sortKey_ < SORT_BY_NAME || sortKey_ > SORT_BY_GROUP) {
+    if (sortKey_ < kSortByName || sortKey_ > kSortByGroup) {
         return;  // any other key keeps the enumeration order
     }
     std::sort(records_.begin(), records_.end(),
-              [this](const S_SORTW& a, const S_SORTW& b) { return comesFirst(a, b); });
+              [this](const SortRecord& a, const SortRecord& b) { return comesFirst(a, b); });
 }
 
-void CSortList::Group() {
+void SortList::group() {
     groups_.clear();
     std::int32_t counter = 0;
     for (std::size_t i = 0; i < records_.size(); ++i) {
-        S_SORTW& record = records_[i];
+        SortRecord& record = records_[i];
         const std::ptrdiff_t prefix = seriesPrefixLength(record.name);
         if (prefix >= 0) {
             const auto k = static_cast<std::size_t>(prefix);
@@ -115,10 +115,10 @@ void CSortList::Group() {
         }
         record.groupId = counter++;
     }
-    Sort(SORT_BY_GROUP, 1, 1);
+    sort(kSortByGroup, 1, 1);
 }
 
-void SortFolderNames(std::vector<std::u16string>& names) {
+void sortFolderNames(std::vector<std::u16string>& names) {
     std::sort(names.begin(), names.end(),
               [](const std::u16string& a, const std::u16string& b) { return platform::naturalCompare(a, b) < 0; });
 }

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "core/utf.h"
 #include "platform/case_fold.h"
 #include "platform/fs.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 
@@ -68,7 +68,7 @@ char16_t unitAt(const IniText& ini, std::size_t offset) {
 }
 
 std::string encodeUnits(const IniText& ini, std::u16string_view text) {
-    if (!ini.utf16) return core::toUtf8(text);
+    if (!ini.utf16) return platform::toUtf8(text);
     std::string out;
     for (char16_t unit : text) {
         out.push_back(static_cast<char>(unit & 0xFF));
@@ -78,7 +78,7 @@ std::string encodeUnits(const IniText& ini, std::u16string_view text) {
 }
 
 std::u16string decodeUnits(const IniText& ini, std::size_t begin, std::size_t end) {
-    if (!ini.utf16) return core::fromUtf8(std::string_view(ini.bytes).substr(begin, end - begin));
+    if (!ini.utf16) return platform::fromUtf8(std::string_view(ini.bytes).substr(begin, end - begin));
     std::u16string text;
     for (std::size_t i = begin; i < end; i += 2) text.push_back(unitAt(ini, i));
     return text;
@@ -155,20 +155,6 @@ bool writable(std::u16string_view section, std::u16string_view key, std::u16stri
     return true;
 }
 
-// UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
-bool utf8CanHold(std::u16string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF;
-        bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
-        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            ++i;
-        } else if (high || low) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 std::u16string iniReadString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
@@ -200,7 +186,9 @@ bool iniWriteString(std::u16string_view file, std::u16string_view section, std::
         ini.utf16 = true;
         ini.bomSize = 2;
     }
-    if (!ini.utf16 && !(utf8CanHold(section) && utf8CanHold(key) && utf8CanHold(value))) return false;
+    bool utf8Unfit = hasUnpairedSurrogate(section) || hasUnpairedSurrogate(key) || hasUnpairedSurrogate(value);
+    // UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
+    if (!ini.utf16 && utf8Unfit) return false;
     const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
     auto header = findSection(ini, section);
     if (!header) {

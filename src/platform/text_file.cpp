@@ -3,8 +3,8 @@
 // write carries a mark and CR LF line ends, as the runtime library's text mode produced them.
 #include "platform/text_file.h"
 
-#include "core/utf.h"
 #include "platform/fs.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 
@@ -38,7 +38,7 @@ std::u16string decodeText(std::string_view bytes, TextEncoding* detected) {
     }
     if (detected != nullptr) *detected = TextEncoding::Utf8;
     if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
-    return core::fromUtf8(bytes);
+    return platform::fromUtf8(bytes);
 }
 
 std::string encodeText(std::u16string_view text, TextEncoding encoding) {
@@ -49,7 +49,7 @@ std::string encodeText(std::u16string_view text, TextEncoding encoding) {
         appendUtf16Le(out, text);
     } else {
         out.append(kUtf8Bom);
-        out.append(core::toUtf8(text));
+        out.append(platform::toUtf8(text));
     }
     return out;
 }

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "protocol/control_server.h"
 
+#include <algorithm>
+
 #include "core/paths.h"
 #include "core/text.h"
 #include "platform/poll.h"
 #include "platform/time.h"
+#include "protocol/status_codes.h"
 
 namespace tvr::protocol {
 
@@ -12,41 +15,39 @@ namespace {
 
 constexpr std::uint32_t kPassWithClientMs = 20;
 constexpr std::uint32_t kIdlePassMs = 100;
-constexpr std::uint32_t kSendTimeoutMs = 5000;
 constexpr std::uint32_t kSendRetryMs = 100;
+// Ticks are compared by unsigned 32-bit subtraction, so a time-out must stay below half the range.
+constexpr std::int64_t kLongestTimeoutMs = 0x7FFFFFFF;
 
 }  // namespace
 
-CControlServer::CControlServer(core::Clock& clock, core::CommandQueue* frontEnd)
+ControlServer::ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, library::LibraryState& library)
     : clock_(clock),
       frontEnd_(frontEnd),
-      send_([this](const std::uint8_t* data, std::size_t size) { return Transmit(data, size); }) {
+      library_(library),
+      send_([this](const std::uint8_t* data, std::size_t size) { return transmit(data, size); }) {
     platform::socketsStartup();
-    if (!thread_.start([this] { return LoopPass(); })) Teardown();
+    if (!thread_.start([this] { return loopPass(); })) teardown();
 }
 
-CControlServer::~CControlServer() {
+ControlServer::~ControlServer() {
     thread_.stop();
-    Teardown();
+    teardown();
     log_.close();
     platform::socketsCleanup();
 }
 
-std::int32_t CControlServer::LoopPass() {
+std::int32_t ControlServer::loopPass() {
     platform::PollItem item;
     bool hasClient = false;
     bool packetWaiting = false;
-    {
-        std::lock_guard guard(lock_);
-        if (listening_) {
-            Poll();
-            hasClient = connected_;
-            item.socket = hasClient ? client_ : listener_;
-            item.wantRead = true;
-            // Only a whole packet counts: a part of one waits for the socket like an empty buffer.
-            packetWaiting =
-                hasClient && received_ >= kHeaderSize && received_ - kHeaderSize >= readU32(receive_.data() + 4);
-        }
+    if (listening_) {
+        applyPending();
+        poll();
+        hasClient = session_.connected;
+        item.socket = hasClient ? client_ : listener_;
+        item.wantRead = true;
+        packetWaiting = hasClient && reader_.state() == FrameState::Ready;
     }
     // A further packet may already sit in the buffer: then the next pass runs at once.
     std::uint32_t wait = packetWaiting ? 0 : (hasClient ? kPassWithClientMs : kIdlePassMs);
@@ -58,127 +59,117 @@ std::int32_t CControlServer::LoopPass() {
     return 1;
 }
 
-bool CControlServer::StartListening(std::uint16_t port, const core::S_CONFIG& config, std::uint32_t bindAddress) {
-    std::lock_guard guard(lock_);
+bool ControlServer::startListening(std::uint16_t port, const core::Config& config, std::uint32_t bindAddress) {
     listener_ = platform::tcpListen({bindAddress, port}, 1);
     if (listener_ == platform::kInvalidSocket) {
-        Teardown();
+        teardown();
         return false;
     }
     port_ = platform::localEndpoint(listener_).port;
-    ApplySettings(config);
-    connected_ = false;
-    authenticated_ = false;
-    PostStatus(0, u"", u"");
+    applyNow(config);  // the thread is idle until listening_ is set
+    session_.endConnection();
+    postStatus(status::kNone, u"", u"");
+    postStatus(status::kWaiting, status::kWaitingText, u"");
     listening_ = true;
-    PostStatus(1, u"接続待ち", u"");
     thread_.wake();
     return true;
 }
 
-void CControlServer::ApplySettings(const core::S_CONFIG& config) {
-    std::lock_guard guard(lock_);
-    config_ = config;
-    std::u16string folder;
-    core::ResolveStoreFolder(&folder, config_.pcTrimPath);
-    markers_.ScanMarkerFolder(folder);
-    for (std::int32_t ch = 0; ch < core::kChannelCount; ++ch) {
-        const auto& channel = config_.channels[static_cast<std::size_t>(ch)];
-        if (channel.iType == core::CHTYPE_SEARCHLIST) searchList_.Bind(ch, library::kSearchList, channel.pcPath);
-        if (channel.iType == core::CHTYPE_FAVORITELIST) favoriteList_.Bind(ch, library::kFavoriteList, channel.pcPath);
-    }
+void ControlServer::applySettings(const core::Config& config) {
     {
-        std::lock_guard extensionsGuard(extensionsMutex_);
-        extensions_.build(config_.pcExt);
+        std::lock_guard guard(pendingMutex_);
+        pendingConfig_ = config;
     }
-    liveTimeoutMs_ = static_cast<std::uint32_t>(std::max(config_.iLiveTimeOutSec, 0)) * 1000u;
-    if (suspended_) {
-        suspended_ = false;
-        suspendChanged_ = true;
-    }
-    if (log_.isOpen() && config_.iServerLog == 0) log_.close();
-    if (!log_.isOpen() && config_.iServerLog == 1) log_.open(core::ServerLog::pathIn(core::executableFolder()));
-    core::ResolveStoreFolder(&vrFormatFolder_, config_.pcVRFormatPath);
+    thread_.wake();
 }
 
-bool CControlServer::TakeStatus(StatusSlot* status) {
-    std::unique_lock guard(lock_, std::try_to_lock);
-    if (!guard.owns_lock()) return false;
-    *status = status_;
-    status_ = StatusSlot{};
+void ControlServer::applyPending() {
+    std::optional<core::Config> config;
+    {
+        std::lock_guard guard(pendingMutex_);
+        config.swap(pendingConfig_);
+    }
+    if (config) applyNow(*config);
+}
+
+void ControlServer::applyNow(const core::Config& config) {
+    config_ = config;
+    library_.apply(config_);
+    std::int64_t timeoutMs = std::int64_t{std::max(config_.liveTimeoutSec, 0)} * 1000;
+    liveTimeoutMs_ = static_cast<std::uint32_t>(std::min(timeoutMs, kLongestTimeoutMs));
+    if (session_.suspended) {
+        session_.suspended = false;
+        session_.suspendChanged = true;
+    }
+    if (log_.isOpen() && config_.serverLog == 0) log_.close();
+    if (!log_.isOpen() && config_.serverLog == 1) log_.open(core::ServerLog::pathIn(core::executableFolder()));
+}
+
+bool ControlServer::takeStatus(StatusSlot* status) {
+    status_.take(status);
     return true;
 }
 
-void CControlServer::PostStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2) {
-    std::lock_guard guard(lock_);
-    status_.code = code;
-    status_.text1.assign(text1);
-    status_.text2.assign(text2);
-    if (code >= 0) log_.write(core::eventMessage(code, text1, text2));
+void ControlServer::postStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2) {
+    status_.post(code, text1, text2);
 }
 
-void CControlServer::PostWaitingIfIdle() {
-    std::lock_guard guard(lock_);
-    if (!connected_) PostStatus(1, u"接続待ち", u"");
+void ControlServer::postWaitingIfIdle() {
+    status_.postIf([this] { return !session_.connected; }, status::kWaiting, status::kWaitingText, u"");
 }
 
-void CControlServer::RequestForceDisconnect() {
+void ControlServer::requestForceDisconnect() {
     forceDisconnect_ = true;
     thread_.wake();
 }
 
-bool CControlServer::isVideoAccepted(std::u16string_view path) const {
-    std::lock_guard guard(extensionsMutex_);
-    return extensions_.isAccepted(path);
-}
-
-void CControlServer::Teardown() {
-    std::lock_guard guard(lock_);
+void ControlServer::teardown() {
     listening_ = false;
     if (client_ != platform::kInvalidSocket) send_.flush();
     send_.reset();
-    Disconnect(u"Release()");
+    disconnect(status::kReasonRelease);
     platform::closeSocket(listener_);
     listener_ = platform::kInvalidSocket;
     log_.write(u"SHUTDOWN");
     log_.close();
 }
 
-std::u16string CControlServer::AddressText() const {
-    if (!connected_) return u"non";
-    return core::fromAscii(platform::formatIpv4(clientAddress_));
+std::u16string ControlServer::addressText() const {
+    if (!session_.connected) return status::kNoAddress;
+    return platform::fromAscii(platform::formatIpv4(session_.clientAddress));
 }
 
-void CControlServer::ConnectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {
+HandlerContext ControlServer::context() {
+    return HandlerContext{config_, library_, *this, status_, frontEnd_, clock_, log_, session_};
+}
+
+void ControlServer::connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {
     client_ = socket;
-    clientAddress_ = peer.address;
-    connected_ = true;
     forceDisconnect_ = false;
-    authenticated_ = false;
-    received_ = 0;
-    packetReady_ = false;
+    reader_.reset();
     send_.reset();
-    PostStatus(2, u"接続中", AddressText());
+    // The address is in place before the board's lock is taken, so postWaitingIfIdle sees the
+    // connection or posts before this status.
+    session_.startConnection(peer.address);
+    postStatus(status::kConnected, status::kConnectedText, addressText());
 }
 
-void CControlServer::Disconnect(std::u16string_view reason) {
-    std::lock_guard guard(lock_);
+void ControlServer::disconnect(std::u16string_view reason) {
     if (client_ != platform::kInvalidSocket) {
         platform::closeSocket(client_);
         client_ = platform::kInvalidSocket;
-        PostStatus(3, core::format(u"切断(%s)", {reason}), AddressText());
+        postStatus(status::kDisconnected, core::format(status::kDisconnectedFormat, {reason}), addressText());
     }
     forceDisconnect_ = false;
-    connected_ = false;
-    authenticated_ = false;
-    received_ = 0;
-    packetReady_ = false;
+    session_.endConnection();
+    reader_.reset();
     log_.flush();
 }
 
-bool CControlServer::Transmit(const std::uint8_t* data, std::size_t size) {
+bool ControlServer::transmit(const std::uint8_t* data, std::size_t size) {
     if (client_ == platform::kInvalidSocket) return false;
-    // A real-time bound: the peer not reading is an I/O condition, not a protocol timer.
+    // A real-time bound for the whole packet, not for each partial send: a headset that reads a
+    // few bytes now and then must not hold the control thread.
     std::uint32_t start = platform::monotonicMs();
     std::size_t sent = 0;
     while (sent < size) {
@@ -187,27 +178,33 @@ bool CControlServer::Transmit(const std::uint8_t* data, std::size_t size) {
             sent += result.bytes;
             continue;
         }
-        // A stop gives up at once: the server cannot be freed before its thread ends, and a
-        // headset that has stopped reading would hold every further send for the full time-out.
-        if (result.status != platform::IoStatus::WouldBlock ||
-            core::elapsedMs(platform::monotonicMs(), start) > kSendTimeoutMs || thread_.stopRequested()) {
-            PostStatus(0x230, u"エラー", u"send_buff() : TimeOut");
+        if (result.status != platform::IoStatus::WouldBlock) return false;  // the receive step reports it
+        // A stop or a forced disconnect gives up at once: the front-end must not wait behind it.
+        if (thread_.stopRequested()) return false;
+        if (forceDisconnect_) {
+            disconnect(status::kReasonForced);
+            return false;
+        }
+        if (core::elapsedMs(platform::monotonicMs(), start) > kSendTimeoutMs) {
+            postStatus(status::kSendTimeout, status::kErrorText, u"send_buff() : TimeOut");
+            disconnect(status::kReasonSendTimeout);
             return false;
         }
         platform::PollItem item{client_, false, true};
-        platform::pollSockets(&item, 1, static_cast<int>(kSendRetryMs), nullptr);
+        thread_.waitSockets(&item, 1, kSendRetryMs);
     }
     lastActivity_ = clock_.nowMs();
     return true;
 }
 
-void CControlServer::appendText(std::u16string_view message) { send_.appendRecord(kText, encodeTextPayload(message)); }
+void ControlServer::appendText(std::u16string_view message) { send_.appendRecord(kText, encodeTextPayload(message)); }
 
-void CControlServer::AppendReply(bool success) {
+void ControlServer::appendReply(bool success) {
     if (success) {
         appendText(u"#RET_OK()");
     } else {
-        appendText(core::format(u"#RET_ERR(<code>%d,<message>\"%s\")", {status_.code, status_.text2}));
+        StatusSlot current = status_.current();
+        appendText(core::format(u"#RET_ERR(<code>%d,<message>\"%s\")", {current.code, current.text2}));
     }
     send_.flush();
 }

@@ -1,71 +1,71 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The control server: one headset at a time on TCP, length-framed packets of records, every
-// record answered by "#RET_OK()" or "#RET_ERR(...)" after whatever its handler queued.
+// record answered by "#RET_OK()" or "#RET_ERR(...)" after whatever its handler queued. It owns
+// the listening socket, the one connection, framing, the send path and the status board; what
+// the handlers work on lives in the library state it is given.
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/access_gate.h"
 #include "core/clock.h"
 #include "core/command_queue.h"
-#include "core/extension_filter.h"
 #include "core/log.h"
 #include "core/reply_sink.h"
 #include "core/settings.h"
 #include "core/worker_thread.h"
-#include "http/access_gate.h"
-#include "library/channel_listing.h"
-#include "library/list_file.h"
+#include "library/library_state.h"
 #include "platform/socket.h"
+#include "protocol/handler_context.h"
+#include "protocol/packet_reader.h"
 #include "protocol/send_buffer.h"
-#include "protocol/wire.h"
-#include "stores/marker_store.h"
+#include "protocol/session.h"
+#include "protocol/status_board.h"
 
 namespace tvr::protocol {
 
-/// The last event of the control server, read and cleared by the front-end.
-struct StatusSlot {
-    std::int32_t code = 0;
-    std::u16string text1;
-    std::u16string text2;
-};
-
-class CControlServer final : public core::ReplySink, public http::AccessGate {
+class ControlServer final : public core::ReplySink, public core::AccessGate {
 public:
-    /// Starts the worker thread at once; it idles until StartListening.
-    CControlServer(core::Clock& clock, core::CommandQueue* frontEnd);
+    /// Whole replies must leave within this time, or the headset is dropped.
+    static constexpr std::uint32_t kSendTimeoutMs = 5000;
+
+    /// Starts the worker thread at once; it idles until startListening.
+    ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, library::LibraryState& library);
     /// Stops the thread, then tears down.
-    ~CControlServer() override;
-    CControlServer(const CControlServer&) = delete;
-    CControlServer& operator=(const CControlServer&) = delete;
+    ~ControlServer() override;
+    ControlServer(const ControlServer&) = delete;
+    ControlServer& operator=(const ControlServer&) = delete;
 
     /// Listens on the port (0: any free port) and applies the settings; false when it cannot listen.
-    bool StartListening(std::uint16_t port, const core::S_CONFIG& config, std::uint32_t bindAddress = 0);
-    /// Takes the settings the server works with; runs under the server's lock.
-    void ApplySettings(const core::S_CONFIG& config);
-    /// Copies and clears the status slot without waiting for the lock; false when the lock is busy.
-    bool TakeStatus(StatusSlot* status);
+    bool startListening(std::uint16_t port, const core::Config& config, std::uint32_t bindAddress = 0);
+    /// Hands new settings to the control thread, which takes them before its next pass; never waits.
+    void applySettings(const core::Config& config);
+    /// Copies and clears the status slot; never waits on the network. Always true.
+    bool takeStatus(StatusSlot* status);
+    /// Every status event since the last call, in order.
+    std::vector<StatusSlot> takeEvents(std::size_t* dropped = nullptr) { return status_.takeEvents(dropped); }
     /// Fills the status slot and writes the EVENT line (code >= 0) when the log is open.
-    void PostStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2);
+    void postStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2);
     /// Posts status 1 "接続待ち" unless a new client is already connected (its status 2 stays).
-    void PostWaitingIfIdle();
-    /// Asks the worker to drop the client at its next pass.
-    void RequestForceDisconnect();
+    void postWaitingIfIdle();
+    /// Asks the worker to drop the client; a send in progress gives up within about 100 ms.
+    void requestForceDisconnect();
     /// Stops serving: sends what is pending, drops the client ("Release()"), logs SHUTDOWN.
-    void Teardown();
+    void teardown();
 
     bool isListening() const { return listening_.load(); }
-    bool isConnected() const { return connected_.load(); }
+    bool isConnected() const { return session_.connected.load(); }
     /// The bound control port (useful with port 0).
     std::uint16_t port() const { return port_; }
 
     // The video server's questions (any thread).
-    bool isVideoAccepted(std::u16string_view path) const override;
-    bool isClientAuthenticated() const override { return authenticated_.load(); }
-    std::uint32_t clientAddress() const override { return clientAddress_.load(); }
+    bool isVideoAccepted(std::u16string_view path) const override { return library_.isVideoAccepted(path); }
+    bool isClientAuthenticated() const override { return session_.authenticated.load(); }
+    std::uint32_t clientAddress() const override { return session_.clientAddress.load(); }
 
     // Replies queued by the handlers.
     void appendText(std::u16string_view message) override;
@@ -76,62 +76,41 @@ public:
     void endList() override { send_.endList(); }
 
 private:
-    std::int32_t LoopPass();
-    void Poll();
-    bool Receive();
-    bool WaitForPacket();
-    void ConnectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer);
-    void Disconnect(std::u16string_view reason);
-    void RemovePacket();
-    bool NextRecord(RecordView* record);
-    bool Transmit(const std::uint8_t* data, std::size_t size);
-    void AppendReply(bool success);
-    std::u16string AddressText() const;
-
-    bool HandleText(std::u16string_view text);
-    bool CommandSetup(std::u16string_view text);
-    bool CommandPassword(std::u16string_view text);
-    bool CommandGetChannel(std::u16string_view text);
-    bool CommandSaveChannel(std::u16string_view text);
-    bool DispatchCommand(const RecordView& record);
+    std::int32_t loopPass();
+    void applyNow(const core::Config& config);
+    void applyPending();
+    void poll();
+    bool receive();
+    void servePacket();
+    void serveRecord(const RecordView& record);
+    void connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer);
+    void disconnect(std::u16string_view reason);
+    bool transmit(const std::uint8_t* data, std::size_t size);
+    void appendReply(bool success);
+    std::u16string addressText() const;
+    HandlerContext context();
 
     core::Clock& clock_;
     core::CommandQueue* frontEnd_;
+    library::LibraryState& library_;
     core::WorkerThread thread_;
-    mutable std::recursive_mutex lock_;
 
-    core::S_CONFIG config_ = core::defaultConfig();
+    core::Config config_ = core::defaultConfig();  // the control thread's copy
+    std::mutex pendingMutex_;                      // guards pendingConfig_ only
+    std::optional<core::Config> pendingConfig_;
     core::ServerLog log_;
-    stores::CMarkerStore markers_;
-    library::CListFile favoriteList_;
-    library::CListFile searchList_;
-    library::ChannelLister lister_;
-    std::u16string vrFormatFolder_;
-    mutable std::mutex extensionsMutex_;  // the video server reads the table on its own thread
-    core::ExtensionTable extensions_;
+    StatusBoard status_{log_};
+    Session session_;
     std::uint32_t liveTimeoutMs_ = 120000;
     std::uint32_t lastActivity_ = 0;
-    bool suspended_ = false;
-    bool suspendChanged_ = false;
 
     platform::SocketHandle listener_ = platform::kInvalidSocket;
     platform::SocketHandle client_ = platform::kInvalidSocket;
     std::uint16_t port_ = 0;
-    std::atomic<std::uint32_t> clientAddress_{0};
-    std::atomic<bool> authenticated_{false};
     std::atomic<bool> listening_{false};
-    std::atomic<bool> connected_{false};
     std::atomic<bool> forceDisconnect_{false};
-    StatusSlot status_;
-
-    std::vector<std::uint8_t> receive_;  // allocated on first receive
-    std::size_t received_ = 0;
-    bool packetReady_ = false;
-    std::size_t current_ = 0;    // offset of the record being handled
-    std::size_t packetEnd_ = 0;  // offset just past the packet
+    PacketReader reader_;
     SendBuffer send_;
-    std::uint32_t passwordLockout_ = 0;  // end of the lockout; it outlives connections
-    bool lockoutActive_ = false;
 };
 
 }  // namespace tvr::protocol

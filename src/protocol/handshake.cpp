@@ -1,32 +1,33 @@
 // SPDX-License-Identifier: MIT
 // "#CMD_SETUP" and "#CMD_PASSWORD": the headset's identity check, the server's settings for
 // the headset, and the password with its lockout.
-#include "core/log.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "core/version.h"
 #include "library/list_file.h"
 #include "protocol/constants.h"
-#include "protocol/control_server.h"
+#include "protocol/status_codes.h"
 #include "protocol/tagged_message.h"
+#include "protocol/text_handlers.h"
 #include "stores/vr_format_rules.h"
 
 namespace tvr::protocol {
 
 namespace {
 
-std::u16string channelName(const core::S_CHANNEL& channel) {
-    switch (channel.iType) {
-        case core::CHTYPE_PCFOLDER:
+std::u16string channelName(const core::ChannelConfig& channel) {
+    switch (channel.type) {
+        case core::kChannelPcFolder:
             return u"PCフォルダ";
-        case core::CHTYPE_VRDEVICE:
+        case core::kChannelVrDevice:
             return u"VRデバイス";
-        case core::CHTYPE_SEARCHLIST:
+        case core::kChannelSearchList:
             return u"検索";
-        case core::CHTYPE_FAVORITELIST:
+        case core::kChannelFavoriteList:
             return u"お気に入り";
-        case core::CHTYPE_PLAYLIST: {
+        case core::kChannelPlaylist: {
             std::u16string name;
-            library::GetListName(&name, channel.pcPath);
+            library::getListName(&name, channel.path);
             return name;
         }
         default:
@@ -36,61 +37,64 @@ std::u16string channelName(const core::S_CHANNEL& channel) {
 
 }  // namespace
 
-bool CControlServer::CommandSetup(std::u16string_view text) {
-    std::int32_t version = IntAfterKey(text, u"<protocol_ver>").value_or(0);
+Outcome commandSetup(HandlerContext& context, std::u16string_view text) {
+    const core::Config& config = context.config;
+    std::int32_t version = intAfterKey(text, u"<protocol_ver>").value_or(0);
     if (version < kMinimumClientVersion) {
-        PostStatus(0x211, u"エラー",
-                   core::format(u"クライアント側（アプリケーション）の通信バージョンが古い(%d)", {version}));
-        return false;
+        context.status.post(status::kOldProtocol, status::kErrorText,
+                            core::format(u"クライアント側（アプリケーション）の通信バージョンが古い(%d)", {version}));
+        return Outcome::Failure;
     }
-    std::optional<std::u16string> copyright = QuotedAfterKey(text, u"<copyright>");
+    std::optional<std::u16string> copyright = quotedAfterKey(text, u"<copyright>");
     if (!copyright || *copyright != kClientCopyright) {
-        PostStatus(0x212, u"エラー", u"クライアント側（アプリケーション）のコピーライトが合わない");
-        return false;
+        context.status.post(status::kWrongCopyright, status::kErrorText,
+                            u"クライアント側（アプリケーション）のコピーライトが合わない");
+        return Outcome::Failure;
     }
-    appendText(core::format(u"#RET_VERSION(<protocol_ver>%d,<app_ver>\"%s\",<copyright>\"%s\")",
-                            {core::kProtocolVersion, core::kAppVersion, kServerCopyright}));
+    context.reply.appendText(core::format(u"#RET_VERSION(<protocol_ver>%d,<app_ver>\"%s\",<copyright>\"%s\")",
+                                          {core::kProtocolVersion, core::kAppVersion, kServerCopyright}));
     std::u16string names = u"#RET_CH_NAME(";
     for (int ch = 0; ch < core::kChannelCount; ++ch) {
-        const auto& channel = config_.channels[static_cast<std::size_t>(ch)];
+        const auto& channel = config.channels[static_cast<std::size_t>(ch)];
         if (ch > 0) names += u",";
-        names += core::format(u"<type.%d>%d,<name.%d>\"%s\"", {ch, channel.iType, ch, channelName(channel)});
+        names += core::format(u"<type.%d>%d,<name.%d>\"%s\"", {ch, channel.type, ch, channelName(channel)});
     }
     names += u")";
-    appendText(names);
-    appendText(core::format(u"#RET_SEEK_TIME(<ff>%d,<rw>%d)", {config_.iSeek1FF, config_.iSeek1RW}));
-    appendText(core::format(u"#RET_USE_MOUSE(<on>%d,<scale>%d,<port>%d)",
-                            {config_.iUseMouse, config_.iUseMouseScale, config_.iPortMouse}));
-    appendText(core::format(u"#RET_USE_HTTP(<port>%d)", {config_.iPortHttp}));
-    if (config_.iUsePassword == 0) authenticated_ = true;
-    if (!authenticated_) appendText(u"#RET_REQUEST_PASSWORD()");
+    context.reply.appendText(names);
+    context.reply.appendText(core::format(u"#RET_SEEK_TIME(<ff>%d,<rw>%d)", {config.seekForward, config.seekBackward}));
+    context.reply.appendText(core::format(u"#RET_USE_MOUSE(<on>%d,<scale>%d,<port>%d)",
+                                          {config.useMouse, config.mouseScale, config.portMouse}));
+    context.reply.appendText(core::format(u"#RET_USE_HTTP(<port>%d)", {config.portHttp}));
+    if (config.usePassword == 0) context.session.authenticated = true;
+    if (!context.session.authenticated) context.reply.appendText(u"#RET_REQUEST_PASSWORD()");
     std::u16string ruleFile = core::executableFolder();
-    core::AppendPath(ruleFile, u"VRFormat.txt");
-    stores::SendVRFormatRules(*this, ruleFile);
-    return true;
+    core::appendPath(ruleFile, u"VRFormat.txt");
+    stores::sendVRFormatRules(context.reply, ruleFile);
+    return Outcome::Success;
 }
 
-bool CControlServer::CommandPassword(std::u16string_view text) {
-    std::uint32_t now = clock_.nowMs();
-    if (lockoutActive_ && static_cast<std::int32_t>(passwordLockout_ - now) > 0) {
-        PostStatus(0x222, u"エラー", u"パスワードタイム");
-        return false;
+Outcome commandPassword(HandlerContext& context, std::u16string_view text) {
+    Session& session = context.session;
+    std::uint32_t now = context.clock.nowMs();
+    if (session.lockoutActive && static_cast<std::int32_t>(session.lockoutEnd - now) > 0) {
+        context.status.post(status::kPasswordLockout, status::kErrorText, u"パスワードタイム");
+        return Outcome::Failure;
     }
-    std::optional<std::u16string> password = QuotedAfterKey(text, u"<pass>");
+    std::optional<std::u16string> password = quotedAfterKey(text, u"<pass>");
     if (!password) {
-        PostStatus(0x220, u"エラー", u"パスワードが見つからない");
-        passwordLockout_ = now + kPasswordLockoutMs;
-        lockoutActive_ = true;
-        return false;
+        context.status.post(status::kPasswordMissing, status::kErrorText, u"パスワードが見つからない");
+        session.lockoutEnd = now + kPasswordLockoutMs;
+        session.lockoutActive = true;
+        return Outcome::Failure;
     }
-    if (*password == config_.pcPassword) {
-        authenticated_ = true;
-        return true;
+    if (*password == context.config.password) {
+        session.authenticated = true;
+        return Outcome::Success;
     }
-    PostStatus(0x221, u"エラー", u"パスワードが一致しません");
-    passwordLockout_ = now + kPasswordLockoutMs;
-    lockoutActive_ = true;
-    return false;
+    context.status.post(status::kPasswordWrong, status::kErrorText, u"パスワードが一致しません");
+    session.lockoutEnd = now + kPasswordLockoutMs;
+    session.lockoutActive = true;
+    return Outcome::Failure;
 }
 
 }  // namespace tvr::protocol

@@ -16,24 +16,24 @@ namespace {
 
 constexpr std::u16string_view kMarkerExt = u".trm";
 
-std::u16string baseNameOf(std::u16string_view path) { return core::SplitPath(path).name; }
+std::u16string baseNameOf(std::u16string_view path) { return core::splitPath(path).name; }
 
 std::u16string slotSection(int slot) { return core::format(u"ITRM.%d", {std::int64_t{slot}}); }
 
 bool isExistingFile(std::u16string_view path) {
     int isFolder = 0;
-    return core::GetPathState(path, &isFolder) != 0 && isFolder == 0;
+    return core::getPathState(path, &isFolder) != 0 && isFolder == 0;
 }
 
-bool lessByName(const SMARKERLIST& a, const SMARKERLIST& b) { return a.pcName < b.pcName; }
+bool lessByName(const MarkerIndexEntry& a, const MarkerIndexEntry& b) { return a.name < b.name; }
 
 // Binary search of the sorted index for the exact base name.
 template <typename Index>
 auto findByName(Index& index, std::u16string_view baseName) -> decltype(index.data()) {
     auto it = std::lower_bound(
         index.begin(), index.end(), baseName,
-        [](const SMARKERLIST& e, std::u16string_view name) { return std::u16string_view(e.pcName) < name; });
-    if (it == index.end() || it->pcName != baseName) return nullptr;
+        [](const MarkerIndexEntry& e, std::u16string_view name) { return std::u16string_view(e.name) < name; });
+    if (it == index.end() || it->name != baseName) return nullptr;
     return &*it;
 }
 
@@ -49,120 +49,120 @@ std::int32_t clampToInt32(std::int64_t value) {
                                                               std::numeric_limits<std::int32_t>::max()));
 }
 
-bool hasEnabledSlot(const S_MARKER& marker) {
-    return std::any_of(marker.slots.begin(), marker.slots.end(), [](const S_MARKER_SLOT& s) { return s.iEnable == 1; });
+bool hasEnabledSlot(const MarkerRecord& marker) {
+    return std::any_of(marker.slots.begin(), marker.slots.end(), [](const MarkerSlot& s) { return s.enabled == 1; });
 }
 
 }  // namespace
 
-std::u16string CMarkerStore::markerFileFor(std::u16string_view baseName) const {
+std::u16string MarkerStore::markerFileFor(std::u16string_view baseName) const {
     std::u16string file = folder_;
-    core::AppendPath(file, baseName);
+    core::appendPath(file, baseName);
     file += kMarkerExt;
-    return core::AppFilePath(file);
+    return core::appFilePath(file);
 }
 
-void CMarkerStore::ScanMarkerFolder(std::u16string_view folder) {
+void MarkerStore::scanMarkerFolder(std::u16string_view folder) {
     if (scanned_ && folder == folder_) return;
     scanned_ = true;
     index_.clear();
     folder_.assign(folder);
     platform::enumerateFolder(folder_, [this](const platform::DirEntry& entry) {
         if (!entry.isFolder) {
-            const core::SplitResult parts = core::SplitPath(entry.name);
-            if (parts.ext == kMarkerExt) index_.push_back(SMARKERLIST{parts.name, 0, 0});
+            const core::SplitResult parts = core::splitPath(entry.name);
+            if (parts.ext == kMarkerExt) index_.push_back(MarkerIndexEntry{parts.name, 0, 0});
         }
         return true;
     });
     std::sort(index_.begin(), index_.end(), lessByName);
 }
 
-SMARKERLIST* CMarkerStore::FindMarkerEntry(std::u16string_view videoPath) {
+MarkerIndexEntry* MarkerStore::findMarkerEntry(std::u16string_view videoPath) {
     return findByName(index_, baseNameOf(videoPath));
 }
 
-int CMarkerStore::GetMarkerState(std::u16string_view videoPath) const {
-    const SMARKERLIST* entry = findByName(index_, baseNameOf(videoPath));
+int MarkerStore::getMarkerState(std::u16string_view videoPath) const {
+    const MarkerIndexEntry* entry = findByName(index_, baseNameOf(videoPath));
     if (entry == nullptr) return 0;
-    return entry->yChecked != 0 ? entry->yEnabled : 2;
+    return entry->checked != 0 ? entry->enabled : 2;
 }
 
-int CMarkerStore::ResolveMarkerState(std::u16string_view videoPath) {
-    SMARKERLIST* entry = FindMarkerEntry(videoPath);
+int MarkerStore::resolveMarkerState(std::u16string_view videoPath) {
+    MarkerIndexEntry* entry = findMarkerEntry(videoPath);
     if (entry == nullptr) return 0;
-    return entry->yChecked != 0 ? entry->yEnabled : CheckMarkerEntry(*entry);
+    return entry->checked != 0 ? entry->enabled : checkMarkerEntry(*entry);
 }
 
-int CMarkerStore::CheckMarkerEntry(SMARKERLIST& entry) {
-    entry.yEnabled = 0;
-    const std::u16string file = markerFileFor(entry.pcName);
+int MarkerStore::checkMarkerEntry(MarkerIndexEntry& entry) {
+    entry.enabled = 0;
+    const std::u16string file = markerFileFor(entry.name);
     if (isExistingFile(file)) {
         for (int slot = 0; slot < 8; ++slot) {
             // Any non-zero flag counts when telling whether a file has markers.
             std::int64_t value = 0;
             if (readNumber(file, slotSection(slot), u"yEnable", &value) && value != 0) {
-                entry.yEnabled = 1;
+                entry.enabled = 1;
                 break;
             }
         }
     }
-    entry.yChecked = 1;
-    return entry.yEnabled;
+    entry.checked = 1;
+    return entry.enabled;
 }
 
-int CMarkerStore::SaveMarkerFile(const S_MARKER& marker) {
-    const core::SplitResult parts = core::SplitPath(marker.pcPath);
+int MarkerStore::saveMarkerFile(const MarkerRecord& marker) {
+    const core::SplitResult parts = core::splitPath(marker.path);
     const std::u16string file = markerFileFor(parts.name);
     if (!isExistingFile(file) && !platform::createEmptyTextFile(file, platform::TextEncoding::Utf16Le)) return 0;
 
     bool written = true;
-    if (parts.ext != kMarkerExt) written = platform::iniWriteString(file, u"MAIN", u"pcPath", marker.pcPath);
+    if (parts.ext != kMarkerExt) written = platform::iniWriteString(file, u"MAIN", u"pcPath", marker.path);
     for (int slot = 0; slot < 8 && written; ++slot) {
-        const S_MARKER_SLOT& s = marker.slots[static_cast<std::size_t>(slot)];
+        const MarkerSlot& s = marker.slots[static_cast<std::size_t>(slot)];
         const std::u16string section = slotSection(slot);
-        written = platform::iniWriteString(file, section, u"yEnable", core::format(u"%d", {std::int64_t{s.iEnable}})) &&
-                  platform::iniWriteString(file, section, u"rtA", core::format(u"%I64d", {s.rtA})) &&
-                  platform::iniWriteString(file, section, u"rtB", core::format(u"%I64d", {s.rtB}));
+        written = platform::iniWriteString(file, section, u"yEnable", core::format(u"%d", {std::int64_t{s.enabled}})) &&
+                  platform::iniWriteString(file, section, u"rtA", core::format(u"%I64d", {s.pointA})) &&
+                  platform::iniWriteString(file, section, u"rtB", core::format(u"%I64d", {s.pointB}));
     }
     if (!written) {
         // The file may now hold part of the new set: its entry must be read again before use.
-        if (SMARKERLIST* entry = FindMarkerEntry(marker.pcPath)) entry->yChecked = 0;
+        if (MarkerIndexEntry* entry = findMarkerEntry(marker.path)) entry->checked = 0;
         return 0;
     }
-    UpdateMarkerEntry(marker);
+    updateMarkerEntry(marker);
     return 1;
 }
 
-int CMarkerStore::LoadMarkerFile(S_MARKER& marker) {
-    const std::u16string file = markerFileFor(baseNameOf(marker.pcPath));
+int MarkerStore::loadMarkerFile(MarkerRecord& marker) {
+    const std::u16string file = markerFileFor(baseNameOf(marker.path));
     if (!isExistingFile(file)) return 0;
     for (int slot = 0; slot < 8; ++slot) {
-        S_MARKER_SLOT& s = marker.slots[static_cast<std::size_t>(slot)];
+        MarkerSlot& s = marker.slots[static_cast<std::size_t>(slot)];
         const std::u16string section = slotSection(slot);
         std::int64_t value = 0;
-        if (readNumber(file, section, u"yEnable", &value)) s.iEnable = clampToInt32(value);
-        if (readNumber(file, section, u"rtA", &value)) s.rtA = value;
-        if (readNumber(file, section, u"rtB", &value)) s.rtB = value;
+        if (readNumber(file, section, u"yEnable", &value)) s.enabled = clampToInt32(value);
+        if (readNumber(file, section, u"rtA", &value)) s.pointA = value;
+        if (readNumber(file, section, u"rtB", &value)) s.pointB = value;
     }
-    UpdateMarkerEntry(marker);
+    updateMarkerEntry(marker);
     return hasEnabledSlot(marker) ? 1 : 0;
 }
 
-void CMarkerStore::UpdateMarkerEntry(const S_MARKER& marker) {
+void MarkerStore::updateMarkerEntry(const MarkerRecord& marker) {
     const std::uint8_t enabled = hasEnabledSlot(marker) ? 1 : 0;
-    if (SMARKERLIST* entry = FindMarkerEntry(marker.pcPath)) {
-        entry->yChecked = 1;
-        entry->yEnabled = enabled;
+    if (MarkerIndexEntry* entry = findMarkerEntry(marker.path)) {
+        entry->checked = 1;
+        entry->enabled = enabled;
         return;
     }
     // A file without enabled slots stays out of the index until the next scan.
     if (enabled == 0) return;
-    SMARKERLIST added{baseNameOf(marker.pcPath), 1, 1};
+    MarkerIndexEntry added{baseNameOf(marker.path), 1, 1};
     auto at = std::lower_bound(index_.begin(), index_.end(), added, lessByName);
     index_.insert(at, std::move(added));
 }
 
-int CMarkerStore::MoveMarkerFile(std::u16string_view newVideoPath, std::u16string_view oldVideoPath) {
+int MarkerStore::moveMarkerFile(std::u16string_view newVideoPath, std::u16string_view oldVideoPath) {
     const std::u16string newName = baseNameOf(newVideoPath);
     const std::u16string oldName = baseNameOf(oldVideoPath);
     const std::u16string oldFile = markerFileFor(oldName);
@@ -173,21 +173,22 @@ int CMarkerStore::MoveMarkerFile(std::u16string_view newVideoPath, std::u16strin
     if (!platform::moveNoOverwrite(oldFile, newFile)) return 0;
 
     // An entry under the new name can only be stale now that its file did not exist.
-    std::erase_if(index_, [&](const SMARKERLIST& e) { return e.pcName == newName; });
+    std::erase_if(index_, [&](const MarkerIndexEntry& e) { return e.name == newName; });
     for (auto& entry : index_) {
-        if (entry.pcName == oldName) entry.pcName = newName;
+        if (entry.name == oldName) entry.name = newName;
     }
     std::sort(index_.begin(), index_.end(), lessByName);
     return 1;
 }
 
-std::u16string CMarkerStore::FormatMarkerText(const S_MARKER& marker) {
+std::u16string MarkerStore::formatMarkerText(const MarkerRecord& marker) {
     std::u16string text;
     for (int slot = 0; slot < 8; ++slot) {
-        const S_MARKER_SLOT& s = marker.slots[static_cast<std::size_t>(slot)];
+        const MarkerSlot& s = marker.slots[static_cast<std::size_t>(slot)];
         const std::int64_t n = slot;
         if (slot > 0) text += u',';
-        text += core::format(u"<en.%d>%d,<a.%d>%I64d,<b.%d>%I64d", {n, std::int64_t{s.iEnable}, n, s.rtA, n, s.rtB});
+        text +=
+            core::format(u"<en.%d>%d,<a.%d>%I64d,<b.%d>%I64d", {n, std::int64_t{s.enabled}, n, s.pointA, n, s.pointB});
     }
     return text;
 }

@@ -62,9 +62,9 @@ std::optional<VRRule> parseRule(std::u16string_view line) {
 
 }  // namespace
 
-int SendVRFormatRules(core::ReplySink& sink, std::u16string_view ruleFile) {
+int sendVRFormatRules(core::ReplySink& sink, std::u16string_view ruleFile) {
     std::vector<std::u16string> lines;
-    if (!platform::readTextLines(core::AppFilePath(ruleFile), &lines)) return 0;
+    if (!platform::readTextLines(core::appFilePath(ruleFile), &lines)) return 0;
 
     bool inBlock = false;
     int number = 0;

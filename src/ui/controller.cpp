@@ -2,6 +2,7 @@
 #include "ui/controller.h"
 
 #include "core/text.h"
+#include "protocol/status_codes.h"
 
 namespace tvr::ui {
 
@@ -18,44 +19,48 @@ bool Controller::start() {
         settings_.save();
         return false;
     }
-    const core::S_CONFIG& config = settings_.config();
+    const core::Config& config = settings_.config();
     auto portOf = [&](std::int32_t configured) {
         return options_.anyFreePort ? std::uint16_t{0} : static_cast<std::uint16_t>(configured);
     };
-    video_ = std::make_unique<http::CVideoServer>();
-    control_ = std::make_unique<protocol::CControlServer>(clock_, &commands_);
+    video_ = std::make_unique<http::VideoServer>();
+    control_ = std::make_unique<protocol::ControlServer>(clock_, &commands_, library_);
     running_ = true;
-    if (!video_->Start(portOf(config.iPortHttp), control_.get(), options_.bindAddress)) {
+    if (!video_->start(portOf(config.portHttp), control_.get(), options_.bindAddress)) {
         view_.showProblem(
-            core::format(u"Video server: port %d cannot be used; videos are not served.", {config.iPortHttp}));
+            core::format(u"Video server: port %d cannot be used; videos are not served.", {config.portHttp}));
     }
-    if (!control_->StartListening(portOf(config.iPortServer), config, options_.bindAddress)) {
+    if (!control_->startListening(portOf(config.portServer), config, options_.bindAddress)) {
         view_.showProblem(
-            core::format(u"Control server: port %d cannot be used; no headset can connect.", {config.iPortServer}));
+            core::format(u"Control server: port %d cannot be used; no headset can connect.", {config.portServer}));
     }
     return true;
 }
 
 void Controller::tick() {
     if (!running_) return;
-    protocol::StatusSlot status;
-    if (control_->TakeStatus(&status) && status.code != 0) onStatus(status);
+    // The slot is emptied as the headset's error reply expects; the events show every change.
+    protocol::StatusSlot slot;
+    control_->takeStatus(&slot);
+    for (const auto& event : control_->takeEvents()) {
+        if (event.code != protocol::status::kNone) onStatus(event);
+    }
     for (const auto& command : commands_.drain()) onCommand(command);
 }
 
 void Controller::onStatus(const protocol::StatusSlot& status) {
     view_.showStatus(platform::nowLocal(), status.code, status.text1, status.text2);
-    if (status.code == 3) {
-        video_->RequestReleaseAll();
-        control_->PostWaitingIfIdle();
+    if (status.code == protocol::status::kDisconnected) {
+        video_->requestReleaseAll();
+        control_->postWaitingIfIdle();
     }
 }
 
 void Controller::onCommand(const core::FrontEndCommand& command) {
     if (command.id == core::kRefreshChannels && command.channel >= 0 && command.channel < core::kChannelCount) {
         auto& channel = settings_.config().channels[static_cast<std::size_t>(command.channel)];
-        channel.iType = command.type;
-        channel.pcPath = command.path;
+        channel.type = command.type;
+        channel.path = command.path;
         settings_.save();
     } else if (command.id == core::kForceDisconnect) {
         forceDisconnect();
@@ -64,20 +69,20 @@ void Controller::onCommand(const core::FrontEndCommand& command) {
 
 void Controller::applySettings() {
     if (!running_) return;
-    control_->ApplySettings(settings_.config());
+    control_->applySettings(settings_.config());
     settings_.save();
 }
 
 void Controller::forceDisconnect() {
     if (!running_) return;
-    control_->RequestForceDisconnect();
-    video_->RequestReleaseAll();
+    control_->requestForceDisconnect();
+    video_->requestReleaseAll();
 }
 
 void Controller::stop() {
     if (!running_) return;
     running_ = false;
-    video_->Close();
+    video_->close();
     video_.reset();
     control_.reset();  // stops its thread, then tears down: "Release()" and "SHUTDOWN"
     settings_.save();

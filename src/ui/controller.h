@@ -11,6 +11,7 @@
 #include "core/command_queue.h"
 #include "core/settings.h"
 #include "http/video_server.h"
+#include "library/library_state.h"
 #include "protocol/control_server.h"
 #include "ui/status_view.h"
 
@@ -43,8 +44,8 @@ public:
     void forceDisconnect();
 
     core::SettingsStore& settings() { return settings_; }
-    protocol::CControlServer* controlServer() { return control_.get(); }
-    http::CVideoServer* videoServer() { return video_.get(); }
+    protocol::ControlServer* controlServer() { return control_.get(); }
+    http::VideoServer* videoServer() { return video_.get(); }
 
     /// How often the front-end should call tick().
     static constexpr int kTickMs = 100;
@@ -58,8 +59,9 @@ private:
     ControllerOptions options_;
     core::Clock& clock_;
     core::CommandQueue commands_;
-    std::unique_ptr<http::CVideoServer> video_;
-    std::unique_ptr<protocol::CControlServer> control_;
+    library::LibraryState library_;
+    std::unique_ptr<http::VideoServer> video_;
+    std::unique_ptr<protocol::ControlServer> control_;
     bool running_ = false;
 };
 

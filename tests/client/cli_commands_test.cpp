@@ -16,8 +16,8 @@
 #include "core/command_queue.h"
 #include "core/paths.h"
 #include "core/settings.h"
-#include "core/utf.h"
 #include "platform/fs.h"
+#include "platform/utf.h"
 #include "protocol/control_server.h"
 #include "support/temp_folder.h"
 
@@ -34,8 +34,8 @@ protected:
     }
 
     void start() {
-        server = std::make_unique<protocol::CControlServer>(clock, &commands);
-        ASSERT_TRUE(server->StartListening(0, config, 0x7F000001));
+        server = std::make_unique<protocol::ControlServer>(clock, &commands, library);
+        ASSERT_TRUE(server->startListening(0, config, 0x7F000001));
     }
 
     /// Runs the tool with --port of the server in front of the arguments.
@@ -50,8 +50,9 @@ protected:
     test::TempFolder folder;
     core::ManualClock clock;
     core::CommandQueue commands;
-    core::S_CONFIG config;
-    std::unique_ptr<protocol::CControlServer> server;
+    library::LibraryState library;
+    core::Config config;
+    std::unique_ptr<protocol::ControlServer> server;
     std::ostringstream out;
     std::ostringstream err;
 };
@@ -69,8 +70,8 @@ TEST_F(CliAgainstServer, HandshakePrintsEveryReplyLine) {
 }
 
 TEST_F(CliAgainstServer, PasswordIsSentOnlyWhenAskedAndMustMatch) {
-    config.iUsePassword = 1;
-    config.pcPassword = u"秘密";
+    config.usePassword = 1;
+    config.password = u"秘密";
     start();
     EXPECT_EQ(run({"handshake"}), kExitRefused);
     EXPECT_NE(out.str().find("#RET_REQUEST_PASSWORD()\n#RET_OK()\n"), std::string::npos);
@@ -88,7 +89,7 @@ TEST_F(CliAgainstServer, ListPrintsTextsAndOneLinePerFile) {
     folder.write("videos/b.mp4", "b");
     folder.write("videos/a.mp4", "a");
     folder.write("videos/notes.txt", "n");
-    config.channels[1] = {core::CHTYPE_PCFOLDER, core::fromUtf8(folder.file("videos"))};
+    config.channels[1] = {core::kChannelPcFolder, platform::fromUtf8(folder.file("videos"))};
     start();
     ASSERT_EQ(run({"list", "1", "--sort-name", "0", "--sort-mode", "1"}), kExitOk) << err.str();
     std::string root = folder.file("videos");
@@ -101,7 +102,7 @@ TEST_F(CliAgainstServer, ListPrintsTextsAndOneLinePerFile) {
 }
 
 TEST_F(CliAgainstServer, CommandPrintsResultEntriesThenTheReply) {
-    config.channels[1] = {core::CHTYPE_PCFOLDER, u"D:\\動画"};
+    config.channels[1] = {core::kChannelPcFolder, u"D:\\動画"};
     start();
     ASSERT_EQ(run({"command", "CM_GET_CHANNEL_TYPE", "1"}), kExitOk) << err.str();
     EXPECT_EQ(out.str(), "0\t0\tD:\\動画\n#RET_OK()\n");
@@ -115,7 +116,7 @@ TEST_F(CliAgainstServer, FetchHappensWhileTheControlConnectionIsAuthenticated) {
     std::atomic<bool> authenticatedDuringRequest{false};
     OnePeer video("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 3-9/10\r\nContent-Length: 7\r\n\r\n3456789",
                   true, [&] { authenticatedDuringRequest = server->isClientAuthenticated(); });
-    config.iPortHttp = video.port();
+    config.portHttp = video.port();
     start();
     ASSERT_EQ(run({"fetch", "/v/a b.mp4", "--stream", "1", "--from", "3", "--output", folder.file("out.bin")}), kExitOk)
         << err.str();
@@ -165,13 +166,13 @@ bool eventually(Condition condition) {
 }
 
 TEST_F(CliAgainstServer, HoldKeepsTheAuthenticatedConnectionUntilTheServerDropsIt) {
-    config.iUsePassword = 1;
-    config.pcPassword = u"pw";
+    config.usePassword = 1;
+    config.password = u"pw";
     start();
     int status = -1;
     std::thread holder([&] { status = run({"--password", "pw", "hold", "60"}); });
     bool authenticated = eventually([&] { return server->isClientAuthenticated(); });
-    server->RequestForceDisconnect();
+    server->requestForceDisconnect();
     holder.join();
     EXPECT_TRUE(authenticated);
     EXPECT_EQ(status, kExitIo);

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/utf.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::core {
@@ -92,7 +92,7 @@ TEST_F(ServerLogTest, ExistingFileIsAppendedWithoutASecondBom) {
     EXPECT_EQ(after.find(kBom, 1), std::string::npos);
     auto lines = splitLines(after.substr(3));
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_NE(lines[1].find("dir=\"" + toUtf8(u"動画") + "\""), std::string::npos);
+    EXPECT_NE(lines[1].find("dir=\"" + platform::toUtf8(u"動画") + "\""), std::string::npos);
     EXPECT_NE(lines[2].find("START"), std::string::npos);
 }
 

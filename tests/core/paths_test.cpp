@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "core/utf.h"
 #include "platform/time.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::core {
@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(SplitPathTest, SplitsAFileWithExtension) {
-    SplitResult parts = SplitPath(u"C:\\v\\a.mp4");
+    SplitResult parts = splitPath(u"C:\\v\\a.mp4");
     EXPECT_EQ(parts.folder, u"C:\\v");
     EXPECT_EQ(parts.nameWithExt, u"a.mp4");
     EXPECT_EQ(parts.name, u"a");
@@ -23,102 +23,102 @@ TEST(SplitPathTest, SplitsAFileWithExtension) {
 }
 
 TEST(SplitPathTest, PathWithoutExtensionIsAFolderAsAWhole) {
-    EXPECT_EQ(SplitPath(u"C:\\v\\sub").folder, u"C:\\v\\sub");
-    EXPECT_EQ(SplitPath(u"C:\\Videos\\").folder, u"C:\\Videos\\");
-    EXPECT_EQ(SplitPath(u"/home/u/Videos").folder, u"/home/u/Videos");
-    EXPECT_EQ(SplitPath(u"C:\\v\\sub").ext, u"");
+    EXPECT_EQ(splitPath(u"C:\\v\\sub").folder, u"C:\\v\\sub");
+    EXPECT_EQ(splitPath(u"C:\\Videos\\").folder, u"C:\\Videos\\");
+    EXPECT_EQ(splitPath(u"/home/u/Videos").folder, u"/home/u/Videos");
+    EXPECT_EQ(splitPath(u"C:\\v\\sub").ext, u"");
 }
 
 TEST(SplitPathTest, OnlyTheLastDotOfTheLastComponentCounts) {
-    SplitResult parts = SplitPath(u"a.b.mp4");
+    SplitResult parts = splitPath(u"a.b.mp4");
     EXPECT_EQ(parts.ext, u".mp4");
     EXPECT_EQ(parts.name, u"a.b");
     EXPECT_EQ(parts.folder, u"");
-    EXPECT_EQ(SplitPath(u"/x.d/file").ext, u"");
-    EXPECT_EQ(SplitPath(u"/x/.hidden").ext, u".hidden");
+    EXPECT_EQ(splitPath(u"/x.d/file").ext, u"");
+    EXPECT_EQ(splitPath(u"/x/.hidden").ext, u".hidden");
 }
 
 TEST(SplitPathTest, BothSeparatorsAndTheRootSeparatorIsKept) {
-    EXPECT_EQ(SplitPath(u"C:/v\\w/a.mp4").folder, u"C:/v\\w");
-    EXPECT_EQ(SplitPath(u"/a.mp4").folder, u"/");
-    EXPECT_EQ(SplitPath(u"C:\\a.mp4").folder, u"C:\\");
+    EXPECT_EQ(splitPath(u"C:/v\\w/a.mp4").folder, u"C:/v\\w");
+    EXPECT_EQ(splitPath(u"/a.mp4").folder, u"/");
+    EXPECT_EQ(splitPath(u"C:\\a.mp4").folder, u"C:\\");
 }
 
 TEST(AppendPathTest, JoinsWithASlashUnlessASeparatorEndsTheBase) {
     std::u16string base = u"C:\\data";
-    AppendPath(base, u"x");
+    appendPath(base, u"x");
     EXPECT_EQ(base, u"C:\\data/x");
     base = u"C:\\data\\";
-    AppendPath(base, u"x");
+    appendPath(base, u"x");
     EXPECT_EQ(base, u"C:\\data\\x");
     base.clear();
-    AppendPath(base, u"x");
+    appendPath(base, u"x");
     EXPECT_EQ(base, u"x");
 }
 
 TEST(PathRootTest, DriveAndServerShareRoots) {
     std::u16string root = u"stale";
-    EXPECT_EQ(GetPathRoot(u"C:\\x\\y", &root), 1);
+    EXPECT_EQ(getPathRoot(u"C:\\x\\y", &root), 1);
     EXPECT_EQ(root, u"C:");
-    EXPECT_EQ(GetPathRoot(u"//host/share/dir/a.mp4", &root), 1);
+    EXPECT_EQ(getPathRoot(u"//host/share/dir/a.mp4", &root), 1);
     EXPECT_EQ(root, u"//host/share");
-    EXPECT_EQ(GetPathRoot(u"\\\\host\\share\\dir\\a.mp4", &root), 1);
+    EXPECT_EQ(getPathRoot(u"\\\\host\\share\\dir\\a.mp4", &root), 1);
     EXPECT_EQ(root, u"\\\\host\\share");
-    EXPECT_EQ(GetPathRoot(u"\\\\host\\share", &root), 1);
+    EXPECT_EQ(getPathRoot(u"\\\\host\\share", &root), 1);
     EXPECT_EQ(root, u"\\\\host\\share");
-    EXPECT_EQ(GetPathRoot(u"/home/u/a.mp4", &root), 0);
+    EXPECT_EQ(getPathRoot(u"/home/u/a.mp4", &root), 0);
     EXPECT_EQ(root, u"");
 }
 
 TEST(PathRootTest, SameRootIsCaseSensitive) {
-    EXPECT_EQ(IsSameRoot(u"C:\\x", u"C:\\y"), 1);
-    EXPECT_EQ(IsSameRoot(u"C:\\x", u"D:\\x"), 0);
-    EXPECT_EQ(IsSameRoot(u"\\\\h\\s\\a", u"\\\\h\\s\\b"), 1);
-    EXPECT_EQ(IsSameRoot(u"c:\\x", u"C:\\x"), 0);
-    EXPECT_EQ(IsSameRoot(u"/a/x", u"/b/y"), 1);
-    EXPECT_EQ(IsSameRoot(u"//h/s/a", u"/h/s/a"), 0);
+    EXPECT_EQ(isSameRoot(u"C:\\x", u"C:\\y"), 1);
+    EXPECT_EQ(isSameRoot(u"C:\\x", u"D:\\x"), 0);
+    EXPECT_EQ(isSameRoot(u"\\\\h\\s\\a", u"\\\\h\\s\\b"), 1);
+    EXPECT_EQ(isSameRoot(u"c:\\x", u"C:\\x"), 0);
+    EXPECT_EQ(isSameRoot(u"/a/x", u"/b/y"), 1);
+    EXPECT_EQ(isSameRoot(u"//h/s/a", u"/h/s/a"), 0);
 }
 
 TEST(PathRootTest, SameExtensionIsCaseSensitive) {
-    EXPECT_EQ(IsSameExtension(u"a.mp4", u"/x/b.mp4"), 1);
-    EXPECT_EQ(IsSameExtension(u"a.mp4", u"b.MP4"), 0);
-    EXPECT_EQ(IsSameExtension(u"a", u"b"), 1);
-    EXPECT_EQ(IsSameExtension(u"a.mp4", u"a"), 0);
+    EXPECT_EQ(isSameExtension(u"a.mp4", u"/x/b.mp4"), 1);
+    EXPECT_EQ(isSameExtension(u"a.mp4", u"b.MP4"), 0);
+    EXPECT_EQ(isSameExtension(u"a", u"b"), 1);
+    EXPECT_EQ(isSameExtension(u"a.mp4", u"a"), 0);
 }
 
 TEST(LineFieldTest, QuotedFieldsKeepTheirBlanks) {
     const std::u16string line = u"1 \"C:\\My Videos\" x";
     std::u16string field;
-    EXPECT_EQ(GetLineField(&field, line, 1), 1);
+    EXPECT_EQ(getLineField(&field, line, 1), 1);
     EXPECT_EQ(field, u"1");
-    EXPECT_EQ(GetLineField(&field, line, 2), 16);
+    EXPECT_EQ(getLineField(&field, line, 2), 16);
     EXPECT_EQ(field, u"C:\\My Videos");
-    EXPECT_EQ(GetLineField(&field, line, 3), 18);
+    EXPECT_EQ(getLineField(&field, line, 3), 18);
     EXPECT_EQ(field, u"x");
-    EXPECT_EQ(GetLineField(&field, line, 4), -1);
+    EXPECT_EQ(getLineField(&field, line, 4), -1);
 }
 
 TEST(LineFieldTest, LineEndsAndBlankRuns) {
     std::u16string field;
-    EXPECT_EQ(GetLineField(&field, u"", 1), -1);
-    EXPECT_EQ(GetLineField(&field, u"   ", 1), -1);
-    EXPECT_EQ(GetLineField(&field, u"\t a\t\tb\r\n", 2), 6);
+    EXPECT_EQ(getLineField(&field, u"", 1), -1);
+    EXPECT_EQ(getLineField(&field, u"   ", 1), -1);
+    EXPECT_EQ(getLineField(&field, u"\t a\t\tb\r\n", 2), 6);
     EXPECT_EQ(field, u"b");
-    EXPECT_EQ(GetLineField(&field, u"a\r\nb", 2), -1);
-    EXPECT_EQ(GetLineField(&field, u"a\nb", 1), 1);
+    EXPECT_EQ(getLineField(&field, u"a\r\nb", 2), -1);
+    EXPECT_EQ(getLineField(&field, u"a\nb", 1), 1);
     EXPECT_EQ(field, u"a");
-    EXPECT_EQ(GetLineField(&field, u"a\rb c", 1), 3);
+    EXPECT_EQ(getLineField(&field, u"a\rb c", 1), 3);
     EXPECT_EQ(field, u"ab");
-    EXPECT_EQ(GetLineField(&field, u"a b", 0), -1);
+    EXPECT_EQ(getLineField(&field, u"a b", 0), -1);
 }
 
 TEST(LineFieldTest, QuotesInsideAFieldGroupAndAreDropped) {
     std::u16string field;
-    EXPECT_EQ(GetLineField(&field, u"ab\"c d\"e f", 1), 8);
+    EXPECT_EQ(getLineField(&field, u"ab\"c d\"e f", 1), 8);
     EXPECT_EQ(field, u"abc de");
-    EXPECT_EQ(GetLineField(&field, u"\"\" next", 1), 2);
+    EXPECT_EQ(getLineField(&field, u"\"\" next", 1), 2);
     EXPECT_EQ(field, u"");
-    EXPECT_EQ(GetLineField(&field, u"\"\" next", 2), 7);
+    EXPECT_EQ(getLineField(&field, u"\"\" next", 2), 7);
     EXPECT_EQ(field, u"next");
 }
 
@@ -131,10 +131,10 @@ protected:
 TEST_F(DiskPathTest, PathStateTellsFoldersFromFiles) {
     temp.write("f.txt", "x");
     int isFolder = -1;
-    EXPECT_EQ(GetPathState(temp.file16("missing"), &isFolder), 0);
-    EXPECT_EQ(GetPathState(temp.file16("f.txt"), &isFolder), 1);
+    EXPECT_EQ(getPathState(temp.file16("missing"), &isFolder), 0);
+    EXPECT_EQ(getPathState(temp.file16("f.txt"), &isFolder), 1);
     EXPECT_EQ(isFolder, 0);
-    EXPECT_EQ(GetPathState(temp.path16(), &isFolder), 1);
+    EXPECT_EQ(getPathState(temp.path16(), &isFolder), 1);
     EXPECT_EQ(isFolder, 16);
 }
 
@@ -144,41 +144,41 @@ TEST_F(DiskPathTest, ExecutableFolderHasNoTrailingSeparator) {
 }
 
 TEST_F(DiskPathTest, BareNamesGoBesideTheExecutable) {
-    EXPECT_EQ(AppFilePath(u"WordList.txt"), temp.file16("WordList.txt"));
-    EXPECT_EQ(AppFilePath(u"README"), temp.file16("README"));
-    EXPECT_EQ(AppFilePath(u"sub\\WordList.txt"), u"sub\\WordList.txt");
-    EXPECT_EQ(AppFilePath(u"sub/WordList.txt"), u"sub/WordList.txt");
-    EXPECT_EQ(AppFilePath(u"/abs/WordList.txt"), u"/abs/WordList.txt");
+    EXPECT_EQ(appFilePath(u"WordList.txt"), temp.file16("WordList.txt"));
+    EXPECT_EQ(appFilePath(u"README"), temp.file16("README"));
+    EXPECT_EQ(appFilePath(u"sub\\WordList.txt"), u"sub\\WordList.txt");
+    EXPECT_EQ(appFilePath(u"sub/WordList.txt"), u"sub/WordList.txt");
+    EXPECT_EQ(appFilePath(u"/abs/WordList.txt"), u"/abs/WordList.txt");
 }
 
 TEST_F(DiskPathTest, MakeFolderTreeCreatesEveryMissingParent) {
     temp.makeFolder("a");
-    EXPECT_EQ(MakeFolderTree(temp.file16("a/b/c/")), 1);
+    EXPECT_EQ(makeFolderTree(temp.file16("a/b/c/")), 1);
     EXPECT_TRUE(fs::is_directory(temp.file("a/b")));
     EXPECT_TRUE(fs::is_directory(temp.file("a/b/c")));
-    EXPECT_EQ(MakeFolderTree(temp.file16("a/b/c")), 1);
-    EXPECT_EQ(MakeFolderTree(temp.file16("x//y")), 1);
+    EXPECT_EQ(makeFolderTree(temp.file16("a/b/c")), 1);
+    EXPECT_EQ(makeFolderTree(temp.file16("x//y")), 1);
     EXPECT_TRUE(fs::is_directory(temp.file("x/y")));
 }
 
 TEST_F(DiskPathTest, MakeFolderTreeFailsBelowAFile) {
     temp.write("file", "x");
-    EXPECT_EQ(MakeFolderTree(temp.file16("file/sub")), 0);
-    EXPECT_EQ(MakeFolderTree(temp.file16("file")), 0);
+    EXPECT_EQ(makeFolderTree(temp.file16("file/sub")), 0);
+    EXPECT_EQ(makeFolderTree(temp.file16("file")), 0);
 }
 
 TEST_F(DiskPathTest, MakeFolderTreeOfARelativePathStartsInTheCurrentFolder) {
     std::error_code ignored;
     fs::path previous = fs::current_path();
     fs::current_path(temp.path());
-    EXPECT_EQ(MakeFolderTree(u"rel/deeper"), 1);
+    EXPECT_EQ(makeFolderTree(u"rel/deeper"), 1);
     fs::current_path(previous, ignored);
     EXPECT_TRUE(fs::is_directory(temp.file("rel/deeper")));
 }
 
 TEST_F(DiskPathTest, StoreFolderIsCreatedBesideTheExecutable) {
     std::u16string folder;
-    EXPECT_EQ(ResolveStoreFolder(&folder, u"trim"), 1);
+    EXPECT_EQ(resolveStoreFolder(&folder, u"trim"), 1);
     EXPECT_EQ(folder, temp.file16("trim"));
     EXPECT_TRUE(fs::is_directory(temp.file("trim")));
 }
@@ -186,9 +186,9 @@ TEST_F(DiskPathTest, StoreFolderIsCreatedBesideTheExecutable) {
 TEST_F(DiskPathTest, ExistingAndAbsoluteStoreFoldersAreUsedAsGiven) {
     test::TempFolder other;
     std::u16string folder;
-    EXPECT_EQ(ResolveStoreFolder(&folder, other.path16()), 1);
+    EXPECT_EQ(resolveStoreFolder(&folder, other.path16()), 1);
     EXPECT_EQ(folder, other.path16());
-    EXPECT_EQ(ResolveStoreFolder(&folder, other.file16("new/markers")), 1);
+    EXPECT_EQ(resolveStoreFolder(&folder, other.file16("new/markers")), 1);
     EXPECT_EQ(folder, other.file16("new/markers"));
     EXPECT_TRUE(fs::is_directory(other.file("new/markers")));
 }
@@ -197,12 +197,12 @@ TEST_F(DiskPathTest, DataFileResolvesBesideTheExecutable) {
     temp.write("WordList.txt", "w");
     temp.makeFolder("folder.vrl");
     std::u16string file;
-    EXPECT_EQ(ResolveDataFile(&file, u"WordList.txt"), 1);
+    EXPECT_EQ(resolveDataFile(&file, u"WordList.txt"), 1);
     EXPECT_EQ(file, temp.file16("WordList.txt"));
-    EXPECT_EQ(ResolveDataFile(&file, u"missing.vrl"), 0);
+    EXPECT_EQ(resolveDataFile(&file, u"missing.vrl"), 0);
     EXPECT_EQ(file, temp.file16("missing.vrl"));
-    EXPECT_EQ(ResolveDataFile(&file, u"folder.vrl"), 0);
-    EXPECT_EQ(ResolveDataFile(&file, temp.file16("WordList.txt")), 1);
+    EXPECT_EQ(resolveDataFile(&file, u"folder.vrl"), 0);
+    EXPECT_EQ(resolveDataFile(&file, temp.file16("WordList.txt")), 1);
     EXPECT_EQ(file, temp.file16("WordList.txt"));
 }
 
@@ -210,9 +210,9 @@ TEST_F(DiskPathTest, FileWriteTimeOrZeroWhenMissing) {
     temp.write("v.mp4", "data");
     test::setModificationTime(temp.file("v.mp4"), 1700000000);
     platform::FileTime time = -1;
-    EXPECT_EQ(GetFileWriteTime(&time, temp.file16("v.mp4")), 1);
+    EXPECT_EQ(getFileWriteTime(&time, temp.file16("v.mp4")), 1);
     EXPECT_EQ(time, platform::fileTimeFromUnix(1700000000, 0));
-    EXPECT_EQ(GetFileWriteTime(&time, temp.file16("missing.mp4")), 1);
+    EXPECT_EQ(getFileWriteTime(&time, temp.file16("missing.mp4")), 1);
     EXPECT_EQ(time, 0);
 }
 

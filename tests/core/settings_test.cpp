@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "core/utf.h"
 #include "platform/ini_file.h"
 #include "platform/text_file.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::core {
@@ -119,9 +119,9 @@ TEST_F(SettingsTest, PresentKeysAreReadAndMissingOnesWritten) {
     temp.write("TamvikVRServer.ini", utf16File(u"[Config]\r\niPortServer=12000\r\n"));
     SettingsStore store(ini());
     ASSERT_TRUE(store.load());
-    EXPECT_EQ(store.config().iPortServer, 12000);
-    S_CONFIG expected = defaultConfig();
-    expected.iPortServer = 12000;
+    EXPECT_EQ(store.config().portServer, 12000);
+    Config expected = defaultConfig();
+    expected.portServer = 12000;
     EXPECT_EQ(store.config(), expected);
     EXPECT_EQ(readKey(u"Config", u"iPortServer"), u"12000");
     EXPECT_EQ(readKey(u"ch.7", u"pcPath"), u"favorite.vrl");
@@ -134,7 +134,7 @@ TEST_F(SettingsTest, EmptyIntegerIsWrittenBackWithItsDefault) {
     temp.write("TamvikVRServer.ini", utf16File(u"[Config]\r\niPortServer=\r\n"));
     SettingsStore store(ini());
     ASSERT_TRUE(store.load());
-    EXPECT_EQ(store.config().iPortServer, 11922);
+    EXPECT_EQ(store.config().portServer, 11922);
     EXPECT_EQ(readKey(u"Config", u"iPortServer"), u"11922");
 }
 
@@ -142,19 +142,19 @@ TEST_F(SettingsTest, EmptyTextStaysEmpty) {
     temp.write("TamvikVRServer.ini", utf16File(u"[ch.2]\r\npcPath=\r\n[Config]\r\npcPassword=\r\n"));
     SettingsStore store(ini());
     ASSERT_TRUE(store.load());
-    EXPECT_EQ(store.config().channels[2].pcPath, u"");
+    EXPECT_EQ(store.config().channels[2].path, u"");
     EXPECT_EQ(readKey(u"ch.2", u"pcPath"), u"");
-    EXPECT_EQ(store.config().pcPassword, u"");
-    EXPECT_EQ(store.config().channels[3].pcPath, u"ch4.vrl");
+    EXPECT_EQ(store.config().password, u"");
+    EXPECT_EQ(store.config().channels[3].path, u"ch4.vrl");
 }
 
 TEST_F(SettingsTest, NonNumberKeepsTheDefaultAndTheFileKeepsTheText) {
     temp.write("TamvikVRServer.ini", utf16File(u"[Config]\r\niPortHttp=abc\r\niPortMouse= -12x\r\n"));
     SettingsStore store(ini());
     ASSERT_TRUE(store.load());
-    EXPECT_EQ(store.config().iPortHttp, 11921);
+    EXPECT_EQ(store.config().portHttp, 11921);
     EXPECT_EQ(readKey(u"Config", u"iPortHttp"), u"abc");
-    EXPECT_EQ(store.config().iPortMouse, -12);
+    EXPECT_EQ(store.config().portMouse, -12);
 }
 
 TEST_F(SettingsTest, SaveWritesOnlyTheChangedKey) {
@@ -163,7 +163,7 @@ TEST_F(SettingsTest, SaveWritesOnlyTheChangedKey) {
     // A value edited by hand while the program runs survives a save that does not touch it.
     ASSERT_TRUE(platform::iniWriteString(ini(), u"Config", u"iPortHttp", u"5555"));
     Lines before = linesOf(bytes());
-    store.config().iUseMouse = 1;
+    store.config().useMouse = 1;
     ASSERT_TRUE(store.save());
     Lines after = linesOf(bytes());
     ASSERT_EQ(after.size(), before.size());
@@ -181,9 +181,9 @@ TEST_F(SettingsTest, DeletedFileIsRecreatedWithOnlyTheChangedKeys) {
     SettingsStore store(ini());
     ASSERT_TRUE(store.load());
     ASSERT_TRUE(std::filesystem::remove(temp.file("TamvikVRServer.ini")));
-    store.config().iUseMouse = 1;
-    store.config().pcExt = u"mp4 avi";
-    store.config().channels[1].pcPath = u"D:\\動画";
+    store.config().useMouse = 1;
+    store.config().extensions = u"mp4 avi";
+    store.config().channels[1].path = u"D:\\動画";
     ASSERT_TRUE(store.save());
     std::string content = bytes();
     ASSERT_GE(content.size(), 2u);
@@ -209,12 +209,12 @@ TEST_F(SettingsTest, LongTextsAreKeptWhole) {
     {
         SettingsStore store(ini());
         ASSERT_TRUE(store.load());
-        store.config().channels[0].pcPath = longPath;
+        store.config().channels[0].path = longPath;
         ASSERT_TRUE(store.save());
     }
     SettingsStore reloaded(ini());
     ASSERT_TRUE(reloaded.load());
-    EXPECT_EQ(reloaded.config().channels[0].pcPath, longPath);
+    EXPECT_EQ(reloaded.config().channels[0].path, longPath);
 }
 
 TEST_F(SettingsTest, WindowRectIsStoredRightAlignedInEightCharacters) {

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "core/extension_filter.h"
-#include "core/utf.h"
 #include "http/raw_http_client.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::http {
@@ -22,7 +22,7 @@ using test::kLoopback;
 using test::RawHttpClient;
 
 // The control server's side of the access check, as a test sets it.
-class TestGate final : public AccessGate {
+class TestGate final : public core::AccessGate {
 public:
     TestGate() { extensions_.build(u"mp4 mkv"); }
     bool isVideoAccepted(std::u16string_view path) const override { return extensions_.isAccepted(path); }
@@ -89,7 +89,7 @@ protected:
         content_ = patternBytes(5000);
         folder_.write("a.mp4", content_);
         path_ = folder_.file("a.mp4");
-        ASSERT_TRUE(server_.Start(0, &gate_, kLoopback));
+        ASSERT_TRUE(server_.start(0, &gate_, kLoopback));
         ASSERT_NE(server_.port(), 0);
     }
 
@@ -108,7 +108,7 @@ protected:
 
     test::TempFolder folder_;
     TestGate gate_;
-    CVideoServer server_;
+    VideoServer server_;
     std::string content_;
     std::string path_;
 };
@@ -121,8 +121,8 @@ TEST_F(VideoServerTest, RangeOnStreamOneGetsPartialContent) {
     EXPECT_EQ(reply.field("Content-Type"), "video/mp4");
     EXPECT_FALSE(reply.field("ETag").empty());
     EXPECT_TRUE(reply.body == content_.substr(1000));
-    EXPECT_TRUE(server_.SlotHasOpenFile(1));
-    EXPECT_FALSE(server_.SlotHasOpenFile(0));
+    EXPECT_TRUE(server_.slotHasOpenFile(1));
+    EXPECT_FALSE(server_.slotHasOpenFile(0));
 }
 
 TEST_F(VideoServerTest, NoRangeOrRangeFromZeroGetsTheWholeFile) {
@@ -173,8 +173,8 @@ TEST_F(VideoServerTest, BothReadModesGiveTheSameBytes) {
 TEST_F(VideoServerTest, SlotZeroByDefault) {
     HttpReply reply = fetch(getRequest(path_));
     EXPECT_EQ(reply.status, 200);
-    EXPECT_TRUE(server_.SlotHasOpenFile(0));
-    EXPECT_FALSE(server_.SlotHasOpenFile(1));
+    EXPECT_TRUE(server_.slotHasOpenFile(0));
+    EXPECT_FALSE(server_.slotHasOpenFile(1));
 }
 
 TEST_F(VideoServerTest, SecondGetOnTheConnectionRestartsWithoutReopening) {
@@ -202,7 +202,7 @@ TEST_F(VideoServerTest, NewConnectionOnTheSlotClosesTheOlderOne) {
     HttpReply reply = fetch(getRequest(folder_.file("big.mp4"), "", "Range: bytes=100-\r\n"));
     EXPECT_TRUE(older.waitClosed(5000));
     EXPECT_TRUE(reply.body == big.substr(100));
-    EXPECT_TRUE(server_.SlotHasOpenFile(0));
+    EXPECT_TRUE(server_.slotHasOpenFile(0));
 }
 
 TEST_F(VideoServerTest, ConnectionOnTheOtherSlotDoesNotDisturbTheFirst) {
@@ -287,8 +287,8 @@ TEST_F(VideoServerTest, RangeOutsideTheFileIsNotSatisfiable) {
 TEST_F(VideoServerTest, StreamIndexOutsideTheSlotsIsNotFound) {
     EXPECT_EQ(fetch(getRequest(path_, "?stream=2")).status, 404);
     EXPECT_EQ(fetch(getRequest(path_, "?stream=-1")).status, 404);
-    EXPECT_FALSE(server_.SlotHasOpenFile(0));
-    EXPECT_FALSE(server_.SlotHasOpenFile(1));
+    EXPECT_FALSE(server_.slotHasOpenFile(0));
+    EXPECT_FALSE(server_.slotHasOpenFile(1));
 }
 
 TEST_F(VideoServerTest, RequestInSeveralSegmentsIsGathered) {
@@ -331,10 +331,10 @@ TEST_F(VideoServerTest, HeadAnswersHeadersOnlyAndBindsNothing) {
     ASSERT_TRUE(client.readReply(&head, false));
     HttpReply get = fetch(getRequest(path_, "", "Range: bytes=1000-\r\n"));
     EXPECT_EQ(head.head, get.head);
-    EXPECT_FALSE(server_.SlotHasOpenFile(1));
+    EXPECT_FALSE(server_.slotHasOpenFile(1));
     // The HEAD connection is still pending: a GET on it binds it now.
     EXPECT_TRUE(fetch(getRequest(path_, "?stream=1"), client).body == content_);
-    EXPECT_TRUE(server_.SlotHasOpenFile(1));
+    EXPECT_TRUE(server_.slotHasOpenFile(1));
 }
 
 TEST_F(VideoServerTest, ValidatorsStayWhileTheFileIsUnchanged) {
@@ -357,18 +357,18 @@ TEST_F(VideoServerTest, ReleaseClosesTheFileOnceTheConnectionEnds) {
     RawHttpClient client;
     ASSERT_TRUE(client.connect(server_.port()));
     fetch(getRequest(path_), client);
-    server_.RequestReleaseAll();
-    EXPECT_TRUE(server_.SlotHasOpenFile(0));
+    server_.requestReleaseAll();
+    EXPECT_TRUE(server_.slotHasOpenFile(0));
     client.close();
-    EXPECT_TRUE(eventually([&] { return !server_.SlotHasOpenFile(0); }));
+    EXPECT_TRUE(eventually([&] { return !server_.slotHasOpenFile(0); }));
 }
 
 TEST_F(VideoServerTest, ReleaseOfAnIdleSlotClosesItsFile) {
     fetch(getRequest(path_, "?stream=1"));
-    ASSERT_TRUE(server_.SlotHasOpenFile(1));
+    ASSERT_TRUE(server_.slotHasOpenFile(1));
     // The client has gone: the slot's connection ends as soon as the close arrives.
-    server_.RequestReleaseAll();
-    EXPECT_TRUE(eventually([&] { return !server_.SlotHasOpenFile(1); }));
+    server_.requestReleaseAll();
+    EXPECT_TRUE(eventually([&] { return !server_.slotHasOpenFile(1); }));
 }
 
 TEST_F(VideoServerTest, PeerClosingMidBodyFreesTheSlot) {
@@ -381,8 +381,8 @@ TEST_F(VideoServerTest, PeerClosingMidBodyFreesTheSlot) {
         HttpReply head;
         ASSERT_TRUE(client.readReply(&head, false));
     }
-    server_.RequestReleaseAll();
-    EXPECT_TRUE(eventually([&] { return !server_.SlotHasOpenFile(0); }));
+    server_.requestReleaseAll();
+    EXPECT_TRUE(eventually([&] { return !server_.slotHasOpenFile(0); }));
     EXPECT_TRUE(fetch(getRequest(path_)).body == content_);
 }
 
@@ -423,15 +423,15 @@ TEST_F(VideoServerTest, FileCutShortWhileStreamingEndsTheConnection) {
 
 TEST(VideoServerLifecycle, CloseIsSafeBeforeAndAfterStart) {
     TestGate gate;
-    CVideoServer never;
-    never.Close();
-    EXPECT_FALSE(never.Start(0, &gate, kLoopback));
-    CVideoServer server;
-    ASSERT_TRUE(server.Start(0, &gate, kLoopback));
-    EXPECT_FALSE(server.Start(0, &gate, kLoopback));
-    server.Close();
+    VideoServer never;
+    never.close();
+    EXPECT_FALSE(never.start(0, &gate, kLoopback));
+    VideoServer server;
+    ASSERT_TRUE(server.start(0, &gate, kLoopback));
+    EXPECT_FALSE(server.start(0, &gate, kLoopback));
+    server.close();
     EXPECT_EQ(server.port(), 0);
-    server.Close();
+    server.close();
 }
 
 }  // namespace

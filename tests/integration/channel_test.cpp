@@ -14,14 +14,14 @@ class ChannelTest : public ControlServerTest {
 protected:
     void SetUp() override {
         ControlServerTest::SetUp();
-        config.pcExt = u"mp4 mkv";
+        config.extensions = u"mp4 mkv";
     }
     void connectAuthenticated() {
         startAndConnect();
         ASSERT_TRUE(handshake().ok);
     }
     std::u16string dataLine(const std::string& path) {
-        return core::format(u"#DAT_SAVE_CHANNEL(<path>\"%s\")", {core::fromUtf8(path)});
+        return core::format(u"#DAT_SAVE_CHANNEL(<path>\"%s\")", {platform::fromUtf8(path)});
     }
 };
 
@@ -30,7 +30,7 @@ TEST_F(ChannelTest, PcFolderListsItsOwnFilesOnly) {
     folder.write("videos/a.mkv", "x");
     folder.write("videos/notes.txt", "x");
     folder.write("videos/sub/c.mp4", "x");
-    config.channels[1].pcPath = folder.file16("videos");
+    config.channels[1].path = folder.file16("videos");
     connectAuthenticated();
     client::Reply reply = request({u"#CMD_GET_CHANNEL(<ch>1)"});
     ASSERT_TRUE(reply.ok);
@@ -85,20 +85,20 @@ TEST_F(ChannelTest, PlaylistWalksFolderLinesSkippingDollarFoldersAndLinkLoops) {
 }
 
 TEST_F(ChannelTest, BadChannelsAreRefusedWithoutRoot) {
-    config.channels[0].pcPath = u"(DeviceVide)";
+    config.channels[0].path = u"(DeviceVide)";
     connectAuthenticated();
     for (const char16_t* message :
          {u"#CMD_GET_CHANNEL(<ch>8)", u"#CMD_GET_CHANNEL(<ch>-1)", u"#CMD_GET_CHANNEL(<ch>0)", u"#CMD_GET_CHANNEL()"}) {
         client::Reply reply = request({message});
-        EXPECT_FALSE(reply.ok) << core::toUtf8(message);
-        EXPECT_EQ(reply.texts().size(), 1u) << core::toUtf8(message);
+        EXPECT_FALSE(reply.ok) << platform::toUtf8(message);
+        EXPECT_EQ(reply.texts().size(), 1u) << platform::toUtf8(message);
     }
 }
 
 TEST_F(ChannelTest, LargeFolderIsSplitIntoListRecordsEachWithItsFolder) {
     std::string longName(180, 'n');
     for (int i = 0; i < 3000; ++i) folder.write("big/" + longName + std::to_string(i) + ".mp4", "");
-    config.channels[1].pcPath = folder.file16("big");
+    config.channels[1].path = folder.file16("big");
     connectAuthenticated();
     ASSERT_TRUE(client.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)"}));
     std::vector<client::Record> packet;

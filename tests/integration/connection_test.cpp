@@ -46,8 +46,8 @@ TEST_F(ControlServerTest, TwoPacketsInOneWriteAreBothAnswered) {
 }
 
 TEST_F(ControlServerTest, NoTrafficTimeoutDisconnectsAndIsLogged) {
-    config.iServerLog = 1;
-    config.iLiveTimeOutSec = 120;
+    config.serverLog = 1;
+    config.liveTimeoutSec = 120;
     startAndConnect();
     waitStatus(2);
     clock.advance(119999);
@@ -67,7 +67,7 @@ TEST_F(ControlServerTest, NoTrafficTimeoutDisconnectsAndIsLogged) {
 }
 
 TEST_F(ControlServerTest, TrafficKeepsTheConnectionAlive) {
-    config.iLiveTimeOutSec = 10;
+    config.liveTimeoutSec = 10;
     startAndConnect();
     clock.advance(9000);
     EXPECT_TRUE(handshake().ok);
@@ -78,7 +78,7 @@ TEST_F(ControlServerTest, TrafficKeepsTheConnectionAlive) {
 TEST_F(ControlServerTest, ForceDisconnectDropsTheClient) {
     startAndConnect();
     waitStatus(2);
-    server->RequestForceDisconnect();
+    server->requestForceDisconnect();
     EXPECT_TRUE(client.waitClosed(5000));
     EXPECT_EQ(waitStatus(3).text1, u"切断(強制切断)");
     EXPECT_FALSE(server->isConnected());
@@ -96,15 +96,15 @@ TEST_F(ControlServerTest, WaitingIsNotPostedOverANewConnection) {
     waitStatus(2);
     client.close();
     waitStatus(3);
-    server->PostWaitingIfIdle();
+    server->postWaitingIfIdle();
     protocol::StatusSlot status;
-    ASSERT_TRUE(server->TakeStatus(&status));
+    ASSERT_TRUE(server->takeStatus(&status));
     EXPECT_EQ(status.code, 1);
     ASSERT_TRUE(client.connect("127.0.0.1", server->port(), 2000));
     waitStatus(2);
-    server->PostStatus(2, u"接続中", u"127.0.0.1");  // as if the front-end had not read it yet
-    server->PostWaitingIfIdle();
-    ASSERT_TRUE(server->TakeStatus(&status));
+    server->postStatus(2, u"接続中", u"127.0.0.1");  // as if the front-end had not read it yet
+    server->postWaitingIfIdle();
+    ASSERT_TRUE(server->takeStatus(&status));
     EXPECT_EQ(status.code, 2) << "the new headset's status is kept";
 }
 
@@ -168,7 +168,7 @@ TEST_F(ControlServerTest, SecondClientWaitsUntilTheFirstLeaves) {
 }
 
 TEST_F(ControlServerTest, TeardownReleasesTheClientAndLogsShutdownLast) {
-    config.iServerLog = 1;
+    config.serverLog = 1;
     startAndConnect();
     ASSERT_TRUE(handshake().ok);
     server.reset();

@@ -35,8 +35,8 @@ protected:
         ASSERT_TRUE(client.connect("127.0.0.1", server->port(), 2000));
     }
     void startServer() {
-        server = std::make_unique<protocol::CControlServer>(clock, &commands);
-        ASSERT_TRUE(server->StartListening(0, config, kLoopback));
+        server = std::make_unique<protocol::ControlServer>(clock, &commands, library);
+        ASSERT_TRUE(server->startListening(0, config, kLoopback));
     }
     /// Sends texts in one packet and reads the whole reply.
     client::Reply request(const std::vector<std::u16string>& texts) {
@@ -47,11 +47,16 @@ protected:
     }
     client::Reply handshake() { return request({client::ControlClient::setupMessage()}); }
     /// Waits until the status slot shows the code; returns the slot.
-    protocol::StatusSlot waitStatus(std::int32_t code) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    protocol::StatusSlot waitStatus(std::int32_t code) { return waitStatusWithin(code, 5); }
+    /// Waits up to seconds until an event with the code has been posted; returns that event.
+    protocol::StatusSlot waitStatusWithin(std::int32_t code, int seconds) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
         protocol::StatusSlot status;
         while (std::chrono::steady_clock::now() < deadline) {
-            if (server->TakeStatus(&status) && status.code == code) return status;
+            server->takeStatus(&status);
+            for (const auto& event : server->takeEvents()) {
+                if (event.code == code) return event;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         ADD_FAILURE() << "status " << code << " never came";
@@ -61,8 +66,9 @@ protected:
     TempFolder folder;
     core::ManualClock clock;
     core::CommandQueue commands;
-    core::S_CONFIG config;
-    std::unique_ptr<protocol::CControlServer> server;
+    core::Config config;
+    library::LibraryState library;
+    std::unique_ptr<protocol::ControlServer> server;
     client::ControlClient client;
 };
 

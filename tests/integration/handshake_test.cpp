@@ -60,8 +60,8 @@ TEST_F(ControlServerTest, WrongOrMissingCopyrightIsRefused) {
 }
 
 TEST_F(ControlServerTest, PasswordLockoutLastsThirtySeconds) {
-    config.iUsePassword = 1;
-    config.pcPassword = u"1234";
+    config.usePassword = 1;
+    config.password = u"1234";
     startAndConnect();
     client::Reply setup = handshake();
     ASSERT_TRUE(setup.ok);
@@ -83,8 +83,8 @@ TEST_F(ControlServerTest, PasswordLockoutLastsThirtySeconds) {
 }
 
 TEST_F(ControlServerTest, MissingPasswordKeyStartsLockoutAndReconnectDoesNotEndIt) {
-    config.iUsePassword = 1;
-    config.pcPassword = u"1";
+    config.usePassword = 1;
+    config.password = u"1";
     startAndConnect();
     EXPECT_EQ(request({u"#CMD_PASSWORD()"}).final, u"#RET_ERR(<code>544,<message>\"パスワードが見つからない\")");
     client.close();
@@ -99,7 +99,7 @@ TEST_F(ControlServerTest, EmptyPasswordMatchesWhenPasswordsAreOff) {
 }
 
 TEST_F(ControlServerTest, GatedRequestsBeforeAuthenticationGetTheSlotsError) {
-    config.iUsePassword = 1;
+    config.usePassword = 1;
     startAndConnect();
     client::Reply reply = request({u"#CMD_GET_CHANNEL(<ch>1)"});
     EXPECT_FALSE(reply.ok);
@@ -111,7 +111,7 @@ TEST_F(ControlServerTest, GatedRequestsBeforeAuthenticationGetTheSlotsError) {
 }
 
 TEST_F(ControlServerTest, SetupThenListingInOnePacketAreAnsweredInOrder) {
-    config.channels[1].pcPath = folder.path16();
+    config.channels[1].path = folder.path16();
     startAndConnect();
     ASSERT_TRUE(client.sendTexts({ControlClient::setupMessage(), u"#CMD_GET_CHANNEL(<ch>1)"}));
     client::Reply first;

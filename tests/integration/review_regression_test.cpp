@@ -8,6 +8,7 @@
 
 #include "core/text.h"
 #include "integration/control_fixture.h"
+#include "protocol/status_codes.h"
 #include "protocol/wire.h"
 
 namespace tvr::test {
@@ -31,8 +32,8 @@ protected:
 };
 
 TEST_F(CountedPassTest, PartlyReceivedPacketIsWaitedForWithoutSpinning) {
-    server = std::make_unique<protocol::CControlServer>(counting, &commands);
-    ASSERT_TRUE(server->StartListening(0, config, kLoopback));
+    server = std::make_unique<protocol::ControlServer>(counting, &commands, library);
+    ASSERT_TRUE(server->startListening(0, config, kLoopback));
     ASSERT_TRUE(client.connect("127.0.0.1", server->port(), 2000));
     std::string body;
     protocol::appendRecord(body, protocol::kText, protocol::encodeTextPayload(client::ControlClient::setupMessage()));
@@ -62,8 +63,8 @@ protected:
     void startStalledListing() {
         std::string longName(200, 'n');
         for (int i = 0; i < 150; ++i) folder.write("big/" + longName + std::to_string(i) + ".mp4", "");
-        config.pcExt = u"mp4";
-        config.channels[1].pcPath = folder.file16("big");
+        config.extensions = u"mp4";
+        config.channels[1].path = folder.file16("big");
         startAndConnect();
         ASSERT_TRUE(handshake().ok);
         ASSERT_TRUE(client.sendTexts(std::vector<std::u16string>(300, u"#CMD_GET_CHANNEL(<ch>1)")));
@@ -87,6 +88,43 @@ TEST_F(StalledHeadsetTest, StopDoesNotWaitForAHeadsetThatStoppedReading) {
     client.close();  // a failing run ends here: sends to a closed peer fail at once
     stopped.get();
     EXPECT_TRUE(stoppedInTime);
+}
+
+// A headset that sends packets of thousands of empty records and never reads: each record gets
+// an error reply, the replies fill every buffer, and before the fix every one of them waited out
+// its own 5 s send time-out, holding the line for hours.
+TEST_F(ControlServerTest, HeadsetThatNeverReadsIsDroppedAfterOneSendTimeOut) {
+    startAndConnect();
+    std::string body;
+    for (int i = 0; i < 8195; ++i) body += std::string("XXXX\0\0\0\0", 8);
+    std::string packet = protocol::makePacket(body);
+    std::thread flood([&] {
+        for (int i = 0; i < 40; ++i) {
+            if (!client.sendRaw(packet)) break;  // the server dropped the line
+        }
+    });
+    protocol::StatusSlot dropped = waitStatusWithin(protocol::status::kDisconnected, 30);
+    EXPECT_EQ(dropped.text1, u"切断(送信タイムアウト)");
+    flood.join();
+    client.close();
+    // The line is free for the next headset at once.
+    client::ControlClient next;
+    ASSERT_TRUE(next.connect("127.0.0.1", server->port(), 2000));
+    ASSERT_TRUE(next.sendTexts({client::ControlClient::setupMessage()}));
+    client::Reply reply;
+    ASSERT_TRUE(next.receiveReply(&reply, kReplyTimeoutMs));
+    EXPECT_TRUE(reply.ok);
+}
+
+TEST_F(ControlServerTest, NoTrafficTimeOutOfManyDaysDoesNotWrap) {
+    config.liveTimeoutSec = 4294968;  // times 1000 is just past 2^32 ms
+    startAndConnect();
+    clock.advance(10000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(server->isConnected());
+    clock.advance(0x7FFFFFFFu);  // the longest time-out the tick arithmetic holds
+    protocol::StatusSlot dropped = waitStatusWithin(protocol::status::kDisconnected, 5);
+    EXPECT_EQ(dropped.text1.rfind(u"切断(無通信:", 0), 0u);
 }
 
 }  // namespace

@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "core/paths.h"
-#include "core/utf.h"
 #include "platform/fs.h"
+#include "platform/utf.h"
+#include "support/recording_sink.h"
 #include "support/temp_folder.h"
 
 namespace tvr::library {
@@ -16,18 +17,7 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// Keeps everything the listing says, in order, as short readable lines.
-class RecordingSink : public core::ReplySink {
-public:
-    void appendText(std::u16string_view message) override { events.push_back(core::toUtf8(message)); }
-    void beginList() override { events.push_back("begin"); }
-    void addListEntry(std::uint16_t value, std::u16string_view folder, std::u16string_view name) override {
-        events.push_back("entry " + std::to_string(value) + " " + core::toUtf8(folder) + " | " + core::toUtf8(name));
-    }
-    void endList() override { events.push_back("end"); }
-
-    Events events;
-};
+using test::RecordingSink;
 
 class ChannelListingTest : public ::testing::Test {
 protected:
@@ -47,29 +37,29 @@ protected:
     void TearDown() override { core::setExecutableFolder(previous_); }
 
     void setChannel(int ch, std::int32_t type, const std::u16string& path) {
-        config_.channels[static_cast<std::size_t>(ch)] = core::S_CHANNEL{type, path};
+        config_.channels[static_cast<std::size_t>(ch)] = core::ChannelConfig{type, path};
     }
     int list(std::int32_t ch, SortRequest sort = {}) {
         sink_.events.clear();
         ListingContext context{config_, extensions_, markers_, searchList_, favoriteList_, sink_};
-        return lister_.ListChannel(ch, sort, context);
+        return lister_.listChannel(ch, sort, context);
     }
     std::string root() const { return tree_.path(); }
 
     test::TempFolder exe_;
     test::TempFolder tree_;
-    core::S_CONFIG config_;
+    core::Config config_;
     core::ExtensionTable extensions_;
-    stores::CMarkerStore markers_;
-    CListFile searchList_;
-    CListFile favoriteList_;
+    stores::MarkerStore markers_;
+    ListFile searchList_;
+    ListFile favoriteList_;
     RecordingSink sink_;
     ChannelLister lister_;
     std::u16string previous_;
 };
 
 TEST_F(ChannelListingTest, PcFolderListsOnlyItsOwnVideoFiles) {
-    setChannel(1, core::CHTYPE_PCFOLDER, tree_.path16());
+    setChannel(1, core::kChannelPcFolder, tree_.path16());
     ASSERT_EQ(list(1), 1);
     EXPECT_EQ(sink_.events, (Events{
                                 "#RET_ROOT(<path>\"" + root() + "\")",
@@ -84,7 +74,7 @@ TEST_F(ChannelListingTest, PcFolderListsOnlyItsOwnVideoFiles) {
 
 TEST_F(ChannelListingTest, FolderLineOfAPlaylistWalksTheTreeInNaturalOrder) {
     exe_.write("ch3.vrl", "#name Trip\n" + tree_.file("Disc 2") + "\n" + root() + "\n");
-    setChannel(2, core::CHTYPE_PLAYLIST, u"ch3.vrl");
+    setChannel(2, core::kChannelPlaylist, u"ch3.vrl");
     ASSERT_EQ(list(2, SortRequest{0, 0, 1}), 1);
     const std::string list = exe_.file("ch3.vrl");
     EXPECT_EQ(sink_.events, (Events{
@@ -130,7 +120,7 @@ TEST_F(ChannelListingTest, FileLinesAreSentAsWrittenUntilEnd) {
     exe_.write("ch4.vrl",
                "\xEF\xBB\xBF#name \"My list\"\r\nC:\\Videos\\a.mp4\r\n#once\r\n\r\nC:\\Videos\\b.txt\r\n"
                "D:/Other/c.mkv\r\n#end\r\nC:\\Videos\\after.mp4\r\n");
-    setChannel(3, core::CHTYPE_PLAYLIST, u"ch4.vrl");
+    setChannel(3, core::kChannelPlaylist, u"ch4.vrl");
     ASSERT_EQ(list(3), 1);
     EXPECT_EQ(sink_.events, (Events{
                                 "#RET_ROOT(<path>\"" + exe_.file("ch4.vrl") + "\")",
@@ -145,7 +135,7 @@ TEST_F(ChannelListingTest, FileLinesAreSentAsWrittenUntilEnd) {
 
 TEST_F(ChannelListingTest, MissingFolderLineStillGetsItsDirLine) {
     exe_.write("ch5.vrl", tree_.file("nowhere") + "\n");
-    setChannel(4, core::CHTYPE_PLAYLIST, u"ch5.vrl");
+    setChannel(4, core::kChannelPlaylist, u"ch5.vrl");
     ASSERT_EQ(list(4), 1);
     EXPECT_EQ(sink_.events, (Events{
                                 "#RET_ROOT(<path>\"" + exe_.file("ch5.vrl") + "\")",
@@ -159,10 +149,10 @@ TEST_F(ChannelListingTest, MissingFolderLineStillGetsItsDirLine) {
 }
 
 TEST_F(ChannelListingTest, ChannelsThatDoNotResolveSayNothing) {
-    setChannel(0, core::CHTYPE_VRDEVICE, u"(DeviceVide)");
-    setChannel(1, core::CHTYPE_PCFOLDER, u"(Computer)");
-    setChannel(2, core::CHTYPE_PLAYLIST, u"missing.vrl");
-    setChannel(7, core::CHTYPE_PCFOLDER, tree_.path16());
+    setChannel(0, core::kChannelVrDevice, u"(DeviceVide)");
+    setChannel(1, core::kChannelPcFolder, u"(Computer)");
+    setChannel(2, core::kChannelPlaylist, u"missing.vrl");
+    setChannel(7, core::kChannelPcFolder, tree_.path16());
     for (std::int32_t ch : {0, 1, 2, 8, -1, 1000}) {
         EXPECT_EQ(list(ch), 0) << ch;
         EXPECT_TRUE(sink_.events.empty()) << ch;
@@ -176,7 +166,7 @@ TEST_F(ChannelListingTest, SortRequestOrdersEachFolder) {
     test::setModificationTime(tree_.file("B.MP4"), 1'600'000'000);
     test::setModificationTime(tree_.file("Show#1.mp4"), 1'400'000'000);
     test::setModificationTime(tree_.file("Show#2.mp4"), 1'700'000'000);
-    setChannel(1, core::CHTYPE_PCFOLDER, tree_.path16());
+    setChannel(1, core::kChannelPcFolder, tree_.path16());
     ASSERT_EQ(list(1, SortRequest{1, 0, 1}), 1);
     EXPECT_EQ(sink_.events, (Events{
                                 "#RET_ROOT(<path>\"" + root() + "\")",
@@ -194,10 +184,10 @@ TEST_F(ChannelListingTest, SortRequestOrdersEachFolder) {
 TEST_F(ChannelListingTest, MarkerStateTwoForUnreadMarkerFiles) {
     test::TempFolder markerFolder;
     markerFolder.write("a.trm", "");
-    markers_.ScanMarkerFolder(markerFolder.path16());
+    markers_.scanMarkerFolder(markerFolder.path16());
     exe_.write("ch3.vrl", "C:\\Videos\\a.mp4\nC:\\Videos\\c.mp4\n");
-    setChannel(2, core::CHTYPE_PLAYLIST, u"ch3.vrl");
-    setChannel(3, core::CHTYPE_PCFOLDER, tree_.path16());
+    setChannel(2, core::kChannelPlaylist, u"ch3.vrl");
+    setChannel(3, core::kChannelPcFolder, tree_.path16());
 
     ASSERT_EQ(list(3), 1);
     EXPECT_EQ(sink_.events.at(3), "entry 2 " + root() + " | a.mp4");
@@ -209,19 +199,19 @@ TEST_F(ChannelListingTest, MarkerStateTwoForUnreadMarkerFiles) {
 
 TEST_F(ChannelListingTest, ListingTheBoundListRemembersItsFileTime) {
     exe_.write("search.vrl", "#name (Search)\nC:/Videos/a.mp4\n#end\n");
-    setChannel(6, core::CHTYPE_SEARCHLIST, u"search.vrl");
-    searchList_.Bind(6, kSearchList, u"search.vrl");
-    favoriteList_.Bind(7, kFavoriteList, u"search.vrl");
-    ASSERT_EQ(searchList_.HasChangedOnDisk(), 1);
+    setChannel(6, core::kChannelSearchList, u"search.vrl");
+    searchList_.bind(6, kSearchList, u"search.vrl");
+    favoriteList_.bind(7, kFavoriteList, u"search.vrl");
+    ASSERT_EQ(searchList_.hasChangedOnDisk(), 1);
     ASSERT_EQ(list(6), 1);
-    EXPECT_EQ(searchList_.HasChangedOnDisk(), 0);
-    EXPECT_EQ(favoriteList_.HasChangedOnDisk(), 1);
+    EXPECT_EQ(searchList_.hasChangedOnDisk(), 0);
+    EXPECT_EQ(favoriteList_.hasChangedOnDisk(), 1);
     EXPECT_EQ(sink_.events.at(2), "entry 0 C:/Videos | a.mp4");
 }
 
 TEST_F(ChannelListingTest, RepeatedRequestsGiveTheSameAnswer) {
     exe_.write("ch3.vrl", root() + "\n");
-    setChannel(2, core::CHTYPE_PLAYLIST, u"ch3.vrl");
+    setChannel(2, core::kChannelPlaylist, u"ch3.vrl");
     ASSERT_EQ(list(2), 1);
     const Events first = sink_.events;
     ASSERT_EQ(list(2), 1);

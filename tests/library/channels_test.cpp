@@ -22,83 +22,83 @@ protected:
     void TearDown() override { core::setExecutableFolder(previous_); }
 
     void setChannel(int ch, std::int32_t type, std::u16string path) {
-        config_.channels[static_cast<std::size_t>(ch)] = core::S_CHANNEL{type, std::move(path)};
+        config_.channels[static_cast<std::size_t>(ch)] = core::ChannelConfig{type, std::move(path)};
     }
 
     test::TempFolder exe_;
     test::TempFolder data_;
-    core::S_CONFIG config_;
+    core::Config config_;
     std::u16string previous_;
 };
 
 TEST_F(ChannelsTest, FolderGivenAsItIsResolvesWithoutRecursionForPcFolder) {
-    setChannel(1, core::CHTYPE_PCFOLDER, data_.path16());
+    setChannel(1, core::kChannelPcFolder, data_.path16());
     ChannelRoot root;
-    ASSERT_EQ(ResolveChannelRoot(config_, 1, &root), 1);
-    EXPECT_EQ(root.type, core::CHTYPE_PCFOLDER);
+    ASSERT_EQ(resolveChannelRoot(config_, 1, &root), 1);
+    EXPECT_EQ(root.type, core::kChannelPcFolder);
     EXPECT_EQ(root.root, data_.path16());
     EXPECT_EQ(root.isFolder, 16);
     EXPECT_FALSE(root.recurse);
-    EXPECT_EQ(ResolveChannelRoot(config_, 1, nullptr), 1);
+    EXPECT_EQ(resolveChannelRoot(config_, 1, nullptr), 1);
 }
 
 TEST_F(ChannelsTest, BareListNameResolvesBesideTheExecutableForListTypes) {
     exe_.write("ch3.vrl", "#end\n");
-    setChannel(2, core::CHTYPE_PLAYLIST, u"ch3.vrl");
+    setChannel(2, core::kChannelPlaylist, u"ch3.vrl");
     ChannelRoot root;
-    ASSERT_EQ(ResolveChannelRoot(config_, 2, &root), 1);
+    ASSERT_EQ(resolveChannelRoot(config_, 2, &root), 1);
     EXPECT_EQ(root.root, exe_.file16("ch3.vrl"));
     EXPECT_EQ(root.isFolder, 0);
     EXPECT_TRUE(root.recurse);
-    EXPECT_EQ(root.type, core::CHTYPE_PLAYLIST);
+    EXPECT_EQ(root.type, core::kChannelPlaylist);
 
     // A PC folder is never looked for beside the executable.
     exe_.makeFolder("videos");
-    setChannel(3, core::CHTYPE_PCFOLDER, u"videos");
-    EXPECT_EQ(ResolveChannelRoot(config_, 3, &root), 0);
-    setChannel(3, core::CHTYPE_SEARCHLIST, u"videos");
-    ASSERT_EQ(ResolveChannelRoot(config_, 3, &root), 1);
+    setChannel(3, core::kChannelPcFolder, u"videos");
+    EXPECT_EQ(resolveChannelRoot(config_, 3, &root), 0);
+    setChannel(3, core::kChannelSearchList, u"videos");
+    ASSERT_EQ(resolveChannelRoot(config_, 3, &root), 1);
     EXPECT_EQ(root.isFolder, 16);
 }
 
 TEST_F(ChannelsTest, EmptyPathOfDeviceChannelIsTheExecutableFolder) {
-    setChannel(0, core::CHTYPE_VRDEVICE, u"");
+    setChannel(0, core::kChannelVrDevice, u"");
     ChannelRoot root;
-    ASSERT_EQ(ResolveChannelRoot(config_, 0, &root), 1);
+    ASSERT_EQ(resolveChannelRoot(config_, 0, &root), 1);
     EXPECT_EQ(root.root, exe_.path16() + u"/");  // joined with an empty tail
     EXPECT_EQ(root.isFolder, 16);
-    setChannel(0, core::CHTYPE_PCFOLDER, u"");
-    EXPECT_EQ(ResolveChannelRoot(config_, 0, &root), 0);
+    setChannel(0, core::kChannelPcFolder, u"");
+    EXPECT_EQ(resolveChannelRoot(config_, 0, &root), 0);
 }
 
 TEST_F(ChannelsTest, MissingPathsAndBadNumbersDoNotResolve) {
-    setChannel(4, core::CHTYPE_PLAYLIST, u"missing.vrl");
+    setChannel(4, core::kChannelPlaylist, u"missing.vrl");
     ChannelRoot root;
-    EXPECT_EQ(ResolveChannelRoot(config_, 4, &root), 0);
-    setChannel(4, core::CHTYPE_PCFOLDER, data_.file16("nowhere"));
-    EXPECT_EQ(ResolveChannelRoot(config_, 4, &root), 0);
-    setChannel(7, core::CHTYPE_PCFOLDER, data_.path16());
-    EXPECT_EQ(ResolveChannelRoot(config_, 8, &root), 0);
-    EXPECT_EQ(ResolveChannelRoot(config_, -1, &root), 0);
+    EXPECT_EQ(resolveChannelRoot(config_, 4, &root), 0);
+    setChannel(4, core::kChannelPcFolder, data_.file16("nowhere"));
+    EXPECT_EQ(resolveChannelRoot(config_, 4, &root), 0);
+    setChannel(7, core::kChannelPcFolder, data_.path16());
+    EXPECT_EQ(resolveChannelRoot(config_, 8, &root), 0);
+    EXPECT_EQ(resolveChannelRoot(config_, -1, &root), 0);
 }
 
 TEST_F(ChannelsTest, PseudoRoots) {
     ChannelRoot root;
     for (const char16_t* text : {u"(Computer)", u"(DeviceVide)"}) {
-        setChannel(5, core::CHTYPE_VRDEVICE, text);
-        EXPECT_EQ(ResolveChannelRoot(config_, 5, &root), 0);
+        setChannel(5, core::kChannelVrDevice, text);
+        EXPECT_EQ(resolveChannelRoot(config_, 5, &root), 0);
     }
     // Only the exact text is a pseudo-root.
     exe_.makeFolder("(computer)");
-    setChannel(5, core::CHTYPE_VRDEVICE, u"(computer)");
-    EXPECT_EQ(ResolveChannelRoot(config_, 5, &root), 1);
+    setChannel(5, core::kChannelVrDevice, u"(computer)");
+    EXPECT_EQ(resolveChannelRoot(config_, 5, &root), 1);
 
-    setChannel(5, core::CHTYPE_PCFOLDER, u"(PCVideo)");
+    setChannel(5, core::kChannelPcFolder, u"(PCVideo)");
     const std::u16string videos = platform::userVideosFolder();
     if (videos.empty()) {
-        EXPECT_EQ(ResolveChannelRoot(config_, 5, &root), 0);
+        EXPECT_EQ(resolveChannelRoot(config_, 5, &root), 0);
     } else {
-        ASSERT_EQ(ResolveChannelRoot(config_, 5, &root), 1);
+        ASSERT_EQ(resolveChannelRoot(config_, 5, &root), 1);
         EXPECT_EQ(root.root, core::replaceAll(videos, u'\\', u'/'));
         EXPECT_EQ(root.isFolder, 16);
         EXPECT_FALSE(root.recurse);
@@ -106,29 +106,29 @@ TEST_F(ChannelsTest, PseudoRoots) {
 }
 
 TEST_F(ChannelsTest, SetChannelTypeStoresRealFoldersOnly) {
-    setChannel(1, core::CHTYPE_PCFOLDER, u"kept");
-    EXPECT_EQ(SetChannelType(config_, 1, core::CHTYPE_VRDEVICE, u"ignored"), 1);
-    EXPECT_EQ(config_.channels[1], (core::S_CHANNEL{core::CHTYPE_VRDEVICE, u"kept"}));
+    setChannel(1, core::kChannelPcFolder, u"kept");
+    EXPECT_EQ(setChannelType(config_, 1, core::kChannelVrDevice, u"ignored"), 1);
+    EXPECT_EQ(config_.channels[1], (core::ChannelConfig{core::kChannelVrDevice, u"kept"}));
 
     for (const char16_t* placeholder : {u"(PCFolder)", u"(DeviceVide)", u""}) {
-        EXPECT_EQ(SetChannelType(config_, 1, core::CHTYPE_PCFOLDER, placeholder), 1);
-        EXPECT_EQ(config_.channels[1], (core::S_CHANNEL{core::CHTYPE_PCFOLDER, u"kept"}));
-        config_.channels[1].iType = core::CHTYPE_VRDEVICE;
+        EXPECT_EQ(setChannelType(config_, 1, core::kChannelPcFolder, placeholder), 1);
+        EXPECT_EQ(config_.channels[1], (core::ChannelConfig{core::kChannelPcFolder, u"kept"}));
+        config_.channels[1].type = core::kChannelVrDevice;
     }
 
-    EXPECT_EQ(SetChannelType(config_, 1, core::CHTYPE_PCFOLDER, u"D:/Videos/Trip"), 1);
+    EXPECT_EQ(setChannelType(config_, 1, core::kChannelPcFolder, u"D:/Videos/Trip"), 1);
     const std::u16string expected = platform::backslashIsSeparator() ? u"D:\\Videos\\Trip" : u"D:/Videos/Trip";
-    EXPECT_EQ(config_.channels[1], (core::S_CHANNEL{core::CHTYPE_PCFOLDER, expected}));
+    EXPECT_EQ(config_.channels[1], (core::ChannelConfig{core::kChannelPcFolder, expected}));
 }
 
 TEST_F(ChannelsTest, SetChannelTypeRefusesOtherTypesAndChannels) {
-    setChannel(6, core::CHTYPE_SEARCHLIST, u"search.vrl");
-    const core::S_CONFIG before = config_;
-    EXPECT_EQ(SetChannelType(config_, 6, core::CHTYPE_SEARCHLIST, u"x"), 0);
-    EXPECT_EQ(SetChannelType(config_, 6, core::CHTYPE_PLAYLIST, u"x"), 0);
-    EXPECT_EQ(SetChannelType(config_, 6, -1, u"x"), 0);
-    EXPECT_EQ(SetChannelType(config_, 8, core::CHTYPE_PCFOLDER, u"x"), 0);
-    EXPECT_EQ(SetChannelType(config_, -1, core::CHTYPE_PCFOLDER, u"x"), 0);
+    setChannel(6, core::kChannelSearchList, u"search.vrl");
+    const core::Config before = config_;
+    EXPECT_EQ(setChannelType(config_, 6, core::kChannelSearchList, u"x"), 0);
+    EXPECT_EQ(setChannelType(config_, 6, core::kChannelPlaylist, u"x"), 0);
+    EXPECT_EQ(setChannelType(config_, 6, -1, u"x"), 0);
+    EXPECT_EQ(setChannelType(config_, 8, core::kChannelPcFolder, u"x"), 0);
+    EXPECT_EQ(setChannelType(config_, -1, core::kChannelPcFolder, u"x"), 0);
     EXPECT_EQ(config_, before);
 }
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/utf.h"
 #include "platform/fs.h"
 #include "platform/time.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::library {
@@ -36,42 +36,42 @@ public:
         test::setModificationTime(folder_.file(name), unixSeconds);
         platform::FileTime time = 0;
         ASSERT_TRUE(platform::fileWriteTime(folder_.file16(name), &time));
-        sorter_.Add(core::fromUtf8(name), time);
+        sorter_.add(platform::fromUtf8(name), time);
     }
     Names sorted(std::int32_t key, std::int32_t mode, std::int32_t mode2nd) {
-        sorter_.Sort(key, mode, mode2nd);
-        if (key != SORT_BY_NAME) {
-            sorter_.Group();
+        sorter_.sort(key, mode, mode2nd);
+        if (key != kSortByName) {
+            sorter_.group();
         }
         return names();
     }
     Names names() const {
         Names out;
-        for (std::size_t i = 0; i < sorter_.Count(); ++i) out.push_back(core::toUtf8(sorter_.Get(i).name));
+        for (std::size_t i = 0; i < sorter_.count(); ++i) out.push_back(platform::toUtf8(sorter_.get(i).name));
         return out;
     }
-    CSortList& sorter() { return sorter_; }
+    SortList& sorter() { return sorter_; }
 
 private:
     test::TempFolder folder_;
-    CSortList sorter_;
+    SortList sorter_;
 };
 
 const long long kDay = localNoon(18000);  // a day in April 2019
 
 TEST(SortListKeys, TimeKeysAreLocalDateDigitsAndDropMilliseconds) {
-    CSortList sorter;
+    SortList sorter;
     const long long seconds = localNoon(17970) + 3723;  // 15 March 2019, 13:02:03 local
-    sorter.Add(u"a.mp4", platform::fileTimeFromUnix(seconds, 999'000'000));
-    sorter.Add(u"b.mp4");
-    ASSERT_EQ(sorter.Count(), 2u);
-    EXPECT_EQ(sorter.Get(0).dateKey, 20190315);
-    EXPECT_EQ(sorter.Get(0).dateTimeKey, 20190315130203);
-    EXPECT_EQ(sorter.Get(0).groupId, 0);
-    EXPECT_EQ(sorter.Get(1).dateKey, 0);
-    EXPECT_EQ(sorter.Get(1).dateTimeKey, 0);
-    sorter.Clear();
-    EXPECT_EQ(sorter.Count(), 0u);
+    sorter.add(u"a.mp4", platform::fileTimeFromUnix(seconds, 999'000'000));
+    sorter.add(u"b.mp4");
+    ASSERT_EQ(sorter.count(), 2u);
+    EXPECT_EQ(sorter.get(0).dateKey, 20190315);
+    EXPECT_EQ(sorter.get(0).dateTimeKey, 20190315130203);
+    EXPECT_EQ(sorter.get(0).groupId, 0);
+    EXPECT_EQ(sorter.get(1).dateKey, 0);
+    EXPECT_EQ(sorter.get(1).dateTimeKey, 0);
+    sorter.clear();
+    EXPECT_EQ(sorter.count(), 0u);
 }
 
 TEST(SortListKeys, NameOrderIsNaturalInBothDirections) {
@@ -79,23 +79,23 @@ TEST(SortListKeys, NameOrderIsNaturalInBothDirections) {
     folder.add("a10.mp4", kDay);
     folder.add("a9.mp4", kDay);
     folder.add("A1.mp4", kDay);
-    EXPECT_EQ(folder.sorted(SORT_BY_NAME, 1, 1), (Names{"A1.mp4", "a9.mp4", "a10.mp4"}));
-    EXPECT_EQ(folder.sorted(SORT_BY_NAME, 0, 1), (Names{"a10.mp4", "a9.mp4", "A1.mp4"}));
+    EXPECT_EQ(folder.sorted(kSortByName, 1, 1), (Names{"A1.mp4", "a9.mp4", "a10.mp4"}));
+    EXPECT_EQ(folder.sorted(kSortByName, 0, 1), (Names{"a10.mp4", "a9.mp4", "A1.mp4"}));
 }
 
 TEST(SortListKeys, NamesEqualInNaturalOrderFallBackToDateTime) {
     // Only identical names are equal in natural order here; a folder never holds two, but the
     // sorter must still break the tie by the date-time key in the second direction.
-    CSortList sorter;
-    sorter.Add(u"clip.mp4", platform::fileTimeFromUnix(kDay + 60, 0));
-    sorter.Add(u"clip.mp4", platform::fileTimeFromUnix(kDay, 0));
-    sorter.Add(u"b.mp4", platform::fileTimeFromUnix(kDay + 120, 0));
-    sorter.Sort(SORT_BY_NAME, 1, 1);
-    EXPECT_EQ(sorter.Get(0).name, u"b.mp4");
-    EXPECT_LT(sorter.Get(1).dateTimeKey, sorter.Get(2).dateTimeKey);
-    sorter.Sort(SORT_BY_NAME, 1, 0);
-    EXPECT_EQ(sorter.Get(0).name, u"b.mp4");
-    EXPECT_GT(sorter.Get(1).dateTimeKey, sorter.Get(2).dateTimeKey);
+    SortList sorter;
+    sorter.add(u"clip.mp4", platform::fileTimeFromUnix(kDay + 60, 0));
+    sorter.add(u"clip.mp4", platform::fileTimeFromUnix(kDay, 0));
+    sorter.add(u"b.mp4", platform::fileTimeFromUnix(kDay + 120, 0));
+    sorter.sort(kSortByName, 1, 1);
+    EXPECT_EQ(sorter.get(0).name, u"b.mp4");
+    EXPECT_LT(sorter.get(1).dateTimeKey, sorter.get(2).dateTimeKey);
+    sorter.sort(kSortByName, 1, 0);
+    EXPECT_EQ(sorter.get(0).name, u"b.mp4");
+    EXPECT_GT(sorter.get(1).dateTimeKey, sorter.get(2).dateTimeKey);
 }
 
 TEST(SortListKeys, TimeDescendingIsNewestFirstWithNameTies) {
@@ -104,8 +104,8 @@ TEST(SortListKeys, TimeDescendingIsNewestFirstWithNameTies) {
     folder.add("b.mp4", kDay);
     folder.add("a.mp4", kDay);
     folder.add("new.mp4", kDay + 86400);
-    EXPECT_EQ(folder.sorted(SORT_BY_TIME, 0, 1), (Names{"new.mp4", "a.mp4", "b.mp4", "old.mp4"}));
-    EXPECT_EQ(folder.sorted(SORT_BY_TIME, 0, 0), (Names{"new.mp4", "b.mp4", "a.mp4", "old.mp4"}));
+    EXPECT_EQ(folder.sorted(kSortByTime, 0, 1), (Names{"new.mp4", "a.mp4", "b.mp4", "old.mp4"}));
+    EXPECT_EQ(folder.sorted(kSortByTime, 0, 0), (Names{"new.mp4", "b.mp4", "a.mp4", "old.mp4"}));
 }
 
 TEST(SortListKeys, DateKeyIgnoresTimeOfDay) {
@@ -113,8 +113,8 @@ TEST(SortListKeys, DateKeyIgnoresTimeOfDay) {
     folder.add("b.mp4", kDay - 3 * 3600);
     folder.add("a.mp4", kDay + 3 * 3600);
     folder.add("c.mp4", kDay - 86400);
-    EXPECT_EQ(folder.sorted(SORT_BY_DATE, 1, 1), (Names{"c.mp4", "a.mp4", "b.mp4"}));
-    EXPECT_EQ(folder.sorted(SORT_BY_DATE, 0, 0), (Names{"b.mp4", "a.mp4", "c.mp4"}));
+    EXPECT_EQ(folder.sorted(kSortByDate, 1, 1), (Names{"c.mp4", "a.mp4", "b.mp4"}));
+    EXPECT_EQ(folder.sorted(kSortByDate, 0, 0), (Names{"b.mp4", "a.mp4", "c.mp4"}));
 }
 
 TEST(SortListGrouping, SeriesMovesToItsFirstMemberAndIsAscending) {
@@ -122,13 +122,13 @@ TEST(SortListGrouping, SeriesMovesToItsFirstMemberAndIsAscending) {
     folder.add("Show#1.mp4", kDay - 86400);
     folder.add("Other.mp4", kDay);
     folder.add("Show#2.mp4", kDay + 86400);
-    CSortList& sorter = folder.sorter();
-    sorter.Sort(SORT_BY_TIME, 0, 1);
+    SortList& sorter = folder.sorter();
+    sorter.sort(kSortByTime, 0, 1);
     EXPECT_EQ(folder.names(), (Names{"Show#2.mp4", "Other.mp4", "Show#1.mp4"}));
-    sorter.Group();
+    sorter.group();
     EXPECT_EQ(folder.names(), (Names{"Show#1.mp4", "Show#2.mp4", "Other.mp4"}));
-    EXPECT_EQ(sorter.Get(0).groupId, sorter.Get(1).groupId);
-    EXPECT_NE(sorter.Get(0).groupId, sorter.Get(2).groupId);
+    EXPECT_EQ(sorter.get(0).groupId, sorter.get(1).groupId);
+    EXPECT_NE(sorter.get(0).groupId, sorter.get(2).groupId);
 }
 
 TEST(SortListGrouping, HashWithoutDigitIsPlainAndEmptyPrefixJoinsFirstGroup) {
@@ -178,7 +178,7 @@ TEST(SortListGrouping, GroupKeyDescendingKeepsSeriesAscending) {
     folder.add("Show#10.mp4", kDay);
     folder.add("zulu.mp4", kDay);
     folder.add("Show#1.mp4", kDay);
-    EXPECT_EQ(folder.sorted(SORT_BY_GROUP, 1, 0),
+    EXPECT_EQ(folder.sorted(kSortByGroup, 1, 0),
               (Names{"zulu.mp4", "Show#1.mp4", "Show#2.mp4", "Show#10.mp4", "alpha.mp4"}));
 }
 
@@ -190,20 +190,20 @@ TEST(SortListGrouping, UnknownKeyKeepsAddOrderExceptSeries) {
     folder.add("T#1.mp4", kDay);
     folder.add("b.mp4", kDay);
     EXPECT_EQ(folder.sorted(7, 0, 0), (Names{"c.mp4", "T#1.mp4", "T#3.mp4", "a.mp4", "b.mp4"}));
-    folder.sorter().Sort(-1, 1, 1);
+    folder.sorter().sort(-1, 1, 1);
     EXPECT_EQ(folder.names(), (Names{"c.mp4", "T#1.mp4", "T#3.mp4", "a.mp4", "b.mp4"}));
 }
 
 TEST(SortListGrouping, OddNamesNeitherCrashNorLoseRecords) {
-    CSortList sorter;
+    SortList sorter;
     const std::vector<std::u16string> names = {u"", u"#", u"a#", u"#9", u"##1", u"9#9#9", u"x#1", u"X#1", u"#"};
     for (int key : {0, 1, 2, 3, 4, -5}) {
-        sorter.Clear();
-        for (const auto& name : names) sorter.Add(name);
-        sorter.Sort(key, key & 1, 0);
-        sorter.Group();
+        sorter.clear();
+        for (const auto& name : names) sorter.add(name);
+        sorter.sort(key, key & 1, 0);
+        sorter.group();
         std::vector<std::u16string> got;
-        for (std::size_t i = 0; i < sorter.Count(); ++i) got.push_back(sorter.Get(i).name);
+        for (std::size_t i = 0; i < sorter.count(); ++i) got.push_back(sorter.get(i).name);
         std::vector<std::u16string> expected = names;
         std::sort(got.begin(), got.end());
         std::sort(expected.begin(), expected.end());
@@ -211,9 +211,9 @@ TEST(SortListGrouping, OddNamesNeitherCrashNorLoseRecords) {
     }
 }
 
-TEST(SortFolderNames, NaturalAscendingWhateverTheCase) {
+TEST(sortFolderNames, NaturalAscendingWhateverTheCase) {
     std::vector<std::u16string> names = {u"Disc 10", u"Disc 2", u"disc 1"};
-    SortFolderNames(names);
+    sortFolderNames(names);
     EXPECT_EQ(names, (std::vector<std::u16string>{u"disc 1", u"Disc 2", u"Disc 10"}));
 }
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "core/utf.h"
 #include "platform/sequential_reader.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 
@@ -47,7 +47,7 @@ inline std::string readAll(SequentialReader& reader) {
 
 inline void expectWholeFileReads(const std::string& path, const std::string& bytes, ReadMode preferred) {
     SequentialReader reader;
-    ASSERT_TRUE(reader.open(core::fromUtf8(path), preferred));
+    ASSERT_TRUE(reader.open(platform::fromUtf8(path), preferred));
     EXPECT_EQ(reader.size(), static_cast<std::int64_t>(bytes.size()));
     EXPECT_TRUE(readAll(reader) == bytes);
 }

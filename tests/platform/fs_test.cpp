@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <map>
 
-#include "core/utf.h"
 #include "platform/time.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "core/utf.h"
 #include "platform/aligned_reads.h"
 #include "platform/fs.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/paths.h"
-#include "core/utf.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::stores {
@@ -46,9 +46,9 @@ std::vector<std::string> nonEmptyLines(const std::string& utf16Bytes) {
     return lines;
 }
 
-std::vector<std::u16string> names(const CMarkerStore& store) {
+std::vector<std::u16string> names(const MarkerStore& store) {
     std::vector<std::u16string> out;
-    for (const auto& entry : store.index()) out.push_back(entry.pcName);
+    for (const auto& entry : store.index()) out.push_back(entry.name);
     return out;
 }
 
@@ -61,10 +61,10 @@ protected:
     }
     void TearDown() override { core::setExecutableFolder(previous_); }
 
-    void scan() { store.ScanMarkerFolder(tmp.file16("trim")); }
+    void scan() { store.scanMarkerFolder(tmp.file16("trim")); }
 
     test::TempFolder tmp;
-    CMarkerStore store;
+    MarkerStore store;
 
 private:
     std::u16string previous_;
@@ -77,85 +77,85 @@ TEST_F(MarkerStoreTest, ScanIndexesMarkerFilesInCodeUnitOrder) {
     tmp.makeFolder("trim/folder.trm");
     scan();
     EXPECT_EQ(names(store), (std::vector<std::u16string>{u"B", u"a"}));
-    EXPECT_EQ(store.GetMarkerState(u"D:\\v\\a.mp4"), 2);
-    EXPECT_EQ(store.GetMarkerState(u"E:/other/a.mkv"), 2);
-    EXPECT_EQ(store.GetMarkerState(u"D:\\v\\B.mp4"), 2);
-    EXPECT_EQ(store.GetMarkerState(u"D:\\v\\b.mp4"), 0);
-    EXPECT_EQ(store.GetMarkerState(u"D:\\v\\folder.mp4"), 0);
-    EXPECT_EQ(store.FindMarkerEntry(u"D:\\v\\c.mp4"), nullptr);
+    EXPECT_EQ(store.getMarkerState(u"D:\\v\\a.mp4"), 2);
+    EXPECT_EQ(store.getMarkerState(u"E:/other/a.mkv"), 2);
+    EXPECT_EQ(store.getMarkerState(u"D:\\v\\B.mp4"), 2);
+    EXPECT_EQ(store.getMarkerState(u"D:\\v\\b.mp4"), 0);
+    EXPECT_EQ(store.getMarkerState(u"D:\\v\\folder.mp4"), 0);
+    EXPECT_EQ(store.findMarkerEntry(u"D:\\v\\c.mp4"), nullptr);
 }
 
 TEST_F(MarkerStoreTest, FolderThatCannotBeReadGivesAnEmptyIndex) {
-    store.ScanMarkerFolder(tmp.file16("missing"));
+    store.scanMarkerFolder(tmp.file16("missing"));
     EXPECT_TRUE(store.index().empty());
-    EXPECT_EQ(store.GetMarkerState(u"D:/v/a.mp4"), 0);
+    EXPECT_EQ(store.getMarkerState(u"D:/v/a.mp4"), 0);
 }
 
 TEST_F(MarkerStoreTest, AnyNonZeroFlagMarksTheFileButOnlyOneEnablesASlot) {
     tmp.write("trim/m.trm", utf16File("[ITRM.0]\r\nyEnable=0\r\n[ITRM.3]\r\nyEnable=2\r\nrtA=5\r\n"));
     scan();
-    EXPECT_EQ(store.ResolveMarkerState(u"D:/v/m.mp4"), 1);
-    EXPECT_EQ(store.GetMarkerState(u"D:/v/m.mp4"), 1);
+    EXPECT_EQ(store.resolveMarkerState(u"D:/v/m.mp4"), 1);
+    EXPECT_EQ(store.getMarkerState(u"D:/v/m.mp4"), 1);
 
-    S_MARKER marker;
-    marker.pcPath = u"D:/v/m.mp4";
-    EXPECT_EQ(store.LoadMarkerFile(marker), 0);
-    EXPECT_EQ(marker.slots[3].iEnable, 2);
-    EXPECT_EQ(marker.slots[3].rtA, 5);
-    EXPECT_EQ(store.GetMarkerState(u"D:/v/m.mp4"), 0);
+    MarkerRecord marker;
+    marker.path = u"D:/v/m.mp4";
+    EXPECT_EQ(store.loadMarkerFile(marker), 0);
+    EXPECT_EQ(marker.slots[3].enabled, 2);
+    EXPECT_EQ(marker.slots[3].pointA, 5);
+    EXPECT_EQ(store.getMarkerState(u"D:/v/m.mp4"), 0);
 }
 
 TEST_F(MarkerStoreTest, CheckOfAVanishedFileReadsAsNoMarkers) {
     tmp.write("trim/gone.trm", utf16File("[ITRM.0]\r\nyEnable=1\r\n"));
     scan();
     std::remove(tmp.file("trim/gone.trm").c_str());
-    EXPECT_EQ(store.ResolveMarkerState(u"C:/gone.mp4"), 0);
-    EXPECT_EQ(store.GetMarkerState(u"C:/gone.mp4"), 0);
+    EXPECT_EQ(store.resolveMarkerState(u"C:/gone.mp4"), 0);
+    EXPECT_EQ(store.getMarkerState(u"C:/gone.mp4"), 0);
 }
 
 TEST_F(MarkerStoreTest, SaveWritesMainThenEverySlotInOrder) {
     scan();
-    S_MARKER marker;
-    marker.pcPath = u"D:\\v\\clip.mp4";
+    MarkerRecord marker;
+    marker.path = u"D:\\v\\clip.mp4";
     marker.slots[0] = {1, 1000, 2000};
     marker.slots[7] = {0, -5, 9'000'000'000'000};
-    ASSERT_EQ(store.SaveMarkerFile(marker), 1);
+    ASSERT_EQ(store.saveMarkerFile(marker), 1);
 
     std::vector<std::string> expected = {"[MAIN]", "pcPath=D:\\v\\clip.mp4"};
     for (int slot = 0; slot < 8; ++slot) {
         expected.push_back("[ITRM." + std::to_string(slot) + "]");
-        const S_MARKER_SLOT& s = marker.slots[static_cast<std::size_t>(slot)];
-        expected.push_back("yEnable=" + std::to_string(s.iEnable));
-        expected.push_back("rtA=" + std::to_string(s.rtA));
-        expected.push_back("rtB=" + std::to_string(s.rtB));
+        const MarkerSlot& s = marker.slots[static_cast<std::size_t>(slot)];
+        expected.push_back("yEnable=" + std::to_string(s.enabled));
+        expected.push_back("rtA=" + std::to_string(s.pointA));
+        expected.push_back("rtB=" + std::to_string(s.pointB));
     }
     EXPECT_EQ(nonEmptyLines(tmp.read("trim/clip.trm")), expected);
-    EXPECT_EQ(store.GetMarkerState(u"E:/x/clip.avi"), 1);
+    EXPECT_EQ(store.getMarkerState(u"E:/x/clip.avi"), 1);
 
-    S_MARKER loaded;
-    loaded.pcPath = u"E:/x/clip.avi";
-    ASSERT_EQ(store.LoadMarkerFile(loaded), 1);
-    const std::u16string text = CMarkerStore::FormatMarkerText(loaded);
+    MarkerRecord loaded;
+    loaded.path = u"E:/x/clip.avi";
+    ASSERT_EQ(store.loadMarkerFile(loaded), 1);
+    const std::u16string text = MarkerStore::formatMarkerText(loaded);
     EXPECT_EQ(text.rfind(u"<en.0>1,<a.0>1000,<b.0>2000,<en.1>0", 0), 0u);
-    EXPECT_EQ(loaded.slots[7].rtA, -5);
-    EXPECT_EQ(loaded.slots[7].rtB, 9'000'000'000'000);
+    EXPECT_EQ(loaded.slots[7].pointA, -5);
+    EXPECT_EQ(loaded.slots[7].pointB, 9'000'000'000'000);
 }
 
 TEST_F(MarkerStoreTest, MarkerTextListsAllTwentyFourTags) {
-    S_MARKER marker;
+    MarkerRecord marker;
     marker.slots[2] = {1, -1, 42};
     marker.slots[5] = {0, 7, 8};
-    EXPECT_EQ(CMarkerStore::FormatMarkerText(marker),
+    EXPECT_EQ(MarkerStore::formatMarkerText(marker),
               u"<en.0>0,<a.0>0,<b.0>0,<en.1>0,<a.1>0,<b.1>0,<en.2>1,<a.2>-1,<b.2>42,<en.3>0,<a.3>0,<b.3>0,"
               u"<en.4>0,<a.4>0,<b.4>0,<en.5>0,<a.5>7,<b.5>8,<en.6>0,<a.6>0,<b.6>0,<en.7>0,<a.7>0,<b.7>0");
 }
 
 TEST_F(MarkerStoreTest, MarkerFileOfATrmPathHasNoMainSection) {
     scan();
-    S_MARKER marker;
-    marker.pcPath = u"D:/v/odd.trm";
-    marker.slots[1].iEnable = 1;
-    ASSERT_EQ(store.SaveMarkerFile(marker), 1);
+    MarkerRecord marker;
+    marker.path = u"D:/v/odd.trm";
+    marker.slots[1].enabled = 1;
+    ASSERT_EQ(store.saveMarkerFile(marker), 1);
     const std::vector<std::string> lines = nonEmptyLines(tmp.read("trim/odd.trm"));
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "[ITRM.0]");
@@ -164,21 +164,21 @@ TEST_F(MarkerStoreTest, MarkerFileOfATrmPathHasNoMainSection) {
 
 TEST_F(MarkerStoreTest, DisabledSaveWithoutEntryStaysOutOfTheIndex) {
     scan();
-    S_MARKER marker;
-    marker.pcPath = u"D:/v/plain.mp4";
+    MarkerRecord marker;
+    marker.path = u"D:/v/plain.mp4";
     marker.slots[4] = {0, 10, 20};
-    ASSERT_EQ(store.SaveMarkerFile(marker), 1);
+    ASSERT_EQ(store.saveMarkerFile(marker), 1);
     EXPECT_FALSE(tmp.read("trim/plain.trm").empty());
     EXPECT_TRUE(store.index().empty());
-    EXPECT_EQ(store.GetMarkerState(u"D:/v/plain.mp4"), 0);
+    EXPECT_EQ(store.getMarkerState(u"D:/v/plain.mp4"), 0);
 
     // Disabling the slots of an indexed video clears its state.
-    marker.slots[4].iEnable = 1;
-    ASSERT_EQ(store.SaveMarkerFile(marker), 1);
-    EXPECT_EQ(store.GetMarkerState(u"D:/v/plain.mp4"), 1);
-    marker.slots[4].iEnable = 0;
-    ASSERT_EQ(store.SaveMarkerFile(marker), 1);
-    EXPECT_EQ(store.GetMarkerState(u"D:/v/plain.mp4"), 0);
+    marker.slots[4].enabled = 1;
+    ASSERT_EQ(store.saveMarkerFile(marker), 1);
+    EXPECT_EQ(store.getMarkerState(u"D:/v/plain.mp4"), 1);
+    marker.slots[4].enabled = 0;
+    ASSERT_EQ(store.saveMarkerFile(marker), 1);
+    EXPECT_EQ(store.getMarkerState(u"D:/v/plain.mp4"), 0);
     EXPECT_EQ(store.index().size(), 1u);
 }
 
@@ -186,69 +186,69 @@ TEST_F(MarkerStoreTest, SavedEntriesKeepTheIndexSorted) {
     tmp.write("trim/m.trm", utf16File(""));
     scan();
     for (const char16_t* path : {u"C:/z.mp4", u"C:/A.mp4", u"C:/n.mp4"}) {
-        S_MARKER marker;
-        marker.pcPath = path;
-        marker.slots[0].iEnable = 1;
-        ASSERT_EQ(store.SaveMarkerFile(marker), 1);
+        MarkerRecord marker;
+        marker.path = path;
+        marker.slots[0].enabled = 1;
+        ASSERT_EQ(store.saveMarkerFile(marker), 1);
     }
     EXPECT_EQ(names(store), (std::vector<std::u16string>{u"A", u"m", u"n", u"z"}));
-    EXPECT_EQ(store.GetMarkerState(u"C:/m.mp4"), 2);
-    EXPECT_EQ(store.GetMarkerState(u"C:/n.mp4"), 1);
+    EXPECT_EQ(store.getMarkerState(u"C:/m.mp4"), 2);
+    EXPECT_EQ(store.getMarkerState(u"C:/n.mp4"), 1);
 }
 
 TEST_F(MarkerStoreTest, SaveFailsWhenTheMarkerFileCannotBeCreated) {
     tmp.makeFolder("trim/blocked.trm");
     scan();
-    S_MARKER marker;
-    marker.pcPath = u"D:/v/blocked.mp4";
-    marker.slots[0].iEnable = 1;
-    EXPECT_EQ(store.SaveMarkerFile(marker), 0);
-    EXPECT_EQ(store.GetMarkerState(u"D:/v/blocked.mp4"), 0);
+    MarkerRecord marker;
+    marker.path = u"D:/v/blocked.mp4";
+    marker.slots[0].enabled = 1;
+    EXPECT_EQ(store.saveMarkerFile(marker), 0);
+    EXPECT_EQ(store.getMarkerState(u"D:/v/blocked.mp4"), 0);
 }
 
 TEST_F(MarkerStoreTest, SaveReportsAWriteThatWasRefused) {
     scan();
-    S_MARKER marker;
-    marker.pcPath = u"D:/v\r\n[ITRM.0]\r\nyEnable=1/evil.mp4";  // a line break cannot be stored
-    marker.slots[0].iEnable = 1;
-    EXPECT_EQ(store.SaveMarkerFile(marker), 0);
-    EXPECT_EQ(store.GetMarkerState(u"D:/v/evil.mp4"), 0);
+    MarkerRecord marker;
+    marker.path = u"D:/v\r\n[ITRM.0]\r\nyEnable=1/evil.mp4";  // a line break cannot be stored
+    marker.slots[0].enabled = 1;
+    EXPECT_EQ(store.saveMarkerFile(marker), 0);
+    EXPECT_EQ(store.getMarkerState(u"D:/v/evil.mp4"), 0);
     EXPECT_TRUE(nonEmptyLines(tmp.read("trim/evil.trm")).empty());
 }
 
 TEST_F(MarkerStoreTest, LoadOfAMissingFileLeavesTheIndexAlone) {
     tmp.write("trim/keep.trm", utf16File(""));
     scan();
-    S_MARKER marker;
-    marker.pcPath = u"D:/v/none.mp4";
-    EXPECT_EQ(store.LoadMarkerFile(marker), 0);
+    MarkerRecord marker;
+    marker.path = u"D:/v/none.mp4";
+    EXPECT_EQ(store.loadMarkerFile(marker), 0);
     EXPECT_EQ(store.index().size(), 1u);
-    EXPECT_EQ(store.GetMarkerState(u"D:/v/keep.mp4"), 2);
+    EXPECT_EQ(store.getMarkerState(u"D:/v/keep.mp4"), 2);
 }
 
 TEST_F(MarkerStoreTest, UnreadableValuesLoadAsZero) {
     tmp.write("trim/bad.trm", utf16File("[ITRM.0]\r\nyEnable=yes\r\nrtA=\r\nrtB=12abc\r\n[ITRM.1]\r\nyEnable= 1\r\n"));
     scan();
-    S_MARKER marker;
-    marker.pcPath = u"bad.mp4";
-    EXPECT_EQ(store.LoadMarkerFile(marker), 1);
-    EXPECT_EQ(marker.slots[0].iEnable, 0);
-    EXPECT_EQ(marker.slots[0].rtA, 0);
-    EXPECT_EQ(marker.slots[0].rtB, 12);
-    EXPECT_EQ(marker.slots[1].iEnable, 1);
+    MarkerRecord marker;
+    marker.path = u"bad.mp4";
+    EXPECT_EQ(store.loadMarkerFile(marker), 1);
+    EXPECT_EQ(marker.slots[0].enabled, 0);
+    EXPECT_EQ(marker.slots[0].pointA, 0);
+    EXPECT_EQ(marker.slots[0].pointB, 12);
+    EXPECT_EQ(marker.slots[1].enabled, 1);
 }
 
 TEST_F(MarkerStoreTest, MoveRenamesFileAndEntry) {
     tmp.write("trim/old.trm", utf16File("[ITRM.0]\r\nyEnable=1\r\n"));
     tmp.write("trim/b.trm", utf16File(""));
     scan();
-    ASSERT_EQ(store.ResolveMarkerState(u"D:/v/old.mp4"), 1);
-    EXPECT_EQ(store.MoveMarkerFile(u"E:/w/a_new.mp4", u"D:/v/old.mp4"), 1);
+    ASSERT_EQ(store.resolveMarkerState(u"D:/v/old.mp4"), 1);
+    EXPECT_EQ(store.moveMarkerFile(u"E:/w/a_new.mp4", u"D:/v/old.mp4"), 1);
     EXPECT_TRUE(tmp.read("trim/old.trm").empty());
     EXPECT_FALSE(tmp.read("trim/a_new.trm").empty());
     EXPECT_EQ(names(store), (std::vector<std::u16string>{u"a_new", u"b"}));
-    EXPECT_EQ(store.GetMarkerState(u"E:/w/a_new.mp4"), 1);
-    EXPECT_EQ(store.GetMarkerState(u"D:/v/old.mp4"), 0);
+    EXPECT_EQ(store.getMarkerState(u"E:/w/a_new.mp4"), 1);
+    EXPECT_EQ(store.getMarkerState(u"D:/v/old.mp4"), 0);
 }
 
 TEST_F(MarkerStoreTest, MoveOntoAnExistingMarkerFileFails) {
@@ -256,7 +256,7 @@ TEST_F(MarkerStoreTest, MoveOntoAnExistingMarkerFileFails) {
     tmp.write("trim/two.trm", utf16File("[ITRM.0]\r\nyEnable=0\r\n"));
     scan();
     const auto before = names(store);
-    EXPECT_EQ(store.MoveMarkerFile(u"D:/two.mp4", u"D:/one.mp4"), 0);
+    EXPECT_EQ(store.moveMarkerFile(u"D:/two.mp4", u"D:/one.mp4"), 0);
     EXPECT_EQ(nonEmptyLines(tmp.read("trim/one.trm")), (std::vector<std::string>{"[ITRM.0]", "yEnable=1"}));
     EXPECT_EQ(nonEmptyLines(tmp.read("trim/two.trm")), (std::vector<std::string>{"[ITRM.0]", "yEnable=0"}));
     EXPECT_EQ(names(store), before);
@@ -265,10 +265,10 @@ TEST_F(MarkerStoreTest, MoveOntoAnExistingMarkerFileFails) {
 TEST_F(MarkerStoreTest, MoveWithoutMarkerFileOrRenameDoesNothing) {
     tmp.write("trim/same.trm", utf16File("[ITRM.0]\r\nyEnable=1\r\n"));
     scan();
-    EXPECT_EQ(store.MoveMarkerFile(u"D:/new.mp4", u"D:/nothing.mp4"), 1);
+    EXPECT_EQ(store.moveMarkerFile(u"D:/new.mp4", u"D:/nothing.mp4"), 1);
     EXPECT_EQ(names(store), (std::vector<std::u16string>{u"same"}));
     // Moving a video to another folder under its own name keeps its marker file.
-    EXPECT_EQ(store.MoveMarkerFile(u"E:/elsewhere/same.mkv", u"D:/v/same.mp4"), 1);
+    EXPECT_EQ(store.moveMarkerFile(u"E:/elsewhere/same.mkv", u"D:/v/same.mp4"), 1);
     EXPECT_FALSE(tmp.read("trim/same.trm").empty());
     EXPECT_EQ(names(store), (std::vector<std::u16string>{u"same"}));
 }
@@ -277,15 +277,15 @@ TEST_F(MarkerStoreTest, RescanOnlyWhenTheFolderChanges) {
     tmp.write("trim/a.trm", utf16File("[ITRM.0]\r\nyEnable=1\r\n"));
     tmp.write("other/x.trm", utf16File(""));
     scan();
-    ASSERT_EQ(store.ResolveMarkerState(u"a.mp4"), 1);
+    ASSERT_EQ(store.resolveMarkerState(u"a.mp4"), 1);
     scan();
-    EXPECT_EQ(store.GetMarkerState(u"a.mp4"), 1);
+    EXPECT_EQ(store.getMarkerState(u"a.mp4"), 1);
 
-    store.ScanMarkerFolder(tmp.file16("other"));
+    store.scanMarkerFolder(tmp.file16("other"));
     EXPECT_EQ(store.folder(), tmp.file16("other"));
     EXPECT_EQ(names(store), (std::vector<std::u16string>{u"x"}));
     scan();
-    EXPECT_EQ(store.GetMarkerState(u"a.mp4"), 2);
+    EXPECT_EQ(store.getMarkerState(u"a.mp4"), 2);
 }
 
 }  // namespace

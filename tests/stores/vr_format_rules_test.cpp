@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/paths.h"
-#include "core/utf.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::stores {
@@ -24,8 +24,8 @@ struct CollectingSink : core::ReplySink {
 };
 
 std::u16string rule(int no, int sp, const std::string& key, const std::string& layout, const std::string& screen) {
-    return core::fromUtf8("#RET_VR_FORMAT(<no>" + std::to_string(no) + ",<sp>" + std::to_string(sp) + ",<key>\"" + key +
-                          "\",<layout>\"" + layout + "\",<screen>\"" + screen + "\")");
+    return platform::fromUtf8("#RET_VR_FORMAT(<no>" + std::to_string(no) + ",<sp>" + std::to_string(sp) + ",<key>\"" +
+                              key + "\",<layout>\"" + layout + "\",<screen>\"" + screen + "\")");
 }
 
 class VRFormatRulesTest : public ::testing::Test {
@@ -39,7 +39,7 @@ protected:
     // Writes VRFormat.txt beside the executable and sends its rules.
     int send(const std::string& content) {
         tmp.write("VRFormat.txt", content);
-        return SendVRFormatRules(sink, u"VRFormat.txt");
+        return sendVRFormatRules(sink, u"VRFormat.txt");
     }
 
     test::TempFolder tmp;
@@ -109,14 +109,14 @@ TEST_F(VRFormatRulesTest, RuleTooLongForOneMessageIsSkipped) {
 }
 
 TEST_F(VRFormatRulesTest, MissingRuleFileSendsNothing) {
-    EXPECT_EQ(SendVRFormatRules(sink, u"VRFormat.txt"), 0);
-    EXPECT_EQ(SendVRFormatRules(sink, tmp.file16("nowhere/VRFormat.txt")), 0);
+    EXPECT_EQ(sendVRFormatRules(sink, u"VRFormat.txt"), 0);
+    EXPECT_EQ(sendVRFormatRules(sink, tmp.file16("nowhere/VRFormat.txt")), 0);
     EXPECT_TRUE(sink.texts.empty());
 }
 
 TEST_F(VRFormatRulesTest, FullPathIsUsedAsGiven) {
     tmp.write("conf/VRFormat.txt", "#start\ntag_sp=\"p\" layout=\"a b\" screen=\"(c,d)\"\n");
-    ASSERT_EQ(SendVRFormatRules(sink, tmp.file16("conf/VRFormat.txt")), 1);
+    ASSERT_EQ(sendVRFormatRules(sink, tmp.file16("conf/VRFormat.txt")), 1);
     EXPECT_EQ(sink.texts, (std::vector<std::u16string>{rule(0, 1, "p", "a b", "(c,d)")}));
 }
 

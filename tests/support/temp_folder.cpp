@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "core/utf.h"
+#include "platform/utf.h"
 
 namespace fs = std::filesystem;
 
@@ -41,11 +41,11 @@ TempFolder::~TempFolder() {
     fs::remove_all(pathOf(path_), ignored);
 }
 
-std::u16string TempFolder::path16() const { return core::fromUtf8(path_); }
+std::u16string TempFolder::path16() const { return platform::fromUtf8(path_); }
 
 std::string TempFolder::file(const std::string& relative) const { return path_ + "/" + relative; }
 
-std::u16string TempFolder::file16(const std::string& relative) const { return core::fromUtf8(file(relative)); }
+std::u16string TempFolder::file16(const std::string& relative) const { return platform::fromUtf8(file(relative)); }
 
 void TempFolder::write(const std::string& relative, const std::string& bytes) const {
     fs::path target = pathOf(file(relative));

@@ -86,7 +86,7 @@ TEST_F(ControllerTest, ChannelChangedByTheHeadsetIsSavedToTheSettingsFile) {
     ASSERT_TRUE(reply.ok);
     controller->tick();
     EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), test::storedPath(folder.path16()));
-    EXPECT_EQ(controller->settings().config().channels[1].pcPath, test::storedPath(folder.path16()));
+    EXPECT_EQ(controller->settings().config().channels[1].path, test::storedPath(folder.path16()));
 }
 
 TEST_F(ControllerTest, StreamSlotIsReleasedOnceTheHeadsetHasGone) {
@@ -99,15 +99,15 @@ TEST_F(ControllerTest, StreamSlotIsReleasedOnceTheHeadsetHasGone) {
     HttpReply reply;
     ASSERT_TRUE(player.readReply(&reply));
     EXPECT_EQ(reply.status, 200);
-    EXPECT_TRUE(controller->videoServer()->SlotHasOpenFile(0));
+    EXPECT_TRUE(controller->videoServer()->slotHasOpenFile(0));
 
     client.close();
     ASSERT_TRUE(tickUntil(3));
     player.close();
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (controller->videoServer()->SlotHasOpenFile(0) && std::chrono::steady_clock::now() < deadline)
+    while (controller->videoServer()->slotHasOpenFile(0) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_FALSE(controller->videoServer()->SlotHasOpenFile(0));
+    EXPECT_FALSE(controller->videoServer()->slotHasOpenFile(0));
 }
 
 TEST_F(ControllerTest, PortInUseIsReportedAndTheRestRuns) {
@@ -128,9 +128,52 @@ TEST_F(ControllerTest, PortInUseIsReportedAndTheRestRuns) {
     platform::closeSocket(blocker);
 }
 
+TEST_F(ControllerTest, EveryEventReachesTheViewInOrder) {
+    startController();
+    ASSERT_TRUE(connectAndHandshake());
+    client.close();
+    // Connect and disconnect both happen before the first tick: neither may be lost.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (controller->controlServer()->isConnected() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(tickUntil(3));
+    controller->tick();  // the waiting status posted after the disconnect
+    std::vector<std::int32_t> codes;
+    for (const auto& status : view.statuses) codes.push_back(status.first);
+    EXPECT_EQ(codes, (std::vector<std::int32_t>{1, 2, 3, 1}));
+}
+
+// A headset that stops reading in the middle of a long reply must not freeze the window: the
+// front-end's calls return at once and the forced disconnect cuts the stalled send.
+TEST_F(ControllerTest, FrontEndNeverWaitsBehindAStalledHeadset) {
+    std::string longName(200, 'n');
+    for (int i = 0; i < 150; ++i) folder.write("big/" + longName + std::to_string(i) + ".mp4", "");
+    ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"pcExt", u"mp4"));
+    ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"ch.1", u"pcPath", folder.file16("big")));
+    startController();
+    ASSERT_TRUE(connectAndHandshake());
+    ASSERT_TRUE(client.sendTexts(std::vector<std::u16string>(300, u"#CMD_GET_CHANNEL(<ch>1)")));
+    std::vector<client::Record> first;
+    ASSERT_TRUE(client.receivePacket(&first, 5000));  // the server is now sending into full buffers
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+
+    auto timed = [](auto&& call) {
+        auto start = std::chrono::steady_clock::now();
+        call();
+        return std::chrono::steady_clock::now() - start;
+    };
+    // Generous against a loaded machine; before, each of these waited for the 5 s send time-out.
+    const auto bound = std::chrono::milliseconds(1000);
+    EXPECT_LT(timed([&] { controller->tick(); }), bound);
+    EXPECT_LT(timed([&] { controller->applySettings(); }), bound);
+    EXPECT_LT(timed([&] { controller->forceDisconnect(); }), bound);
+    EXPECT_TRUE(tickUntil(3));
+    EXPECT_EQ(view.statuses.back().second, u"切断(強制切断)");
+}
+
 TEST_F(ControllerTest, StopSavesOnlyChangedSettings) {
     startController();
-    controller->settings().config().iUseMouse = 1;
+    controller->settings().config().useMouse = 1;
     ASSERT_TRUE(platform::iniWriteString(settingsPath(), u"Config", u"iSeek1FF", u"42"));  // a hand edit
     controller->stop();
     EXPECT_EQ(platform::iniReadString(settingsPath(), u"Config", u"iUseMouse", u""), u"1");

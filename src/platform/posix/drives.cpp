@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/utf.h"
 #include "platform/fs.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 
@@ -46,13 +46,13 @@ bool isUnderMountFolder(std::string_view path) {
 
 std::u16string withSlash(std::string path) {
     if (path.empty() || path.back() != '/') path += '/';
-    return core::fromUtf8(path);
+    return platform::fromUtf8(path);
 }
 
 std::u16string lastName(std::string_view path) {
     while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
     std::size_t slash = path.rfind('/');
-    return core::fromUtf8(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    return platform::fromUtf8(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 }  // namespace
@@ -61,7 +61,7 @@ std::vector<Drive> listDrives() {
     std::vector<Drive> drives{Drive{u"/", u""}};
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] == '/' && std::string_view(home) != "/" &&
-        pathKind(core::fromUtf8(home)) == PathKind::Folder) {
+        pathKind(platform::fromUtf8(home)) == PathKind::Folder) {
         drives.push_back(Drive{withSlash(home), lastName(home)});
     }
     std::string mounts;
@@ -76,7 +76,7 @@ std::vector<Drive> listDrives() {
         if (first == std::string_view::npos) continue;
         std::size_t second = line.find(' ', first + 1);
         std::string point = unescapeMountPath(line.substr(first + 1, second - first - 1));
-        if (!isUnderMountFolder(point) || pathKind(core::fromUtf8(point)) != PathKind::Folder) continue;
+        if (!isUnderMountFolder(point) || pathKind(platform::fromUtf8(point)) != PathKind::Folder) continue;
         Drive drive{withSlash(point), lastName(point)};
         bool seen = false;
         for (const Drive& known : drives) seen = seen || known.root == drive.root;

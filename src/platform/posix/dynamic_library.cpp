@@ -3,7 +3,7 @@
 
 #include <dlfcn.h>
 
-#include "core/utf.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 
@@ -12,7 +12,7 @@ DynamicLibrary::~DynamicLibrary() { close(); }
 bool DynamicLibrary::open(std::u16string_view path) {
     close();
     if (path.empty()) return false;
-    handle_ = ::dlopen(core::toUtf8(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+    handle_ = ::dlopen(platform::toUtf8(path).c_str(), RTLD_NOW | RTLD_LOCAL);
     return handle_ != nullptr;
 }
 

@@ -118,7 +118,7 @@ bool enumerateFolder(std::u16string_view folder, const std::function<bool(const 
         // Entries deleted since the listing and dangling links are skipped, as if never there.
         if (::stat((base + entry->d_name).c_str(), &st) != 0) continue;
         DirEntry item;
-        item.name = core::fromUtf8(name);
+        item.name = platform::fromUtf8(name);
         item.isFolder = S_ISDIR(st.st_mode);
         item.writeTime = toFileTime(st.st_mtim);
         if (!onEntry(item)) return true;

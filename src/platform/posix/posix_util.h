@@ -10,14 +10,14 @@
 #include <string>
 #include <string_view>
 
-#include "core/utf.h"
 #include "platform/fs.h"
 #include "platform/time.h"
+#include "platform/utf.h"
 
 namespace tvr::platform::posix {
 
 /// The UTF-8 path the kernel sees.
-inline std::string nativePath(std::u16string_view path) { return core::toUtf8(path); }
+inline std::string nativePath(std::u16string_view path) { return platform::toUtf8(path); }
 
 /// Calls fn until it stops failing with EINTR; returns its last result.
 template <typename Fn>

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/utf.h"
 #include "platform/fs.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 
@@ -45,7 +45,7 @@ std::string_view trimBlanks(std::string_view text) {
 // "$HOME"; empty when the file has no usable entry.
 std::string videosFromUserDirs(const std::string& file, const std::string& home) {
     std::string bytes;
-    if (!readFileBytes(core::fromUtf8(file), &bytes)) return {};
+    if (!readFileBytes(platform::fromUtf8(file), &bytes)) return {};
     constexpr std::string_view kKey = "XDG_VIDEOS_DIR=";
     std::string_view rest(bytes);
     while (!rest.empty()) {
@@ -78,7 +78,7 @@ std::u16string executablePath() {
         ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (length < 0) return {};
         if (static_cast<std::size_t>(length) < buffer.size()) {
-            return core::fromUtf8(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
+            return platform::fromUtf8(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
         }
         buffer.resize(buffer.size() * 2);
     }
@@ -91,10 +91,10 @@ std::u16string userVideosFolder() {
     if (configHome.empty() || configHome.front() != '/') configHome = home.empty() ? std::string() : home + "/.config";
     if (!configHome.empty()) {
         std::string videos = videosFromUserDirs(configHome + "/user-dirs.dirs", home);
-        if (!videos.empty()) return core::fromUtf8(videos);
+        if (!videos.empty()) return platform::fromUtf8(videos);
     }
     if (home.empty()) return {};
-    return core::fromUtf8(home + "/Videos");
+    return platform::fromUtf8(home + "/Videos");
 }
 
 }  // namespace tvr::platform

@@ -14,7 +14,7 @@
 
 #include <cstdio>
 
-#include "core/utf.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 
@@ -27,7 +27,7 @@ std::vector<std::string> utf8Arguments(int argc, char** argv) {
     std::vector<std::string> arguments;
     for (int i = 1; i < count; ++i) {
         std::wstring_view text(wide[i]);
-        arguments.push_back(core::toUtf8(std::u16string(text.begin(), text.end())));
+        arguments.push_back(platform::toUtf8(std::u16string(text.begin(), text.end())));
     }
     ::LocalFree(wide);
     return arguments;

@@ -7,9 +7,9 @@
 #include <map>
 #include <random>
 
-#include "core/utf.h"
 #include "platform/fs.h"
 #include "platform/time.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {
@@ -41,16 +41,16 @@ TEST(FsChange, MoveToAnotherFileSystemCopiesAndRemovesTheSource) {
     temp.write("a.mp4", "moved across");
     test::setModificationTime(temp.file("a.mp4"), 1500000000);
     const std::string target = (shm / ("tvr-move-" + std::to_string(std::random_device{}()))).string();
-    ASSERT_TRUE(moveNoOverwrite(temp.file16("a.mp4"), core::fromUtf8(target)));
+    ASSERT_TRUE(moveNoOverwrite(temp.file16("a.mp4"), platform::fromUtf8(target)));
     EXPECT_EQ(pathKind(temp.file16("a.mp4")), PathKind::Missing);
     std::string bytes;
-    EXPECT_TRUE(readFileBytes(core::fromUtf8(target), &bytes));
+    EXPECT_TRUE(readFileBytes(platform::fromUtf8(target), &bytes));
     EXPECT_EQ(bytes, "moved across");
     FileTime write = 0;
-    EXPECT_TRUE(fileWriteTime(core::fromUtf8(target), &write));
+    EXPECT_TRUE(fileWriteTime(platform::fromUtf8(target), &write));
     EXPECT_EQ(write, fileTimeFromUnix(1500000000, 0));
     temp.write("b.mp4", "second");
-    EXPECT_FALSE(moveNoOverwrite(temp.file16("b.mp4"), core::fromUtf8(target)));
+    EXPECT_FALSE(moveNoOverwrite(temp.file16("b.mp4"), platform::fromUtf8(target)));
     EXPECT_EQ(temp.read("b.mp4"), "second");
     std::filesystem::remove(target);
 }

@@ -13,10 +13,10 @@
 #include <random>
 #include <string>
 
-#include "core/utf.h"
 #include "platform/aligned_reads.h"
 #include "platform/fs.h"
 #include "platform/sequential_reader.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {
@@ -42,7 +42,7 @@ TEST(SpecialFiles, NamedPipeIsRefusedWithoutWaiting) {
     test::TempFolder folder;
     std::string pipe = folder.file("movie.mp4");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    std::u16string path = core::fromUtf8(pipe);
+    std::u16string path = platform::fromUtf8(pipe);
     auto attempt = [&](auto open) {
         auto result = std::async(std::launch::async, open);
         if (result.wait_for(std::chrono::seconds(3)) == std::future_status::ready) return result.get();

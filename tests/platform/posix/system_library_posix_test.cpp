@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/utf.h"
 #include "platform/drives.h"
 #include "platform/dynamic_library.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 namespace {
@@ -30,7 +30,7 @@ TEST(DrivesPosix, RootComesFirstThenTheHomeFolder) {
     const char* home = std::getenv("HOME");
     if (home == nullptr || std::strcmp(home, "/") == 0) GTEST_SKIP() << "no home folder here";
     ASSERT_GE(drives.size(), 2u);
-    std::u16string expected = core::fromUtf8(home);
+    std::u16string expected = platform::fromUtf8(home);
     if (expected.back() != u'/') expected += u'/';
     EXPECT_EQ(drives[1].root, expected);
 }

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "core/utf.h"
 #include "platform/system_paths.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {

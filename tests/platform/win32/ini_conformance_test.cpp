@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/utf.h"
 #include "platform/ini_file.h"
 #include "platform/test_bytes.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {
@@ -81,7 +81,7 @@ std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), 
 
 // The profile functions take a name without a backslash as relative to the Windows folder.
 std::wstring windowsPath(const std::string& utf8) {
-    std::wstring path = wide(core::fromUtf8(utf8));
+    std::wstring path = wide(platform::fromUtf8(utf8));
     for (wchar_t& c : path) {
         if (c == L'/') c = L'\\';
     }
@@ -169,25 +169,25 @@ TEST_P(IniConformance, SameValuesAndBytesAsWindows) {
     const std::wstring windows = windowsPath(temp.file("windows.ini"));
     for (std::size_t i = 0; i < c.operations.size(); ++i) {
         const Operation& op = c.operations[i];
-        SCOPED_TRACE("operation " + std::to_string(i) + (op.write ? " write " : " read ") + core::toUtf8(op.section) +
-                     "/" + core::toUtf8(op.key));
+        SCOPED_TRACE("operation " + std::to_string(i) + (op.write ? " write " : " read ") +
+                     platform::toUtf8(op.section) + "/" + platform::toUtf8(op.key));
         if (!op.write) {
-            EXPECT_EQ(core::toUtf8(iniReadString(ours, op.section, op.key, u"<default>")),
-                      core::toUtf8(windowsRead(windows, op)));
+            EXPECT_EQ(platform::toUtf8(iniReadString(ours, op.section, op.key, u"<default>")),
+                      platform::toUtf8(windowsRead(windows, op)));
             continue;
         }
         ASSERT_TRUE(iniWriteString(ours, op.section, op.key, op.value));
         ASSERT_TRUE(::WritePrivateProfileStringW(wide(op.section).c_str(), wide(op.key).c_str(), wide(op.value).c_str(),
                                                  windows.c_str()));
         if (c.exists && c.wineRewritesUntouchedLines && underWine()) {
-            EXPECT_EQ(core::toUtf8(wineNormalForm(temp.read("ours.ini"))),
-                      core::toUtf8(wineNormalForm(temp.read("windows.ini"))));
+            EXPECT_EQ(platform::toUtf8(wineNormalForm(temp.read("ours.ini"))),
+                      platform::toUtf8(wineNormalForm(temp.read("windows.ini"))));
         } else if (c.exists) {
             EXPECT_EQ(temp.read("ours.ini"), temp.read("windows.ini"));
         } else {
             // A new file differs on purpose: Windows creates it in the ANSI code page, which cannot
             // hold every name, and we create it UTF-16LE with a byte-order mark. The text is the same.
-            EXPECT_EQ(temp.read("ours.ini"), utf16leWithBom(core::fromUtf8(temp.read("windows.ini"))));
+            EXPECT_EQ(temp.read("ours.ini"), utf16leWithBom(platform::fromUtf8(temp.read("windows.ini"))));
         }
     }
 }

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/utf.h"
 #include "platform/case_fold.h"
 #include "platform/natural_compare.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 namespace {
@@ -191,7 +191,7 @@ TEST(NaturalOrderConformance, PortableComparatorAgreesWithStrCmpLogicalW) {
         if (reason.empty()) {
             ++unexplained;
             if (unexplained <= 40) {
-                ADD_FAILURE() << "\"" << core::toUtf8(a) << "\" vs \"" << core::toUtf8(b) << "\": ours " << ours
+                ADD_FAILURE() << "\"" << platform::toUtf8(a) << "\" vs \"" << platform::toUtf8(b) << "\": ours " << ours
                               << ", StrCmpLogicalW " << windows;
             }
             continue;

@@ -4,13 +4,13 @@
 
 #include <windows.h>
 
-#include "core/utf.h"
+#include "platform/utf.h"
 
 namespace tvr::test {
 
 bool makeFolderLink(const std::string& target, const std::string& link) {
-    std::u16string from = core::fromUtf8(target);
-    std::u16string at = core::fromUtf8(link);
+    std::u16string from = platform::fromUtf8(target);
+    std::u16string at = platform::fromUtf8(link);
     for (char16_t* path : {from.data(), at.data()}) {
         for (; *path != 0; ++path) {
             if (*path == u'/') *path = u'\\';

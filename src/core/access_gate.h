@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// What the video server asks the control server before it serves a file. Called from the video
-// server's thread without the control server's lock, so implementations must be thread-safe.
+// What the video server (and the mouse relay) ask the control server before they serve the headset. Called from the
+// video server's thread without the control server's lock, so implementations must be thread-safe.
 #include <cstdint>
 #include <string_view>
 
-namespace tvr::http {
+namespace tvr::core {
 
 class AccessGate {
 public:
@@ -18,4 +18,4 @@ public:
     virtual std::uint32_t clientAddress() const = 0;
 };
 
-}  // namespace tvr::http
+}  // namespace tvr::core

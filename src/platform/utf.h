@@ -7,7 +7,22 @@
 #include <string>
 #include <string_view>
 
-namespace tvr::core {
+namespace tvr::platform {
+
+inline bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+inline bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+/// True when a surrogate code unit stands without its partner: UTF-8 has no form for it.
+inline bool hasUnpairedSurrogate(std::u16string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+            ++i;
+        } else if (isHighSurrogate(text[i]) || isLowSurrogate(text[i])) {
+            return true;
+        }
+    }
+    return false;
+}
 
 /// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 inline std::string toUtf8(std::u16string_view text) {
@@ -15,10 +30,10 @@ inline std::string toUtf8(std::u16string_view text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
+        } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
             c = 0xFFFD;
         }
         utf8::unchecked::append(static_cast<utf8::uint32_t>(c), std::back_inserter(out));
@@ -46,4 +61,4 @@ inline std::u16string fromUtf8(std::string_view text) {
 /// ASCII text to UTF-16 (for literals built at run time).
 inline std::u16string fromAscii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
 
-}  // namespace tvr::core
+}  // namespace tvr::platform

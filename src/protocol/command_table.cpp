@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+#include "protocol/command_table.h"
+
+#include <array>
+
+#include "core/text.h"
+#include "protocol/status_codes.h"
+
+namespace tvr::protocol {
+
+namespace {
+
+// Every group of commands; a name appears in one group only, so the order does not matter.
+constexpr std::array kGroups{channelCommands};
+
+}  // namespace
+
+std::int32_t CommandCall::intArg(int i) const { return core::scanInt32(arg(i)); }
+
+std::int64_t CommandCall::int64Arg(int i) const { return core::scanInt64(arg(i)); }
+
+void CommandCall::addEntry(std::int32_t value, std::u16string text) {
+    if (entries_.size() >= kMaxEntries) return;
+    entries_.push_back({static_cast<std::int32_t>(entries_.size()), value, std::move(text)});
+}
+
+CommandHandler findCommand(std::u16string_view name) {
+    for (auto group : kGroups) {
+        for (const CommandRow& row : group()) {
+            if (row.name == name) return row.handler;
+        }
+    }
+    return nullptr;
+}
+
+bool dispatchCommand(HandlerContext& context, const RecordView& payload, std::vector<ResultEntry>* entries) {
+    entries->clear();
+    CommandRecord record;
+    if (!decodeCommandPayload(payload, &record)) {
+        context.status.post(status::kError, status::kErrorText, u"コマンドレコードが不正");
+        return false;
+    }
+    CommandHandler handler = findCommand(record.name);
+    if (handler == nullptr) return false;
+    CommandCall call(std::move(record));
+    bool result = handler(context, call);
+    *entries = std::move(call.entries());
+    return result;
+}
+
+}  // namespace tvr::protocol

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Everything a message or command handler may use. Handlers are free functions of this context,
+// so tests call them with a recording sink and no socket.
+#include "core/clock.h"
+#include "core/command_queue.h"
+#include "core/log.h"
+#include "core/reply_sink.h"
+#include "core/settings.h"
+#include "library/library_state.h"
+#include "protocol/session.h"
+#include "protocol/status_board.h"
+
+namespace tvr::protocol {
+
+struct HandlerContext {
+    core::Config& config;  // the settings in force on the control thread
+    library::LibraryState& library;
+    core::ReplySink& reply;
+    StatusBoard& status;
+    core::CommandQueue* frontEnd;  // null when no front-end listens
+    core::Clock& clock;
+    core::ServerLog& log;
+    Session& session;
+};
+
+/// How a text message handler ended: its reply follows now, or after later records.
+enum class Outcome { Failure, Success, Pending };
+
+}  // namespace tvr::protocol

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The state of the control line that handlers read and change: who is connected, whether they
+// passed the password, the password lockout and the headset's suspension of the no-traffic
+// time-out (both outlive a connection), and a list being saved over the records that follow.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace tvr::protocol {
+
+class SaveChannelState;
+
+struct Session {
+    Session();
+    ~Session();
+
+    /// Clears what belongs to one connection (address, password, a save in progress).
+    void startConnection(std::uint32_t address);
+    void endConnection();
+
+    std::atomic<bool> connected{false};
+    std::atomic<bool> authenticated{false};
+    std::atomic<std::uint32_t> clientAddress{0};  // host byte order; the video server asks for it
+    std::uint32_t lockoutEnd = 0;                 // end of the password lockout
+    bool lockoutActive = false;
+    bool suspended = false;       // the no-traffic time-out is not applied
+    bool suspendChanged = false;  // the next CM_LIVE_TIME reports the state
+    std::unique_ptr<SaveChannelState> saving;
+};
+
+}  // namespace tvr::protocol
