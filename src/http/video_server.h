@@ -10,8 +10,8 @@
 #include <mutex>
 #include <vector>
 
-#include "core/worker_thread.h"
 #include "core/access_gate.h"
+#include "core/worker_thread.h"
 #include "http/http_connection.h"
 #include "http/stream_slot.h"
 #include "platform/sequential_reader.h"
