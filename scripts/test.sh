@@ -7,6 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
+# Layers only point down.
+bash scripts/check-layers.sh
+
 # Formatting is part of the build's rules.
 git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'apps/*.cpp' 'bench/*.cpp' 'fuzz/*.cpp' 'fuzz/*.h' |
   xargs clang-format --dry-run -Werror

@@ -8,6 +8,7 @@ namespace tvr::core {
 
 namespace {
 
+// The default U+0001 tells a missing text key from a present but empty one.
 constexpr char16_t kMissingMark[] = u"\u0001";
 
 struct RectKey {
@@ -49,12 +50,20 @@ bool readWindowRect(std::u16string_view file, std::u16string_view section, Windo
     return true;
 }
 
+std::optional<std::u16string> readExistingKey(std::u16string_view file, std::u16string_view section,
+                                              std::u16string_view key) {
+    std::u16string text = platform::iniReadString(file, section, key, kMissingMark);
+    if (text == kMissingMark) return std::nullopt;
+    return text;
+}
+
 bool readString(std::u16string_view file, std::u16string_view section, std::u16string_view key, std::u16string* value,
                 std::size_t capacityBytes) {
     // A buffer without room for its terminator cannot take any value.
     if (capacityBytes < 2) return false;
-    std::u16string text = platform::iniReadString(file, section, key, kMissingMark);
-    if (text == kMissingMark) return false;
+    std::optional<std::u16string> existing = readExistingKey(file, section, key);
+    if (!existing) return false;
+    std::u16string text = std::move(*existing);
     std::size_t limit = charactersFor(capacityBytes);
     if (text.size() > limit) text.resize(limit);
     *value = std::move(text);

@@ -49,10 +49,10 @@ void setExecutableFolder(std::u16string folder) {
     folderKnown = true;
 }
 
-int getPathState(std::u16string_view path, int* isFolderOut) {
+bool getPathState(std::u16string_view path, bool* isFolderOut) {
     platform::PathKind kind = platform::pathKind(path);
-    if (isFolderOut != nullptr) *isFolderOut = kind == platform::PathKind::Folder ? 16 : 0;
-    return kind == platform::PathKind::Missing ? 0 : 1;
+    if (isFolderOut != nullptr) *isFolderOut = kind == platform::PathKind::Folder;
+    return kind != platform::PathKind::Missing;
 }
 
 std::u16string appFilePath(std::u16string_view path) {

@@ -23,8 +23,8 @@ struct SplitResult {
 SplitResult splitPath(std::u16string_view path);
 /// Appends "/" unless base is empty or ends in a separator, then tail.
 void appendPath(std::u16string& base, std::u16string_view tail);
-/// 0 when missing; otherwise 1 with isFolder 16 for a folder and 0 for anything else.
-int getPathState(std::u16string_view path, int* isFolder = nullptr);
+/// False when missing; otherwise true, with isFolder telling a folder from anything else.
+bool getPathState(std::u16string_view path, bool* isFolder = nullptr);
 /// A bare file name (no drive, no separator) is placed in the executable folder; other paths stay as they are.
 std::u16string appFilePath(std::u16string_view path);
 /// 1 when the folder exists afterwards (parents are created), else 0; an empty path is the current folder.

@@ -13,9 +13,6 @@ namespace tvr::core {
 
 namespace {
 
-// The default U+0001 tells a missing text key from a present but empty one.
-constexpr char16_t kMissingMark[] = u"\u0001";
-
 /// One INI key bound to its field of a record: exactly one of number and text is set.
 struct KeyBinding {
     std::u16string section;
@@ -88,12 +85,12 @@ void readKey(std::u16string_view file, const KeyBinding& binding) {
         }
         return;
     }
-    std::u16string text = platform::iniReadString(file, binding.section, binding.key, kMissingMark);
-    if (text == kMissingMark) {
+    std::optional<std::u16string> text = readExistingKey(file, binding.section, binding.key);
+    if (!text) {
         writeKey(file, binding);
         return;
     }
-    *binding.text = std::move(text);
+    *binding.text = std::move(*text);
 }
 
 // A folder of the file's name counts as missing; creating the empty file then fails.

@@ -4,6 +4,7 @@
 // load that fills in missing keys, and save that writes only what changed since load or save.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tvr::core {
@@ -81,6 +82,9 @@ struct WindowRect {
 bool writeWindowRect(std::u16string_view file, std::u16string_view section, const WindowRect& rect);
 /// Reads the four keys; false (rect unchanged) when any is missing or empty.
 bool readWindowRect(std::u16string_view file, std::u16string_view section, WindowRect* rect);
+/// The key's text, or nothing when the file, section or key is missing (an empty value exists).
+std::optional<std::u16string> readExistingKey(std::u16string_view file, std::u16string_view section,
+                                              std::u16string_view key);
 /// Reads a key with the U+0001 default into capacityBytes / 2 - 1 characters; false when missing.
 bool readString(std::u16string_view file, std::u16string_view section, std::u16string_view key, std::u16string* value,
                 std::size_t capacityBytes);

@@ -3,29 +3,13 @@
 
 #include <limits>
 
-namespace tvr::core {
+#include "platform/case_fold.h"
 
-char16_t toLowerUnit(char16_t c) {
-    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 0x20) : c;
-    // Latin-1 capitals, except the multiplication sign.
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 0x20);
-    // Greek: accented capitals first, then the plain block (0x3A2 is unassigned).
-    if (c == 0x386) return 0x3AC;
-    if (c >= 0x388 && c <= 0x38A) return static_cast<char16_t>(c + 37);
-    if (c == 0x38C) return 0x3CC;
-    if (c == 0x38E || c == 0x38F) return static_cast<char16_t>(c + 63);
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return static_cast<char16_t>(c + 0x20);
-    // Cyrillic: the 0x400 row maps to 0x450, the capitals 0x410..0x42F to 0x430..0x44F.
-    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 0x50);
-    if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 0x20);
-    // Full-width Latin capitals, which Japanese file names use.
-    if (c >= 0xFF21 && c <= 0xFF3A) return static_cast<char16_t>(c + 0x20);
-    return c;
-}
+namespace tvr::core {
 
 std::u16string toLower(std::u16string_view text) {
     std::u16string out(text);
-    for (char16_t& c : out) c = toLowerUnit(c);
+    for (char16_t& c : out) c = platform::detail::foldCase(c);
     return out;
 }
 

@@ -11,9 +11,7 @@
 
 namespace tvr::core {
 
-/// Lower-cases one UTF-16 code unit (ASCII, Latin-1, Greek, Cyrillic, full-width Latin).
-char16_t toLowerUnit(char16_t c);
-/// Lower-cases every code unit.
+/// Lower-cases every code unit (ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic, full-width Latin).
 std::u16string toLower(std::u16string_view text);
 
 /// One argument of format(): an integer or a text.

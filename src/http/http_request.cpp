@@ -3,6 +3,7 @@
 
 #include <limits>
 
+#include "core/text.h"
 #include "platform/utf.h"
 
 namespace tvr::http {
@@ -47,7 +48,7 @@ void readRequestLine(std::string_view line, std::size_t targetOffset, HttpReques
     constexpr std::string_view kStream = "stream=";
     std::size_t at = query.find(kStream);
     if (at == std::string_view::npos) return;
-    std::int64_t index = scanDecimal(query.substr(at + kStream.size()));
+    std::int64_t index = core::scanInt64(platform::fromAscii(query.substr(at + kStream.size())));
     if (index > std::numeric_limits<std::int32_t>::max()) index = std::numeric_limits<std::int32_t>::max();
     if (index < std::numeric_limits<std::int32_t>::min()) index = std::numeric_limits<std::int32_t>::min();
     request->streamIndex = static_cast<std::int32_t>(index);
@@ -58,7 +59,7 @@ void readRangeLine(std::string_view line, HttpRequest* request) {
     std::size_t at = line.find(kBytes);
     if (at == std::string_view::npos) return;
     request->hasRange = true;
-    request->rangeStart = scanDecimal(line.substr(at + kBytes.size()));
+    request->rangeStart = core::scanInt64(platform::fromAscii(line.substr(at + kBytes.size())));
 }
 
 }  // namespace
@@ -89,23 +90,6 @@ bool percentDecode(std::string_view text, std::string* bytes) {
         i += 2;
     }
     return bytes->find('\0') == std::string::npos;
-}
-
-std::int64_t scanDecimal(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    constexpr std::uint64_t kLimit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-    std::uint64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        // Past the 64-bit range the value saturates just above it and clamps below.
-        value = value > kLimit / 10 ? kLimit + 1 : value * 10 + static_cast<std::uint64_t>(text[i] - '0');
-    }
-    if (negative) {
-        return value > kLimit ? std::numeric_limits<std::int64_t>::min() : -static_cast<std::int64_t>(value);
-    }
-    return value > kLimit ? std::numeric_limits<std::int64_t>::max() : static_cast<std::int64_t>(value);
 }
 
 HttpRequest parseRequest(std::string_view block) {

@@ -41,8 +41,6 @@ struct HttpRequest {
 
 /// Decodes "%XX" escapes (a non-hex digit counts as 0); false when an escape is cut short or yields a zero byte.
 bool percentDecode(std::string_view text, std::string* bytes);
-/// Reads a decimal number like wcstol: leading blanks, a sign, digits up to the first other byte; clamps.
-std::int64_t scanDecimal(std::string_view text);
 /// Parses one gathered request; a block without a GET or HEAD line gives Method::None.
 HttpRequest parseRequest(std::string_view block);
 

@@ -32,7 +32,7 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
 
     std::int64_t count = 0;
     int result = 0;
-    if (root.isFolder != 0) {
+    if (root.isFolder) {
         result = listFolderTree(root.root, count, 0, root.recurse, sort, context);
     } else {
         // The headset now holds this version of the file; a later save must not take its own

@@ -38,15 +38,15 @@ int resolveChannelRoot(const core::Config& config, std::int32_t channel, Channel
             return 0;  // no known Videos folder: nothing to list
         }
         result.root = core::replaceAll(videos, u'\\', u'/');
-        result.isFolder = 16;
-    } else if (int isFolder = 0; core::getPathState(path, &isFolder) != 0) {
+        result.isFolder = true;
+    } else if (bool isFolder = false; core::getPathState(path, &isFolder)) {
         result.root = core::replaceAll(path, u'\\', u'/');
         result.isFolder = isFolder;
     } else if (entry.type != core::kChannelPcFolder) {
         // A bare list-file name (or nothing at all) lives beside the executable.
         std::u16string candidate = core::executableFolder();
         core::appendPath(candidate, path);
-        if (core::getPathState(candidate, &isFolder) == 0) {
+        if (!core::getPathState(candidate, &isFolder)) {
             return 0;
         }
         result.root = core::replaceAll(candidate, u'\\', u'/');

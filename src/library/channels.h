@@ -15,7 +15,7 @@ struct ChannelRoot {
     std::int32_t type = 0;
     std::u16string root;  // "/" separators
     bool recurse = false;
-    int isFolder = 0;  // 16 for a folder
+    bool isFolder = false;
 };
 
 /// 1 when the channel resolves to something on disk ("(PCVideo)" is the user's Videos folder;

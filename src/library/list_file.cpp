@@ -108,10 +108,10 @@ int ListFile::save() {
     return 1;
 }
 
-int ListFile::hasChangedOnDisk() const {
+bool ListFile::hasChangedOnDisk() const {
     platform::FileTime current = 0;
     core::getFileWriteTime(&current, core::appFilePath(path_));
-    return current != fileTime_ ? 1 : 0;
+    return current != fileTime_;
 }
 
 void ListFile::rememberFileTime() {

@@ -30,8 +30,8 @@ public:
     int load();
     /// Writes "#name (Search)" or "#name (Favorite)", the paths and "#end"; 0 when it cannot write.
     int save();
-    /// 1 when the file's last-write time differs from the remembered one.
-    int hasChangedOnDisk() const;
+    /// True when the file's last-write time differs from the remembered one.
+    bool hasChangedOnDisk() const;
     /// Remembers the file's current last-write time.
     void rememberFileTime();
     /// Empties the list in memory.

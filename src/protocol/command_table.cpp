@@ -11,7 +11,7 @@ namespace tvr::protocol {
 namespace {
 
 // Every group of commands; a name appears in one group only, so the order does not matter.
-constexpr std::array kGroups{channelCommands};
+constexpr std::array kGroups{channelCommands, fileCommands, sessionCommands, markerCommands, iniCommands};
 
 }  // namespace
 

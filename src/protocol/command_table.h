@@ -56,5 +56,13 @@ bool dispatchCommand(HandlerContext& context, const RecordView& payload, std::ve
 
 /// CM_SET_CHANNEL_TYPE and CM_GET_CHANNEL_TYPE.
 std::span<const CommandRow> channelCommands();
+/// CM_PLAY, CM_IS_FIND_PATH, CM_MAKE_DIR, CM_COPYTIMESTAMP.
+std::span<const CommandRow> fileCommands();
+/// CM_LIVE_TIME, CM_SET_FAVORITE, CM_CLIENT_LOG.
+std::span<const CommandRow> sessionCommands();
+/// CM_GET_MARKER_LIST, CM_SAVE_MARKER, CM_LOAD_MARKER.
+std::span<const CommandRow> markerCommands();
+/// The four CM_INI_ commands on the settings file.
+std::span<const CommandRow> iniCommands();
 
 }  // namespace tvr::protocol

@@ -21,8 +21,8 @@ std::u16string baseNameOf(std::u16string_view path) { return core::splitPath(pat
 std::u16string slotSection(int slot) { return core::format(u"ITRM.%d", {std::int64_t{slot}}); }
 
 bool isExistingFile(std::u16string_view path) {
-    int isFolder = 0;
-    return core::getPathState(path, &isFolder) != 0 && isFolder == 0;
+    bool isFolder = false;
+    return core::getPathState(path, &isFolder) && !isFolder;
 }
 
 bool lessByName(const MarkerIndexEntry& a, const MarkerIndexEntry& b) { return a.name < b.name; }

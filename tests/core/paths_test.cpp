@@ -130,12 +130,12 @@ protected:
 
 TEST_F(DiskPathTest, PathStateTellsFoldersFromFiles) {
     temp.write("f.txt", "x");
-    int isFolder = -1;
-    EXPECT_EQ(getPathState(temp.file16("missing"), &isFolder), 0);
-    EXPECT_EQ(getPathState(temp.file16("f.txt"), &isFolder), 1);
-    EXPECT_EQ(isFolder, 0);
-    EXPECT_EQ(getPathState(temp.path16(), &isFolder), 1);
-    EXPECT_EQ(isFolder, 16);
+    bool isFolder = true;
+    EXPECT_FALSE(getPathState(temp.file16("missing"), &isFolder));
+    EXPECT_TRUE(getPathState(temp.file16("f.txt"), &isFolder));
+    EXPECT_FALSE(isFolder);
+    EXPECT_TRUE(getPathState(temp.path16(), &isFolder));
+    EXPECT_TRUE(isFolder);
 }
 
 TEST_F(DiskPathTest, ExecutableFolderHasNoTrailingSeparator) {

@@ -69,6 +69,10 @@ TEST(ScanTest, Int32ClampsToItsRange) {
     EXPECT_EQ(scanInt32(u"2147483648"), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(scanInt32(u"-2147483648"), std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(scanInt32(u"-99999999999999999999"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(scanInt64(u"9223372036854775807"), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(scanInt64(u"99999999999999999999999"), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(scanInt64(u"-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(scanInt64(u"-99999999999999999999999"), std::numeric_limits<std::int64_t>::min());
 }
 
 TEST(ScanTest, Int64AndDecimal) {

@@ -82,17 +82,6 @@ TEST(PercentDecode, RefusesAnEscapeInTheLastTwoCharacters) {
     EXPECT_EQ(bytes, "abA");
 }
 
-TEST(ScanDecimal, ReadsLikeWcstol) {
-    EXPECT_EQ(scanDecimal("  42abc"), 42);
-    EXPECT_EQ(scanDecimal("+7"), 7);
-    EXPECT_EQ(scanDecimal("-12-"), -12);
-    EXPECT_EQ(scanDecimal("x1"), 0);
-    EXPECT_EQ(scanDecimal("9223372036854775807"), std::numeric_limits<std::int64_t>::max());
-    EXPECT_EQ(scanDecimal("99999999999999999999999"), std::numeric_limits<std::int64_t>::max());
-    EXPECT_EQ(scanDecimal("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
-    EXPECT_EQ(scanDecimal("-99999999999999999999999"), std::numeric_limits<std::int64_t>::min());
-}
-
 TEST(RequestGatherer, WaitsForTheBlankLineAcrossSegments) {
     RequestGatherer gatherer;
     std::string block;

@@ -202,10 +202,10 @@ TEST_F(ChannelListingTest, ListingTheBoundListRemembersItsFileTime) {
     setChannel(6, core::kChannelSearchList, u"search.vrl");
     searchList_.bind(6, kSearchList, u"search.vrl");
     favoriteList_.bind(7, kFavoriteList, u"search.vrl");
-    ASSERT_EQ(searchList_.hasChangedOnDisk(), 1);
+    ASSERT_TRUE(searchList_.hasChangedOnDisk());
     ASSERT_EQ(list(6), 1);
-    EXPECT_EQ(searchList_.hasChangedOnDisk(), 0);
-    EXPECT_EQ(favoriteList_.hasChangedOnDisk(), 1);
+    EXPECT_FALSE(searchList_.hasChangedOnDisk());
+    EXPECT_TRUE(favoriteList_.hasChangedOnDisk());
     EXPECT_EQ(sink_.events.at(2), "entry 0 C:/Videos | a.mp4");
 }
 

@@ -37,7 +37,7 @@ TEST_F(ChannelsTest, FolderGivenAsItIsResolvesWithoutRecursionForPcFolder) {
     ASSERT_EQ(resolveChannelRoot(config_, 1, &root), 1);
     EXPECT_EQ(root.type, core::kChannelPcFolder);
     EXPECT_EQ(root.root, data_.path16());
-    EXPECT_EQ(root.isFolder, 16);
+    EXPECT_TRUE(root.isFolder);
     EXPECT_FALSE(root.recurse);
     EXPECT_EQ(resolveChannelRoot(config_, 1, nullptr), 1);
 }
@@ -48,7 +48,7 @@ TEST_F(ChannelsTest, BareListNameResolvesBesideTheExecutableForListTypes) {
     ChannelRoot root;
     ASSERT_EQ(resolveChannelRoot(config_, 2, &root), 1);
     EXPECT_EQ(root.root, exe_.file16("ch3.vrl"));
-    EXPECT_EQ(root.isFolder, 0);
+    EXPECT_FALSE(root.isFolder);
     EXPECT_TRUE(root.recurse);
     EXPECT_EQ(root.type, core::kChannelPlaylist);
 
@@ -58,7 +58,7 @@ TEST_F(ChannelsTest, BareListNameResolvesBesideTheExecutableForListTypes) {
     EXPECT_EQ(resolveChannelRoot(config_, 3, &root), 0);
     setChannel(3, core::kChannelSearchList, u"videos");
     ASSERT_EQ(resolveChannelRoot(config_, 3, &root), 1);
-    EXPECT_EQ(root.isFolder, 16);
+    EXPECT_TRUE(root.isFolder);
 }
 
 TEST_F(ChannelsTest, EmptyPathOfDeviceChannelIsTheExecutableFolder) {
@@ -66,7 +66,7 @@ TEST_F(ChannelsTest, EmptyPathOfDeviceChannelIsTheExecutableFolder) {
     ChannelRoot root;
     ASSERT_EQ(resolveChannelRoot(config_, 0, &root), 1);
     EXPECT_EQ(root.root, exe_.path16() + u"/");  // joined with an empty tail
-    EXPECT_EQ(root.isFolder, 16);
+    EXPECT_TRUE(root.isFolder);
     setChannel(0, core::kChannelPcFolder, u"");
     EXPECT_EQ(resolveChannelRoot(config_, 0, &root), 0);
 }
@@ -100,7 +100,7 @@ TEST_F(ChannelsTest, PseudoRoots) {
     } else {
         ASSERT_EQ(resolveChannelRoot(config_, 5, &root), 1);
         EXPECT_EQ(root.root, core::replaceAll(videos, u'\\', u'/'));
-        EXPECT_EQ(root.isFolder, 16);
+        EXPECT_TRUE(root.isFolder);
         EXPECT_FALSE(root.recurse);
     }
 }

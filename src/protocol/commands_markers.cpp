@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+// CM_GET_MARKER_LIST, CM_SAVE_MARKER and CM_LOAD_MARKER over the marker store.
+#include <array>
+
+#include "core/text.h"
+#include "protocol/command_table.h"
+#include "protocol/status_codes.h"
+#include "protocol/tagged_message.h"
+
+namespace tvr::protocol {
+
+namespace {
+
+bool getMarkerList(HandlerContext& context, CommandCall& call) {
+    for (int i = 0; i < 4 && !call.arg(i).empty(); ++i) {
+        call.addEntry(context.library.markers().resolveMarkerState(call.arg(i)), call.arg(i));
+    }
+    return true;
+}
+
+bool saveMarker(HandlerContext& context, CommandCall& call) {
+    stores::MarkerRecord marker;
+    marker.path = call.arg(0);
+    std::u16string_view text = call.arg(1);
+    for (int n = 0; n < static_cast<int>(marker.slots.size()); ++n) {
+        stores::MarkerSlot& slot = marker.slots[static_cast<std::size_t>(n)];
+        slot.enabled = intAfterKey(text, indexedKey(u"<en.%d>", n)).value_or(0) == 1 ? 1 : 0;
+        slot.pointA = int64AfterKey(text, indexedKey(u"<a.%d>", n)).value_or(0);
+        slot.pointB = int64AfterKey(text, indexedKey(u"<b.%d>", n)).value_or(0);
+    }
+    if (context.library.markers().saveMarkerFile(marker) == 0) {
+        context.status.post(status::kError, status::kErrorText, u"SaveMarker()");
+        return false;
+    }
+    return true;
+}
+
+bool loadMarker(HandlerContext& context, CommandCall& call) {
+    stores::MarkerRecord marker;
+    marker.path = call.arg(0);
+    if (context.library.markers().loadMarkerFile(marker) == 1) {
+        call.addEntry(1, stores::MarkerStore::formatMarkerText(marker));
+    } else {
+        call.addEntry(0, u"");
+    }
+    return true;
+}
+
+constexpr std::array kRows{
+    CommandRow{u"CM_GET_MARKER_LIST", getMarkerList},
+    CommandRow{u"CM_SAVE_MARKER", saveMarker},
+    CommandRow{u"CM_LOAD_MARKER", loadMarker},
+};
+
+}  // namespace
+
+std::span<const CommandRow> markerCommands() { return kRows; }
+
+}  // namespace tvr::protocol

@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: MIT
+// The extended commands through the command table, with real files in a temporary folder.
+#include <gtest/gtest.h>
+
+#include "platform/fs.h"
+#include "platform/ini_file.h"
+#include "protocol/handler_harness.h"
+#include "protocol/status_codes.h"
+
+namespace tvr::protocol {
+namespace {
+
+using test::HandlerHarness;
+using Entries = std::vector<std::pair<std::int32_t, std::u16string>>;
+
+Entries run(HandlerHarness& h, std::u16string_view name, std::vector<std::u16string> args, bool* result) {
+    std::vector<ResultEntry> entries;
+    *result = h.command(name, std::move(args), &entries);
+    Entries out;
+    for (const auto& entry : entries) out.emplace_back(entry.value, entry.text);
+    return out;
+}
+
+std::string logText(HandlerHarness& h) { return h.folder.read("TamvikVR Server[Log].txt"); }
+
+class CommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.folder.write("v/a.mp4", "video");
+        h.folder.makeFolder("v/sub");
+        ASSERT_TRUE(h.log.open(core::ServerLog::pathIn(h.folder.path16())));
+    }
+    std::u16string file(const std::string& relative) { return h.folder.file16(relative); }
+
+    HandlerHarness h;
+    bool result = false;
+};
+
+TEST_F(CommandsTest, FileCommandsAnswerAndLogAsTheHeadsetExpects) {
+    struct Case {
+        const char* name;
+        std::u16string command;
+        std::vector<std::u16string> args;
+        bool result;
+        Entries entries;
+        std::string logged;  // a piece of the log line, or empty
+    };
+    const Case cases[] = {
+        {"find a folder", u"CM_IS_FIND_PATH", {file("v/sub")}, true, {{1, u""}}, ""},
+        {"find a file", u"CM_IS_FIND_PATH", {file("v/a.mp4")}, true, {{2, u""}}, ""},
+        {"find nothing", u"CM_IS_FIND_PATH", {file("v/none.mp4")}, true, {{0, u""}}, ""},
+        {"find an empty path", u"CM_IS_FIND_PATH", {u""}, true, {{0, u""}}, ""},
+        {"play without check", u"CM_PLAY", {file("v/none.mp4"), u"1"}, true, {}, "PLAY_FILE       , path="},
+        {"play a missing file", u"CM_PLAY", {file("v/none.mp4"), u"0"}, false, {}, "PLAY_FILE:ERROR , path="},
+        {"play a folder", u"CM_PLAY", {file("v/sub"), u"0"}, false, {}, "PLAY_FILE:ERROR"},
+        {"make a tree", u"CM_MAKE_DIR", {file("v/new/deeper")}, true, {}, "MAKE_DIR        , dir=\""},
+        {"make under a file", u"CM_MAKE_DIR", {file("v/a.mp4/x")}, false, {}, "ERROR:MAKE_DIR  , msg=\"***\", dir="},
+        {"favourite is only logged",
+         u"CM_SET_FAVORITE",
+         {u"1", u"x.mp4"},
+         true,
+         {},
+         "SET_FAVORITE    , on=1, path=\"x.mp4\""},
+        {"client log line", u"CM_CLIENT_LOG", {u"TAG", u"text"}, true, {}, "TAG             , text"},
+        {"client log with a line break", u"CM_CLIENT_LOG", {u"T", u"a\r\nINJECTED"}, true, {}, "a\\r\\nINJECTED"},
+        {"copy times from a missing file", u"CM_COPYTIMESTAMP", {file("v/a.mp4"), file("v/none")}, false, {}, ""},
+        {"copy times to a missing file", u"CM_COPYTIMESTAMP", {file("v/none"), file("v/a.mp4")}, false, {}, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(h, c.command, c.args, &result), c.entries) << c.name;
+        EXPECT_EQ(result, c.result) << c.name;
+        if (!c.logged.empty()) {
+            EXPECT_NE(logText(h).find(c.logged), std::string::npos) << c.name;
+        }
+    }
+    EXPECT_EQ(platform::pathKind(file("v/new/deeper")), platform::PathKind::Folder);
+    EXPECT_EQ(logText(h).find("\nINJECTED"), std::string::npos) << "a client text never starts a log line";
+}
+
+TEST_F(CommandsTest, CopyTimestampGivesTheDestinationTheSourceTimes) {
+    h.folder.write("v/b.mp4", "other");
+    test::setModificationTime(h.folder.file("v/a.mp4"), 1'000'000'000);
+    run(h, u"CM_COPYTIMESTAMP", {file("v/b.mp4"), file("v/a.mp4")}, &result);
+    ASSERT_TRUE(result);
+    platform::FileTimes a, b;
+    ASSERT_TRUE(platform::getFileTimes(file("v/a.mp4"), &a));
+    ASSERT_TRUE(platform::getFileTimes(file("v/b.mp4"), &b));
+    EXPECT_EQ(b.write, a.write);
+    EXPECT_EQ(b.access, a.access);
+}
+
+TEST_F(CommandsTest, MarkersRoundTripThroughTheCommands) {
+    h.config.trimPath = file("trim");
+    ASSERT_TRUE(platform::makeFolder(file("trim")));
+    h.apply();
+    std::u16string video = file("v/a.mp4");
+    run(h, u"CM_LOAD_MARKER", {video}, &result);
+    EXPECT_TRUE(result);
+    EXPECT_EQ(run(h, u"CM_LOAD_MARKER", {video}, &result), (Entries{{0, u""}})) << "no marker file yet";
+    run(h, u"CM_SAVE_MARKER", {video, u"<en.0>1,<a.0>100,<b.0>9000000000,<en.3>2,<a.3>5"}, &result);
+    ASSERT_TRUE(result);
+    Entries loaded = run(h, u"CM_LOAD_MARKER", {video}, &result);
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].first, 1);
+    // en.3 was 2, which is not 1: that slot is saved disabled.
+    EXPECT_EQ(loaded[0].second.substr(0, 62), u"<en.0>1,<a.0>100,<b.0>9000000000,<en.1>0,<a.1>0,<b.1>0,<en.2>0");
+    EXPECT_NE(loaded[0].second.find(u"<en.3>0,<a.3>5,"), std::u16string::npos);
+    EXPECT_EQ(run(h, u"CM_GET_MARKER_LIST", {video, file("v/none.mp4"), u"", video}, &result),
+              (Entries{{1, video}, {0, file("v/none.mp4")}}))
+        << "entries stop at the first empty argument";
+}
+
+TEST_F(CommandsTest, MarkerSaveThatCannotWriteIsAFailureWithItsStatus) {
+    h.config.trimPath = file("v/a.mp4");  // a file where the folder should be
+    h.apply();
+    run(h, u"CM_SAVE_MARKER", {file("v/a.mp4"), u"<en.0>1"}, &result);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(h.status.current().code, status::kError);
+    EXPECT_EQ(h.status.current().text2, u"SaveMarker()");
+}
+
+TEST_F(CommandsTest, LiveTimeSuspendsAndReportsEachChangeOnce) {
+    struct Step {
+        std::u16string a, b;
+        bool suspended;
+        std::int32_t posted;  // 0: nothing posted
+    };
+    const Step steps[] = {
+        {u"1", u"30", true, status::kSuspended}, {u"1", u"30", true, 0},  {u"0", u"0", true, 0},
+        {u"0", u"30", false, status::kResumed},  {u"0", u"30", false, 0},
+    };
+    for (const auto& step : steps) {
+        h.status.takeEvents();
+        run(h, u"CM_LIVE_TIME", {step.a, step.b}, &result);
+        EXPECT_TRUE(result);
+        EXPECT_EQ(h.session.suspended, step.suspended);
+        auto events = h.status.takeEvents();
+        if (step.posted == 0) {
+            EXPECT_TRUE(events.empty());
+        } else {
+            ASSERT_EQ(events.size(), 1u);
+            EXPECT_EQ(events[0].code, step.posted);
+            EXPECT_EQ(events[0].text2, u"non");  // no client in this harness
+        }
+    }
+}
+
+TEST_F(CommandsTest, IniCommandsKeepToTheHeadsetsKeys) {
+    std::u16string ini = file("TamvikVRServer.ini");
+    struct Case {
+        const char* name;
+        std::u16string command;
+        std::vector<std::u16string> args;
+        bool result;
+        Entries entries;
+    };
+    ASSERT_TRUE(platform::iniWriteString(ini, u"client", u"rw.empty", u""));
+    const Case cases[] = {
+        {"write without the prefix", u"CM_INI_WRITE_INT64", {u"Config", u"iPortServer", u"1"}, false, {}},
+        {"read without the prefix", u"CM_INI_READ_STRING", {u"Config", u"iPortServer", u""}, false, {}},
+        {"prefix is case-sensitive", u"CM_INI_WRITE_INT64", {u"client", u"RW.size", u"1"}, false, {}},
+        {"write a negative number", u"CM_INI_WRITE_INT64", {u"client", u"rw.size", u"-12"}, true, {}},
+        {"read it back", u"CM_INI_READ_INT64", {u"client", u"rw.size", u"30"}, true, {{0, u"-12"}}},
+        {"missing key takes the default", u"CM_INI_READ_INT64", {u"client", u"rw.new", u"30"}, true, {{0, u"30"}}},
+        {"64-bit values", u"CM_INI_WRITE_INT64", {u"client", u"rw.big", u"9000000000"}, true, {}},
+        {"read 64 bits", u"CM_INI_READ_INT64", {u"client", u"rw.big", u"0"}, true, {{0, u"9000000000"}}},
+        {"empty string stays empty", u"CM_INI_READ_STRING", {u"client", u"rw.empty", u"dflt"}, true, {{0, u""}}},
+        {"missing string takes the default",
+         u"CM_INI_READ_STRING",
+         {u"client", u"rw.s", u"dflt"},
+         true,
+         {{0, u"dflt"}}},
+        {"write a string", u"CM_INI_WRITE_STRING", {u"client", u"rw.word", u"日本語"}, true, {}},
+        {"read the string", u"CM_INI_READ_STRING", {u"client", u"rw.word", u""}, true, {{0, u"日本語"}}},
+        {"a line break cannot be stored", u"CM_INI_WRITE_STRING", {u"client", u"rw.x", u"a\r\n[Config]"}, false, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(h, c.command, c.args, &result), c.entries) << c.name;
+        EXPECT_EQ(result, c.result) << c.name;
+    }
+    EXPECT_EQ(platform::iniReadString(ini, u"client", u"rw.new", u"?"), u"30") << "the default was written back";
+    EXPECT_EQ(platform::iniReadString(ini, u"client", u"rw.s", u"?"), u"dflt");
+    EXPECT_EQ(platform::iniReadString(ini, u"client", u"rw.empty", u"?"), u"");
+    EXPECT_EQ(platform::iniReadString(ini, u"Config", u"iPortServer", u"?"), u"?") << "nothing outside rw. was written";
+    EXPECT_EQ(h.status.current().text2, u"IniWriteString()");
+}
+
+TEST_F(CommandsTest, IniWriteStringIsCutToTheArgumentsCapacity) {
+    std::u16string args[4] = {u"client", u"rw.cut", u"abcdef", u""};
+    std::string payload = encodeCommandPayload(u"CM_INI_WRITE_STRING", args);
+    // The headset may send a smaller buffer size than its text: the argument length is what counts.
+    CommandRecord record;
+    RecordView view{kCommand, reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()};
+    ASSERT_TRUE(decodeCommandPayload(view, &record));
+    record.argBytes[2] = 8;  // room for three characters and the terminator
+    CommandCall call(record);
+    auto context = h.context();
+    ASSERT_TRUE(findCommand(u"CM_INI_WRITE_STRING")(context, call));
+    EXPECT_EQ(platform::iniReadString(file("TamvikVRServer.ini"), u"client", u"rw.cut", u"?"), u"abc");
+}
+
+}  // namespace
+}  // namespace tvr::protocol
