@@ -19,9 +19,9 @@ cleanup() {
 trap cleanup EXIT
 
 # Wine's background processes would inherit CTest's output pipes and keep it waiting, so the
-# prefix is made and its server started here, outside CTest, and kept alive for the whole run.
-env -u DISPLAY wineboot -i >/dev/null 2>&1
+# server is started (persistent) and the prefix made here, outside CTest, for the whole run.
 wineserver -p
+env -u DISPLAY wineboot -i >/dev/null 2>&1
 wine cmd /c exit >/dev/null 2>&1
 
 start=$(date +%s)
