@@ -10,9 +10,11 @@ DynamicLibrary::~DynamicLibrary() { close(); }
 bool DynamicLibrary::open(std::u16string_view path) {
     close();
     if (path.empty()) return false;
-    // The folder of a library loaded by full path is searched for the libraries it needs.
-    handle_ = ::LoadLibraryExW(win32::widePath(path).c_str(), nullptr,
-                               LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    // The folder of a library loaded by path is searched for the libraries it needs; a bare name
+    // is looked for in the safe default folders only (Windows refuses the first flag for it).
+    const bool hasFolder = path.find_first_of(u"/\\") != std::u16string_view::npos;
+    DWORD flags = LOAD_LIBRARY_SEARCH_DEFAULT_DIRS | (hasFolder ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR : 0);
+    handle_ = ::LoadLibraryExW(win32::widePath(path).c_str(), nullptr, flags);
     return handle_ != nullptr;
 }
 
