@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The video server beside nginx on loopback, serving the same file: whole-file throughput,
-# median time to first byte of random range requests (each on a new connection), the ratios,
-# and the video server's resident memory while two streams run. The video server is measured
-# with unbuffered reads and with buffered reads (sequential hint).
+# The video server beside nginx on loopback, serving the same file: whole-file throughput, the
+# median time to the first response byte and to the first body byte of random range requests
+# (each on a new connection), with the file's pages cached (warm) and dropped before every
+# request (cold), the ratios, and the video server's resident memory while two streams run. The
+# video server is measured with unbuffered reads and with buffered reads (sequential hint).
 # Usage: bench/http_vs_nginx.sh [build folder] [file size in MiB, default 1024] [range requests, default 100]
 set -euo pipefail
 build=$(realpath "${1:-build}")
 size_mib=${2:-1024}
 requests=${3:-100}
 bench="$build/video_server_bench"
+probe="$build/first_byte_bench"
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
-[[ -x "$bench" ]] || { echo "missing $bench" >&2; exit 2; }
+[[ -x "$bench" && -x "$probe" ]] || { echo "missing $bench or $probe" >&2; exit 2; }
 [[ -x "$nginx_bin" ]] || { echo "nginx is not installed" >&2; exit 2; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tvr-http-bench.XXXXXX")
@@ -75,14 +77,6 @@ transfer_speed() {
   echo "${line#* }"
 }
 
-# Time to the first byte of a range request to the end of the file; the client stops after
-# the first body byte, so each request costs one new connection and a little data.
-first_byte() {
-  local out
-  out=$( { curl -s -r "$2-" -w '%{stderr}%{time_starttransfer}' "$1" | head -c 1 >/dev/null; } 2>&1 ) || true
-  echo "$out"
-}
-
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 rss_kib() { awk '/VmRSS/ { print $2 }' "/proc/$1/status"; }
 
@@ -92,16 +86,18 @@ wait_ready "$nginx_url" || { echo "nginx did not start" >&2; cat "$work/nginx/lo
 # Both read modes run at once beside nginx, and every round measures all three in turn, so
 # that load from elsewhere on the machine falls on all of them alike.
 encoded_path=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1], safe=""))' "$work/video.mp4")
-declare -A url pid
+declare -A url pid target
 names=(nginx unbuffered buffered)
 url[nginx]=$nginx_url
+target[nginx]="$nginx_port/video.mp4"
 server_pid=""
 for mode in unbuffered buffered; do
   "$bench" 0 "$mode" mp4 >"$work/$mode.out" &
   pid[$mode]=$!
   server_pid="$server_pid ${pid[$mode]}"
   for _ in $(seq 100); do grep -q '^port ' "$work/$mode.out" && break; sleep 0.05; done
-  url[$mode]="http://127.0.0.1:$(awk '/^port / { print $2 }' "$work/$mode.out")/$encoded_path"
+  target[$mode]="$(awk '/^port / { print $2 }' "$work/$mode.out")/$encoded_path"
+  url[$mode]="http://127.0.0.1:${target[$mode]}"
   wait_ready "${url[$mode]}" || { echo "video server ($mode) did not start" >&2; exit 3; }
 done
 declare -A idle
@@ -110,15 +106,20 @@ for mode in unbuffered buffered; do idle[$mode]=$(rss_kib "${pid[$mode]}"); done
 for round in 1 2 3; do
   for name in "${names[@]}"; do transfer_speed "${url[$name]}" >>"$work/speed.$name"; done
 done
-while read -r offset; do
-  for name in "${names[@]}"; do first_byte "${url[$name]}" "$offset" >>"$work/ttfb.$name"; done
-done <"$work/offsets"
-
-declare -A speed ttfb
-for name in "${names[@]}"; do
-  speed[$name]=$(median <"$work/speed.$name")
-  ttfb[$name]=$(median <"$work/ttfb.$name")
+# Seeks: every server in turn for each offset, warm first (the transfers above cached the file).
+probes=()
+for name in "${names[@]}"; do probes+=("$name=${target[$name]}"); done
+declare -A head_ms body_ms
+for cache in warm cold; do
+  "$probe" "$work/video.mp4" "$cache" "$work/offsets" "${probes[@]}" >"$work/seek.$cache"
+  while read -r name head body; do
+    head_ms[$cache.$name]=$head
+    body_ms[$cache.$name]=$body
+  done <"$work/seek.$cache"
 done
+
+declare -A speed
+for name in "${names[@]}"; do speed[$name]=$(median <"$work/speed.$name"); done
 
 # Two streams at once on each video server, held open by a rate limit, while its memory is read.
 declare -A streaming
@@ -136,14 +137,21 @@ done
 for mode in unbuffered buffered; do kill -TERM "${pid[$mode]}"; wait "${pid[$mode]}" || true; done
 server_pid=""
 
-printf 'nginx                    throughput %8.1f MiB/s   median TTFB %7.3f ms\n' \
-  "$(echo "${speed[nginx]} / 1048576" | bc -l)" "$(echo "${ttfb[nginx]} * 1000" | bc -l)"
+ratio() { echo "$1 / $2" | bc -l; }
+printf 'nginx                    throughput %8.1f MiB/s\n' "$(ratio "${speed[nginx]}" 1048576)"
+for cache in warm cold; do
+  printf '                         %s seek: first response byte %7.3f ms, first body byte %7.3f ms\n' "$cache" \
+    "${head_ms[$cache.nginx]}" "${body_ms[$cache.nginx]}"
+done
 for mode in unbuffered buffered; do
   used=$(awk '/read mode/ { print $NF; exit }' "$work/$mode.out")
-  printf 'video server %-11s throughput %8.1f MiB/s   median TTFB %7.3f ms   (reads: %s)\n' "$mode" \
-    "$(echo "${speed[$mode]} / 1048576" | bc -l)" "$(echo "${ttfb[$mode]} * 1000" | bc -l)" "${used:-unknown}"
-  printf '                         throughput ratio %.3f (target >= 0.9)   TTFB ratio %.3f (target <= 1.0)\n' \
-    "$(echo "${speed[$mode]} / ${speed[nginx]}" | bc -l)" "$(echo "${ttfb[$mode]} / ${ttfb[nginx]}" | bc -l)"
+  printf 'video server %-11s throughput %8.1f MiB/s   ratio %.3f (target >= 0.95)   (reads: %s)\n' "$mode" \
+    "$(ratio "${speed[$mode]}" 1048576)" "$(ratio "${speed[$mode]}" "${speed[nginx]}")" "${used:-unknown}"
+  for cache in warm cold; do
+    printf '                         %s seek: first response byte %7.3f ms, first body byte %7.3f ms   body ratio %.3f (target <= 1.0)\n' \
+      "$cache" "${head_ms[$cache.$mode]}" "${body_ms[$cache.$mode]}" \
+      "$(ratio "${body_ms[$cache.$mode]}" "${body_ms[$cache.nginx]}")"
+  done
   printf '                         resident memory idle %d KiB, two streams %d KiB (buffers 4096 KiB + less than 8192 KiB)\n' \
     "${idle[$mode]}" "${streaming[$mode]}"
 done

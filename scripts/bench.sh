@@ -10,5 +10,11 @@ echo "== control server =="
 bash bench/control_bench.sh build
 echo "== channel listing =="
 build/listing_bench
+echo "== word list =="
+build/word_list_bench
+echo "== search engine =="
+bash bench/search_bench.sh build
 echo "== video server =="
 bash bench/http_vs_nginx.sh build
+echo "== soak =="
+bash bench/soak.sh build

@@ -1,45 +1,69 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the libFuzzer targets with Clang in build-fuzz and runs each for a while on its seed
-# corpus. Usage: scripts/fuzz.sh [seconds per target, default 30]. Exits non-zero when any
-# target crashes, leaks, trips a sanitizer or breaks one of its checks; the failing input is
-# left in build-fuzz/fuzz/artifacts/.
+# Builds the libFuzzer targets with Clang (preset fuzz, build-fuzz) and runs each on its seed
+# corpus, two at a time. Usage:
+#   scripts/fuzz.sh [seconds per target, default 30]
+#   scripts/fuzz.sh --smoke   10 s per target on a fresh copy of the seeds (part of scripts/test.sh)
+#   scripts/fuzz.sh --long    600 s per target, keeping what the fuzzer finds in build-fuzz
+# Exits non-zero when any target crashes, leaks, trips a sanitizer or breaks one of its checks;
+# the failing input is left in build-fuzz/fuzz/artifacts/. Prints the executions of each target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
-seconds="${1:-30}"
+mode=timed
+seconds=30
+case "${1:-}" in
+--smoke) mode=smoke; seconds=10 ;;
+--long) mode=long; seconds=600 ;;
+"") ;;
+*) seconds=$1 ;;
+esac
 build=build-fuzz
-jobs=$(nproc)
+parallel=2
 
-cmake -S . -B "$build" -G Ninja \
-  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
-  -DTVR_BUILD_FUZZ=ON -DTVR_BUILD_TESTS=OFF -DTVR_BUILD_BENCH=OFF -DTVR_WERROR=ON
-
+cmake --preset fuzz >/dev/null
 targets=()
 for source in fuzz/*_fuzz.cpp; do
   targets+=("$(basename "$source" .cpp)")
 done
-cmake --build "$build" -j "$jobs" --target "${targets[@]}"
+cmake --build --preset fuzz -j "$parallel" --target "${targets[@]}"
 
 artifacts="$build/fuzz/artifacts"
 mkdir -p "$artifacts"
-failed=()
-for target in "${targets[@]}"; do
-  # Seeds stay untouched in the tree; new inputs the fuzzer finds go to a working copy.
-  work="$build/fuzz/corpus/$target"
+
+# Runs one target; its log is build-fuzz/fuzz/<target>.log.
+run_target() {
+  local target=$1 work="$build/fuzz/corpus/$1"
+  # Seeds stay untouched in the tree; new inputs go to a working folder, emptied for a smoke run
+  # so that it always tests the same seeds.
+  if [ "$mode" = smoke ]; then rm -rf "$work"; fi
   mkdir -p "$work"
-  seeds=()
-  if [ -d "fuzz/corpus/$target" ]; then
-    seeds=("fuzz/corpus/$target")
-  fi
-  echo "== $target: ${seconds}s"
-  if ! "$build/fuzz/$target" "$work" "${seeds[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="$artifacts/$target-" 2>"$build/fuzz/$target.log"; then
-    failed+=("$target")
-    tail -n 60 "$build/fuzz/$target.log"
-  fi
-  grep -E '^stat::number_of_executed_units|Done [0-9]+ runs' "$build/fuzz/$target.log" || true
+  local seeds=()
+  if [ -d "fuzz/corpus/$target" ]; then seeds=("fuzz/corpus/$target"); fi
+  "$build/fuzz/$target" "$work" "${seeds[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$artifacts/$target-" >"$build/fuzz/$target.log" 2>&1
+}
+
+echo "Fuzzing ${#targets[@]} targets for ${seconds}s each, $parallel at a time"
+failed=()
+for ((i = 0; i < ${#targets[@]}; i += parallel)); do
+  batch=("${targets[@]:i:parallel}")
+  pids=()
+  for target in "${batch[@]}"; do
+    run_target "$target" &
+    pids+=($!)
+  done
+  for j in "${!batch[@]}"; do
+    target=${batch[$j]}
+    if ! wait "${pids[$j]}"; then
+      failed+=("$target")
+      tail -n 60 "$build/fuzz/$target.log"
+    fi
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/fuzz/$target.log")
+    time=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$build/fuzz/$target.log")
+    echo "$target: ${runs:-?} runs in ${time:-?} s"
+  done
 done
 
 if [ ${#failed[@]} -ne 0 ]; then

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build          # toolchain
   clang-format git                            # formatting check
-  clang libclang-rt-14-dev                    # fuzz targets (scripts/fuzz.sh)
+  clang libclang-rt-14-dev                    # fuzz targets (scripts/fuzz.sh, smoke run in test.sh)
   googletest libgtest-dev libgmock-dev        # tests
   libutfcpp-dev                               # UTF-8 conversion headers
   curl ffmpeg                                 # real clients of the video server in the tests

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs what is missing, builds with warnings as errors, and runs every test: once in the
-# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows
-# cross build under Wine.
+# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer, with a short run of
+# every fuzz target in between, then the Windows cross build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -18,6 +18,9 @@ jobs=$(nproc)
 cmake --preset ci
 cmake --build --preset ci -j "$jobs"
 ctest --preset ci -j "$jobs"
+
+# Every parser's fuzz target for 10 s on its seeds, so that a parser regression fails here.
+bash scripts/fuzz.sh --smoke
 
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"

@@ -2,14 +2,12 @@
 // The small INI helpers of the settings file: window rectangles and the client's string keys.
 #include "core/settings.h"
 #include "core/text.h"
+#include "platform/fs.h"
 #include "platform/ini_file.h"
 
 namespace tvr::core {
 
 namespace {
-
-// The default U+0001 tells a missing text key from a present but empty one.
-constexpr char16_t kMissingMark[] = u"\u0001";
 
 struct RectKey {
     const char16_t* key;
@@ -52,9 +50,9 @@ bool readWindowRect(std::u16string_view file, std::u16string_view section, Windo
 
 std::optional<std::u16string> readExistingKey(std::u16string_view file, std::u16string_view section,
                                               std::u16string_view key) {
-    std::u16string text = platform::iniReadString(file, section, key, kMissingMark);
-    if (text == kMissingMark) return std::nullopt;
-    return text;
+    std::string bytes;
+    if (!platform::readFileBytes(file, &bytes)) return std::nullopt;
+    return platform::IniDocument(std::move(bytes)).find(section, key);
 }
 
 bool readString(std::u16string_view file, std::u16string_view section, std::u16string_view key, std::u16string* value,

@@ -51,12 +51,38 @@ bool ServerLog::open(std::u16string_view path) {
     std::lock_guard lock(mutex_);
     // An open log stays as it is: no second START line.
     if (file_.isOpen()) return true;
+    path_.assign(path);
     bool created = false;
-    if (!file_.open(path, &created)) return false;
-    // A new (or empty) file starts with the byte-order mark; an existing one is appended to.
-    if (created || platform::fileSize(path) == 0) file_.write(kUtf8Bom);
-    file_.write(lineBytes(startMessage()));
+    if (!startFile(&created)) return false;
+    writeLine(lineBytes(startMessage()));
     return true;
+}
+
+bool ServerLog::startFile(bool* created) {
+    if (!file_.open(path_, created)) return false;
+    size_ = platform::fileSize(path_);
+    if (size_ < 0) size_ = 0;
+    // A new (or empty) file starts with the byte-order mark; an existing one is appended to.
+    if (*created || size_ == 0) {
+        file_.write(kUtf8Bom);
+        size_ += static_cast<std::int64_t>(sizeof kUtf8Bom - 1);
+    }
+    return true;
+}
+
+void ServerLog::writeLine(const std::string& bytes) {
+    const auto length = static_cast<std::int64_t>(bytes.size());
+    const auto bomSize = static_cast<std::int64_t>(sizeof kUtf8Bom - 1);
+    if (size_ + length > capBytes_ && size_ > bomSize) {
+        file_.close();
+        std::u16string older = path_ + u".1";
+        platform::removeFile(older);
+        bool created = false;
+        // When the move fails the file is started again from nothing rather than left growing.
+        if (!platform::moveNoOverwrite(path_, older)) platform::removeFile(path_);
+        if (!startFile(&created)) return;
+    }
+    if (file_.write(bytes)) size_ += length;
 }
 
 bool ServerLog::isOpen() const {
@@ -68,7 +94,7 @@ void ServerLog::write(std::u16string_view message) {
     // One write call per line under the lock, so lines from two threads never interleave and
     // their timestamps stay in order.
     std::lock_guard lock(mutex_);
-    if (file_.isOpen()) file_.write(lineBytes(message));
+    if (file_.isOpen()) writeLine(lineBytes(message));
 }
 
 void ServerLog::flush() {

@@ -63,15 +63,16 @@ std::vector<KeyBinding> bindKeys(Config& config) {
     return keys;
 }
 
-bool writeKey(std::u16string_view file, const KeyBinding& binding) {
+bool writeKey(platform::IniDocument& file, const KeyBinding& binding) {
     // Texts are written whole: the file holds them without a length limit.
     std::u16string value = binding.number != nullptr ? format(u"%d", {std::int64_t{*binding.number}}) : *binding.text;
-    return platform::iniWriteString(file, binding.section, binding.key, value);
+    return file.write(binding.section, binding.key, value);
 }
 
-void readKey(std::u16string_view file, const KeyBinding& binding) {
+// Reads one key, writing the default in its place when it is missing or empty.
+void readKey(platform::IniDocument& file, const KeyBinding& binding) {
     if (binding.number != nullptr) {
-        std::u16string text = platform::iniReadString(file, binding.section, binding.key, u"");
+        std::u16string text = file.read(binding.section, binding.key, u"");
         if (text.empty()) {
             writeKey(file, binding);
             return;
@@ -85,7 +86,7 @@ void readKey(std::u16string_view file, const KeyBinding& binding) {
         }
         return;
     }
-    std::optional<std::u16string> text = readExistingKey(file, binding.section, binding.key);
+    std::optional<std::u16string> text = file.find(binding.section, binding.key);
     if (!text) {
         writeKey(file, binding);
         return;
@@ -136,19 +137,28 @@ Config defaultConfig() {
     return config;
 }
 
+bool readSettingsText(std::string& bytes, Config* config) {
+    *config = defaultConfig();
+    platform::IniDocument file(bytes);
+    for (const KeyBinding& binding : bindKeys(*config)) readKey(file, binding);
+    if (file.bytes() == bytes) return false;
+    bytes = file.bytes();
+    return true;
+}
+
 bool SettingsStore::load() {
     config_ = defaultConfig();
     bool created = false;
     if (!ensureFile(path_, &created)) return false;
-    for (const KeyBinding& binding : bindKeys(config_)) {
-        if (created) {
-            writeKey(path_, binding);
-        } else {
-            readKey(path_, binding);
-        }
-    }
+    bool readable = false;
+    // Missing keys are filled in memory and the file is replaced once, whole, under its lock.
+    platform::iniEdit(path_, [&](platform::IniDocument& file) {
+        readable = true;
+        for (const KeyBinding& binding : bindKeys(config_)) readKey(file, binding);
+        return true;
+    });
     snapshot_ = config_;
-    return true;
+    return readable;
 }
 
 bool SettingsStore::save() {
@@ -156,21 +166,29 @@ bool SettingsStore::save() {
     if (!ensureFile(path_, &created)) return false;
     std::vector<KeyBinding> current = bindKeys(config_);
     std::vector<KeyBinding> previous = bindKeys(snapshot_);
+    std::vector<std::size_t> written;
     bool allWritten = true;
-    for (std::size_t i = 0; i < current.size(); ++i) {
-        const KeyBinding& now = current[i];
-        const KeyBinding& before = previous[i];
-        bool changed = now.number != nullptr ? *now.number != *before.number : *now.text != *before.text;
-        if (!changed) continue;
-        // Only a value that reached the file joins the snapshot, so a failed key is tried again next save.
-        if (writeKey(path_, now)) {
-            if (now.number != nullptr) {
-                *before.number = *now.number;
+    bool replaced = platform::iniEdit(path_, [&](platform::IniDocument& file) {
+        for (std::size_t i = 0; i < current.size(); ++i) {
+            const KeyBinding& now = current[i];
+            const KeyBinding& before = previous[i];
+            bool changed = now.number != nullptr ? *now.number != *before.number : *now.text != *before.text;
+            if (!changed) continue;
+            if (writeKey(file, now)) {
+                written.push_back(i);
             } else {
-                *before.text = *now.text;
+                allWritten = false;
             }
+        }
+        return true;
+    });
+    if (!replaced) return false;
+    // Only a value that reached the file joins the snapshot, so a failed key is tried again next save.
+    for (std::size_t i : written) {
+        if (current[i].number != nullptr) {
+            *previous[i].number = *current[i].number;
         } else {
-            allWritten = false;
+            *previous[i].text = *current[i].text;
         }
     }
     return allWritten;

@@ -53,14 +53,19 @@ struct Config {
 /// The record filled with every default value.
 Config defaultConfig();
 
+/// Reads the settings from a settings file's bytes into config, adding every missing or empty key
+/// to the bytes with its default; true when the bytes changed.
+bool readSettingsText(std::string& bytes, Config* config);
+
 /// The settings record of the process with its snapshot (values as last loaded or saved).
 class SettingsStore {
 public:
     explicit SettingsStore(std::u16string filePath) : path_(std::move(filePath)) {}
-    /// Fills defaults, creates a missing file (UTF-16LE) and writes missing or empty keys; false when
-    /// the file can neither be found nor created.
+    /// Fills defaults, creates a missing file (UTF-16LE) and writes missing or empty keys (one
+    /// atomic replacement of the file); false when the file can neither be found nor created.
     bool load();
-    /// Writes every value that differs from the snapshot; false when the file cannot be created.
+    /// Writes every value that differs from the snapshot in one atomic replacement of the file;
+    /// false when the file cannot be created or written, or a value is refused.
     bool save();
     Config& config() { return config_; }
     const Config& config() const { return config_; }

@@ -213,16 +213,16 @@ bool scanDecimal(std::u16string_view text, std::int64_t* value) {
     return true;
 }
 
+bool isStorableLine(std::u16string_view text) {
+    return text.find_first_of(std::u16string_view(u"\r\n\0", 3)) == text.npos && !platform::hasUnpairedSurrogate(text);
+}
+
 std::u16string replaceAll(std::u16string_view text, char16_t from, char16_t to) {
     std::u16string out(text);
     for (char16_t& c : out) {
         if (c == from) c = to;
     }
     return out;
-}
-
-bool isStorableLine(std::u16string_view text) {
-    return text.find_first_of(std::u16string_view(u"\r\n\0", 3)) == text.npos && !platform::hasUnpairedSurrogate(text);
 }
 
 }  // namespace tvr::core

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "http/http_connection.h"
 
+#include <algorithm>
+
 namespace tvr::http {
 
 namespace {
 
 // Size of one receive, as the headset's requests have always been read.
 constexpr std::size_t kReceiveSize = 4096;
+// Body bytes sent in one call with a queued header: the first block read after a seek.
+constexpr std::size_t kJoinedBodyBytes = 0x4000;
 
 }  // namespace
 
@@ -32,7 +36,7 @@ HttpConnection::Received HttpConnection::receive() {
 
 bool HttpConnection::flush() {
     while (!output_.empty()) {
-        std::int64_t sent = sendBody(output_.data(), output_.size());
+        std::int64_t sent = sendRaw(output_.data(), output_.size());
         if (sent < 0) return false;
         if (sent == 0) return true;
         output_.erase(0, static_cast<std::size_t>(sent));
@@ -41,6 +45,24 @@ bool HttpConnection::flush() {
 }
 
 std::int64_t HttpConnection::sendBody(const char* data, std::size_t size) {
+    if (output_.empty()) return sendRaw(data, size);
+    // The header and the first body bytes leave in one segment, so the player's first body byte
+    // does not wait for a second send and a second segment.
+    std::size_t head = output_.size();
+    output_.append(data, std::min(size, kJoinedBodyBytes));
+    std::int64_t sent = sendRaw(output_.data(), output_.size());
+    output_.resize(head);
+    if (sent < 0) return -1;
+    auto taken = static_cast<std::size_t>(sent);
+    if (taken <= head) {
+        output_.erase(0, taken);
+        return 0;
+    }
+    output_.clear();
+    return static_cast<std::int64_t>(taken - head);
+}
+
+std::int64_t HttpConnection::sendRaw(const char* data, std::size_t size) {
     platform::IoResult result = platform::sendSome(socket_, data, size);
     switch (result.status) {
         case platform::IoStatus::Ok:

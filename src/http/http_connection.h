@@ -28,7 +28,7 @@ public:
     bool flush();
     /// True when queued bytes are still waiting.
     bool hasQueued() const { return !output_.empty(); }
-    /// Sends body bytes once; the count sent (0 when the socket is full), -1 when the connection failed.
+    /// Sends body bytes once, joined to any queued header; body bytes sent (0: socket full), -1 when it failed.
     std::int64_t sendBody(const char* data, std::size_t size);
 
     platform::SocketHandle socket() const { return socket_; }
@@ -36,6 +36,8 @@ public:
     RequestGatherer& gatherer() { return gatherer_; }
 
 private:
+    std::int64_t sendRaw(const char* data, std::size_t size);
+
     platform::SocketHandle socket_;
     std::uint32_t peer_;
     RequestGatherer gatherer_;

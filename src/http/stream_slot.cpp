@@ -88,6 +88,8 @@ void StreamSlot::seek(std::int64_t offset) {
         resetRingLocked();
         reading_ = true;
         bodyActive_ = true;
+        // While the reader is busy, its buffer is too: the first block is then left to it.
+        if (!readerBusy_) readCachedLocked();
     }
     readerWake_.notify_all();
 }
@@ -158,12 +160,14 @@ std::int32_t StreamSlot::readStep() {
     std::uint64_t generation = generation_;
     std::int64_t at = readPosition_;
     bool needSeek = filePointer_ != at;
+    // The player waits for the first bytes after a seek; only the reads after them need to be large.
+    std::size_t size = firstRead_ ? kFirstReadSize : kBufferSize;
     readerBusy_ = true;
     lock.unlock();
 
     // The read runs without the lock so that the sender and a seek never wait for the disk.
     std::int64_t got = -1;
-    if (!needSeek || file_.seek(at)) got = file_.read(target, kBufferSize);
+    if (!needSeek || file_.seek(at)) got = file_.read(target, size);
     platform::ReadMode mode = file_.mode();  // a refused unbuffered read falls back to buffered
 
     lock.lock();
@@ -176,22 +180,36 @@ std::int32_t StreamSlot::readStep() {
             // A failed read counts as the end of the file.
             endOfFile_ = true;
         } else {
-            Buffer& buffer = ring_[index];
-            std::size_t bytes = static_cast<std::size_t>(got);
-            std::size_t drop = std::min(skip_, bytes);
-            buffer.start = drop;
-            buffer.length = bytes - drop;
-            skip_ = 0;
-            readPosition_ += got;
-            readCursor_ = (index + 1) % kBufferCount;
-            endOfFile_ = readPosition_ >= facts_.size;
-            published = buffer.length > 0;
+            published = publishLocked(index, got);
         }
     }
     lock.unlock();
     readerIdle_.notify_all();
     if (published && onDataReady_) onDataReady_();
     return 1;
+}
+
+void StreamSlot::readCachedLocked() {
+    // A warm seek, the common case when the player jumps around in a video it has just played,
+    // needs no disk: copying one small block here saves the hand-over to the reader and back.
+    Buffer& buffer = ring_[readCursor_];
+    if (buffer.data == nullptr) return;
+    std::int64_t got = file_.readCached(readPosition_, buffer.data, kFirstReadSize);
+    if (got > static_cast<std::int64_t>(skip_)) publishLocked(readCursor_, got);
+}
+
+bool StreamSlot::publishLocked(std::size_t index, std::int64_t got) {
+    Buffer& buffer = ring_[index];
+    std::size_t bytes = static_cast<std::size_t>(got);
+    std::size_t drop = std::min(skip_, bytes);
+    buffer.start = drop;
+    buffer.length = bytes - drop;
+    skip_ = 0;
+    firstRead_ = false;
+    readPosition_ += got;
+    readCursor_ = (index + 1) % kBufferCount;
+    endOfFile_ = readPosition_ >= facts_.size;
+    return buffer.length > 0;
 }
 
 bool StreamSlot::canReadLocked() const {
@@ -208,6 +226,7 @@ void StreamSlot::resetRingLocked() {
     sendCursor_ = 0;
     readCursor_ = 0;
     endOfFile_ = false;
+    firstRead_ = true;
 }
 
 void StreamSlot::closeFileLocked(std::unique_lock<std::mutex>& lock) {

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // One stream slot: the file being streamed and its read-ahead. A reader thread fills two
-// 1 MiB sector-aligned buffers in turn; the server thread sends from them. A buffer with
-// length 0 belongs to the reader, one with data to the sender; the slot lock guards the
-// hand-over, and the reader waits on a condition variable until a buffer is free or the
-// stream is moved, so neither side polls.
+// 1 MiB sector-aligned buffers in turn; the server thread sends from them. The first read after
+// a seek is one small aligned block, so the body starts as soon as that block is in and the
+// full buffers follow behind it; when the OS cache holds that block, the seek itself copies it
+// and the body starts without waiting for the reader. A buffer with length 0 belongs to the
+// reader, one with data to the sender; the slot lock guards the hand-over, and the reader waits
+// on a condition variable until a buffer is free or the stream is moved, so neither side polls.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -23,6 +25,8 @@ class StreamSlot {
 public:
     static constexpr std::size_t kBufferCount = 2;
     static constexpr std::size_t kBufferSize = 0x100000;
+    /// Size of the first read after a seek: a multiple of the sector size, small enough to arrive at once.
+    static constexpr std::size_t kFirstReadSize = 0x4000;
 
     /// Starts the reader thread; onDataReady runs on it whenever a buffer has been filled.
     explicit StreamSlot(std::function<void()> onDataReady);
@@ -67,6 +71,8 @@ private:
 
     std::int32_t readStep();
     bool canReadLocked() const;
+    void readCachedLocked();
+    bool publishLocked(std::size_t index, std::int64_t got);
     void resetRingLocked();
     void closeFileLocked(std::unique_lock<std::mutex>& lock);
     bool allocateBuffersLocked();
@@ -90,6 +96,7 @@ private:
     std::uint64_t generation_ = 0;   // grows with every seek, open and close
     bool reading_ = false;
     bool endOfFile_ = false;
+    bool firstRead_ = false;  // the next read is the first of a seek
     bool readerBusy_ = false;
     bool bodyActive_ = false;
     bool stopping_ = false;

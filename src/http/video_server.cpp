@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "http/video_server.h"
 
+#include "core/clock.h"
 #include "http/http_response.h"
 #include "platform/fs.h"
 #include "platform/poll.h"
+#include "platform/time.h"
 
 namespace tvr::http {
 
@@ -17,6 +19,9 @@ constexpr std::uint32_t kIdleWaitMs = 100;
 constexpr std::size_t kMaxPending = VideoServer::kSlotCount;
 // Body bytes sent to one slot per pass, so one fast stream cannot hold up the other.
 constexpr std::size_t kSendPerPass = StreamSlot::kBufferCount * StreamSlot::kBufferSize;
+// Connections accepted per pass. Other hosts' connections are refused as they come, so a flood
+// of them is drained quickly instead of filling the backlog of two ahead of the player's connects.
+constexpr int kAcceptsPerPass = 16;
 
 }  // namespace
 
@@ -34,7 +39,10 @@ bool VideoServer::start(std::uint16_t port, const core::AccessGate* gate, std::u
     if (listener_ == platform::kInvalidSocket) return false;
     port_ = platform::localEndpoint(listener_).port;
     gate_ = gate;
-    for (Slot& slot : slots_) slot.stream = std::make_unique<StreamSlot>([this] { thread_.wake(); });
+    for (int index = 0; index < kSlotCount; ++index) {
+        slots_[index].index = index;
+        slots_[index].stream = std::make_unique<StreamSlot>([this] { thread_.wake(); });
+    }
     running_ = true;
     thread_.wake();
     return true;
@@ -61,8 +69,16 @@ void VideoServer::close() {
 void VideoServer::requestReleaseAll() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        // The login these connections came under has ended: none of them may get another byte.
+        // The files are closed by the server thread, which may wait for a read in progress.
+        pending_.clear();
         for (Slot& slot : slots_) {
-            if (slot.stream) slot.stream->requestRelease();
+            if (!slot.stream) continue;
+            slot.stream->requestRelease();
+            if (!slot.connection) continue;
+            endBody(slot);
+            slot.connection.reset();
+            slot.stream->stopBody();
         }
     }
     thread_.wake();
@@ -90,6 +106,8 @@ platform::ReadMode VideoServer::slotReadMode(int slot) const {
     return slots_[slot].stream->readMode();
 }
 
+std::vector<StreamEvent> VideoServer::takeEvents() { return events_.take(); }
+
 std::int32_t VideoServer::pass() {
     platform::PollItem items[1 + kMaxPending + kSlotCount];
     std::size_t count = 0;
@@ -115,11 +133,22 @@ std::int32_t VideoServer::pass() {
 void VideoServer::acceptStep() {
     // While no control client is authenticated, connections wait in the backlog.
     if (gate_ == nullptr || !gate_->isClientAuthenticated()) return;
-    platform::Ipv4Endpoint peer;
-    platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
-    if (socket == platform::kInvalidSocket) return;
-    if (pending_.size() >= kMaxPending) pending_.erase(pending_.begin());
-    pending_.push_back(std::make_unique<HttpConnection>(socket, peer.address));
+    for (int accepted = 0; accepted < kAcceptsPerPass; ++accepted) {
+        platform::Ipv4Endpoint peer;
+        platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
+        if (socket == platform::kInvalidSocket) return;
+        auto connection = std::make_unique<HttpConnection>(socket, peer.address);
+        if (!clientAllowed(peer.address)) {
+            // Another host never takes one of the player's waiting places: it gets its answer
+            // now (a fresh socket takes a header whole) and is closed as the connection goes.
+            connection->queue(notFoundHeader());
+            connection->flush();
+            continue;
+        }
+        if (pending_.size() >= kMaxPending) pending_.erase(pending_.begin());
+        pending_.push_back(std::move(connection));
+        return;
+    }
 }
 
 void VideoServer::pendingStep() {
@@ -127,7 +156,9 @@ void VideoServer::pendingStep() {
     for (std::size_t i = 0; i < pending_.size();) {
         HttpConnection& connection = *pending_[i];
         bool bound = false;
-        bool alive = connection.flush() && connection.receive() != HttpConnection::Received::Ended;
+        // A connection whose login ended while it waited is dropped unanswered.
+        bool alive = clientAllowed(connection.peerAddress()) && connection.flush() &&
+                     connection.receive() != HttpConnection::Received::Ended;
         while (alive && !bound) {
             RequestGatherer::State state = connection.gatherer().next(&block);
             if (state == RequestGatherer::State::NeedMore) break;
@@ -140,6 +171,7 @@ void VideoServer::pendingStep() {
             bool slotValid = request.streamIndex >= 0 && request.streamIndex < kSlotCount;
             // Another host is refused on its own connection and never displaces the client's stream.
             if (!slotValid || !clientAllowed(connection.peerAddress())) {
+                if (request.method == Method::Get) recordRequest(-1, request, 404);
                 connection.queue(notFoundHeader());
             } else if (request.method == Method::Head) {
                 answerHead(connection, request);
@@ -180,11 +212,12 @@ void VideoServer::slotStep(int index) {
 
 void VideoServer::sendStep(Slot& slot) {
     HttpConnection& connection = *slot.connection;
-    if (!connection.flush()) {
+    // Checked before every send: the headset may have logged out, or another host logged in,
+    // since this stream began, and no byte may go to a host that is not the client now.
+    if (!clientAllowed(connection.peerAddress())) {
         closeSlotConnection(slot);
         return;
     }
-    if (connection.hasQueued()) return;
     const char* data = nullptr;
     std::size_t size = 0;
     std::size_t sentThisPass = 0;
@@ -197,6 +230,15 @@ void VideoServer::sendStep(Slot& slot) {
         if (sent == 0) return;
         slot.stream->consumed(static_cast<std::size_t>(sent));
         sentThisPass += static_cast<std::size_t>(sent);
+        if (slot.body.active) {
+            slot.body.sent += static_cast<std::uint64_t>(sent);
+            if (slot.body.sent >= slot.body.length) endBody(slot);
+        }
+    }
+    // A header without a body: 404, 416, an empty file, or a first block not read yet.
+    if (!connection.flush()) {
+        closeSlotConnection(slot);
+        return;
     }
     // A file that ends before the announced length cannot complete the body.
     if (slot.stream->bodyBroken()) closeSlotConnection(slot);
@@ -216,6 +258,7 @@ void VideoServer::serveBlocks(int index) {
         if (request.method == Method::Get) {
             serveGet(slot, request);
         } else if (request.method == Method::Head) {
+            endBody(slot);
             slot.stream->stopBody();
             answerHead(*slot.connection, request);
         }
@@ -226,19 +269,25 @@ void VideoServer::serveGet(Slot& slot, const HttpRequest& request) {
     HttpConnection& connection = *slot.connection;
     StreamSlot& stream = *slot.stream;
     // A new request on the connection ends whatever body was still going out.
+    endBody(slot);
     stream.stopBody();
     if (!requestAllowed(connection, request) || !stream.open(request.path, readMode_)) {
+        recordRequest(slot.index, request, 404);
         connection.queue(notFoundHeader());
         return;
     }
     FileFacts facts = stream.facts();
     std::int64_t start = request.hasRange ? request.rangeStart : 0;
     if (request.hasRange && (start < 0 || start >= facts.size)) {
+        recordRequest(slot.index, request, 416);
         connection.queue(rangeNotSatisfiableHeader(facts.size));
         return;
     }
     stream.seek(start);
     connection.queue(successHeader(facts, start, request.path));
+    recordRequest(slot.index, request, start == 0 ? 200 : 206);
+    slot.body = Body{true, request.path, static_cast<std::uint64_t>(facts.size - start), 0, platform::monotonicMs()};
+    if (slot.body.length == 0) endBody(slot);
 }
 
 void VideoServer::answerHead(HttpConnection& connection, const HttpRequest& request) {
@@ -267,9 +316,32 @@ bool VideoServer::requestAllowed(const HttpConnection& connection, const HttpReq
 }
 
 void VideoServer::closeSlotConnection(Slot& slot) {
+    endBody(slot);
     slot.connection.reset();
     slot.stream->stopBody();
     if (slot.stream->releaseRequested()) slot.stream->closeFile();
+}
+
+void VideoServer::recordRequest(int slot, const HttpRequest& request, int statusCode) {
+    StreamEvent event;
+    event.kind = StreamEvent::Kind::Request;
+    event.slot = slot;
+    event.rangeStart = request.hasRange ? request.rangeStart : 0;
+    event.path = request.path;
+    event.statusCode = statusCode;
+    events_.push(std::move(event));
+}
+
+void VideoServer::endBody(Slot& slot) {
+    if (!slot.body.active) return;
+    StreamEvent event;
+    event.kind = StreamEvent::Kind::End;
+    event.slot = slot.index;
+    event.path = std::move(slot.body.path);
+    event.bytesSent = slot.body.sent;
+    event.durationMs = core::elapsedMs(platform::monotonicMs(), slot.body.startMs);
+    events_.push(std::move(event));
+    slot.body = Body{};
 }
 
 std::size_t VideoServer::collectPollItems(platform::PollItem* items, std::size_t capacity) {

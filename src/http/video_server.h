@@ -2,7 +2,8 @@
 #pragma once
 // The video server: a small HTTP/1.1 server from which the headset's player fetches video
 // files, whole or from a Range start, over two stream slots chosen by "stream=". It serves only
-// the host of the authenticated control client. One server thread does all socket work and
+// the host of the authenticated control client, and only while it is: connections from other
+// hosts are refused at once, and a stream ends when its login does. One server thread does all socket work and
 // waits on socket readiness and on the slots' readers, so bytes go out as soon as they can.
 #include <array>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include "core/access_gate.h"
 #include "core/worker_thread.h"
 #include "http/http_connection.h"
+#include "http/stream_event.h"
 #include "http/stream_slot.h"
 #include "platform/sequential_reader.h"
 #include "platform/socket.h"
@@ -34,7 +36,7 @@ public:
     bool start(std::uint16_t port, const core::AccessGate* gate, std::uint32_t bindAddress = 0);
     /// Stops the threads, then closes every connection and file; there is no restart.
     void close();
-    /// Asks every slot to close its file as soon as it has no connection.
+    /// Ends the headset's streams: closes every connection at once, then the slots' files.
     void requestReleaseAll();
     /// The port listened on (0 when not listening).
     std::uint16_t port() const;
@@ -44,11 +46,24 @@ public:
     void setReadMode(platform::ReadMode mode);
     /// The read mode of the slot's open file.
     platform::ReadMode slotReadMode(int slot) const;
+    /// The stream events since the last call, oldest first (thread-safe).
+    std::vector<StreamEvent> takeEvents();
 
 private:
+    // The body going out on a slot's connection, for its End event.
+    struct Body {
+        bool active = false;
+        std::u16string path;
+        std::uint64_t length = 0;
+        std::uint64_t sent = 0;
+        std::uint32_t startMs = 0;
+    };
+
     struct Slot {
+        int index = 0;
         std::unique_ptr<StreamSlot> stream;
         std::unique_ptr<HttpConnection> connection;
+        Body body;
     };
 
     std::int32_t pass();
@@ -62,6 +77,8 @@ private:
     bool clientAllowed(std::uint32_t peer) const;
     bool requestAllowed(const HttpConnection& connection, const HttpRequest& request) const;
     void closeSlotConnection(Slot& slot);
+    void recordRequest(int slot, const HttpRequest& request, int statusCode);
+    void endBody(Slot& slot);
     std::size_t collectPollItems(platform::PollItem* items, std::size_t capacity);
 
     mutable std::mutex mutex_;  // held for each whole pass
@@ -76,6 +93,7 @@ private:
     platform::ReadMode readMode_ = platform::ReadMode::Buffered;
     std::vector<std::unique_ptr<HttpConnection>> pending_;
     std::array<Slot, kSlotCount> slots_;
+    StreamEventQueue events_;
 };
 
 }  // namespace tvr::http

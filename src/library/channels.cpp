@@ -64,6 +64,8 @@ int setChannelType(core::Config& config, std::int32_t channel, std::int32_t type
     if (!isChannelNumber(channel) || (type != core::kChannelPcFolder && type != core::kChannelVrDevice)) {
         return 0;
     }
+    // The settings file keeps one value per line: a path it cannot hold is refused, not lost later.
+    if (!core::isStorableLine(path)) return 0;
     core::ChannelConfig& entry = config.channels[static_cast<std::size_t>(channel)];
     entry.type = type;
     // The headset sends placeholders instead of a real folder; those never replace the path.

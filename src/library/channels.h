@@ -22,7 +22,8 @@ struct ChannelRoot {
 /// "(Computer)" and "(DeviceVide)" never resolve); channel must not be negative.
 int resolveChannelRoot(const core::Config& config, std::int32_t channel, ChannelRoot* out);
 /// Sets a channel to PC folder (0) or VR device (1), storing a real folder path for type 0;
-/// 0 for a channel outside 0..7 or another type. The caller asks the front-end to refresh.
+/// 0 (nothing changed) for a channel outside 0..7, another type, or a path that is no storable
+/// line (core::isStorableLine). The caller asks the front-end to refresh.
 int setChannelType(core::Config& config, std::int32_t channel, std::int32_t type, std::u16string_view path);
 
 }  // namespace tvr::library

@@ -61,6 +61,13 @@ void ListFile::bind(std::int32_t channel, std::int32_t kind, std::u16string_view
 }
 
 int ListFile::add(std::u16string_view path) {
+    // A line break would add lines (even "#end") of its own to the file; a NUL or an unpaired
+    // surrogate would come back changed.
+    if (!core::isStorableLine(path)) return 0;
+    return append(path);
+}
+
+int ListFile::append(std::u16string_view path) {
     try {
         if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.capacity() + kGrowBy);
         ListFileEntry entry;
@@ -91,7 +98,8 @@ int ListFile::load() {
     for (const auto& line : lines) {
         if (line == u"#end") break;
         if (isDirective(line)) continue;
-        add(core::replaceAll(line, u'\\', u'/'));
+        // Lines from the file are kept as they are, even those save will refuse to write back.
+        append(core::replaceAll(line, u'\\', u'/'));
     }
     rememberFileTime();
     return 1;
@@ -101,7 +109,10 @@ int ListFile::save() {
     std::vector<std::u16string> lines;
     lines.reserve(entries_.size() + 2);
     lines.emplace_back(kind_ == kSearchList ? u"#name (Search)" : u"#name (Favorite)");
-    for (const auto& entry : entries_) lines.push_back(entry.path);
+    for (const auto& entry : entries_) {
+        if (!core::isStorableLine(entry.path)) return 0;
+        lines.push_back(entry.path);
+    }
     lines.emplace_back(u"#end");
     if (!platform::writeTextLines(core::appFilePath(path_), lines, platform::TextEncoding::Utf8)) return 0;
     rememberFileTime();

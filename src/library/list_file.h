@@ -22,13 +22,14 @@ class ListFile {
 public:
     /// Binds to a channel: number, kind, path = resolveDataFile(setting); empties the list.
     void bind(std::int32_t channel, std::int32_t kind, std::u16string_view settingPath);
-    /// Appends an entry; 1 on success.
+    /// Appends an entry; 0 (list unchanged) when the path is no storable line or memory runs out.
     int add(std::u16string_view path);
     /// add, except that the favourites list skips a name with extension it already holds.
     int addUnique(std::u16string_view path);
     /// Appends the file's path lines ("\" turned into "/"); 0 when the file cannot be opened.
     int load();
-    /// Writes "#name (Search)" or "#name (Favorite)", the paths and "#end"; 0 when it cannot write.
+    /// Writes "#name (Search)" or "#name (Favorite)", the paths and "#end"; 0 (nothing written)
+    /// when it cannot write or an entry is no storable line.
     int save();
     /// True when the file's last-write time differs from the remembered one.
     bool hasChangedOnDisk() const;
@@ -43,6 +44,8 @@ public:
     const std::vector<ListFileEntry>& entries() const { return entries_; }
 
 private:
+    int append(std::u16string_view path);
+
     std::u16string path_;
     std::int32_t channel_ = 9;
     std::int32_t kind_ = kFavoriteList;

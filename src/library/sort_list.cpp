@@ -119,8 +119,12 @@ void SortList::group() {
 }
 
 void sortFolderNames(std::vector<std::u16string>& names) {
-    std::sort(names.begin(), names.end(),
-              [](const std::u16string& a, const std::u16string& b) { return platform::naturalCompare(a, b) < 0; });
+    // Folders have no second key; code units order names that differ only in case, so the
+    // listing is the same every time.
+    std::sort(names.begin(), names.end(), [](const std::u16string& a, const std::u16string& b) {
+        const int order = platform::naturalCompare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
 }
 
 }  // namespace tvr::library

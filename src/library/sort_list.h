@@ -42,7 +42,7 @@ private:
     std::vector<std::size_t> groups_;  // representative record index per open group
 };
 
-/// Sorts sub-folder names ascending in natural order.
+/// Sorts sub-folder names ascending in natural order; names differing only in case by code unit.
 void sortFolderNames(std::vector<std::u16string>& names);
 
 }  // namespace tvr::library

@@ -1,19 +1,20 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The places a user browses from: drive roots on Windows, the root, the home folder and mounted
-// file systems elsewhere.
+// The drives a user can browse from the "(Computer)" root. Windows has drive letters; Linux has
+// none, so there the places a user browses stand in: the root file system, the home folder and
+// the file systems mounted under /media, /mnt and /run/media.
 #include <string>
 #include <vector>
 
 namespace tvr::platform {
 
-struct Drive {
-    std::u16string root;   // with a trailing '/' ("C:/", "/media/usb/")
-    std::u16string label;  // the volume label; may be empty
+/// One browsable drive or place.
+struct DriveInfo {
+    std::u16string root;   // ends in "/": "C:/", "/", "/media/anna/USB STICK/"
+    std::u16string label;  // volume label or readable name; may be empty
 };
 
-/// The drives that can be read now, in a fixed order (Windows: A to Z, skipping drives without
-/// a medium).
-std::vector<Drive> listDrives();
+/// The drives whose root can be read now, each once, in a stable order.
+std::vector<DriveInfo> listDrives();
 
 }  // namespace tvr::platform

@@ -25,9 +25,14 @@ PathKind pathKind(std::u16string_view path);
 /// Calls onEntry for every entry of the folder except "." and ".."; false when the folder cannot be read.
 /// onEntry returns false to stop early.
 bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry);
+/// As enumerateFolder, but each entry carries only its name and folder flag (write time 0): the
+/// flag comes from the directory entry where the file system records it, so a large folder needs
+/// no file test per entry. Links are followed; dangling ones are skipped.
+bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry);
 /// Creates one folder (the parent must exist).
 bool makeFolder(std::u16string_view path);
-/// Renames a file or folder, refusing when the target exists.
+/// Renames a file or folder, refusing atomically when the target exists; a file moves to another
+/// file system by a copy that keeps its times. On failure the source is left as it was.
 bool moveNoOverwrite(std::u16string_view from, std::u16string_view to);
 /// Deletes a file.
 bool removeFile(std::u16string_view path);
@@ -52,6 +57,8 @@ struct FileIdentity {
 };
 /// The identity of what the path names (links followed); false when it cannot be examined.
 bool fileIdentity(std::u16string_view path, FileIdentity* identity);
+/// The absolute path with links, "." and ".." resolved as far as it exists: one spelling per file.
+std::u16string canonicalPath(std::u16string_view path);
 /// Size of a file in bytes; -1 when it cannot be had.
 std::int64_t fileSize(std::u16string_view path);
 
@@ -59,6 +66,9 @@ std::int64_t fileSize(std::u16string_view path);
 bool readFileBytes(std::u16string_view path, std::string* bytes);
 /// Replaces the file's content through a temporary file and an atomic rename.
 bool writeFileAtomic(std::u16string_view path, std::string_view bytes);
+/// Deletes the temporary files that writeFileAtomic leaves in the folder when the process dies
+/// mid-write (no other files); returns how many it deleted.
+int removeAtomicWriteLeftovers(std::u16string_view folder);
 
 /// A file opened for appending (the log).
 class AppendFile {

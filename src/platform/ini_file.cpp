@@ -4,7 +4,10 @@
 // the file keeps its encoding, byte-order mark and line ends exactly.
 #include "platform/ini_file.h"
 
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/case_fold.h"
@@ -22,13 +25,19 @@ struct Line {
     std::u16string text;
 };
 
-struct IniText {
+}  // namespace
+
+struct IniDocument::Text {
     std::string bytes;
     bool utf16 = false;
     std::size_t bomSize = 0;
     bool crlf = true;
     std::vector<Line> lines;
 };
+
+namespace {
+
+using IniText = IniDocument::Text;
 
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
@@ -84,12 +93,11 @@ std::u16string decodeUnits(const IniText& ini, std::size_t begin, std::size_t en
     return text;
 }
 
-void splitLines(IniText& ini) {
+// Splits the bytes into lines again from line `index` on (after an edit there or later).
+void splitFrom(IniText& ini, std::size_t index, bool* sawLf, bool* sawCrLf) {
     std::size_t unit = ini.utf16 ? 2 : 1;
-    if (ini.utf16 && (ini.bytes.size() - ini.bomSize) % 2 != 0) ini.bytes.pop_back();
-    bool sawLf = false;
-    bool sawCrLf = false;
-    std::size_t pos = ini.bomSize;
+    std::size_t pos = index < ini.lines.size() ? ini.lines[index].begin : ini.bomSize;
+    ini.lines.resize(index < ini.lines.size() ? index : 0);
     while (pos < ini.bytes.size()) {
         Line line;
         line.begin = pos;
@@ -98,29 +106,37 @@ void splitLines(IniText& ini) {
         line.contentEnd = scan;
         line.next = scan < ini.bytes.size() ? scan + unit : scan;
         if (scan < ini.bytes.size()) {
-            sawLf = true;
+            *sawLf = true;
             if (scan > pos && unitAt(ini, scan - unit) == u'\r') {
                 line.contentEnd -= unit;
-                sawCrLf = true;
+                *sawCrLf = true;
             }
         }
         line.text = decodeUnits(ini, line.begin, line.contentEnd);
         pos = line.next;
         ini.lines.push_back(std::move(line));
     }
-    ini.crlf = sawCrLf || !sawLf;
 }
 
-bool loadIni(std::u16string_view file, IniText* ini) {
-    if (!readFileBytes(file, &ini->bytes)) return false;
-    if (ini->bytes.starts_with("\xFF\xFE")) {
-        ini->utf16 = true;
-        ini->bomSize = 2;
-    } else if (ini->bytes.starts_with("\xEF\xBB\xBF")) {
-        ini->bomSize = 3;
+// After an edit the line ends of the whole file stay as first detected.
+void resplitFrom(IniText& ini, std::size_t index) {
+    bool sawLf = false;
+    bool sawCrLf = false;
+    splitFrom(ini, index, &sawLf, &sawCrLf);
+}
+
+void parse(IniText& ini) {
+    if (ini.bytes.starts_with("\xFF\xFE")) {
+        ini.utf16 = true;
+        ini.bomSize = 2;
+    } else if (ini.bytes.starts_with("\xEF\xBB\xBF")) {
+        ini.bomSize = 3;
     }
-    splitLines(*ini);
-    return true;
+    if (ini.utf16 && (ini.bytes.size() - ini.bomSize) % 2 != 0) ini.bytes.pop_back();
+    bool sawLf = false;
+    bool sawCrLf = false;
+    splitFrom(ini, 0, &sawLf, &sawCrLf);
+    ini.crlf = sawCrLf || !sawLf;
 }
 
 std::optional<std::size_t> findSection(const IniText& ini, std::u16string_view section) {
@@ -155,37 +171,87 @@ bool writable(std::u16string_view section, std::u16string_view key, std::u16stri
     return true;
 }
 
+// Serialises read-modify-writes of one file in this process; the key is the resolved path, so
+// two spellings of one file share the lock.
+class FileLock {
+public:
+    explicit FileLock(std::u16string_view file) : key_(canonicalPath(file)) {
+        {
+            const std::lock_guard guard(tableMutex());
+            Slot& slot = table()[key_];
+            ++slot.users;
+            mutex_ = &slot.mutex;
+        }
+        mutex_->lock();
+    }
+    ~FileLock() {
+        mutex_->unlock();
+        const std::lock_guard guard(tableMutex());
+        auto it = table().find(key_);
+        if (--it->second.users == 0) table().erase(it);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    struct Slot {
+        std::mutex mutex;
+        int users = 0;
+    };
+    static std::mutex& tableMutex() {
+        static std::mutex mutex;
+        return mutex;
+    }
+    static std::unordered_map<std::u16string, Slot>& table() {
+        static std::unordered_map<std::u16string, Slot> slots;
+        return slots;
+    }
+
+    std::u16string key_;
+    std::mutex* mutex_ = nullptr;
+};
+
 }  // namespace
 
-std::u16string iniReadString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
-                             std::u16string_view fallback) {
-    IniText ini;
-    if (!loadIni(file, &ini)) return std::u16string(fallback);
+IniDocument::IniDocument() : text_(std::make_unique<Text>()) {
+    text_->bytes = "\xFF\xFE";
+    text_->utf16 = true;
+    text_->bomSize = 2;
+}
+
+IniDocument::IniDocument(std::string bytes) : text_(std::make_unique<Text>()) {
+    text_->bytes = std::move(bytes);
+    parse(*text_);
+}
+
+IniDocument::~IniDocument() = default;
+
+const std::string& IniDocument::bytes() const { return text_->bytes; }
+
+std::u16string IniDocument::read(std::u16string_view section, std::u16string_view key,
+                                 std::u16string_view fallback) const {
+    return find(section, key).value_or(std::u16string(fallback));
+}
+
+std::optional<std::u16string> IniDocument::find(std::u16string_view section, std::u16string_view key) const {
+    const IniText& ini = *text_;
     section = trim(section);
     key = trim(key);
     auto header = findSection(ini, section);
-    if (!header) return std::u16string(fallback);
+    if (!header) return std::nullopt;
     std::size_t end = sectionEnd(ini, *header);
     for (std::size_t i = *header + 1; i < end; ++i) {
         auto pair = keyValue(ini.lines[i].text);
         if (pair && sameName(pair->first, key)) return std::u16string(stripQuotes(pair->second));
     }
-    return std::u16string(fallback);
+    return std::nullopt;
 }
 
-bool iniWriteString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
-                    std::u16string_view value) {
+bool IniDocument::write(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    IniText& ini = *text_;
     section = trim(section);
     key = trim(key);
     if (!writable(section, key, value)) return false;
-    IniText ini;
-    if (!loadIni(file, &ini)) {
-        if (pathKind(file) != PathKind::Missing) return false;
-        ini = IniText{};
-        ini.bytes = "\xFF\xFE";
-        ini.utf16 = true;
-        ini.bomSize = 2;
-    }
     bool utf8Unfit = hasUnpairedSurrogate(section) || hasUnpairedSurrogate(key) || hasUnpairedSurrogate(value);
     // UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
     if (!ini.utf16 && utf8Unfit) return false;
@@ -200,7 +266,8 @@ bool iniWriteString(std::u16string_view file, std::u16string_view section, std::
         addition += encodeUnits(ini, u"[" + std::u16string(section) + u"]") + eol;
         addition += encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value)) + eol;
         ini.bytes += addition;
-        return writeFileAtomic(file, ini.bytes);
+        resplitFrom(ini, ini.lines.empty() ? 0 : ini.lines.size() - 1);
+        return true;
     }
     std::size_t end = sectionEnd(ini, *header);
     std::size_t lastKey = *header;
@@ -211,7 +278,8 @@ bool iniWriteString(std::u16string_view file, std::u16string_view section, std::
             const Line& line = ini.lines[i];
             std::string replacement = encodeUnits(ini, std::u16string(pair->first) + u"=" + std::u16string(value));
             ini.bytes.replace(line.begin, line.contentEnd - line.begin, replacement);
-            return writeFileAtomic(file, ini.bytes);
+            resplitFrom(ini, i);
+            return true;
         }
         lastKey = i;
     }
@@ -222,7 +290,48 @@ bool iniWriteString(std::u16string_view file, std::u16string_view section, std::
     } else {
         ini.bytes.insert(after.next, entry + eol);
     }
-    return writeFileAtomic(file, ini.bytes);
+    resplitFrom(ini, lastKey);
+    return true;
+}
+
+std::u16string iniReadString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
+                             std::u16string_view fallback) {
+    std::string bytes;
+    if (!readFileBytes(file, &bytes)) return std::u16string(fallback);
+    return IniDocument(std::move(bytes)).read(section, key, fallback);
+}
+
+bool iniEdit(std::u16string_view file, const std::function<bool(IniDocument&)>& edit) {
+    // Another thread's write between our read and our replace would be lost without this lock.
+    const FileLock lock(file);
+    std::string bytes;
+    std::unique_ptr<IniDocument> document;
+    if (readFileBytes(file, &bytes)) {
+        document = std::make_unique<IniDocument>(bytes);
+    } else if (pathKind(file) == PathKind::Missing) {
+        document = std::make_unique<IniDocument>();
+        bytes.clear();
+    } else {
+        return false;
+    }
+    if (!edit(*document)) return false;
+    if (document->bytes() == bytes) return true;
+    return writeFileAtomic(file, document->bytes());
+}
+
+bool iniWriteString(std::u16string_view file, std::u16string_view section, std::u16string_view key,
+                    std::u16string_view value) {
+    const IniEntry entry{section, key, value};
+    return iniWriteStrings(file, std::span<const IniEntry>(&entry, 1));
+}
+
+bool iniWriteStrings(std::u16string_view file, std::span<const IniEntry> entries) {
+    return iniEdit(file, [&](IniDocument& document) {
+        for (const IniEntry& entry : entries) {
+            if (!document.write(entry.section, entry.key, entry.value)) return false;
+        }
+        return true;
+    });
 }
 
 }  // namespace tvr::platform

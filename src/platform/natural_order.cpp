@@ -9,10 +9,9 @@
 // code units just below '0' and just above '9', so digits sort before letters and punctuation
 // ranks by code unit. The shorter token sequence sorts first when one is a prefix of the other.
 //
-// Names equal in that sense are still put in a fixed order, so that sorting is deterministic
-// and only identical names compare equal:
-//   1. at the first number whose leading zeros differ, fewer zeros sort first ("a1" < "a01");
-//   2. otherwise the raw code units decide, which puts upper case before lower case ("A" < "a").
+// Names equal in that sense are still told apart by their leading zeros: at the first number
+// whose zeros differ, fewer zeros sort first ("a1" < "a01"). Names that differ only in letter
+// case compare equal, as StrCmpLogicalW treats them, so a listing's second key orders them.
 // Each step compares a key derived from one name alone, so the whole is a strict weak ordering.
 #include "platform/case_fold.h"
 #include "platform/natural_compare.h"
@@ -76,9 +75,7 @@ int portableNaturalCompare(std::u16string_view a, std::u16string_view b) {
     }
     if (i < a.size()) return 1;
     if (j < b.size()) return -1;
-    if (zeroTie != 0) return zeroTie;
-    int raw = a.compare(b);
-    return raw < 0 ? -1 : (raw > 0 ? 1 : 0);
+    return zeroTie;
 }
 
 }  // namespace tvr::platform

@@ -17,6 +17,14 @@ void alignedFree(void* memory);
 
 enum class ReadMode { Unbuffered, Buffered };
 
+/// Evicts the file's pages from the OS cache, so that its next reads come from the disk (benchmarks).
+bool dropCachedPages(std::u16string_view path);
+
+/// Called before every SequentialReader::read with the requested size; lets tests slow reads down.
+using ReadHook = void (*)(std::size_t capacity);
+/// Installs the hook for every reader of the process (nullptr: none).
+void setReadHook(ReadHook hook);
+
 class SequentialReader {
 public:
     SequentialReader() = default;
@@ -34,6 +42,8 @@ public:
     bool seek(std::int64_t offset);
     /// Reads up to capacity bytes into an aligned buffer; returns the count, 0 at end, -1 on error.
     std::int64_t read(void* buffer, std::size_t capacity);
+    /// Reads at offset what the OS cache already holds, without waiting for the disk; -1 when nothing is cached.
+    std::int64_t readCached(std::int64_t offset, void* buffer, std::size_t capacity);
     void close();
 
 private:

@@ -2,13 +2,13 @@
 #include "stores/marker_store.h"
 
 #include <algorithm>
+#include <deque>
 #include <limits>
 
 #include "core/paths.h"
 #include "core/text.h"
 #include "platform/fs.h"
 #include "platform/ini_file.h"
-#include "platform/text_file.h"
 
 namespace tvr::stores {
 
@@ -113,22 +113,20 @@ int MarkerStore::checkMarkerEntry(MarkerIndexEntry& entry) {
 int MarkerStore::saveMarkerFile(const MarkerRecord& marker) {
     const core::SplitResult parts = core::splitPath(marker.path);
     const std::u16string file = markerFileFor(parts.name);
-    if (!isExistingFile(file) && !platform::createEmptyTextFile(file, platform::TextEncoding::Utf16Le)) return 0;
 
-    bool written = true;
-    if (parts.ext != kMarkerExt) written = platform::iniWriteString(file, u"MAIN", u"pcPath", marker.path);
-    for (int slot = 0; slot < 8 && written; ++slot) {
+    // All keys go in one atomic replace: a crash leaves the old set or the new one, never a mix.
+    std::deque<std::u16string> texts;  // grows without moving what the entries point at
+    std::vector<platform::IniEntry> entries;
+    entries.reserve(1 + 8 * 3);
+    if (parts.ext != kMarkerExt) entries.push_back({u"MAIN", u"pcPath", marker.path});
+    for (int slot = 0; slot < 8; ++slot) {
         const MarkerSlot& s = marker.slots[static_cast<std::size_t>(slot)];
-        const std::u16string section = slotSection(slot);
-        written = platform::iniWriteString(file, section, u"yEnable", core::format(u"%d", {std::int64_t{s.enabled}})) &&
-                  platform::iniWriteString(file, section, u"rtA", core::format(u"%I64d", {s.pointA})) &&
-                  platform::iniWriteString(file, section, u"rtB", core::format(u"%I64d", {s.pointB}));
+        const std::u16string& section = texts.emplace_back(slotSection(slot));
+        entries.push_back({section, u"yEnable", texts.emplace_back(core::format(u"%d", {std::int64_t{s.enabled}}))});
+        entries.push_back({section, u"rtA", texts.emplace_back(core::format(u"%I64d", {s.pointA}))});
+        entries.push_back({section, u"rtB", texts.emplace_back(core::format(u"%I64d", {s.pointB}))});
     }
-    if (!written) {
-        // The file may now hold part of the new set: its entry must be read again before use.
-        if (MarkerIndexEntry* entry = findMarkerEntry(marker.path)) entry->checked = 0;
-        return 0;
-    }
+    if (!platform::iniWriteStrings(file, entries)) return 0;
     updateMarkerEntry(marker);
     return 1;
 }

@@ -2,6 +2,7 @@
 #include "ui/controller.h"
 
 #include "core/text.h"
+#include "core/write_leftovers.h"
 #include "protocol/status_codes.h"
 
 namespace tvr::ui {
@@ -20,6 +21,7 @@ bool Controller::start() {
         return false;
     }
     const core::Config& config = settings_.config();
+    core::removeWriteLeftovers(settings_.path(), config);
     auto portOf = [&](std::int32_t configured) {
         return options_.anyFreePort ? std::uint16_t{0} : static_cast<std::uint16_t>(configured);
     };

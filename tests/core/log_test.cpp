@@ -135,5 +135,49 @@ TEST_F(ServerLogTest, TwoWritersNeverMixTheirLines) {
     }
 }
 
+TEST_F(ServerLogTest, AtItsCapTheFileMovesToDotOneAndStartsAgain) {
+    // Every line here is the 22-character timestamp, 64 message characters and a line feed.
+    constexpr std::int64_t kLine = 22 + 64 + 1;
+    constexpr std::int64_t kCap = 3 + 10 * kLine;
+    temp.write("TamvikVR Server[Log].txt.1", "an older rotation that goes");
+    ServerLog log(kCap);
+    ASSERT_TRUE(log.open(path()));
+    const int written = 40;
+    for (int i = 0; i < written; ++i)
+        log.write(taggedMessage(u"EVENT", std::u16string(46, static_cast<char16_t>(u'a' + i % 26))));
+    log.close();
+
+    const std::string current = content();
+    const std::string older = temp.read("TamvikVR Server[Log].txt.1");
+    for (const std::string* file : {&current, &older}) {
+        EXPECT_LE(static_cast<std::int64_t>(file->size()), kCap);
+        ASSERT_EQ(file->substr(0, 3), kBom);
+        for (const std::string& line : splitLines(file->substr(3))) {
+            EXPECT_TRUE(std::regex_match(line, std::regex(kTimestamp + "(START|EVENT) .*"))) << line;
+        }
+    }
+    // The two files hold the newest lines in order, at least a cap's worth less one line.
+    std::vector<char> letters;
+    for (const std::string* file : {&older, &current}) {
+        for (const std::string& line : splitLines(file->substr(3))) letters.push_back(line.back());
+    }
+    ASSERT_GE(letters.size(), 10u);
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+        const int index = written - static_cast<int>(letters.size()) + static_cast<int>(i);
+        EXPECT_EQ(letters[i], 'a' + index % 26) << i;
+    }
+}
+
+TEST_F(ServerLogTest, AnExistingFileCountsTowardsTheCap) {
+    temp.write("TamvikVR Server[Log].txt", kBom + std::string(500, 'x') + "\n");
+    ServerLog log(400);
+    ASSERT_TRUE(log.open(path()));
+    log.close();
+    EXPECT_EQ(temp.read("TamvikVR Server[Log].txt.1"), kBom + std::string(500, 'x') + "\n");
+    auto lines = splitLines(content().substr(3));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("START"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tvr::core

@@ -89,6 +89,31 @@ TEST(ScanTest, Int64AndDecimal) {
     EXPECT_EQ(value, 12);
 }
 
+TEST(StorableLineTest, RefusesLineBreaksNulAndUnpairedSurrogates) {
+    struct Case {
+        std::u16string text;
+        bool storable;
+    };
+    const Case cases[] = {
+        {u"", true},
+        {u"D:/Movies/Trip.mp4", true},
+        {u"D:/\u65C5/\U0001F3AC.mp4", true},  // a surrogate pair
+        {u"a\r\n#end", false},
+        {u"a\rb", false},
+        {u"a\nb", false},
+        {std::u16string(u"a\0b", 3), false},
+        {u"a\xD83C"
+         u"b",
+         false},                   // high surrogate without its low half
+        {u"a\xDFAC", false},       // low surrogate alone
+        {u"a\xD83C", false},       // high surrogate at the end
+        {u"\xDFAC\xD83C", false},  // the halves in the wrong order
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(isStorableLine(c.text), c.storable) << platform::toUtf8(c.text);
+    }
+}
+
 TEST(LowerTest, LowersTheSupportedScripts) {
     EXPECT_EQ(toLower(u"A.MP4"), u"a.mp4");
     EXPECT_EQ(toLower(u"ÀÉÖ×Þ"), u"àéö×þ");

@@ -4,6 +4,7 @@
 // written and reads replies with a bounded deadline, so tests see what went over the wire.
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -95,8 +96,19 @@ public:
         return !receiveUntil(deadline) && !closed_ && buffer_.empty();
     }
 
+    /// Receives until done(unread bytes) holds; false when the time runs out or the connection ends first.
+    bool waitUnread(const std::function<bool(const std::string&)>& done, int timeoutMs) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!done(buffer_)) {
+            if (!receiveUntil(deadline)) return false;
+        }
+        return true;
+    }
+
     /// Bytes received but not part of a reply read so far.
     const std::string& unread() const { return buffer_; }
+    /// Every byte received on the connection so far, dropped ones included.
+    std::uint64_t receivedTotal() const { return received_; }
 
 private:
     bool waitFor(bool read, int ms) {
@@ -114,6 +126,7 @@ private:
             platform::IoResult result = platform::recvSome(socket_, chunk, sizeof chunk);
             if (result.status == platform::IoStatus::Ok && result.bytes > 0) {
                 buffer_.append(chunk, result.bytes);
+                received_ += result.bytes;
                 return true;
             }
             if (result.status != platform::IoStatus::WouldBlock) {
@@ -140,6 +153,7 @@ private:
 
     platform::SocketHandle socket_ = platform::kInvalidSocket;
     std::string buffer_;
+    std::uint64_t received_ = 0;
     bool closed_ = false;
 };
 

@@ -5,12 +5,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <thread>
 
 #include "core/extension_filter.h"
 #include "http/raw_http_client.h"
+#include "platform/sequential_reader.h"
 #include "platform/utf.h"
 #include "support/temp_folder.h"
 
@@ -237,20 +240,32 @@ TEST_F(VideoServerTest, FolderNamedLikeAVideoIsNotFound) {
     EXPECT_EQ(fetch(getRequest(folder_.file("dir.mp4"))).status, 404);
 }
 
-TEST_F(VideoServerTest, RequestFromAnotherHostIsNotFoundAndLeavesTheStream) {
+TEST_F(VideoServerTest, OtherHostsAreRefusedAtOnceAndTakeNoPlaceFromThePlayer) {
     std::string big = patternBytes(4 * StreamSlot::kBufferSize, 9);
     folder_.write("big.mp4", big);
-    RawHttpClient player;
-    ASSERT_TRUE(player.connect(server_.port()));
-    ASSERT_TRUE(player.send(getRequest(folder_.file("big.mp4"))));
+    RawHttpClient streaming;
+    ASSERT_TRUE(streaming.connect(server_.port()));
+    ASSERT_TRUE(streaming.send(getRequest(folder_.file("big.mp4"))));
+    // A HEAD answer shows the second connection has been accepted and waits for its GET.
+    RawHttpClient waiting;
+    ASSERT_TRUE(waiting.connect(server_.port()));
+    ASSERT_TRUE(waiting.send("HEAD /" + encodePath(path_) + " HTTP/1.1\r\n\r\n"));
+    HttpReply head;
+    ASSERT_TRUE(waiting.readReply(&head, false));
 
-    RawHttpClient stranger;
-    ASSERT_TRUE(stranger.connect(server_.port(), test::kOtherLoopback));
-    HttpReply refused = fetch(getRequest(path_), stranger);
-    EXPECT_EQ(refused.head, "HTTP/1.1 404 File Not Find\r\nContent-Length: 0\r\n\r\n");
+    // More strangers than there are waiting places, none of them sending a byte.
+    for (int i = 0; i < 3; ++i) {
+        RawHttpClient stranger;
+        ASSERT_TRUE(stranger.connect(server_.port(), test::kOtherLoopback));
+        HttpReply refused;
+        ASSERT_TRUE(stranger.readReply(&refused, true, 5000));
+        EXPECT_EQ(refused.head, "HTTP/1.1 404 File Not Find\r\nContent-Length: 0\r\n\r\n");
+        EXPECT_TRUE(stranger.waitClosed(5000));
+    }
 
+    EXPECT_TRUE(fetch(getRequest(path_, "?stream=1"), waiting).body == content_);
     HttpReply reply;
-    ASSERT_TRUE(player.readReply(&reply));
+    ASSERT_TRUE(streaming.readReply(&reply));
     EXPECT_TRUE(reply.body == big);
 }
 
@@ -353,14 +368,35 @@ TEST_F(VideoServerTest, ValidatorsStayWhileTheFileIsUnchanged) {
     EXPECT_TRUE(changed.body == rewritten);
 }
 
-TEST_F(VideoServerTest, ReleaseClosesTheFileOnceTheConnectionEnds) {
-    RawHttpClient client;
-    ASSERT_TRUE(client.connect(server_.port()));
-    fetch(getRequest(path_), client);
-    server_.requestReleaseAll();
-    EXPECT_TRUE(server_.slotHasOpenFile(0));
-    client.close();
-    EXPECT_TRUE(eventually([&] { return !server_.slotHasOpenFile(0); }));
+TEST_F(VideoServerTest, StreamEndsWithItsLoginWhileThePlayerReadsSlowly) {
+    std::string big = patternBytes(16 * StreamSlot::kBufferSize, 23);
+    folder_.write("big.mp4", big);
+    struct Case {
+        const char* name;
+        bool release;  // the front-end's reaction to the control client leaving
+        bool authenticated;
+        std::uint32_t client;
+    };
+    for (const Case& c : {Case{"control client left", true, false, kLoopback},
+                          Case{"another host logged in", false, true, test::kOtherLoopback}}) {
+        SCOPED_TRACE(c.name);
+        gate_.authenticated = true;
+        gate_.client = kLoopback;
+        RawHttpClient player;
+        ASSERT_TRUE(player.connect(server_.port()));
+        ASSERT_TRUE(player.send(getRequest(folder_.file("big.mp4"))));
+        HttpReply head;
+        ASSERT_TRUE(player.readReply(&head, false));
+        // The player reads nothing more until the login has changed.
+        gate_.authenticated = c.authenticated;
+        gate_.client = c.client;
+        if (c.release) server_.requestReleaseAll();
+        EXPECT_TRUE(player.waitClosed(5000));
+        EXPECT_LT(player.receivedTotal(), head.head.size() + big.size());
+        if (c.release) {
+            EXPECT_TRUE(eventually([&] { return !server_.slotHasOpenFile(0); }));
+        }
+    }
 }
 
 TEST_F(VideoServerTest, ReleaseOfAnIdleSlotClosesItsFile) {
@@ -419,6 +455,113 @@ TEST_F(VideoServerTest, FileCutShortWhileStreamingEndsTheConnection) {
     // The announced length can no longer be reached: the server ends the connection instead of
     // leaving the player waiting for bytes that never come.
     EXPECT_TRUE(client.waitClosed(20000));
+}
+
+// Holds every read of a whole buffer until released, as a slow disk would.
+class HeldFullReads {
+public:
+    HeldFullReads() { platform::setReadHook(&HeldFullReads::onRead); }
+    ~HeldFullReads() {
+        release();
+        platform::setReadHook(nullptr);
+    }
+    HeldFullReads(const HeldFullReads&) = delete;
+    HeldFullReads& operator=(const HeldFullReads&) = delete;
+
+    static void release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    static void onRead(std::size_t capacity) {
+        if (capacity < StreamSlot::kBufferSize) return;
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [] { return released_; });
+    }
+
+    static inline std::mutex mutex_;
+    static inline std::condition_variable changed_;
+    static inline bool released_ = false;
+};
+
+TEST_F(VideoServerTest, FirstBodyBytesAfterASeekComeBeforeAWholeBufferIsRead) {
+    std::string big = patternBytes(4 * StreamSlot::kBufferSize, 29);
+    for (platform::ReadMode mode : {platform::ReadMode::Unbuffered, platform::ReadMode::Buffered}) {
+        std::string name = mode == platform::ReadMode::Buffered ? "b.mp4" : "u.mp4";
+        folder_.write(name, big);
+        server_.setReadMode(mode);
+        HeldFullReads held;
+        RawHttpClient player;
+        ASSERT_TRUE(player.connect(server_.port()));
+        ASSERT_TRUE(player.send(getRequest(folder_.file(name), "", "Range: bytes=1052677-\r\n")));
+        auto bodyStarted = [](const std::string& got) {
+            std::size_t end = got.find("\r\n\r\n");
+            return end != std::string::npos && got.size() > end + 4;
+        };
+        ASSERT_TRUE(player.waitUnread(bodyStarted, 5000));
+        held.release();
+        HttpReply reply;
+        ASSERT_TRUE(player.readReply(&reply));
+        EXPECT_EQ(reply.status, 206);
+        EXPECT_TRUE(reply.body == big.substr(1052677));
+    }
+}
+
+TEST_F(VideoServerTest, StreamEventsTellRequestsAndEndsAndStayBounded) {
+    folder_.write("a.txt", "text");
+    RawHttpClient player;
+    ASSERT_TRUE(player.connect(server_.port()));
+    EXPECT_TRUE(fetch(getRequest(path_, "?stream=1", "Range: bytes=1000-\r\n"), player).body == content_.substr(1000));
+    EXPECT_EQ(fetch(getRequest(folder_.file("a.txt"), "?stream=1"), player).status, 404);
+    EXPECT_EQ(fetch(getRequest(path_, "?stream=7")).status, 404);
+    EXPECT_EQ(fetch(getRequest(path_, "?stream=1", "Range: bytes=9999-\r\n"), player).status, 416);
+
+    using Kind = StreamEvent::Kind;
+    std::u16string path = platform::fromUtf8(path_);
+    std::u16string text = platform::fromUtf8(folder_.file("a.txt"));
+    struct Expected {
+        Kind kind;
+        int slot;
+        std::int64_t rangeStart;
+        std::u16string path;
+        int statusCode;
+        std::uint64_t bytesSent;
+    };
+    const Expected expected[] = {{Kind::Request, 1, 1000, path, 206, 0},
+                                 {Kind::End, 1, 0, path, 0, 4000},
+                                 {Kind::Request, 1, 0, text, 404, 0},
+                                 {Kind::Request, -1, 0, path, 404, 0},
+                                 {Kind::Request, 1, 9999, path, 416, 0}};
+    std::vector<StreamEvent> events = server_.takeEvents();
+    ASSERT_EQ(events.size(), std::size(expected));
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(events[i].kind, expected[i].kind);
+        EXPECT_EQ(events[i].slot, expected[i].slot);
+        EXPECT_EQ(events[i].rangeStart, expected[i].rangeStart);
+        EXPECT_TRUE(events[i].path == expected[i].path);
+        EXPECT_EQ(events[i].statusCode, expected[i].statusCode);
+        EXPECT_EQ(events[i].bytesSent, expected[i].bytesSent);
+    }
+    EXPECT_TRUE(server_.takeEvents().empty());
+
+    // A front-end that does not take them keeps only the newest events.
+    constexpr int kRequests = 300;
+    std::string pipelined;
+    for (int i = 0; i < kRequests; ++i) {
+        pipelined += getRequest(folder_.file("a.txt"), "?stream=1", "Range: bytes=" + std::to_string(i) + "-\r\n");
+    }
+    ASSERT_TRUE(player.send(pipelined));
+    for (int i = 0; i < kRequests; ++i) {
+        HttpReply reply;
+        ASSERT_TRUE(player.readReply(&reply));
+    }
+    events = server_.takeEvents();
+    ASSERT_EQ(events.size(), StreamEventQueue::kCapacity);
+    EXPECT_EQ(events.front().rangeStart, kRequests - static_cast<std::int64_t>(StreamEventQueue::kCapacity));
+    EXPECT_EQ(events.back().rangeStart, kRequests - 1);
 }
 
 TEST(VideoServerLifecycle, CloseIsSafeBeforeAndAfterStart) {

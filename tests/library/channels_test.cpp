@@ -129,6 +129,12 @@ TEST_F(ChannelsTest, SetChannelTypeRefusesOtherTypesAndChannels) {
     EXPECT_EQ(setChannelType(config_, 6, -1, u"x"), 0);
     EXPECT_EQ(setChannelType(config_, 8, core::kChannelPcFolder, u"x"), 0);
     EXPECT_EQ(setChannelType(config_, -1, core::kChannelPcFolder, u"x"), 0);
+    // The settings file could not hold these paths: refused rather than lost at the next start.
+    for (std::u16string bad : {std::u16string(u"D:/a\r\nb"), std::u16string(u"D:/a\nb"), std::u16string(u"D:/\xDC00"),
+                               std::u16string(u"D:/a\0b", 6)}) {
+        EXPECT_EQ(setChannelType(config_, 6, core::kChannelPcFolder, bad), 0);
+        EXPECT_EQ(setChannelType(config_, 6, core::kChannelVrDevice, bad), 0);
+    }
     EXPECT_EQ(config_, before);
 }
 

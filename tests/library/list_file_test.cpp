@@ -113,6 +113,32 @@ TEST_F(ListFileTest, SavedSearchListHasBomNameEndAndCrLf) {
     EXPECT_EQ(list.entries().size(), 3u);
 }
 
+TEST_F(ListFileTest, PathsThatAreNoSingleLineAreRefusedAndNothingIsWritten) {
+    ListFile list;
+    list.bind(7, kFavoriteList, u"favorite.vrl");
+    ASSERT_EQ(list.add(u"C:/a/clip.mp4"), 1);
+    ASSERT_EQ(list.save(), 1);
+    const std::string saved = tmp.read("favorite.vrl");
+    for (std::u16string bad : {std::u16string(u"C:/b.mp4\r\n#end\r\nC:/c.mp4"), std::u16string(u"C:/\xD800.mp4"),
+                               std::u16string(u"C:/b\0.mp4", 10), std::u16string(u"C:/b\r.mp4")}) {
+        EXPECT_EQ(list.add(bad), 0);
+        EXPECT_EQ(list.addUnique(bad), 0);
+    }
+    EXPECT_EQ(paths(list), std::vector<std::u16string>{u"C:/a/clip.mp4"});
+    ASSERT_EQ(list.save(), 1);
+    EXPECT_EQ(tmp.read("favorite.vrl"), saved);
+
+    // A line from a file edited on the PC that could not be written back makes save refuse.
+    const std::string utf16Lines("\xFF\xFE#\0e\0\n\0a\0\0\xD8\n\0", 14);
+    tmp.write("edited.vrl", utf16Lines);
+    ListFile edited;
+    edited.bind(6, kSearchList, u"edited.vrl");
+    ASSERT_EQ(edited.load(), 1);
+    EXPECT_EQ(paths(edited), (std::vector<std::u16string>{u"a\xD800"}));
+    EXPECT_EQ(edited.save(), 0);
+    EXPECT_EQ(tmp.read("edited.vrl"), utf16Lines);
+}
+
 TEST_F(ListFileTest, FavouritesKeepOneEntryPerFileName) {
     ListFile list;
     list.bind(7, kFavoriteList, u"favorite.vrl");

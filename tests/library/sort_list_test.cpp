@@ -83,19 +83,15 @@ TEST(SortListKeys, NameOrderIsNaturalInBothDirections) {
     EXPECT_EQ(folder.sorted(kSortByName, 0, 1), (Names{"a10.mp4", "a9.mp4", "A1.mp4"}));
 }
 
-TEST(SortListKeys, NamesEqualInNaturalOrderFallBackToDateTime) {
-    // Only identical names are equal in natural order here; a folder never holds two, but the
-    // sorter must still break the tie by the date-time key in the second direction.
-    SortList sorter;
-    sorter.add(u"clip.mp4", platform::fileTimeFromUnix(kDay + 60, 0));
-    sorter.add(u"clip.mp4", platform::fileTimeFromUnix(kDay, 0));
-    sorter.add(u"b.mp4", platform::fileTimeFromUnix(kDay + 120, 0));
-    sorter.sort(kSortByName, 1, 1);
-    EXPECT_EQ(sorter.get(0).name, u"b.mp4");
-    EXPECT_LT(sorter.get(1).dateTimeKey, sorter.get(2).dateTimeKey);
-    sorter.sort(kSortByName, 1, 0);
-    EXPECT_EQ(sorter.get(0).name, u"b.mp4");
-    EXPECT_GT(sorter.get(1).dateTimeKey, sorter.get(2).dateTimeKey);
+TEST(SortListKeys, NamesDifferingOnlyInCaseAreOrderedByDateTimeInTheSecondDirection) {
+    SortedFolder folder;
+    folder.add("Clip.mp4", kDay + 60);
+    folder.add("clip.mp4", kDay);
+    folder.add("b.mp4", kDay + 120);
+    folder.add("CLIP.mp4", kDay + 30);
+    EXPECT_EQ(folder.sorted(kSortByName, 1, 1), (Names{"b.mp4", "clip.mp4", "CLIP.mp4", "Clip.mp4"}));
+    EXPECT_EQ(folder.sorted(kSortByName, 1, 0), (Names{"b.mp4", "Clip.mp4", "CLIP.mp4", "clip.mp4"}));
+    EXPECT_EQ(folder.sorted(kSortByName, 0, 1), (Names{"clip.mp4", "CLIP.mp4", "Clip.mp4", "b.mp4"}));
 }
 
 TEST(SortListKeys, TimeDescendingIsNewestFirstWithNameTies) {
@@ -211,10 +207,10 @@ TEST(SortListGrouping, OddNamesNeitherCrashNorLoseRecords) {
     }
 }
 
-TEST(sortFolderNames, NaturalAscendingWhateverTheCase) {
-    std::vector<std::u16string> names = {u"Disc 10", u"Disc 2", u"disc 1"};
+TEST(sortFolderNames, NaturalAscendingWhateverTheCaseAndCaseTwinsByCodeUnit) {
+    std::vector<std::u16string> names = {u"Disc 10", u"disc 2", u"disc 1", u"Disc 2", u"DISC 2"};
     sortFolderNames(names);
-    EXPECT_EQ(names, (std::vector<std::u16string>{u"disc 1", u"Disc 2", u"Disc 10"}));
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"disc 1", u"DISC 2", u"Disc 2", u"disc 2", u"Disc 10"}));
 }
 
 }  // namespace

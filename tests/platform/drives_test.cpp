@@ -1,35 +1,57 @@
 // SPDX-License-Identifier: MIT
+// The places offered at the "(Computer)" root on Linux: the root, the home folder and the
+// mounts under /media, /mnt and /run/media. Windows lists drive letters and is tested there.
+#if !defined(_WIN32)
 #include "platform/drives.h"
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <string>
+#include <vector>
 
-#include "platform/dynamic_library.h"
 #include "platform/fs.h"
+#include "platform/posix/mount_table.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 namespace {
 
-TEST(Drives, EveryDriveIsAFolderListedOnce) {
-    std::vector<Drive> drives = listDrives();
-    ASSERT_FALSE(drives.empty());
-    std::set<std::u16string> roots;
-    for (const Drive& drive : drives) {
-        ASSERT_FALSE(drive.root.empty());
-        EXPECT_EQ(drive.root.back(), u'/');
-        EXPECT_EQ(pathKind(drive.root), PathKind::Folder);
-        EXPECT_TRUE(roots.insert(drive.root).second);
-    }
+std::vector<std::string> describe(const std::vector<DriveInfo>& drives) {
+    std::vector<std::string> out;
+    for (const DriveInfo& drive : drives) out.push_back(toUtf8(drive.root) + " | " + toUtf8(drive.label));
+    return out;
 }
 
-TEST(DynamicLibrary, MissingLibraryOrSymbolIsRefused) {
-    DynamicLibrary library;
-    EXPECT_FALSE(library.open(u"no-such-library-tvr"));
-    EXPECT_FALSE(library.open(u""));
-    EXPECT_FALSE(library.isOpen());
-    EXPECT_EQ(library.symbol("strlen"), nullptr);
+TEST(DrivesTest, MountTableGivesRootHomeAndRemovableMountsOnce) {
+    const std::string mounts =
+        "proc /proc proc rw 0 0\n"
+        "/dev/sda2 / ext4 rw 0 0\n"
+        "/dev/sda3 /home ext4 rw 0 0\n"
+        "/dev/sdb1 /media/anna/USB\\040STICK vfat rw 0 0\n"
+        "/dev/sdc1 /mnt/backup/ ext4 rw 0 0\n"
+        "/dev/sdc1 /mnt/backup ext4 rw 0 0\n"
+        "/dev/sdd1 /run/media/anna/Camera exfat rw 0 0\n"
+        "/dev/sde1 /mediafiles ext4 rw 0 0\n"
+        "tmpfs /run/user/1000 tmpfs rw 0 0\n"
+        "truncated-line-without-fields";
+    EXPECT_EQ(describe(posix::drivesFromMounts(mounts, "/home/anna/")),
+              (std::vector<std::string>{"/ | File system", "/home/anna/ | Home", "/media/anna/USB STICK/ | USB STICK",
+                                        "/mnt/backup/ | backup", "/run/media/anna/Camera/ | Camera"}));
+    // A home folder that is the root, or unknown, is not listed twice or at all.
+    EXPECT_EQ(describe(posix::drivesFromMounts("", "/")), std::vector<std::string>{"/ | File system"});
+    EXPECT_EQ(describe(posix::drivesFromMounts("", "")), std::vector<std::string>{"/ | File system"});
+}
+
+TEST(DrivesTest, ListDrivesOffersOnlyReadablePlacesStartingWithTheRoot) {
+    const std::vector<DriveInfo> drives = listDrives();
+    ASSERT_FALSE(drives.empty());
+    EXPECT_EQ(drives.front().root, u"/");
+    for (const DriveInfo& drive : drives) {
+        EXPECT_TRUE(drive.root.ends_with(u"/")) << toUtf8(drive.root);
+        EXPECT_EQ(pathKind(drive.root), PathKind::Folder) << toUtf8(drive.root);
+    }
 }
 
 }  // namespace
 }  // namespace tvr::platform
+#endif

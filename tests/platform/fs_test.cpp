@@ -134,6 +134,29 @@ TEST(FsFiles, AtomicWriteReplacesAndReadsBack) {
     EXPECT_EQ(entries, 1u);
 }
 
+TEST(FsFiles, LeftoversOfAtomicWritesAreRemovedAndNothingElse) {
+    test::TempFolder temp;
+    const std::vector<std::string> ours = {".TamvikVRServer.ini.tmp-a1B2c3", ".favorite.vrl.tmp-XyZ789"};
+    const std::vector<std::string> others = {"TamvikVRServer.ini",
+                                             "TamvikVRServer.ini.tmp-a1B2c3",  // no leading dot
+                                             ".x.tmp-abc",                     // too short to be mkstemp's
+                                             ".x.tmp-abc-de",
+                                             ".x.tmp-abcdefg",  // not six letters or digits
+                                             ".hidden",
+                                             "notes.tmp-ABCDEF.txt"};
+    for (const auto& name : ours) temp.write(name, "torn");
+    for (const auto& name : others) temp.write(name, "kept");
+    temp.makeFolder(".sub.tmp-ABCDEF");
+    std::filesystem::create_symlink(temp.file("TamvikVRServer.ini"), temp.file(".link.tmp-ABCDEF"));
+
+    EXPECT_EQ(removeAtomicWriteLeftovers(temp.path16()), 2);
+    for (const auto& name : ours) EXPECT_FALSE(std::filesystem::exists(temp.file(name))) << name;
+    for (const auto& name : others) EXPECT_EQ(temp.read(name), "kept") << name;
+    EXPECT_TRUE(std::filesystem::is_directory(temp.file(".sub.tmp-ABCDEF")));
+    EXPECT_TRUE(std::filesystem::is_symlink(temp.file(".link.tmp-ABCDEF")));
+    EXPECT_EQ(removeAtomicWriteLeftovers(temp.file16("missing")), 0);
+}
+
 TEST(FsFiles, AppendFileTellsNewFromExisting) {
     test::TempFolder temp;
     bool created = false;

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <string>
+#include <thread>
 
 #include "platform/ini_file.h"
 #include "platform/test_bytes.h"
+#include "platform/utf.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {
@@ -150,6 +154,43 @@ TEST_F(IniFileTest, UnreadableTargetFailsWithoutCreatingAFile) {
     temp_.makeFolder("TamvikVRServer.ini");
     EXPECT_FALSE(write(u"a", u"b", u"c"));
     EXPECT_EQ(read(u"a", u"b"), u"<none>");
+}
+
+TEST_F(IniFileTest, SeveralKeysAreWrittenAllOrNone) {
+    temp_.write("TamvikVRServer.ini", utf16leWithBom(u"[s]\r\nk=1\r\n"));
+    const IniEntry refused[] = {{u"s", u"k", u"2"}, {u"t", u"new", u"v"}, {u"s", u"bad", u"line\nbreak"}};
+    EXPECT_FALSE(iniWriteStrings(path_, refused));
+    EXPECT_EQ(temp_.read("TamvikVRServer.ini"), utf16leWithBom(u"[s]\r\nk=1\r\n"));
+
+    const IniEntry entries[] = {{u"s", u"k", u"2"}, {u"t", u"new", u"v"}, {u"S", u"k2", u"3"}, {u"t", u"new", u"w"}};
+    ASSERT_TRUE(iniWriteStrings(path_, entries));
+    EXPECT_EQ(temp_.read("TamvikVRServer.ini"), utf16leWithBom(u"[s]\r\nk=2\r\nk2=3\r\n[t]\r\nnew=w\r\n"));
+    EXPECT_EQ(entriesIn(temp_.path()), 1u);
+}
+
+TEST_F(IniFileTest, ThreadsWritingOneFileUnderTwoSpellingsLoseNoKey) {
+    constexpr int kWrites = 1000;
+    // Each write flushes the file to disk; memory-backed storage keeps 2,000 of them quick.
+    const bool inMemory = std::filesystem::is_directory("/dev/shm");
+    const test::TempFolder temp = inMemory ? test::TempFolder("/dev/shm") : test::TempFolder();
+    temp.makeFolder("sub");
+    // The second thread names the same file through "..": the lock must follow the file, not the text.
+    const std::u16string spellings[] = {temp.file16("TamvikVRServer.ini"), temp.file16("sub/../TamvikVRServer.ini")};
+    auto key = [](int thread, int i) { return fromUtf8("rw.t" + std::to_string(thread) + "." + std::to_string(i)); };
+    std::atomic<int> failures{0};
+    auto writer = [&](int thread) {
+        for (int i = 0; i < kWrites; ++i)
+            failures += iniWriteString(spellings[thread], u"Client", key(thread, i), u"1") ? 0 : 1;
+    };
+    std::thread first(writer, 0);
+    std::thread second(writer, 1);
+    first.join();
+    second.join();
+    EXPECT_EQ(failures.load(), 0);
+    int missing = 0;
+    for (int i = 0; i < 2 * kWrites; ++i)
+        missing += iniReadString(spellings[0], u"Client", key(i % 2, i / 2), u"") == u"1" ? 0 : 1;
+    EXPECT_EQ(missing, 0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -213,7 +214,7 @@ TEST_F(MarkerStoreTest, SaveReportsAWriteThatWasRefused) {
     marker.slots[0].enabled = 1;
     EXPECT_EQ(store.saveMarkerFile(marker), 0);
     EXPECT_EQ(store.getMarkerState(u"D:/v/evil.mp4"), 0);
-    EXPECT_TRUE(nonEmptyLines(tmp.read("trim/evil.trm")).empty());
+    EXPECT_FALSE(std::filesystem::exists(tmp.file("trim/evil.trm")));
 }
 
 TEST_F(MarkerStoreTest, LoadOfAMissingFileLeavesTheIndexAlone) {

@@ -21,12 +21,17 @@ fs::path pathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.be
 
 }  // namespace
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder()
+    : TempFolder([] {
+          std::u8string base = fs::temp_directory_path().generic_u8string();
+          return std::string(base.begin(), base.end());
+      }()) {}
+
+TempFolder::TempFolder(const std::string& base) {
     // create_directory reports whether it made the folder, so a name another test took is retried.
     std::mt19937_64 random{std::random_device{}()};
-    auto base = fs::temp_directory_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate = base / ("tvr-test-" + std::to_string(random() % 100000000000ULL));
+        fs::path candidate = pathOf(base) / ("tvr-test-" + std::to_string(random() % 100000000000ULL));
         if (fs::create_directory(candidate)) {
             std::u8string name = candidate.generic_u8string();
             path_.assign(name.begin(), name.end());

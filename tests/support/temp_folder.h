@@ -8,6 +8,8 @@ namespace tvr::test {
 class TempFolder {
 public:
     TempFolder();
+    /// A temporary folder inside `base` (for example on another file system).
+    explicit TempFolder(const std::string& base);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

@@ -1,88 +1,101 @@
 // SPDX-License-Identifier: MIT
-// "Drives" on Linux: the root, the home folder and the file systems mounted where desktops and
-// users mount removable and extra disks (/media, /mnt, /run/media), from /proc/self/mounts.
+// The browsable places of a Linux machine, read from the mount table.
 #include "platform/drives.h"
 
-#include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/fs.h"
+#include "platform/posix/mount_table.h"
+#include "platform/posix/posix_util.h"
 #include "platform/utf.h"
 
 namespace tvr::platform {
 
+namespace posix {
+
 namespace {
 
-// /proc/self/mounts writes a space, tab, newline or backslash in a path as a 3-digit octal escape.
+constexpr std::string_view kRemovablePlaces[] = {"/media", "/mnt", "/run/media"};
+
+// The mount table writes blanks, tabs, new lines and backslashes in paths as "\ooo".
 std::string unescapeMountPath(std::string_view field) {
-    std::string out;
+    std::string path;
     for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && field.size() - i > 3) {
-            int value = 0;
-            bool octal = true;
-            for (std::size_t k = 1; k <= 3; ++k) {
-                char c = field[i + k];
-                octal = octal && c >= '0' && c <= '7';
-                value = value * 8 + (c - '0');
-            }
-            if (octal) {
-                out += static_cast<char>(value);
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            std::string_view digits = field.substr(i + 1, 3);
+            if (digits.find_first_not_of("01234567") == std::string_view::npos) {
+                path += static_cast<char>(((digits[0] - '0') << 6) | ((digits[1] - '0') << 3) | (digits[2] - '0'));
                 i += 3;
                 continue;
             }
         }
-        out += field[i];
+        path += field[i];
     }
-    return out;
+    return path;
 }
 
-bool isUnderMountFolder(std::string_view path) {
-    for (std::string_view prefix : {"/media/", "/mnt/", "/run/media/"}) {
-        if (path.size() > prefix.size() && path.starts_with(prefix)) return true;
-    }
-    return false;
+bool isUnder(std::string_view path, std::string_view place) {
+    return path == place || (path.starts_with(place) && path.size() > place.size() && path[place.size()] == '/');
 }
 
-std::u16string withSlash(std::string path) {
-    if (path.empty() || path.back() != '/') path += '/';
-    return platform::fromUtf8(path);
-}
-
-std::u16string lastName(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+std::string_view lastFolderName(std::string_view path) {
     std::size_t slash = path.rfind('/');
-    return platform::fromUtf8(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+void addPlace(std::vector<DriveInfo>& drives, std::string path, std::string_view label) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    if (path.empty() || path.front() != '/') return;
+    if (path != "/") path += '/';
+    std::u16string root = fromUtf8(path);
+    for (const DriveInfo& known : drives)
+        if (known.root == root) return;
+    drives.push_back(DriveInfo{std::move(root), fromUtf8(label)});
 }
 
 }  // namespace
 
-std::vector<Drive> listDrives() {
-    std::vector<Drive> drives{Drive{u"/", u""}};
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/' && std::string_view(home) != "/" &&
-        pathKind(platform::fromUtf8(home)) == PathKind::Folder) {
-        drives.push_back(Drive{withSlash(home), lastName(home)});
-    }
-    std::string mounts;
-    if (!readFileBytes(u"/proc/self/mounts", &mounts)) return drives;
-    std::string_view rest(mounts);
-    while (!rest.empty()) {
-        std::size_t end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+std::vector<DriveInfo> drivesFromMounts(std::string_view mounts, std::string_view home) {
+    std::vector<DriveInfo> drives;
+    addPlace(drives, "/", "File system");
+    if (!home.empty()) addPlace(drives, std::string(home), "Home");
+    while (!mounts.empty()) {
+        std::size_t end = mounts.find('\n');
+        std::string_view line = mounts.substr(0, end);
+        mounts = end == std::string_view::npos ? std::string_view() : mounts.substr(end + 1);
         // Fields: device, mount point, type, options, ...
         std::size_t first = line.find(' ');
         if (first == std::string_view::npos) continue;
-        std::size_t second = line.find(' ', first + 1);
-        std::string point = unescapeMountPath(line.substr(first + 1, second - first - 1));
-        if (!isUnderMountFolder(point) || pathKind(platform::fromUtf8(point)) != PathKind::Folder) continue;
-        Drive drive{withSlash(point), lastName(point)};
-        bool seen = false;
-        for (const Drive& known : drives) seen = seen || known.root == drive.root;
-        if (!seen) drives.push_back(std::move(drive));
+        std::string_view rest = line.substr(first + 1);
+        std::string path = unescapeMountPath(rest.substr(0, rest.find(' ')));
+        for (std::string_view place : kRemovablePlaces) {
+            if (isUnder(path, place)) {
+                std::string trimmed = path;
+                while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+                addPlace(drives, trimmed, lastFolderName(trimmed));
+                break;
+            }
+        }
     }
     return drives;
+}
+
+}  // namespace posix
+
+std::vector<DriveInfo> listDrives() {
+    std::string mounts;
+    // Without a mount table the root and the home folder are still offered.
+    readFileBytes(u"/proc/self/mounts", &mounts);
+    std::vector<DriveInfo> drives = posix::drivesFromMounts(mounts, posix::homeFolder());
+    std::vector<DriveInfo> readable;
+    // A place that cannot be read now (a stale mount, a home folder that is gone) gets no row,
+    // as a drive without a medium gets none on Windows.
+    for (DriveInfo& drive : drives) {
+        if (pathKind(drive.root) == PathKind::Folder) readable.push_back(std::move(drive));
+    }
+    return readable;
 }
 
 }  // namespace tvr::platform

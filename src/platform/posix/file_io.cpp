@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "platform/fs.h"
 #include "platform/posix/posix_util.h"
@@ -18,6 +20,21 @@ namespace {
 using posix::nativePath;
 using posix::retryOnEintr;
 using posix::writeAll;
+
+// The temporary file of an atomic write: "." + the file's name + this + six characters of mkstemp.
+constexpr std::string_view kTempInfix = ".tmp-";
+constexpr std::size_t kTempUniqueChars = 6;
+
+bool isAtomicWriteTemp(std::string_view name) {
+    if (name.size() < 1 + 1 + kTempInfix.size() + kTempUniqueChars || name.front() != '.') return false;
+    std::string_view infix = name.substr(name.size() - kTempUniqueChars - kTempInfix.size(), kTempInfix.size());
+    if (infix != kTempInfix) return false;
+    for (char c : name.substr(name.size() - kTempUniqueChars)) {
+        bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!alnum) return false;
+    }
+    return true;
+}
 
 // Replacing a symbolic link by rename would cut the link; write to the file it names instead.
 std::string resolveLinkTarget(const std::string& path) {
@@ -59,7 +76,7 @@ bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
     std::size_t slash = target.rfind('/');
     std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = folder + "." + name + ".tmp-XXXXXX";
+    std::string temp = folder + "." + name + std::string(kTempInfix) + std::string(kTempUniqueChars, 'X');
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
     // Keep the permissions of the file being replaced; a new file gets the usual 0666 less umask.
@@ -77,6 +94,24 @@ bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
     if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());
     return ok;
+}
+
+int removeAtomicWriteLeftovers(std::u16string_view folder) {
+    std::string base = nativePath(folder);
+    if (!base.empty() && base.back() != '/') base += '/';
+    std::vector<std::string> found;
+    enumerateFolder(folder, [&](const DirEntry& entry) {
+        std::string name = nativePath(entry.name);
+        if (isAtomicWriteTemp(name)) found.push_back(base + name);
+        return true;
+    });
+    int removed = 0;
+    for (const std::string& path : found) {
+        struct stat st {};
+        // Only regular files: a link or folder of that name is not ours.
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0) ++removed;
+    }
+    return removed;
 }
 
 AppendFile::~AppendFile() { close(); }

@@ -4,7 +4,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -55,35 +57,56 @@ int openForReading(const std::string& path) {
     return retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); });
 }
 
-// Copies a regular file to a new target (never replacing one) and removes the source: what a
-// move across file systems amounts to.
+// Puts `from` in place as `to` unless `to` exists; the test and the rename are one step. File
+// systems that refuse the no-replace flag get a hard link, which refuses an existing name too.
+// Where neither exists the move is refused: a check followed by a plain rename could overwrite.
+int renameNoReplace(const std::string& from, const std::string& to) {
+    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    if (::link(from.c_str(), to.c_str()) != 0) return errno;
+    if (::unlink(from.c_str()) == 0) return 0;
+    const int error = errno;
+    ::unlink(to.c_str());
+    return error;
+}
+
+bool copyBytes(int in, int out) {
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = retryOnEintr([&] { return ::read(in, buffer, sizeof buffer); });
+        if (got == 0) return true;
+        if (got < 0 || !posix::writeAll(out, std::string_view(buffer, static_cast<std::size_t>(got)))) return false;
+    }
+}
+
+// A move across file systems, as the Windows move does it: a copy under a temporary name beside
+// the target, flushed and given the source's times, put in place without overwriting; only then
+// is the source removed. Any failure removes the copy and leaves the source as it was.
 bool copyThenRemove(const std::string& from, const std::string& to) {
     FdCloser in{openForReading(from)};
     if (in.fd < 0) return false;
     struct stat st {};
     if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    FdCloser out{
-        retryOnEintr([&] { return ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777); })};
+    const std::size_t slash = to.rfind('/');
+    std::string temp = (slash == std::string::npos ? std::string() : to.substr(0, slash + 1)) + ".tvr-move-XXXXXX";
+    FdCloser out{::mkostemp(temp.data(), O_CLOEXEC)};
     if (out.fd < 0) return false;
-    char buffer[65536];
-    bool ok = true;
-    for (;;) {
-        ssize_t got = retryOnEintr([&] { return ::read(in.fd, buffer, sizeof buffer); });
-        if (got == 0) break;
-        if (got < 0) {
-            ok = false;
-            break;
-        }
-        ok = posix::writeAll(out.fd, std::string_view(buffer, static_cast<std::size_t>(got)));
-        if (!ok) break;
-    }
-    struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (ok) ok = ::futimens(out.fd, times) == 0 && ::fsync(out.fd) == 0;
+    ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
+    // The times go on last: writing the bytes would set the write time again.
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    bool ok = ::fchmod(out.fd, st.st_mode & 07777) == 0 && copyBytes(in.fd, out.fd) && ::futimens(out.fd, times) == 0 &&
+              ::fsync(out.fd) == 0;
+    ok = ::close(out.fd) == 0 && ok;
+    out.fd = -1;
+    if (ok) ok = renameNoReplace(temp, to) == 0;
     if (!ok) {
-        ::unlink(to.c_str());
+        ::unlink(temp.c_str());
         return false;
     }
-    return ::unlink(from.c_str()) == 0;
+    if (::unlink(from.c_str()) == 0) return true;
+    // The source could not go: take the copy back so that the file exists exactly once.
+    ::unlink(to.c_str());
+    return false;
 }
 
 }  // namespace
@@ -125,21 +148,40 @@ bool enumerateFolder(std::u16string_view folder, const std::function<bool(const 
     }
 }
 
+bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry) {
+    std::string base = nativePath(folder);
+    if (base.empty()) return false;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(base.c_str()), ::closedir);
+    if (!dir) return false;
+    const int folderFd = ::dirfd(dir.get());
+    DirEntry item;
+    for (;;) {
+        errno = 0;
+        struct dirent* entry = ::readdir(dir.get());
+        if (entry == nullptr) return errno == 0;
+        std::string_view name(entry->d_name);
+        if (name == "." || name == "..") continue;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(folderFd, entry->d_name, &st, 0) != 0) continue;
+            item.isFolder = S_ISDIR(st.st_mode);
+        } else {
+            item.isFolder = entry->d_type == DT_DIR;
+        }
+        item.name = platform::fromUtf8(name);
+        if (!onEntry(item)) return true;
+    }
+}
+
 bool makeFolder(std::u16string_view path) { return !path.empty() && ::mkdir(nativePath(path).c_str(), 0777) == 0; }
 
 bool moveNoOverwrite(std::u16string_view from, std::u16string_view to) {
     if (from.empty() || to.empty()) return false;
-    std::string source = nativePath(from);
-    std::string target = nativePath(to);
-    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
-    int error = errno;
-    if (error == EXDEV) return copyThenRemove(source, target);
-    if (error != EINVAL && error != ENOSYS) return false;
-    // File systems without RENAME_NOREPLACE: check first; the gap is as narrow as it can be made.
-    struct stat st {};
-    if (::lstat(target.c_str(), &st) == 0 || errno != ENOENT) return false;
-    if (::rename(source.c_str(), target.c_str()) == 0) return true;
-    return errno == EXDEV && copyThenRemove(source, target);
+    const std::string source = nativePath(from);
+    const std::string target = nativePath(to);
+    const int error = renameNoReplace(source, target);
+    if (error == 0) return true;
+    return error == EXDEV && copyThenRemove(source, target);
 }
 
 bool removeFile(std::u16string_view path) { return !path.empty() && ::unlink(nativePath(path).c_str()) == 0; }
@@ -175,6 +217,22 @@ bool setFileTimes(std::u16string_view path, const FileTimes& times) {
     struct stat st {};
     if (::stat(native.c_str(), &st) != 0) return false;
     return ::utimensat(AT_FDCWD, native.c_str(), values, 0) == 0;
+}
+
+std::u16string canonicalPath(std::u16string_view path) {
+    const std::string native = nativePath(path);
+    auto resolve = [](const std::string& existing) -> std::string {
+        std::unique_ptr<char, void (*)(void*)> resolved(::realpath(existing.c_str(), nullptr), ::free);
+        return resolved ? std::string(resolved.get()) : std::string();
+    };
+    std::string whole = resolve(native);
+    if (!whole.empty()) return platform::fromUtf8(whole);
+    // A file not written yet: its folder names it uniquely.
+    const std::size_t slash = native.rfind('/');
+    const std::string folder = resolve(slash == std::string::npos ? std::string(".") : native.substr(0, slash + 1));
+    if (folder.empty()) return std::u16string(path);
+    const std::string name = slash == std::string::npos ? native : native.substr(slash + 1);
+    return platform::fromUtf8(folder == "/" ? folder + name : folder + "/" + name);
 }
 
 std::int64_t fileSize(std::u16string_view path) {

@@ -16,6 +16,9 @@
 
 namespace tvr::platform::posix {
 
+/// The user's home folder: $HOME, else the password database; empty when unknown.
+std::string homeFolder();
+
 /// The UTF-8 path the kernel sees.
 inline std::string nativePath(std::u16string_view path) { return platform::toUtf8(path); }
 

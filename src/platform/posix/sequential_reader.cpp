@@ -7,8 +7,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 
 #include "platform/posix/posix_util.h"
@@ -23,6 +25,8 @@ int openFile(const std::string& path, bool direct) { return posix::openRegularFi
 
 void hintSequential(int fd) { ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL); }
 
+std::atomic<ReadHook> readHook{nullptr};
+
 }  // namespace
 
 void* alignedAlloc(std::size_t size, std::size_t alignment) {
@@ -33,6 +37,16 @@ void* alignedAlloc(std::size_t size, std::size_t alignment) {
 }
 
 void alignedFree(void* memory) { std::free(memory); }
+
+void setReadHook(ReadHook hook) { readHook.store(hook); }
+
+bool dropCachedPages(std::u16string_view path) {
+    int fd = openFile(posix::nativePath(path), false);
+    if (fd < 0) return false;
+    bool dropped = ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) == 0;
+    ::close(fd);
+    return dropped;
+}
 
 SequentialReader::~SequentialReader() { close(); }
 
@@ -66,6 +80,7 @@ bool SequentialReader::seek(std::int64_t offset) {
 
 std::int64_t SequentialReader::read(void* buffer, std::size_t capacity) {
     if (!isOpen() || buffer == nullptr) return -1;
+    if (ReadHook hook = readHook.load()) hook(capacity);
     int fd = static_cast<int>(handle_);
     ssize_t got = retryOnEintr([&] { return ::read(fd, buffer, capacity); });
     if (got < 0 && errno == EINVAL && mode_ == ReadMode::Unbuffered) {
@@ -77,6 +92,18 @@ std::int64_t SequentialReader::read(void* buffer, std::size_t capacity) {
         got = retryOnEintr([&] { return ::read(fd, buffer, capacity); });
     }
     return got < 0 ? -1 : static_cast<std::int64_t>(got);
+}
+
+std::int64_t SequentialReader::readCached(std::int64_t offset, void* buffer, std::size_t capacity) {
+    // Unbuffered reads bypass the cache, so there is nothing to take from it.
+    if (!isOpen() || buffer == nullptr || mode_ != ReadMode::Buffered || offset < 0) return -1;
+    if (ReadHook hook = readHook.load()) hook(capacity);
+    iovec part{buffer, capacity};
+    // RWF_NOWAIT answers EAGAIN instead of waiting for the disk, and the read-ahead it starts
+    // still helps the blocking read that follows.
+    ssize_t got = retryOnEintr(
+        [&] { return ::preadv2(static_cast<int>(handle_), &part, 1, static_cast<off_t>(offset), RWF_NOWAIT); });
+    return got <= 0 ? -1 : static_cast<std::int64_t>(got);
 }
 
 void SequentialReader::close() {

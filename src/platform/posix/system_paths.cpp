@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/fs.h"
+#include "platform/posix/posix_util.h"
 #include "platform/utf.h"
 
 namespace tvr::platform {
@@ -20,19 +21,6 @@ namespace {
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? std::string(value) : std::string();
-}
-
-std::string homeFolder() {
-    std::string home = environment("HOME");
-    if (!home.empty()) return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr) {
-        return found->pw_dir;
-    }
-    return {};
 }
 
 std::string_view trimBlanks(std::string_view text) {
@@ -72,6 +60,23 @@ std::string videosFromUserDirs(const std::string& file, const std::string& home)
 
 }  // namespace
 
+namespace posix {
+
+std::string homeFolder() {
+    std::string home = environment("HOME");
+    if (!home.empty()) return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+        found->pw_dir != nullptr) {
+        return found->pw_dir;
+    }
+    return {};
+}
+
+}  // namespace posix
+
 std::u16string executablePath() {
     std::vector<char> buffer(4096);
     for (;;) {
@@ -85,7 +90,7 @@ std::u16string executablePath() {
 }
 
 std::u16string userVideosFolder() {
-    std::string home = homeFolder();
+    std::string home = posix::homeFolder();
     std::string configHome = environment("XDG_CONFIG_HOME");
     // The XDG rules ignore a relative XDG_CONFIG_HOME.
     if (configHome.empty() || configHome.front() != '/') configHome = home.empty() ? std::string() : home + "/.config";

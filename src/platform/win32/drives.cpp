@@ -6,8 +6,8 @@
 
 namespace tvr::platform {
 
-std::vector<Drive> listDrives() {
-    std::vector<Drive> drives;
+std::vector<DriveInfo> listDrives() {
+    std::vector<DriveInfo> drives;
     // A drive without a medium (an empty card reader) would show a dialog box without this.
     UINT previousMode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     DWORD mask = ::GetLogicalDrives();
@@ -16,7 +16,7 @@ std::vector<Drive> listDrives() {
         wchar_t root[] = {static_cast<wchar_t>(L'A' + letter), L':', L'\\', 0};
         wchar_t label[MAX_PATH + 1] = {};
         if (!::GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) continue;
-        drives.push_back(Drive{{static_cast<char16_t>(u'A' + letter), u':', u'/'}, win32::fromWide(label)});
+        drives.push_back(DriveInfo{{static_cast<char16_t>(u'A' + letter), u':', u'/'}, win32::fromWide(label)});
     }
     ::SetErrorMode(previousMode);
     return drives;

@@ -2,6 +2,7 @@
 // Whole-file reads, atomic replacement and the append-only log file on Windows.
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "platform/fs.h"
 #include "platform/win32/win_util.h"
@@ -61,6 +62,24 @@ bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
     if (ok) ok = ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) ::DeleteFileW(temp.c_str());
     return ok;
+}
+
+int removeAtomicWriteLeftovers(std::u16string_view folder) {
+    std::u16string base(folder);
+    if (!base.empty() && base.back() != u'/' && base.back() != u'\\') base += u'/';
+    std::vector<std::u16string> found;
+    enumerateFolder(folder, [&](const DirEntry& entry) {
+        // The names writeFileAtomic gives its temporary files: ".tvr-<process>-<count>.tmp".
+        if (!entry.isFolder && entry.name.starts_with(u".tvr-") && entry.name.ends_with(u".tmp")) {
+            found.push_back(base + entry.name);
+        }
+        return true;
+    });
+    int removed = 0;
+    for (const std::u16string& path : found) {
+        if (::DeleteFileW(widePath(path).c_str())) ++removed;
+    }
+    return removed;
 }
 
 AppendFile::~AppendFile() { close(); }

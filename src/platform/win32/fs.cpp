@@ -67,6 +67,35 @@ bool enumerateFolder(std::u16string_view folder, const std::function<bool(const 
     return error == ERROR_NO_MORE_FILES;
 }
 
+bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry) {
+    // The find data carries the folder flag already, so the names cost no more than the full walk.
+    return enumerateFolder(folder, [&](const DirEntry& entry) {
+        DirEntry named{entry.name, entry.isFolder, 0};
+        return onEntry(named);
+    });
+}
+
+std::u16string canonicalPath(std::u16string_view path) {
+    if (path.empty()) return {};
+    HandleCloser file{win32::openExisting(path, FILE_READ_ATTRIBUTES)};
+    if (file.valid()) {
+        std::wstring buffer(32768, L'\0');
+        DWORD length = ::GetFinalPathNameByHandleW(file.handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                   FILE_NAME_NORMALIZED);
+        if (length > 0 && length < buffer.size()) {
+            std::wstring_view text(buffer.data(), length);
+            if (text.starts_with(L"\\\\?\\UNC\\")) return u"\\\\" + win32::fromWide(text.substr(8));
+            if (text.starts_with(L"\\\\?\\")) return win32::fromWide(text.substr(4));
+            return win32::fromWide(text);
+        }
+    }
+    // What does not exist yet is only made absolute, "." and ".." resolved.
+    std::wstring full(32768, L'\0');
+    DWORD length = ::GetFullPathNameW(widePath(path).c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) return std::u16string(path);
+    return win32::fromWide(std::wstring_view(full.data(), length));
+}
+
 bool makeFolder(std::u16string_view path) {
     return !path.empty() && ::CreateDirectoryW(widePath(path).c_str(), nullptr) != 0;
 }

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <map>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "platform/fs.h"
 #include "platform/time.h"
@@ -34,25 +36,40 @@ TEST(FsPosix, LinksAreFollowedAndDanglingOnesSkipped) {
     EXPECT_FALSE(backslashIsSeparator());
 }
 
-TEST(FsChange, MoveToAnotherFileSystemCopiesAndRemovesTheSource) {
-    const std::filesystem::path shm("/dev/shm");
-    if (!std::filesystem::is_directory(shm)) GTEST_SKIP() << "no /dev/shm here";
+TEST(FsChange, MoveToAnotherFileSystemKeepsTimesAndNeverLosesAFile) {
+    if (!std::filesystem::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm here";
     test::TempFolder temp;
+    test::TempFolder other("/dev/shm");
+    FileIdentity here;
+    FileIdentity there;
+    ASSERT_TRUE(fileIdentity(temp.path16(), &here));
+    ASSERT_TRUE(fileIdentity(other.path16(), &there));
+    if (here.device == there.device) GTEST_SKIP() << "/dev/shm is on the temporary folder's file system";
+
     temp.write("a.mp4", "moved across");
-    test::setModificationTime(temp.file("a.mp4"), 1500000000);
-    const std::string target = (shm / ("tvr-move-" + std::to_string(std::random_device{}()))).string();
-    ASSERT_TRUE(moveNoOverwrite(temp.file16("a.mp4"), platform::fromUtf8(target)));
+    FileTimes times;
+    times.access = fileTimeFromUnix(1600000000, 0);
+    times.write = fileTimeFromUnix(1500000000, 250000000);
+    ASSERT_TRUE(setFileTimes(temp.file16("a.mp4"), times));
+    ASSERT_TRUE(moveNoOverwrite(temp.file16("a.mp4"), other.file16("a.mp4")));
+    FileTimes moved;  // before the read below, which may set the access time
+    ASSERT_TRUE(getFileTimes(other.file16("a.mp4"), &moved));
+    EXPECT_EQ(moved.access, times.access);
+    EXPECT_EQ(moved.write, times.write);
     EXPECT_EQ(pathKind(temp.file16("a.mp4")), PathKind::Missing);
-    std::string bytes;
-    EXPECT_TRUE(readFileBytes(platform::fromUtf8(target), &bytes));
-    EXPECT_EQ(bytes, "moved across");
-    FileTime write = 0;
-    EXPECT_TRUE(fileWriteTime(platform::fromUtf8(target), &write));
-    EXPECT_EQ(write, fileTimeFromUnix(1500000000, 0));
+    EXPECT_EQ(other.read("a.mp4"), "moved across");
+
+    // Refused moves leave the source, the target and no temporary copy.
     temp.write("b.mp4", "second");
-    EXPECT_FALSE(moveNoOverwrite(temp.file16("b.mp4"), platform::fromUtf8(target)));
+    EXPECT_FALSE(moveNoOverwrite(temp.file16("b.mp4"), other.file16("a.mp4")));
+    EXPECT_FALSE(moveNoOverwrite(temp.file16("b.mp4"), other.file16("no/folder/b.mp4")));
     EXPECT_EQ(temp.read("b.mp4"), "second");
-    std::filesystem::remove(target);
+    EXPECT_EQ(other.read("a.mp4"), "moved across");
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(other.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"a.mp4"});
 }
 
 }  // namespace

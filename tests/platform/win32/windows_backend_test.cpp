@@ -58,16 +58,16 @@ TEST(WindowsBackend, ReadsAreUnbufferedByDefault) {
 }
 
 TEST(WindowsBackend, DrivesAreLettersWithTheirLabels) {
-    std::vector<Drive> drives = listDrives();
+    std::vector<DriveInfo> drives = listDrives();
     ASSERT_FALSE(drives.empty());
-    for (const Drive& drive : drives) {
+    for (const DriveInfo& drive : drives) {
         ASSERT_EQ(drive.root.size(), 3u);
         EXPECT_GE(drive.root[0], u'A');
         EXPECT_LE(drive.root[0], u'Z');
         EXPECT_EQ(drive.root.substr(1), u":/");
     }
     bool hasC = false;
-    for (const Drive& drive : drives) hasC = hasC || drive.root == u"C:/";
+    for (const DriveInfo& drive : drives) hasC = hasC || drive.root == u"C:/";
     EXPECT_TRUE(hasC);
 }
 

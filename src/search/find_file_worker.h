@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Finds one file by name when the path the headset remembers no longer exists: first in the
+// folder of the last hit, then in the remembered folder's tree, then along the search-folder list.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "search/folder_walk.h"
+#include "search/search_context.h"
+
+namespace tvr::search {
+
+class FindFileWorker {
+public:
+    /// Looks for the name of path; appends at most one row, the full path of the first hit.
+    void run(std::u16string_view path, const SearchContext& context);
+    /// The folder of the last hit (kept across requests); empty before the first hit.
+    const std::u16string& lastFolder() const { return lastFolder_; }
+    /// How many candidate paths the last run tested.
+    std::uint64_t fileTests() const { return fileTests_; }
+
+private:
+    // True when the request ends here: found, or cancelled.
+    bool lookIn(const std::u16string& folder, bool descend);
+
+    std::u16string lastFolder_;
+    std::u16string name_;
+    const SearchContext* context_ = nullptr;
+    AncestorGuard ancestors_;
+    std::uint64_t fileTests_ = 0;
+};
+
+}  // namespace tvr::search

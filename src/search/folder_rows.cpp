@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+#include "search/folder_rows.h"
+
+#include <vector>
+
+#include "core/paths.h"
+#include "core/text.h"
+#include "library/list_file.h"
+#include "platform/fs.h"
+#include "search/folder_walk.h"
+
+namespace tvr::search {
+
+namespace {
+
+constexpr std::u16string_view kStorage = u"(Storage)";
+
+void addDriveRows(const SearchContext& context) {
+    for (const platform::DriveInfo& drive : platform::listDrives()) {
+        context.results.add(folderRow(1, kDriveRow, drive.root, driveDisplayName(drive)));
+    }
+}
+
+void listComputer(const SearchContext& context) {
+    std::vector<std::u16string> lines;
+    if (!library::readListLines(context.settings.config.pcFolderListPath, &lines)) return;
+    std::u16string field;
+    for (const std::u16string& line : lines) {
+        if (line.front() != u'#') {
+            context.results.add(folderRow(1, kListPathRow, line, line));
+        } else if (line == u"#end") {
+            break;
+        } else if (line.starts_with(u"#sc")) {
+            if (core::getLineField(&field, line, 2) >= 0) context.results.add(folderRow(1, kShortcutRow, field, field));
+        } else if (line.starts_with(u"#cmd")) {
+            if (core::getLineField(&field, line, 2) < 0) continue;
+            if (field == kStorage) {
+                addDriveRows(context);
+            } else {
+                context.results.add(folderRow(0, kCommandRow, field, field));
+            }
+        }
+    }
+}
+
+// Stops at the first sub-folder; the headset only needs to know whether to offer a way down.
+bool hasSubFolder(const std::u16string& folder, const SearchContext& context) {
+    bool found = false;
+    context.results.setProgress(folder);
+    platform::enumerateFolderNames(folder, [&](const platform::DirEntry& entry) {
+        if (context.cancelled()) return false;
+        found = isWalkedFolder(entry);
+        return !found;
+    });
+    return found;
+}
+
+void listSubFolders(std::u16string_view folder, const SearchContext& context) {
+    if (context.cancelled()) return;
+    context.results.setProgress(folder);
+    std::vector<std::u16string> names;
+    platform::enumerateFolderNames(folder, [&](const platform::DirEntry& entry) {
+        if (context.cancelled()) return false;
+        if (isWalkedFolder(entry)) names.push_back(entry.name);
+        return true;
+    });
+    std::u16string child;
+    for (const std::u16string& name : names) {
+        if (context.cancelled()) return;
+        child.assign(folder);
+        core::appendPath(child, name);
+        const bool deeper = hasSubFolder(child, context);
+        context.results.add(folderRow(deeper ? 1 : 0, kSubFolderRow, name, name));
+    }
+}
+
+}  // namespace
+
+std::u16string folderRow(std::int32_t flag, FolderRowType type, std::u16string_view dirName,
+                         std::u16string_view dispName) {
+    return core::format(u"<flag>%d,<type>%d,<dir_name>\"%s\",<disp_name>\"%s\")",
+                        {std::int64_t{flag}, std::int64_t{type}, dirName, dispName});
+}
+
+std::u16string driveDisplayName(const platform::DriveInfo& drive) {
+    const std::u16string& root = drive.root;
+    if (root.size() == 3 && root[1] == u':') {
+        std::u16string name = root.substr(0, 2);
+        if (!drive.label.empty()) name += u"[" + drive.label + u"]";
+        return name;
+    }
+    return drive.label.empty() ? root : drive.label;
+}
+
+void listFolderRows(std::u16string_view folder, const SearchContext& context) {
+    if (folder == kComputerFolder) {
+        listComputer(context);
+    } else {
+        listSubFolders(folder, context);
+    }
+}
+
+}  // namespace tvr::search

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Kills a process with SIGKILL at random moments while it writes the settings, a list file and a
+# marker file through the real store code, 50 times each. Every value is afterwards the old or
+# the new one, never torn, and the clean-up of the next start leaves no temporary file behind.
+# Usage: kill_test.sh <tamvikvr-server> <tamvikvr-client> <store_writer>
+source "$(dirname "$0")/lib.sh"
+writer=$3
+kills=${KILL_TEST_KILLS:-50}
+
+for kind in settings list marker; do
+  folder="$work/$kind"
+  mkdir -p "$folder"
+  torn=0
+  leftovers=0
+  cut_short=0
+  "$writer" init "$folder" "$kind" || fail "$kind: first write"
+  for _ in $(seq 1 "$kills"); do
+    "$writer" write "$folder" "$kind" &
+    pid=$!
+    background_pids+=("$pid")
+    sleep "0.0$((RANDOM % 40))"
+    kill -KILL "$pid" 2>/dev/null || fail "$kind: the writer stopped on its own"
+    wait "$pid" 2>/dev/null || true
+    removed=$("$writer" check "$folder" "$kind") || torn=$((torn + 1))
+    cut_short=$((cut_short + ${removed:-0}))
+    if [ -n "$(find "$folder" -name '.*.tmp-*' -print -quit)" ]; then leftovers=$((leftovers + 1)); fi
+  done
+  echo "$kind: $cut_short kills left a temporary file"
+  check "$kind: $kills kills, every value old or new" test "$torn" -eq 0
+  check "$kind: no temporary file left after the start-up clean-up" test "$leftovers" -eq 0
+done
+exit $((failures > 0))

@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: MIT
+// The three workers on real folder trees and list files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/paths.h"
+#include "platform/drives.h"
+#include "platform/utf.h"
+#include "search/find_file_worker.h"
+#include "search/folder_rows.h"
+#include "search/search_file_worker.h"
+#include "support/temp_folder.h"
+
+namespace tvr::search {
+namespace {
+
+using Rows = std::vector<std::string>;
+
+std::string lines(std::initializer_list<std::string> items) {
+    std::string text;
+    for (const std::string& item : items) text += item + "\n";
+    return text;
+}
+
+Rows sorted(Rows rows) {
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+class SearchWorkersTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = core::executableFolder();
+        core::setExecutableFolder(exe_.path16());
+        settings_.config = core::defaultConfig();
+        settings_.config.searchFolder1 = u"SearchFolder1.vrl";
+        settings_.config.pcFolderListPath = u"PCFolderList.vrl";
+        settings_.extensions.build(u"mp4");
+    }
+    void TearDown() override { core::setExecutableFolder(previous_); }
+
+    std::string at(const std::string& relative) const { return tree_.file(relative); }
+
+    // Runs one request the way the engine thread does and returns its rows.
+    template <typename Run>
+    Rows rowsOf(Run run) {
+        SearchResults results;
+        std::atomic<bool> cancel{false};
+        const SearchContext context{settings_, results, cancel};
+        run(context);
+        Rows rows;
+        for (std::int32_t i = 0; i < results.count(); i += SearchResults::kMaxWindow) {
+            for (const std::u16string& row : results.window(i, SearchResults::kMaxWindow)) {
+                rows.push_back(platform::toUtf8(row));
+            }
+        }
+        return rows;
+    }
+
+    Rows search(const std::string& text) {
+        return rowsOf([&](const SearchContext& context) { searchFileNames(platform::fromUtf8(text), context); });
+    }
+
+    Rows find(FindFileWorker& worker, const std::string& path) {
+        return rowsOf([&](const SearchContext& context) { worker.run(platform::fromUtf8(path), context); });
+    }
+
+    Rows getDir(const std::u16string& folder) {
+        return rowsOf([&](const SearchContext& context) { listFolderRows(folder, context); });
+    }
+
+    test::TempFolder exe_;
+    test::TempFolder tree_;
+    SearchSettings settings_;
+    std::u16string previous_;
+};
+
+TEST_F(SearchWorkersTest, FindFileSearchesTheListAndThenAnswersFromTheRememberedFolder) {
+    tree_.write("Videos/Show/ep1.mp4", "x");
+    tree_.write("Videos/Show/ep2.mp4", "x");
+    tree_.write("Old/Other/ep9.mp4", "x");
+    exe_.write("SearchFolder1.vrl", lines({at("Missing"), at("Videos")}));
+    FindFileWorker worker;
+
+    EXPECT_EQ(find(worker, at("Gone/Show/ep1.mp4")), Rows{at("Videos/Show/ep1.mp4")});
+    EXPECT_EQ(platform::toUtf8(worker.lastFolder()), at("Videos/Show"));
+
+    EXPECT_EQ(find(worker, at("Gone/Show/ep2.mp4")), Rows{at("Videos/Show/ep2.mp4")});
+    EXPECT_EQ(worker.fileTests(), 1u);
+
+    // Its own folder's tree comes before the list; a name found nowhere gives no row.
+    EXPECT_EQ(find(worker, at("Old/ep9.mp4")), Rows{at("Old/Other/ep9.mp4")});
+    EXPECT_EQ(find(worker, at("Old/nowhere.mp4")), Rows{});
+}
+
+TEST_F(SearchWorkersTest, SearchFollowsTheListDirectives) {
+    tree_.write("V/Trip 2019.mp4", "x");
+    tree_.write("V/Trip 2019.MP4", "x");
+    tree_.write("V/trip 2019.mp4", "x");
+    tree_.write("V/Trip 2019.mkv", "x");
+    tree_.write("V/Show/Trip a.mp4", "x");
+    tree_.write("V/$RECYCLE.BIN/Trip b.mp4", "x");
+    tree_.write("W/Trip w.mp4", "x");
+    settings_.config.channels[2] = {core::kChannelPcFolder, platform::fromUtf8(at("W"))};
+    settings_.config.channels[3] = {core::kChannelVrDevice, platform::fromUtf8(at("W"))};
+    const std::string v1 = at("V/Trip 2019.mp4"), v2 = at("V/Trip 2019.MP4"), show = at("V/Show/Trip a.mp4");
+
+    struct Case {
+        const char* name;
+        std::string list;
+        std::string inner;  // inner.vrl beside the executable, when not empty
+        Rows expected;
+    };
+    const std::vector<Case> cases = {
+        {"case-sensitive text, extension filter, no $ folders", lines({at("V")}), "", {v1, v2, show}},
+        {"without #once a folder named twice is searched twice",
+         lines({at("V"), at("V/Show")}),
+         "",
+         {v1, v2, show, show}},
+        {"#once skips a folder already searched", lines({at("V"), "#once", at("V/Show")}), "", {v1, v2, show}},
+        {"#no_once of a nested list stays in it",
+         lines({"#once", at("V"), exe_.file("inner.vrl"), at("V/Show")}),
+         lines({"#no_once", at("V/Show")}),
+         {v1, v2, show, show}},
+        {"a list that names itself is walked once",
+         lines({at("V/Show"), exe_.file("inner.vrl")}),
+         lines({exe_.file("SearchFolder1.vrl"), at("W")}),
+         {show, at("W/Trip w.mp4")}},
+        {"#end ends the list", lines({at("V/Show"), "#end", at("V")}), "", {show}},
+        {"#ch of a PC folder channel, not of a VR device one",
+         lines({"#ch3", "#ch4", "#ch0"}),
+         "",
+         {at("W/Trip w.mp4")}},
+        {"missing folders and other files are skipped",
+         lines({at("nope"), at("V/Trip 2019.mp4"), at("V/Show")}),
+         "",
+         {show}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        exe_.write("SearchFolder1.vrl", c.list);
+        std::filesystem::remove(exe_.file("inner.vrl"));
+        if (!c.inner.empty()) exe_.write("inner.vrl", c.inner);
+        EXPECT_EQ(sorted(search("Trip")), sorted(c.expected));
+    }
+}
+
+TEST_F(SearchWorkersTest, WalksDoNotFollowALinkBackToAnAncestor) {
+    tree_.write("V/Show/a.mp4", "x");
+    std::filesystem::create_directory_symlink(at("V"), at("V/Show/up"));
+    exe_.write("SearchFolder1.vrl", lines({at("V")}));
+
+    EXPECT_EQ(search(""), Rows{at("V/Show/a.mp4")});
+    FindFileWorker worker;
+    EXPECT_EQ(find(worker, at("V/missing.mp4")), Rows{});
+}
+
+TEST_F(SearchWorkersTest, GetDirFlagsSubFoldersThatHaveSubFolders) {
+    tree_.makeFolder("Top/A");
+    tree_.makeFolder("Top/B/x");
+    tree_.makeFolder("Top/$RECYCLE.BIN/y");
+    tree_.write("Top/A/file.mp4", "x");
+    tree_.write("Top/video.mp4", "x");
+
+    EXPECT_EQ(sorted(getDir(platform::fromUtf8(at("Top")))),
+              (Rows{"<flag>0,<type>0,<dir_name>\"A\",<disp_name>\"A\")",
+                    "<flag>1,<type>0,<dir_name>\"B\",<disp_name>\"B\")"}));
+    EXPECT_EQ(getDir(platform::fromUtf8(at("Top/A"))), Rows{});
+    EXPECT_EQ(getDir(platform::fromUtf8(at("Nope"))), Rows{});
+}
+
+TEST_F(SearchWorkersTest, ComputerListsThePcFolderListWithTheDrivesInPlaceOfStorage) {
+    const std::string longPath = "D:/" + std::string(900, 'm');
+    exe_.write("PCFolderList.vrl", lines({"#name \"PC\"", "D:/Movies", "#sc \"My Shows\"", "#sc Shows",
+                                          "#cmd (Storage)", "#cmd Refresh", "#cmd", longPath, "#end", "E:/Never"}));
+    Rows expected = {"<flag>1,<type>2,<dir_name>\"D:/Movies\",<disp_name>\"D:/Movies\")",
+                     "<flag>1,<type>3,<dir_name>\"My Shows\",<disp_name>\"My Shows\")",
+                     "<flag>1,<type>3,<dir_name>\"Shows\",<disp_name>\"Shows\")"};
+    const std::vector<platform::DriveInfo> drives = platform::listDrives();
+    ASSERT_FALSE(drives.empty());
+    for (const platform::DriveInfo& drive : drives) {
+        expected.push_back(platform::toUtf8(folderRow(1, kDriveRow, drive.root, driveDisplayName(drive))));
+    }
+    expected.push_back("<flag>0,<type>4,<dir_name>\"Refresh\",<disp_name>\"Refresh\")");
+    expected.push_back("<flag>1,<type>2,<dir_name>\"" + longPath + "\",<disp_name>\"" + longPath + "\")");
+
+    EXPECT_EQ(getDir(std::u16string(kComputerFolder)), expected);
+    EXPECT_EQ(driveDisplayName({u"C:/", u"System"}), u"C:[System]");
+    EXPECT_EQ(driveDisplayName({u"D:/", u""}), u"D:");
+}
+
+}  // namespace
+}  // namespace tvr::search
