@@ -7,6 +7,8 @@
 
 #include <malloc.h>
 
+#include <atomic>
+
 #include "platform/win32/win_util.h"
 
 namespace tvr::platform {
@@ -19,11 +21,23 @@ HANDLE openFile(std::u16string_view path, bool unbuffered) {
                          nullptr);
 }
 
+std::atomic<ReadHook> readHook{nullptr};
+
 bool aligned(const void* buffer, std::size_t capacity) {
     return reinterpret_cast<std::uintptr_t>(buffer) % kSectorAlignment == 0 && capacity % kSectorAlignment == 0;
 }
 
 }  // namespace
+
+bool dropCachedPages(std::u16string_view path) {
+    // The cache manager purges a file's cached pages when the file is opened without buffering.
+    HANDLE file = openFile(path, true);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    ::CloseHandle(file);
+    return true;
+}
+
+void setReadHook(ReadHook hook) { readHook.store(hook); }
 
 void* alignedAlloc(std::size_t size, std::size_t alignment) {
     if (size == 0) size = alignment;
@@ -66,6 +80,7 @@ bool SequentialReader::seek(std::int64_t offset) {
 
 std::int64_t SequentialReader::read(void* buffer, std::size_t capacity) {
     if (!isOpen() || buffer == nullptr) return -1;
+    if (ReadHook hook = readHook.load()) hook(capacity);
     HANDLE file = reinterpret_cast<HANDLE>(handle_);
     if (mode_ == ReadMode::Unbuffered && !aligned(buffer, capacity)) {
         // A request the unbuffered handle cannot serve: reopen the same file buffered at the same
@@ -88,6 +103,10 @@ std::int64_t SequentialReader::read(void* buffer, std::size_t capacity) {
     if (!::ReadFile(file, buffer, chunk, &got, nullptr)) return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
     return static_cast<std::int64_t>(got);
 }
+
+// A synchronous handle has no read that refuses to wait for the disk (Linux: RWF_NOWAIT), so
+// nothing counts as cached and the caller's ordinary read follows.
+std::int64_t SequentialReader::readCached(std::int64_t, void*, std::size_t) { return -1; }
 
 void SequentialReader::close() {
     if (!isOpen()) return;
