@@ -6,11 +6,14 @@
 #include <vector>
 
 #include "client/cli_commands.h"
+#include "platform/console.h"
 #include "platform/socket.h"
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    std::vector<std::string> arguments(argv + 1, argv + argc);
+    // Fetched video bytes go to standard output unchanged.
+    tvr::platform::setBinaryStandardOutput();
+    std::vector<std::string> arguments = tvr::platform::utf8Arguments(argc, argv);
     if (!tvr::platform::socketsStartup()) {
         std::cerr << "tamvikvr-client: the socket library cannot be started\n";
         return tvr::client::kExitIo;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // tamvikvr-server: the whole server without a window. Reads TamvikVRServer.ini beside the
 // executable (or in --data-dir), prints a start-up summary and every status event, and stops
-// cleanly on SIGINT or SIGTERM.
+// cleanly on SIGINT or SIGTERM (Ctrl+C or closing the console on Windows).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,6 +11,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/version.h"
+#include "platform/console.h"
 #include "platform/fs.h"
 #include "platform/socket.h"
 #include "platform/stop_signal.h"
@@ -46,7 +47,8 @@ int main(int argc, char** argv) {
     using namespace tvr;
     ui::ServerCommandLine line;
     std::string error;
-    if (!ui::parseServerCommandLine(std::vector<std::string>(argv + 1, argv + argc), &line, &error)) {
+    std::vector<std::string> arguments = platform::utf8Arguments(argc, argv);
+    if (!ui::parseServerCommandLine(arguments, &line, &error)) {
         std::fprintf(stderr, "tamvikvr-server: %s\n%s", error.c_str(), ui::serverUsage().c_str());
         return kExitUsage;
     }
@@ -65,6 +67,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     platform::installStopSignalHandler();
+    platform::useUtf8Console();
     core::setExecutableFolder(dataFolder);
     std::u16string settingsPath = core::executableFolder();
     core::appendPath(settingsPath, core::kSettingsFileName);

@@ -12,6 +12,8 @@ packages=(
   libutfcpp-dev                               # UTF-8 conversion headers
   curl ffmpeg                                 # real clients of the video server in the tests
   nginx-light procps                          # the video server benchmark
+  g++-mingw-w64-x86-64-posix mingw-w64-tools  # the Windows cross build
+  wine wine64                                 # the Windows test run
 )
 
 missing=()

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Installs what is missing, builds with warnings as errors, and runs every test: once in the
 # normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer, with a short run of
-# every fuzz target in between.
+# every fuzz target in between, then the Windows cross build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -25,3 +25,4 @@ bash scripts/fuzz.sh --smoke
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs"
+

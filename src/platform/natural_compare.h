@@ -8,5 +8,8 @@ namespace tvr::platform {
 /// equal), digit runs compared by value.
 /// Returns <0, 0 or >0. Windows: StrCmpLogicalW.
 int naturalCompare(std::u16string_view a, std::u16string_view b);
+/// The project's own comparator: naturalCompare where the OS has none, and on Windows the
+/// reference the tests check against StrCmpLogicalW.
+int portableNaturalCompare(std::u16string_view a, std::u16string_view b);
 
 }  // namespace tvr::platform

@@ -23,7 +23,11 @@ void ControlServer::poll() {
 void ControlServer::servePacket() {
     RecordCursor cursor(reader_.body(), reader_.announcedLength());
     RecordView record;
-    while (session_.connected && !thread_.stopRequested() && cursor.next(&record)) serveRecord(record);
+    // A stop or a forced disconnect ends the packet between records: each record may be a whole
+    // listing, which on a slow disk (or under Wine's slow StrCmpLogicalW) takes a while.
+    while (session_.connected && !thread_.stopRequested() && !forceDisconnect_ && cursor.next(&record)) {
+        serveRecord(record);
+    }
     if (!session_.connected) return;  // the reader was reset with the connection
     if (cursor.malformed()) {
         // The rest of the body does not hold a whole record: answer once and drop the packet.

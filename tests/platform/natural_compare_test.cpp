@@ -9,8 +9,21 @@
 namespace tvr::platform {
 namespace {
 
-bool less(std::u16string_view a, std::u16string_view b) { return naturalCompare(a, b) < 0; }
+bool less(std::u16string_view a, std::u16string_view b) { return portableNaturalCompare(a, b) < 0; }
 
+// What every backend's naturalCompare does, StrCmpLogicalW included.
+TEST(NaturalCompareBackend, OrdersNamesAsExplorerDoes) {
+    const std::vector<std::u16string> ascending = {u"",           u"1",           u"2",           u"10",     u"a",
+                                                   u"a2",         u"A10",         u"b",           u"Disc 2", u"disc 10",
+                                                   u"file 9.mp4", u"File 10.mp4", u"\u6620\u753B"};
+    for (std::size_t i = 0; i + 1 < ascending.size(); ++i) {
+        EXPECT_LT(naturalCompare(ascending[i], ascending[i + 1]), 0) << i;
+        EXPECT_GT(naturalCompare(ascending[i + 1], ascending[i]), 0) << i;
+        EXPECT_EQ(naturalCompare(ascending[i], ascending[i]), 0) << i;
+    }
+}
+
+// The project's own comparator, in detail; on Windows it is also checked against StrCmpLogicalW.
 TEST(NaturalCompare, DigitRunsCompareByValue) {
     EXPECT_TRUE(less(u"a9", u"a10"));
     EXPECT_TRUE(less(u"file2", u"file10"));
@@ -18,7 +31,7 @@ TEST(NaturalCompare, DigitRunsCompareByValue) {
     EXPECT_TRUE(less(u"v1.9.mp4", u"v1.10.mp4"));
     EXPECT_TRUE(less(u"x123456789012345678901234567890", u"x123456789012345678901234567891"));
     EXPECT_TRUE(less(u"x99999999999999999999999", u"x100000000000000000000000"));
-    EXPECT_GT(naturalCompare(u"a10", u"a9"), 0);
+    EXPECT_GT(portableNaturalCompare(u"a10", u"a9"), 0);
 }
 
 TEST(NaturalCompare, CaseIsIgnoredBeforeTies) {
@@ -37,11 +50,11 @@ TEST(NaturalCompare, DigitsSortBeforeLettersAndPunctuationByCodeUnit) {
 }
 
 TEST(NaturalCompare, CaseOnlyDifferencesAreEqualWhileLeadingZerosStillDecide) {
-    EXPECT_EQ(naturalCompare(u"Same 01", u"Same 01"), 0);
-    EXPECT_EQ(naturalCompare(u"", u""), 0);
-    EXPECT_EQ(naturalCompare(u"ABC", u"abc"), 0);
-    EXPECT_EQ(naturalCompare(u"Disc 10.MP4", u"disc 10.mp4"), 0);
-    EXPECT_EQ(naturalCompare(u"\u00C9T\u00C9", u"\u00E9t\u00E9"), 0);
+    EXPECT_EQ(portableNaturalCompare(u"Same 01", u"Same 01"), 0);
+    EXPECT_EQ(portableNaturalCompare(u"", u""), 0);
+    EXPECT_EQ(portableNaturalCompare(u"ABC", u"abc"), 0);
+    EXPECT_EQ(portableNaturalCompare(u"Disc 10.MP4", u"disc 10.mp4"), 0);
+    EXPECT_EQ(portableNaturalCompare(u"\u00C9T\u00C9", u"\u00E9t\u00E9"), 0);
     EXPECT_TRUE(less(u"a1", u"a01"));
     EXPECT_TRUE(less(u"a001a", u"a01b"));
     EXPECT_TRUE(less(u"a01b", u"a001b"));
@@ -101,15 +114,15 @@ TEST(NaturalCompare, IsAStrictWeakOrderingOnACorpus) {
     for (const auto& a : corpus) {
         EXPECT_FALSE(less(a, a));
         for (const auto& b : corpus) {
-            int ab = naturalCompare(a, b);
-            EXPECT_EQ(sign(ab), -sign(naturalCompare(b, a)));
+            int ab = portableNaturalCompare(a, b);
+            EXPECT_EQ(sign(ab), -sign(portableNaturalCompare(b, a)));
             for (const auto& c : corpus) {
                 if (less(a, b) && less(b, c)) {
                     EXPECT_TRUE(less(a, c)) << "transitivity";
                 }
                 // Equal names must form classes, or a sort may order them differently each time.
-                if (ab == 0 && naturalCompare(b, c) == 0) {
-                    EXPECT_EQ(naturalCompare(a, c), 0) << "transitivity of equality";
+                if (ab == 0 && portableNaturalCompare(b, c) == 0) {
+                    EXPECT_EQ(portableNaturalCompare(a, c), 0) << "transitivity of equality";
                 }
             }
         }

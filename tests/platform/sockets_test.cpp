@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/poll.h"
 #include "platform/socket.h"
@@ -93,6 +95,44 @@ TEST_F(SocketPair, ClosedPeerIsToldApartAndSendingRaisesNoSignal) {
     IoStatus status = IoStatus::Ok;
     for (int i = 0; i < 100 && status == IoStatus::Ok; ++i) status = sendSome(server_, "x", 1).status;
     EXPECT_TRUE(status == IoStatus::Closed || status == IoStatus::Error);
+}
+
+// A sender that fills the socket gets would-block, waits for writability and goes on; the
+// receiver waits for readability: what every service loop does with a large reply.
+TEST_F(SocketPair, LargeTransferFlowsThroughWouldBlockAndReadiness) {
+    connectPair();
+    constexpr std::size_t kTotal = 8 << 20;
+    std::thread sender([&] {
+        std::string chunk(65536, 'v');
+        std::size_t sent = 0;
+        while (sent < kTotal) {
+            IoResult result = sendSome(client_, chunk.data(), std::min(chunk.size(), kTotal - sent));
+            if (result.status == IoStatus::WouldBlock) {
+                PollItem item;
+                item.socket = client_;
+                item.wantWrite = true;
+                if (pollSockets(&item, 1, kDeadlineMs, nullptr) != 1 || !item.writable) return;
+                continue;
+            }
+            if (result.status != IoStatus::Ok) return;
+            sent += result.bytes;
+        }
+    });
+    std::size_t received = 0;
+    std::uint32_t start = monotonicMs();
+    std::vector<char> buffer(65536);
+    while (received < kTotal && monotonicMs() - start < static_cast<std::uint32_t>(kDeadlineMs)) {
+        IoResult result = recvSome(server_, buffer.data(), buffer.size());
+        if (result.status == IoStatus::WouldBlock) {
+            waitReadable(server_);
+            continue;
+        }
+        if (result.status != IoStatus::Ok) break;
+        received += result.bytes;
+    }
+    sender.join();
+    EXPECT_EQ(received, kTotal);
+    EXPECT_LT(monotonicMs() - start, 5000u) << "readiness must not wait for the poll time-out";
 }
 
 TEST_F(SocketPair, ClientCanBeBoundToAnotherLoopbackAddress) {

@@ -14,6 +14,7 @@
 #include "core/text.h"
 #include "http/raw_http_client.h"
 #include "platform/ini_file.h"
+#include "support/stored_path.h"
 #include "support/temp_folder.h"
 
 namespace tvr::test {
@@ -91,8 +92,8 @@ TEST_F(ControllerTest, ChannelChangedByTheHeadsetIsSavedToTheSettingsFile) {
     ASSERT_TRUE(client.receiveReply(&reply, 5000));
     ASSERT_TRUE(reply.ok);
     controller->tick();
-    EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), folder.path16());
-    EXPECT_EQ(controller->settings().config().channels[1].path, folder.path16());
+    EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), test::storedPath(folder.path16()));
+    EXPECT_EQ(controller->settings().config().channels[1].path, test::storedPath(folder.path16()));
 }
 
 TEST_F(ControllerTest, StreamSlotIsReleasedOnceTheHeadsetHasGone) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Natural order for names, as Explorer shows them.
+// Natural order for names, as Explorer shows them: our own comparator, used where the OS has
+// none and checked against StrCmpLogicalW in the Windows test run.
 //
 // The names are compared as sequences of tokens: a run of ASCII digits is one token valued by
 // its number, every other code unit is one token of its own, folded to lower case (ASCII and
@@ -12,9 +13,8 @@
 // whose zeros differ, fewer zeros sort first ("a1" < "a01"). Names that differ only in letter
 // case compare equal, as StrCmpLogicalW treats them, so a listing's second key orders them.
 // Each step compares a key derived from one name alone, so the whole is a strict weak ordering.
-#include "platform/natural_compare.h"
-
 #include "platform/case_fold.h"
+#include "platform/natural_compare.h"
 
 namespace tvr::platform {
 
@@ -48,7 +48,7 @@ int compareNumbers(std::u16string_view a, std::size_t aStart, std::size_t aEnd, 
 
 }  // namespace
 
-int naturalCompare(std::u16string_view a, std::u16string_view b) {
+int portableNaturalCompare(std::u16string_view a, std::u16string_view b) {
     std::size_t i = 0;
     std::size_t j = 0;
     int zeroTie = 0;

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Libraries loaded at run time, for optional helpers that may be missing on a machine.
+#include <string>
+#include <string_view>
+
+namespace tvr::platform {
+
+class DynamicLibrary {
+public:
+    DynamicLibrary() = default;
+    ~DynamicLibrary();
+    DynamicLibrary(const DynamicLibrary&) = delete;
+    DynamicLibrary& operator=(const DynamicLibrary&) = delete;
+    /// Loads the library by path or by the system's search rules; false when it cannot be loaded.
+    bool open(std::u16string_view path);
+    bool isOpen() const { return handle_ != nullptr; }
+    /// The address of an exported symbol; nullptr when missing or not open.
+    void* symbol(const std::string& name) const;
+    void close();
+
+private:
+    void* handle_ = nullptr;
+};
+
+}  // namespace tvr::platform

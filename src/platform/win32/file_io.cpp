@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: MIT
+// Whole-file reads, atomic replacement and the append-only log file on Windows.
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "platform/fs.h"
+#include "platform/win32/win_util.h"
+
+namespace tvr::platform {
+
+namespace {
+
+bool isAtomicWriteTemp(std::u16string_view name) {
+    constexpr std::u16string_view kInfix = u".tmp-";
+    constexpr std::size_t kUnique = 6;
+    if (name.size() < 2 + kInfix.size() + kUnique || name.front() != u'.') return false;
+    if (name.substr(name.size() - kUnique - kInfix.size(), kInfix.size()) != kInfix) return false;
+    for (char16_t c : name.substr(name.size() - kUnique)) {
+        bool alnum = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        if (!alnum) return false;
+    }
+    return true;
+}
+
+using win32::HandleCloser;
+using win32::widePath;
+
+std::atomic<unsigned> tempCounter{0};
+
+// The folder part of a path, separator included; empty for a bare name.
+std::wstring folderOf(const std::wstring& path) {
+    std::size_t cut = path.find_last_of(L"/\\");
+    if (cut == std::wstring::npos) cut = path.find(L':');
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
+}
+
+}  // namespace
+
+bool readFileBytes(std::u16string_view path, std::string* bytes) {
+    if (path.empty() || bytes == nullptr) return false;
+    HandleCloser file{::CreateFileW(widePath(path).c_str(), GENERIC_READ, win32::kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+    // Only files on disk: a named pipe or a device would make the read wait on whoever writes to it.
+    if (!file.valid() || ::GetFileType(file.handle) != FILE_TYPE_DISK) return false;
+    std::string content;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file.handle, &size) && size.QuadPart > 0) {
+        content.reserve(static_cast<std::size_t>(size.QuadPart));
+    }
+    char buffer[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.handle, buffer, sizeof buffer, &got, nullptr)) return false;
+        if (got == 0) break;
+        content.append(buffer, got);
+    }
+    *bytes = std::move(content);
+    return true;
+}
+
+bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
+    if (path.empty()) return false;
+    std::wstring target = widePath(path);
+    // The same naming as on POSIX, "." + name + ".tmp-" + six letters or digits, so the start-up
+    // clean-up knows its own leftovers by the same rule on both platforms.
+    std::uint64_t unique = std::uint64_t{::GetCurrentProcessId()} * 7919u + tempCounter.fetch_add(1);
+    std::wstring suffix;
+    for (int i = 0; i < 6; ++i, unique /= 36) suffix += L"0123456789abcdefghijklmnopqrstuvwxyz"[unique % 36];
+    std::wstring name = target.substr(target.find_last_of(L"/\\") + 1);
+    std::wstring temp = folderOf(target) + L"." + name + L".tmp-" + suffix;
+    bool ok = false;
+    {
+        HandleCloser file{
+            ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
+        if (!file.valid()) return false;
+        ok = win32::writeAll(file.handle, bytes) && ::FlushFileBuffers(file.handle);
+    }
+    if (ok) ok = ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) ::DeleteFileW(temp.c_str());
+    return ok;
+}
+
+int removeAtomicWriteLeftovers(std::u16string_view folder) {
+    std::u16string base(folder);
+    if (!base.empty() && base.back() != u'/' && base.back() != u'\\') base += u'/';
+    std::vector<std::u16string> found;
+    enumerateFolder(folder, [&](const DirEntry& entry) {
+        // The names writeFileAtomic gives its temporary files: "." + name + ".tmp-" + six characters.
+        if (!entry.isFolder && isAtomicWriteTemp(entry.name)) {
+            found.push_back(base + entry.name);
+        }
+        return true;
+    });
+    int removed = 0;
+    for (const std::u16string& path : found) {
+        if (::DeleteFileW(widePath(path).c_str())) ++removed;
+    }
+    return removed;
+}
+
+AppendFile::~AppendFile() { close(); }
+
+bool AppendFile::open(std::u16string_view path, bool* created) {
+    close();
+    if (path.empty()) return false;
+    std::wstring native = widePath(path);
+    bool isNew = true;
+    HANDLE file = ::CreateFileW(native.c_str(), FILE_APPEND_DATA, win32::kShareAll, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS) {
+        isNew = false;
+        file = ::CreateFileW(native.c_str(), FILE_APPEND_DATA, win32::kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (file == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    if (created != nullptr) *created = isNew;
+    return true;
+}
+
+bool AppendFile::write(std::string_view bytes) {
+    return isOpen() && win32::writeAll(reinterpret_cast<HANDLE>(handle_), bytes);
+}
+
+void AppendFile::flush() {
+    if (isOpen()) ::FlushFileBuffers(reinterpret_cast<HANDLE>(handle_));
+}
+
+void AppendFile::close() {
+    if (!isOpen()) return;
+    ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
+}
+
+}  // namespace tvr::platform

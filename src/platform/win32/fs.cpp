@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: MIT
+// Directory enumeration, path kinds, folders, moves and file times on Windows.
+#include "platform/fs.h"
+
+#include "platform/win32/win_util.h"
+
+namespace tvr::platform {
+
+namespace {
+
+using win32::HandleCloser;
+using win32::widePath;
+
+// What an open handle names, links already followed by the open.
+bool handleInformation(std::u16string_view path, BY_HANDLE_FILE_INFORMATION* info) {
+    HandleCloser file{win32::openExisting(path, FILE_READ_ATTRIBUTES)};
+    return file.valid() && ::GetFileInformationByHandle(file.handle, info);
+}
+
+}  // namespace
+
+PathKind pathKind(std::u16string_view path) {
+    if (path.empty()) return PathKind::Missing;
+    DWORD attributes = ::GetFileAttributesW(widePath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // A link reports its own attributes; what it points at decides, as stat does on POSIX.
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!handleInformation(path, &info)) return PathKind::Missing;
+        attributes = info.dwFileAttributes;
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
+}
+
+bool fileIdentity(std::u16string_view path, FileIdentity* identity) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (path.empty() || !handleInformation(path, &info)) return false;
+    identity->device = info.dwVolumeSerialNumber;
+    identity->node = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry) {
+    if (folder.empty()) return false;
+    std::wstring pattern = widePath(folder);
+    if (pattern.back() != L'/' && pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                       FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        // A drive root has no "." entry, so an empty one finds nothing at all.
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND && pathKind(folder) == PathKind::Folder;
+    }
+    bool stopped = false;
+    do {
+        std::wstring_view name(found.cFileName);
+        if (name == L"." || name == L"..") continue;
+        DirEntry item;
+        item.name = win32::fromWide(name);
+        item.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        item.writeTime = win32::fromFiletime(found.ftLastWriteTime);
+        stopped = !onEntry(item);
+    } while (!stopped && ::FindNextFileW(search, &found));
+    DWORD error = stopped ? ERROR_NO_MORE_FILES : ::GetLastError();
+    ::FindClose(search);
+    return error == ERROR_NO_MORE_FILES;
+}
+
+bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry) {
+    // The find data carries the folder flag already, so the names cost no more than the full walk.
+    return enumerateFolder(folder, [&](const DirEntry& entry) {
+        DirEntry named{entry.name, entry.isFolder, 0};
+        return onEntry(named);
+    });
+}
+
+std::u16string canonicalPath(std::u16string_view path) {
+    if (path.empty()) return {};
+    HandleCloser file{win32::openExisting(path, FILE_READ_ATTRIBUTES)};
+    if (file.valid()) {
+        std::wstring buffer(32768, L'\0');
+        DWORD length = ::GetFinalPathNameByHandleW(file.handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                   FILE_NAME_NORMALIZED);
+        if (length > 0 && length < buffer.size()) {
+            std::wstring_view text(buffer.data(), length);
+            if (text.starts_with(L"\\\\?\\UNC\\")) return u"\\\\" + win32::fromWide(text.substr(8));
+            if (text.starts_with(L"\\\\?\\")) return win32::fromWide(text.substr(4));
+            return win32::fromWide(text);
+        }
+    }
+    // What does not exist yet is only made absolute, "." and ".." resolved.
+    std::wstring full(32768, L'\0');
+    DWORD length = ::GetFullPathNameW(widePath(path).c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) return std::u16string(path);
+    return win32::fromWide(std::wstring_view(full.data(), length));
+}
+
+bool makeFolder(std::u16string_view path) {
+    return !path.empty() && ::CreateDirectoryW(widePath(path).c_str(), nullptr) != 0;
+}
+
+bool moveNoOverwrite(std::u16string_view from, std::u16string_view to) {
+    // MoveFileW never replaces an existing target and copies a file across volumes.
+    return !from.empty() && !to.empty() && ::MoveFileW(widePath(from).c_str(), widePath(to).c_str()) != 0;
+}
+
+bool removeFile(std::u16string_view path) { return !path.empty() && ::DeleteFileW(widePath(path).c_str()) != 0; }
+
+bool fileWriteTime(std::u16string_view path, FileTime* time) {
+    FileTimes times;
+    if (!getFileTimes(path, &times)) return false;
+    if (time != nullptr) *time = times.write;
+    return true;
+}
+
+bool getFileTimes(std::u16string_view path, FileTimes* times) {
+    if (path.empty()) return false;
+    HandleCloser file{win32::openExisting(path, GENERIC_READ)};
+    FILETIME creation{};
+    FILETIME access{};
+    FILETIME write{};
+    if (!file.valid() || !::GetFileTime(file.handle, &creation, &access, &write)) return false;
+    if (times != nullptr) {
+        times->creation = win32::fromFiletime(creation);
+        times->access = win32::fromFiletime(access);
+        times->write = win32::fromFiletime(write);
+    }
+    return true;
+}
+
+bool setFileTimes(std::u16string_view path, const FileTimes& times) {
+    if (path.empty()) return false;
+    HandleCloser file{win32::openExisting(path, FILE_WRITE_ATTRIBUTES)};
+    if (!file.valid()) return false;
+    FILETIME creation = win32::toFiletime(times.creation);
+    FILETIME access = win32::toFiletime(times.access);
+    FILETIME write = win32::toFiletime(times.write);
+    // A null pointer leaves that time as it is, which is what a 0 file time means here.
+    return ::SetFileTime(file.handle, times.creation != 0 ? &creation : nullptr, times.access != 0 ? &access : nullptr,
+                         times.write != 0 ? &write : nullptr) != 0;
+}
+
+std::int64_t fileSize(std::u16string_view path) {
+    if (path.empty()) return -1;
+    HandleCloser file{win32::openExisting(path, FILE_READ_ATTRIBUTES)};
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.valid() || !::GetFileInformationByHandle(file.handle, &info)) return -1;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+}
+
+bool backslashIsSeparator() { return true; }
+
+}  // namespace tvr::platform

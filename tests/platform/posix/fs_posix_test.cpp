@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+// File system behaviour that only a POSIX system shows: symbolic links any user can make,
+// /dev/shm as a second file system, '/' as the only separator.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/fs.h"
+#include "platform/time.h"
+#include "platform/utf.h"
+#include "support/temp_folder.h"
+
+namespace tvr::platform {
+namespace {
+
+TEST(FsPosix, LinksAreFollowedAndDanglingOnesSkipped) {
+    test::TempFolder temp;
+    temp.makeFolder("sub");
+    temp.write("f.mp4", "x");
+    std::filesystem::create_symlink(temp.file("sub"), temp.file("link"));
+    std::filesystem::create_symlink(temp.file("gone"), temp.file("dangling"));
+    EXPECT_EQ(pathKind(temp.file16("link")), PathKind::Folder);
+    EXPECT_EQ(pathKind(temp.file16("dangling")), PathKind::Missing);
+    std::map<std::u16string, DirEntry> seen;
+    ASSERT_TRUE(enumerateFolder(temp.path16(), [&](const DirEntry& e) {
+        seen[e.name] = e;
+        return true;
+    }));
+    EXPECT_EQ(seen.size(), 3u);
+    EXPECT_TRUE(seen[u"link"].isFolder);
+    EXPECT_EQ(seen.count(u"dangling"), 0u);
+    EXPECT_FALSE(backslashIsSeparator());
+}
+
+TEST(FsChange, MoveToAnotherFileSystemKeepsTimesAndNeverLosesAFile) {
+    if (!std::filesystem::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm here";
+    test::TempFolder temp;
+    test::TempFolder other("/dev/shm");
+    FileIdentity here;
+    FileIdentity there;
+    ASSERT_TRUE(fileIdentity(temp.path16(), &here));
+    ASSERT_TRUE(fileIdentity(other.path16(), &there));
+    if (here.device == there.device) GTEST_SKIP() << "/dev/shm is on the temporary folder's file system";
+
+    temp.write("a.mp4", "moved across");
+    FileTimes times;
+    times.access = fileTimeFromUnix(1600000000, 0);
+    times.write = fileTimeFromUnix(1500000000, 250000000);
+    ASSERT_TRUE(setFileTimes(temp.file16("a.mp4"), times));
+    ASSERT_TRUE(moveNoOverwrite(temp.file16("a.mp4"), other.file16("a.mp4")));
+    FileTimes moved;  // before the read below, which may set the access time
+    ASSERT_TRUE(getFileTimes(other.file16("a.mp4"), &moved));
+    EXPECT_EQ(moved.access, times.access);
+    EXPECT_EQ(moved.write, times.write);
+    EXPECT_EQ(pathKind(temp.file16("a.mp4")), PathKind::Missing);
+    EXPECT_EQ(other.read("a.mp4"), "moved across");
+
+    // Refused moves leave the source, the target and no temporary copy.
+    temp.write("b.mp4", "second");
+    EXPECT_FALSE(moveNoOverwrite(temp.file16("b.mp4"), other.file16("a.mp4")));
+    EXPECT_FALSE(moveNoOverwrite(temp.file16("b.mp4"), other.file16("no/folder/b.mp4")));
+    EXPECT_EQ(temp.read("b.mp4"), "second");
+    EXPECT_EQ(other.read("a.mp4"), "moved across");
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(other.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"a.mp4"});
+}
+
+}  // namespace
+}  // namespace tvr::platform

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Symbolic links to folders, for tests of link loops; each OS makes them its own way.
+#include <string>
+
+namespace tvr::test {
+
+/// Makes `link` a symbolic link to the folder `target` (UTF-8 paths); false when the OS refuses
+/// (Windows without the privilege or developer mode).
+bool makeFolderLink(const std::string& target, const std::string& link);
+
+}  // namespace tvr::test
