@@ -94,14 +94,14 @@ int main(int argc, char** argv) {
     for (long long offset; list >> offset;) offsets.push_back(offset);
     std::vector<Server> servers;
     for (int i = 4; i < argc; ++i) {
-        std::string spec = argv[i];
-        std::size_t equals = spec.find('=');
-        std::size_t slash = spec.find('/', equals);
+        std::string option = argv[i];
+        std::size_t equals = option.find('=');
+        std::size_t slash = option.find('/', equals);
         if (equals == std::string::npos || slash == std::string::npos) return 2;
         Server server;
-        server.name = spec.substr(0, equals);
-        server.port = static_cast<std::uint16_t>(std::atoi(spec.substr(equals + 1, slash - equals - 1).c_str()));
-        server.target = spec.substr(slash + 1);
+        server.name = option.substr(0, equals);
+        server.port = static_cast<std::uint16_t>(std::atoi(option.substr(equals + 1, slash - equals - 1).c_str()));
+        server.target = option.substr(slash + 1);
         servers.push_back(server);
     }
     tvr::platform::socketsStartup();
