@@ -9,8 +9,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdio>
-
 #include "platform/posix/posix_util.h"
 #include "platform/socket.h"
 #include "platform/time.h"
@@ -173,13 +171,6 @@ bool resolveIpv4(const std::string& host, std::uint32_t* address) {
     *address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
     ::freeaddrinfo(found);
     return true;
-}
-
-std::string formatIpv4(std::uint32_t address) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", (address >> 24) & 0xFFu, (address >> 16) & 0xFFu,
-                  (address >> 8) & 0xFFu, address & 0xFFu);
-    return text;
 }
 
 }  // namespace tvr::platform
