@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with Clang (preset fuzz, build-fuzz) and runs each on its seed
-# corpus, two at a time. Usage:
-#   scripts/fuzz.sh [seconds per target, default 30]
-#   scripts/fuzz.sh --smoke   10 s per target on a fresh copy of the seeds (part of scripts/test.sh)
-#   scripts/fuzz.sh --long    600 s per target, keeping what the fuzzer finds in build-fuzz
+# corpus, FUZZ_JOBS (default 2) at a time. Usage:
+#   scripts/fuzz.sh [seconds per target, default 30] [target...]
+#   scripts/fuzz.sh --smoke [target...]  10 s per target on a fresh copy of the seeds (scripts/test.sh)
+#   scripts/fuzz.sh --long [target...]   600 s per target, keeping what the fuzzer finds in build-fuzz
+# Without target names every fuzz/*_fuzz.cpp target runs.
 # Exits non-zero when any target crashes, leaks, trips a sanitizer or breaks one of its checks;
 # the failing input is left in build-fuzz/fuzz/artifacts/. Prints the executions of each target.
 set -euo pipefail
@@ -14,19 +15,21 @@ bash scripts/install-deps.sh
 mode=timed
 seconds=30
 case "${1:-}" in
---smoke) mode=smoke; seconds=10 ;;
---long) mode=long; seconds=600 ;;
-"") ;;
-*) seconds=$1 ;;
+--smoke) mode=smoke; seconds=10; shift ;;
+--long) mode=long; seconds=600; shift ;;
+"" | *_fuzz) ;;
+*) seconds=$1; shift ;;
 esac
 build=build-fuzz
-parallel=2
+parallel=${FUZZ_JOBS:-2}
 
 cmake --preset fuzz >/dev/null
-targets=()
-for source in fuzz/*_fuzz.cpp; do
-  targets+=("$(basename "$source" .cpp)")
-done
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for source in fuzz/*_fuzz.cpp; do
+    targets+=("$(basename "$source" .cpp)")
+  done
+fi
 cmake --build --preset fuzz -j "$parallel" --target "${targets[@]}"
 
 artifacts="$build/fuzz/artifacts"
