@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
+#include <thread>
 
+#include "platform/sequential_reader.h"
 #include "platform/time.h"
 #include "platform/utf.h"
+#include "support/folder_link.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {
@@ -147,14 +151,37 @@ TEST(FsFiles, LeftoversOfAtomicWritesAreRemovedAndNothingElse) {
     for (const auto& name : ours) temp.write(name, "torn");
     for (const auto& name : others) temp.write(name, "kept");
     temp.makeFolder(".sub.tmp-ABCDEF");
-    std::filesystem::create_symlink(temp.file("TamvikVRServer.ini"), temp.file(".link.tmp-ABCDEF"));
 
     EXPECT_EQ(removeAtomicWriteLeftovers(temp.path16()), 2);
     for (const auto& name : ours) EXPECT_FALSE(std::filesystem::exists(temp.file(name))) << name;
     for (const auto& name : others) EXPECT_EQ(temp.read(name), "kept") << name;
     EXPECT_TRUE(std::filesystem::is_directory(temp.file(".sub.tmp-ABCDEF")));
-    EXPECT_TRUE(std::filesystem::is_symlink(temp.file(".link.tmp-ABCDEF")));
     EXPECT_EQ(removeAtomicWriteLeftovers(temp.file16("missing")), 0);
+}
+
+TEST(FsFiles, ALinkNamedLikeALeftoverIsNotRemoved) {
+    test::TempFolder temp;
+    temp.write("TamvikVRServer.ini", "kept");
+    if (!test::makeFileLink(temp.file("TamvikVRServer.ini"), temp.file(".link.tmp-ABCDEF"))) {
+        GTEST_SKIP() << "this system refuses symbolic links";
+    }
+    EXPECT_EQ(removeAtomicWriteLeftovers(temp.path16()), 0);
+    EXPECT_EQ(pathKind(temp.file16(".link.tmp-ABCDEF")), PathKind::File);
+    EXPECT_EQ(temp.read("TamvikVRServer.ini"), "kept");
+}
+
+TEST(FsFiles, AtomicWriteWaitsOutAReaderThatHoldsTheFileForAMoment) {
+    test::TempFolder temp;
+    temp.write("f.bin", "old");
+    SequentialReader reader;
+    ASSERT_TRUE(reader.open(temp.file16("f.bin"), ReadMode::Buffered));
+    std::thread release([&reader] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        reader.close();
+    });
+    EXPECT_TRUE(writeFileAtomic(temp.file16("f.bin"), "new"));
+    release.join();
+    EXPECT_EQ(temp.read("f.bin"), "new");
 }
 
 TEST(FsFiles, AppendFileTellsNewFromExisting) {

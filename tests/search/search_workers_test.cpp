@@ -14,6 +14,7 @@
 #include "search/find_file_worker.h"
 #include "search/folder_rows.h"
 #include "search/search_file_worker.h"
+#include "support/folder_link.h"
 #include "support/temp_folder.h"
 
 namespace tvr::search {
@@ -99,16 +100,18 @@ TEST_F(SearchWorkersTest, FindFileSearchesTheListAndThenAnswersFromTheRemembered
 }
 
 TEST_F(SearchWorkersTest, SearchFollowsTheListDirectives) {
+    // Names that stay apart where the file system ignores case: the text's case matters, the
+    // extension's does not.
     tree_.write("V/Trip 2019.mp4", "x");
-    tree_.write("V/Trip 2019.MP4", "x");
-    tree_.write("V/trip 2019.mp4", "x");
-    tree_.write("V/Trip 2019.mkv", "x");
+    tree_.write("V/Trip 2020.MP4", "x");
+    tree_.write("V/trip 2021.mp4", "x");
+    tree_.write("V/Trip 2022.mkv", "x");
     tree_.write("V/Show/Trip a.mp4", "x");
     tree_.write("V/$RECYCLE.BIN/Trip b.mp4", "x");
     tree_.write("W/Trip w.mp4", "x");
     settings_.config.channels[2] = {core::kChannelPcFolder, platform::fromUtf8(at("W"))};
     settings_.config.channels[3] = {core::kChannelVrDevice, platform::fromUtf8(at("W"))};
-    const std::string v1 = at("V/Trip 2019.mp4"), v2 = at("V/Trip 2019.MP4"), show = at("V/Show/Trip a.mp4");
+    const std::string v1 = at("V/Trip 2019.mp4"), v2 = at("V/Trip 2020.MP4"), show = at("V/Show/Trip a.mp4");
 
     struct Case {
         const char* name;
@@ -152,7 +155,9 @@ TEST_F(SearchWorkersTest, SearchFollowsTheListDirectives) {
 
 TEST_F(SearchWorkersTest, WalksDoNotFollowALinkBackToAnAncestor) {
     tree_.write("V/Show/a.mp4", "x");
-    std::filesystem::create_directory_symlink(at("V"), at("V/Show/up"));
+    if (!test::makeFolderLink(at("V"), at("V/Show/up"))) {
+        GTEST_SKIP() << "this system refuses symbolic links to folders";
+    }
     exe_.write("SearchFolder1.vrl", lines({at("V")}));
 
     EXPECT_EQ(search(""), Rows{at("V/Show/a.mp4")});

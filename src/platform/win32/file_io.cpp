@@ -35,6 +35,22 @@ std::wstring folderOf(const std::wstring& path) {
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
 }
 
+// Windows refuses to replace a file while any handle is open on it, even one that shares
+// delete: a reader of the same file, a virus scanner or the search indexer holds one for a
+// moment. Such a refusal is waited out for a while before the write counts as failed.
+bool replaceFile(const std::wstring& temp, const std::wstring& target) {
+    constexpr int kAttempts = 40;
+    constexpr DWORD kPauseMs = 25;
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = ::GetLastError();
+        const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        if (!held || attempt == kAttempts) return false;
+        ::Sleep(kPauseMs);
+    }
+}
+
 }  // namespace
 
 bool readFileBytes(std::u16string_view path, std::string* bytes) {
@@ -76,7 +92,7 @@ bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
         if (!file.valid()) return false;
         ok = win32::writeAll(file.handle, bytes) && ::FlushFileBuffers(file.handle);
     }
-    if (ok) ok = ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (ok) ok = replaceFile(temp, target);
     if (!ok) ::DeleteFileW(temp.c_str());
     return ok;
 }
@@ -94,7 +110,11 @@ int removeAtomicWriteLeftovers(std::u16string_view folder) {
     });
     int removed = 0;
     for (const std::u16string& path : found) {
-        if (::DeleteFileW(widePath(path).c_str())) ++removed;
+        // Only plain files: a link of that name is not ours (the attributes are the link's own).
+        const std::wstring native = widePath(path);
+        const DWORD attributes = ::GetFileAttributesW(native.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
+        if (::DeleteFileW(native.c_str())) ++removed;
     }
     return removed;
 }

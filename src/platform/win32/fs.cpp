@@ -17,6 +17,21 @@ bool handleInformation(std::u16string_view path, BY_HANDLE_FILE_INFORMATION* inf
     return file.valid() && ::GetFileInformationByHandle(file.handle, info);
 }
 
+// The path the file system itself gives an existing file or folder (links followed, its own
+// case, no "\\?\" prefix); empty when it cannot be opened.
+std::u16string finalPath(std::u16string_view path) {
+    HandleCloser file{win32::openExisting(path, FILE_READ_ATTRIBUTES)};
+    if (!file.valid()) return {};
+    std::wstring buffer(32768, L'\0');
+    DWORD length = ::GetFinalPathNameByHandleW(file.handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                               FILE_NAME_NORMALIZED);
+    if (length == 0 || length >= buffer.size()) return {};
+    std::wstring_view text(buffer.data(), length);
+    if (text.starts_with(L"\\\\?\\UNC\\")) return u"\\\\" + win32::fromWide(text.substr(8));
+    if (text.starts_with(L"\\\\?\\")) return win32::fromWide(text.substr(4));
+    return win32::fromWide(text);
+}
+
 }  // namespace
 
 PathKind pathKind(std::u16string_view path) {
@@ -77,23 +92,29 @@ bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(c
 
 std::u16string canonicalPath(std::u16string_view path) {
     if (path.empty()) return {};
-    HandleCloser file{win32::openExisting(path, FILE_READ_ATTRIBUTES)};
-    if (file.valid()) {
-        std::wstring buffer(32768, L'\0');
-        DWORD length = ::GetFinalPathNameByHandleW(file.handle, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                   FILE_NAME_NORMALIZED);
-        if (length > 0 && length < buffer.size()) {
-            std::wstring_view text(buffer.data(), length);
-            if (text.starts_with(L"\\\\?\\UNC\\")) return u"\\\\" + win32::fromWide(text.substr(8));
-            if (text.starts_with(L"\\\\?\\")) return win32::fromWide(text.substr(4));
-            return win32::fromWide(text);
-        }
-    }
-    // What does not exist yet is only made absolute, "." and ".." resolved.
+    // Absolute, "." and ".." resolved, every "/" made "\".
     std::wstring full(32768, L'\0');
     DWORD length = ::GetFullPathNameW(widePath(path).c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length == 0 || length >= full.size()) return std::u16string(path);
-    return win32::fromWide(std::wstring_view(full.data(), length));
+    full.resize(length);
+    const std::size_t cut = full.find_last_of(L'\\');
+    if (cut == std::wstring::npos || cut + 1 == full.size()) return win32::fromWide(full);
+    std::u16string folder = finalPath(win32::fromWide(std::wstring_view(full).substr(0, cut + 1)));
+    if (folder.empty()) return win32::fromWide(full);
+    // The file itself is never opened: Windows refuses to replace a file while any handle is open
+    // on it, so a look at it from one thread would fail another thread's save. Its name as the
+    // folder stores it (case included) comes from the folder's listing.
+    std::wstring name = full.substr(cut + 1);
+    if (name.find_first_of(L"*?") == std::wstring::npos) {
+        WIN32_FIND_DATAW found{};
+        HANDLE search = ::FindFirstFileExW(full.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+        if (search != INVALID_HANDLE_VALUE) {
+            name = found.cFileName;
+            ::FindClose(search);
+        }
+    }
+    if (folder.back() != u'\\') folder += u'\\';
+    return folder + win32::fromWide(name);
 }
 
 bool makeFolder(std::u16string_view path) {
@@ -151,5 +172,10 @@ std::int64_t fileSize(std::u16string_view path) {
 }
 
 bool backslashIsSeparator() { return true; }
+
+std::u16string canonicalFolder(std::u16string_view path) {
+    if (path.empty() || pathKind(path) != PathKind::Folder) return {};
+    return finalPath(path);
+}
 
 }  // namespace tvr::platform

@@ -12,4 +12,10 @@ bool makeFolderLink(const std::string& target, const std::string& link) {
     return !error;
 }
 
+bool makeFileLink(const std::string& target, const std::string& link) {
+    std::error_code error;
+    std::filesystem::create_symlink(target, link, error);
+    return !error;
+}
+
 }  // namespace tvr::test

@@ -8,7 +8,9 @@
 
 namespace tvr::test {
 
-bool makeFolderLink(const std::string& target, const std::string& link) {
+namespace {
+
+bool makeLink(const std::string& target, const std::string& link, DWORD kind) {
     std::u16string from = platform::fromUtf8(target);
     std::u16string at = platform::fromUtf8(link);
     for (char16_t* path : {from.data(), at.data()}) {
@@ -16,8 +18,22 @@ bool makeFolderLink(const std::string& target, const std::string& link) {
             if (*path == u'/') *path = u'\\';
         }
     }
-    return ::CreateSymbolicLinkW(reinterpret_cast<LPCWSTR>(at.c_str()), reinterpret_cast<LPCWSTR>(from.c_str()),
-                                 SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
+    const auto* linkPath = reinterpret_cast<LPCWSTR>(at.c_str());
+    if (!::CreateSymbolicLinkW(linkPath, reinterpret_cast<LPCWSTR>(from.c_str()),
+                               kind | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)) {
+        return false;
+    }
+    // Wine reports success without making anything, so only a link that is there counts.
+    const DWORD attributes = ::GetFileAttributesW(linkPath);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
+
+}  // namespace
+
+bool makeFolderLink(const std::string& target, const std::string& link) {
+    return makeLink(target, link, SYMBOLIC_LINK_FLAG_DIRECTORY);
+}
+
+bool makeFileLink(const std::string& target, const std::string& link) { return makeLink(target, link, 0); }
 
 }  // namespace tvr::test
