@@ -26,3 +26,5 @@ cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs"
 
+# The Windows cross build: its tests and the end-to-end scripts under Wine, with build/'s client.
+bash scripts/test-windows.sh

@@ -40,19 +40,42 @@ write_utf16() {
 # Prints a UTF-16LE file (byte-order mark dropped) as UTF-8 with LF line ends.
 read_utf16() { tail -c +3 "$1" | iconv -f UTF-16LE -t UTF-8 | tr -d '\r'; }
 
+# The same scripts test the Windows build: a program whose file name ends in .exe runs under
+# Wine, which shares the loopback with the Linux clients and shows the Linux folders as drive Z:.
+# The caller sets server_binary; these helpers ask it which kind of server is under test.
+windows_server() { [[ ${server_binary:-} == *.exe ]]; }
+
+# Sets the array named $1 to the command that runs the program $2 (Wine for a .exe).
+program_command() {
+  local -n command_out=$1
+  if [[ $2 == *.exe ]]; then command_out=(wine "$2"); else command_out=("$2"); fi
+}
+
+# A Linux path as the server under test names it: the same path, or under drive Z: for Windows.
+server_path() { if windows_server; then printf 'Z:%s' "$1"; else printf '%s' "$1"; fi; }
+
+# Prints a file the server wrote (console, settings, a client's copy of its replies) in the form
+# server_path compares with: as it is, or for Windows with CR dropped and "\" read as "/".
+server_text() { if windows_server; then tr -d '\r' <"$1" | tr '\\' '/'; else cat "$1"; fi; }
+
+# How stop_server stops the server: SIGTERM on Linux; under Wine SIGTERM would end the process
+# at once, while SIGINT reaches the program as the console's Ctrl+C.
+stop_how() { if windows_server; then echo "Ctrl+C"; else echo "SIGTERM"; fi; }
+
 # Starts the server copied into folder $1; its console goes to $1/console.txt.
 start_server() {
-  local folder=$1
+  local folder=$1 server
+  program_command server "./${server_binary##*/}"
   rm -f "$folder/console.txt"
-  (cd "$folder" && exec ./tamvikvr-server >console.txt 2>&1) &
+  (cd "$folder" && exec "${server[@]}" >console.txt 2>&1) &
   server_pid=$!
 }
 
-# Waits until the file contains the text (at most 10 s).
+# Waits until the file (read by server_text) contains the text (at most 10 s).
 wait_for_text() {
   local file=$1 text=$2
   for _ in $(seq 1 200); do
-    if [ -f "$file" ] && grep -qF -- "$text" "$file"; then return 0; fi
+    if [ -f "$file" ] && server_text "$file" | grep -qF -- "$text"; then return 0; fi
     sleep 0.05
   done
   return 1
@@ -62,7 +85,7 @@ wait_for_text() {
 wait_for_lines() {
   local file=$1 text=$2 count=$3
   for _ in $(seq 1 200); do
-    if [ -f "$file" ] && [ "$(grep -cF -- "$text" "$file")" -ge "$count" ]; then return 0; fi
+    if [ -f "$file" ] && [ "$(server_text "$file" | grep -cF -- "$text")" -ge "$count" ]; then return 0; fi
     sleep 0.05
   done
   return 1

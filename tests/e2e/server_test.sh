@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The headless server as a user runs it: first start creates the settings file, a headset
-# connects and finishes its handshake, SIGTERM stops it cleanly with the log closed last.
+# connects and finishes its handshake, SIGTERM (Ctrl+C for the Windows build) stops it cleanly
+# with the log closed last.
 # Usage: server_test.sh <tamvikvr-server> <tamvikvr-client>
 source "$(dirname "$0")/lib.sh"
 server_binary=$1
@@ -16,7 +17,7 @@ cp "$server_binary" "$install/"
 start_server "$install"
 check "server reports waiting for a connection or a busy port" wait_for_line "$install/console.txt"
 stop_server
-check "exit status 0 after SIGTERM" test "$stop_status" = 0
+check "exit status 0 after $(stop_how)" test "$stop_status" = 0
 check "settings file starts with the UTF-16LE byte-order mark" \
   test "$(head -c 2 "$install/TamvikVRServer.ini" | od -An -tx1 | tr -d ' ')" = "fffe"
 expected_settings=$(cat <<'INI'
@@ -99,7 +100,7 @@ check "handshake tells the video port" grep -qF "#RET_USE_HTTP(<port>$http_port)
 check "handshake ends with #RET_OK()" grep -qxF "#RET_OK()" "$work/handshake.txt"
 check "console shows the session's disconnect" wait_for_text "$install/console.txt" "code=0x0003 切断(正常終了) 127.0.0.1"
 stop_server
-check "exit status 0 after SIGTERM" test "$stop_status" = 0
+check "exit status 0 after $(stop_how)" test "$stop_status" = 0
 check "unchanged settings are not rewritten" cmp -s "$install/TamvikVRServer.ini" "$work/settings-before.ini"
 
 log="$install/TamvikVR Server[Log].txt"

@@ -37,14 +37,16 @@ size=$(stat -c %s "$clip")
 echo "test clip: $codec, $size bytes"
 
 base="http://127.0.0.1:$http_port/"
-clip_url="$base$(url_path "$clip")"
-japanese_url="$base$(url_path "$japanese")"
+# The URL of a video file: the path as the server names it, after the server's address.
+url() { printf '%s%s' "$base" "$(url_path "$(server_path "$1")")"; }
+clip_url=$(url "$clip")
+japanese_url=$(url "$japanese")
 
 start_server "$install"
 check "server waits for a connection" wait_for_text "$install/console.txt" "code=0x0001 接続待ち"
 
 # tamvikvr-client authenticates on its own connection for the fetch, so it runs before the hold.
-"$client_binary" --port "$control_port" fetch "$japanese" --output "$work/fetched.mp4" >"$work/fetch.txt" 2>&1 ||
+"$client_binary" --port "$control_port" fetch "$(server_path "$japanese")" --output "$work/fetched.mp4" >"$work/fetch.txt" 2>&1 ||
   { fail "tamvikvr-client fetch (see below)"; cat "$work/fetch.txt"; }
 check "tamvikvr-client fetch of the Japanese name is byte-exact" cmp -s "$work/fetched.mp4" "$japanese"
 check "tamvikvr-client reports 200 and the byte count" \
@@ -84,7 +86,7 @@ check "HEAD has Content-Type video/mp4" test "$(header "$work/head.head" Content
 check "HEAD sends no body (the next request on its connection reads cleanly)" \
   test "$(cat "$work/after-head.txt")" = "200 0" -a "$(cmp -s "$work/after-head.bin" "$clip" && echo same)" = same
 
-status=$(curl -sS -o /dev/null -w '%{http_code}' "$base$(url_path "$videos/notes.txt")") || true
+status=$(curl -sS -o /dev/null -w '%{http_code}' "$(url "$videos/notes.txt")") || true
 check "a .txt file answers 404" test "$status" = 404
 
 status=$(curl -sS -o "$work/stream1.mp4" -w '%{http_code}' "$clip_url?stream=1") || true
@@ -98,7 +100,7 @@ status=$(curl -sS -o "$work/japanese.mp4" -w '%{http_code}' "$japanese_url") || 
 check "the percent-encoded Japanese name answers 200 byte-exact" \
   test "$status" = 200 -a "$(cmp -s "$work/japanese.mp4" "$japanese" && echo same)" = same
 
-status=$(curl -sS -o /dev/null -D "$work/mkv.head" -w '%{http_code}' "$base$(url_path "$videos/clip.mkv")") || true
+status=$(curl -sS -o /dev/null -D "$work/mkv.head" -w '%{http_code}' "$(url "$videos/clip.mkv")") || true
 check "a .mkv file answers 200 with Content-Type video/x-matroska" \
   test "$status" = 200 -a "$(header "$work/mkv.head" Content-Type)" = video/x-matroska
 
@@ -125,5 +127,5 @@ check "no answer once the hold has ended (curl gave up with status $curl_status)
   test "$curl_status" != 0 -a "$status" = 000
 
 stop_server
-check "server exit status 0 after SIGTERM" test "$stop_status" = 0
+check "server exit status 0 after $(stop_how)" test "$stop_status" = 0
 finish
