@@ -75,7 +75,7 @@ start_server() {
 wait_for_text() {
   local file=$1 text=$2
   for _ in $(seq 1 200); do
-    if [ -f "$file" ] && server_text "$file" | grep -qF -- "$text"; then return 0; fi
+    if [ -f "$file" ] && grep -qF -- "$text" <(server_text "$file"); then return 0; fi
     sleep 0.05
   done
   return 1
@@ -122,10 +122,11 @@ wait_for_line() {
   return 1
 }
 
-# Sends SIGTERM and waits for the server to end (at most 10 s); its exit status goes to stop_status.
+# Stops the server as stop_how says and waits for it to end (at most 10 s); its exit status goes
+# to stop_status.
 stop_status=""
 stop_server() {
-  kill -TERM "$server_pid"
+  if windows_server; then kill -INT "$server_pid"; else kill -TERM "$server_pid"; fi
   for _ in $(seq 1 200); do
     if ! kill -0 "$server_pid" 2>/dev/null; then break; fi
     sleep 0.05
