@@ -100,10 +100,18 @@ std::u16string decodeUnits(const IniText& ini, std::size_t begin, std::size_t en
     return text;
 }
 
+// Names are mostly ASCII, folded here without the full table.
+char16_t folded(char16_t unit) {
+    if (unit < 0x80) return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 0x20) : unit;
+    return detail::foldCase(unit);
+}
+
 bool sameName(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
+    // A name is most often looked up as the file spells it.
+    if (a == b) return true;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (detail::foldCase(a[i]) != detail::foldCase(b[i])) return false;
+        if (folded(a[i]) != folded(b[i])) return false;
     }
     return true;
 }
@@ -111,7 +119,7 @@ bool sameName(std::u16string_view a, std::u16string_view b) {
 // FNV-1a over the folded units: names that compare equal hash equal.
 std::uint32_t nameHash(std::u16string_view name) {
     std::uint32_t hash = 2166136261u;
-    for (char16_t unit : name) hash = (hash ^ detail::foldCase(unit)) * 16777619u;
+    for (char16_t unit : name) hash = (hash ^ folded(unit)) * 16777619u;
     return hash;
 }
 
