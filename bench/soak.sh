@@ -2,7 +2,9 @@
 # SPDX-License-Identifier: MIT
 # A long session against the headless server on loopback: 10,000 connect / handshake / list /
 # disconnect cycles, 1,000 random range reads on both slots checked by hash, 1,000 malformed
-# packets. Prints the server's open descriptors and resident memory before and after.
+# packets. Prints the server's open descriptors and resident memory before, after each phase and
+# after the whole session run a second time, so that memory taken once (the slots' read buffers on
+# the first video request) is told apart from memory that grows with use.
 # Usage: bench/soak.sh [build folder] [cycles] [reads] [malformed]
 set -euo pipefail
 build=$(realpath "${1:-build}")
@@ -39,10 +41,19 @@ measure() {
 measure before
 start=$(date +%s)
 status=0
-"$build/soak_bench" "$port" "$((port + 1))" "$work/videos/clip.mp4" 1 "$cycles" "$reads" "$malformed" || status=$?
-# The server closes the last connection on its own poll; give it a moment before measuring.
-sleep 1
-measure after
+phase() {
+  "$build/soak_bench" "$port" "$((port + 1))" "$work/videos/clip.mp4" 1 "$@" || status=$?
+  # The server closes the last connection on its own poll; give it a moment before measuring.
+  sleep 1
+}
+for round in 1 2; do
+  phase "$cycles" 0 0
+  measure "round $round, after $cycles cycles"
+  phase 0 "$reads" 0
+  measure "round $round, after $reads range reads"
+  phase 0 0 "$malformed"
+  measure "round $round, after $malformed malformed packets"
+done
 echo "duration: $(($(date +%s) - start)) s"
 kill -0 "$pid" || { echo "the server is gone"; exit 1; }
 exit "$status"

@@ -2,6 +2,8 @@
 #include "core/settings.h"
 
 #include <limits>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "core/text.h"
@@ -15,27 +17,36 @@ namespace {
 
 /// One INI key bound to its field of a record: exactly one of number and text is set.
 struct KeyBinding {
-    std::u16string section;
-    std::u16string key;
+    std::u16string_view section;
+    std::u16string_view key;
     std::int32_t* number = nullptr;
     std::u16string* text = nullptr;
 };
 
-void addNumber(std::vector<KeyBinding>& keys, std::u16string_view section, std::u16string key, std::int32_t* field) {
-    keys.push_back({std::u16string(section), std::move(key), field, nullptr});
+constexpr std::u16string_view kChannelSections[kChannelCount] = {u"ch.0", u"ch.1", u"ch.2", u"ch.3",
+                                                                 u"ch.4", u"ch.5", u"ch.6", u"ch.7"};
+constexpr std::u16string_view kRateKeys[std::tuple_size_v<decltype(Config::rates)>] = {
+    u"rw.rate.0", u"rw.rate.1", u"rw.rate.2", u"rw.rate.3", u"rw.rate.4", u"rw.rate.5"};
+constexpr std::u16string_view kSizeKeys[std::tuple_size_v<decltype(Config::sizes)>] = {u"rw.size.0", u"rw.size.1",
+                                                                                       u"rw.size.2"};
+
+void addNumber(std::vector<KeyBinding>& keys, std::u16string_view section, std::u16string_view key,
+               std::int32_t* field) {
+    keys.push_back({section, key, field, nullptr});
 }
 
-void addText(std::vector<KeyBinding>& keys, std::u16string_view section, std::u16string key, std::u16string* field) {
-    keys.push_back({std::u16string(section), std::move(key), nullptr, field});
+void addText(std::vector<KeyBinding>& keys, std::u16string_view section, std::u16string_view key,
+             std::u16string* field) {
+    keys.push_back({section, key, nullptr, field});
 }
 
 // Every key in the order a new file is filled.
 std::vector<KeyBinding> bindKeys(Config& config) {
     std::vector<KeyBinding> keys;
+    keys.reserve(48);
     for (int index = 0; index < kChannelCount; ++index) {
-        std::u16string section = format(u"ch.%d", {std::int64_t{index}});
-        addNumber(keys, section, u"iType", &config.channels[index].type);
-        addText(keys, section, u"pcPath", &config.channels[index].path);
+        addNumber(keys, kChannelSections[index], u"iType", &config.channels[index].type);
+        addText(keys, kChannelSections[index], u"pcPath", &config.channels[index].path);
     }
     addText(keys, u"File", u"pcExt", &config.extensions);
     addText(keys, u"File", u"pcSearchFolder1", &config.searchFolder1);
@@ -46,10 +57,10 @@ std::vector<KeyBinding> bindKeys(Config& config) {
     addNumber(keys, u"Setup", u"iSeek1FF", &config.seekForward);
     addNumber(keys, u"Setup", u"iSeek1RW", &config.seekBackward);
     for (std::size_t index = 0; index < config.rates.size(); ++index) {
-        addNumber(keys, u"PlaybackRate", format(u"rw.rate.%d", {std::int64_t(index)}), &config.rates[index]);
+        addNumber(keys, u"PlaybackRate", kRateKeys[index], &config.rates[index]);
     }
     for (std::size_t index = 0; index < config.sizes.size(); ++index) {
-        addNumber(keys, u"ScreenSize", format(u"rw.size.%d", {std::int64_t(index)}), &config.sizes[index]);
+        addNumber(keys, u"ScreenSize", kSizeKeys[index], &config.sizes[index]);
     }
     addNumber(keys, u"Config", u"iUsePassword", &config.usePassword);
     addText(keys, u"Config", u"pcPassword", &config.password);
@@ -81,7 +92,7 @@ void readKey(platform::IniDocument& file, const KeyBinding& binding, std::vector
         std::int64_t value = 0;
         // Text that is not a number leaves the default in place and stays in the file.
         if (!scanDecimal(text, &value)) {
-            problems.push_back({binding.section, binding.key, std::move(text)});
+            problems.push_back({std::u16string(binding.section), std::u16string(binding.key), std::move(text)});
             return;
         }
         if (value < std::numeric_limits<std::int32_t>::min()) value = std::numeric_limits<std::int32_t>::min();

@@ -4,6 +4,9 @@
 // the file keeps its encoding, byte-order mark and line ends exactly.
 #include "platform/ini_file.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -18,11 +21,21 @@ namespace tvr::platform {
 
 namespace {
 
+enum class LineKind { Other, Section, Key };
+
 struct Line {
     std::size_t begin = 0;       // byte offset of the first character
     std::size_t contentEnd = 0;  // byte offset of the line end (CR LF or LF) or the file end
     std::size_t next = 0;        // byte offset just after the line end
     std::u16string text;
+    LineKind kind = LineKind::Other;
+    // The section or key name, trimmed, as a part of text, and a hash of its folded units, so
+    // that lookups compare a number before they compare names.
+    std::size_t nameBegin = 0;
+    std::size_t nameSize = 0;
+    std::uint32_t nameHash = 0;
+
+    std::u16string_view name() const { return std::u16string_view(text).substr(nameBegin, nameSize); }
 };
 
 }  // namespace
@@ -33,6 +46,7 @@ struct IniDocument::Text {
     std::size_t bomSize = 0;
     bool crlf = true;
     std::vector<Line> lines;
+    std::vector<std::size_t> sections;  // indexes of the section lines, in file order
 };
 
 namespace {
@@ -45,14 +59,6 @@ std::u16string_view trim(std::u16string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
     return text;
-}
-
-bool sameName(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (detail::foldCase(a[i]) != detail::foldCase(b[i])) return false;
-    }
-    return true;
 }
 
 std::optional<std::u16string_view> sectionName(std::u16string_view line) {
@@ -89,23 +95,82 @@ std::string encodeUnits(const IniText& ini, std::u16string_view text) {
 std::u16string decodeUnits(const IniText& ini, std::size_t begin, std::size_t end) {
     if (!ini.utf16) return platform::fromUtf8(std::string_view(ini.bytes).substr(begin, end - begin));
     std::u16string text;
+    text.reserve((end - begin) / 2);
     for (std::size_t i = begin; i < end; i += 2) text.push_back(unitAt(ini, i));
     return text;
 }
 
-// Splits the bytes into lines again from line `index` on (after an edit there or later).
-void splitFrom(IniText& ini, std::size_t index, bool* sawLf, bool* sawCrLf) {
+// Names are mostly ASCII, folded here without the full table.
+char16_t folded(char16_t unit) {
+    if (unit < 0x80) return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 0x20) : unit;
+    return detail::foldCase(unit);
+}
+
+bool sameName(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    // A name is most often looked up as the file spells it.
+    if (a == b) return true;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (folded(a[i]) != folded(b[i])) return false;
+    }
+    return true;
+}
+
+// FNV-1a over the folded units: names that compare equal hash equal.
+std::uint32_t nameHash(std::u16string_view name) {
+    std::uint32_t hash = 2166136261u;
+    for (char16_t unit : name) hash = (hash ^ folded(unit)) * 16777619u;
+    return hash;
+}
+
+/// A section or key name looked up, trimmed, with its hash.
+struct Name {
+    explicit Name(std::u16string_view name) : text(trim(name)), hash(nameHash(text)) {}
+    std::u16string_view text;
+    std::uint32_t hash;
+};
+
+bool isNamed(const Line& line, LineKind kind, const Name& name) {
+    return line.kind == kind && line.nameHash == name.hash && sameName(line.name(), name.text);
+}
+
+// Names the line once, so that lookups need not parse every line again.
+void classify(Line& line) {
+    std::optional<std::u16string_view> name;
+    if ((name = sectionName(line.text))) {
+        line.kind = LineKind::Section;
+    } else if (auto pair = keyValue(line.text)) {
+        line.kind = LineKind::Key;
+        name = pair->first;
+    } else {
+        return;
+    }
+    line.nameBegin = static_cast<std::size_t>(name->data() - line.text.data());
+    line.nameSize = name->size();
+    line.nameHash = nameHash(*name);
+}
+
+// Splits bytes [pos, end) into lines, appended to `lines`.
+// Offset of the next LF unit in bytes [pos, end), or end.
+std::size_t findLineFeed(const IniText& ini, std::size_t pos, std::size_t end) {
+    if (!ini.utf16) {
+        const void* found = std::memchr(ini.bytes.data() + pos, '\n', end - pos);
+        return found == nullptr ? end : static_cast<std::size_t>(static_cast<const char*>(found) - ini.bytes.data());
+    }
+    while (pos < end && unitAt(ini, pos) != u'\n') pos += 2;
+    return pos;
+}
+
+void splitRange(const IniText& ini, std::size_t pos, std::size_t end, std::vector<Line>& lines, bool* sawLf,
+                bool* sawCrLf) {
     std::size_t unit = ini.utf16 ? 2 : 1;
-    std::size_t pos = index < ini.lines.size() ? ini.lines[index].begin : ini.bomSize;
-    ini.lines.resize(index < ini.lines.size() ? index : 0);
-    while (pos < ini.bytes.size()) {
+    while (pos < end) {
         Line line;
         line.begin = pos;
-        std::size_t scan = pos;
-        while (scan < ini.bytes.size() && unitAt(ini, scan) != u'\n') scan += unit;
+        std::size_t scan = findLineFeed(ini, pos, end);
         line.contentEnd = scan;
-        line.next = scan < ini.bytes.size() ? scan + unit : scan;
-        if (scan < ini.bytes.size()) {
+        line.next = scan < end ? scan + unit : scan;
+        if (scan < end) {
             *sawLf = true;
             if (scan > pos && unitAt(ini, scan - unit) == u'\r') {
                 line.contentEnd -= unit;
@@ -113,16 +178,57 @@ void splitFrom(IniText& ini, std::size_t index, bool* sawLf, bool* sawCrLf) {
             }
         }
         line.text = decodeUnits(ini, line.begin, line.contentEnd);
+        classify(line);
         pos = line.next;
-        ini.lines.push_back(std::move(line));
+        lines.push_back(std::move(line));
     }
 }
 
-// After an edit the line ends of the whole file stay as first detected.
-void resplitFrom(IniText& ini, std::size_t index) {
+// The lines of an edit are made from the text written rather than split again, so that a
+// write costs one pass over the line numbers. A line's text is what decoding its bytes gives.
+Line writtenLine(std::size_t begin, std::size_t contentSize, std::size_t eolSize, std::u16string text, LineKind kind,
+                 std::size_t nameBegin, const Name& name) {
+    Line line;
+    line.begin = begin;
+    line.contentEnd = begin + contentSize;
+    line.next = line.contentEnd + eolSize;
+    line.text = std::move(text);
+    line.kind = kind;
+    line.nameBegin = nameBegin;
+    line.nameSize = name.text.size();
+    line.nameHash = name.hash;
+    return line;
+}
+
+void shiftLines(IniText& ini, std::size_t from, std::ptrdiff_t delta) {
+    for (std::size_t i = from; i < ini.lines.size(); ++i) {
+        Line& line = ini.lines[i];
+        line.begin += delta;
+        line.contentEnd += delta;
+        line.next += delta;
+    }
+}
+
+void indexSections(IniText& ini) {
+    ini.sections.clear();
+    for (std::size_t i = 0; i < ini.lines.size(); ++i) {
+        if (ini.lines[i].kind == LineKind::Section) ini.sections.push_back(i);
+    }
+}
+
+// Appends bytes at the file end and splits them into lines. A last line without a line end is
+// split again with them: the end put after it can change how its own end reads.
+void appendBytes(IniText& ini, const std::string& bytes) {
+    std::size_t begin = ini.bytes.size();
+    if (!ini.lines.empty() && ini.lines.back().next == ini.lines.back().contentEnd) {
+        begin = ini.lines.back().begin;
+        ini.lines.pop_back();
+    }
+    ini.bytes += bytes;
     bool sawLf = false;
     bool sawCrLf = false;
-    splitFrom(ini, index, &sawLf, &sawCrLf);
+    splitRange(ini, begin, ini.bytes.size(), ini.lines, &sawLf, &sawCrLf);
+    indexSections(ini);
 }
 
 void parse(IniText& ini) {
@@ -135,14 +241,17 @@ void parse(IniText& ini) {
     if (ini.utf16 && (ini.bytes.size() - ini.bomSize) % 2 != 0) ini.bytes.pop_back();
     bool sawLf = false;
     bool sawCrLf = false;
-    splitFrom(ini, 0, &sawLf, &sawCrLf);
+    // Room for the lines and the keys a first start adds, so that splitting moves no line twice.
+    ini.lines.reserve(static_cast<std::size_t>(std::count(ini.bytes.begin(), ini.bytes.end(), '\n')) + 64);
+    splitRange(ini, ini.bomSize, ini.bytes.size(), ini.lines, &sawLf, &sawCrLf);
+    indexSections(ini);
     ini.crlf = sawCrLf || !sawLf;
 }
 
-std::optional<std::size_t> findSection(const IniText& ini, std::u16string_view section) {
-    for (std::size_t i = 0; i < ini.lines.size(); ++i) {
-        auto name = sectionName(ini.lines[i].text);
-        if (name && sameName(*name, section)) return i;
+// The first section of that name: later ones of the same name are never read or written.
+std::optional<std::size_t> findSection(const IniText& ini, const Name& section) {
+    for (std::size_t i : ini.sections) {
+        if (isNamed(ini.lines[i], LineKind::Section, section)) return i;
     }
     return std::nullopt;
 }
@@ -150,8 +259,14 @@ std::optional<std::size_t> findSection(const IniText& ini, std::u16string_view s
 // Index one past the section's last line: the next section line or the end of the file.
 std::size_t sectionEnd(const IniText& ini, std::size_t header) {
     std::size_t i = header + 1;
-    while (i < ini.lines.size() && !sectionName(ini.lines[i].text)) ++i;
+    while (i < ini.lines.size() && ini.lines[i].kind != LineKind::Section) ++i;
     return i;
+}
+
+std::u16string joined(std::u16string_view a, std::u16string_view b, std::u16string_view c) {
+    std::u16string text;
+    text.reserve(a.size() + b.size() + c.size());
+    return text.append(a).append(b).append(c);
 }
 
 std::u16string_view stripQuotes(std::u16string_view value) {
@@ -230,67 +345,90 @@ const std::string& IniDocument::bytes() const { return text_->bytes; }
 
 std::u16string IniDocument::read(std::u16string_view section, std::u16string_view key,
                                  std::u16string_view fallback) const {
-    return find(section, key).value_or(std::u16string(fallback));
+    std::optional<std::u16string> value = find(section, key);
+    return value ? std::move(*value) : std::u16string(fallback);
 }
 
 std::optional<std::u16string> IniDocument::find(std::u16string_view section, std::u16string_view key) const {
     const IniText& ini = *text_;
-    section = trim(section);
-    key = trim(key);
-    auto header = findSection(ini, section);
+    auto header = findSection(ini, Name(section));
     if (!header) return std::nullopt;
+    const Name name(key);
     std::size_t end = sectionEnd(ini, *header);
     for (std::size_t i = *header + 1; i < end; ++i) {
-        auto pair = keyValue(ini.lines[i].text);
-        if (pair && sameName(pair->first, key)) return std::u16string(stripQuotes(pair->second));
+        const Line& line = ini.lines[i];
+        if (isNamed(line, LineKind::Key, name)) return std::u16string(stripQuotes(keyValue(line.text)->second));
     }
     return std::nullopt;
 }
 
 bool IniDocument::write(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
     IniText& ini = *text_;
-    section = trim(section);
-    key = trim(key);
+    const Name sectionName(section);
+    const Name keyName(key);
+    section = sectionName.text;
+    key = keyName.text;
     if (!writable(section, key, value)) return false;
-    bool utf8Unfit = hasUnpairedSurrogate(section) || hasUnpairedSurrogate(key) || hasUnpairedSurrogate(value);
     // UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
-    if (!ini.utf16 && utf8Unfit) return false;
+    if (!ini.utf16 && (hasUnpairedSurrogate(section) || hasUnpairedSurrogate(key) || hasUnpairedSurrogate(value))) {
+        return false;
+    }
     const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
-    auto header = findSection(ini, section);
+    std::u16string entry = joined(key, u"=", value);
+    std::string entryBytes = encodeUnits(ini, entry);
+    auto header = findSection(ini, sectionName);
     if (!header) {
-        std::string addition;
-        if (ini.bytes.size() > ini.bomSize && !ini.lines.empty() &&
-            ini.lines.back().next == ini.lines.back().contentEnd) {
-            addition += eol;
+        std::u16string headerText = joined(u"[", section, u"]");
+        std::string headerBytes = encodeUnits(ini, headerText);
+        bool endless = !ini.lines.empty() && ini.lines.back().next == ini.lines.back().contentEnd;
+        if (endless) {
+            appendBytes(ini, eol + headerBytes + eol + entryBytes + eol);
+            return true;
         }
-        addition += encodeUnits(ini, u"[" + std::u16string(section) + u"]") + eol;
-        addition += encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value)) + eol;
-        ini.bytes += addition;
-        resplitFrom(ini, ini.lines.empty() ? 0 : ini.lines.size() - 1);
+        std::size_t begin = ini.bytes.size();
+        ini.bytes += headerBytes + eol + entryBytes + eol;
+        ini.sections.push_back(ini.lines.size());
+        ini.lines.push_back(writtenLine(begin, headerBytes.size(), eol.size(), std::move(headerText), LineKind::Section,
+                                        1, sectionName));
+        ini.lines.push_back(writtenLine(ini.lines.back().next, entryBytes.size(), eol.size(), std::move(entry),
+                                        LineKind::Key, 0, keyName));
         return true;
     }
     std::size_t end = sectionEnd(ini, *header);
     std::size_t lastKey = *header;
     for (std::size_t i = *header + 1; i < end; ++i) {
-        auto pair = keyValue(ini.lines[i].text);
-        if (!pair) continue;
-        if (sameName(pair->first, key)) {
-            const Line& line = ini.lines[i];
-            std::string replacement = encodeUnits(ini, std::u16string(pair->first) + u"=" + std::u16string(value));
-            ini.bytes.replace(line.begin, line.contentEnd - line.begin, replacement);
-            resplitFrom(ini, i);
+        Line& line = ini.lines[i];
+        if (line.kind != LineKind::Key) continue;
+        if (isNamed(line, LineKind::Key, keyName)) {
+            // The key keeps the spelling it has in the file.
+            std::u16string text = joined(line.name(), u"=", value);
+            std::string bytes = encodeUnits(ini, text);
+            auto delta =
+                static_cast<std::ptrdiff_t>(bytes.size()) - static_cast<std::ptrdiff_t>(line.contentEnd - line.begin);
+            ini.bytes.replace(line.begin, line.contentEnd - line.begin, bytes);
+            std::size_t eolSize = line.next - line.contentEnd;
+            line.text = std::move(text);
+            line.nameBegin = 0;
+            line.contentEnd = line.begin + bytes.size();
+            line.next = line.contentEnd + eolSize;
+            shiftLines(ini, i + 1, delta);
             return true;
         }
         lastKey = i;
     }
     const Line& after = ini.lines[lastKey];
-    std::string entry = encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value));
     if (after.next == after.contentEnd) {
-        ini.bytes.insert(after.next, eol + entry);
-    } else {
-        ini.bytes.insert(after.next, entry + eol);
+        appendBytes(ini, eol + entryBytes);
+        return true;
     }
-    resplitFrom(ini, lastKey);
+    std::size_t begin = after.next;
+    ini.bytes.insert(begin, entryBytes + eol);
+    shiftLines(ini, lastKey + 1, static_cast<std::ptrdiff_t>(entryBytes.size() + eol.size()));
+    for (std::size_t& index : ini.sections) {
+        if (index > lastKey) ++index;
+    }
+    ini.lines.insert(ini.lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1),
+                     writtenLine(begin, entryBytes.size(), eol.size(), std::move(entry), LineKind::Key, 0, keyName));
     return true;
 }
 

@@ -4,6 +4,7 @@
 // platform layer can turn paths into native UTF-8 without depending on the rest of core.
 #include <utf8.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,9 @@ inline bool hasUnpairedSurrogate(std::u16string_view text) {
 
 /// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 inline std::string toUtf8(std::u16string_view text) {
+    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+        return std::string(text.begin(), text.end());
+    }
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -43,18 +47,19 @@ inline std::string toUtf8(std::u16string_view text) {
 
 /// UTF-8 to UTF-16; invalid sequences become U+FFFD.
 inline std::u16string fromUtf8(std::string_view text) {
+    // Plain ASCII, most names and settings, widens unit by unit.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return std::u16string(text.begin(), text.end());
+    }
     std::string valid;
-    const std::string* source = nullptr;
-    std::string copy(text);
-    if (utf8::is_valid(copy.begin(), copy.end())) {
-        source = &copy;
-    } else {
-        utf8::replace_invalid(copy.begin(), copy.end(), std::back_inserter(valid), 0xFFFD);
-        source = &valid;
+    std::string_view source = text;
+    if (!utf8::is_valid(text.begin(), text.end())) {
+        utf8::replace_invalid(text.begin(), text.end(), std::back_inserter(valid), 0xFFFD);
+        source = valid;
     }
     std::u16string out;
-    out.reserve(source->size());
-    utf8::unchecked::utf8to16(source->begin(), source->end(), std::back_inserter(out));
+    out.reserve(source.size());
+    utf8::unchecked::utf8to16(source.begin(), source.end(), std::back_inserter(out));
     return out;
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Kills a process with SIGKILL at random moments while it writes the settings, a list file and a
-# marker file through the real store code, 50 times each. Every value is afterwards the old or
-# the new one, never torn, and the clean-up of the next start leaves no temporary file behind.
+# Kills a process with SIGKILL at random moments while it writes the settings, a list file, a
+# marker file, the word list and a VR format file through the real store code, 50 times each.
+# Every value is afterwards the old or the new one, never torn, and the clean-up of the next start
+# leaves no temporary file behind.
 # Usage: kill_test.sh <tamvikvr-server> <tamvikvr-client> <store_writer>
 source "$(dirname "$0")/lib.sh"
 server_binary=$1
@@ -12,7 +13,7 @@ kills=${KILL_TEST_KILLS:-50}
 # The folder's files by inode: a new temporary file or a replace through a rename changes the list.
 inodes() { find "$1" -type f -printf '%i\n' 2>/dev/null | sort; }
 
-for kind in settings list marker; do
+for kind in settings list marker wordlist vrformat; do
   folder="$work/$kind"
   mkdir -p "$folder"
   torn=0

@@ -168,6 +168,47 @@ TEST_F(IniFileTest, SeveralKeysAreWrittenAllOrNone) {
     EXPECT_EQ(entriesIn(temp_.path()), 1u);
 }
 
+// Writes edit a document in place; after each one every key reads as it does from the bytes, in
+// every encoding and line-end style, whether the write replaced, inserted or appended.
+TEST(IniDocumentTest, AnEditedDocumentReadsLikeItsOwnBytes) {
+    const std::string starts[] = {
+        "",
+        "\xFF\xFE",
+        utf16leWithBom(kSample),
+        "[a]\nx=1\n[b]\ny=2",
+        "k0=before any section\r\n[a]\r\nx=1\r",
+        "\xEF\xBB\xBF[A]\r\n  X = 1 \r\n[b]\r\n[a]\r\nx=dup\r\n",
+    };
+    const IniEntry writes[] = {
+        {u"a", u"x", u"a much longer value than before"},
+        {u"b", u"new", u"1"},
+        {u"A", u" X ", u""},
+        {u"ch.0", u"pcPath", u"\u65E5\u672C"},
+        {u"b", u"y", u"3"},
+        {u"Config", u"iPortServer", u"11922"},
+        {u"zz", u"k", u"v"},
+        {u"b", u"NEW", u"22"},
+        {u"ch.0", u"iType", u"1"},
+    };
+    const std::pair<std::u16string_view, std::u16string_view> others[] = {
+        {u"Config", u"PcPassword"}, {u"config", u"iPortServer"}, {u"", u"k0"}, {u"b", u"y"}, {u"q", u"q"}};
+    for (const std::string& start : starts) {
+        IniDocument document(start);
+        for (const IniEntry& entry : writes) {
+            ASSERT_TRUE(document.write(entry.section, entry.key, entry.value));
+            EXPECT_EQ(document.find(entry.section, entry.key), std::u16string(entry.value));
+            const IniDocument reread(document.bytes());
+            for (const IniEntry& probe : writes) {
+                EXPECT_EQ(document.find(probe.section, probe.key), reread.find(probe.section, probe.key))
+                    << "starting from \"" << start << "\", after writing " << toUtf8(entry.key);
+            }
+            for (auto [section, key] : others) {
+                EXPECT_EQ(document.find(section, key), reread.find(section, key)) << toUtf8(key);
+            }
+        }
+    }
+}
+
 TEST_F(IniFileTest, ThreadsWritingOneFileUnderTwoSpellingsLoseNoKey) {
     constexpr int kWrites = 1000;
     // Each write flushes the file to disk; memory-backed storage keeps 2,000 of them quick.
