@@ -5,7 +5,18 @@
 # every fuzz target in between, then the Windows cross build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# Each part says how long it took, so that the run's time can be read part by part.
+part_start=$(date +%s)
+part_done() {
+  local now
+  now=$(date +%s)
+  echo "== $1: $((now - part_start)) s"
+  part_start=$now
+}
+
 bash scripts/install-deps.sh
+part_done "installing what is missing"
 
 # Layers only point down.
 bash scripts/check-layers.sh
@@ -18,13 +29,17 @@ jobs=$(nproc)
 cmake --preset ci
 cmake --build --preset ci -j "$jobs"
 ctest --preset ci -j "$jobs"
+part_done "checks, build and tests"
 
 # Every parser's fuzz target for 10 s on its seeds, so that a parser regression fails here.
 bash scripts/fuzz.sh --smoke
+part_done "fuzz smoke run"
 
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs"
+part_done "sanitizer build and tests"
 
 # The Windows cross build: its tests and the end-to-end scripts under Wine, with build/'s client.
 bash scripts/test-windows.sh
+part_done "Windows cross build and tests under Wine"
