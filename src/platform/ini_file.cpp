@@ -279,11 +279,15 @@ std::u16string_view stripQuotes(std::u16string_view value) {
 // Names and values that would break the line structure are refused rather than written, so
 // text from the network can never add lines, keys or sections of its own.
 bool writable(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
-    auto hasLineBreak = [](std::u16string_view text) { return text.find_first_of(u"\r\n") != text.npos; };
-    if (section.empty() || key.empty()) return false;
-    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value)) return false;
-    if (section.find(u']') != section.npos || key.find(u'=') != key.npos || key.front() == u'[') return false;
-    return true;
+    if (section.empty() || key.empty() || key.front() == u'[') return false;
+    // One pass a text: no line break, nor the character that would end its part of the line.
+    auto fits = [](std::u16string_view text, char16_t end) {
+        for (char16_t unit : text) {
+            if (unit == u'\r' || unit == u'\n' || unit == end) return false;
+        }
+        return true;
+    };
+    return fits(section, u']') && fits(key, u'=') && fits(value, u'\n');
 }
 
 // Serialises read-modify-writes of one file in this process; the key is the resolved path, so
