@@ -56,9 +56,9 @@ TEST_F(ChannelTest, PlaylistWalksFolderLinesSkippingDollarFoldersAndLinkLoops) {
     folder.write("lib/Disc 2/y.mp4", "x");
     folder.write("lib/Disc 2/deep/z.mkv", "x");
     folder.write("lib/$RECYCLE.BIN/r.mp4", "x");
-    if (!test::makeFolderLink(folder.file("lib"), folder.file("lib/Disc 2/loop"))) {
-        GTEST_SKIP() << "this system refuses symbolic links to folders";
-    }
+    // Where the system makes no folder links (Wine), the same walk is checked without the loop.
+    const bool linked = test::makeFolderLink(folder.file("lib"), folder.file("lib/Disc 2/loop"));
+    if (!linked) RecordProperty("folder link", "none: the walk ran without the loop");
     folder.write("ch3.vrl", "#name Mine\nC:\\Movies\\Trip.mp4\n" + folder.file("lib") + "\n#end\nafter.mp4\n");
     connectAuthenticated();
     client::Reply reply = request({u"#CMD_GET_CHANNEL(<ch>2)"});
