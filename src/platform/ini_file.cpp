@@ -100,18 +100,12 @@ std::u16string decodeUnits(const IniText& ini, std::size_t begin, std::size_t en
     return text;
 }
 
-// Names are mostly ASCII, folded here without the full table.
-char16_t folded(char16_t unit) {
-    if (unit < 0x80) return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 0x20) : unit;
-    return detail::foldCase(unit);
-}
-
 bool sameName(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
     // A name is most often looked up as the file spells it.
     if (a == b) return true;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (folded(a[i]) != folded(b[i])) return false;
+        if (detail::foldCase(a[i]) != detail::foldCase(b[i])) return false;
     }
     return true;
 }
@@ -119,7 +113,7 @@ bool sameName(std::u16string_view a, std::u16string_view b) {
 // FNV-1a over the folded units: names that compare equal hash equal.
 std::uint32_t nameHash(std::u16string_view name) {
     std::uint32_t hash = 2166136261u;
-    for (char16_t unit : name) hash = (hash ^ folded(unit)) * 16777619u;
+    for (char16_t unit : name) hash = (hash ^ detail::foldCase(unit)) * 16777619u;
     return hash;
 }
 
@@ -136,8 +130,8 @@ bool isNamed(const Line& line, LineKind kind, const Name& name) {
 
 // Names the line once, so that lookups need not parse every line again.
 void classify(Line& line) {
-    std::optional<std::u16string_view> name;
-    if ((name = sectionName(line.text))) {
+    std::optional<std::u16string_view> name = sectionName(line.text);
+    if (name) {
         line.kind = LineKind::Section;
     } else if (auto pair = keyValue(line.text)) {
         line.kind = LineKind::Key;
@@ -150,7 +144,6 @@ void classify(Line& line) {
     line.nameHash = nameHash(*name);
 }
 
-// Splits bytes [pos, end) into lines, appended to `lines`.
 // Offset of the next LF unit in bytes [pos, end), or end.
 std::size_t findLineFeed(const IniText& ini, std::size_t pos, std::size_t end) {
     if (!ini.utf16) {
@@ -161,6 +154,7 @@ std::size_t findLineFeed(const IniText& ini, std::size_t pos, std::size_t end) {
     return pos;
 }
 
+// Splits bytes [pos, end) into lines, appended to `lines`.
 void splitRange(const IniText& ini, std::size_t pos, std::size_t end, std::vector<Line>& lines, bool* sawLf,
                 bool* sawCrLf) {
     std::size_t unit = ini.utf16 ? 2 : 1;
@@ -368,10 +362,10 @@ std::optional<std::u16string> IniDocument::find(std::u16string_view section, std
 
 bool IniDocument::write(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
     IniText& ini = *text_;
-    const Name sectionName(section);
-    const Name keyName(key);
-    section = sectionName.text;
-    key = keyName.text;
+    const Name sectionLookup(section);
+    const Name keyLookup(key);
+    section = sectionLookup.text;
+    key = keyLookup.text;
     if (!writable(section, key, value)) return false;
     // UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
     if (!ini.utf16 && (hasUnpairedSurrogate(section) || hasUnpairedSurrogate(key) || hasUnpairedSurrogate(value))) {
@@ -380,7 +374,7 @@ bool IniDocument::write(std::u16string_view section, std::u16string_view key, st
     const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
     std::u16string entry = joined(key, u"=", value);
     std::string entryBytes = encodeUnits(ini, entry);
-    auto header = findSection(ini, sectionName);
+    auto header = findSection(ini, sectionLookup);
     if (!header) {
         std::u16string headerText = joined(u"[", section, u"]");
         std::string headerBytes = encodeUnits(ini, headerText);
@@ -393,9 +387,9 @@ bool IniDocument::write(std::u16string_view section, std::u16string_view key, st
         ini.bytes += headerBytes + eol + entryBytes + eol;
         ini.sections.push_back(ini.lines.size());
         ini.lines.push_back(writtenLine(begin, headerBytes.size(), eol.size(), std::move(headerText), LineKind::Section,
-                                        1, sectionName));
+                                        1, sectionLookup));
         ini.lines.push_back(writtenLine(ini.lines.back().next, entryBytes.size(), eol.size(), std::move(entry),
-                                        LineKind::Key, 0, keyName));
+                                        LineKind::Key, 0, keyLookup));
         return true;
     }
     std::size_t end = sectionEnd(ini, *header);
@@ -403,7 +397,7 @@ bool IniDocument::write(std::u16string_view section, std::u16string_view key, st
     for (std::size_t i = *header + 1; i < end; ++i) {
         Line& line = ini.lines[i];
         if (line.kind != LineKind::Key) continue;
-        if (isNamed(line, LineKind::Key, keyName)) {
+        if (isNamed(line, LineKind::Key, keyLookup)) {
             // The key keeps the spelling it has in the file.
             std::u16string text = joined(line.name(), u"=", value);
             std::string bytes = encodeUnits(ini, text);
@@ -432,7 +426,7 @@ bool IniDocument::write(std::u16string_view section, std::u16string_view key, st
         if (index > lastKey) ++index;
     }
     ini.lines.insert(ini.lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1),
-                     writtenLine(begin, entryBytes.size(), eol.size(), std::move(entry), LineKind::Key, 0, keyName));
+                     writtenLine(begin, entryBytes.size(), eol.size(), std::move(entry), LineKind::Key, 0, keyLookup));
     return true;
 }
 
