@@ -53,13 +53,7 @@ namespace {
 
 using IniText = IniDocument::Text;
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-
-std::u16string_view trim(std::u16string_view text) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
+std::u16string_view trim(std::u16string_view text) { return IniName::trimmed(text); }
 
 std::optional<std::u16string_view> sectionName(std::u16string_view line) {
     line = trim(line);
@@ -110,22 +104,8 @@ bool sameName(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
-// FNV-1a over the folded units: names that compare equal hash equal.
-std::uint32_t nameHash(std::u16string_view name) {
-    std::uint32_t hash = 2166136261u;
-    for (char16_t unit : name) hash = (hash ^ detail::foldCase(unit)) * 16777619u;
-    return hash;
-}
-
-/// A section or key name looked up, trimmed, with its hash.
-struct Name {
-    explicit Name(std::u16string_view name) : text(trim(name)), hash(nameHash(text)) {}
-    std::u16string_view text;
-    std::uint32_t hash;
-};
-
-bool isNamed(const Line& line, LineKind kind, const Name& name) {
-    return line.kind == kind && line.nameHash == name.hash && sameName(line.name(), name.text);
+bool isNamed(const Line& line, LineKind kind, const IniName& name) {
+    return line.kind == kind && line.nameHash == name.hash() && sameName(line.name(), name.text());
 }
 
 // Names the line once, so that lookups need not parse every line again.
@@ -141,7 +121,7 @@ void classify(Line& line) {
     }
     line.nameBegin = static_cast<std::size_t>(name->data() - line.text.data());
     line.nameSize = name->size();
-    line.nameHash = nameHash(*name);
+    line.nameHash = IniName::hashOf(*name);
 }
 
 // Offset of the next LF unit in bytes [pos, end), or end.
@@ -181,7 +161,7 @@ void splitRange(const IniText& ini, std::size_t pos, std::size_t end, std::vecto
 // The lines of an edit are made from the text written rather than split again, so that a
 // write costs one pass over the line numbers. A line's text is what decoding its bytes gives.
 Line writtenLine(std::size_t begin, std::size_t contentSize, std::size_t eolSize, std::u16string text, LineKind kind,
-                 std::size_t nameBegin, const Name& name) {
+                 std::size_t nameBegin, const IniName& name) {
     Line line;
     line.begin = begin;
     line.contentEnd = begin + contentSize;
@@ -189,8 +169,8 @@ Line writtenLine(std::size_t begin, std::size_t contentSize, std::size_t eolSize
     line.text = std::move(text);
     line.kind = kind;
     line.nameBegin = nameBegin;
-    line.nameSize = name.text.size();
-    line.nameHash = name.hash;
+    line.nameSize = name.text().size();
+    line.nameHash = name.hash();
     return line;
 }
 
@@ -243,7 +223,7 @@ void parse(IniText& ini) {
 }
 
 // The first section of that name: later ones of the same name are never read or written.
-std::optional<std::size_t> findSection(const IniText& ini, const Name& section) {
+std::optional<std::size_t> findSection(const IniText& ini, const IniName& section) {
     for (std::size_t i : ini.sections) {
         if (isNamed(ini.lines[i], LineKind::Section, section)) return i;
     }
@@ -271,17 +251,15 @@ std::u16string_view stripQuotes(std::u16string_view value) {
 }
 
 // Names and values that would break the line structure are refused rather than written, so
-// text from the network can never add lines, keys or sections of its own.
-bool writable(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+// text from the network can never add lines, keys or sections of its own. UTF-8 has no form for
+// an unpaired surrogate: it would be written as U+FFFD and never read back.
+bool writable(const IniText& ini, std::u16string_view section, std::u16string_view key, std::u16string_view value) {
     if (section.empty() || key.empty() || key.front() == u'[') return false;
-    // One pass a text: no line break, nor the character that would end its part of the line.
-    auto fits = [](std::u16string_view text, char16_t end) {
-        for (char16_t unit : text) {
-            if (unit == u'\r' || unit == u'\n' || unit == end) return false;
-        }
-        return true;
+    // No line break, nor the character that would end its part of the line.
+    auto fits = [&ini](std::u16string_view text, std::u16string_view stops) {
+        return text.find_first_of(stops) == std::u16string_view::npos && (ini.utf16 || !hasUnpairedSurrogate(text));
     };
-    return fits(section, u']') && fits(key, u'=') && fits(value, u'\n');
+    return fits(section, u"\r\n]") && fits(key, u"\r\n=") && fits(value, u"\r\n");
 }
 
 // Serialises read-modify-writes of one file in this process; the key is the resolved path, so
@@ -341,36 +319,28 @@ IniDocument::~IniDocument() = default;
 
 const std::string& IniDocument::bytes() const { return text_->bytes; }
 
-std::u16string IniDocument::read(std::u16string_view section, std::u16string_view key,
-                                 std::u16string_view fallback) const {
+std::u16string IniDocument::read(const IniName& section, const IniName& key, std::u16string_view fallback) const {
     std::optional<std::u16string> value = find(section, key);
     return value ? std::move(*value) : std::u16string(fallback);
 }
 
-std::optional<std::u16string> IniDocument::find(std::u16string_view section, std::u16string_view key) const {
+std::optional<std::u16string> IniDocument::find(const IniName& section, const IniName& key) const {
     const IniText& ini = *text_;
-    auto header = findSection(ini, Name(section));
+    auto header = findSection(ini, section);
     if (!header) return std::nullopt;
-    const Name name(key);
     std::size_t end = sectionEnd(ini, *header);
     for (std::size_t i = *header + 1; i < end; ++i) {
         const Line& line = ini.lines[i];
-        if (isNamed(line, LineKind::Key, name)) return std::u16string(stripQuotes(keyValue(line.text)->second));
+        if (isNamed(line, LineKind::Key, key)) return std::u16string(stripQuotes(keyValue(line.text)->second));
     }
     return std::nullopt;
 }
 
-bool IniDocument::write(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+bool IniDocument::write(const IniName& sectionLookup, const IniName& keyLookup, std::u16string_view value) {
     IniText& ini = *text_;
-    const Name sectionLookup(section);
-    const Name keyLookup(key);
-    section = sectionLookup.text;
-    key = keyLookup.text;
-    if (!writable(section, key, value)) return false;
-    // UTF-8 has no form for an unpaired surrogate: it would be written as U+FFFD and never read back.
-    if (!ini.utf16 && (hasUnpairedSurrogate(section) || hasUnpairedSurrogate(key) || hasUnpairedSurrogate(value))) {
-        return false;
-    }
+    std::u16string_view section = sectionLookup.text();
+    std::u16string_view key = keyLookup.text();
+    if (!writable(ini, section, key, value)) return false;
     const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
     std::u16string entry = joined(key, u"=", value);
     std::string entryBytes = encodeUnits(ini, entry);
