@@ -27,15 +27,15 @@ struct Line {
     std::size_t begin = 0;       // byte offset of the first character
     std::size_t contentEnd = 0;  // byte offset of the line end (CR LF or LF) or the file end
     std::size_t next = 0;        // byte offset just after the line end
-    std::u16string text;
+    // The decoded characters (without the line end), as a place in the document's units.
+    std::size_t textBegin = 0;
+    std::size_t textSize = 0;
     LineKind kind = LineKind::Other;
-    // The section or key name, trimmed, as a part of text, and a hash of its folded units, so
-    // that lookups compare a number before they compare names.
+    // The section or key name, trimmed, as a place in the text, and a hash of its folded units,
+    // so that lookups compare a number before they compare names.
     std::size_t nameBegin = 0;
     std::size_t nameSize = 0;
     std::uint32_t nameHash = 0;
-
-    std::u16string_view name() const { return std::u16string_view(text).substr(nameBegin, nameSize); }
 };
 
 }  // namespace
@@ -47,6 +47,10 @@ struct IniDocument::Text {
     bool crlf = true;
     std::vector<Line> lines;
     std::vector<std::size_t> sections;  // indexes of the section lines, in file order
+    // The decoded text of every line, one after the other, so that a document of many lines
+    // holds one string rather than one a line. A rewritten line's new text is added at the end;
+    // its old text stays, unused, until the document goes.
+    std::u16string units;
 };
 
 namespace {
@@ -86,12 +90,13 @@ std::string encodeUnits(const IniText& ini, std::u16string_view text) {
     return out;
 }
 
-std::u16string decodeUnits(const IniText& ini, std::size_t begin, std::size_t end) {
-    if (!ini.utf16) return platform::fromUtf8(std::string_view(ini.bytes).substr(begin, end - begin));
-    std::u16string text;
-    text.reserve((end - begin) / 2);
-    for (std::size_t i = begin; i < end; i += 2) text.push_back(unitAt(ini, i));
-    return text;
+// Decodes bytes [begin, end) onto the end of the document's units.
+void appendDecoded(IniText& ini, std::size_t begin, std::size_t end) {
+    if (ini.utf16) {
+        for (std::size_t i = begin; i < end; i += 2) ini.units.push_back(unitAt(ini, i));
+    } else {
+        appendUtf8(ini.units, std::string_view(ini.bytes).substr(begin, end - begin));
+    }
 }
 
 bool sameName(std::u16string_view a, std::u16string_view b) {
@@ -104,22 +109,31 @@ bool sameName(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
-bool isNamed(const Line& line, LineKind kind, const IniName& name) {
-    return line.kind == kind && line.nameHash == name.hash() && sameName(line.name(), name.text());
+std::u16string_view lineText(const IniText& ini, const Line& line) {
+    return std::u16string_view(ini.units).substr(line.textBegin, line.textSize);
+}
+
+std::u16string_view lineName(const IniText& ini, const Line& line) {
+    return std::u16string_view(ini.units).substr(line.textBegin + line.nameBegin, line.nameSize);
+}
+
+bool isNamed(const IniText& ini, const Line& line, LineKind kind, const IniName& name) {
+    return line.kind == kind && line.nameHash == name.hash() && sameName(lineName(ini, line), name.text());
 }
 
 // Names the line once, so that lookups need not parse every line again.
-void classify(Line& line) {
-    std::optional<std::u16string_view> name = sectionName(line.text);
+void classify(const IniText& ini, Line& line) {
+    const std::u16string_view text = lineText(ini, line);
+    std::optional<std::u16string_view> name = sectionName(text);
     if (name) {
         line.kind = LineKind::Section;
-    } else if (auto pair = keyValue(line.text)) {
+    } else if (auto pair = keyValue(text)) {
         line.kind = LineKind::Key;
         name = pair->first;
     } else {
         return;
     }
-    line.nameBegin = static_cast<std::size_t>(name->data() - line.text.data());
+    line.nameBegin = static_cast<std::size_t>(name->data() - text.data());
     line.nameSize = name->size();
     line.nameHash = IniName::hashOf(*name);
 }
@@ -135,8 +149,7 @@ std::size_t findLineFeed(const IniText& ini, std::size_t pos, std::size_t end) {
 }
 
 // Splits bytes [pos, end) into lines, appended to `lines`.
-void splitRange(const IniText& ini, std::size_t pos, std::size_t end, std::vector<Line>& lines, bool* sawLf,
-                bool* sawCrLf) {
+void splitRange(IniText& ini, std::size_t pos, std::size_t end, bool* sawLf, bool* sawCrLf) {
     std::size_t unit = ini.utf16 ? 2 : 1;
     while (pos < end) {
         Line line;
@@ -151,27 +164,58 @@ void splitRange(const IniText& ini, std::size_t pos, std::size_t end, std::vecto
                 *sawCrLf = true;
             }
         }
-        line.text = decodeUnits(ini, line.begin, line.contentEnd);
-        classify(line);
+        line.textBegin = ini.units.size();
+        appendDecoded(ini, line.begin, line.contentEnd);
+        line.textSize = ini.units.size() - line.textBegin;
+        classify(ini, line);
         pos = line.next;
-        lines.push_back(std::move(line));
+        ini.lines.push_back(line);
     }
 }
 
 // The lines of an edit are made from the text written rather than split again, so that a
 // write costs one pass over the line numbers. A line's text is what decoding its bytes gives.
-Line writtenLine(std::size_t begin, std::size_t contentSize, std::size_t eolSize, std::u16string text, LineKind kind,
-                 std::size_t nameBegin, const IniName& name) {
+Line writtenLine(std::size_t begin, std::size_t contentSize, std::size_t eolSize, std::size_t textBegin,
+                 std::size_t textSize, LineKind kind, std::size_t nameBegin, const IniName& name) {
     Line line;
     line.begin = begin;
     line.contentEnd = begin + contentSize;
     line.next = line.contentEnd + eolSize;
-    line.text = std::move(text);
+    line.textBegin = textBegin;
+    line.textSize = textSize;
     line.kind = kind;
     line.nameBegin = nameBegin;
     line.nameSize = name.text().size();
     line.nameHash = name.hash();
     return line;
+}
+
+// Puts a line's text at the end of the document's units; where it starts there. None of the
+// parts may lie in the units themselves.
+std::size_t appendText(IniText& ini, std::u16string_view a, std::u16string_view b, std::u16string_view c) {
+    std::size_t begin = ini.units.size();
+    ini.units.reserve(begin + a.size() + b.size() + c.size());
+    ini.units.append(a).append(b).append(c);
+    return begin;
+}
+
+// A key line's new value; the key keeps the spelling it has in the file. Returns how many bytes
+// the line grew by.
+std::ptrdiff_t replaceValue(IniText& ini, Line& line, std::u16string_view value) {
+    std::size_t textBegin = ini.units.size();
+    // The name is copied from the units into the units: the room made first keeps it in place.
+    ini.units.reserve(textBegin + line.nameSize + 1 + value.size());
+    ini.units.append(ini.units, line.textBegin + line.nameBegin, line.nameSize).append(u"=").append(value);
+    std::string bytes = encodeUnits(ini, std::u16string_view(ini.units).substr(textBegin));
+    auto delta = static_cast<std::ptrdiff_t>(bytes.size()) - static_cast<std::ptrdiff_t>(line.contentEnd - line.begin);
+    ini.bytes.replace(line.begin, line.contentEnd - line.begin, bytes);
+    std::size_t eolSize = line.next - line.contentEnd;
+    line.textBegin = textBegin;
+    line.textSize = ini.units.size() - textBegin;
+    line.nameBegin = 0;
+    line.contentEnd = line.begin + bytes.size();
+    line.next = line.contentEnd + eolSize;
+    return delta;
 }
 
 void shiftLines(IniText& ini, std::size_t from, std::ptrdiff_t delta) {
@@ -201,7 +245,7 @@ void appendBytes(IniText& ini, const std::string& bytes) {
     ini.bytes += bytes;
     bool sawLf = false;
     bool sawCrLf = false;
-    splitRange(ini, begin, ini.bytes.size(), ini.lines, &sawLf, &sawCrLf);
+    splitRange(ini, begin, ini.bytes.size(), &sawLf, &sawCrLf);
     indexSections(ini);
 }
 
@@ -217,7 +261,8 @@ void parse(IniText& ini) {
     bool sawCrLf = false;
     // Room for the lines and the keys a first start adds, so that splitting moves no line twice.
     ini.lines.reserve(static_cast<std::size_t>(std::count(ini.bytes.begin(), ini.bytes.end(), '\n')) + 64);
-    splitRange(ini, ini.bomSize, ini.bytes.size(), ini.lines, &sawLf, &sawCrLf);
+    ini.units.reserve(ini.bytes.size());
+    splitRange(ini, ini.bomSize, ini.bytes.size(), &sawLf, &sawCrLf);
     indexSections(ini);
     ini.crlf = sawCrLf || !sawLf;
 }
@@ -225,7 +270,7 @@ void parse(IniText& ini) {
 // The first section of that name: later ones of the same name are never read or written.
 std::optional<std::size_t> findSection(const IniText& ini, const IniName& section) {
     for (std::size_t i : ini.sections) {
-        if (isNamed(ini.lines[i], LineKind::Section, section)) return i;
+        if (isNamed(ini, ini.lines[i], LineKind::Section, section)) return i;
     }
     return std::nullopt;
 }
@@ -235,12 +280,6 @@ std::size_t sectionEnd(const IniText& ini, std::size_t header) {
     std::size_t i = header + 1;
     while (i < ini.lines.size() && ini.lines[i].kind != LineKind::Section) ++i;
     return i;
-}
-
-std::u16string joined(std::u16string_view a, std::u16string_view b, std::u16string_view c) {
-    std::u16string text;
-    text.reserve(a.size() + b.size() + c.size());
-    return text.append(a).append(b).append(c);
 }
 
 std::u16string_view stripQuotes(std::u16string_view value) {
@@ -331,7 +370,9 @@ std::optional<std::u16string> IniDocument::find(const IniName& section, const In
     std::size_t end = sectionEnd(ini, *header);
     for (std::size_t i = *header + 1; i < end; ++i) {
         const Line& line = ini.lines[i];
-        if (isNamed(line, LineKind::Key, key)) return std::u16string(stripQuotes(keyValue(line.text)->second));
+        if (isNamed(ini, line, LineKind::Key, key)) {
+            return std::u16string(stripQuotes(keyValue(lineText(ini, line))->second));
+        }
     }
     return std::nullopt;
 }
@@ -342,12 +383,12 @@ bool IniDocument::write(const IniName& sectionLookup, const IniName& keyLookup, 
     std::u16string_view key = keyLookup.text();
     if (!writable(ini, section, key, value)) return false;
     const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
-    std::u16string entry = joined(key, u"=", value);
-    std::string entryBytes = encodeUnits(ini, entry);
     auto header = findSection(ini, sectionLookup);
     if (!header) {
-        std::u16string headerText = joined(u"[", section, u"]");
-        std::string headerBytes = encodeUnits(ini, headerText);
+        std::size_t headerBegin = appendText(ini, u"[", section, u"]");
+        std::string headerBytes = encodeUnits(ini, std::u16string_view(ini.units).substr(headerBegin));
+        std::size_t entryBegin = appendText(ini, key, u"=", value);
+        std::string entryBytes = encodeUnits(ini, std::u16string_view(ini.units).substr(entryBegin));
         bool endless = !ini.lines.empty() && ini.lines.back().next == ini.lines.back().contentEnd;
         if (endless) {
             appendBytes(ini, eol + headerBytes + eol + entryBytes + eol);
@@ -356,10 +397,10 @@ bool IniDocument::write(const IniName& sectionLookup, const IniName& keyLookup, 
         std::size_t begin = ini.bytes.size();
         ini.bytes += headerBytes + eol + entryBytes + eol;
         ini.sections.push_back(ini.lines.size());
-        ini.lines.push_back(writtenLine(begin, headerBytes.size(), eol.size(), std::move(headerText), LineKind::Section,
-                                        1, sectionLookup));
-        ini.lines.push_back(writtenLine(ini.lines.back().next, entryBytes.size(), eol.size(), std::move(entry),
-                                        LineKind::Key, 0, keyLookup));
+        ini.lines.push_back(writtenLine(begin, headerBytes.size(), eol.size(), headerBegin, section.size() + 2,
+                                        LineKind::Section, 1, sectionLookup));
+        ini.lines.push_back(writtenLine(ini.lines.back().next, entryBytes.size(), eol.size(), entryBegin,
+                                        ini.units.size() - entryBegin, LineKind::Key, 0, keyLookup));
         return true;
     }
     std::size_t end = sectionEnd(ini, *header);
@@ -367,23 +408,14 @@ bool IniDocument::write(const IniName& sectionLookup, const IniName& keyLookup, 
     for (std::size_t i = *header + 1; i < end; ++i) {
         Line& line = ini.lines[i];
         if (line.kind != LineKind::Key) continue;
-        if (isNamed(line, LineKind::Key, keyLookup)) {
-            // The key keeps the spelling it has in the file.
-            std::u16string text = joined(line.name(), u"=", value);
-            std::string bytes = encodeUnits(ini, text);
-            auto delta =
-                static_cast<std::ptrdiff_t>(bytes.size()) - static_cast<std::ptrdiff_t>(line.contentEnd - line.begin);
-            ini.bytes.replace(line.begin, line.contentEnd - line.begin, bytes);
-            std::size_t eolSize = line.next - line.contentEnd;
-            line.text = std::move(text);
-            line.nameBegin = 0;
-            line.contentEnd = line.begin + bytes.size();
-            line.next = line.contentEnd + eolSize;
-            shiftLines(ini, i + 1, delta);
+        if (isNamed(ini, line, LineKind::Key, keyLookup)) {
+            shiftLines(ini, i + 1, replaceValue(ini, line, value));
             return true;
         }
         lastKey = i;
     }
+    std::size_t entryBegin = appendText(ini, key, u"=", value);
+    std::string entryBytes = encodeUnits(ini, std::u16string_view(ini.units).substr(entryBegin));
     const Line& after = ini.lines[lastKey];
     if (after.next == after.contentEnd) {
         appendBytes(ini, eol + entryBytes);
@@ -396,7 +428,8 @@ bool IniDocument::write(const IniName& sectionLookup, const IniName& keyLookup, 
         if (index > lastKey) ++index;
     }
     ini.lines.insert(ini.lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1),
-                     writtenLine(begin, entryBytes.size(), eol.size(), std::move(entry), LineKind::Key, 0, keyLookup));
+                     writtenLine(begin, entryBytes.size(), eol.size(), entryBegin, ini.units.size() - entryBegin,
+                                 LineKind::Key, 0, keyLookup));
     return true;
 }
 
