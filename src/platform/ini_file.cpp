@@ -249,6 +249,15 @@ void appendBytes(IniText& ini, const std::string& bytes) {
     indexSections(ini);
 }
 
+// The line end to put after the last line when it has none. A lone CR that ends that line is part
+// of its text; a LF alone after it would make the two one line end and change what the line
+// names or holds, so the line then gets a CR LF of its own.
+std::string endForLastLine(const IniText& ini, const std::string& eol) {
+    const Line& last = ini.lines.back();
+    bool endsInCr = last.textSize > 0 && ini.units[last.textBegin + last.textSize - 1] == u'\r';
+    return endsInCr ? encodeUnits(ini, u"\r\n") : eol;
+}
+
 void parse(IniText& ini) {
     if (ini.bytes.starts_with("\xFF\xFE")) {
         ini.utf16 = true;
@@ -391,7 +400,7 @@ bool IniDocument::write(const IniName& sectionLookup, const IniName& keyLookup, 
         std::string entryBytes = encodeUnits(ini, std::u16string_view(ini.units).substr(entryBegin));
         bool endless = !ini.lines.empty() && ini.lines.back().next == ini.lines.back().contentEnd;
         if (endless) {
-            appendBytes(ini, eol + headerBytes + eol + entryBytes + eol);
+            appendBytes(ini, endForLastLine(ini, eol) + headerBytes + eol + entryBytes + eol);
             return true;
         }
         std::size_t begin = ini.bytes.size();
@@ -418,7 +427,7 @@ bool IniDocument::write(const IniName& sectionLookup, const IniName& keyLookup, 
     std::string entryBytes = encodeUnits(ini, std::u16string_view(ini.units).substr(entryBegin));
     const Line& after = ini.lines[lastKey];
     if (after.next == after.contentEnd) {
-        appendBytes(ini, eol + entryBytes);
+        appendBytes(ini, endForLastLine(ini, eol) + entryBytes);
         return true;
     }
     std::size_t begin = after.next;

@@ -178,6 +178,9 @@ TEST(IniDocumentTest, AnEditedDocumentReadsLikeItsOwnBytes) {
         "[a]\nx=1\n[b]\ny=2",
         "k0=before any section\r\n[a]\r\nx=1\r",
         "\xEF\xBB\xBF[A]\r\n  X = 1 \r\n[b]\r\n[a]\r\nx=dup\r\n",
+        // A last line that ends in a lone CR names another section ("a\r") until a line end follows it.
+        "[b]\ny=2\n[a\r",
+        utf16leWithBom(u"[b]\ny=2\n[a\r"),
     };
     const IniEntry writes[] = {
         {u"a", u"x", u"a much longer value than before"},
@@ -206,6 +209,20 @@ TEST(IniDocumentTest, AnEditedDocumentReadsLikeItsOwnBytes) {
                 EXPECT_EQ(document.find(section, key), reread.find(section, key)) << toUtf8(key);
             }
         }
+    }
+}
+
+// A lone CR at the end of the last line is part of its text; a write that appends after the line
+// must leave its value as it was.
+TEST(IniDocumentTest, AWriteAfterALastLineEndingInCrLeavesThatLineAsItWas) {
+    for (const std::string& start : {std::string("[b]\ny=2\r"), utf16leWithBom(u"[b]\ny=2\r")}) {
+        IniDocument document(start);
+        ASSERT_TRUE(document.write(u"b", u"new", u"1"));
+        ASSERT_TRUE(document.write(u"c", u"z", u"3"));
+        const IniDocument reread(document.bytes());
+        EXPECT_EQ(reread.find(u"b", u"y"), u"2\r");
+        EXPECT_EQ(reread.find(u"b", u"new"), u"1");
+        EXPECT_EQ(reread.find(u"c", u"z"), u"3");
     }
 }
 
