@@ -57,21 +57,19 @@ namespace {
 
 using IniText = IniDocument::Text;
 
-std::u16string_view trim(std::u16string_view text) { return IniName::trimmed(text); }
-
 std::optional<std::u16string_view> sectionName(std::u16string_view line) {
-    line = trim(line);
+    line = IniName::trimmed(line);
     if (line.empty() || line.front() != u'[') return std::nullopt;
     line.remove_prefix(1);
     std::size_t close = line.find(u']');
-    return trim(close == std::u16string_view::npos ? line : line.substr(0, close));
+    return IniName::trimmed(close == std::u16string_view::npos ? line : line.substr(0, close));
 }
 
 // Splits "key=value" into trimmed parts; nullopt for lines without "=".
 std::optional<std::pair<std::u16string_view, std::u16string_view>> keyValue(std::u16string_view line) {
     std::size_t equals = line.find(u'=');
     if (equals == std::u16string_view::npos) return std::nullopt;
-    return std::make_pair(trim(line.substr(0, equals)), trim(line.substr(equals + 1)));
+    return std::make_pair(IniName::trimmed(line.substr(0, equals)), IniName::trimmed(line.substr(equals + 1)));
 }
 
 char16_t unitAt(const IniText& ini, std::size_t offset) {
@@ -88,6 +86,11 @@ std::string encodeUnits(const IniText& ini, std::u16string_view text) {
         out.push_back(static_cast<char>(unit >> 8));
     }
     return out;
+}
+
+// The file bytes of the units appended from offset begin on.
+std::string encodeUnitsFrom(const IniText& ini, std::size_t begin) {
+    return encodeUnits(ini, std::u16string_view(ini.units).substr(begin));
 }
 
 // Decodes bytes [begin, end) onto the end of the document's units.
@@ -206,7 +209,7 @@ std::ptrdiff_t replaceValue(IniText& ini, Line& line, std::u16string_view value)
     // The name is copied from the units into the units: the room made first keeps it in place.
     ini.units.reserve(textBegin + line.nameSize + 1 + value.size());
     ini.units.append(ini.units, line.textBegin + line.nameBegin, line.nameSize).append(u"=").append(value);
-    std::string bytes = encodeUnits(ini, std::u16string_view(ini.units).substr(textBegin));
+    std::string bytes = encodeUnitsFrom(ini, textBegin);
     auto delta = static_cast<std::ptrdiff_t>(bytes.size()) - static_cast<std::ptrdiff_t>(line.contentEnd - line.begin);
     ini.bytes.replace(line.begin, line.contentEnd - line.begin, bytes);
     std::size_t eolSize = line.next - line.contentEnd;
@@ -395,9 +398,9 @@ bool IniDocument::write(const IniName& sectionLookup, const IniName& keyLookup, 
     auto header = findSection(ini, sectionLookup);
     if (!header) {
         std::size_t headerBegin = appendText(ini, u"[", section, u"]");
-        std::string headerBytes = encodeUnits(ini, std::u16string_view(ini.units).substr(headerBegin));
+        std::string headerBytes = encodeUnitsFrom(ini, headerBegin);
         std::size_t entryBegin = appendText(ini, key, u"=", value);
-        std::string entryBytes = encodeUnits(ini, std::u16string_view(ini.units).substr(entryBegin));
+        std::string entryBytes = encodeUnitsFrom(ini, entryBegin);
         bool endless = !ini.lines.empty() && ini.lines.back().next == ini.lines.back().contentEnd;
         if (endless) {
             appendBytes(ini, endForLastLine(ini, eol) + headerBytes + eol + entryBytes + eol);
@@ -424,7 +427,7 @@ bool IniDocument::write(const IniName& sectionLookup, const IniName& keyLookup, 
         lastKey = i;
     }
     std::size_t entryBegin = appendText(ini, key, u"=", value);
-    std::string entryBytes = encodeUnits(ini, std::u16string_view(ini.units).substr(entryBegin));
+    std::string entryBytes = encodeUnitsFrom(ini, entryBegin);
     const Line& after = ini.lines[lastKey];
     if (after.next == after.contentEnd) {
         appendBytes(ini, endForLastLine(ini, eol) + entryBytes);
