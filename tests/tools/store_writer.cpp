@@ -184,7 +184,10 @@ int main(int argc, char** argv) {
     if (mode == "init") return writeVersion(kind, folder, 0) ? 0 : 1;
     if (mode == "write") {
         for (int i = 1;; ++i) {
-            if (!writeVersion(kind, folder, i % 2)) return 1;
+            if (!writeVersion(kind, folder, i % 2)) {
+                std::fprintf(stderr, "store_writer: write %d of the %s failed\n", i, kind.c_str());
+                return 1;
+            }
         }
     }
     // What the next start would do first: clear away the temporary files of the killed write.
