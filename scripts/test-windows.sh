@@ -31,9 +31,11 @@ trap cleanup EXIT
 
 # Wine's background processes would inherit CTest's output pipes and keep it waiting, so the
 # server is started (persistent) and the prefix made here, outside CTest, for the whole run.
+# Wine programs start with the kernel's address randomisation off, as the tests do (see
+# cmake/mingw-w64.cmake).
 wineserver -p
-env -u DISPLAY wineboot -i >/dev/null 2>&1
-wine cmd /c exit >/dev/null 2>&1
+env -u DISPLAY setarch "$(uname -m)" -R wineboot -i >/dev/null 2>&1
+setarch "$(uname -m)" -R wine cmd /c exit >/dev/null 2>&1
 
 failed=0
 start=$(date +%s)
