@@ -33,9 +33,10 @@ trap cleanup EXIT
 # server is started (persistent) and the prefix made here, outside CTest, for the whole run.
 # Wine programs start with the kernel's address randomisation off, as the tests do (see
 # cmake/mingw-w64.cmake).
+fixed_layout=(setarch "$(uname -m)" -R)
 wineserver -p
-env -u DISPLAY setarch "$(uname -m)" -R wineboot -i >/dev/null 2>&1
-setarch "$(uname -m)" -R wine cmd /c exit >/dev/null 2>&1
+env -u DISPLAY "${fixed_layout[@]}" wineboot -i >/dev/null 2>&1
+"${fixed_layout[@]}" wine cmd /c exit >/dev/null 2>&1
 
 failed=0
 start=$(date +%s)

@@ -176,30 +176,37 @@ void splitRange(IniText& ini, std::size_t pos, std::size_t end, bool* sawLf, boo
     }
 }
 
+// A new line's text, put at the end of the document's units, and its bytes in the file.
+struct AddedText {
+    std::size_t begin = 0;
+    std::size_t size = 0;
+    std::string bytes;
+};
+
+// None of the parts may lie in the units themselves.
+AddedText appendText(IniText& ini, std::u16string_view a, std::u16string_view b, std::u16string_view c) {
+    AddedText text{ini.units.size(), a.size() + b.size() + c.size(), {}};
+    ini.units.reserve(text.begin + text.size);
+    ini.units.append(a).append(b).append(c);
+    text.bytes = encodeUnitsFrom(ini, text.begin);
+    return text;
+}
+
 // The lines of an edit are made from the text written rather than split again, so that a
 // write costs one pass over the line numbers. A line's text is what decoding its bytes gives.
-Line writtenLine(std::size_t begin, std::size_t contentSize, std::size_t eolSize, std::size_t textBegin,
-                 std::size_t textSize, LineKind kind, std::size_t nameBegin, const IniName& name) {
+Line writtenLine(std::size_t begin, const AddedText& text, std::size_t eolSize, LineKind kind, std::size_t nameBegin,
+                 const IniName& name) {
     Line line;
     line.begin = begin;
-    line.contentEnd = begin + contentSize;
+    line.contentEnd = begin + text.bytes.size();
     line.next = line.contentEnd + eolSize;
-    line.textBegin = textBegin;
-    line.textSize = textSize;
+    line.textBegin = text.begin;
+    line.textSize = text.size;
     line.kind = kind;
     line.nameBegin = nameBegin;
     line.nameSize = name.text().size();
     line.nameHash = name.hash();
     return line;
-}
-
-// Puts a line's text at the end of the document's units; where it starts there. None of the
-// parts may lie in the units themselves.
-std::size_t appendText(IniText& ini, std::u16string_view a, std::u16string_view b, std::u16string_view c) {
-    std::size_t begin = ini.units.size();
-    ini.units.reserve(begin + a.size() + b.size() + c.size());
-    ini.units.append(a).append(b).append(c);
-    return begin;
 }
 
 // A key line's new value; the key keeps the spelling it has in the file. Returns how many bytes
@@ -397,22 +404,18 @@ bool IniDocument::write(const IniName& sectionLookup, const IniName& keyLookup, 
     const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
     auto header = findSection(ini, sectionLookup);
     if (!header) {
-        std::size_t headerBegin = appendText(ini, u"[", section, u"]");
-        std::string headerBytes = encodeUnitsFrom(ini, headerBegin);
-        std::size_t entryBegin = appendText(ini, key, u"=", value);
-        std::string entryBytes = encodeUnitsFrom(ini, entryBegin);
+        const AddedText headerText = appendText(ini, u"[", section, u"]");
+        const AddedText entry = appendText(ini, key, u"=", value);
         bool endless = !ini.lines.empty() && ini.lines.back().next == ini.lines.back().contentEnd;
         if (endless) {
-            appendBytes(ini, endForLastLine(ini, eol) + headerBytes + eol + entryBytes + eol);
+            appendBytes(ini, endForLastLine(ini, eol) + headerText.bytes + eol + entry.bytes + eol);
             return true;
         }
         std::size_t begin = ini.bytes.size();
-        ini.bytes += headerBytes + eol + entryBytes + eol;
+        ini.bytes += headerText.bytes + eol + entry.bytes + eol;
         ini.sections.push_back(ini.lines.size());
-        ini.lines.push_back(writtenLine(begin, headerBytes.size(), eol.size(), headerBegin, section.size() + 2,
-                                        LineKind::Section, 1, sectionLookup));
-        ini.lines.push_back(writtenLine(ini.lines.back().next, entryBytes.size(), eol.size(), entryBegin,
-                                        ini.units.size() - entryBegin, LineKind::Key, 0, keyLookup));
+        ini.lines.push_back(writtenLine(begin, headerText, eol.size(), LineKind::Section, 1, sectionLookup));
+        ini.lines.push_back(writtenLine(ini.lines.back().next, entry, eol.size(), LineKind::Key, 0, keyLookup));
         return true;
     }
     std::size_t end = sectionEnd(ini, *header);
@@ -426,22 +429,20 @@ bool IniDocument::write(const IniName& sectionLookup, const IniName& keyLookup, 
         }
         lastKey = i;
     }
-    std::size_t entryBegin = appendText(ini, key, u"=", value);
-    std::string entryBytes = encodeUnitsFrom(ini, entryBegin);
+    const AddedText entry = appendText(ini, key, u"=", value);
     const Line& after = ini.lines[lastKey];
     if (after.next == after.contentEnd) {
-        appendBytes(ini, endForLastLine(ini, eol) + entryBytes);
+        appendBytes(ini, endForLastLine(ini, eol) + entry.bytes);
         return true;
     }
     std::size_t begin = after.next;
-    ini.bytes.insert(begin, entryBytes + eol);
-    shiftLines(ini, lastKey + 1, static_cast<std::ptrdiff_t>(entryBytes.size() + eol.size()));
+    ini.bytes.insert(begin, entry.bytes + eol);
+    shiftLines(ini, lastKey + 1, static_cast<std::ptrdiff_t>(entry.bytes.size() + eol.size()));
     for (std::size_t& index : ini.sections) {
         if (index > lastKey) ++index;
     }
     ini.lines.insert(ini.lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1),
-                     writtenLine(begin, entryBytes.size(), eol.size(), entryBegin, ini.units.size() - entryBegin,
-                                 LineKind::Key, 0, keyLookup));
+                     writtenLine(begin, entry, eol.size(), LineKind::Key, 0, keyLookup));
     return true;
 }
 
