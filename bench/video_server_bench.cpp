@@ -23,6 +23,8 @@ public:
     bool isVideoAccepted(std::u16string_view path) const override { return table_.isAccepted(path); }
     bool isClientAuthenticated() const override { return true; }
     std::uint32_t clientAddress() const override { return kLoopback; }
+    std::uint64_t currentLogin() const override { return 1; }
+    void watchLogins(std::function<void()>) override {}
 
 private:
     tvr::core::ExtensionTable table_;

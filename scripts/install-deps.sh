@@ -11,6 +11,8 @@ packages=(
   googletest libgtest-dev libgmock-dev        # tests
   libutfcpp-dev                               # UTF-8 conversion headers
   curl ffmpeg                                 # real clients of the video server in the tests
+  mpv gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+  python3-gi gir1.2-gstreamer-1.0             # real players of the video server in the tests
   nginx-light procps                          # the video server benchmark
   g++-mingw-w64-x86-64-posix mingw-w64-tools  # the Windows cross build
   wine wine64                                 # the Windows test run

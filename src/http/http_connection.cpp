@@ -14,8 +14,8 @@ constexpr std::size_t kJoinedBodyBytes = 0x4000;
 
 }  // namespace
 
-HttpConnection::HttpConnection(platform::SocketHandle socket, std::uint32_t peerAddress)
-    : socket_(socket), peer_(peerAddress) {}
+HttpConnection::HttpConnection(platform::SocketHandle socket, std::uint32_t peerAddress, std::uint64_t login)
+    : socket_(socket), peer_(peerAddress), login_(login) {}
 
 HttpConnection::~HttpConnection() { platform::closeSocket(socket_); }
 
@@ -34,7 +34,16 @@ HttpConnection::Received HttpConnection::receive() {
     }
 }
 
+void HttpConnection::queue(const std::string& bytes) {
+    if (output_.size() + bytes.size() > kMaxQueued) {
+        overflowed_ = true;
+        return;
+    }
+    output_ += bytes;
+}
+
 bool HttpConnection::flush() {
+    if (overflowed_) return false;
     while (!output_.empty()) {
         std::int64_t sent = sendRaw(output_.data(), output_.size());
         if (sent < 0) return false;
@@ -45,6 +54,7 @@ bool HttpConnection::flush() {
 }
 
 std::int64_t HttpConnection::sendBody(const char* data, std::size_t size) {
+    if (overflowed_) return -1;
     if (output_.empty()) return sendRaw(data, size);
     // The header and the first body bytes leave in one segment, so the player's first body byte
     // does not wait for a second send and a second segment.

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// One accepted connection of the video server: its socket, the peer's address, the bytes of
-// a request still being gathered and the header bytes still to be sent.
+// One accepted connection of the video server: its socket, the peer's address, the login it was
+// accepted under, the bytes of a request still being gathered and the header bytes still to be
+// sent. The queued bytes have a cap, so a peer that sends requests and never reads cannot make
+// the server hold its answers without bound.
 #include <cstdint>
 #include <string>
 
@@ -12,8 +14,11 @@ namespace tvr::http {
 
 class HttpConnection {
 public:
-    /// Takes ownership of an accepted non-blocking socket.
-    HttpConnection(platform::SocketHandle socket, std::uint32_t peerAddress);
+    /// Queued header bytes beyond this close the connection: a few headers' worth.
+    static constexpr std::size_t kMaxQueued = 0x4000;
+
+    /// Takes ownership of an accepted non-blocking socket from peerAddress, accepted under login.
+    HttpConnection(platform::SocketHandle socket, std::uint32_t peerAddress, std::uint64_t login);
     /// Closes the socket.
     ~HttpConnection();
     HttpConnection(const HttpConnection&) = delete;
@@ -22,8 +27,8 @@ public:
     enum class Received { Data, Nothing, Ended };
     /// Receives what has arrived into the gatherer; Ended when the peer closed or the socket failed.
     Received receive();
-    /// Queues header bytes to go out before any body byte.
-    void queue(const std::string& bytes) { output_ += bytes; }
+    /// Queues header bytes to go out before any body byte; past the cap the connection has failed.
+    void queue(const std::string& bytes);
     /// Sends queued bytes while the socket takes them; false when the connection failed.
     bool flush();
     /// True when queued bytes are still waiting.
@@ -33,6 +38,7 @@ public:
 
     platform::SocketHandle socket() const { return socket_; }
     std::uint32_t peerAddress() const { return peer_; }
+    std::uint64_t login() const { return login_; }
     RequestGatherer& gatherer() { return gatherer_; }
 
 private:
@@ -40,8 +46,10 @@ private:
 
     platform::SocketHandle socket_;
     std::uint32_t peer_;
+    std::uint64_t login_;
     RequestGatherer gatherer_;
     std::string output_;
+    bool overflowed_ = false;
 };
 
 }  // namespace tvr::http

@@ -32,13 +32,14 @@ VideoServer::VideoServer() {
 
 VideoServer::~VideoServer() { close(); }
 
-bool VideoServer::start(std::uint16_t port, const core::AccessGate* gate, std::uint32_t bindAddress) {
+bool VideoServer::start(std::uint16_t port, core::AccessGate* gate, std::uint32_t bindAddress) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (closed_ || running_ || !thread_.running()) return false;
     listener_ = platform::tcpListen({bindAddress, port}, kSlotCount);
     if (listener_ == platform::kInvalidSocket) return false;
     port_ = platform::localEndpoint(listener_).port;
     gate_ = gate;
+    gate_->watchLogins([this] { thread_.wake(); });
     for (int index = 0; index < kSlotCount; ++index) {
         slots_[index].index = index;
         slots_[index].stream = std::make_unique<StreamSlot>([this] { thread_.wake(); });
@@ -51,6 +52,7 @@ bool VideoServer::start(std::uint16_t port, const core::AccessGate* gate, std::u
 void VideoServer::close() {
     thread_.stop();
     std::lock_guard<std::mutex> lock(mutex_);
+    if (gate_ != nullptr) gate_->watchLogins(nullptr);
     running_ = false;
     pending_.clear();
     platform::closeSocket(listener_);
@@ -66,27 +68,13 @@ void VideoServer::close() {
     closed_ = true;
 }
 
-void VideoServer::requestReleaseAll() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        // The login these connections came under has ended: none of them may get another byte.
-        // The files are closed by the server thread, which may wait for a read in progress.
-        pending_.clear();
-        for (Slot& slot : slots_) {
-            if (!slot.stream) continue;
-            slot.stream->requestRelease();
-            if (!slot.connection) continue;
-            endBody(slot);
-            slot.connection.reset();
-            slot.stream->stopBody();
-        }
+void VideoServer::endLogin(std::uint64_t login) {
+    // Logins only grow, so keeping the largest ended one can never end a later login's streams,
+    // however late or often this is called. The server thread does the closing.
+    std::uint64_t ended = endedLogin_.load();
+    while (login > ended && !endedLogin_.compare_exchange_weak(ended, login)) {
     }
     thread_.wake();
-}
-
-std::uint16_t VideoServer::port() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return port_;
 }
 
 bool VideoServer::slotHasOpenFile(int slot) const {
@@ -115,6 +103,7 @@ std::int32_t VideoServer::pass() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (running_) {
+            endLoginsStep();
             acceptStep();
             pendingStep();
             bool busy = false;
@@ -130,15 +119,31 @@ std::int32_t VideoServer::pass() {
     return 1;
 }
 
+void VideoServer::endLoginsStep() {
+    // The headset's login ended (it left, it was dropped, or it logged in anew): its connections
+    // get no more bytes, and the files they opened are closed once their connections are gone.
+    std::erase_if(pending_, [this](const auto& connection) { return !clientAllowed(*connection); });
+    std::uint64_t current = gate_ != nullptr ? gate_->currentLogin() : 0;
+    for (Slot& slot : slots_) {
+        if (slot.connection && !clientAllowed(*slot.connection)) closeSlotConnection(slot);
+        if (slot.fileLogin != 0 && (slot.fileLogin != current || slot.fileLogin <= endedLogin_)) {
+            slot.fileLogin = 0;
+            slot.stream->requestRelease();
+            if (!slot.connection) slot.stream->closeFile();
+        }
+    }
+}
+
 void VideoServer::acceptStep() {
     // While no control client is authenticated, connections wait in the backlog.
-    if (gate_ == nullptr || !gate_->isClientAuthenticated()) return;
+    std::uint64_t login = gate_ != nullptr ? gate_->currentLogin() : 0;
+    if (login == 0 || login <= endedLogin_) return;
     for (int accepted = 0; accepted < kAcceptsPerPass; ++accepted) {
         platform::Ipv4Endpoint peer;
         platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
         if (socket == platform::kInvalidSocket) return;
-        auto connection = std::make_unique<HttpConnection>(socket, peer.address);
-        if (!clientAllowed(peer.address)) {
+        auto connection = std::make_unique<HttpConnection>(socket, peer.address, login);
+        if (!clientAllowed(*connection)) {
             // Another host never takes one of the player's waiting places: it gets its answer
             // now (a fresh socket takes a header whole) and is closed as the connection goes.
             connection->queue(notFoundHeader());
@@ -157,8 +162,8 @@ void VideoServer::pendingStep() {
         HttpConnection& connection = *pending_[i];
         bool bound = false;
         // A connection whose login ended while it waited is dropped unanswered.
-        bool alive = clientAllowed(connection.peerAddress()) && connection.flush() &&
-                     connection.receive() != HttpConnection::Received::Ended;
+        bool alive =
+            clientAllowed(connection) && connection.flush() && connection.receive() != HttpConnection::Received::Ended;
         while (alive && !bound) {
             RequestGatherer::State state = connection.gatherer().next(&block);
             if (state == RequestGatherer::State::NeedMore) break;
@@ -170,7 +175,7 @@ void VideoServer::pendingStep() {
             if (request.method == Method::None) continue;
             bool slotValid = request.streamIndex >= 0 && request.streamIndex < kSlotCount;
             // Another host is refused on its own connection and never displaces the client's stream.
-            if (!slotValid || !clientAllowed(connection.peerAddress())) {
+            if (!slotValid || !clientAllowed(connection)) {
                 if (request.method == Method::Get) recordRequest(-1, request, 404);
                 connection.queue(notFoundHeader());
             } else if (request.method == Method::Head) {
@@ -214,7 +219,7 @@ void VideoServer::sendStep(Slot& slot) {
     HttpConnection& connection = *slot.connection;
     // Checked before every send: the headset may have logged out, or another host logged in,
     // since this stream began, and no byte may go to a host that is not the client now.
-    if (!clientAllowed(connection.peerAddress())) {
+    if (!clientAllowed(connection)) {
         closeSlotConnection(slot);
         return;
     }
@@ -283,6 +288,7 @@ void VideoServer::serveGet(Slot& slot, const HttpRequest& request) {
         connection.queue(rangeNotSatisfiableHeader(facts.size));
         return;
     }
+    slot.fileLogin = connection.login();
     stream.seek(start);
     connection.queue(successHeader(facts, start, request.path));
     recordRequest(slot.index, request, start == 0 ? 200 : 206);
@@ -307,12 +313,15 @@ void VideoServer::answerHead(HttpConnection& connection, const HttpRequest& requ
     connection.queue(successHeader(facts, start, request.path));
 }
 
-bool VideoServer::clientAllowed(std::uint32_t peer) const {
-    return gate_ != nullptr && gate_->isClientAuthenticated() && peer == gate_->clientAddress();
+bool VideoServer::clientAllowed(const HttpConnection& connection) const {
+    // The address alone is not enough: the same headset logging in again is a new login, and
+    // what it asked for before belongs to the old one.
+    return gate_ != nullptr && connection.login() > endedLogin_ && connection.login() == gate_->currentLogin() &&
+           connection.peerAddress() == gate_->clientAddress();
 }
 
 bool VideoServer::requestAllowed(const HttpConnection& connection, const HttpRequest& request) const {
-    return request.targetValid && clientAllowed(connection.peerAddress()) && gate_->isVideoAccepted(request.path);
+    return request.targetValid && clientAllowed(connection) && gate_->isVideoAccepted(request.path);
 }
 
 void VideoServer::closeSlotConnection(Slot& slot) {
@@ -354,7 +363,7 @@ std::size_t VideoServer::collectPollItems(platform::PollItem* items, std::size_t
         items[count].wantWrite = wantWrite;
         ++count;
     };
-    if (gate_ != nullptr && gate_->isClientAuthenticated()) add(listener_, false);
+    if (gate_ != nullptr && gate_->currentLogin() > endedLogin_) add(listener_, false);
     for (const auto& connection : pending_) add(connection->socket(), connection->hasQueued());
     for (Slot& slot : slots_) {
         if (!slot.connection) continue;

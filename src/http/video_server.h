@@ -3,9 +3,12 @@
 // The video server: a small HTTP/1.1 server from which the headset's player fetches video
 // files, whole or from a Range start, over two stream slots chosen by "stream=". It serves only
 // the host of the authenticated control client, and only while it is: connections from other
-// hosts are refused at once, and a stream ends when its login does. One server thread does all socket work and
-// waits on socket readiness and on the slots' readers, so bytes go out as soon as they can.
+// hosts are refused at once, and every connection belongs to the login it was accepted under,
+// so its stream ends when that login does and never outlives it into the next one. One server
+// thread does all socket work and waits on socket readiness and on the slots' readers, so bytes
+// go out as soon as they can. The front-end's calls never wait for that thread or the disk.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -33,13 +36,13 @@ public:
     VideoServer& operator=(const VideoServer&) = delete;
 
     /// Listens on port (0: any free port) at bindAddress (host order, 0: all) and serves what gate allows.
-    bool start(std::uint16_t port, const core::AccessGate* gate, std::uint32_t bindAddress = 0);
+    bool start(std::uint16_t port, core::AccessGate* gate, std::uint32_t bindAddress = 0);
     /// Stops the threads, then closes every connection and file; there is no restart.
     void close();
-    /// Ends the headset's streams: closes every connection at once, then the slots' files.
-    void requestReleaseAll();
+    /// Ends the streams of that login and of every earlier one, and closes their files; never waits.
+    void endLogin(std::uint64_t login);
     /// The port listened on (0 when not listening).
-    std::uint16_t port() const;
+    std::uint16_t port() const { return port_; }
     /// True while the slot holds an open file.
     bool slotHasOpenFile(int slot) const;
     /// The read mode files are opened with from now on (buffered with a sequential hint by default).
@@ -63,10 +66,12 @@ private:
         int index = 0;
         std::unique_ptr<StreamSlot> stream;
         std::unique_ptr<HttpConnection> connection;
+        std::uint64_t fileLogin = 0;  // the login the open file was requested under
         Body body;
     };
 
     std::int32_t pass();
+    void endLoginsStep();
     void acceptStep();
     void pendingStep();
     void slotStep(int index);
@@ -74,7 +79,7 @@ private:
     void serveBlocks(int index);
     void serveGet(Slot& slot, const HttpRequest& request);
     void answerHead(HttpConnection& connection, const HttpRequest& request);
-    bool clientAllowed(std::uint32_t peer) const;
+    bool clientAllowed(const HttpConnection& connection) const;
     bool requestAllowed(const HttpConnection& connection, const HttpRequest& request) const;
     void closeSlotConnection(Slot& slot);
     void recordRequest(int slot, const HttpRequest& request, int statusCode);
@@ -86,9 +91,10 @@ private:
     bool socketsStarted_ = false;
     bool running_ = false;
     bool closed_ = false;
-    const core::AccessGate* gate_ = nullptr;
+    core::AccessGate* gate_ = nullptr;
     platform::SocketHandle listener_ = platform::kInvalidSocket;
-    std::uint16_t port_ = 0;
+    std::atomic<std::uint16_t> port_{0};
+    std::atomic<std::uint64_t> endedLogin_{0};  // this login and every earlier one are over
     // Buffered reads with a sequential hint kept pace with nginx on Linux where unbuffered reads did not.
     platform::ReadMode readMode_ = platform::ReadMode::Buffered;
     std::vector<std::unique_ptr<HttpConnection>> pending_;

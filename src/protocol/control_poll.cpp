@@ -21,6 +21,7 @@ void ControlServer::poll() {
 }
 
 void ControlServer::servePacket() {
+    const std::uint64_t loginBefore = session_.login;
     RecordCursor cursor(reader_.body(), reader_.announcedLength());
     RecordView record;
     // A stop or a forced disconnect ends the packet between records: each record may be a whole
@@ -29,6 +30,11 @@ void ControlServer::servePacket() {
         serveRecord(record);
     }
     if (!session_.connected) return;  // the reader was reset with the connection
+    if (session_.login != loginBefore) {
+        // The player connects to the video port right after the login's reply: wake its server now.
+        std::lock_guard<std::mutex> lock(pendingMutex_);
+        if (onLogin_) onLogin_();
+    }
     if (cursor.malformed()) {
         // The rest of the body does not hold a whole record: answer once and drop the packet.
         postStatus(status::kError, status::kErrorText, u"レコード長がパケットに合わない");

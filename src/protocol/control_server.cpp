@@ -84,6 +84,11 @@ void ControlServer::applySettings(const core::Config& config) {
     thread_.wake();
 }
 
+void ControlServer::watchLogins(std::function<void()> onLogin) {
+    std::lock_guard guard(pendingMutex_);
+    onLogin_ = std::move(onLogin);
+}
+
 void ControlServer::applyPending() {
     std::optional<core::Config> config;
     {

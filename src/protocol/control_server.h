@@ -6,6 +6,7 @@
 // the handlers work on lives in the library state it is given.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -67,6 +68,10 @@ public:
     bool isVideoAccepted(std::u16string_view path) const override { return library_.isVideoAccepted(path); }
     bool isClientAuthenticated() const override { return session_.authenticated.load(); }
     std::uint32_t clientAddress() const override { return session_.clientAddress.load(); }
+    std::uint64_t currentLogin() const override { return session_.login.load(); }
+    /// The last login that ended (0: none yet); its streams are to end with it.
+    std::uint64_t endedLogin() const { return session_.endedLogin.load(); }
+    void watchLogins(std::function<void()> onLogin) override;
 
     // Replies queued by the handlers.
     void appendText(std::u16string_view message) override;
@@ -97,8 +102,9 @@ private:
     core::WorkerThread thread_;
 
     core::Config config_ = core::defaultConfig();  // the control thread's copy
-    std::mutex pendingMutex_;                      // guards pendingConfig_ only
+    std::mutex pendingMutex_;                      // guards pendingConfig_ and onLogin_
     std::optional<core::Config> pendingConfig_;
+    std::function<void()> onLogin_;
     core::ServerLog log_;
     StatusBoard status_{log_};
     Session session_;

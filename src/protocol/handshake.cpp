@@ -65,7 +65,7 @@ Outcome commandSetup(HandlerContext& context, std::u16string_view text) {
     context.reply.appendText(core::format(u"#RET_USE_MOUSE(<on>%d,<scale>%d,<port>%d)",
                                           {config.useMouse, config.mouseScale, config.portMouse}));
     context.reply.appendText(core::format(u"#RET_USE_HTTP(<port>%d)", {config.portHttp}));
-    if (config.usePassword == 0) context.session.authenticated = true;
+    if (config.usePassword == 0) context.session.authenticate();
     if (!context.session.authenticated) context.reply.appendText(u"#RET_REQUEST_PASSWORD()");
     std::u16string ruleFile = core::executableFolder();
     core::appendPath(ruleFile, u"VRFormat.txt");
@@ -88,7 +88,7 @@ Outcome commandPassword(HandlerContext& context, std::u16string_view text) {
         return Outcome::Failure;
     }
     if (*password == context.config.password) {
-        session.authenticated = true;
+        session.authenticate();
         return Outcome::Success;
     }
     context.status.post(status::kPasswordWrong, status::kErrorText, u"パスワードが一致しません");

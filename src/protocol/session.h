@@ -18,9 +18,15 @@ struct Session {
     /// Clears what belongs to one connection (address, password, a save in progress).
     void startConnection(std::uint32_t address);
     void endConnection();
+    /// The connection has logged in: it gets the next login identity, unless it has one already.
+    void authenticate();
 
     std::atomic<bool> connected{false};
     std::atomic<bool> authenticated{false};
+    // What the video server binds its connections to: a stream belongs to one login, never to the next.
+    std::atomic<std::uint64_t> login{0};       // 0 while not authenticated
+    std::atomic<std::uint64_t> endedLogin{0};  // the last login that ended
+    std::uint64_t loginCount = 0;
     std::atomic<std::uint32_t> clientAddress{0};  // host byte order; the video server asks for it
     std::uint32_t lockoutEnd = 0;                 // end of the password lockout
     bool lockoutActive = false;

@@ -84,7 +84,8 @@ void Controller::tick() {
 void Controller::onStatus(const protocol::StatusSlot& status) {
     view_.showStatus(platform::nowLocal(), status.code, status.text1, status.text2);
     if (status.code == protocol::status::kDisconnected) {
-        video_->requestReleaseAll();
+        // By now the headset may have logged in again: only the login that ended loses its streams.
+        video_->endLogin(control_->endedLogin());
         control_->postWaitingIfIdle();
     }
 }
@@ -108,8 +109,9 @@ void Controller::applySettings() {
 
 void Controller::forceDisconnect() {
     if (!running_) return;
+    // The login the user sees now is the one to drop, even before the control thread has done so.
+    video_->endLogin(control_->currentLogin());
     control_->requestForceDisconnect();
-    video_->requestReleaseAll();
 }
 
 void Controller::stop() {

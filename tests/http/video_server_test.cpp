@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -31,9 +32,12 @@ public:
     bool isVideoAccepted(std::u16string_view path) const override { return extensions_.isAccepted(path); }
     bool isClientAuthenticated() const override { return authenticated; }
     std::uint32_t clientAddress() const override { return client; }
+    std::uint64_t currentLogin() const override { return authenticated ? login.load() : 0; }
+    void watchLogins(std::function<void()>) override {}
 
     std::atomic<bool> authenticated{true};
     std::atomic<std::uint32_t> client{kLoopback};
+    std::atomic<std::uint64_t> login{1};
 
 private:
     core::ExtensionTable extensions_;
@@ -373,15 +377,19 @@ TEST_F(VideoServerTest, StreamEndsWithItsLoginWhileThePlayerReadsSlowly) {
     folder_.write("big.mp4", big);
     struct Case {
         const char* name;
-        bool release;  // the front-end's reaction to the control client leaving
+        bool release;  // the front-end's reaction to the login's end
         bool authenticated;
         std::uint32_t client;
+        std::uint64_t login;
     };
-    for (const Case& c : {Case{"control client left", true, false, kLoopback},
-                          Case{"another host logged in", false, true, test::kOtherLoopback}}) {
+    std::uint64_t login = 1;
+    for (const Case& c : {Case{"control client left", true, false, kLoopback, 0},
+                          Case{"another host logged in", false, true, test::kOtherLoopback, 1},
+                          Case{"the headset logged in again", false, true, kLoopback, 1}}) {
         SCOPED_TRACE(c.name);
         gate_.authenticated = true;
         gate_.client = kLoopback;
+        gate_.login = ++login;
         RawHttpClient player;
         ASSERT_TRUE(player.connect(server_.port()));
         ASSERT_TRUE(player.send(getRequest(folder_.file("big.mp4"))));
@@ -390,20 +398,40 @@ TEST_F(VideoServerTest, StreamEndsWithItsLoginWhileThePlayerReadsSlowly) {
         // The player reads nothing more until the login has changed.
         gate_.authenticated = c.authenticated;
         gate_.client = c.client;
-        if (c.release) server_.requestReleaseAll();
+        gate_.login = login + c.login;
+        if (c.release) server_.endLogin(login);
         EXPECT_TRUE(player.waitClosed(5000));
         EXPECT_LT(player.receivedTotal(), head.head.size() + big.size());
-        if (c.release) {
-            EXPECT_TRUE(eventually([&] { return !server_.slotHasOpenFile(0); }));
-        }
+        EXPECT_TRUE(eventually([&] { return !server_.slotHasOpenFile(0); }));
     }
+}
+
+TEST_F(VideoServerTest, LateOrRepeatedReleaseLeavesANewerLoginStreaming) {
+    std::string big = patternBytes(16 * StreamSlot::kBufferSize, 31);
+    folder_.write("big.mp4", big);
+    RawHttpClient idle;
+    ASSERT_TRUE(idle.connect(server_.port()));
+    EXPECT_TRUE(fetch(getRequest(path_), idle).body == content_);
+    gate_.login = 2;  // the headset dropped and logged in again before the front-end reacted
+    RawHttpClient player;
+    ASSERT_TRUE(player.connect(server_.port()));
+    ASSERT_TRUE(player.send(getRequest(folder_.file("big.mp4"), "?stream=1")));
+    HttpReply head;
+    ASSERT_TRUE(player.readReply(&head, false));
+    server_.endLogin(1);
+    server_.endLogin(1);
+    // The connection of the ended login goes; the new login's body arrives whole.
+    EXPECT_TRUE(idle.waitClosed(5000));
+    ASSERT_TRUE(player.waitUnread([&](const std::string& got) { return got.size() >= big.size(); }, 20000));
+    EXPECT_TRUE(player.unread() == big);
+    EXPECT_TRUE(fetch(getRequest(path_)).body == content_);
 }
 
 TEST_F(VideoServerTest, ReleaseOfAnIdleSlotClosesItsFile) {
     fetch(getRequest(path_, "?stream=1"));
     ASSERT_TRUE(server_.slotHasOpenFile(1));
     // The client has gone: the slot's connection ends as soon as the close arrives.
-    server_.requestReleaseAll();
+    server_.endLogin(gate_.login);
     EXPECT_TRUE(eventually([&] { return !server_.slotHasOpenFile(1); }));
 }
 
@@ -417,8 +445,21 @@ TEST_F(VideoServerTest, PeerClosingMidBodyFreesTheSlot) {
         HttpReply head;
         ASSERT_TRUE(client.readReply(&head, false));
     }
-    server_.requestReleaseAll();
+    server_.endLogin(gate_.login);
     EXPECT_TRUE(eventually([&] { return !server_.slotHasOpenFile(0); }));
+    gate_.login = gate_.login + 1;
+    EXPECT_TRUE(fetch(getRequest(path_)).body == content_);
+}
+
+TEST_F(VideoServerTest, PeerThatNeverReadsCannotGrowItsQueuedOutput) {
+    RawHttpClient flooder;
+    ASSERT_TRUE(flooder.connect(server_.port()));
+    // Header-only answers pile up on the server once the peer's socket buffers are full.
+    std::string heads;
+    for (int i = 0; i < 1000; ++i) heads += "HEAD /" + encodePath(path_) + " HTTP/1.1\r\n\r\n";
+    bool closed = false;
+    for (int round = 0; round < 400 && !closed; ++round) closed = !flooder.send(heads);
+    EXPECT_TRUE(closed || flooder.waitClosed(5000));
     EXPECT_TRUE(fetch(getRequest(path_)).body == content_);
 }
 
@@ -507,6 +548,63 @@ TEST_F(VideoServerTest, FirstBodyBytesAfterASeekComeBeforeAWholeBufferIsRead) {
         EXPECT_EQ(reply.status, 206);
         EXPECT_TRUE(reply.body == big.substr(1052677));
     }
+}
+
+// Holds the first small read of a seek, which the server thread itself makes when it can take
+// the block from the OS cache, as a disk that stalls would.
+class HeldFirstRead {
+public:
+    HeldFirstRead() { platform::setReadHook(&HeldFirstRead::onRead); }
+    ~HeldFirstRead() {
+        release();
+        platform::setReadHook(nullptr);
+    }
+    HeldFirstRead(const HeldFirstRead&) = delete;
+    HeldFirstRead& operator=(const HeldFirstRead&) = delete;
+
+    static bool waitEntered() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [] { return entered_; });
+    }
+    static void release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    static void onRead(std::size_t capacity) {
+        if (capacity != StreamSlot::kFirstReadSize) return;
+        std::unique_lock<std::mutex> lock(mutex_);
+        entered_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [] { return released_; });
+    }
+
+    static inline std::mutex mutex_;
+    static inline std::condition_variable changed_;
+    static inline bool entered_ = false;
+    static inline bool released_ = false;
+};
+
+TEST_F(VideoServerTest, FrontEndCallsReturnWhileAReadStalls) {
+    HeldFirstRead held;
+    RawHttpClient player;
+    ASSERT_TRUE(player.connect(server_.port()));
+    ASSERT_TRUE(player.send(getRequest(path_, "", "Range: bytes=100-\r\n")));
+    ASSERT_TRUE(HeldFirstRead::waitEntered());
+    // What a window's message loop calls: each must come back while the disk is still stalled.
+    auto returnsPromptly = [](auto call) {
+        auto done = std::async(std::launch::async, call);
+        bool prompt = done.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+        if (!prompt) HeldFirstRead::release();  // so that the call, and the test, can end
+        return prompt;
+    };
+    EXPECT_TRUE(returnsPromptly([&] { server_.endLogin(gate_.login); }));
+    EXPECT_TRUE(returnsPromptly([&] { server_.takeEvents(); }));
+    EXPECT_TRUE(returnsPromptly([&] { return server_.port(); }));
+    HeldFirstRead::release();
+    EXPECT_TRUE(player.waitClosed(5000));
 }
 
 TEST_F(VideoServerTest, StreamEventsTellRequestsAndEndsAndStayBounded) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -115,6 +116,41 @@ TEST_F(ControllerTest, StreamSlotIsReleasedOnceTheHeadsetHasGone) {
     while (controller->videoServer()->slotHasOpenFile(0) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(controller->videoServer()->slotHasOpenFile(0));
+}
+
+// A headset whose Wi-Fi drops connects again at once and starts playing; the front-end sees the
+// old connection's end on a later tick, when the new login's stream is already going.
+TEST_F(ControllerTest, ReconnectingHeadsetKeepsEveryStreamOfItsNewLogin) {
+    std::string video(3u << 20, '\0');
+    for (std::size_t i = 0; i < video.size(); ++i) video[i] = static_cast<char>((i * 131) ^ (i >> 12));
+    folder.write("clip.mp4", video);
+    const std::string request = "GET /" + folder.file("clip.mp4") + " HTTP/1.1\r\n\r\n";
+    startController();
+    std::atomic<bool> ticking{true};
+    std::thread timer([&] {
+        while (ticking) {
+            controller->tick();
+            std::this_thread::sleep_for(std::chrono::milliseconds(ui::Controller::kTickMs));
+        }
+    });
+    int complete = 0;
+    constexpr int kRounds = 200;
+    for (int round = 0; round < kRounds; ++round) {
+        ASSERT_TRUE(connectAndHandshake()) << "round " << round;
+        client.close();  // dropped without a word
+        ASSERT_TRUE(connectAndHandshake()) << "round " << round;
+        RawHttpClient player;
+        ASSERT_TRUE(player.connect(controller->videoServer()->port()));
+        ASSERT_TRUE(player.send(request));
+        HttpReply reply;
+        bool whole = player.readReply(&reply) && reply.status == 200 && reply.body == video;
+        EXPECT_TRUE(whole) << "round " << round << ": " << reply.body.size() << " bytes";
+        complete += whole ? 1 : 0;
+        client.close();
+    }
+    ticking = false;
+    timer.join();
+    EXPECT_EQ(complete, kRounds);
 }
 
 TEST_F(ControllerTest, PortInUseIsReportedAndTheRestRuns) {
