@@ -23,6 +23,20 @@ constexpr std::size_t kSendPerPass = StreamSlot::kBufferCount * StreamSlot::kBuf
 // of them is drained quickly instead of filling the backlog of two ahead of the player's connects.
 constexpr int kAcceptsPerPass = 16;
 
+enum class Gathered { Request, NeedMore, TooLarge };
+
+// The next GET or HEAD request gathered on the connection; blocks of other methods are skipped.
+Gathered nextRequest(HttpConnection& connection, HttpRequest* request) {
+    std::string block;
+    for (;;) {
+        RequestGatherer::State state = connection.gatherer().next(&block);
+        if (state == RequestGatherer::State::NeedMore) return Gathered::NeedMore;
+        if (state == RequestGatherer::State::TooLarge) return Gathered::TooLarge;
+        *request = parseRequest(block);
+        if (request->method != Method::None) return Gathered::Request;
+    }
+}
+
 }  // namespace
 
 VideoServer::VideoServer() {
@@ -157,7 +171,7 @@ void VideoServer::acceptStep() {
 }
 
 void VideoServer::pendingStep() {
-    std::string block;
+    HttpRequest request;
     for (std::size_t i = 0; i < pending_.size();) {
         HttpConnection& connection = *pending_[i];
         bool bound = false;
@@ -165,14 +179,12 @@ void VideoServer::pendingStep() {
         bool alive =
             clientAllowed(connection) && connection.flush() && connection.receive() != HttpConnection::Received::Ended;
         while (alive && !bound) {
-            RequestGatherer::State state = connection.gatherer().next(&block);
-            if (state == RequestGatherer::State::NeedMore) break;
-            if (state == RequestGatherer::State::TooLarge) {
+            Gathered gathered = nextRequest(connection, &request);
+            if (gathered == Gathered::NeedMore) break;
+            if (gathered == Gathered::TooLarge) {
                 alive = false;
                 break;
             }
-            HttpRequest request = parseRequest(block);
-            if (request.method == Method::None) continue;
             bool slotValid = request.streamIndex >= 0 && request.streamIndex < kSlotCount;
             // Another host is refused on its own connection and never displaces the client's stream.
             if (!slotValid || !clientAllowed(connection)) {
@@ -251,15 +263,14 @@ void VideoServer::sendStep(Slot& slot) {
 
 void VideoServer::serveBlocks(int index) {
     Slot& slot = slots_[index];
-    std::string block;
+    HttpRequest request;
     while (slot.connection) {
-        RequestGatherer::State state = slot.connection->gatherer().next(&block);
-        if (state == RequestGatherer::State::NeedMore) return;
-        if (state == RequestGatherer::State::TooLarge) {
+        Gathered gathered = nextRequest(*slot.connection, &request);
+        if (gathered == Gathered::NeedMore) return;
+        if (gathered == Gathered::TooLarge) {
             closeSlotConnection(slot);
             return;
         }
-        HttpRequest request = parseRequest(block);
         if (request.method == Method::Get) {
             serveGet(slot, request);
         } else if (request.method == Method::Head) {
