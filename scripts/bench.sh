@@ -15,6 +15,7 @@ build/word_list_bench
 echo "== search engine =="
 bash bench/search_bench.sh build
 echo "== video server =="
+build/reconnect_bench
 bash bench/http_vs_nginx.sh build
 echo "== soak =="
 bash bench/soak.sh build
