@@ -9,7 +9,7 @@ get_filename_component(folder "${page}" DIRECTORY)
 get_filename_component(name "${PROGRAM}" NAME)
 file(MAKE_DIRECTORY "${folder}")
 execute_process(
-  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${HELP2MAN} --no-info --no-discard-stderr --section=1
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${HELP2MAN} --no-info --section=1
           "--name=${SUMMARY}" "--version-string=${name} ${VERSION}"
           "--output=${page}" "${PROGRAM}"
   TIMEOUT 60
