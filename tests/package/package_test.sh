@@ -79,6 +79,14 @@ check "installed server wrote nothing beside itself" test ! -e "$root/usr/bin/Ta
 check "console ends with a whole line" test "$(tail -c 1 "$work/installed.txt" | od -An -tx1 | tr -d ' ')" = 0a
 check "console has no escape sequences or carriage returns" test "$(grep -c $'[\x1b\r]' "$work/installed.txt")" = 0
 
+# A per-user folder that cannot be made is a failure (so the service starts it again), named.
+touch "$work/not-a-folder"
+status=0
+XDG_CONFIG_HOME="$work/not-a-folder" "$server" >"$work/no-folder.txt" 2>&1 || status=$?
+check "installed server without a usable folder exits 1" test "$status" = 1
+check "installed server names the folder it could not make" \
+  grep -qxF "tamvikvr-server: the data folder $work/not-a-folder/tamvikvr cannot be created" "$work/no-folder.txt"
+
 start_program "$work/explicit.txt" "$server" --data-dir "$work/explicit"
 check "--data-dir wins for the installed server" wait_for_text "$work/explicit.txt" "  data folder: $work/explicit"
 stop_server
