@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 // tamvikvr-server: the whole server without a window. Reads TamvikVRServer.ini beside the
-// executable (or in --data-dir), prints a start-up summary and every status event, and stops
-// cleanly on SIGINT or SIGTERM (Ctrl+C or closing the console on Windows).
+// executable (in ~/.config/tamvikvr when installed in a system program folder, or in
+// --data-dir), prints a start-up summary and every status event, and stops cleanly on SIGINT or
+// SIGTERM (Ctrl+C or closing the console on Windows).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "core/data_folder.h"
 #include "core/log.h"
 #include "core/paths.h"
 #include "core/settings.h"
@@ -27,18 +29,17 @@ namespace {
 
 constexpr int kExitUsage = 2;
 
-// The folder that settings, log, lists and stores resolve against; empty when it cannot be used.
-std::u16string dataFolderFor(const tvr::ui::ServerCommandLine& line) {
+// The folder that settings, log, lists and stores resolve against, created when missing (an
+// installed server's per-user folder on its first start); empty when it cannot be used.
+std::u16string dataFolderFor(const tvr::ui::ServerCommandLine& line, std::u16string* folder) {
     using namespace tvr;
     if (line.dataFolder.empty()) {
-        // Cut at the last separator rather than split by extension: executables have no
-        // extension on Linux, and a path without one would count as a folder as a whole.
-        std::u16string executable = platform::executablePath();
-        return executable.substr(0, executable.find_last_of(u"/\\"));
+        *folder = core::defaultDataFolder(platform::executablePath(), platform::userConfigFolder());
+    } else {
+        *folder = platform::fromUtf8(line.dataFolder);
     }
-    std::u16string folder = platform::fromUtf8(line.dataFolder);
-    if (core::makeFolderTree(folder) == 0) return {};
-    return platform::canonicalFolder(folder);
+    if (folder->empty() || core::makeFolderTree(*folder) == 0) return {};
+    return line.dataFolder.empty() ? *folder : platform::canonicalFolder(*folder);
 }
 
 }  // namespace
@@ -61,9 +62,11 @@ int main(int argc, char** argv) {
                     core::kProtocolVersion);
         return 0;
     }
-    std::u16string dataFolder = dataFolderFor(line);
+    std::u16string wanted;
+    std::u16string dataFolder = dataFolderFor(line, &wanted);
     if (dataFolder.empty()) {
-        std::fprintf(stderr, "tamvikvr-server: the data folder %s cannot be created\n", line.dataFolder.c_str());
+        std::fprintf(stderr, "tamvikvr-server: the data folder %s cannot be created\n",
+                     platform::toUtf8(wanted).c_str());
         return 1;
     }
     platform::installStopSignalHandler();

@@ -16,6 +16,7 @@ packages=(
   nginx-light procps                          # the video server benchmark
   g++-mingw-w64-x86-64-posix mingw-w64-tools  # the Windows cross build
   wine wine64                                 # the Windows test run
+  help2man lintian systemd                    # the Debian package: manual pages, its checks, the unit's check
 )
 
 missing=()

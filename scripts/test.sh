@@ -31,6 +31,11 @@ cmake --build --preset ci -j "$jobs"
 ctest --preset ci -j "$jobs"
 part_done "checks, build and tests"
 
+# The Debian package made from the ci build, checked as a package user meets it.
+deb=$(bash scripts/package.sh ci | tail -n 1)
+bash tests/package/package_test.sh "$deb" build/tamvikvr-server build/tamvikvr-client
+part_done "Debian package"
+
 # Every parser's fuzz target for 10 s on its seeds, so that a parser regression fails here.
 bash scripts/fuzz.sh --smoke
 part_done "fuzz smoke run"

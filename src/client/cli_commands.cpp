@@ -7,6 +7,7 @@
 #include "client/control_client.h"
 #include "client/http_fetch.h"
 #include "core/text.h"
+#include "core/version.h"
 #include "platform/fs.h"
 #include "platform/stop_signal.h"
 #include "platform/utf.h"
@@ -197,6 +198,11 @@ std::string formatResultEntry(const protocol::ResultEntry& entry) {
 int runCli(const CliOptions& options, std::ostream& out, std::ostream& err) {
     if (options.action == Action::Help) {
         out << usageText();
+        return kExitOk;
+    }
+    if (options.action == Action::Version) {
+        out << "tamvikvr-client " << platform::toUtf8(core::kAppVersion) << " (TamvikVR Server, protocol "
+            << core::kProtocolVersion << ")\n";
         return kExitOk;
     }
     // Installed before connecting, so that a signal during the handshake still ends the hold cleanly.

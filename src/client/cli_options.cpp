@@ -43,14 +43,16 @@ public:
     Parser(CliOptions* options, std::string* error) : options_(options), error_(error) {}
 
     bool run(const std::vector<std::string>& arguments) {
-        // Asking for help never fails, whatever else the line holds.
+        // Asking for help or the version never fails, whatever else the line holds; help wins.
         for (const std::string& token : arguments) {
             if (token == "--") break;
             if (token == "--help" || token == "-h") {
                 options_->action = Action::Help;
                 return true;
             }
+            if (token == "--version") options_->action = Action::Version;
         }
+        if (options_->action == Action::Version) return true;
         std::vector<std::string> positional;
         bool optionsEnded = false;
         for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -234,6 +236,7 @@ std::string usageText() {
            "  --http-port P     video server port (default: the port the handshake announces)\n"
            "  --password PW     password to send when the server asks for one\n"
            "  --timeout MS      longest wait for a reply or for data (default 30000)\n"
+           "  --version         print the version\n"
            "  --help, -h        print this text\n"
            "  --                every later argument is taken as it is (for arguments beginning with -)\n"
            "\n"

@@ -222,6 +222,10 @@ TEST(CliExitStatus, UsageHelpAndUnreachableServer) {
     EXPECT_EQ(runCommandLine({"--help"}, out, err), kExitOk);
     EXPECT_EQ(out.str(), usageText());
 
+    out.str("");
+    EXPECT_EQ(runCommandLine({"--version"}, out, err), kExitOk);
+    EXPECT_EQ(out.str(), "tamvikvr-client 1.32a (TamvikVR Server, protocol 130)\n");
+
     platform::SocketHandle listener = platform::tcpListen({0x7F000001, 0}, 1);
     std::uint16_t closedPort = platform::localEndpoint(listener).port;
     platform::closeSocket(listener);

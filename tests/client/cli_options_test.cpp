@@ -112,6 +112,11 @@ TEST(CliOptions, HoldWaitsForASignalOrTheGivenSeconds) {
 
 TEST(CliOptions, HelpWinsOverEverythingElse) {
     EXPECT_EQ(parse({"--help"}).options.action, Action::Help);
+    EXPECT_EQ(parse({"--version", "--help"}).options.action, Action::Help);
+    Parsed version = parse({"list", "x", "--version"});
+    EXPECT_TRUE(version.ok) << version.error;
+    EXPECT_EQ(version.options.action, Action::Version);
+    EXPECT_EQ(parse({"command", "CM_CLIENT_LOG", "--", "--version"}).options.args[0], u"--version");
     Parsed parsed = parse({"list", "x", "--bogus", "-h"});
     EXPECT_TRUE(parsed.ok);
     EXPECT_EQ(parsed.options.action, Action::Help);

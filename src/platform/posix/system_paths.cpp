@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The executable's own path and the user's Videos folder on Linux.
+// The executable's own path and the user's configuration and Videos folders on Linux.
 #include "platform/system_paths.h"
 
 #include <pwd.h>
@@ -77,6 +77,18 @@ std::string homeFolder() {
 
 }  // namespace posix
 
+namespace {
+
+std::string configHomeFolder() {
+    std::string configHome = environment("XDG_CONFIG_HOME");
+    if (!configHome.empty() && configHome.front() == '/') return configHome;
+    // The XDG rules ignore a relative XDG_CONFIG_HOME.
+    std::string home = posix::homeFolder();
+    return home.empty() ? std::string() : home + "/.config";
+}
+
+}  // namespace
+
 std::u16string executablePath() {
     std::vector<char> buffer(4096);
     for (;;) {
@@ -89,11 +101,11 @@ std::u16string executablePath() {
     }
 }
 
+std::u16string userConfigFolder() { return platform::fromUtf8(configHomeFolder()); }
+
 std::u16string userVideosFolder() {
     std::string home = posix::homeFolder();
-    std::string configHome = environment("XDG_CONFIG_HOME");
-    // The XDG rules ignore a relative XDG_CONFIG_HOME.
-    if (configHome.empty() || configHome.front() != '/') configHome = home.empty() ? std::string() : home + "/.config";
+    std::string configHome = configHomeFolder();
     if (!configHome.empty()) {
         std::string videos = videosFromUserDirs(configHome + "/user-dirs.dirs", home);
         if (!videos.empty()) return platform::fromUtf8(videos);

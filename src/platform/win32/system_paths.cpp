@@ -26,6 +26,8 @@ std::u16string executablePath() {
     }
 }
 
+std::u16string userConfigFolder() { return {}; }
+
 std::u16string userVideosFolder() {
     PWSTR path = nullptr;
     std::u16string result;

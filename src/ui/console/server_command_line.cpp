@@ -44,11 +44,14 @@ std::string serverUsage() {
            "Runs the TamvikVR server until SIGINT (Ctrl+C) or SIGTERM.\n"
            "\n"
            "  --data-dir DIR  keep TamvikVRServer.ini, the log, the list files and the stores in DIR\n"
-           "                  (created when missing) instead of beside the executable\n"
+           "                  (created when missing) instead of the default data folder\n"
            "  --version       print the version and exit\n"
            "  --help, -h      print this text and exit\n"
            "\n"
-           "Settings: see docs/configuration.md.\n";
+           "The default data folder is the executable's own; a Linux server installed in /usr/bin or\n"
+           "/usr/local/bin uses $XDG_CONFIG_HOME/tamvikvr (default ~/.config/tamvikvr) instead,\n"
+           "created on its first start. The start-up summary names the folder in use.\n"
+           "Settings: see docs/configuration.md (installed: /usr/share/doc/tamvikvr-server/).\n";
 }
 
 }  // namespace tvr::ui

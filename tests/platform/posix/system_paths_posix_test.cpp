@@ -66,5 +66,17 @@ TEST(SystemPaths, VideosFolderFallsBackToHomeVideos) {
     EXPECT_EQ(userVideosFolder(), temp.path16() + u"/Videos");
 }
 
+TEST(SystemPaths, UserConfigFolderFollowsTheXdgRules) {
+    ScopedEnv home("HOME", "/home/viewer");
+    {
+        ScopedEnv config("XDG_CONFIG_HOME", "/srv/config");
+        EXPECT_EQ(userConfigFolder(), u"/srv/config");
+    }
+    for (const char* ignored : {"relative/config", "", static_cast<const char*>(nullptr)}) {
+        ScopedEnv config("XDG_CONFIG_HOME", ignored);
+        EXPECT_EQ(userConfigFolder(), u"/home/viewer/.config") << (ignored != nullptr ? ignored : "(unset)");
+    }
+}
+
 }  // namespace
 }  // namespace tvr::platform
