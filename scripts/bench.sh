@@ -12,6 +12,8 @@ echo "== channel listing =="
 build/listing_bench
 echo "== word list =="
 build/word_list_bench
+echo "== favourites save =="
+build/save_channel_bench
 echo "== search engine =="
 bash bench/search_bench.sh build
 echo "== video server =="

@@ -64,7 +64,7 @@ std::u16string appFilePath(std::u16string_view path) {
     return result;
 }
 
-int makeFolderTree(std::u16string_view path) {
+int makeFolderTree(std::u16string_view path, std::vector<std::u16string>* created) {
     // The empty parent of a relative top component is the current folder, which exists.
     if (path.empty()) return 1;
     std::u16string folder(path);
@@ -74,8 +74,11 @@ int makeFolderTree(std::u16string_view path) {
     std::u16string parent = std::u16string(parts.drive) + std::u16string(parts.dir);
     // A parent that is no shorter than the path (a bare drive) cannot be created.
     if (parent.size() >= path.size()) return 0;
-    if (makeFolderTree(parent) == 0) return 0;
-    if (platform::makeFolder(folder)) return 1;
+    if (makeFolderTree(parent, created) == 0) return 0;
+    if (platform::makeFolder(folder)) {
+        if (created != nullptr) created->push_back(folder);
+        return 1;
+    }
     // Doubled separators or another process may have made it meanwhile.
     return isFolder(folder) ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/fs.h"
 
@@ -28,7 +29,8 @@ bool getPathState(std::u16string_view path, bool* isFolder = nullptr);
 /// A bare file name (no drive, no separator) is placed in the executable folder; other paths stay as they are.
 std::u16string appFilePath(std::u16string_view path);
 /// 1 when the folder exists afterwards (parents are created), else 0; an empty path is the current folder.
-int makeFolderTree(std::u16string_view path);
+/// `created`, when given, receives the folders this call made, outermost first.
+int makeFolderTree(std::u16string_view path, std::vector<std::u16string>* created = nullptr);
 /// An existing or absolute folder as given, else the executable folder joined with it; created; always 1.
 int resolveStoreFolder(std::u16string* folder, std::u16string_view setting);
 /// The setting when it is a file or absolute, else the executable folder joined with it; 1 when that is a file.

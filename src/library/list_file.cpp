@@ -11,9 +11,6 @@ namespace tvr::library {
 
 namespace {
 
-// Entries grow in blocks so that a long list reallocates rarely.
-constexpr std::size_t kGrowBy = 1024;
-
 bool isDirective(const std::u16string& line) { return !line.empty() && line[0] == u'#'; }
 
 bool startsWith(std::u16string_view text, std::u16string_view prefix) {
@@ -57,38 +54,37 @@ void ListFile::bind(std::int32_t channel, std::int32_t kind, std::u16string_view
     kind_ = kind;
     // The path is kept even when no such file exists yet: save creates it there.
     core::resolveDataFile(&path_, settingPath);
-    entries_.clear();
+    clear();
 }
 
 int ListFile::add(std::u16string_view path) {
     // A line break would add lines (even "#end") of its own to the file; a NUL or an unpaired
     // surrogate would come back changed.
     if (!core::isStorableLine(path)) return 0;
-    return append(path);
+    return append(path, core::splitPath(path).nameWithExt);
 }
 
-int ListFile::append(std::u16string_view path) {
+int ListFile::append(std::u16string_view path, std::u16string name) {
     try {
-        if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.capacity() + kGrowBy);
-        ListFileEntry entry;
-        entry.path.assign(path);
-        entry.name = core::splitPath(path).nameWithExt;
-        entries_.push_back(std::move(entry));
+        entries_.push_back(ListFileEntry{std::u16string(path), std::move(name)});
     } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    try {
+        names_.insert(entries_.back().name);
+    } catch (const std::bad_alloc&) {
+        entries_.pop_back();  // a name the set does not know would let its video in twice
         return 0;
     }
     return 1;
 }
 
 int ListFile::addUnique(std::u16string_view path) {
-    if (kind_ == kFavoriteList) {
-        // One video is kept once, whatever folder it was added from.
-        const std::u16string name = core::splitPath(path).nameWithExt;
-        for (const auto& entry : entries_) {
-            if (entry.name == name) return 1;
-        }
-    }
-    return add(path);
+    std::u16string name = core::splitPath(path).nameWithExt;
+    // One video is kept once, whatever folder it was added from.
+    if (kind_ == kFavoriteList && names_.contains(name)) return 1;
+    if (!core::isStorableLine(path)) return 0;
+    return append(path, std::move(name));
 }
 
 int ListFile::load() {
@@ -99,7 +95,8 @@ int ListFile::load() {
         if (line == u"#end") break;
         if (isDirective(line)) continue;
         // Lines from the file are kept as they are, even those save will refuse to write back.
-        append(core::replaceAll(line, u'\\', u'/'));
+        const std::u16string path = core::replaceAll(line, u'\\', u'/');
+        append(path, core::splitPath(path).nameWithExt);
     }
     rememberFileTime();
     return 1;

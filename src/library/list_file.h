@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/fs.h"
@@ -36,7 +37,10 @@ public:
     /// Remembers the file's current last-write time.
     void rememberFileTime();
     /// Empties the list in memory.
-    void clear() { entries_.clear(); }
+    void clear() {
+        entries_.clear();
+        names_.clear();
+    }
 
     std::int32_t channel() const { return channel_; }
     std::int32_t kind() const { return kind_; }
@@ -44,13 +48,14 @@ public:
     const std::vector<ListFileEntry>& entries() const { return entries_; }
 
 private:
-    int append(std::u16string_view path);
+    int append(std::u16string_view path, std::u16string name);
 
     std::u16string path_;
     std::int32_t channel_ = 9;
     std::int32_t kind_ = kFavoriteList;
     platform::FileTime fileTime_ = 0;
     std::vector<ListFileEntry> entries_;
+    std::unordered_set<std::u16string> names_;  // every entry's name, so a favourite is looked up at once
 };
 
 /// Reads a list file's lines (bare names beside the executable), empty lines skipped, each

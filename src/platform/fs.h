@@ -31,9 +31,14 @@ bool enumerateFolder(std::u16string_view folder, const std::function<bool(const 
 bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry);
 /// Creates one folder (the parent must exist).
 bool makeFolder(std::u16string_view path);
+/// Removes an empty folder.
+bool removeFolder(std::u16string_view path);
+/// Asked between the blocks of a long copy: true stops it.
+using StopQuery = std::function<bool()>;
 /// Renames a file or folder, refusing atomically when the target exists; a file moves to another
-/// file system by a copy that keeps its times. On failure the source is left as it was.
-bool moveNoOverwrite(std::u16string_view from, std::u16string_view to);
+/// file system by a copy that keeps its times and asks `stop` between blocks. A stopped or failed
+/// copy is removed; on failure the source is left as it was.
+bool moveNoOverwrite(std::u16string_view from, std::u16string_view to, const StopQuery& stop = {});
 /// Deletes a file.
 bool removeFile(std::u16string_view path);
 /// Last-write time of a file that can be opened for reading; false when it cannot be opened.

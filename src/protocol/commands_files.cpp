@@ -2,6 +2,8 @@
 // The commands that act on the PC's files directly: CM_PLAY, CM_IS_FIND_PATH, CM_MAKE_DIR,
 // CM_MOVE_FILE and CM_COPYTIMESTAMP.
 #include <array>
+#include <string>
+#include <vector>
 
 #include "core/paths.h"
 #include "core/text.h"
@@ -40,8 +42,13 @@ bool makeDir(HandlerContext& context, CommandCall& call) {
     return false;
 }
 
-// The video moves with its marker and VR format files. A step that fails after the video moved
-// leaves it at its new place: nothing is moved back.
+void removeFolders(const std::vector<std::u16string>& folders) {
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) platform::removeFolder(*folder);
+}
+
+// The video moves with its marker and VR format files. A move that fails before the video moved
+// removes the folders it made for it; a step that fails after leaves the video at its new place:
+// nothing is moved back.
 bool moveFile(HandlerContext& context, CommandCall& call) {
     const std::u16string& to = call.arg(0);
     const std::u16string& from = call.arg(1);
@@ -53,8 +60,18 @@ bool moveFile(HandlerContext& context, CommandCall& call) {
     if (core::isSameRoot(to, from) == 0 || core::isSameExtension(to, from) == 0) {
         return fail(u"ドライブまたは拡張子が異なる");
     }
-    if (core::makeFolderTree(core::splitPath(to).folder) == 0) return false;
-    if (!platform::moveNoOverwrite(from, to)) return fail(u"同じファイルが存在する、アクセス権が無い等");
+    // The folder that holds the target: a name without an extension is still the file's name.
+    const std::u16string_view folder =
+        std::u16string_view(to).substr(0, to.size() - core::splitPath(to).nameWithExt.size());
+    std::vector<std::u16string> made;
+    if (core::makeFolderTree(folder, &made) == 0) {
+        removeFolders(made);
+        return false;
+    }
+    if (!platform::moveNoOverwrite(from, to, context.stopRequested)) {
+        removeFolders(made);
+        return fail(u"同じファイルが存在する、アクセス権が無い等");
+    }
     if (core::splitPath(to).name != core::splitPath(from).name) {
         if (context.library.markers().moveMarkerFile(to, from) == 0) return fail(u"同じファイル(Marker)が存在する");
         const std::u16string& vrFolder = context.library.vrFormatFolder();

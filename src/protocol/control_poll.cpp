@@ -91,8 +91,11 @@ bool ControlServer::receive() {
             disconnect(status::kReasonForced);
             return false;
         }
+        // The suspension outlives a headset that drops, for its return; a peer that has not
+        // logged in is never exempt, or a silent stranger could hold the only place.
+        const bool exempt = session_.suspended && session_.authenticated;
         std::uint32_t idle = core::elapsedMs(clock_.nowMs(), lastActivity_);
-        if (!session_.suspended && idle >= liveTimeoutMs_) {
+        if (!exempt && idle >= liveTimeoutMs_) {
             disconnect(core::format(status::kReasonNoTraffic, {static_cast<std::int64_t>(idle / 1000)}));
             return false;
         }

@@ -146,7 +146,9 @@ std::u16string ControlServer::addressText() const {
 }
 
 HandlerContext ControlServer::context() {
-    return HandlerContext{config_, library_, *this, status_, frontEnd_, clock_, log_, session_, search_};
+    // A long copy of a moved video asks this between blocks, so a stop need not wait for it.
+    auto stopping = [this] { return thread_.stopRequested(); };
+    return HandlerContext{config_, library_, *this, status_, frontEnd_, clock_, log_, session_, search_, stopping};
 }
 
 void ControlServer::connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {

@@ -10,6 +10,7 @@
 #include "core/reply_sink.h"
 #include "core/settings.h"
 #include "library/library_state.h"
+#include "platform/fs.h"
 #include "protocol/session.h"
 #include "protocol/status_board.h"
 #include "search/search_engine.h"
@@ -26,6 +27,7 @@ struct HandlerContext {
     core::ServerLog& log;
     Session& session;
     std::unique_ptr<search::SearchEngine>& search;  // null until the first search start
+    platform::StopQuery stopRequested;              // true once the server is stopping
 };
 
 /// How a text message handler ended: its reply follows now, or after later records.

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "core/paths.h"
+#include "core/text.h"
 #include "platform/text_file.h"
 
 namespace tvr::stores {
@@ -25,8 +26,11 @@ std::u16string keyOf(std::u16string_view id, std::u16string_view word) {
     return key;
 }
 
-// The file has no escape for these: such a text would come back as other words.
-bool storable(std::u16string_view text) { return text.find_first_of(u"\"\r\n") == std::u16string_view::npos; }
+// The file has no escape for a quote or a line break: such a text would come back as other
+// words. A NUL or a lone surrogate would come back changed, so a later delete would miss it.
+bool storable(std::u16string_view text) {
+    return text.find(u'"') == std::u16string_view::npos && core::isStorableLine(text);
+}
 
 // Fields of a data line after "#dat": the id, then its words.
 void readDataLine(std::u16string_view line, std::vector<std::u16string>* fields) {

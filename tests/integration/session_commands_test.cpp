@@ -60,5 +60,34 @@ TEST_F(SessionCommandsTest, SuspendedHeadsetOutlivesTheNoTrafficTimeOut) {
     EXPECT_EQ(waitStatus(protocol::status::kDisconnected).text1.rfind(u"切断(無通信:", 0), 0u);
 }
 
+// The suspension outlives a headset that drops, for its return; a stranger that connects
+// meanwhile and never logs in is still dropped by the no-traffic time-out, so it cannot hold
+// the only place.
+TEST_F(SessionCommandsTest, SuspensionLeftByADroppedHeadsetDoesNotShieldAStranger) {
+    config.liveTimeoutSec = 10;
+    config.usePassword = 1;
+    config.password = u"1234";
+    startAndConnect();
+    ASSERT_TRUE(handshake().ok);
+    ASSERT_TRUE(request({u"#CMD_PASSWORD(<pass>\"1234\")"}).ok);
+    ASSERT_TRUE(command(u"CM_LIVE_TIME", u"1", u"30").ok);
+    waitStatus(protocol::status::kSuspended);
+    client.close();
+    waitStatus(protocol::status::kDisconnected);
+
+    ASSERT_TRUE(client.connect("127.0.0.1", server->port(), 2000));
+    waitStatus(protocol::status::kConnected);
+    clock.advance(11000);
+    EXPECT_TRUE(client.waitClosed(5000)) << "a silent stranger keeps the place";
+    EXPECT_EQ(waitStatus(protocol::status::kDisconnected).text1.rfind(u"切断(無通信:", 0), 0u);
+
+    ASSERT_TRUE(client.connect("127.0.0.1", server->port(), 2000));
+    ASSERT_TRUE(handshake().ok);
+    ASSERT_TRUE(request({u"#CMD_PASSWORD(<pass>\"1234\")"}).ok);
+    clock.advance(60000);
+    EXPECT_FALSE(client.waitClosed(200)) << "the returning headset keeps its suspension";
+    EXPECT_TRUE(server->isConnected());
+}
+
 }  // namespace
 }  // namespace tvr::test

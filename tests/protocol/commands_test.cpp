@@ -295,6 +295,22 @@ TEST_F(CommandsTest, MoveFileTakesItsCompanionFilesAndNeverOverwrites) {
     EXPECT_NE(logText(h).find("MOVE_FILE       , to=\""), std::string::npos);
 }
 
+// A move that fails leaves the disk as it was: no folder it made for the target stays.
+TEST_F(CommandsTest, FailedMoveLeavesNoFolderBehindAndANameWithoutExtensionIsAFile) {
+    h.folder.write("v/plain", "no extension");
+    run(h, u"CM_MOVE_FILE", {file("x/y/renamed"), file("v/plain")}, &result);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(h.folder.read("x/y/renamed"), "no extension");
+
+    run(h, u"CM_MOVE_FILE", {file("v/sub/deeper/sub"), file("v/sub")}, &result);
+    EXPECT_FALSE(result) << "a folder into itself";
+    run(h, u"CM_MOVE_FILE", {file("n1/n2/gone.mp4"), file("v/gone.mp4")}, &result);
+    EXPECT_FALSE(result) << "no such source";
+    EXPECT_EQ(platform::pathKind(file("v/sub")), platform::PathKind::Folder);
+    EXPECT_EQ(platform::pathKind(file("v/sub/deeper")), platform::PathKind::Missing);
+    EXPECT_EQ(platform::pathKind(file("n1")), platform::PathKind::Missing);
+}
+
 TEST_F(CommandsTest, SearchCommandsFailUntilTheFirstStartThenServeRows) {
     for (const char16_t* name : {u"CM_SEARCH_ISFINISHED", u"CM_SEARCH_REQUESTCANCEL", u"CM_SEARCH_GETNUM",
                                  u"CM_SEARCH_GETPATH", u"CM_SEARCH_GETDIR", u"CM_SEARCH_GETPROGRESS"}) {

@@ -119,7 +119,15 @@ TEST_F(WordListTest, AddRefusesDuplicatesAndTextTheFileCannotCarry) {
     EXPECT_TRUE(list.addWord(u"a", u"x"));
     EXPECT_TRUE(list.addWord(u"a", u"X"));
     EXPECT_TRUE(list.addWord(longText, longText));
-    for (const auto& [id, word] : Pairs{{u"a", u"x"}, {u"a\"b", u"x"}, {u"a", u"say \"hi\""}, {u"a", u"two\nlines"}}) {
+    // A lone surrogate would be written as U+FFFD, so a later delete of the word would miss it.
+    for (const auto& [id, word] : Pairs{{u"a", u"x"},
+                                        {u"a\"b", u"x"},
+                                        {u"a", u"say \"hi\""},
+                                        {u"a", u"two\nlines"},
+                                        {u"a",
+                                         u"a\xD800"
+                                         u"b"},
+                                        {u"\xDC00", u"x"}}) {
         EXPECT_FALSE(list.addWord(id, word));
     }
     EXPECT_EQ(list.itemTexts(1, 32).size(), 2u);

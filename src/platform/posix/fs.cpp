@@ -5,13 +5,18 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "platform/posix/posix_util.h"
 #include "platform/time.h"
@@ -71,9 +76,40 @@ int renameNoReplace(const std::string& from, const std::string& to) {
     return error;
 }
 
-bool copyBytes(int in, int out) {
+// The temporary name of a copy that moves a file across file systems: the prefix and mkostemp's
+// six characters.
+constexpr std::string_view kMoveTempPrefix = ".tvr-move-";
+constexpr std::size_t kMoveTempUnique = 6;
+
+bool isMoveTemp(std::string_view name) {
+    if (name.size() != kMoveTempPrefix.size() + kMoveTempUnique || !name.starts_with(kMoveTempPrefix)) return false;
+    name.remove_prefix(kMoveTempPrefix.size());
+    return std::all_of(name.begin(), name.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// A killed move leaves its partial copy under the temporary name. A running move holds a lock on
+// its copy, so only copies nobody holds are removed.
+void removeMoveLeftovers(const std::string& folder) {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
+    if (!dir) return;
+    const int folderFd = ::dirfd(dir.get());
+    std::vector<std::string> found;
+    while (struct dirent* entry = ::readdir(dir.get())) {
+        if (isMoveTemp(entry->d_name)) found.emplace_back(entry->d_name);
+    }
+    for (const std::string& name : found) {
+        FdCloser file{::openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK)};
+        struct stat st {};
+        if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (::flock(file.fd, LOCK_EX | LOCK_NB) == 0) ::unlinkat(folderFd, name.c_str(), 0);
+    }
+}
+
+// Asks for a stop before each block, so a stop waits for one block, not for the whole file.
+bool copyBytes(int in, int out, const StopQuery& stop) {
     char buffer[65536];
     for (;;) {
+        if (stop && stop()) return false;
         ssize_t got = retryOnEintr([&] { return ::read(in, buffer, sizeof buffer); });
         if (got == 0) return true;
         if (got < 0 || !posix::writeAll(out, std::string_view(buffer, static_cast<std::size_t>(got)))) return false;
@@ -83,20 +119,22 @@ bool copyBytes(int in, int out) {
 // A move across file systems, as the Windows move does it: a copy under a temporary name beside
 // the target, flushed and given the source's times, put in place without overwriting; only then
 // is the source removed. Any failure removes the copy and leaves the source as it was.
-bool copyThenRemove(const std::string& from, const std::string& to) {
+bool copyThenRemove(const std::string& from, const std::string& to, const StopQuery& stop) {
     FdCloser in{openForReading(from)};
     if (in.fd < 0) return false;
     struct stat st {};
     if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
     const std::size_t slash = to.rfind('/');
-    std::string temp = (slash == std::string::npos ? std::string() : to.substr(0, slash + 1)) + ".tvr-move-XXXXXX";
+    std::string temp = (slash == std::string::npos ? std::string() : to.substr(0, slash + 1)) +
+                       std::string(kMoveTempPrefix) + std::string(kMoveTempUnique, 'X');
     FdCloser out{::mkostemp(temp.data(), O_CLOEXEC)};
     if (out.fd < 0) return false;
+    ::flock(out.fd, LOCK_EX);  // tells another mover's clean-up that this copy is alive
     ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
     // The times go on last: writing the bytes would set the write time again.
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    bool ok = ::fchmod(out.fd, st.st_mode & 07777) == 0 && copyBytes(in.fd, out.fd) && ::futimens(out.fd, times) == 0 &&
-              ::fsync(out.fd) == 0;
+    bool ok = ::fchmod(out.fd, st.st_mode & 07777) == 0 && copyBytes(in.fd, out.fd, stop) &&
+              ::futimens(out.fd, times) == 0 && ::fsync(out.fd) == 0;
     ok = ::close(out.fd) == 0 && ok;
     out.fd = -1;
     if (ok) ok = renameNoReplace(temp, to) == 0;
@@ -176,13 +214,17 @@ bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(c
 
 bool makeFolder(std::u16string_view path) { return !path.empty() && ::mkdir(nativePath(path).c_str(), 0777) == 0; }
 
-bool moveNoOverwrite(std::u16string_view from, std::u16string_view to) {
+bool removeFolder(std::u16string_view path) { return !path.empty() && ::rmdir(nativePath(path).c_str()) == 0; }
+
+bool moveNoOverwrite(std::u16string_view from, std::u16string_view to, const StopQuery& stop) {
     if (from.empty() || to.empty()) return false;
     const std::string source = nativePath(from);
     const std::string target = nativePath(to);
+    const std::size_t slash = target.rfind('/');
+    removeMoveLeftovers(slash == std::string::npos ? std::string() : target.substr(0, slash + 1));
     const int error = renameNoReplace(source, target);
     if (error == 0) return true;
-    return error == EXDEV && copyThenRemove(source, target);
+    return error == EXDEV && copyThenRemove(source, target, stop);
 }
 
 bool removeFile(std::u16string_view path) { return !path.empty() && ::unlink(nativePath(path).c_str()) == 0; }

@@ -32,6 +32,13 @@ std::u16string finalPath(std::u16string_view path) {
     return win32::fromWide(text);
 }
 
+// Called after each chunk of a copy across volumes; a cancelled copy's target is deleted by Windows.
+DWORD CALLBACK moveProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE,
+                            LPVOID data) {
+    const StopQuery& stop = *static_cast<const StopQuery*>(data);
+    return stop() ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
+}
+
 }  // namespace
 
 PathKind pathKind(std::u16string_view path) {
@@ -121,9 +128,13 @@ bool makeFolder(std::u16string_view path) {
     return !path.empty() && ::CreateDirectoryW(widePath(path).c_str(), nullptr) != 0;
 }
 
-bool moveNoOverwrite(std::u16string_view from, std::u16string_view to) {
-    // MoveFileW never replaces an existing target and copies a file across volumes.
-    return !from.empty() && !to.empty() && ::MoveFileW(widePath(from).c_str(), widePath(to).c_str()) != 0;
+bool removeFolder(std::u16string_view path) { return !path.empty() && ::RemoveDirectoryW(widePath(path).c_str()) != 0; }
+
+bool moveNoOverwrite(std::u16string_view from, std::u16string_view to, const StopQuery& stop) {
+    if (from.empty() || to.empty()) return false;
+    // Without MOVEFILE_REPLACE_EXISTING an existing target is refused; a file is copied across volumes.
+    return ::MoveFileWithProgressW(widePath(from).c_str(), widePath(to).c_str(), stop ? moveProgress : nullptr,
+                                   const_cast<StopQuery*>(&stop), MOVEFILE_COPY_ALLOWED) != 0;
 }
 
 bool removeFile(std::u16string_view path) { return !path.empty() && ::DeleteFileW(widePath(path).c_str()) != 0; }

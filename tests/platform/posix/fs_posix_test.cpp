@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 // File system behaviour that only a POSIX system shows: symbolic links any user can make,
 // /dev/shm as a second file system, '/' as the only separator.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -36,15 +40,27 @@ TEST(FsPosix, LinksAreFollowedAndDanglingOnesSkipped) {
     EXPECT_FALSE(backslashIsSeparator());
 }
 
+// True when the two folders are on different file systems, so a move between them copies.
+bool onTwoFileSystems(const test::TempFolder& a, const test::TempFolder& b) {
+    FileIdentity here;
+    FileIdentity there;
+    return fileIdentity(a.path16(), &here) && fileIdentity(b.path16(), &there) && here.device != there.device;
+}
+
+std::vector<std::string> namesIn(const test::TempFolder& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TEST(FsChange, MoveToAnotherFileSystemKeepsTimesAndNeverLosesAFile) {
     if (!std::filesystem::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm here";
     test::TempFolder temp;
     test::TempFolder other("/dev/shm");
-    FileIdentity here;
-    FileIdentity there;
-    ASSERT_TRUE(fileIdentity(temp.path16(), &here));
-    ASSERT_TRUE(fileIdentity(other.path16(), &there));
-    if (here.device == there.device) GTEST_SKIP() << "/dev/shm is on the temporary folder's file system";
+    if (!onTwoFileSystems(temp, other)) GTEST_SKIP() << "/dev/shm is on the temporary folder's file system";
 
     temp.write("a.mp4", "moved across");
     FileTimes times;
@@ -65,11 +81,36 @@ TEST(FsChange, MoveToAnotherFileSystemKeepsTimesAndNeverLosesAFile) {
     EXPECT_FALSE(moveNoOverwrite(temp.file16("b.mp4"), other.file16("no/folder/b.mp4")));
     EXPECT_EQ(temp.read("b.mp4"), "second");
     EXPECT_EQ(other.read("a.mp4"), "moved across");
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(other.path())) {
-        left.push_back(entry.path().filename().string());
-    }
-    EXPECT_EQ(left, std::vector<std::string>{"a.mp4"});
+    EXPECT_EQ(namesIn(other), std::vector<std::string>{"a.mp4"});
+}
+
+// A copy across file systems asks between blocks whether to stop; stopped, it leaves the source
+// and no partial copy. A partial copy that a killed process left goes with the next move into
+// that folder, unless a move still running (its lock held) owns it.
+TEST(FsChange, StoppedOrKilledCopyLeavesNoPartialFile) {
+    if (!std::filesystem::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm here";
+    test::TempFolder temp;
+    test::TempFolder other("/dev/shm");
+    if (!onTwoFileSystems(temp, other)) GTEST_SKIP() << "/dev/shm is on the temporary folder's file system";
+
+    const std::string content(3 * 65536 + 17, 'v');
+    temp.write("big.mp4", content);
+    int asked = 0;
+    EXPECT_FALSE(moveNoOverwrite(temp.file16("big.mp4"), other.file16("big.mp4"), [&] { return ++asked == 2; }));
+    EXPECT_EQ(asked, 2) << "the stop comes after the first block";
+    EXPECT_TRUE(temp.read("big.mp4") == content) << "the source stays whole";
+    EXPECT_TRUE(namesIn(other).empty());
+
+    other.write(".tvr-move-Ab12Cd", "killed mid-copy");
+    other.write(".tvr-move-Ab12Cd.mp4", "not a copy's name");
+    other.write(".tvr-move-Held01", "a copy still running");
+    const int held = ::open(other.file(".tvr-move-Held01").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    ASSERT_TRUE(moveNoOverwrite(temp.file16("big.mp4"), other.file16("big.mp4"), [] { return false; }));
+    ::close(held);
+    EXPECT_EQ(namesIn(other), (std::vector<std::string>{".tvr-move-Ab12Cd.mp4", ".tvr-move-Held01", "big.mp4"}));
+    EXPECT_TRUE(other.read("big.mp4") == content);
 }
 
 }  // namespace
