@@ -16,5 +16,7 @@ echo "== search engine =="
 bash bench/search_bench.sh build
 echo "== video server =="
 bash bench/http_vs_nginx.sh build
+echo "== mouse relay =="
+build/mouse_relay_bench 5
 echo "== soak =="
 bash bench/soak.sh build

@@ -14,6 +14,8 @@ packages=(
   nginx-light procps                          # the video server benchmark
   g++-mingw-w64-x86-64-posix mingw-w64-tools  # the Windows cross build
   wine wine64                                 # the Windows test run
+  libx11-dev libxi-dev                        # the mouse capture library on Linux (XInput 2)
+  xvfb xauth xdotool                          # the mouse capture tests on a virtual display
 )
 
 missing=()

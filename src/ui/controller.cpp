@@ -24,6 +24,7 @@ bool Controller::start() {
     core::removeWriteLeftovers(settings_.path(), config);
     video_ = std::make_unique<http::VideoServer>();
     control_ = std::make_unique<protocol::ControlServer>(clock_, &commands_, library_);
+    startMouse();
     running_ = true;
     controlState_ = {};
     videoState_ = {};
@@ -83,6 +84,7 @@ void Controller::tick() {
 
 void Controller::onStatus(const protocol::StatusSlot& status) {
     view_.showStatus(platform::nowLocal(), status.code, status.text1, status.text2);
+    onMouseStatus(status);
     if (status.code == protocol::status::kDisconnected) {
         video_->requestReleaseAll();
         control_->postWaitingIfIdle();
@@ -118,6 +120,7 @@ void Controller::stop() {
     video_->close();
     video_.reset();
     control_.reset();  // stops its thread, then tears down: "Release()" and "SHUTDOWN"
+    mouse_.reset();    // stops its thread, then gives the pointer back
     settings_.save();
 }
 

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: MIT
+#include "platform/timer_resolution.h"
+
+#include <timeapi.h>
+#include <windows.h>
+
+namespace tvr::platform {
+
+FineTimerResolution::FineTimerResolution() : raised_(::timeBeginPeriod(1) == TIMERR_NOERROR) {}
+
+FineTimerResolution::~FineTimerResolution() {
+    if (raised_) ::timeEndPeriod(1);
+}
+
+}  // namespace tvr::platform
