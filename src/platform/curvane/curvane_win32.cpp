@@ -3,7 +3,9 @@
 // raw input from every mouse (device counts, not held at the screen's edges, before pointer
 // acceleration) and a low-level mouse hook that swallows every mouse event while capturing, so
 // the PC pointer neither moves nor clicks. A low-level keyboard hook watches for
-// Ctrl+Shift+Alt+D, which ends the capture from inside.
+// Ctrl+Shift+Alt+D, which ends the capture from inside. Under Wine the X pointer has moved
+// before any hook can swallow the event, and Wine measures raw input from where it believes the
+// cursor is, so there the pointer is put back where the capture began after every event.
 #include <windows.h>
 
 #include <array>
@@ -15,8 +17,9 @@
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"CurvaneRawInput";
-constexpr DWORD kThreadWaitMs = 5000;
+constexpr DWORD kThreadWaitMs = 20000;  // Wine may take seconds for a first window
 constexpr std::size_t kStateCount = 7;
+constexpr UINT kPutBack = WM_APP + 1;
 
 std::atomic<std::int32_t> lastFailure{kCurvaneNoFailure};
 
@@ -25,6 +28,9 @@ struct Capture {
     HANDLE thread = nullptr;
     DWORD threadId = 0;
     HANDLE ready = nullptr;
+    HWND window = nullptr;
+    POINT anchor{};  // where the pointer stays while capturing
+    bool underWine = false;
     std::int32_t startFailure = kCurvaneNoFailure;
     bool capturing = false;
 
@@ -99,6 +105,16 @@ void onRawMouse(Capture& capture, const RAWMOUSE& mouse) {
 }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kPutBack) {
+        auto* capture = reinterpret_cast<Capture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (capture != nullptr) {
+            // Wine warps only when the position differs from its own idea of the cursor, which
+            // the swallowed event left at the anchor.
+            ::SetCursorPos(static_cast<int>(wParam), static_cast<int>(lParam));
+            ::SetCursorPos(capture->anchor.x, capture->anchor.y);
+        }
+        return 0;
+    }
     if (message == WM_INPUT) {
         auto* capture = reinterpret_cast<Capture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         RAWINPUT input{};
@@ -115,7 +131,14 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 LRESULT CALLBACK mouseHook(int code, WPARAM wParam, LPARAM lParam) {
     // Every mouse event is swallowed while capturing: the raw input above has already seen it.
-    if (code == HC_ACTION && capturingHandle.load() != nullptr) return 1;
+    Capture* capture = capturingHandle.load();
+    if (code == HC_ACTION && capture != nullptr) {
+        const auto& event = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+        if (capture->underWine && (event.pt.x != capture->anchor.x || event.pt.y != capture->anchor.y)) {
+            ::PostMessageW(capture->window, kPutBack, static_cast<WPARAM>(event.pt.x), event.pt.y);
+        }
+        return 1;
+    }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -154,7 +177,9 @@ DWORD WINAPI captureThread(void* parameter) {
     windowClass.hInstance = module;
     windowClass.lpszClassName = kWindowClass;
     ::RegisterClassExW(&windowClass);  // fails harmlessly when an earlier capture registered it
+    ::GetCursorPos(&capture.anchor);
     HWND window = ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
+    capture.window = window;
     HHOOK mouse = nullptr;
     HHOOK keyboard = nullptr;
     if (window == nullptr) {
@@ -210,6 +235,7 @@ CURVANE_API void* Curvane_Create() {
         return nullptr;
     }
     ::InitializeCriticalSection(&capture->lock);
+    capture->underWine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
     capture->ready = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
     if (capture->ready == nullptr) {
         ::DeleteCriticalSection(&capture->lock);

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "platform/timer_resolution.h"
 
-#include <timeapi.h>
 #include <windows.h>
+// timeapi.h needs the types of windows.h.
+#include <timeapi.h>
 
 namespace tvr::platform {
 
