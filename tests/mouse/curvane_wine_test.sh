@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Curvane.dll under Wine: on a virtual X display of its own, the probe runs inside a Wine virtual
 # desktop (the Windows hooks and raw input see X pointer moves only over Wine's windows) and
-# relays the capture to itself, while xdotool moves the X pointer, presses button 1 and turns the
-# wheel. Passes when the probe has seen them all in its datagrams.
+# relays the capture to itself, while xdotool moves the X pointer, presses button 1, turns the
+# wheel and types Ctrl+Shift+Alt+D. Passes when the probe has seen them all.
 # Usage: curvane_wine_test.sh build-windows/mouse_capture_probe.exe
 set -euo pipefail
 probe=$1
@@ -73,4 +73,6 @@ wait_for "button 1" 10
 xdotool click 4
 wait_for "wheel 120" 10
 wait_for "all seen" 10
-echo "PASS: moves, button 1 and the wheel reached the datagrams under Wine"
+xdotool key ctrl+shift+alt+d
+wait_for "given back" 10
+echo "PASS: moves, button 1 and the wheel reached the datagrams under Wine; Ctrl+Shift+Alt+D gave the pointer back"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Relays the real mouse capture to itself on loopback and reports, line by line, when the moves
 // and buttons that tests/mouse/curvane_wine_test.sh makes with xdotool have arrived: first
-// "capturing", then "moved 17 5", "button 1" and "wheel 120", then "all seen". Gives up after
-// 30 s with the last datagram.
+// "capturing", then "moved 17 5", "button 1" and "wheel 120", then "all seen", and "given back"
+// once Ctrl+Shift+Alt+D has ended the capture. Gives up after 30 s with the last datagram.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -47,11 +47,17 @@ int main() {
         std::printf("%s\n", milestones[reached++]);
         std::fflush(stdout);
     }
-    relay.stop();
     if (reached < std::size(milestones)) {
         std::printf("gave up; last datagram %s\n", last.c_str());
         return 1;
     }
     std::printf("all seen\n");
+    std::fflush(stdout);
+    while (relay.isCapturing() && std::chrono::steady_clock::now() < deadline) receiver.next(100);
+    if (relay.isCapturing()) {
+        std::printf("gave up waiting for Ctrl+Shift+Alt+D\n");
+        return 1;
+    }
+    std::printf("given back\n");
     return 0;
 }
