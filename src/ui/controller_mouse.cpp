@@ -2,6 +2,8 @@
 // The controller's side of the mouse relay: the relay starts when a headset connects and the
 // user wants the PC mouse relayed, stops when it leaves, and pauses and resumes on the window's
 // buttons, the hot keys and the headset's suspension events. Why it cannot capture is shown once.
+// The relay waits for the headset's login: a device that connects without the password must not
+// take the PC's pointer away nor receive its movements.
 #include "core/text.h"
 #include "platform/system_paths.h"
 #include "protocol/status_codes.h"
@@ -32,9 +34,12 @@ void Controller::onMouseStatus(const protocol::StatusSlot& status) {
     namespace status_code = protocol::status;
     switch (status.code) {
         case status_code::kConnected:
-            if (settings_.config().useMouse != 0) startMouseRelay(status.text2);
+            mousePending_ = settings_.config().useMouse != 0;
+            mouseAddress_ = status.text2;
+            startMouseOnceAuthenticated();
             break;
         case status_code::kDisconnected:
+            mousePending_ = false;
             mouse_->stop();
             break;
         case status_code::kSuspended:
@@ -46,6 +51,12 @@ void Controller::onMouseStatus(const protocol::StatusSlot& status) {
         default:
             break;
     }
+}
+
+void Controller::startMouseOnceAuthenticated() {
+    if (!mousePending_ || !control_->isClientAuthenticated()) return;
+    mousePending_ = false;
+    startMouseRelay(mouseAddress_);
 }
 
 void Controller::startMouseRelay(std::u16string_view address) {

@@ -132,6 +132,21 @@ TEST_F(ControllerMouseTest, HoldingTwoButtonsFifteenSecondsDropsTheHeadset) {
     EXPECT_FALSE(controller->mouseRelay()->isActive());
 }
 
+TEST_F(ControllerMouseTest, RelayWaitsForThePassword) {
+    std::u16string ini = folder.file16("TamvikVRServer.ini");
+    ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"iUsePassword", u"1"));
+    ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"pcPassword", u"1234"));
+    startController(u"1");
+    ASSERT_TRUE(connectAndHandshake());
+    ASSERT_TRUE(tickUntil([&] { return shown(2); }));
+    EXPECT_FALSE(controller->mouseRelay()->isActive()) << "a device without the password took the mouse";
+    client::Reply reply;
+    ASSERT_TRUE(client.sendTexts({u"#CMD_PASSWORD(<pass>\"1234\")"}) && client.receiveReply(&reply, 5000));
+    ASSERT_TRUE(reply.ok);
+    ASSERT_TRUE(tickUntil([&] { return controller->mouseRelay()->isActive(); }));
+    EXPECT_TRUE(receiver.next().has_value());
+}
+
 TEST_F(ControllerMouseTest, RelayStaysOffWhenNotWanted) {
     startController(u"0");
     ASSERT_TRUE(connectAndHandshake());
