@@ -19,5 +19,7 @@ bash bench/search_bench.sh build
 echo "== video server =="
 build/reconnect_bench
 bash bench/http_vs_nginx.sh build
+echo "== mouse relay =="
+build/mouse_relay_bench 5
 echo "== soak =="
 bash bench/soak.sh build

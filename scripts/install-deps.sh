@@ -17,6 +17,8 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools  # the Windows cross build
   wine wine64                                 # the Windows test run
   help2man lintian systemd                    # the Debian package: manual pages, its checks, the unit's check
+  libx11-dev libxi-dev                        # the mouse capture library on Linux (XInput 2)
+  xvfb xauth xdotool                          # the mouse capture tests on a virtual display
 )
 
 missing=()

@@ -58,4 +58,14 @@ for script in tests/e2e/*_test.sh; do
   fi
 done
 echo "End-to-end tests under Wine took $(($(date +%s) - start)) s"
+
+# Curvane.dll capturing X pointer moves inside a Wine virtual desktop on a display of its own.
+began=$(date +%s)
+if timeout 180 bash tests/mouse/curvane_wine_test.sh build-windows/mouse_capture_probe.exe >"$log" 2>&1; then
+  echo "mouse capture under Wine: $(tail -n 1 "$log") ($(($(date +%s) - began)) s)"
+else
+  echo "mouse capture under Wine: FAILED"
+  cat "$log"
+  failed=1
+fi
 exit "$failed"

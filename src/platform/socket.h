@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// IPv4 TCP sockets. Every socket handed out is non-blocking unless said otherwise;
+// IPv4 TCP sockets and UDP datagrams. Every socket handed out is non-blocking unless said otherwise;
 // would-block is told apart from errors and a closed peer, and sending never raises SIGPIPE.
 #include <cstddef>
 #include <cstdint>
@@ -43,6 +43,10 @@ SocketHandle tcpConnect(const Ipv4Endpoint& remote, int timeoutMs, const Ipv4End
 IoResult recvSome(SocketHandle socket, void* buffer, std::size_t size);
 /// Sends as much of the bytes as the socket takes now.
 IoResult sendSome(SocketHandle socket, const void* data, std::size_t size);
+/// Creates a non-blocking UDP socket, bound to `local` when given; error set on failure.
+SocketHandle udpSocket(const Ipv4Endpoint* local = nullptr, int* error = nullptr);
+/// Sends one datagram to `remote` in one call; the whole datagram leaves or none of it.
+IoResult sendDatagram(SocketHandle socket, const Ipv4Endpoint& remote, const void* data, std::size_t size);
 /// Closes the socket; kInvalidSocket is ignored.
 void closeSocket(SocketHandle socket);
 /// The local endpoint of a bound socket (port 0 when unknown).

@@ -24,6 +24,7 @@ bool Controller::start() {
     core::removeWriteLeftovers(settings_.path(), config);
     video_ = std::make_unique<http::VideoServer>();
     control_ = std::make_unique<protocol::ControlServer>(clock_, &commands_, library_);
+    startMouse();
     running_ = true;
     controlState_ = {};
     videoState_ = {};
@@ -79,10 +80,12 @@ void Controller::tick() {
     }
     for (const auto& event : video_->takeEvents()) view_.showStream(platform::nowLocal(), event);
     for (const auto& command : commands_.drain()) onCommand(command);
+    startMouseOnceAuthenticated();
 }
 
 void Controller::onStatus(const protocol::StatusSlot& status) {
     view_.showStatus(platform::nowLocal(), status.code, status.text1, status.text2);
+    onMouseStatus(status);
     if (status.code == protocol::status::kDisconnected) {
         // By now the headset may have logged in again: only the login that ended loses its streams.
         video_->endLogin(control_->endedLogin());
@@ -120,6 +123,7 @@ void Controller::stop() {
     video_->close();
     video_.reset();
     control_.reset();  // stops its thread, then tears down: "Release()" and "SHUTDOWN"
+    mouse_.reset();    // stops its thread, then gives the pointer back
     settings_.save();
 }
 

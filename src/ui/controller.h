@@ -14,6 +14,9 @@
 #include "core/settings.h"
 #include "http/video_server.h"
 #include "library/library_state.h"
+#include "mouse/capture_library.h"
+#include "mouse/curvane_library.h"
+#include "mouse/mouse_relay.h"
 #include "protocol/control_server.h"
 #include "ui/status_view.h"
 
@@ -21,9 +24,10 @@ namespace tvr::ui {
 
 /// Choices tests make; a normal start uses the defaults.
 struct ControllerOptions {
-    core::Clock* clock = nullptr;   // the system clock when null
-    bool anyFreePort = false;       // listen on free ports instead of the configured ones
-    std::uint32_t bindAddress = 0;  // all local addresses
+    core::Clock* clock = nullptr;                   // the system clock when null
+    bool anyFreePort = false;                       // listen on free ports instead of the configured ones
+    std::uint32_t bindAddress = 0;                  // all local addresses
+    mouse::CaptureLibrary* mouseLibrary = nullptr;  // the Curvane library beside the program when null
 };
 
 /// Where a service listens, or why it does not.
@@ -50,10 +54,17 @@ public:
     void applySettings();
     /// Drops the connected headset.
     void forceDisconnect();
+    /// "マウス ON" and Ctrl+Shift+Alt+M: resumes capture while the relay runs.
+    void resumeMouse();
+    /// "マウス OFF" and Ctrl+Shift+Alt+D: pauses capture, so the PC pointer works again.
+    void pauseMouse();
+    /// Why the mouse relay cannot capture here; empty when it can.
+    std::u16string mouseProblem() const;
 
     core::SettingsStore& settings() { return settings_; }
     protocol::ControlServer* controlServer() { return control_.get(); }
     http::VideoServer* videoServer() { return video_.get(); }
+    mouse::MouseRelay* mouseRelay() { return mouse_.get(); }
     const ServiceState& controlState() const { return controlState_; }
     const ServiceState& videoState() const { return videoState_; }
 
@@ -65,6 +76,11 @@ private:
     void onCommand(const core::FrontEndCommand& command);
     std::optional<std::uint16_t> portFor(std::u16string_view key, std::int32_t configured, ServiceState* state) const;
     core::Config listeningConfig() const;
+    void startMouse();
+    void onMouseStatus(const protocol::StatusSlot& status);
+    void startMouseRelay(std::u16string_view address);
+    void startMouseOnceAuthenticated();
+    void setMouseProblem(std::u16string problem, bool show);
 
     core::SettingsStore settings_;
     StatusView& view_;
@@ -74,6 +90,13 @@ private:
     library::LibraryState library_;
     std::unique_ptr<http::VideoServer> video_;
     std::unique_ptr<protocol::ControlServer> control_;
+    mouse::CurvaneLibrary curvane_;
+    mouse::CaptureLibrary* mouseLibrary_ = nullptr;
+    std::unique_ptr<mouse::MouseRelay> mouse_;
+    std::u16string mouseProblem_;
+    bool mouseProblemShown_ = false;  // each problem is shown once, not at every connection
+    bool mousePending_ = false;       // a headset connected; the relay starts once it has logged in
+    std::u16string mouseAddress_;     // that headset's address
     ServiceState controlState_;
     ServiceState videoState_;
     bool running_ = false;

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+// The controller's side of the mouse relay: the relay starts when a headset connects and the
+// user wants the PC mouse relayed, stops when it leaves, and pauses and resumes on the window's
+// buttons, the hot keys and the headset's suspension events. Why it cannot capture is shown once.
+// The relay waits for the headset's login: a device that connects without the password must not
+// take the PC's pointer away nor receive its movements.
+#include "core/text.h"
+#include "platform/system_paths.h"
+#include "protocol/status_codes.h"
+#include "ui/controller.h"
+
+namespace tvr::ui {
+
+void Controller::startMouse() {
+    mouseLibrary_ = options_.mouseLibrary;
+    if (mouseLibrary_ == nullptr) {
+        std::u16string program = platform::executablePath();
+        curvane_.load(program.substr(0, program.find_last_of(u"/\\")));
+        mouseLibrary_ = &curvane_;
+    }
+    mouse_ = std::make_unique<mouse::MouseRelay>(*mouseLibrary_, clock_, &commands_);
+    // A handle made and freed at once tells whether this machine can capture at all; the
+    // capture itself begins only when a headset connects.
+    std::u16string problem;
+    if (mouse::CaptureLibrary::Handle hook = mouseLibrary_->create()) {
+        mouseLibrary_->release(hook);
+    } else {
+        problem = mouseLibrary_->problem();
+    }
+    setMouseProblem(std::move(problem), settings_.config().useMouse != 0);
+}
+
+void Controller::onMouseStatus(const protocol::StatusSlot& status) {
+    namespace status_code = protocol::status;
+    switch (status.code) {
+        case status_code::kConnected:
+            mousePending_ = settings_.config().useMouse != 0;
+            mouseAddress_ = status.text2;
+            startMouseOnceAuthenticated();
+            break;
+        case status_code::kDisconnected:
+            mousePending_ = false;
+            mouse_->stop();
+            break;
+        case status_code::kSuspended:
+            if (mouse_->isActive() && mouse_->hasHook()) mouse_->pause();
+            break;
+        case status_code::kResumed:
+            if (mouse_->isActive()) resumeMouse();
+            break;
+        default:
+            break;
+    }
+}
+
+void Controller::startMouseOnceAuthenticated() {
+    if (!mousePending_ || !control_->isClientAuthenticated()) return;
+    mousePending_ = false;
+    startMouseRelay(mouseAddress_);
+}
+
+void Controller::startMouseRelay(std::u16string_view address) {
+    const std::int32_t port = settings_.config().portMouse;
+    if (const core::SettingProblem* problem = settings_.configProblem(u"iPortMouse")) {
+        setMouseProblem(
+            core::format(u"[Config] iPortMouse=%s is not a number; give a port from 1 to 65535", {problem->text}),
+            true);
+        return;
+    }
+    if (port < 1 || port > 65535) {
+        setMouseProblem(core::format(u"[Config] iPortMouse=%d is not a port; give one from 1 to 65535", {port}), true);
+        return;
+    }
+    mouse_->start(address, static_cast<std::uint16_t>(port));
+    setMouseProblem(mouse_->problem(), true);
+}
+
+void Controller::resumeMouse() {
+    if (!running_) return;
+    mouse_->resume();
+    if (mouse_->isActive()) setMouseProblem(mouse_->problem(), true);
+}
+
+void Controller::pauseMouse() {
+    if (!running_) return;
+    mouse_->pause();
+}
+
+std::u16string Controller::mouseProblem() const { return mouseProblem_; }
+
+void Controller::setMouseProblem(std::u16string problem, bool show) {
+    if (problem != mouseProblem_) {
+        mouseProblem_ = std::move(problem);
+        mouseProblemShown_ = false;
+    }
+    if (show && !mouseProblem_.empty() && !mouseProblemShown_) {
+        view_.showProblem(u"mouse relay off: " + mouseProblem_);
+        mouseProblemShown_ = true;
+    }
+}
+
+}  // namespace tvr::ui

@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: MIT
+// The controller's reactions for the mouse relay, with a scripted capture library and a real
+// headset client on loopback: start on connect when wanted, pause and resume on the headset's
+// events and the window's buttons, stop on disconnect, the hold that drops the headset, and the
+// one line that says why the relay cannot capture.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "client/control_client.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "platform/ini_file.h"
+#include "support/fake_capture.h"
+#include "support/temp_folder.h"
+#include "support/udp_receiver.h"
+#include "ui/controller.h"
+
+namespace tvr::test {
+namespace {
+
+struct ProblemView final : ui::StatusView {
+    std::vector<std::pair<std::int32_t, std::u16string>> statuses;
+    std::vector<std::u16string> problems;
+    void showStatus(const platform::LocalTime&, std::int32_t code, std::u16string_view text1,
+                    std::u16string_view) override {
+        statuses.emplace_back(code, std::u16string(text1));
+    }
+    void showProblem(std::u16string_view text) override { problems.emplace_back(text); }
+};
+
+class ControllerMouseTest : public ::testing::Test {
+protected:
+    void SetUp() override { core::setExecutableFolder(folder.path16()); }
+
+    void startController(const char16_t* useMouse) {
+        std::u16string ini = folder.file16("TamvikVRServer.ini");
+        ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"iUseMouse", useMouse));
+        ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"iPortMouse", core::format(u"%d", {receiver.port()})));
+        controller =
+            std::make_unique<ui::Controller>(ini, view, ui::ControllerOptions{&clock, true, kLoopback, &capture});
+        ASSERT_TRUE(controller->start());
+    }
+    /// Ticks like the window's timer until the condition holds.
+    bool tickUntil(const std::function<bool()>& condition) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < deadline) {
+            controller->tick();
+            if (condition()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    bool shown(std::int32_t code) {
+        for (const auto& status : view.statuses)
+            if (status.first == code) return true;
+        return false;
+    }
+    bool connectAndHandshake() {
+        client::Reply reply;
+        return client.connect("127.0.0.1", controller->controlServer()->port(), 2000) &&
+               client.sendTexts({client::ControlClient::setupMessage()}) && client.receiveReply(&reply, 5000) &&
+               reply.ok;
+    }
+    bool liveTime(const char16_t* suspend, const char16_t* active) {
+        std::u16string args[4] = {suspend, active, u"", u""};
+        client::Reply reply;
+        return client.sendCommand(u"CM_LIVE_TIME", args) && client.receiveReply(&reply, 5000) && reply.ok;
+    }
+    /// The next datagram that shows buttons 1 and 2 held.
+    bool receiveHeld() {
+        for (int i = 0; i < 200; ++i) {
+            auto datagram = receiver.next();
+            if (!datagram) return false;
+            if (datagram->find("bt1=1,bt2=1") != std::string::npos) return true;
+        }
+        return false;
+    }
+
+    static constexpr std::uint32_t kLoopback = 0x7F000001;
+    TempFolder folder;
+    ProblemView view;
+    FakeCapture capture;
+    core::ManualClock clock;
+    UdpReceiver receiver;
+    std::unique_ptr<ui::Controller> controller;
+    client::ControlClient client;
+};
+
+TEST_F(ControllerMouseTest, RelayFollowsTheHeadsetItsEventsAndTheButtons) {
+    startController(u"1");
+    mouse::MouseRelay& relay = *controller->mouseRelay();
+    ASSERT_TRUE(connectAndHandshake());
+    ASSERT_TRUE(tickUntil([&] { return relay.isActive(); }));
+    auto first = receiver.next();
+    ASSERT_TRUE(first.has_value()) << "the datagrams go to the headset's address and iPortMouse";
+    EXPECT_EQ(first->rfind("#MOUSE(ct=0,", 0), 0u) << *first;
+
+    ASSERT_TRUE(liveTime(u"1", u"0"));  // the headset suspends: status 16 pauses
+    ASSERT_TRUE(tickUntil([&] { return !relay.isCapturing(); }));
+    EXPECT_TRUE(relay.isActive());
+    ASSERT_TRUE(liveTime(u"0", u"1"));  // 17 resumes
+    ASSERT_TRUE(tickUntil([&] { return relay.isCapturing(); }));
+
+    controller->pauseMouse();
+    EXPECT_FALSE(relay.isCapturing());
+    EXPECT_FALSE(capture.capturing()) << "the PC pointer is given back";
+    controller->resumeMouse();
+    EXPECT_TRUE(relay.isCapturing());
+
+    client.close();
+    ASSERT_TRUE(tickUntil([&] { return shown(3); }));
+    EXPECT_FALSE(relay.isActive());
+    EXPECT_EQ(capture.liveHandles(), 0);
+    EXPECT_TRUE(view.problems.empty());
+}
+
+TEST_F(ControllerMouseTest, HoldingTwoButtonsFifteenSecondsDropsTheHeadset) {
+    startController(u"1");
+    ASSERT_TRUE(connectAndHandshake());
+    ASSERT_TRUE(tickUntil([&] { return controller->mouseRelay()->isActive(); }));
+    capture.setButtons({1, 1, 0});
+    // The step after the first datagram with both buttons held has armed the hold.
+    ASSERT_TRUE(receiveHeld());
+    ASSERT_TRUE(receiveHeld());
+    clock.advance(15000);
+    ASSERT_TRUE(tickUntil([&] { return shown(3); }));
+    EXPECT_EQ(view.statuses.back().second, u"切断(強制切断)");
+    EXPECT_TRUE(client.waitClosed(5000));
+    EXPECT_FALSE(controller->mouseRelay()->isActive());
+}
+
+TEST_F(ControllerMouseTest, RelayWaitsForThePassword) {
+    std::u16string ini = folder.file16("TamvikVRServer.ini");
+    ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"iUsePassword", u"1"));
+    ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"pcPassword", u"1234"));
+    startController(u"1");
+    ASSERT_TRUE(connectAndHandshake());
+    ASSERT_TRUE(tickUntil([&] { return shown(2); }));
+    EXPECT_FALSE(controller->mouseRelay()->isActive()) << "a device without the password took the mouse";
+    client::Reply reply;
+    ASSERT_TRUE(client.sendTexts({u"#CMD_PASSWORD(<pass>\"1234\")"}) && client.receiveReply(&reply, 5000));
+    ASSERT_TRUE(reply.ok);
+    ASSERT_TRUE(tickUntil([&] { return controller->mouseRelay()->isActive(); }));
+    EXPECT_TRUE(receiver.next().has_value());
+}
+
+TEST_F(ControllerMouseTest, RelayStaysOffWhenNotWanted) {
+    startController(u"0");
+    ASSERT_TRUE(connectAndHandshake());
+    ASSERT_TRUE(tickUntil([&] { return shown(2); }));
+    EXPECT_FALSE(controller->mouseRelay()->isActive());
+    EXPECT_EQ(capture.calls(), (std::vector<std::string>{"create", "release"})) << "only the start-up check";
+    EXPECT_FALSE(receiver.next(0).has_value());
+}
+
+TEST_F(ControllerMouseTest, WhyTheMouseCannotBeCapturedIsShownOnce) {
+    capture.createFails = true;
+    startController(u"1");
+    EXPECT_EQ(controller->mouseProblem(), u"the fake refuses");
+    ASSERT_EQ(view.problems, (std::vector<std::u16string>{u"mouse relay off: the fake refuses"}));
+    ASSERT_TRUE(connectAndHandshake());
+    ASSERT_TRUE(tickUntil([&] { return shown(2); }));
+    EXPECT_FALSE(controller->mouseRelay()->isActive());
+    EXPECT_EQ(view.problems.size(), 1u) << "a connection does not repeat the same line";
+
+    capture.createFails = false;
+    client.close();
+    ASSERT_TRUE(tickUntil([&] { return shown(3); }));
+    ASSERT_TRUE(connectAndHandshake());
+    ASSERT_TRUE(tickUntil([&] { return controller->mouseRelay()->isActive(); }));
+    EXPECT_EQ(controller->mouseProblem(), u"");
+}
+
+}  // namespace
+}  // namespace tvr::test
