@@ -53,8 +53,14 @@ private:
     std::vector<ListFileEntry> entries_;
 };
 
+/// The largest list file any reader takes; a larger one is refused whole. A playlist of 100,000
+/// long paths is about 20 MiB.
+inline constexpr std::uint64_t kMaxListFileBytes = 64ULL * 1024 * 1024;
+
 /// Reads a list file's lines (bare names beside the executable), empty lines skipped, each
-/// line whole; false when the file cannot be opened.
+/// line whole; kTooLarge (nothing read) for a file over kMaxListFileBytes.
+platform::ReadStatus readListFile(std::u16string_view path, std::vector<std::u16string>* lines);
+/// readListFile; false when the file cannot be opened or is too large.
 bool readListLines(std::u16string_view path, std::vector<std::u16string>* lines);
 /// The "#name" of a list file: 1 when found with a second field; name "***" when none.
 int getListName(std::u16string* name, std::u16string_view listPath);

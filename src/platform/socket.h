@@ -43,6 +43,9 @@ SocketHandle tcpConnect(const Ipv4Endpoint& remote, int timeoutMs, const Ipv4End
 IoResult recvSome(SocketHandle socket, void* buffer, std::size_t size);
 /// Sends as much of the bytes as the socket takes now.
 IoResult sendSome(SocketHandle socket, const void* data, std::size_t size);
+/// True when the peer has closed its side or the connection failed; reads nothing and never
+/// waits, so a long piece of work can ask whether anyone still waits for its answer.
+bool peerHasLeft(SocketHandle socket);
 /// Closes the socket; kInvalidSocket is ignored.
 void closeSocket(SocketHandle socket);
 /// The local endpoint of a bound socket (port 0 when unknown).

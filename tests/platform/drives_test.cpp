@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,33 @@ TEST(DrivesTest, MountTableGivesRootHomeAndRemovableMountsOnce) {
     // A home folder that is the root, or unknown, is not listed twice or at all.
     EXPECT_EQ(describe(posix::drivesFromMounts("", "/")), std::vector<std::string>{"/ | File system"});
     EXPECT_EQ(describe(posix::drivesFromMounts("", "")), std::vector<std::string>{"/ | File system"});
+}
+
+TEST(DrivesTest, PseudoFileSystemsAreTheKernelsOwnAndWhateverIsMountedAtProcSysOrDev) {
+    const std::string mounts =
+        "proc /proc proc rw 0 0\n"
+        "sysfs /sys sysfs rw 0 0\n"
+        "tmpfs /dev tmpfs rw 0 0\n"
+        "devpts /dev/pts devpts rw 0 0\n"
+        "tmpfs /dev/shm tmpfs rw 0 0\n"
+        "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
+        "proc /run/netns/a\\040b proc rw 0 0\n"
+        "/dev/sda2 / ext4 rw 0 0\n"
+        "rootfs / proc rw 0 0\n"
+        "/dev/sda3 /home ext4 rw 0 0\n"
+        "tmpfs /tmp tmpfs rw 0 0\n"
+        "proc /proc proc rw 0 0\n"
+        "short line";
+    EXPECT_EQ(posix::pseudoMountPoints(mounts),
+              (std::vector<std::string>{"/proc", "/sys", "/dev", "/dev/pts", "/sys/fs/cgroup", "/run/netns/a b"}));
+    // On this machine the walks leave out at least the process table, never the root.
+    const std::vector<std::uint64_t> devices = pseudoFileSystemDevices();
+    FileIdentity proc;
+    FileIdentity root;
+    ASSERT_TRUE(fileIdentity(u"/proc", &proc));
+    ASSERT_TRUE(fileIdentity(u"/", &root));
+    EXPECT_NE(std::find(devices.begin(), devices.end(), proc.device), devices.end());
+    EXPECT_EQ(std::find(devices.begin(), devices.end(), root.device), devices.end());
 }
 
 TEST(DrivesTest, ListDrivesOffersOnlyReadablePlacesStartingWithTheRoot) {
