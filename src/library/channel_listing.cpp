@@ -21,10 +21,10 @@ std::uint16_t markerValue(const ListingContext& context, std::u16string_view nam
 }  // namespace
 
 int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context) {
+    notes_ = ListingNotes{};
     if (ch < 0) {
         return 0;
     }
-    notes_ = ListingNotes{};
     ChannelRoot root;
     if (resolveChannelRoot(context.config, ch, &root) == 0) {
         return 0;

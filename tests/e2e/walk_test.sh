@@ -33,7 +33,8 @@ answered_within_a_second() { client --timeout 1000 handshake >/dev/null; }
 check "a new headset gets its handshake reply within a second" answered_within_a_second
 
 # The search starts, its headset leaves, and the next one finds it ended.
-client command CM_SEARCH_FILE walk-e2e-clip >/dev/null
+start_search() { client command CM_SEARCH_FILE walk-e2e-clip >/dev/null; }
+check "the search starts" start_search
 finished=""
 began=$(now_ms)
 while [ $(($(now_ms) - began)) -lt 1000 ]; do

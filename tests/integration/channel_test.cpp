@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Listing channels and saving the search and favourites lists through a real connection.
-#include <filesystem>
-
 #include "core/text.h"
 #include "integration/control_fixture.h"
 #include "platform/text_file.h"
 #include "protocol/status_codes.h"
 #include "protocol/wire.h"
 #include "support/folder_link.h"
+#include "support/sparse_file.h"
 #include "support/stored_path.h"
 
 namespace tvr::test {
@@ -205,8 +204,7 @@ TEST_F(ChannelTest, SetChannelTypeReachesTheFrontEnd) {
 
 TEST_F(ChannelTest, ALargeFileNamedAsAChannelIsRefusedWithTheErrorReplyAndAConsoleLine) {
     // Sparse: no disk, but reading it whole would reserve 100 GiB.
-    folder.write("huge.mp4", "");
-    std::filesystem::resize_file(folder.file("huge.mp4"), 100ULL << 30);
+    ASSERT_TRUE(test::makeSparseFile(folder.file("huge.mp4"), 100ULL << 30));
     connectAuthenticated();
     std::u16string args[4] = {u"1", u"0", folder.file16("huge.mp4"), u""};
     ASSERT_TRUE(client.sendCommand(u"CM_SET_CHANNEL_TYPE", args));

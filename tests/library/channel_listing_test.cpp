@@ -266,17 +266,5 @@ TEST_F(ChannelListingTest, AnAbandonedListingEndsAtOnceAndTheFolderCapEndsOneWit
     EXPECT_EQ(sink_.events.back(), "#RET_END(<no>3)") << "a.mp4 and B.MP4 of the root, d2.avi of Disc 2";
 }
 
-TEST_F(ChannelListingTest, NamesThatAreNotUtf8AreLeftOutAndTheirFolderNoted) {
-    if (platform::backslashIsSeparator()) GTEST_SKIP() << "Windows names are UTF-16 and cannot be made so";
-    tree_.write("caf\xe9.mp4", "x");
-    tree_.write("caf\xe8.mp4", "x");
-    tree_.write("caf\xef\xbf\xbd.mp4", "x");
-    setChannel(1, core::kChannelPcFolder, tree_.path16());
-    ASSERT_EQ(list(1), 1);
-    EXPECT_EQ(countStarting(sink_.events, "entry"), 3u);
-    EXPECT_EQ(countStarting(sink_.events, "entry 0 " + root() + " | caf\xef\xbf\xbd.mp4"), 1u);
-    EXPECT_EQ(lister_.notes().undecodableFolders, std::vector<std::u16string>{tree_.path16()});
-}
-
 }  // namespace
 }  // namespace tvr::library

@@ -12,6 +12,7 @@
 #include "platform/time.h"
 #include "platform/utf.h"
 #include "support/folder_link.h"
+#include "support/sparse_file.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {
@@ -142,8 +143,7 @@ TEST(FsFiles, BoundedReadRefusesALargerFileWithoutReadingIt) {
     test::TempFolder temp;
     temp.write("five.txt", "12345");
     // A sparse file takes no disk; reading it whole would reserve 100 GiB.
-    temp.write("huge.mp4", "");
-    std::filesystem::resize_file(temp.file("huge.mp4"), 100ULL << 30);
+    ASSERT_TRUE(test::makeSparseFile(temp.file("huge.mp4"), 100ULL << 30));
     struct Case {
         const char* file;
         std::uint64_t maxBytes;
