@@ -10,6 +10,7 @@ echo "== control server =="
 bash bench/control_bench.sh build
 echo "== channel listing =="
 build/listing_bench
+build/listing_bench --links
 echo "== word list =="
 build/word_list_bench
 echo "== favourites save =="

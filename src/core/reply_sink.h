@@ -18,6 +18,9 @@ public:
     virtual void addListEntry(std::uint16_t value, std::u16string_view folder, std::u16string_view name) = 0;
     /// Closes the open list record and sends it when it holds entries.
     virtual void endList() = 0;
+    /// True when nobody waits for the answer any more (the headset left or was dropped, or the
+    /// server stops): a long answer ends early. Cheap enough to ask between two folder entries.
+    virtual bool abandoned() { return false; }
 };
 
 }  // namespace tvr::core

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <system_error>
 
 namespace tvr::core {
@@ -35,7 +36,14 @@ bool WorkerThread::start(LoopCallback loop) {
 void WorkerThread::body() {
     currentWorker = this;
     while (!stopRequested()) {
-        if (loop_() == 0) break;
+        try {
+            if (loop_() == 0) break;
+        } catch (const std::exception& error) {
+            // An exception leaving the thread would end the process: the service says so and goes
+            // on after a pause, so a fault that repeats cannot spin.
+            std::fprintf(stderr, "worker thread: %s; going on\n", error.what());
+            sleepFor(kPauseAfterErrorMs);
+        }
     }
     {
         std::lock_guard lock(mutex_);

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The worker-thread record every service loop runs on: a loop callback called until it returns 0
-// or a stop is requested, a stop event and a done event. Stop waits at most 5000 ms for the
-// done event; if the thread is still busy then, it says so on stderr and keeps waiting, because
-// the objects the thread works on must outlive it.
+// or a stop is requested (an exception it throws is reported and the loop goes on), a stop event
+// and a done event. Stop waits at most 5000 ms for the done event; if the thread is still busy
+// then, it says so on stderr and keeps waiting, because the objects the thread works on must
+// outlive it.
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -42,6 +43,8 @@ public:
 
     /// How long stop() waits before reporting a thread that does not finish.
     static constexpr std::uint32_t kStopWaitMs = 5000;
+    /// How long the thread pauses after its loop threw (the exception is written to stderr).
+    static constexpr std::uint32_t kPauseAfterErrorMs = 100;
 
 private:
     void body();

@@ -21,6 +21,7 @@ std::uint16_t markerValue(const ListingContext& context, std::u16string_view nam
 }  // namespace
 
 int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context) {
+    notes_ = ListingNotes{};
     if (ch < 0) {
         return 0;
     }
@@ -28,6 +29,10 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
     if (resolveChannelRoot(context.config, ch, &root) == 0) {
         return 0;
     }
+    // The listing runs on the control thread: a headset that left, a forced disconnect or a stop
+    // must not wait behind a walk of a whole disk.
+    FolderWalk walk([&context] { return context.sink.abandoned(); }, folderCap_);
+    walk_ = &walk;
     context.sink.appendText(core::format(u"#RET_ROOT(<path>\"%s\")", {std::u16string_view(root.root)}));
 
     std::int64_t count = 0;
@@ -45,6 +50,10 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
         }
         result = listListFile(root.root, count, sort, context);
     }
+    walk_ = nullptr;
+    // A walk cut short by its folder cap still answers with what it sent.
+    notes_.capped = walk.capped();
+    if (walk.capped()) result = 1;
     if (result != 0) {
         context.sink.appendText(core::format(u"#RET_END(<no>%d)", {count}));
     }
@@ -53,18 +62,26 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
 
 int ChannelLister::listFolderTree(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
                                   const SortRequest& sort, ListingContext& context) {
-    // A link back to a folder above this one would make the walk endless: such a folder is
-    // left out of the walk below itself.
-    platform::FileIdentity identity;
-    bool known = recurse && platform::fileIdentity(folder, &identity);
-    if (known) {
-        for (const auto& ancestor : ancestors_)
-            if (ancestor == identity) return 1;
-        ancestors_.push_back(identity);
+    if (depth == 0) walk_->beginTree();
+    switch (walk_->enter(folder)) {
+        case WalkStep::kEnter:
+            return listFolderLevel(folder, count, depth, recurse, sort, context);
+        case WalkStep::kSkip:
+            return 1;
+        case WalkStep::kStop:
+            break;
     }
-    int result = listFolderLevel(folder, count, depth, recurse, sort, context);
-    if (known) ancestors_.pop_back();
-    return result;
+    return 0;
+}
+
+void ChannelLister::noteUndecodable(const std::u16string& folder) {
+    for (const std::u16string& known : notes_.undecodableFolders)
+        if (known == folder) return;
+    if (notes_.undecodableFolders.size() < ListingNotes::kMaxFolders) {
+        notes_.undecodableFolders.push_back(folder);
+    } else {
+        ++notes_.moreUndecodableFolders;
+    }
 }
 
 int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
@@ -86,17 +103,21 @@ int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& c
 
     // One enumeration gives both the files and the sub-folders.
     sorter_.clear();
-    platform::enumerateFolder(folder, [&](const platform::DirEntry& entry) {
-        if (entry.isFolder) {
-            // "$" folders are system folders such as the recycle bin.
-            if (recurse && !entry.name.empty() && entry.name.front() != u'$') {
-                subFolders.push_back(entry.name);
+    std::size_t undecodable = 0;
+    platform::enumerateFolder(
+        folder,
+        [&](const platform::DirEntry& entry) {
+            if (walk_->shouldStop()) return false;
+            if (entry.isFolder) {
+                if (recurse && isWalkedFolder(entry)) subFolders.push_back(entry.name);
+            } else if (context.extensions.isAccepted(entry.name)) {
+                sorter_.add(entry.name, entry.writeTime);
             }
-        } else if (context.extensions.isAccepted(entry.name)) {
-            sorter_.add(entry.name, entry.writeTime);
-        }
-        return true;
-    });
+            return true;
+        },
+        &undecodable);
+    if (undecodable > 0) noteUndecodable(folder);
+    if (walk_->shouldStop()) return 0;
 
     const std::size_t files = sorter_.count();
     if (files > 0) {
@@ -131,7 +152,12 @@ int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& c
 int ChannelLister::listListFile(const std::u16string& listPath, std::int64_t& count, const SortRequest& sort,
                                 ListingContext& context) {
     std::vector<std::u16string> lines;
-    if (!readListLines(listPath, &lines)) {
+    const platform::ReadStatus read = readListFile(listPath, &lines);
+    if (read == platform::ReadStatus::kTooLarge) {
+        notes_.tooLargeList = listPath;
+        notes_.tooLargeBytes = platform::fileSize(core::appFilePath(listPath));
+    }
+    if (read != platform::ReadStatus::kRead) {
         return 0;
     }
     context.sink.beginList();
@@ -153,7 +179,8 @@ int ChannelLister::listListFile(const std::u16string& listPath, std::int64_t& co
             ++count;
         } else {
             context.sink.endList();
-            listFolderTree(path, count, 0, true, sort, context);
+            // Its result is not the listing's, unless the walk ended the whole request.
+            if (listFolderTree(path, count, 0, true, sort, context) == 0) return 0;
             context.sink.beginList();
         }
     }

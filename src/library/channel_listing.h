@@ -10,6 +10,7 @@
 #include "core/extension_filter.h"
 #include "core/reply_sink.h"
 #include "core/settings.h"
+#include "library/folder_walk.h"
 #include "library/list_file.h"
 #include "library/sort_list.h"
 #include "platform/fs.h"
@@ -34,11 +35,28 @@ struct ListingContext {
     core::ReplySink& sink;
 };
 
+/// What the last listing met that the user should hear of.
+struct ListingNotes {
+    /// At most this many folders are named; the rest are counted.
+    static constexpr std::size_t kMaxFolders = 8;
+
+    std::u16string tooLargeList;  // the list file refused for its size (empty: none)
+    std::int64_t tooLargeBytes = 0;
+    std::vector<std::u16string> undecodableFolders;  // folders whose names left out some files
+    std::size_t moreUndecodableFolders = 0;
+    bool capped = false;  // the walk reached kMaxWalkFolders and ended there
+};
+
 class ChannelLister {
 public:
-    /// Lists channel ch; 0 (no reply text of its own) when it does not resolve or its list file
-    /// cannot be opened. Appends "#RET_END(<no>%d)" on success.
+    /// A lister whose walks enter at most folderCap folders per request.
+    explicit ChannelLister(std::size_t folderCap = kMaxWalkFolders) : folderCap_(folderCap) {}
+    /// Lists channel ch; 0 (no reply text of its own) when it does not resolve, its list file
+    /// cannot be opened or is too large, or the sink was abandoned mid-walk. Appends
+    /// "#RET_END(<no>%d)" on success.
     int listChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context);
+    /// What the last listChannel met.
+    const ListingNotes& notes() const { return notes_; }
 
 private:
     int listFolderTree(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
@@ -48,8 +66,12 @@ private:
     int listListFile(const std::u16string& listPath, std::int64_t& count, const SortRequest& sort,
                      ListingContext& context);
 
+    void noteUndecodable(const std::u16string& folder);
+
+    std::size_t folderCap_;
     SortList sorter_;
-    std::vector<platform::FileIdentity> ancestors_;  // folders of the current walk, to stop link loops
+    FolderWalk* walk_ = nullptr;  // the running listing's walk
+    ListingNotes notes_;
     std::vector<std::unique_ptr<std::vector<std::u16string>>> folderLists_;  // one per depth, reused
 };
 

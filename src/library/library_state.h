@@ -28,6 +28,8 @@ public:
     ListFile* listForChannel(std::int32_t channel);
     /// Lists a channel into the sink with the settings in force.
     int listChannel(const core::Config& config, std::int32_t channel, const SortRequest& sort, core::ReplySink& sink);
+    /// What the last listing met that the user should hear of.
+    const ListingNotes& listingNotes() const { return lister_.notes(); }
 
     stores::MarkerStore& markers() { return markers_; }
     stores::WordList& wordList() { return wordList_; }

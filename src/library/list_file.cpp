@@ -19,14 +19,19 @@ bool startsWith(std::u16string_view text, std::u16string_view prefix) {
 
 }  // namespace
 
-bool readListLines(std::u16string_view path, std::vector<std::u16string>* lines) {
+platform::ReadStatus readListFile(std::u16string_view path, std::vector<std::u16string>* lines) {
     lines->clear();
     std::vector<std::u16string> all;
-    if (!platform::readTextLines(core::appFilePath(path), &all)) return false;
+    const platform::ReadStatus status = platform::readTextLinesUpTo(core::appFilePath(path), kMaxListFileBytes, &all);
+    if (status != platform::ReadStatus::kRead) return status;
     for (auto& line : all) {
         if (!line.empty()) lines->push_back(std::move(line));
     }
-    return true;
+    return status;
+}
+
+bool readListLines(std::u16string_view path, std::vector<std::u16string>* lines) {
+    return readListFile(path, lines) == platform::ReadStatus::kRead;
 }
 
 int getListName(std::u16string* name, std::u16string_view listPath) {

@@ -58,8 +58,14 @@ private:
     std::unordered_set<std::u16string> names_;  // every entry's name, so a favourite is looked up at once
 };
 
+/// The largest list file any reader takes; a larger one is refused whole. A playlist of 100,000
+/// long paths is about 20 MiB.
+inline constexpr std::uint64_t kMaxListFileBytes = 64ULL * 1024 * 1024;
+
 /// Reads a list file's lines (bare names beside the executable), empty lines skipped, each
-/// line whole; false when the file cannot be opened.
+/// line whole; kTooLarge (nothing read) for a file over kMaxListFileBytes.
+platform::ReadStatus readListFile(std::u16string_view path, std::vector<std::u16string>* lines);
+/// readListFile; false when the file cannot be opened or is too large.
 bool readListLines(std::u16string_view path, std::vector<std::u16string>* lines);
 /// The "#name" of a list file: 1 when found with a second field; name "***" when none.
 int getListName(std::u16string* name, std::u16string_view listPath);

@@ -3,8 +3,10 @@
 // File system access. Paths are UTF-16 text; they become native paths only inside this layer.
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tvr::platform {
 
@@ -23,12 +25,16 @@ enum class PathKind { Missing, File, Folder };
 /// What the path names (symbolic links are followed).
 PathKind pathKind(std::u16string_view path);
 /// Calls onEntry for every entry of the folder except "." and ".."; false when the folder cannot be read.
-/// onEntry returns false to stop early.
-bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry);
+/// onEntry returns false to stop early. A name the OS gives in no valid encoding (bytes that are
+/// not UTF-8 on POSIX, an unpaired surrogate on Windows) is left out and counted in *undecodable:
+/// its text would name another file, or none.
+bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
+                     std::size_t* undecodable = nullptr);
 /// As enumerateFolder, but each entry carries only its name and folder flag (write time 0): the
 /// flag comes from the directory entry where the file system records it, so a large folder needs
 /// no file test per entry. Links are followed; dangling ones are skipped.
-bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry);
+bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
+                          std::size_t* undecodable = nullptr);
 /// Creates one folder (the parent must exist).
 bool makeFolder(std::u16string_view path);
 /// Removes an empty folder.
@@ -62,13 +68,24 @@ struct FileIdentity {
 };
 /// The identity of what the path names (links followed); false when it cannot be examined.
 bool fileIdentity(std::u16string_view path, FileIdentity* identity);
+/// The devices (FileIdentity::device) of the kernel's pseudo file systems: /proc, /sys, /dev and
+/// the like. They hold no videos, and their links (every process's cwd and root) lead back into
+/// the whole tree. Read from the mount table at the call; empty where there are none (Windows).
+std::vector<std::uint64_t> pseudoFileSystemDevices();
 /// The absolute path with links, "." and ".." resolved as far as it exists: one spelling per file.
 std::u16string canonicalPath(std::u16string_view path);
 /// Size of a file in bytes; -1 when it cannot be had.
 std::int64_t fileSize(std::u16string_view path);
 
+/// How a whole-file read ended.
+enum class ReadStatus { kRead, kCannotRead, kTooLarge };
+/// Reads a whole file of at most maxBytes into bytes; a larger file is not read (kTooLarge), so
+/// no file can make the reader reserve more memory than the caller allows.
+ReadStatus readFileBytesUpTo(std::u16string_view path, std::uint64_t maxBytes, std::string* bytes);
 /// Reads a whole file into bytes; false when it cannot be opened or read.
-bool readFileBytes(std::u16string_view path, std::string* bytes);
+inline bool readFileBytes(std::u16string_view path, std::string* bytes) {
+    return readFileBytesUpTo(path, std::numeric_limits<std::uint64_t>::max(), bytes) == ReadStatus::kRead;
+}
 /// Replaces the file's content through a temporary file and an atomic rename.
 bool writeFileAtomic(std::u16string_view path, std::string_view bytes);
 /// Deletes the temporary files that writeFileAtomic leaves in the folder when the process dies

@@ -47,6 +47,9 @@ IoResult sendSome(SocketHandle socket, const void* data, std::size_t size);
 SocketHandle udpSocket(const Ipv4Endpoint* local = nullptr, int* error = nullptr);
 /// Sends one datagram to `remote` in one call; the whole datagram leaves or none of it.
 IoResult sendDatagram(SocketHandle socket, const Ipv4Endpoint& remote, const void* data, std::size_t size);
+/// True when the peer has closed its side or the connection failed; reads nothing and never
+/// waits, so a long piece of work can ask whether anyone still waits for its answer.
+bool peerHasLeft(SocketHandle socket);
 /// Closes the socket; kInvalidSocket is ignored.
 void closeSocket(SocketHandle socket);
 /// The local endpoint of a bound socket (port 0 when unknown).

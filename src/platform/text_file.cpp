@@ -3,6 +3,8 @@
 // write carries a mark and CR LF line ends, as the runtime library's text mode produced them.
 #include "platform/text_file.h"
 
+#include <limits>
+
 #include "platform/fs.h"
 #include "platform/utf.h"
 
@@ -55,8 +57,14 @@ std::string encodeText(std::u16string_view text, TextEncoding encoding) {
 }
 
 bool readTextLines(std::u16string_view path, std::vector<std::u16string>* lines) {
+    return readTextLinesUpTo(path, std::numeric_limits<std::uint64_t>::max(), lines) == ReadStatus::kRead;
+}
+
+ReadStatus readTextLinesUpTo(std::u16string_view path, std::uint64_t maxBytes, std::vector<std::u16string>* lines) {
     std::string bytes;
-    if (lines == nullptr || !readFileBytes(path, &bytes)) return false;
+    if (lines == nullptr) return ReadStatus::kCannotRead;
+    const ReadStatus status = readFileBytesUpTo(path, maxBytes, &bytes);
+    if (status != ReadStatus::kRead) return status;
     std::u16string text = decodeText(bytes);
     lines->clear();
     std::size_t start = 0;
@@ -71,7 +79,7 @@ bool readTextLines(std::u16string_view path, std::vector<std::u16string>* lines)
         lines->emplace_back(text, start, end - start);
         start = next;
     }
-    return true;
+    return ReadStatus::kRead;
 }
 
 bool writeTextLines(std::u16string_view path, const std::vector<std::u16string>& lines, TextEncoding encoding) {

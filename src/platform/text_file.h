@@ -2,9 +2,12 @@
 #pragma once
 // Text files as the system keeps them: written as UTF-8 or UTF-16LE with a byte-order mark and
 // CR LF line ends; read with the byte-order mark skipped and CR LF or LF accepted.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/fs.h"
 
 namespace tvr::platform {
 
@@ -13,6 +16,8 @@ enum class TextEncoding { Utf8, Utf16Le };
 /// Reads a whole text file as lines without their line ends; false when it cannot be opened.
 /// The encoding follows the byte-order mark; without one the file is taken as UTF-8.
 bool readTextLines(std::u16string_view path, std::vector<std::u16string>* lines);
+/// As readTextLines, for a file of at most maxBytes; a larger one is not read (kTooLarge).
+ReadStatus readTextLinesUpTo(std::u16string_view path, std::uint64_t maxBytes, std::vector<std::u16string>* lines);
 /// Writes the lines, each ending in CR LF, with a byte-order mark, replacing the file atomically.
 bool writeTextLines(std::u16string_view path, const std::vector<std::u16string>& lines, TextEncoding encoding);
 /// Creates an empty text file (byte-order mark only), truncating an existing one.

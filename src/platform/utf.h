@@ -25,6 +25,9 @@ inline bool hasUnpairedSurrogate(std::u16string_view text) {
     return false;
 }
 
+/// True when the bytes are well-formed UTF-8 (no surrogates, no overlong forms).
+inline bool isValidUtf8(std::string_view text) { return utf8::is_valid(text.begin(), text.end()); }
+
 /// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 inline std::string toUtf8(std::u16string_view text) {
     if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {

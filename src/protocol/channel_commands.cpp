@@ -3,6 +3,7 @@
 // search or favourites list.
 #include "core/text.h"
 #include "protocol/save_channel.h"
+#include "protocol/status_codes.h"
 #include "protocol/tagged_message.h"
 #include "protocol/text_handlers.h"
 
@@ -16,6 +17,27 @@ Outcome commandGetChannel(HandlerContext& context, std::u16string_view text) {
     sort.sortMode = intAfterKey(text, u"<sort_mode>").value_or(1);
     sort.sortMode2nd = intAfterKey(text, u"<sort_mode_2nd>").value_or(1);
     bool listed = context.library.listChannel(context.config, *channel, sort, context.reply) == 1;
+    // Each goes to the console and the log; the refused list, posted last, makes the error reply.
+    const library::ListingNotes& notes = context.library.listingNotes();
+    for (const std::u16string& folder : notes.undecodableFolders) {
+        context.status.post(status::kError, status::kErrorText,
+                            core::format(status::kUndecodableNamesFormat, {std::u16string_view(folder)}));
+    }
+    if (notes.moreUndecodableFolders > 0) {
+        context.status.post(
+            status::kError, status::kErrorText,
+            core::format(status::kMoreUndecodableFormat, {static_cast<std::int64_t>(notes.moreUndecodableFolders)}));
+    }
+    if (notes.capped) {
+        context.status.post(
+            status::kError, status::kErrorText,
+            core::format(status::kWalkCappedFormat, {static_cast<std::int64_t>(library::kMaxWalkFolders)}));
+    }
+    if (!notes.tooLargeList.empty()) {
+        context.status.post(
+            status::kError, status::kErrorText,
+            core::format(status::kListTooLargeFormat, {notes.tooLargeBytes, std::u16string_view(notes.tooLargeList)}));
+    }
     return listed ? Outcome::Success : Outcome::Failure;
 }
 

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 // One pass of the control loop: accept, receive, and answer every record of one packet.
+#include <exception>
+
 #include "core/text.h"
 #include "protocol/command_table.h"
 #include "protocol/control_server.h"
@@ -48,6 +50,20 @@ void ControlServer::servePacket() {
 }
 
 void ControlServer::serveRecord(const RecordView& record) {
+    try {
+        serveRecordUnguarded(record);
+    } catch (const std::exception& error) {
+        // A handler that fails this way (out of memory) fails its own record only: the headset
+        // gets the error reply and the connection and the thread go on.
+        send_.endList();
+        session_.saving.reset();
+        postStatus(status::kError, status::kErrorText,
+                   core::format(status::kExceptionFormat, {std::u16string_view(platform::fromUtf8(error.what()))}));
+        if (session_.connected) appendReply(false);
+    }
+}
+
+void ControlServer::serveRecordUnguarded(const RecordView& record) {
     HandlerContext handlers = context();
     if (session_.saving) {
         std::optional<bool> done = session_.saving->feed(handlers, record);

@@ -16,6 +16,9 @@ namespace {
 constexpr std::uint32_t kPassWithClientMs = 20;
 constexpr std::uint32_t kIdlePassMs = 100;
 constexpr std::uint32_t kSendRetryMs = 100;
+// How often a long answer looks at the stop request and the socket: well inside the second in
+// which a new headset expects its handshake reply.
+constexpr std::uint32_t kAbandonProbeMs = 20;
 // Ticks are compared by unsigned 32-bit subtraction, so a time-out must stay below half the range.
 constexpr std::int64_t kLongestTimeoutMs = 0x7FFFFFFF;
 
@@ -154,6 +157,7 @@ HandlerContext ControlServer::context() {
 void ControlServer::connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {
     client_ = socket;
     forceDisconnect_ = false;
+    abandoned_ = false;
     reader_.reset();
     send_.reset();
     // The address is in place before the board's lock is taken, so postWaitingIfIdle sees the
@@ -167,6 +171,8 @@ void ControlServer::disconnect(std::u16string_view reason) {
     // so whoever sees the disconnect finds the file written. A failed save leaves the list
     // marked changed for the next try.
     if (library_.wordList().isModified()) library_.wordList().saveWordList();
+    // Nobody is left to read a running search's rows; its walk may be of a whole disk.
+    if (search_) search_->requestCancel();
     if (client_ != platform::kInvalidSocket) {
         platform::closeSocket(client_);
         client_ = platform::kInvalidSocket;
@@ -207,6 +213,15 @@ bool ControlServer::transmit(const std::uint8_t* data, std::size_t size) {
     }
     lastActivity_ = clock_.nowMs();
     return true;
+}
+
+bool ControlServer::abandoned() {
+    if (forceDisconnect_ || client_ == platform::kInvalidSocket || abandoned_) return true;
+    const std::uint32_t now = platform::monotonicMs();
+    if (core::elapsedMs(now, lastPeerProbe_) < kAbandonProbeMs) return false;
+    lastPeerProbe_ = now;
+    abandoned_ = thread_.stopRequested() || platform::peerHasLeft(client_);
+    return abandoned_;
 }
 
 void ControlServer::appendText(std::u16string_view message) { send_.appendRecord(kText, encodeTextPayload(message)); }

@@ -80,6 +80,8 @@ public:
         send_.addListEntry(value, folder, name);
     }
     void endList() override { send_.endList(); }
+    /// True once a stop or a forced disconnect is asked for, or the headset has left.
+    bool abandoned() override;
 
 private:
     std::int32_t loopPass();
@@ -89,6 +91,7 @@ private:
     bool receive();
     void servePacket();
     void serveRecord(const RecordView& record);
+    void serveRecordUnguarded(const RecordView& record);
     void connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer);
     void disconnect(std::u16string_view reason);
     bool transmit(const std::uint8_t* data, std::size_t size);
@@ -116,6 +119,8 @@ private:
     std::uint16_t port_ = 0;
     std::atomic<bool> listening_{false};
     std::atomic<bool> forceDisconnect_{false};
+    bool abandoned_ = false;           // set by abandoned() until the next connection
+    std::uint32_t lastPeerProbe_ = 0;  // monotonic ms of abandoned()'s last look at the socket
     PacketReader reader_;
     SendBuffer send_;
     std::unique_ptr<search::SearchEngine> search_;  // created by the first search start

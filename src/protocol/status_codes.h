@@ -28,6 +28,14 @@ inline constexpr char16_t kSuspendedText[] = u"中断中";
 inline constexpr char16_t kResumedText[] = u"中断解除";
 inline constexpr char16_t kErrorText[] = u"エラー";
 inline constexpr char16_t kFatalErrorText[] = u"致命的なエラー";
+/// Second texts of what a listing met: a list file over the size cap (size, path), a folder
+/// whose names are not all UTF-8 (folder), a walk ended by its folder cap (cap).
+inline constexpr char16_t kListTooLargeFormat[] = u"ReadListFile() : リストファイルが大きすぎる(%I64d) %s";
+inline constexpr char16_t kUndecodableNamesFormat[] = u"EnumFolder() : UTF-8でない名前を除外 %s";
+inline constexpr char16_t kMoreUndecodableFormat[] = u"EnumFolder() : UTF-8でない名前を除外 ほか%dフォルダ";
+inline constexpr char16_t kWalkCappedFormat[] = u"ListFolder() : フォルダ数の上限(%d)で打ち切り";
+/// A command that ended in an exception (its text).
+inline constexpr char16_t kExceptionFormat[] = u"例外: %s";
 /// The second text of a disconnection when no headset was connected.
 inline constexpr char16_t kNoAddress[] = u"non";
 

@@ -3,10 +3,11 @@
 // Finds one file by name when the path the headset remembers no longer exists: first in the
 // folder of the last hit, then in the remembered folder's tree, then along the search-folder list.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "search/folder_walk.h"
+#include "library/folder_walk.h"
 #include "search/search_context.h"
 
 namespace tvr::search {
@@ -21,13 +22,15 @@ public:
     std::uint64_t fileTests() const { return fileTests_; }
 
 private:
-    // True when the request ends here: found, or cancelled.
+    // True when the request ends here: found, or stopped.
     bool lookIn(const std::u16string& folder, bool descend);
+    // lookIn with descending, as a tree of its own.
+    bool lookInTree(const std::u16string& folder);
 
     std::u16string lastFolder_;
     std::u16string name_;
     const SearchContext* context_ = nullptr;
-    AncestorGuard ancestors_;
+    std::optional<library::FolderWalk> walk_;  // the running request's
     std::uint64_t fileTests_ = 0;
 };
 

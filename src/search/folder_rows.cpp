@@ -5,9 +5,9 @@
 
 #include "core/paths.h"
 #include "core/text.h"
+#include "library/folder_walk.h"
 #include "library/list_file.h"
 #include "platform/fs.h"
-#include "search/folder_walk.h"
 
 namespace tvr::search {
 
@@ -48,25 +48,25 @@ bool hasSubFolder(const std::u16string& folder, const SearchContext& context) {
     bool found = false;
     context.results.setProgress(folder);
     platform::enumerateFolderNames(folder, [&](const platform::DirEntry& entry) {
-        if (context.cancelled()) return false;
-        found = isWalkedFolder(entry);
+        if (context.stopped()) return false;
+        found = library::isWalkedFolder(entry);
         return !found;
     });
     return found;
 }
 
 void listSubFolders(std::u16string_view folder, const SearchContext& context) {
-    if (context.cancelled()) return;
+    if (context.stopped()) return;
     context.results.setProgress(folder);
     std::vector<std::u16string> names;
     platform::enumerateFolderNames(folder, [&](const platform::DirEntry& entry) {
-        if (context.cancelled()) return false;
-        if (isWalkedFolder(entry)) names.push_back(entry.name);
+        if (context.stopped()) return false;
+        if (library::isWalkedFolder(entry)) names.push_back(entry.name);
         return true;
     });
     std::u16string child;
     for (const std::u16string& name : names) {
-        if (context.cancelled()) return;
+        if (context.stopped()) return;
         child.assign(folder);
         core::appendPath(child, name);
         const bool deeper = hasSubFolder(child, context);

@@ -74,7 +74,7 @@ private:
     bool visitPath(const std::u16string& path, bool once) {
         switch (platform::pathKind(path)) {
             case platform::PathKind::Folder:
-                if (context_.cancelled()) return false;
+                if (context_.stopped()) return false;
                 return visit_(path, once);
             case platform::PathKind::File:
                 if (core::splitPath(path).ext == kListExtension) return walk(path, once);

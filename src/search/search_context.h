@@ -26,8 +26,8 @@ struct SearchContext {
     SearchResults& results;
     const std::atomic<bool>& cancel;
 
-    /// True once the request was asked to stop.
-    bool cancelled() const { return cancel.load(std::memory_order_relaxed); }
+    /// True once the request is to end: it was asked to stop, or its rows have reached the cap.
+    bool stopped() const { return cancel.load(std::memory_order_relaxed) || results.full(); }
 };
 
 }  // namespace tvr::search

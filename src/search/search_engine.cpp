@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "search/search_engine.h"
 
+#include <cstdio>
+#include <exception>
 #include <system_error>
 
 #include "search/folder_rows.h"
@@ -87,7 +89,12 @@ void SearchEngine::threadMain() {
         pending_.reset();
         running_ = true;
         lock.unlock();
-        run(request);
+        try {
+            run(request);
+        } catch (const std::exception& error) {
+            // The request ends with the rows it has; the engine serves the next one.
+            std::fprintf(stderr, "search: %s; the request ends here\n", error.what());
+        }
         lock.lock();
         running_ = false;
         changed_.notify_all();

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/paths.h"
-#include "search/folder_walk.h"
+#include "library/folder_walk.h"
 #include "search/list_walk.h"
 
 namespace tvr::search {
@@ -15,21 +15,35 @@ namespace {
 
 class NameSearch {
 public:
-    NameSearch(std::u16string_view text, const SearchContext& context) : text_(text), context_(context) {}
+    NameSearch(std::u16string_view text, const SearchContext& context)
+        : text_(text), context_(context), walk_([&context] { return context.stopped(); }) {}
 
-    // False when the request stops (cancel).
+    // A folder a list names starts a tree of its own. False when the request stops.
+    bool searchTree(const std::u16string& folder, bool once) {
+        walk_.beginTree();
+        return searchFolder(folder, once);
+    }
+
+private:
     bool searchFolder(const std::u16string& folder, bool once) {
         // Every walk descends, so a folder already searched was searched with its whole tree.
         const bool visited = visited_.contains(folder);
         if (visited && once) return true;
-        if (!ancestors_.enter(folder)) return true;
+        switch (walk_.enter(folder)) {
+            case library::WalkStep::kEnter:
+                break;
+            case library::WalkStep::kSkip:
+                return true;
+            case library::WalkStep::kStop:
+                return false;
+        }
         context_.results.setProgress(folder);
         std::vector<std::u16string> subFolders;
         std::u16string row;
         platform::enumerateFolderNames(folder, [&](const platform::DirEntry& entry) {
-            if (context_.cancelled()) return false;
+            if (walk_.shouldStop()) return false;
             if (entry.isFolder) {
-                if (isWalkedFolder(entry)) subFolders.push_back(entry.name);
+                if (library::isWalkedFolder(entry)) subFolders.push_back(entry.name);
             } else if (entry.name.find(text_) != std::u16string::npos &&
                        context_.settings.extensions.isAccepted(entry.name)) {
                 row = folder;
@@ -39,29 +53,19 @@ public:
             return true;
         });
         if (!visited) visited_.insert(folder);
-        bool goOn = true;
         std::u16string child;
         for (const std::u16string& name : subFolders) {
-            if (context_.cancelled()) {
-                goOn = false;
-                break;
-            }
             child = folder;
             core::appendPath(child, name);
-            if (!searchFolder(child, once)) {
-                goOn = false;
-                break;
-            }
+            if (!searchFolder(child, once)) return false;
         }
-        ancestors_.leave();
-        return goOn && !context_.cancelled();
+        return !walk_.shouldStop();
     }
 
-private:
     std::u16string text_;
     const SearchContext& context_;
-    std::unordered_set<std::u16string> visited_;  // exact texts, as the lists name them
-    AncestorGuard ancestors_;
+    library::FolderWalk walk_;
+    std::unordered_set<std::u16string> visited_;  // exact texts, as the lists name them ("#once")
 };
 
 }  // namespace
@@ -69,7 +73,7 @@ private:
 void searchFileNames(std::u16string_view text, const SearchContext& context) {
     NameSearch search(text, context);
     walkListFile(context.settings.config.searchFolder1, false, context,
-                 [&search](const std::u16string& folder, bool once) { return search.searchFolder(folder, once); });
+                 [&search](const std::u16string& folder, bool once) { return search.searchTree(folder, once); });
 }
 
 }  // namespace tvr::search

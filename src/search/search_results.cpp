@@ -5,9 +5,16 @@
 
 namespace tvr::search {
 
-void SearchResults::add(std::u16string row) {
+bool SearchResults::add(std::u16string row) {
     std::lock_guard lock(mutex_);
+    if (rows_.size() >= maxRows_) return false;
     rows_.push_back(std::move(row));
+    return true;
+}
+
+bool SearchResults::full() const {
+    std::lock_guard lock(mutex_);
+    return rows_.size() >= maxRows_;
 }
 
 void SearchResults::clear() {

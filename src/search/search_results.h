@@ -2,6 +2,7 @@
 #pragma once
 // The rows of the last request and the folder being scanned, shared between the engine thread
 // (which appends) and the control thread (which reads at any time, also mid-walk).
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -14,9 +15,14 @@ class SearchResults {
 public:
     /// The most rows one windowed read returns (the size of a reply table).
     static constexpr std::int32_t kMaxWindow = 32;
+    /// The most rows one request keeps; a request that reaches it ends with them.
+    static constexpr std::size_t kMaxRows = 100000;
 
-    /// Appends one row.
-    void add(std::u16string row);
+    explicit SearchResults(std::size_t maxRows = kMaxRows) : maxRows_(maxRows) {}
+    /// Appends one row; false (row dropped) once the rows have reached the cap.
+    bool add(std::u16string row);
+    /// True once the rows have reached the cap.
+    bool full() const;
     /// Forgets every row and the progress text.
     void clear();
     /// The number of rows.
@@ -29,6 +35,7 @@ public:
     std::u16string progress() const;
 
 private:
+    std::size_t maxRows_;
     mutable std::mutex mutex_;
     std::vector<std::u16string> rows_;
     std::u16string progress_;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <new>
 
 #include "platform/socket.h"
 
@@ -48,6 +49,19 @@ TEST(WorkerThreadTest, LoopReturningZeroEndsTheThread) {
     EXPECT_FALSE(worker.stopRequested());
     worker.stop();
     EXPECT_EQ(passes, 3);
+}
+
+TEST(WorkerThreadTest, ALoopThatThrowsIsReportedAndRunsOn) {
+    std::atomic<int> passes{0};
+    WorkerThread worker;
+    ASSERT_TRUE(worker.start([&]() -> std::int32_t {
+        if (++passes == 1) throw std::bad_alloc();
+        return 1;
+    }));
+    ASSERT_TRUE(eventually([&] { return passes >= 2; }));
+    EXPECT_FALSE(worker.finished());
+    worker.stop();
+    EXPECT_TRUE(worker.finished());
 }
 
 TEST(WorkerThreadTest, SecondStopDoesNothingAndStartNeedsALoop) {

@@ -3,8 +3,10 @@
 #include "core/text.h"
 #include "integration/control_fixture.h"
 #include "platform/text_file.h"
+#include "protocol/status_codes.h"
 #include "protocol/wire.h"
 #include "support/folder_link.h"
+#include "support/sparse_file.h"
 #include "support/stored_path.h"
 
 namespace tvr::test {
@@ -198,6 +200,82 @@ TEST_F(ChannelTest, SetChannelTypeReachesTheFrontEnd) {
     ASSERT_TRUE(client.sendCommand(u"CM_SET_CHANNEL_TYPE", args));
     ASSERT_TRUE(client.receiveReply(&reply, kReplyTimeoutMs));
     EXPECT_FALSE(reply.ok);
+}
+
+TEST_F(ChannelTest, ALargeFileNamedAsAChannelIsRefusedWithTheErrorReplyAndAConsoleLine) {
+    // Sparse: no disk, but reading it whole would reserve 100 GiB.
+    ASSERT_TRUE(test::makeSparseFile(folder.file("huge.mp4"), 100ULL << 30));
+    connectAuthenticated();
+    std::u16string args[4] = {u"1", u"0", folder.file16("huge.mp4"), u""};
+    ASSERT_TRUE(client.sendCommand(u"CM_SET_CHANNEL_TYPE", args));
+    client::Reply reply;
+    ASSERT_TRUE(client.receiveReply(&reply, kReplyTimeoutMs));
+    ASSERT_TRUE(reply.ok);
+    reply = request({u"#CMD_GET_CHANNEL(<ch>1)"});
+    EXPECT_FALSE(reply.ok);
+    ASSERT_EQ(reply.texts().size(), 2u);
+    EXPECT_TRUE(reply.texts()[1].starts_with(u"#RET_ERR(<code>513,<message>\"ReadListFile() : "))
+        << platform::toUtf8(reply.texts()[1]);
+    EXPECT_NE(waitStatus(protocol::status::kError).text2.find(u"huge.mp4"), std::u16string::npos);
+    EXPECT_TRUE(handshake().ok) << "the connection goes on";
+}
+
+TEST_F(ChannelTest, AFolderWithNamesThatAreNotUtf8IsNamedOnTheConsoleOnce) {
+    if (platform::backslashIsSeparator()) GTEST_SKIP() << "Windows names are UTF-16 and cannot be made so";
+    folder.write("videos/caf\xe9.mp4", "x");
+    folder.write("videos/caf\xe8.mp4", "x");
+    folder.write("videos/caf\xef\xbf\xbd.mp4", "x");
+    config.channels[1].path = folder.file16("videos");
+    connectAuthenticated();
+    client::Reply reply = request({u"#CMD_GET_CHANNEL(<ch>1)"});
+    ASSERT_TRUE(reply.ok);
+    ASSERT_EQ(reply.entries().size(), 1u);
+    EXPECT_EQ(reply.entries()[0].name, u"caf\uFFFD.mp4");
+    EXPECT_EQ(waitStatus(protocol::status::kError).text2,
+              core::format(protocol::status::kUndecodableNamesFormat, {folder.file16("videos")}));
+}
+
+// A playlist whose lines each walk the same tree again: a listing far longer than any wait below.
+class LongListingTest : public ChannelTest {
+protected:
+    void SetUp() override {
+        ChannelTest::SetUp();
+        for (int f = 0; f < 20; ++f) folder.write("tree/Show " + std::to_string(f) + "/ep.mp4", "x");
+        std::string lines;
+        for (int i = 0; i < 100000; ++i) lines += folder.file("tree") + "\n";
+        folder.write("ch3.vrl", lines);
+        connectAuthenticated();
+        ASSERT_TRUE(client.sendTexts({u"#CMD_GET_CHANNEL(<ch>2)"}));
+        // The first packets show that the walk runs.
+        std::vector<client::Record> records;
+        for (int packets = 0; packets < 3; ++packets) ASSERT_TRUE(client.receivePacket(&records, kReplyTimeoutMs));
+    }
+    // A new headset's handshake, answered within the time a client waits.
+    bool newHeadsetIsAnswered() {
+        client::ControlClient next;
+        client::Reply reply;
+        return next.connect("127.0.0.1", server->port(), 2000) &&
+               next.sendTexts({client::ControlClient::setupMessage()}) && next.receiveReply(&reply, 5000) && reply.ok;
+    }
+};
+
+TEST_F(LongListingTest, AHeadsetThatLeavesEndsTheWalk) {
+    client.close();
+    EXPECT_TRUE(newHeadsetIsAnswered());
+}
+
+TEST_F(LongListingTest, AForcedDisconnectEndsTheWalk) {
+    server->requestForceDisconnect();
+    EXPECT_NE(waitStatus(protocol::status::kDisconnected).text1.find(protocol::status::kReasonForced),
+              std::u16string::npos);
+    EXPECT_TRUE(newHeadsetIsAnswered());
+}
+
+TEST_F(LongListingTest, AStopEndsTheWalk) {
+    auto start = std::chrono::steady_clock::now();
+    server.reset();
+    // One second is the aim; the bound allows for a loaded machine. The whole listing takes far longer.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <future>
 
 #include "integration/control_fixture.h"
+#include "protocol/status_codes.h"
 
 namespace tvr::test {
 namespace {
@@ -88,6 +89,23 @@ TEST_F(SearchOverConnectionTest, StopDuringASearchDoesNotWaitForIt) {
     // One second is the aim; the bound allows for a loaded machine. A walk of the whole list
     // takes far longer.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+TEST_F(SearchOverConnectionTest, AHeadsetThatLeavesEndsItsSearch) {
+    // One row per folder and line: 80,000 rows if the walk ran to its end.
+    std::string list;
+    for (int i = 0; i < 4000; ++i) list += folder.file("tree") + "\n";
+    folder.write("SearchFolder1.vrl", list);
+    ASSERT_TRUE(command(u"CM_SEARCH_FILE", u"Episode 199").ok);
+    ASSERT_EQ(entries(command(u"CM_SEARCH_ISFINISHED"))[0].value, 0);
+    client.close();
+    waitStatus(protocol::status::kDisconnected);
+    ASSERT_TRUE(client.connect("127.0.0.1", server->port(), 2000));
+    ASSERT_TRUE(handshake().ok);
+    ASSERT_TRUE(pollUntilFinished());
+    auto count = entries(command(u"CM_SEARCH_GETNUM"));
+    ASSERT_EQ(count.size(), 1u);
+    EXPECT_LT(count[0].value, 4000 * kFolders);
 }
 
 }  // namespace

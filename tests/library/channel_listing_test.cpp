@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "core/paths.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
+#include "support/link_maze.h"
 #include "support/recording_sink.h"
 #include "support/temp_folder.h"
 
@@ -217,6 +219,51 @@ TEST_F(ChannelListingTest, RepeatedRequestsGiveTheSameAnswer) {
     ASSERT_EQ(list(2), 1);
     EXPECT_EQ(sink_.events, first);
     EXPECT_EQ(first.back(), "#RET_END(<no>5)");
+}
+
+std::size_t countStarting(const Events& events, const std::string& prefix) {
+    return static_cast<std::size_t>(
+        std::count_if(events.begin(), events.end(), [&](const std::string& e) { return e.starts_with(prefix); }));
+}
+
+// Gives up on the answer after a number of folder lines, as a headset that leaves mid-listing.
+class LeavingSink : public RecordingSink {
+public:
+    explicit LeavingSink(std::size_t dirs) : dirs_(dirs) {}
+    bool abandoned() override { return countStarting(events, "#RET_DIR") >= dirs_; }
+
+private:
+    std::size_t dirs_;
+};
+
+TEST_F(ChannelListingTest, EachLineListsEveryFolderItReachesOnceWhateverTheLinks) {
+    test::TempFolder maze;
+    constexpr int kLevels = 12;
+    if (!test::makeLinkMaze(maze.path(), kLevels)) GTEST_SKIP() << "this system refuses symbolic links to folders";
+    exe_.write("ch3.vrl", maze.path() + "\n" + maze.path() + "/L3\n");
+    setChannel(2, core::kChannelPlaylist, u"ch3.vrl");
+    ASSERT_EQ(list(2), 1);
+    // From the root, and again from L3 (which reaches the root through the last level's link).
+    EXPECT_EQ(countStarting(sink_.events, "#RET_DIR"), 2u * (kLevels + 2));
+    EXPECT_EQ(countStarting(sink_.events, "entry"), 2u * (kLevels + 1));
+    EXPECT_EQ(sink_.events.back(), "#RET_END(<no>" + std::to_string(2 * (kLevels + 1)) + ")");
+}
+
+TEST_F(ChannelListingTest, AnAbandonedListingEndsAtOnceAndTheFolderCapEndsOneWithWhatItSent) {
+    exe_.write("ch3.vrl", root() + "\n");
+    setChannel(2, core::kChannelPlaylist, u"ch3.vrl");
+    LeavingSink leaving(2);
+    ListingContext context{config_, extensions_, markers_, searchList_, favoriteList_, leaving};
+    EXPECT_EQ(lister_.listChannel(2, SortRequest{}, context), 0);
+    EXPECT_EQ(countStarting(leaving.events, "#RET_DIR"), 2u);
+    EXPECT_EQ(countStarting(leaving.events, "#RET_END"), 0u);
+
+    ChannelLister capped(2);
+    ListingContext cappedContext{config_, extensions_, markers_, searchList_, favoriteList_, sink_};
+    EXPECT_EQ(capped.listChannel(2, SortRequest{}, cappedContext), 1);
+    EXPECT_TRUE(capped.notes().capped);
+    EXPECT_EQ(countStarting(sink_.events, "#RET_DIR"), 2u);
+    EXPECT_EQ(sink_.events.back(), "#RET_END(<no>3)") << "a.mp4 and B.MP4 of the root, d2.avi of Disc 2";
 }
 
 }  // namespace

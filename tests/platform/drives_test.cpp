@@ -42,6 +42,25 @@ TEST(DrivesTest, MountTableGivesRootHomeAndRemovableMountsOnce) {
     EXPECT_EQ(describe(posix::drivesFromMounts("", "")), std::vector<std::string>{"/ | File system"});
 }
 
+TEST(DrivesTest, PseudoFileSystemsAreTheKernelsOwnAndWhateverIsMountedAtProcSysOrDev) {
+    const std::string mounts =
+        "proc /proc proc rw 0 0\n"
+        "sysfs /sys sysfs rw 0 0\n"
+        "tmpfs /dev tmpfs rw 0 0\n"
+        "devpts /dev/pts devpts rw 0 0\n"
+        "tmpfs /dev/shm tmpfs rw 0 0\n"
+        "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
+        "proc /run/netns/a\\040b proc rw 0 0\n"
+        "/dev/sda2 / ext4 rw 0 0\n"
+        "rootfs / proc rw 0 0\n"
+        "/dev/sda3 /home ext4 rw 0 0\n"
+        "tmpfs /tmp tmpfs rw 0 0\n"
+        "proc /proc proc rw 0 0\n"
+        "short line";
+    EXPECT_EQ(posix::pseudoMountPoints(mounts),
+              (std::vector<std::string>{"/proc", "/sys", "/dev", "/dev/pts", "/sys/fs/cgroup", "/run/netns/a b"}));
+}
+
 TEST(DrivesTest, ListDrivesOffersOnlyReadablePlacesStartingWithTheRoot) {
     const std::vector<DriveInfo> drives = listDrives();
     ASSERT_FALSE(drives.empty());

@@ -12,6 +12,7 @@
 #include "platform/time.h"
 #include "platform/utf.h"
 #include "support/folder_link.h"
+#include "support/sparse_file.h"
 #include "support/temp_folder.h"
 
 namespace tvr::platform {
@@ -136,6 +137,26 @@ TEST(FsFiles, AtomicWriteReplacesAndReadsBack) {
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(temp.path())) ++entries;
     EXPECT_EQ(entries, 1u);
+}
+
+TEST(FsFiles, BoundedReadRefusesALargerFileWithoutReadingIt) {
+    test::TempFolder temp;
+    temp.write("five.txt", "12345");
+    // A sparse file takes no disk; reading it whole would reserve 100 GiB.
+    ASSERT_TRUE(test::makeSparseFile(temp.file("huge.mp4"), 100ULL << 30));
+    struct Case {
+        const char* file;
+        std::uint64_t maxBytes;
+        ReadStatus expected;
+    };
+    for (const Case& c : {Case{"five.txt", 5, ReadStatus::kRead}, Case{"five.txt", 4, ReadStatus::kTooLarge},
+                          Case{"huge.mp4", 64ULL << 20, ReadStatus::kTooLarge},
+                          Case{"missing", 64ULL << 20, ReadStatus::kCannotRead}}) {
+        SCOPED_TRACE(std::string(c.file) + " up to " + std::to_string(c.maxBytes));
+        std::string bytes = "before";
+        EXPECT_EQ(readFileBytesUpTo(temp.file16(c.file), c.maxBytes, &bytes), c.expected);
+        EXPECT_EQ(bytes, c.expected == ReadStatus::kRead ? "12345" : "before");
+    }
 }
 
 TEST(FsFiles, LeftoversOfAtomicWritesAreRemovedAndNothingElse) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -95,6 +96,23 @@ TEST_F(SocketPair, ClosedPeerIsToldApartAndSendingRaisesNoSignal) {
     IoStatus status = IoStatus::Ok;
     for (int i = 0; i < 100 && status == IoStatus::Ok; ++i) status = sendSome(server_, "x", 1).status;
     EXPECT_TRUE(status == IoStatus::Closed || status == IoStatus::Error);
+}
+
+TEST_F(SocketPair, PeerHasLeftTellsAClosedPeerAndReadsNothing) {
+    connectPair();
+    EXPECT_FALSE(peerHasLeft(server_));
+    ASSERT_TRUE(sendSome(client_, "abc", 3).status == IoStatus::Ok);
+    EXPECT_EQ(receive(server_), "abc");
+    EXPECT_FALSE(peerHasLeft(server_)) << "a peer that sent and waits is still there";
+    closeSocket(client_);
+    client_ = kInvalidSocket;
+    const std::uint32_t start = monotonicMs();
+    while (!peerHasLeft(server_) && monotonicMs() - start < static_cast<std::uint32_t>(kDeadlineMs)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(peerHasLeft(server_));
+    char buffer[16];
+    EXPECT_EQ(recvSome(server_, buffer, sizeof buffer).status, IoStatus::Closed) << "the end is still there to read";
 }
 
 // A sender that fills the socket gets would-block, waits for writability and goes on; the

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@
 #include "search/find_file_worker.h"
 #include "search/folder_rows.h"
 #include "search/search_file_worker.h"
-#include "support/folder_link.h"
+#include "support/link_maze.h"
 #include "support/temp_folder.h"
 
 namespace tvr::search {
@@ -49,8 +50,8 @@ protected:
 
     // Runs one request the way the engine thread does and returns its rows.
     template <typename Run>
-    Rows rowsOf(Run run) {
-        SearchResults results;
+    Rows rowsOf(Run run, std::size_t maxRows = SearchResults::kMaxRows) {
+        SearchResults results(maxRows);
         std::atomic<bool> cancel{false};
         const SearchContext context{settings_, results, cancel};
         run(context);
@@ -153,16 +154,26 @@ TEST_F(SearchWorkersTest, SearchFollowsTheListDirectives) {
     }
 }
 
-TEST_F(SearchWorkersTest, WalksDoNotFollowALinkBackToAnAncestor) {
-    tree_.write("V/Show/a.mp4", "x");
-    if (!test::makeFolderLink(at("V"), at("V/Show/up"))) {
-        GTEST_SKIP() << "this system refuses symbolic links to folders";
-    }
-    exe_.write("SearchFolder1.vrl", lines({at("V")}));
+TEST_F(SearchWorkersTest, WalksEnterEachFolderOnceWhateverTheLinks) {
+    constexpr int kLevels = 12;
+    if (!test::makeLinkMaze(at("M"), kLevels)) GTEST_SKIP() << "this system refuses symbolic links to folders";
+    exe_.write("SearchFolder1.vrl", lines({at("M")}));
 
-    EXPECT_EQ(search(""), Rows{at("V/Show/a.mp4")});
+    // One row per video, each under the first path the walk met it by.
+    Rows rows = search("");
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(kLevels + 1));
+    std::set<std::string> videos;
+    for (const std::string& row : rows) videos.insert(row.substr(row.rfind('/') + 1));
+    EXPECT_EQ(videos.size(), rows.size());
     FindFileWorker worker;
-    EXPECT_EQ(find(worker, at("V/missing.mp4")), Rows{});
+    EXPECT_EQ(find(worker, at("M/missing.mp4")), Rows{});
+}
+
+TEST_F(SearchWorkersTest, ASearchEndsWithTheRowsItHasAtTheRowCap) {
+    for (int i = 0; i < 5; ++i) tree_.write("V/Trip " + std::to_string(i) + ".mp4", "x");
+    exe_.write("SearchFolder1.vrl", lines({at("V"), at("V")}));
+    EXPECT_EQ(rowsOf([&](const SearchContext& context) { searchFileNames(u"Trip", context); }, 3).size(), 3u);
+    EXPECT_EQ(search("Trip").size(), 10u) << "without the cap each line is searched";
 }
 
 TEST_F(SearchWorkersTest, GetDirFlagsSubFoldersThatHaveSubFolders) {

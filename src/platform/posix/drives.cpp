@@ -15,10 +15,6 @@ namespace tvr::platform {
 
 namespace posix {
 
-namespace {
-
-constexpr std::string_view kRemovablePlaces[] = {"/media", "/mnt", "/run/media"};
-
 // The mount table writes blanks, tabs, new lines and backslashes in paths as "\ooo".
 std::string unescapeMountPath(std::string_view field) {
     std::string path;
@@ -35,6 +31,10 @@ std::string unescapeMountPath(std::string_view field) {
     }
     return path;
 }
+
+namespace {
+
+constexpr std::string_view kRemovablePlaces[] = {"/media", "/mnt", "/run/media"};
 
 bool isUnder(std::string_view path, std::string_view place) {
     return path == place || (path.starts_with(place) && path.size() > place.size() && path[place.size()] == '/');

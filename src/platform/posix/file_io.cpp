@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -46,28 +47,38 @@ std::string resolveLinkTarget(const std::string& path) {
 
 }  // namespace
 
-bool readFileBytes(std::u16string_view path, std::string* bytes) {
-    if (path.empty() || bytes == nullptr) return false;
+ReadStatus readFileBytesUpTo(std::u16string_view path, std::uint64_t maxBytes, std::string* bytes) {
+    if (path.empty() || bytes == nullptr) return ReadStatus::kCannotRead;
     int fd = posix::openRegularFile(nativePath(path), 0);
-    if (fd < 0) return false;
+    if (fd < 0) return ReadStatus::kCannotRead;
     std::string content;
     struct stat st {};
     ::fstat(fd, &st);
-    if (st.st_size > 0) content.reserve(static_cast<std::size_t>(st.st_size));
+    const auto size = static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0));
+    if (size > maxBytes) {
+        ::close(fd);
+        return ReadStatus::kTooLarge;
+    }
+    content.reserve(static_cast<std::size_t>(size));
     char buffer[65536];
-    bool ok = true;
+    ReadStatus status = ReadStatus::kRead;
     for (;;) {
         ssize_t got = retryOnEintr([&] { return ::read(fd, buffer, sizeof buffer); });
         if (got == 0) break;
         if (got < 0) {
-            ok = false;
+            status = ReadStatus::kCannotRead;
+            break;
+        }
+        // A file that grows while it is read is held to the same bound.
+        if (static_cast<std::uint64_t>(got) > maxBytes - content.size()) {
+            status = ReadStatus::kTooLarge;
             break;
         }
         content.append(buffer, static_cast<std::size_t>(got));
     }
     ::close(fd);
-    if (ok) *bytes = std::move(content);
-    return ok;
+    if (status == ReadStatus::kRead) *bytes = std::move(content);
+    return status;
 }
 
 bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {

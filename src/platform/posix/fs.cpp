@@ -164,7 +164,8 @@ bool fileIdentity(std::u16string_view path, FileIdentity* identity) {
     return true;
 }
 
-bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry) {
+bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
+                     std::size_t* undecodable) {
     std::string base = nativePath(folder);
     if (base.empty()) return false;
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(base.c_str()), ::closedir);
@@ -176,6 +177,10 @@ bool enumerateFolder(std::u16string_view folder, const std::function<bool(const 
         if (entry == nullptr) return errno == 0;
         std::string_view name(entry->d_name);
         if (name == "." || name == "..") continue;
+        if (!isValidUtf8(name)) {
+            if (undecodable != nullptr) ++*undecodable;
+            continue;
+        }
         struct stat st {};
         // Entries deleted since the listing and dangling links are skipped, as if never there.
         if (::stat((base + entry->d_name).c_str(), &st) != 0) continue;
@@ -187,7 +192,8 @@ bool enumerateFolder(std::u16string_view folder, const std::function<bool(const 
     }
 }
 
-bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry) {
+bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
+                          std::size_t* undecodable) {
     std::string base = nativePath(folder);
     if (base.empty()) return false;
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(base.c_str()), ::closedir);
@@ -200,6 +206,10 @@ bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(c
         if (entry == nullptr) return errno == 0;
         std::string_view name(entry->d_name);
         if (name == "." || name == "..") continue;
+        if (!isValidUtf8(name)) {
+            if (undecodable != nullptr) ++*undecodable;
+            continue;
+        }
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             struct stat st {};
             if (::fstatat(folderFd, entry->d_name, &st, 0) != 0) continue;

@@ -129,6 +129,13 @@ IoResult recvSome(SocketHandle socket, void* buffer, std::size_t size) {
     return result;
 }
 
+bool peerHasLeft(SocketHandle socket) {
+    // POLLRDHUP tells of the peer's end even while bytes it sent before are still unread.
+    pollfd item{static_cast<int>(socket), POLLIN | POLLRDHUP, 0};
+    if (retryOnEintr([&] { return ::poll(&item, 1, 0); }) <= 0) return false;
+    return (item.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 IoResult sendSome(SocketHandle socket, const void* data, std::size_t size) {
     IoResult result;
     if (size == 0) {

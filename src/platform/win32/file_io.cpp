@@ -53,26 +53,29 @@ bool replaceFile(const std::wstring& temp, const std::wstring& target) {
 
 }  // namespace
 
-bool readFileBytes(std::u16string_view path, std::string* bytes) {
-    if (path.empty() || bytes == nullptr) return false;
+ReadStatus readFileBytesUpTo(std::u16string_view path, std::uint64_t maxBytes, std::string* bytes) {
+    if (path.empty() || bytes == nullptr) return ReadStatus::kCannotRead;
     HandleCloser file{::CreateFileW(widePath(path).c_str(), GENERIC_READ, win32::kShareAll, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
     // Only files on disk: a named pipe or a device would make the read wait on whoever writes to it.
-    if (!file.valid() || ::GetFileType(file.handle) != FILE_TYPE_DISK) return false;
+    if (!file.valid() || ::GetFileType(file.handle) != FILE_TYPE_DISK) return ReadStatus::kCannotRead;
     std::string content;
     LARGE_INTEGER size{};
     if (::GetFileSizeEx(file.handle, &size) && size.QuadPart > 0) {
+        if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) return ReadStatus::kTooLarge;
         content.reserve(static_cast<std::size_t>(size.QuadPart));
     }
     char buffer[65536];
     for (;;) {
         DWORD got = 0;
-        if (!::ReadFile(file.handle, buffer, sizeof buffer, &got, nullptr)) return false;
+        if (!::ReadFile(file.handle, buffer, sizeof buffer, &got, nullptr)) return ReadStatus::kCannotRead;
         if (got == 0) break;
+        // A file that grows while it is read is held to the same bound.
+        if (got > maxBytes - content.size()) return ReadStatus::kTooLarge;
         content.append(buffer, got);
     }
     *bytes = std::move(content);
-    return true;
+    return ReadStatus::kRead;
 }
 
 bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {

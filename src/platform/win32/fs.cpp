@@ -2,6 +2,7 @@
 // Directory enumeration, path kinds, folders, moves and file times on Windows.
 #include "platform/fs.h"
 
+#include "platform/utf.h"
 #include "platform/win32/win_util.h"
 
 namespace tvr::platform {
@@ -62,7 +63,10 @@ bool fileIdentity(std::u16string_view path, FileIdentity* identity) {
     return true;
 }
 
-bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry) {
+std::vector<std::uint64_t> pseudoFileSystemDevices() { return {}; }
+
+bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
+                     std::size_t* undecodable) {
     if (folder.empty()) return false;
     std::wstring pattern = widePath(folder);
     if (pattern.back() != L'/' && pattern.back() != L'\\') pattern += L'\\';
@@ -80,6 +84,10 @@ bool enumerateFolder(std::u16string_view folder, const std::function<bool(const 
         if (name == L"." || name == L"..") continue;
         DirEntry item;
         item.name = win32::fromWide(name);
+        if (hasUnpairedSurrogate(item.name)) {
+            if (undecodable != nullptr) ++*undecodable;
+            continue;
+        }
         item.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         item.writeTime = win32::fromFiletime(found.ftLastWriteTime);
         stopped = !onEntry(item);
@@ -89,12 +97,16 @@ bool enumerateFolder(std::u16string_view folder, const std::function<bool(const 
     return error == ERROR_NO_MORE_FILES;
 }
 
-bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry) {
+bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
+                          std::size_t* undecodable) {
     // The find data carries the folder flag already, so the names cost no more than the full walk.
-    return enumerateFolder(folder, [&](const DirEntry& entry) {
-        DirEntry named{entry.name, entry.isFolder, 0};
-        return onEntry(named);
-    });
+    return enumerateFolder(
+        folder,
+        [&](const DirEntry& entry) {
+            DirEntry named{entry.name, entry.isFolder, 0};
+            return onEntry(named);
+        },
+        undecodable);
 }
 
 std::u16string canonicalPath(std::u16string_view path) {

@@ -159,6 +159,14 @@ IoResult recvSome(SocketHandle socket, void* buffer, std::size_t size) {
     return result;
 }
 
+bool peerHasLeft(SocketHandle socket) {
+    // The socket never blocks: a peek tells an end (0), waiting bytes (> 0) or nothing yet.
+    char byte = 0;
+    const int got = ::recv(static_cast<SOCKET>(socket), &byte, 1, MSG_PEEK);
+    if (got >= 0) return got == 0;
+    return ::WSAGetLastError() != WSAEWOULDBLOCK;
+}
+
 IoResult sendSome(SocketHandle socket, const void* data, std::size_t size) {
     IoResult result;
     if (size == 0) {

@@ -55,6 +55,11 @@ std::u16string statusGloss(std::int32_t code, std::u16string_view text1, std::u1
             if (text2 == u"SaveVRFormat()") return u"error: the VR format could not be saved";
             if (text2 == u"SaveWordList()") return u"error: the word list could not be saved; it is kept to try again";
             if (text2.starts_with(u"IniWrite")) return u"error: the headset's setting could not be written";
+            if (text2.starts_with(u"ReadListFile()")) return u"error: a list file over 64 MiB was refused";
+            if (text2.starts_with(u"EnumFolder()"))
+                return u"file names that are not UTF-8 were left out of the listing";
+            if (text2.starts_with(u"ListFolder()")) return u"the listing ended at its folder cap";
+            if (text2.starts_with(u"例外")) return u"error: a command failed and was answered with an error";
             return u"error";
         case status::kOldProtocol:
             return u"error: the headset app's protocol version is too old";

@@ -40,6 +40,26 @@ TEST(FsPosix, LinksAreFollowedAndDanglingOnesSkipped) {
     EXPECT_FALSE(backslashIsSeparator());
 }
 
+TEST(FsPosix, NamesThatAreNotUtf8AreLeftOutAndCounted) {
+    test::TempFolder temp;
+    // Latin-1 names would all read as "caf\uFFFD.mp4", the name of the third file.
+    for (const char* name : {"caf\xe9.mp4", "caf\xe8.mp4", "caf\xef\xbf\xbd.mp4", "plain.mp4"}) temp.write(name, "x");
+    for (auto enumerate : {enumerateFolder, enumerateFolderNames}) {
+        std::vector<std::u16string> names;
+        std::size_t undecodable = 0;
+        ASSERT_TRUE(enumerate(
+            temp.path16(),
+            [&](const DirEntry& e) {
+                names.push_back(e.name);
+                return true;
+            },
+            &undecodable));
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::u16string>{u"caf\uFFFD.mp4", u"plain.mp4"}));
+        EXPECT_EQ(undecodable, 2u);
+    }
+}
+
 // True when the two folders are on different file systems, so a move between them copies.
 bool onTwoFileSystems(const test::TempFolder& a, const test::TempFolder& b) {
     FileIdentity here;
