@@ -2,6 +2,7 @@
 // "#CMD_GET_CHANNEL" and "#CMD_SAVE_CHANNEL": listing a channel, and the headset writing back the
 // search or favourites list.
 #include "core/text.h"
+#include "library/channel_explain.h"
 #include "protocol/save_channel.h"
 #include "protocol/tagged_message.h"
 #include "protocol/text_handlers.h"
@@ -10,13 +11,18 @@ namespace tvr::protocol {
 
 Outcome commandGetChannel(HandlerContext& context, std::u16string_view text) {
     std::optional<std::int32_t> channel = intAfterKey(text, u"<ch>");
-    if (!channel || *channel < 0) return Outcome::Failure;
+    if (!channel) {
+        refuse(context, u"the request names no channel (<ch>)");
+        return Outcome::Failure;
+    }
     library::SortRequest sort;
     sort.sortName = intAfterKey(text, u"<sort_name>").value_or(0);
     sort.sortMode = intAfterKey(text, u"<sort_mode>").value_or(1);
     sort.sortMode2nd = intAfterKey(text, u"<sort_mode_2nd>").value_or(1);
-    bool listed = context.library.listChannel(context.config, *channel, sort, context.reply) == 1;
-    return listed ? Outcome::Success : Outcome::Failure;
+    if (*channel >= 0 && context.library.listChannel(context.config, *channel, sort, context.reply) == 1)
+        return Outcome::Success;
+    refuse(context, library::explainUnlistedChannel(context.config, *channel));
+    return Outcome::Failure;
 }
 
 Outcome commandSaveChannel(HandlerContext& context, std::u16string_view text) {

@@ -50,6 +50,8 @@ public:
     void applySettings();
     /// Drops the connected headset.
     void forceDisconnect();
+    /// Why the mouse relay cannot capture here; empty when it can.
+    std::u16string mouseProblem() const;
 
     core::SettingsStore& settings() { return settings_; }
     protocol::ControlServer* controlServer() { return control_.get(); }
@@ -77,6 +79,7 @@ private:
     ServiceState controlState_;
     ServiceState videoState_;
     bool running_ = false;
+    std::int32_t lastShownCode_ = 0;
 };
 
 }  // namespace tvr::ui
