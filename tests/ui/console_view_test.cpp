@@ -70,6 +70,15 @@ TEST(ConsoleStatus, JapaneseTextsAreFollowedByTheirGlossUnlessTheReaderIsJapanes
     }
 }
 
+TEST(ConsoleStatus, EventsFromTheNetworkCannotForgeLinesOrDriveTheTerminal) {
+    CapturedConsole console(true);
+    console.view().showEvent(platform::LocalTime{2024, 3, 9, 7, 5, 1},
+                             u"channel 2 set by the headset: PC folder \"/v/\x1b[2Ja\tb\", the folder does not exist");
+    EXPECT_EQ(
+        console.text(),
+        "2024-03-09 07:05:01 channel 2 set by the headset: PC folder \"/v/?[2Ja?b\", the folder does not exist\n");
+}
+
 TEST(ConsoleStatus, JapaneseLocaleFollowsTheFirstVariableSet) {
     EXPECT_TRUE(protocol::japaneseLocale(nullptr, nullptr, "ja_JP.UTF-8"));
     EXPECT_TRUE(protocol::japaneseLocale("ja_JP.UTF-8", "C", "en_US.UTF-8"));

@@ -127,7 +127,13 @@ void ConsoleView::showSummary(const StartupSummary& summary) {
 void ConsoleView::showStopped() { writeLine(u"TamvikVR Server stopped; settings saved."); }
 
 void ConsoleView::writeLine(std::u16string_view line) {
-    std::fputs(platform::toUtf8(line).c_str(), out_);
+    // Paths and names come from the headset and the network: a line break or a terminal control
+    // in them must not forge a console line or drive the terminal.
+    std::u16string shown(line);
+    for (char16_t& c : shown) {
+        if (c < 0x20 || c == 0x7F) c = u'?';
+    }
+    std::fputs(platform::toUtf8(shown).c_str(), out_);
     std::fputc('\n', out_);
     std::fflush(out_);
 }
