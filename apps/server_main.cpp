@@ -19,9 +19,9 @@
 #include "platform/stop_signal.h"
 #include "platform/system_paths.h"
 #include "platform/utf.h"
+#include "protocol/status_gloss.h"
 #include "ui/console/console_view.h"
 #include "ui/console/server_command_line.h"
-#include "ui/console/status_gloss.h"
 #include "ui/controller.h"
 #include "ui/startup_summary.h"
 
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     std::u16string settingsPath = core::executableFolder();
     core::appendPath(settingsPath, core::kSettingsFileName);
 
-    bool glosses = !ui::japaneseLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    bool glosses = !protocol::japaneseLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
     ui::ConsoleView view(stdout, glosses);
     ui::Controller controller(settingsPath, view);
     if (!controller.start()) {
@@ -83,8 +83,11 @@ int main(int argc, char** argv) {
                      platform::toUtf8(settingsPath).c_str());
         return 0;
     }
-    view.showSummary(ui::summarizeStartup(controller.settings(), controller.controlState(), controller.videoState(),
-                                          core::executableFolder(), platform::lanIpv4Addresses()));
+    ui::StartupSummary summary =
+        ui::summarizeStartup(controller.settings(), controller.controlState(), controller.videoState(),
+                             core::executableFolder(), platform::lanIpv4Addresses());
+    if (summary.mouseOn) summary.mouseProblem = controller.mouseProblem();
+    view.showSummary(summary);
     while (!platform::waitForStopSignal(ui::Controller::kTickMs)) controller.tick();
     controller.tick();
     controller.stop();

@@ -6,14 +6,28 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Each part says how long it took, so that the run's time can be read part by part.
+# Each part says how long it took, so that the run's time can be read part by part; the last
+# line sums every part up with its result, also when a part fails and ends the run.
 part_start=$(date +%s)
+run_start=$part_start
+parts=()
 part_done() {
   local now
   now=$(date +%s)
   echo "== $1: $((now - part_start)) s"
+  parts+=("$1 $((now - part_start)) s ok")
   part_start=$now
 }
+summary() {
+  local status=$? now last="the start"
+  now=$(date +%s)
+  [ "${#parts[@]}" -gt 0 ] && last=${parts[-1]% * s ok}
+  [ "$status" -ne 0 ] && parts+=("the part after ${last} FAILED after $((now - part_start)) s")
+  local line="" part
+  for part in "${parts[@]}"; do line+="$part; "; done
+  echo "== summary: ${line}total $((now - run_start)) s, $([ "$status" -eq 0 ] && echo "all passed" || echo "FAILED")"
+}
+trap summary EXIT
 
 bash scripts/install-deps.sh
 part_done "installing what is missing"

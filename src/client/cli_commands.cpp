@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "client/command_help.h"
 #include "client/control_client.h"
 #include "client/http_fetch.h"
 #include "core/text.h"
@@ -11,6 +12,7 @@
 #include "platform/fs.h"
 #include "platform/stop_signal.h"
 #include "platform/utf.h"
+#include "protocol/status_gloss.h"
 #include "protocol/tagged_message.h"
 
 namespace tvr::client {
@@ -104,7 +106,10 @@ private:
             for (const auto& record : reply->records) printRecord(record, out_);
         out_.flush();
         if (!complete) return fail(kExitIo, "no complete reply to " + what + " from " + where());
-        if (!reply->ok) return fail(kExitRefused, "the server refused " + what + ": " + platform::toUtf8(reply->final));
+        if (!reply->ok) {
+            err_ << explainRefusal(what, reply->final);
+            return kExitRefused;
+        }
         return kExitOk;
     }
 
@@ -195,6 +200,24 @@ std::string formatResultEntry(const protocol::ResultEntry& entry) {
     return std::to_string(entry.index) + "\t" + std::to_string(entry.value) + "\t" + platform::toUtf8(entry.text);
 }
 
+std::string explainRefusal(const std::string& what, std::u16string_view final) {
+    std::string text = kProgram + ("the server refused " + what + ": " + platform::toUtf8(final) + "\n");
+    std::int32_t code = protocol::intAfterKey(final, u"<code>").value_or(0);
+    std::u16string message = protocol::quotedAfterKey(final, u"<message>").value_or(u"");
+    text += kProgram;
+    if (code == 0 && message.empty()) {
+        text += "the reply carries no status, so it says nothing about why;";
+    } else {
+        std::u16string status = core::format(u"0x%04X", {code});
+        if (!message.empty()) status += u" " + message;
+        std::u16string gloss = protocol::statusGloss(code, u"", message);
+        if (!gloss.empty()) status += u" (" + gloss + u")";
+        text += "its code and text are the server's last status, " + platform::toUtf8(status) +
+                ", not necessarily the reason;";
+    }
+    return text + " the server's console prints a line saying why it refused\n";
+}
+
 int runCli(const CliOptions& options, std::ostream& out, std::ostream& err) {
     if (options.action == Action::Help) {
         out << usageText();
@@ -203,6 +226,10 @@ int runCli(const CliOptions& options, std::ostream& out, std::ostream& err) {
     if (options.action == Action::Version) {
         out << "tamvikvr-client " << platform::toUtf8(core::kAppVersion) << " (TamvikVR Server, protocol "
             << core::kProtocolVersion << ")\n";
+        return kExitOk;
+    }
+    if (options.action == Action::Commands) {
+        out << commandHelpText();
         return kExitOk;
     }
     // Installed before connecting, so that a signal during the handshake still ends the hold cleanly.

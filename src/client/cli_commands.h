@@ -18,6 +18,9 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
 /// Runs an already parsed command line.
 int runCli(const CliOptions& options, std::ostream& out, std::ostream& err);
 
+/// The error lines for a refused request: what was refused, the reply, and what its code and
+/// text are (the server's last status, glossed), since they are not the reason.
+std::string explainRefusal(const std::string& what, std::u16string_view final);
 /// The "#CMD_GET_CHANNEL" request: the channel and only the sort keys that were given.
 std::u16string listRequest(const CliOptions& options);
 /// The "#CMD_PASSWORD" request.

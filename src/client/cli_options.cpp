@@ -36,6 +36,10 @@ bool isPositional(std::string_view token) {
 }
 
 constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+const std::string kSortNameValues =
+    "0 (name), 1 (date and time), 2 (date, then name), 3 (series groups, then name) or 4 (no sorting; series "
+    "gathered)";
+const std::string kSortModeValues = "1 (ascending) or 0 (descending)";
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
 class Parser {
@@ -111,7 +115,10 @@ private:
             if (!number(name, value, 1, 3600000, &n)) return false;
             options_->timeoutMs = static_cast<int>(n);
         } else if (name == "--sort-name" || name == "--sort-mode" || name == "--sort-mode-2nd") {
-            if (!number(name, value, kInt32Min, kInt32Max, &n)) return false;
+            // The server reads any number, but only these mean something; a typo would list unsorted.
+            bool key = name == "--sort-name";
+            if (!parseNumber(value, 0, key ? 4 : 1, &n))
+                return fail(name + " takes " + (key ? kSortNameValues : kSortModeValues) + ", not \"" + value + "\"");
             auto& target = name == "--sort-name"   ? options_->sortName
                            : name == "--sort-mode" ? options_->sortMode
                                                    : options_->sortMode2nd;
@@ -137,9 +144,13 @@ private:
     }
 
     bool actionFrom(const std::vector<std::string>& positional) {
-        if (positional.empty()) return fail("no action given (handshake, list, command, fetch or hold)");
+        if (positional.empty()) return fail("no action given (handshake, list, command, commands, fetch or hold)");
         const std::string& action = positional[0];
         std::size_t count = positional.size() - 1;
+        if (action == "commands") {
+            options_->action = Action::Commands;
+            return count == 0 || fail("commands takes no arguments");
+        }
         if (action == "handshake") {
             options_->action = Action::Handshake;
             return count == 0 || fail("handshake takes no arguments");
@@ -179,7 +190,7 @@ private:
             options_->holdSeconds = seconds;
             return true;
         }
-        return fail("unknown action \"" + action + "\" (handshake, list, command, fetch or hold)");
+        return fail("unknown action \"" + action + "\" (handshake, list, command, commands, fetch or hold)");
     }
 
     // Action options make sense for one action only; a stray one is more likely a mistake than intended.
@@ -215,11 +226,20 @@ std::string usageText() {
            "Actions:\n"
            "  handshake                       print every reply text of the handshake\n"
            "  list <ch> [--sort-name N] [--sort-mode M] [--sort-mode-2nd M]\n"
-           "                                  list a channel: reply texts, and one line\n"
-           "                                  \"value<TAB>folder/name\" per file\n"
+           "                                  list channel <ch> (0 to 7; the console's channel\n"
+           "                                  <ch>+1): reply texts, and one line\n"
+           "                                  \"value<TAB>folder/name\" per file, where value is the\n"
+           "                                  file's marker state: 0 no markers known, 1 markers\n"
+           "                                  set, 2 a marker file not read yet\n"
+           "      --sort-name N               0 name (default), 1 date and time, 2 date then\n"
+           "                                  name, 3 series groups then name, 4 no sorting\n"
+           "                                  (1 to 4 gather a series' episodes)\n"
+           "      --sort-mode M               first key: 1 ascending (default), 0 descending\n"
+           "      --sort-mode-2nd M           second key: 1 ascending (default), 0 descending\n"
            "  command <CM_NAME> [arg0 [arg1 [arg2 [arg3]]]]\n"
            "                                  run an extended command: one line\n"
            "                                  \"index<TAB>value<TAB>text\" per result, then the reply\n"
+           "  commands                        list every CM_ command with its arguments\n"
            "  fetch <path> [--stream N] [--from BYTES] [--output FILE|-]\n"
            "                                  fetch a file from the video server while the\n"
            "                                  control connection stays open (default output: stdout)\n"
@@ -239,6 +259,10 @@ std::string usageText() {
            "  --version         print the version\n"
            "  --help, -h        print this text\n"
            "  --                every later argument is taken as it is (for arguments beginning with -)\n"
+           "\n"
+           "A refused request ends with \"#RET_ERR(<code>N,<message>\"...\")\": its code and text are the\n"
+           "server's last status event, not necessarily the reason; the client explains them, and the\n"
+           "server's console prints a line saying why it refused.\n"
            "\n"
            "Exit status: 0 success, 1 the server refused the request, 2 usage error,\n"
            "3 connection or input/output error.\n";

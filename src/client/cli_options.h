@@ -9,7 +9,7 @@
 
 namespace tvr::client {
 
-enum class Action { Help, Version, Handshake, List, Command, Fetch, Hold };
+enum class Action { Help, Version, Commands, Handshake, List, Command, Fetch, Hold };
 
 /// Everything the command line asks for.
 struct CliOptions {

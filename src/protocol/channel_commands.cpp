@@ -2,6 +2,7 @@
 // "#CMD_GET_CHANNEL" and "#CMD_SAVE_CHANNEL": listing a channel, and the headset writing back the
 // search or favourites list.
 #include "core/text.h"
+#include "library/channel_explain.h"
 #include "protocol/save_channel.h"
 #include "protocol/status_codes.h"
 #include "protocol/tagged_message.h"
@@ -11,12 +12,15 @@ namespace tvr::protocol {
 
 Outcome commandGetChannel(HandlerContext& context, std::u16string_view text) {
     std::optional<std::int32_t> channel = intAfterKey(text, u"<ch>");
-    if (!channel || *channel < 0) return Outcome::Failure;
+    if (!channel) {
+        refuse(context, u"the request names no channel (<ch>)");
+        return Outcome::Failure;
+    }
     library::SortRequest sort;
     sort.sortName = intAfterKey(text, u"<sort_name>").value_or(0);
     sort.sortMode = intAfterKey(text, u"<sort_mode>").value_or(1);
     sort.sortMode2nd = intAfterKey(text, u"<sort_mode_2nd>").value_or(1);
-    bool listed = context.library.listChannel(context.config, *channel, sort, context.reply) == 1;
+    bool listed = *channel >= 0 && context.library.listChannel(context.config, *channel, sort, context.reply) == 1;
     // Each goes to the console and the log; the refused list, posted last, makes the error reply.
     const library::ListingNotes& notes = context.library.listingNotes();
     for (const std::u16string& folder : notes.undecodableFolders) {
@@ -38,7 +42,9 @@ Outcome commandGetChannel(HandlerContext& context, std::u16string_view text) {
             status::kError, status::kErrorText,
             core::format(status::kListTooLargeFormat, {notes.tooLargeBytes, std::u16string_view(notes.tooLargeList)}));
     }
-    return listed ? Outcome::Success : Outcome::Failure;
+    if (listed) return Outcome::Success;
+    if (notes.tooLargeList.empty()) refuse(context, library::explainUnlistedChannel(context.config, *channel));
+    return Outcome::Failure;
 }
 
 Outcome commandSaveChannel(HandlerContext& context, std::u16string_view text) {

@@ -42,7 +42,8 @@ bool dispatchCommand(HandlerContext& context, const RecordView& payload, std::ve
         return false;
     }
     CommandHandler handler = findCommand(record.name);
-    if (handler == nullptr) return false;
+    if (handler == nullptr)
+        return refuse(context, u"not a command this server knows (tamvikvr-client commands lists them)");
     CommandCall call(std::move(record));
     bool result = handler(context, call);
     *entries = std::move(call.entries());

@@ -2,6 +2,7 @@
 // CM_SET_CHANNEL_TYPE and CM_GET_CHANNEL_TYPE: the headset reads and changes a channel's type.
 #include <array>
 
+#include "core/text.h"
 #include "library/channels.h"
 #include "protocol/command_table.h"
 
@@ -11,7 +12,19 @@ namespace {
 
 bool setChannelType(HandlerContext& context, CommandCall& call) {
     std::int32_t channel = call.intArg(0);
-    if (library::setChannelType(context.config, channel, call.intArg(1), call.arg(2)) != 1) return false;
+    std::int32_t type = call.intArg(1);
+    if (library::setChannelType(context.config, channel, type, call.arg(2)) != 1) {
+        if (channel < 0 || channel >= core::kChannelCount)
+            return refuse(context, core::format(u"there is no channel %d: the headset numbers channels 0 to 7 "
+                                                u"(the console 1 to 8)",
+                                                {channel}));
+        if (type != core::kChannelPcFolder && type != core::kChannelVrDevice)
+            return refuse(context,
+                          core::format(u"type %d cannot be set: only 0 (PC folder) and 1 (VR device)", {type}));
+        return refuse(context,
+                      u"the path cannot be stored in the settings file: it holds a line break, a NUL or "
+                      u"a broken UTF-16 character");
+    }
     if (context.frontEnd != nullptr) {
         const auto& changed = context.config.channels[static_cast<std::size_t>(channel)];
         context.frontEnd->post({core::kRefreshChannels, channel, changed.type, changed.path});
@@ -21,7 +34,10 @@ bool setChannelType(HandlerContext& context, CommandCall& call) {
 
 bool getChannelType(HandlerContext& context, CommandCall& call) {
     std::int32_t channel = call.intArg(0);
-    if (channel < 0 || channel >= core::kChannelCount) return false;
+    if (channel < 0 || channel >= core::kChannelCount)
+        return refuse(context, core::format(u"there is no channel %d: the headset numbers channels 0 to 7 "
+                                            u"(the console 1 to 8)",
+                                            {channel}));
     const auto& chosen = context.config.channels[static_cast<std::size_t>(channel)];
     call.addEntry(chosen.type, chosen.path);
     return true;

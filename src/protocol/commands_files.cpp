@@ -21,6 +21,7 @@ bool play(HandlerContext& context, CommandCall& call) {
     bool isFolder = false;
     bool ok = call.intArg(1) == 1 || (core::getPathState(path, &isFolder) && !isFolder);
     logCommand(context, ok ? u"PLAY_FILE" : u"PLAY_FILE:ERROR", core::format(u"path=\"%s\"", {path}));
+    if (!ok) return refuse(context, isFolder ? u"the path is a folder, not a video" : u"no such file");
     return ok;
 }
 
@@ -39,7 +40,7 @@ bool makeDir(HandlerContext& context, CommandCall& call) {
         return true;
     }
     logCommand(context, u"ERROR:MAKE_DIR", core::format(u"msg=\"%s\", dir=\"%s\"", {u"***", folder}));
-    return false;
+    return refuse(context, u"the folder cannot be made there");
 }
 
 void removeFolders(const std::vector<std::u16string>& folders) {
@@ -52,13 +53,13 @@ void removeFolders(const std::vector<std::u16string>& folders) {
 bool moveFile(HandlerContext& context, CommandCall& call) {
     const std::u16string& to = call.arg(0);
     const std::u16string& from = call.arg(1);
-    auto fail = [&](std::u16string_view message) {
+    auto fail = [&](std::u16string_view message, std::u16string_view english) {
         logCommand(context, u"ERROR:MOVE_FILE",
                    core::format(u"msg=\"%s\", to=\"%s\", from=\"%s\"", {message, to, from}));
-        return false;
+        return refuse(context, core::format(u"%s (%s)", {english, message}));
     };
     if (core::isSameRoot(to, from) == 0 || core::isSameExtension(to, from) == 0) {
-        return fail(u"ドライブまたは拡張子が異なる");
+        return fail(u"ドライブまたは拡張子が異なる", u"the drive or the extension differs");
     }
     // The folder that holds the target: a name without an extension is still the file's name.
     const std::u16string_view folder =
@@ -66,17 +67,18 @@ bool moveFile(HandlerContext& context, CommandCall& call) {
     std::vector<std::u16string> made;
     if (core::makeFolderTree(folder, &made) == 0) {
         removeFolders(made);
-        return false;
+        return refuse(context, u"the destination folder cannot be made");
     }
     if (!platform::moveNoOverwrite(from, to, context.stopRequested)) {
         removeFolders(made);
-        return fail(u"同じファイルが存在する、アクセス権が無い等");
+        return fail(u"同じファイルが存在する、アクセス権が無い等", u"a file of that name exists, or access is denied");
     }
     if (core::splitPath(to).name != core::splitPath(from).name) {
-        if (context.library.markers().moveMarkerFile(to, from) == 0) return fail(u"同じファイル(Marker)が存在する");
+        if (context.library.markers().moveMarkerFile(to, from) == 0)
+            return fail(u"同じファイル(Marker)が存在する", u"a marker file of the new name exists");
         const std::u16string& vrFolder = context.library.vrFormatFolder();
         if (!vrFolder.empty() && !stores::moveVrFormatFile(vrFolder, to, from)) {
-            return fail(u"同じファイル(VRFormat)が存在する");
+            return fail(u"同じファイル(VRFormat)が存在する", u"a VR format file of the new name exists");
         }
     }
     logCommand(context, u"MOVE_FILE", core::format(u"to=\"%s\", from=\"%s\"", {to, from}));
@@ -85,12 +87,13 @@ bool moveFile(HandlerContext& context, CommandCall& call) {
 
 // The destination takes the source's times; where the OS cannot set a creation time (Linux),
 // the access and write times are set.
-bool copyTimestamp(HandlerContext&, CommandCall& call) {
+bool copyTimestamp(HandlerContext& context, CommandCall& call) {
     platform::FileTimes times;
-    if (platform::pathKind(call.arg(1)) != platform::PathKind::File) return false;
-    if (!platform::getFileTimes(call.arg(1), &times)) return false;
-    if (platform::pathKind(call.arg(0)) != platform::PathKind::File) return false;
-    return platform::setFileTimes(call.arg(0), times);
+    if (platform::pathKind(call.arg(1)) != platform::PathKind::File || !platform::getFileTimes(call.arg(1), &times))
+        return refuse(context, u"the source file (argument 1) cannot be read");
+    if (platform::pathKind(call.arg(0)) != platform::PathKind::File || !platform::setFileTimes(call.arg(0), times))
+        return refuse(context, u"the destination file (argument 0) cannot be changed");
+    return true;
 }
 
 constexpr std::array kRows{

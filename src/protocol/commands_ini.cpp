@@ -20,6 +20,11 @@ std::u16string settingsFile() { return core::appFilePath(core::kSettingsFileName
 
 std::u16string int64Text(std::int64_t value) { return core::format(u"%I64d", {value}); }
 
+// The headset owns only the keys beginning with "rw."; the server's own settings are not its to touch.
+bool refuseKey(HandlerContext& context) {
+    return refuse(context, u"the key (argument 1) does not begin with rw.: only those keys belong to the headset");
+}
+
 // A write the file refused is a failure the headset sees, not a success.
 bool writeFailed(HandlerContext& context, std::u16string_view operation) {
     context.status.post(status::kError, status::kErrorText, operation);
@@ -27,15 +32,15 @@ bool writeFailed(HandlerContext& context, std::u16string_view operation) {
 }
 
 bool writeInt64(HandlerContext& context, CommandCall& call) {
-    if (!isClientKey(call.arg(1))) return false;
+    if (!isClientKey(call.arg(1))) return refuseKey(context);
     if (!platform::iniWriteString(settingsFile(), call.arg(0), call.arg(1), int64Text(call.int64Arg(2)))) {
         return writeFailed(context, u"IniWriteInt64()");
     }
     return true;
 }
 
-bool readInt64(HandlerContext&, CommandCall& call) {
-    if (!isClientKey(call.arg(1))) return false;
+bool readInt64(HandlerContext& context, CommandCall& call) {
+    if (!isClientKey(call.arg(1))) return refuseKey(context);
     std::int64_t value = call.int64Arg(2);
     std::u16string text = core::readExistingKey(settingsFile(), call.arg(0), call.arg(1)).value_or(u"");
     if (text.empty()) {
@@ -49,15 +54,15 @@ bool readInt64(HandlerContext&, CommandCall& call) {
 
 // The text is cut to what the headset's argument could hold, as its buffer size says.
 bool writeString(HandlerContext& context, CommandCall& call) {
-    if (!isClientKey(call.arg(1))) return false;
+    if (!isClientKey(call.arg(1))) return refuseKey(context);
     if (!core::writeString(settingsFile(), call.arg(0), call.arg(1), call.arg(2), call.argBytes(2))) {
         return writeFailed(context, u"IniWriteString()");
     }
     return true;
 }
 
-bool readString(HandlerContext&, CommandCall& call) {
-    if (!isClientKey(call.arg(1))) return false;
+bool readString(HandlerContext& context, CommandCall& call) {
+    if (!isClientKey(call.arg(1))) return refuseKey(context);
     std::optional<std::u16string> value = core::readExistingKey(settingsFile(), call.arg(0), call.arg(1));
     if (value) {
         call.addEntry(0, std::move(*value));

@@ -15,47 +15,51 @@ search::SearchEngine* engineFor(HandlerContext& context) {
     return context.search.get();
 }
 
+bool refuseNoSearch(HandlerContext& context) {
+    return refuse(context, u"no search has started yet (CM_FIND_FILE, CM_SEARCH_FILE or CM_GETDIR starts one)");
+}
+
 bool findFile(HandlerContext& context, CommandCall& call) {
     search::SearchEngine* engine = engineFor(context);
-    if (engine == nullptr) return false;
+    if (engine == nullptr) return refuse(context, u"the search engine cannot be started");
     engine->startFindFile(call.arg(0), search::makeSearchSettings(context.config));
     return true;
 }
 
 bool searchFile(HandlerContext& context, CommandCall& call) {
     search::SearchEngine* engine = engineFor(context);
-    if (engine == nullptr) return false;
+    if (engine == nullptr) return refuse(context, u"the search engine cannot be started");
     engine->startSearchFile(call.arg(0), search::makeSearchSettings(context.config));
     return true;
 }
 
 bool getDir(HandlerContext& context, CommandCall& call) {
     search::SearchEngine* engine = engineFor(context);
-    if (engine == nullptr) return false;
+    if (engine == nullptr) return refuse(context, u"the search engine cannot be started");
     engine->startGetDir(call.arg(0), search::makeSearchSettings(context.config));
     return true;
 }
 
 bool isFinished(HandlerContext& context, CommandCall& call) {
-    if (!context.search) return false;
+    if (!context.search) return refuseNoSearch(context);
     call.addEntry(context.search->isFinished(), u"");
     return true;
 }
 
 bool requestCancel(HandlerContext& context, CommandCall&) {
-    if (!context.search) return false;
+    if (!context.search) return refuseNoSearch(context);
     context.search->requestCancel();
     return true;
 }
 
 bool getNum(HandlerContext& context, CommandCall& call) {
-    if (!context.search) return false;
+    if (!context.search) return refuseNoSearch(context);
     call.addEntry(context.search->rowCount(), u"");
     return true;
 }
 
 bool getPath(HandlerContext& context, CommandCall& call) {
-    if (!context.search) return false;
+    if (!context.search) return refuseNoSearch(context);
     for (auto& row : context.search->rows(call.intArg(0), call.intArg(1))) {
         std::int32_t state = context.library.markers().getMarkerState(row);
         call.addEntry(state, std::move(row));
@@ -64,13 +68,13 @@ bool getPath(HandlerContext& context, CommandCall& call) {
 }
 
 bool getDirRows(HandlerContext& context, CommandCall& call) {
-    if (!context.search) return false;
+    if (!context.search) return refuseNoSearch(context);
     for (auto& row : context.search->rows(call.intArg(0), call.intArg(1))) call.addEntry(0, std::move(row));
     return true;
 }
 
 bool getProgress(HandlerContext& context, CommandCall& call) {
-    if (!context.search) return false;
+    if (!context.search) return refuseNoSearch(context);
     call.addEntry(context.search->isFinished(), context.search->progress());
     return true;
 }

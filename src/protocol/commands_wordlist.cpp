@@ -22,7 +22,8 @@ bool getItems(HandlerContext& context, CommandCall& call) {
 }
 
 bool add(HandlerContext& context, CommandCall& call) {
-    return context.library.wordList().addWord(call.arg(0), call.arg(1));
+    if (context.library.wordList().addWord(call.arg(0), call.arg(1))) return true;
+    return refuse(context, u"the word list holds this id and word already, or cannot hold them");
 }
 
 bool remove(HandlerContext& context, CommandCall& call) {

@@ -5,6 +5,7 @@
 #include "core/text.h"
 #include "protocol/command_table.h"
 #include "protocol/control_server.h"
+#include "protocol/refusal.h"
 #include "protocol/save_channel.h"
 #include "protocol/status_codes.h"
 #include "protocol/text_handlers.h"
@@ -40,6 +41,7 @@ void ControlServer::servePacket() {
     if (cursor.malformed()) {
         // The rest of the body does not hold a whole record: answer once and drop the packet.
         postStatus(status::kError, status::kErrorText, u"レコード長がパケットに合わない");
+        status_.refuse(u"the rest of a packet", refusalReason({}, true, status_.current()));
         appendReply(false);
         if (session_.saving && session_.connected) {
             session_.saving.reset();
@@ -65,10 +67,17 @@ void ControlServer::serveRecord(const RecordView& record) {
 
 void ControlServer::serveRecordUnguarded(const RecordView& record) {
     HandlerContext handlers = context();
+    const std::uint64_t postsBefore = status_.postCount();
+    session_.refusal.clear();
+    auto noteRefusal = [&](std::u16string_view request) {
+        status_.refuse(std::u16string(request),
+                       refusalReason(session_.refusal, status_.postCount() != postsBefore, status_.current()));
+    };
     if (session_.saving) {
         std::optional<bool> done = session_.saving->feed(handlers, record);
         if (!done) return;
         session_.saving.reset();
+        if (!*done) noteRefusal(u"#CMD_SAVE_CHANNEL");
         appendReply(*done);
         return;
     }
@@ -86,8 +95,11 @@ void ControlServer::serveRecordUnguarded(const RecordView& record) {
         std::vector<ResultEntry> entries;
         success = dispatchCommand(handlers, record, &entries);
         for (const auto& entry : entries) send_.appendRecord(kResult, encodeResultPayload(entry));
+    } else if (record.type == kCommand) {
+        session_.refusal = u"the headset has not logged in (#CMD_SETUP, and #CMD_PASSWORD when asked)";
     }
     if (!session_.connected) return;  // a send that timed out dropped the headset
+    if (!success) noteRefusal(requestName(record));
     appendReply(success);
 }
 

@@ -50,6 +50,8 @@ public:
     bool takeStatus(StatusSlot* status);
     /// Every status event since the last call, in order.
     std::vector<StatusSlot> takeEvents(std::size_t* dropped = nullptr) { return status_.takeEvents(dropped); }
+    /// Every event, and every request refused, since the last call (see StatusBoard).
+    std::vector<StatusSlot> takeEvents(std::vector<Refusal>* refusals) { return status_.takeEvents(refusals); }
     /// Fills the status slot and writes the EVENT line (code >= 0) when the log is open.
     void postStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2);
     /// Posts status 1 "接続待ち" unless a new client is already connected (its status 2 stays).

@@ -3,6 +3,7 @@
 // Everything a message or command handler may use. Handlers are free functions of this context,
 // so tests call them with a recording sink and no socket.
 #include <memory>
+#include <string>
 
 #include "core/clock.h"
 #include "core/command_queue.h"
@@ -29,6 +30,12 @@ struct HandlerContext {
     std::unique_ptr<search::SearchEngine>& search;  // null until the first search start
     platform::StopQuery stopRequested;              // true once the server is stopping
 };
+
+/// Notes why the request is refused (shown on the server's console, never sent); returns false.
+inline bool refuse(HandlerContext& context, std::u16string why) {
+    context.session.refusal = std::move(why);
+    return false;
+}
 
 /// How a text message handler ended: its reply follows now, or after later records.
 enum class Outcome { Failure, Success, Pending };

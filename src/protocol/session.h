@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace tvr::protocol {
 
@@ -33,6 +34,9 @@ struct Session {
     bool suspended = false;       // the no-traffic time-out is not applied
     bool suspendChanged = false;  // the next CM_LIVE_TIME reports the state
     std::unique_ptr<SaveChannelState> saving;
+    // Why the record being answered was refused, in English, for the front-end's line; a handler
+    // that posts a status instead leaves it empty and the status explains.
+    std::u16string refusal;
 };
 
 }  // namespace tvr::protocol

@@ -23,6 +23,14 @@ struct StatusSlot {
     std::u16string text2;
 };
 
+/// A request the server answered with "#RET_ERR", and why (English, with the system's Japanese
+/// text where it has one). The headset's reply never carries this; the front-end shows it.
+struct Refusal {
+    std::u16string request;
+    std::u16string reason;
+    std::size_t position = 0;  // how many of the events taken with it came before it
+};
+
 class StatusBoard {
 public:
     /// Events beyond this many unread ones are dropped, oldest first, and counted.
@@ -37,6 +45,13 @@ public:
     void take(StatusSlot* slot);
     /// Every event since the last call, in order; dropped tells how many were lost to the cap.
     std::vector<StatusSlot> takeEvents(std::size_t* dropped = nullptr);
+    /// How many events were ever posted; a handler's run compares it to see whether it posted one.
+    std::uint64_t postCount() const;
+    /// Queues a refusal for the front-end; the slot and the log stay as they are.
+    void refuse(std::u16string request, std::u16string reason);
+    /// Every event and every refusal since the last call, each in order; a refusal's position
+    /// places it among the events.
+    std::vector<StatusSlot> takeEvents(std::vector<Refusal>* refusals);
     /// Runs post() only when stillIdle() holds under the board's lock.
     template <typename Check>
     void postIf(Check stillIdle, std::int32_t code, std::u16string_view text1, std::u16string_view text2) {
@@ -52,6 +67,8 @@ private:
     StatusSlot slot_;
     std::deque<StatusSlot> events_;
     std::size_t dropped_ = 0;
+    std::uint64_t postCount_ = 0;
+    std::deque<Refusal> refusals_;
 };
 
 }  // namespace tvr::protocol

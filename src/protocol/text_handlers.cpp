@@ -21,9 +21,13 @@ constexpr std::array kTextTable{
 Outcome handleText(HandlerContext& context, std::u16string_view text) {
     for (const TextRow& row : kTextTable) {
         if (!messageIs(text, row.name)) continue;
-        if (row.needsAuthentication && !context.session.authenticated) return Outcome::Failure;
+        if (row.needsAuthentication && !context.session.authenticated) {
+            refuse(context, u"the headset has not logged in (#CMD_SETUP, and #CMD_PASSWORD when asked)");
+            return Outcome::Failure;
+        }
         return row.handler(context, text);
     }
+    refuse(context, u"not a request this server knows");
     return Outcome::Failure;
 }
 

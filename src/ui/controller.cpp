@@ -4,6 +4,7 @@
 #include "core/text.h"
 #include "core/write_leftovers.h"
 #include "protocol/status_codes.h"
+#include "ui/startup_summary.h"
 
 namespace tvr::ui {
 
@@ -28,14 +29,15 @@ bool Controller::start() {
     running_ = true;
     controlState_ = {};
     videoState_ = {};
-    auto unusable = [](std::uint16_t port) {
-        return core::format(u"port %d cannot be used (another program listens on it, or it is not allowed)", {port});
+    auto unusable = [](std::u16string_view key, std::uint16_t port) {
+        return core::format(u"[Config] %s=%d cannot be used (another program listens on it, or it is not allowed)",
+                            {key, port});
     };
     if (auto port = portFor(u"iPortHttp", config.portHttp, &videoState_)) {
         if (video_->start(*port, control_.get(), options_.bindAddress)) {
             videoState_.port = video_->port();
         } else {
-            videoState_.problem = unusable(*port);
+            videoState_.problem = unusable(u"iPortHttp", *port);
         }
     }
     // Started second, so that the handshake announces the video port actually listened on.
@@ -43,7 +45,7 @@ bool Controller::start() {
         if (control_->startListening(*port, listeningConfig(), options_.bindAddress)) {
             controlState_.port = control_->port();
         } else {
-            controlState_.problem = unusable(*port);
+            controlState_.problem = unusable(u"iPortServer", *port);
         }
     }
     return true;
@@ -75,8 +77,14 @@ void Controller::tick() {
     // The slot is emptied as the headset's error reply expects; the events show every change.
     protocol::StatusSlot slot;
     control_->takeStatus(&slot);
-    for (const auto& event : control_->takeEvents()) {
-        if (event.code != protocol::status::kNone) onStatus(event);
+    std::vector<protocol::Refusal> refusals;
+    std::vector<protocol::StatusSlot> events = control_->takeEvents(&refusals);
+    auto refusal = refusals.begin();
+    // Each refused request shows among the events in the order they happened.
+    for (std::size_t i = 0; i <= events.size(); ++i) {
+        for (; refusal != refusals.end() && refusal->position <= i; ++refusal)
+            view_.showEvent(platform::nowLocal(), u"refused " + refusal->request + u": " + refusal->reason);
+        if (i < events.size() && events[i].code != protocol::status::kNone) onStatus(events[i]);
     }
     for (const auto& event : video_->takeEvents()) view_.showStream(platform::nowLocal(), event);
     for (const auto& command : commands_.drain()) onCommand(command);
@@ -84,7 +92,10 @@ void Controller::tick() {
 }
 
 void Controller::onStatus(const protocol::StatusSlot& status) {
-    view_.showStatus(platform::nowLocal(), status.code, status.text1, status.text2);
+    // Several disconnections read in one tick each ask for the waiting status: one line says it.
+    bool repeatedWait = status.code == protocol::status::kWaiting && lastShownCode_ == protocol::status::kWaiting;
+    if (!repeatedWait) view_.showStatus(platform::nowLocal(), status.code, status.text1, status.text2);
+    lastShownCode_ = status.code;
     onMouseStatus(status);
     if (status.code == protocol::status::kDisconnected) {
         // By now the headset may have logged in again: only the login that ended loses its streams.
@@ -99,6 +110,10 @@ void Controller::onCommand(const core::FrontEndCommand& command) {
         channel.type = command.type;
         channel.path = command.path;
         settings_.save();
+        // The headset may name a folder that is not there: the user sees it now, not at the next start.
+        ChannelSummary changed = summarizeChannel(settings_.config(), command.channel);
+        view_.showEvent(platform::nowLocal(),
+                        core::format(u"channel %d set by the headset: ", {changed.number}) + describeChannel(changed));
     } else if (command.id == core::kForceDisconnect) {
         forceDisconnect();
     }

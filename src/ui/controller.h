@@ -100,6 +100,7 @@ private:
     ServiceState controlState_;
     ServiceState videoState_;
     bool running_ = false;
+    std::int32_t lastShownCode_ = 0;
 };
 
 }  // namespace tvr::ui

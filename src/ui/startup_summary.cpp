@@ -5,63 +5,22 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "core/version.h"
+#include "library/channel_explain.h"
 #include "library/channels.h"
 #include "platform/fs.h"
 
 namespace tvr::ui {
-
-namespace {
-
-std::u16string typeName(std::int32_t type) {
-    switch (type) {
-        case core::kChannelPcFolder:
-            return u"PC folder";
-        case core::kChannelVrDevice:
-            return u"VR device";
-        case core::kChannelSearchList:
-            return u"search list";
-        case core::kChannelFavoriteList:
-            return u"favourites list";
-        case core::kChannelPlaylist:
-            return u"playlist";
-        default:
-            return core::format(u"unknown type %d", {type});
-    }
-}
-
-// Why a channel that resolveChannelRoot refused does not resolve, and what the user can change.
-std::u16string explainUnresolved(const core::ChannelConfig& channel, std::u16string_view section) {
-    const std::u16string& path = channel.path;
-    if (path == u"(Computer)") return u"the drive overview, browsed from the headset";
-    if (path == u"(DeviceVide)") return u"the headset's own videos, nothing on the PC";
-    if (path == u"(PCVideo)") return u"no Videos folder is known: set XDG_VIDEOS_DIR or make ~/Videos";
-    if (channel.type == core::kChannelPcFolder) {
-        if (path.empty()) return core::format(u"not set: give [%s] pcPath a folder or (PCVideo)", {section});
-        return core::format(u"folder not found: give [%s] pcPath an existing folder or (PCVideo)", {section});
-    }
-    std::u16string candidate = core::executableFolder();
-    core::appendPath(candidate, path);
-    if (channel.type == core::kChannelSearchList || channel.type == core::kChannelFavoriteList) {
-        return core::format(u"no list file yet at %s; the headset writes it when it saves this list", {candidate});
-    }
-    if (channel.type == core::kChannelPlaylist) {
-        return core::format(u"no list file at %s; write one with a folder or video per line", {candidate});
-    }
-    return core::format(u"%s not found", {candidate});
-}
-
-}  // namespace
 
 ChannelSummary summarizeChannel(const core::Config& config, int index) {
     const core::ChannelConfig& channel = config.channels[static_cast<std::size_t>(index)];
     ChannelSummary summary;
     summary.number = index + 1;
     summary.section = core::format(u"ch.%d", {index});
-    summary.typeName = typeName(channel.type);
+    summary.typeName = library::channelTypeName(channel.type);
     summary.path = channel.path;
     library::ChannelRoot root;
     if (library::resolveChannelRoot(config, index, &root) == 0) {
-        summary.explanation = explainUnresolved(channel, summary.section);
+        summary.explanation = library::explainUnresolvedChannel(config, index);
         return summary;
     }
     // An empty list path resolves to the data folder itself, written with a trailing separator.
@@ -72,11 +31,24 @@ ChannelSummary summarizeChannel(const core::Config& config, int index) {
     } else if (channel.type == core::kChannelPcFolder && !isFolder) {
         summary.explanation =
             core::format(u"%s is a file, not a folder: give [%s] pcPath a folder", {root.root, summary.section});
+    } else if (channel.type == core::kChannelVrDevice) {
+        // The headset lists its own storage for this channel; only a PC-side browse sees the folder.
+        summary.resolves = true;
+        summary.target =
+            core::format(u"the headset's own storage; on the PC this channel shows %s %s",
+                         {std::u16string_view(channel.path.empty() ? u"the data folder" : u"the folder"), root.root});
     } else {
         summary.resolves = true;
         summary.target = core::format(isFolder ? u"folder %s" : u"list file %s", {root.root});
     }
     return summary;
+}
+
+std::u16string describeChannel(const ChannelSummary& channel) {
+    std::u16string text = channel.typeName;
+    if (!channel.path.empty()) text += core::format(u" \"%s\"", {channel.path});
+    if (channel.resolves) return text + u" -> " + channel.target;
+    return text + u", " + channel.explanation;
 }
 
 StartupSummary summarizeStartup(const core::SettingsStore& settings, const ServiceState& control,
@@ -101,7 +73,10 @@ StartupSummary summarizeStartup(const core::SettingsStore& settings, const Servi
     summary.addresses = std::move(addresses);
     summary.passwordOn = config.usePassword != 0;
     summary.passwordEmpty = config.password.empty();
-    summary.logOn = config.serverLog == 1;
+    summary.logWanted = config.serverLog == 1;
+    // The control server writes the log: without it the file is never opened.
+    summary.logOn = summary.logWanted && control.problem.empty();
+    summary.mouseOn = config.useMouse != 0;
     for (int index = 0; index < core::kChannelCount; ++index) {
         summary.channels[static_cast<std::size_t>(index)] = summarizeChannel(config, index);
     }

@@ -35,8 +35,11 @@ struct StartupSummary {
     std::vector<std::uint32_t> addresses;  // the PC's LAN IPv4 addresses, host order
     bool passwordOn = false;
     bool passwordEmpty = false;
-    bool logOn = false;
+    bool logWanted = false;  // [Config] iServerLog=1
+    bool logOn = false;      // and the log is written
     std::u16string logFile;
+    bool mouseOn = false;         // [Config] iUseMouse is not 0
+    std::u16string mouseProblem;  // why the relay cannot run; empty when it can
     std::array<ChannelSummary, core::kChannelCount> channels;
 };
 
@@ -46,5 +49,7 @@ StartupSummary summarizeStartup(const core::SettingsStore& settings, const Servi
                                 std::vector<std::uint32_t> addresses);
 /// What channel index (0 to 7) of the configuration resolves to, or why it does not.
 ChannelSummary summarizeChannel(const core::Config& config, int index);
+/// The channel after its number: "PC folder \"/v\" -> folder /v", or its explanation.
+std::u16string describeChannel(const ChannelSummary& channel);
 
 }  // namespace tvr::ui

@@ -18,6 +18,12 @@ public:
                             std::u16string_view text2) = 0;
     /// A problem the user should know about (a port that cannot be used).
     virtual void showProblem(std::u16string_view text) = 0;
+    /// Something the server did that the user should read: a refused request, a channel the
+    /// headset changed; views that show only statuses ignore it.
+    virtual void showEvent(const platform::LocalTime& time, std::u16string_view text) {
+        (void)time;
+        (void)text;
+    }
     /// A video request or the end of a stream; views that do not show streams ignore it.
     virtual void showStream(const platform::LocalTime& time, const http::StreamEvent& event) {
         (void)time;

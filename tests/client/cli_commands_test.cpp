@@ -8,9 +8,11 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <thread>
 
+#include "client/command_help.h"
 #include "client/control_client.h"
 #include "client/one_peer.h"
 #include "core/clock.h"
@@ -19,6 +21,7 @@
 #include "core/settings.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
+#include "protocol/command_table.h"
 #include "protocol/control_server.h"
 #include "support/temp_folder.h"
 
@@ -232,6 +235,47 @@ TEST(CliExitStatus, UsageHelpAndUnreachableServer) {
     EXPECT_EQ(runCommandLine({"--port", std::to_string(closedPort), "handshake"}, out, err), kExitIo);
     EXPECT_EQ(err.str(), "tamvikvr-client: cannot connect to the control server at 127.0.0.1:" +
                              std::to_string(closedPort) + "\n");
+}
+
+// An error reply's code and text are the server's last status, whatever it was: the client says
+// what was refused and what that status is, in English beside the server's Japanese.
+TEST(CliFormatting, ErrorRepliesAreExplained) {
+    struct Case {
+        std::u16string reply;
+        std::string second;  // the second line
+    };
+    const std::string tail = " the server's console prints a line saying why it refused\n";
+    const Case cases[] = {
+        {u"#RET_ERR(<code>2,<message>\"127.0.0.1\")",
+         "its code and text are the server's last status, 0x0002 127.0.0.1 (a headset connected), not "
+         "necessarily the reason;"},
+        {u"#RET_ERR(<code>545,<message>\"パスワードが一致しません\")",
+         "its code and text are the server's last status, 0x0221 パスワードが一致しません (error: wrong password; "
+         "the next try is possible in 30 s), not necessarily the reason;"},
+        {u"#RET_ERR(<code>513,<message>\"SaveMarker()\")",
+         "its code and text are the server's last status, 0x0201 SaveMarker() (error: the markers could not be "
+         "saved), not necessarily the reason;"},
+        {u"#RET_ERR(<code>0,<message>\"\")", "the reply carries no status, so it says nothing about why;"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(explainRefusal("#CMD_GET_CHANNEL", c.reply),
+                  "tamvikvr-client: the server refused #CMD_GET_CHANNEL: " + platform::toUtf8(c.reply) +
+                      "\ntamvikvr-client: " + c.second + tail);
+    }
+}
+
+// Every command the server knows is listed once, and the list names no command it does not know.
+TEST(CliFormatting, CommandsListsTheServersCommands) {
+    std::string text = commandHelpText();
+    std::set<std::string_view> listed;
+    for (const CommandHelp& command : commandHelp()) {
+        EXPECT_TRUE(listed.insert(command.name).second) << command.name << " twice";
+        EXPECT_NE(protocol::findCommand(platform::fromUtf8(command.name)), nullptr) << command.name;
+        EXPECT_NE(text.find("  " + std::string(command.name) + (command.arguments.empty() ? "\n" : " ")),
+                  std::string::npos)
+            << command.name;
+    }
+    EXPECT_EQ(listed.size(), 35u);
 }
 
 TEST(CliFormatting, RequestsAndLines) {

@@ -54,11 +54,11 @@ TEST(CliOptions, ListTakesChannelAndOnlyGivenSortKeys) {
     EXPECT_EQ(parsed.options.sortMode, 0);
     EXPECT_FALSE(parsed.options.sortMode2nd.has_value());
 
-    parsed = parse({"list", "--sort-name", "2", "--sort-mode-2nd=-1", "-1"});
+    parsed = parse({"list", "--sort-name", "2", "--sort-mode-2nd=0", "-1"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
     EXPECT_EQ(parsed.options.channel, -1);
     EXPECT_EQ(parsed.options.sortName, 2);
-    EXPECT_EQ(parsed.options.sortMode2nd, -1);
+    EXPECT_EQ(parsed.options.sortMode2nd, 0);
 }
 
 TEST(CliOptions, CommandKeepsUpToFourArgumentsAsText) {
@@ -125,6 +125,8 @@ TEST(CliOptions, HelpWinsOverEverythingElse) {
     EXPECT_EQ(parsed.options.action, Action::Command);
     EXPECT_EQ(parsed.options.args[0], u"-h");
     EXPECT_NE(usageText().find("fetch <path>"), std::string::npos);
+    EXPECT_EQ(parse({"list", "1", "--version"}).options.action, Action::Version);
+    EXPECT_EQ(parse({"commands"}).options.action, Action::Commands);
 }
 
 struct UsageError {
@@ -151,7 +153,12 @@ TEST(CliOptions, UsageErrorsNameTheProblem) {
         {{"list", "1", "2"}, "exactly one channel"},
         {{"list", "one"}, "the channel needs a number"},
         {{"list", "99999999999"}, "the channel needs a number"},
-        {{"list", "1", "--sort-mode", "up"}, "--sort-mode needs a number"},
+        {{"list", "1", "--sort-mode", "up"}, "--sort-mode takes 1 (ascending) or 0 (descending), not \"up\""},
+        {{"list", "1", "--sort-mode-2nd", "2"}, "--sort-mode-2nd takes 1 (ascending) or 0 (descending)"},
+        {{"list", "1", "--sort-name", "5"},
+         "--sort-name takes 0 (name), 1 (date and time), 2 (date, then name), 3 (series groups, then name) or 4"},
+        {{"list", "1", "--sort-name", "-1"}, "--sort-name takes 0 (name)"},
+        {{"commands", "x"}, "commands takes no arguments"},
         {{"command"}, "command needs a command name"},
         {{"command", "GETDIR"}, "begin with CM_"},
         {{"command", "CM_X", "1", "2", "3", "4", "5"}, "at most four arguments"},

@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "core/paths.h"
+#include "platform/fs.h"
 #include "platform/ini_file.h"
 #include "platform/utf.h"
+#include "protocol/status_gloss.h"
 #include "support/temp_folder.h"
 #include "ui/console/server_command_line.h"
-#include "ui/console/status_gloss.h"
 #include "ui/startup_summary.h"
 
 namespace tvr::ui {
@@ -69,12 +70,21 @@ TEST(ConsoleStatus, JapaneseTextsAreFollowedByTheirGlossUnlessTheReaderIsJapanes
     }
 }
 
+TEST(ConsoleStatus, EventsFromTheNetworkCannotForgeLinesOrDriveTheTerminal) {
+    CapturedConsole console(true);
+    console.view().showEvent(platform::LocalTime{2024, 3, 9, 7, 5, 1},
+                             u"channel 2 set by the headset: PC folder \"/v/\x1b[2Ja\tb\", the folder does not exist");
+    EXPECT_EQ(
+        console.text(),
+        "2024-03-09 07:05:01 channel 2 set by the headset: PC folder \"/v/?[2Ja?b\", the folder does not exist\n");
+}
+
 TEST(ConsoleStatus, JapaneseLocaleFollowsTheFirstVariableSet) {
-    EXPECT_TRUE(japaneseLocale(nullptr, nullptr, "ja_JP.UTF-8"));
-    EXPECT_TRUE(japaneseLocale("ja_JP.UTF-8", "C", "en_US.UTF-8"));
-    EXPECT_FALSE(japaneseLocale("C.UTF-8", nullptr, "ja_JP.UTF-8")) << "LC_ALL wins over LANG";
-    EXPECT_TRUE(japaneseLocale("", "ja", "en_GB")) << "an empty variable counts as unset";
-    EXPECT_FALSE(japaneseLocale(nullptr, nullptr, nullptr));
+    EXPECT_TRUE(protocol::japaneseLocale(nullptr, nullptr, "ja_JP.UTF-8"));
+    EXPECT_TRUE(protocol::japaneseLocale("ja_JP.UTF-8", "C", "en_US.UTF-8"));
+    EXPECT_FALSE(protocol::japaneseLocale("C.UTF-8", nullptr, "ja_JP.UTF-8")) << "LC_ALL wins over LANG";
+    EXPECT_TRUE(protocol::japaneseLocale("", "ja", "en_GB")) << "an empty variable counts as unset";
+    EXPECT_FALSE(protocol::japaneseLocale(nullptr, nullptr, nullptr));
 }
 
 TEST(ConsoleStream, RequestsAndEndsOfStreamsReadAsOneLineEach) {
@@ -95,8 +105,13 @@ TEST(ConsoleStream, RequestsAndEndsOfStreamsReadAsOneLineEach) {
              10485760,
              2000,
          },
-         "video slot 1: ended after 10485760 bytes in 2000 ms (5.0 MiB/s) /v/a.mp4"},
-        {{Kind::End, 1, 0, u"/v/a.mp4", 200, 0, 0}, "video slot 1: ended after 0 bytes in 0 ms (0.0 MiB/s) /v/a.mp4"},
+         "video slot 1: ended after 10.0 MiB in 2.0 s (5.0 MiB/s) /v/a.mp4"},
+        {{Kind::End, 1, 0, u"/v/a.mp4", 200, 0, 0}, "video slot 1: ended after 0 bytes in under 1 ms /v/a.mp4"},
+        {{Kind::End, 0, 0, u"/v/a.mp4", 206, 1536, 7}, "video slot 0: ended after 1.5 KiB in 7 ms /v/a.mp4"},
+        {{Kind::End, 0, 0, u"/v/a.mp4", 200, 3221225472ULL, 185000},
+         "video slot 0: ended after 3.0 GiB in 3 min 5 s (16.6 MiB/s) /v/a.mp4"},
+        {{Kind::End, 0, 0, u"/v/a.mp4", 206, 65536, 250},
+         "video slot 0: ended after 64.0 KiB in 250 ms (256.0 KiB/s) /v/a.mp4"},
     };
     for (const auto& c : cases) EXPECT_EQ(platform::toUtf8(ui::streamLine(c.event)), c.line);
 }
@@ -113,8 +128,11 @@ TEST(ConsoleSummary, EveryFactOnItsOwnLine) {
     summary.addresses = {0xC0A80114, 0x0A000005};
     summary.passwordOn = true;
     summary.passwordEmpty = true;
+    summary.logWanted = true;
     summary.logOn = true;
     summary.logFile = u"/srv/tvr/TamvikVR Server[Log].txt";
+    summary.mouseOn = true;
+    summary.mouseProblem = u"this build has no mouse relay";
     for (int i = 0; i < core::kChannelCount; ++i) {
         summary.channels[i] = {i + 1, u"", u"playlist", u"p.vrl", true, u"list file /srv/tvr/p.vrl", u""};
     }
@@ -133,6 +151,7 @@ TEST(ConsoleSummary, EveryFactOnItsOwnLine) {
         "  headset: enter 192.168.1.20 or 10.0.0.5 as the PC's address\n"
         "  password: on, but [Config] pcPassword is empty\n"
         "  log: on, /srv/tvr/TamvikVR Server[Log].txt\n"
+        "  mouse relay: not available, though [Config] iUseMouse is on: this build has no mouse relay\n"
         "  channel 1: playlist \"p.vrl\" -> list file /srv/tvr/p.vrl\n"
         "  channel 2: PC folder, not set: give [ch.1] pcPath a folder or (PCVideo)\n";
     for (int i = 3; i <= 8; ++i)
@@ -158,7 +177,12 @@ TEST(ConsoleSummary, ChannelsSayWhatTheyResolveToOrWhatToChange) {
         {core::kChannelPcFolder, base + u"/videos", true, u"folder " + base + u"/videos"},
         {core::kChannelPcFolder, u"", false, u"not set: give [ch.3] pcPath a folder or (PCVideo)"},
         {core::kChannelPcFolder, base + u"/gone", false,
-         u"folder not found: give [ch.3] pcPath an existing folder or (PCVideo)"},
+         u"the folder does not exist: give [ch.3] pcPath an existing folder or (PCVideo)"},
+        {core::kChannelPcFolder, u"tvr-no-such-folder", false,
+         u"the folder does not exist (a relative path: it resolved to " +
+             platform::canonicalPath(u"tvr-no-such-folder") + u"): give [ch.3] pcPath an existing folder or (PCVideo)"},
+        {core::kChannelVrDevice, u"", true,
+         u"the headset's own storage; on the PC this channel shows the data folder " + base},
         {core::kChannelPcFolder, base + u"/a.mp4", false,
          base + u"/a.mp4 is a file, not a folder: give [ch.3] pcPath a folder"},
         {core::kChannelPlaylist, u"ch3.vrl", true, u"list file " + base + u"/ch3.vrl"},
@@ -191,6 +215,8 @@ TEST(ConsoleSummary, SettingsWarningsLeaveThePortsToTheirServiceLines) {
               std::vector<std::u16string>{u"[Setup] iSeek1RW=back is not a number; the default is used"});
     EXPECT_TRUE(summary.passwordOn) << "any value but 0 asks for the password";
     EXPECT_TRUE(summary.logOn);
+    EXPECT_FALSE(summarizeStartup(settings, {0, u"in use"}, {0, u""}, folder.path16(), {}).logOn)
+        << "without the control server the log is never opened";
     EXPECT_EQ(summary.logFile, folder.path16() + u"/TamvikVR Server[Log].txt");
     EXPECT_EQ(summary.channels[7].section, u"ch.7");
 }

@@ -15,6 +15,7 @@
 #include "core/text.h"
 #include "http/raw_http_client.h"
 #include "platform/ini_file.h"
+#include "platform/utf.h"
 #include "support/stored_path.h"
 #include "support/temp_folder.h"
 
@@ -25,6 +26,8 @@ namespace {
 struct RecordingView final : ui::StatusView {
     std::vector<std::pair<std::int32_t, std::u16string>> statuses;
     std::vector<std::u16string> problems;
+    std::vector<std::u16string> events;
+    void showEvent(const platform::LocalTime&, std::u16string_view text) override { events.emplace_back(text); }
     void showStatus(const platform::LocalTime&, std::int32_t code, std::u16string_view text1,
                     std::u16string_view) override {
         statuses.emplace_back(code, std::u16string(text1));
@@ -162,8 +165,9 @@ TEST_F(ControllerTest, PortInUseIsReportedAndTheRestRuns) {
     controller =
         std::make_unique<ui::Controller>(settingsPath(), view, ui::ControllerOptions{nullptr, false, kLoopback});
     ASSERT_TRUE(controller->start());
-    EXPECT_NE(controller->controlState().problem.find(core::format(u"port %d cannot be used", {taken})),
-              std::u16string::npos);
+    EXPECT_NE(controller->controlState().problem.find(core::format(u"[Config] iPortServer=%d cannot be used", {taken})),
+              std::u16string::npos)
+        << "the line names the settings key";
     EXPECT_FALSE(controller->controlServer()->isListening());
     EXPECT_EQ(controller->controlState().port, 0);
     EXPECT_NE(controller->videoServer()->port(), 0);
@@ -227,6 +231,87 @@ TEST_F(ControllerTest, EveryEventReachesTheViewInOrder) {
     std::vector<std::int32_t> codes;
     for (const auto& status : view.statuses) codes.push_back(status.first);
     EXPECT_EQ(codes, (std::vector<std::int32_t>{1, 2, 3, 1}));
+}
+
+TEST_F(ControllerTest, OneWaitingLineAfterSessionsReadInOneTick) {
+    startController();
+    ASSERT_TRUE(tickUntil(1));
+    for (int session = 0; session < 3; ++session) {
+        ASSERT_TRUE(connectAndHandshake());
+        client.close();
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (controller->controlServer()->isConnected() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    controller->tick();  // three disconnections, each asking for the waiting status
+    controller->tick();
+    controller->tick();
+    std::vector<std::int32_t> codes;
+    for (const auto& status : view.statuses) codes.push_back(status.first);
+    EXPECT_EQ(codes, (std::vector<std::int32_t>{1, 2, 3, 2, 3, 2, 3, 1}));
+}
+
+// Every refused request gives one line saying which and why; the headset's reply stays the
+// status slot's, and a channel the headset sets to a missing folder is named at once.
+TEST_F(ControllerTest, RefusedRequestsAndChangedChannelsAreExplained) {
+    startController();
+    ASSERT_TRUE(connectAndHandshake());
+    const std::u16string missing = folder.path16() + u"/no/such/folder";
+    struct Case {
+        std::u16string name;  // a CM_ command, or empty for a text message in args[0]
+        std::vector<std::u16string> args;
+        bool ok;
+        std::u16string event;
+    };
+    const Case cases[] = {
+        {u"",
+         {u"#CMD_GET_CHANNEL(<ch>1)"},
+         false,
+         u"refused #CMD_GET_CHANNEL: channel 2 ([ch.1], PC folder): not set: give [ch.1] pcPath a folder or "
+         u"(PCVideo)"},
+        {u"",
+         {u"#CMD_GET_CHANNEL(<ch>8)"},
+         false,
+         u"refused #CMD_GET_CHANNEL: there is no channel <ch>8: the headset numbers channels 0 to 7 (the console 1 "
+         u"to 8)"},
+        {u"", {u"#CMD_NOPE(<a>1)"}, false, u"refused #CMD_NOPE: not a request this server knows"},
+        {u"CM_NOPE\n",
+         {},
+         false,
+         u"refused CM_NOPE?: not a command this server knows (tamvikvr-client commands lists them)"},
+        {u"CM_SET_CHANNEL_TYPE",
+         {u"1", u"0", u"/v/a\nb"},
+         false,
+         u"refused CM_SET_CHANNEL_TYPE: the path cannot be stored in the settings file: it holds a line break, a "
+         u"NUL or a broken UTF-16 character"},
+        {u"CM_SET_CHANNEL_TYPE",
+         {u"1", u"0", missing},
+         true,
+         u"channel 2 set by the headset: PC folder \"" + test::storedPath(missing) +
+             u"\", the folder does not exist: give [ch.1] pcPath an existing folder or (PCVideo)"},
+    };
+    for (const Case& c : cases) {
+        view.events.clear();
+        client::Reply reply;
+        if (c.name.empty()) {
+            ASSERT_TRUE(client.sendTexts({c.args[0]}));
+        } else {
+            std::u16string args[4];
+            for (std::size_t i = 0; i < c.args.size(); ++i) args[i] = c.args[i];
+            ASSERT_TRUE(client.sendCommand(c.name, args));
+        }
+        ASSERT_TRUE(client.receiveReply(&reply, 5000));
+        EXPECT_EQ(reply.ok, c.ok) << platform::toUtf8(reply.final);
+        if (!c.ok) {
+            EXPECT_TRUE(reply.final.starts_with(u"#RET_ERR(<code>")) << "the wire stays as it was";
+        }
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (view.events.empty() && std::chrono::steady_clock::now() < deadline) {
+            controller->tick();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(view.events, std::vector<std::u16string>{c.event}) << platform::toUtf8(c.event);
+    }
 }
 
 // A headset that stops reading in the middle of a long reply must not freeze the window: the

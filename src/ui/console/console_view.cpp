@@ -3,7 +3,7 @@
 
 #include "core/text.h"
 #include "platform/socket.h"
-#include "ui/console/status_gloss.h"
+#include "protocol/status_gloss.h"
 
 namespace tvr::ui {
 
@@ -24,13 +24,6 @@ std::u16string addressLine(const StartupSummary& summary) {
     return u"  headset: enter " + list + u" as the PC's address";
 }
 
-std::u16string channelLine(const ChannelSummary& channel) {
-    std::u16string line = core::format(u"  channel %d: %s", {channel.number, channel.typeName});
-    if (!channel.path.empty()) line += core::format(u" \"%s\"", {channel.path});
-    if (channel.resolves) return line + u" -> " + channel.target;
-    return line + u", " + channel.explanation;
-}
-
 }  // namespace
 
 void ConsoleView::showStatus(const platform::LocalTime& time, std::int32_t code, std::u16string_view text1,
@@ -40,7 +33,7 @@ void ConsoleView::showStatus(const platform::LocalTime& time, std::int32_t code,
                      {time.year, time.month, time.day, time.hour, time.minute, time.second, code, text1});
     if (!text2.empty()) line += core::format(u" %s", {text2});
     if (glosses_) {
-        std::u16string gloss = statusGloss(code, text1, text2);
+        std::u16string gloss = protocol::statusGloss(code, text1, text2);
         if (!gloss.empty()) line += u" (" + gloss + u")";
     }
     writeLine(line);
@@ -48,16 +41,52 @@ void ConsoleView::showStatus(const platform::LocalTime& time, std::int32_t code,
 
 void ConsoleView::showProblem(std::u16string_view text) { writeLine(text); }
 
+void ConsoleView::showEvent(const platform::LocalTime& time, std::u16string_view text) {
+    writeLine(core::format(u"%04d-%02d-%02d %02d:%02d:%02d %s",
+                           {time.year, time.month, time.day, time.hour, time.minute, time.second, text}));
+}
+
+namespace {
+
+// One decimal in integers: the console needs no floating-point formatting.
+std::u16string tenths(std::uint64_t value, std::uint64_t unit, std::u16string_view name) {
+    std::uint64_t scaled = value * 10 / unit;
+    return core::format(u"%I64d.%I64d %s",
+                        {static_cast<std::int64_t>(scaled / 10), static_cast<std::int64_t>(scaled % 10), name});
+}
+
+}  // namespace
+
+std::u16string byteSize(std::uint64_t bytes) {
+    constexpr std::uint64_t kKiB = 1024;
+    constexpr std::uint64_t kMiB = kKiB * 1024;
+    constexpr std::uint64_t kGiB = kMiB * 1024;
+    if (bytes < kKiB)
+        return core::format(bytes == 1 ? u"%I64d byte" : u"%I64d bytes", {static_cast<std::int64_t>(bytes)});
+    if (bytes < kMiB) return tenths(bytes, kKiB, u"KiB");
+    if (bytes < kGiB) return tenths(bytes, kMiB, u"MiB");
+    return tenths(bytes, kGiB, u"GiB");
+}
+
+std::u16string duration(std::uint64_t ms) {
+    if (ms == 0) return u"under 1 ms";
+    if (ms < 1000) return core::format(u"%I64d ms", {static_cast<std::int64_t>(ms)});
+    if (ms < 60000) return tenths(ms, 1000, u"s");
+    return core::format(u"%I64d min %I64d s",
+                        {static_cast<std::int64_t>(ms / 60000), static_cast<std::int64_t>(ms % 60000 / 1000)});
+}
+
 std::u16string streamLine(const http::StreamEvent& event) {
     std::u16string slot = event.slot < 0 ? std::u16string(u"video") : core::format(u"video slot %d", {event.slot});
     if (event.kind == http::StreamEvent::Kind::Request) {
         return core::format(u"%s: %d from byte %I64d %s", {slot, event.statusCode, event.rangeStart, event.path});
     }
-    // Tenths of a MiB/s in integers: the line needs no floating-point formatting.
-    std::uint64_t tenths = event.durationMs == 0 ? 0 : event.bytesSent * 10000 / 1048576 / event.durationMs;
-    return core::format(u"%s: ended after %I64d bytes in %u ms (%I64d.%I64d MiB/s) %s",
-                        {slot, static_cast<std::int64_t>(event.bytesSent), std::int64_t{event.durationMs},
-                         static_cast<std::int64_t>(tenths / 10), static_cast<std::int64_t>(tenths % 10), event.path});
+    std::u16string line =
+        core::format(u"%s: ended after %s in %s", {slot, byteSize(event.bytesSent), duration(event.durationMs)});
+    // A rate over a few milliseconds says nothing about the disk or the network.
+    constexpr std::uint64_t kRateMinMs = 100;
+    if (event.durationMs >= kRateMinMs) line += u" (" + byteSize(event.bytesSent * 1000 / event.durationMs) + u"/s)";
+    return line + u" " + event.path;
 }
 
 void ConsoleView::showStream(const platform::LocalTime& time, const http::StreamEvent& event) {
@@ -79,14 +108,32 @@ void ConsoleView::showSummary(const StartupSummary& summary) {
     } else {
         writeLine(summary.passwordEmpty ? u"  password: on, but [Config] pcPassword is empty" : u"  password: on");
     }
-    writeLine(summary.logOn ? u"  log: on, " + summary.logFile : u"  log: off ([Config] iServerLog=1 turns it on)");
-    for (const auto& channel : summary.channels) writeLine(channelLine(channel));
+    if (summary.logOn) {
+        writeLine(u"  log: on, " + summary.logFile);
+    } else if (summary.logWanted) {
+        writeLine(u"  log: off: [Config] iServerLog=1, but the control server, which writes the log, is not listening");
+    } else {
+        writeLine(u"  log: off ([Config] iServerLog=1 turns it on)");
+    }
+    if (summary.mouseOn) {
+        writeLine(summary.mouseProblem.empty()
+                      ? std::u16string(u"  mouse relay: on")
+                      : u"  mouse relay: not available, though [Config] iUseMouse is on: " + summary.mouseProblem);
+    }
+    for (const auto& channel : summary.channels)
+        writeLine(core::format(u"  channel %d: ", {channel.number}) + describeChannel(channel));
 }
 
 void ConsoleView::showStopped() { writeLine(u"TamvikVR Server stopped; settings saved."); }
 
 void ConsoleView::writeLine(std::u16string_view line) {
-    std::fputs(platform::toUtf8(line).c_str(), out_);
+    // Paths and names come from the headset and the network: a line break or a terminal control
+    // in them must not forge a console line or drive the terminal.
+    std::u16string shown(line);
+    for (char16_t& c : shown) {
+        if (c < 0x20 || c == 0x7F) c = u'?';
+    }
+    std::fputs(platform::toUtf8(shown).c_str(), out_);
     std::fputc('\n', out_);
     std::fflush(out_);
 }

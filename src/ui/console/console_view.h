@@ -2,7 +2,9 @@
 #pragma once
 // The headless front-end: the start-up summary, then every status event and problem as one
 // line on a stream, and one line when the server stops.
+#include <cstdint>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "ui/startup_summary.h"
@@ -12,6 +14,10 @@ namespace tvr::ui {
 
 /// The text of a stream event without its time.
 std::u16string streamLine(const http::StreamEvent& event);
+/// "512 bytes", "1.5 KiB", "10.0 MiB", "2.3 GiB": the unit that suits the size.
+std::u16string byteSize(std::uint64_t bytes);
+/// "under 1 ms", "350 ms", "2.5 s", "3 min 5 s".
+std::u16string duration(std::uint64_t ms);
 
 class ConsoleView final : public StatusView {
 public:
@@ -21,6 +27,8 @@ public:
     void showStatus(const platform::LocalTime& time, std::int32_t code, std::u16string_view text1,
                     std::u16string_view text2) override;
     void showProblem(std::u16string_view text) override;
+    /// "YYYY-MM-DD hh:mm:ss refused #CMD_GET_CHANNEL: ..." and other events of the server.
+    void showEvent(const platform::LocalTime& time, std::u16string_view text) override;
     /// "YYYY-MM-DD hh:mm:ss video slot 0: 206 from byte 1000 /v/a.mp4", or the stream's end with
     /// the bytes sent and the rate.
     void showStream(const platform::LocalTime& time, const http::StreamEvent& event) override;

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "ui/console/status_gloss.h"
+#include "protocol/status_gloss.h"
 
 #include "core/text.h"
 #include "protocol/status_codes.h"
 
-namespace tvr::ui {
+namespace tvr::protocol {
 
 namespace {
 
@@ -88,4 +88,4 @@ bool japaneseLocale(const char* lcAll, const char* lcMessages, const char* lang)
     return false;
 }
 
-}  // namespace tvr::ui
+}  // namespace tvr::protocol
