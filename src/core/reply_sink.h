@@ -18,6 +18,9 @@ public:
     virtual void addListEntry(std::uint16_t value, std::u16string_view folder, std::u16string_view name) = 0;
     /// Closes the open list record and sends it when it holds entries.
     virtual void endList() = 0;
+    /// True once the answer can no longer reach the headset (a stop, a forced disconnect, a lost
+    /// connection), so that long work such as a large listing may end early.
+    virtual bool abandoned() const { return false; }
 };
 
 }  // namespace tvr::core

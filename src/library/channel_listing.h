@@ -36,8 +36,9 @@ struct ListingContext {
 
 class ChannelLister {
 public:
-    /// Lists channel ch; 0 (no reply text of its own) when it does not resolve or its list file
-    /// cannot be opened. Appends "#RET_END(<no>%d)" on success.
+    /// Lists channel ch; 0 (no reply text of its own) when it does not resolve, its list file
+    /// cannot be opened or the sink's answer was abandoned partway. Appends "#RET_END(<no>%d)"
+    /// on success.
     int listChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context);
 
 private:

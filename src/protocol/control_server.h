@@ -75,6 +75,10 @@ public:
         send_.addListEntry(value, folder, name);
     }
     void endList() override { send_.endList(); }
+    /// On the control thread: the server stops, the user forced a disconnect, or the headset is gone.
+    bool abandoned() const override {
+        return thread_.stopRequested() || forceDisconnect_.load() || client_ == platform::kInvalidSocket;
+    }
 
 private:
     std::int32_t loopPass();
