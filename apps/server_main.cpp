@@ -83,6 +83,12 @@ int main(int argc, char** argv) {
                      platform::toUtf8(settingsPath).c_str());
         return 0;
     }
+    if (!controller.mediaProblem().empty()) {
+        // The desktop program shows this in a message box; here it is one line, and the server goes on.
+        std::u16string gloss =
+            glosses ? u" (the media helper library could not be loaded; the server runs without it)" : u"";
+        view.showProblem(controller.mediaProblem() + gloss);
+    }
     ui::StartupSummary summary =
         ui::summarizeStartup(controller.settings(), controller.controlState(), controller.videoState(),
                              core::executableFolder(), platform::lanIpv4Addresses());

@@ -38,7 +38,7 @@ std::u16string explainUnresolvedChannel(const core::Config& config, int index) {
         // A relative folder is looked up from the server's working folder, which few expect.
         std::u16string where;
         if (!core::isAbsolutePath(path)) {
-            where = core::format(u" (a relative path: it resolved to %s)", {platform::canonicalPath(path)});
+            where = core::format(u" (a relative path: it resolved to %s)", {platform::displayPath(platform::canonicalPath(path))});
         }
         return core::format(u"the folder does not exist%s: give [%s] pcPath an existing folder or (PCVideo)",
                             {where, section});
@@ -46,12 +46,14 @@ std::u16string explainUnresolvedChannel(const core::Config& config, int index) {
     std::u16string candidate = core::executableFolder();
     core::appendPath(candidate, path);
     if (channel.type == core::kChannelSearchList || channel.type == core::kChannelFavoriteList) {
-        return core::format(u"no list file yet at %s; the headset writes it when it saves this list", {candidate});
+        return core::format(u"no list file yet at %s; the headset writes it when it saves this list",
+                            {platform::displayPath(candidate)});
     }
     if (channel.type == core::kChannelPlaylist) {
-        return core::format(u"no list file at %s; write one with a folder or video per line", {candidate});
+        return core::format(u"no list file at %s; write one with a folder or video per line",
+                            {platform::displayPath(candidate)});
     }
-    return core::format(u"%s not found", {candidate});
+    return core::format(u"%s not found", {platform::displayPath(candidate)});
 }
 
 std::u16string explainUnlistedChannel(const core::Config& config, std::int32_t channel) {

@@ -101,7 +101,9 @@ int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& c
     std::vector<std::u16string>& subFolders = *folderLists_[level];
     subFolders.clear();
 
-    // One enumeration gives both the files and the sub-folders.
+    // One enumeration gives both the files and the sub-folders. An answer nobody will read ends
+    // the listing at the next entry or sort step: a stop must not wait for a large folder.
+    const auto abandoned = [&] { return context.sink.abandoned(); };
     sorter_.clear();
     std::size_t undecodable = 0;
     platform::enumerateFolder(
@@ -119,11 +121,16 @@ int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& c
     if (undecodable > 0) noteUndecodable(folder);
     if (walk_->shouldStop()) return 0;
 
+    if (abandoned()) {
+        return 0;
+    }
     const std::size_t files = sorter_.count();
     if (files > 0) {
-        sorter_.sort(sort.sortName, sort.sortMode, sort.sortMode2nd);
-        if (sort.sortName != kSortByName) {
-            sorter_.group();
+        if (!sorter_.sort(sort.sortName, sort.sortMode, sort.sortMode2nd, abandoned)) {
+            return 0;
+        }
+        if (sort.sortName != kSortByName && !sorter_.group(abandoned)) {
+            return 0;
         }
         context.sink.beginList();
         for (std::size_t i = 0; i < files; ++i) {
@@ -162,6 +169,9 @@ int ChannelLister::listListFile(const std::u16string& listPath, std::int64_t& co
     }
     context.sink.beginList();
     for (const std::u16string& line : lines) {
+        if (context.sink.abandoned()) {
+            return 0;
+        }
         if (line.empty()) {
             continue;
         }

@@ -52,7 +52,7 @@ public:
     /// A lister whose walks enter at most folderCap folders per request.
     explicit ChannelLister(std::size_t folderCap = kMaxWalkFolders) : folderCap_(folderCap) {}
     /// Lists channel ch; 0 (no reply text of its own) when it does not resolve, its list file
-    /// cannot be opened or is too large, or the sink was abandoned mid-walk. Appends
+    /// cannot be opened or is too large, or the sink was abandoned partway. Appends
     /// "#RET_END(<no>%d)" on success.
     int listChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context);
     /// What the last listChannel met.

@@ -10,6 +10,10 @@ namespace tvr::library {
 
 namespace {
 
+// Records sorted at once before the merges; a step of the sort compares at most about as many
+// pairs as there are records.
+constexpr std::size_t kRunLength = 32;
+
 int sign(int value) { return (value > 0) - (value < 0); }
 
 // Three-way comparison without the overflow of a subtraction.
@@ -85,18 +89,34 @@ bool SortList::comesFirst(const SortRecord& a, const SortRecord& b) const {
     return second * secondDirection_ < 0;
 }
 
-void SortList::sort(std::int32_t sortName, std::int32_t sortMode, std::int32_t sortMode2nd) {
+bool SortList::sort(std::int32_t sortName, std::int32_t sortMode, std::int32_t sortMode2nd,
+                    const std::function<bool()>& abandoned) {
     sortKey_ = sortName;
     firstDirection_ = sortMode != 0 ? 1 : -1;
     secondDirection_ = sortMode2nd != 0 ? 1 : -1;
     if (sortKey_ < kSortByName || sortKey_ > kSortByGroup) {
-        return;  // any other key keeps the enumeration order
+        return true;  // any other key keeps the enumeration order
     }
-    std::sort(records_.begin(), records_.end(),
-              [this](const SortRecord& a, const SortRecord& b) { return comesFirst(a, b); });
+    // Short runs, then merges of ever longer runs, with a question between two steps: a name
+    // comparison can be slow (Wine's StrCmpLogicalW sorts 2,000 long names in about a second),
+    // and a stop must not wait for the whole sort.
+    const auto less = [this](const SortRecord& a, const SortRecord& b) { return comesFirst(a, b); };
+    const auto at = [this](std::size_t index) { return records_.begin() + static_cast<std::ptrdiff_t>(index); };
+    const std::size_t count = records_.size();
+    for (std::size_t begin = 0; begin < count; begin += kRunLength) {
+        if (abandoned && abandoned()) return false;
+        std::stable_sort(at(begin), at(std::min(count, begin + kRunLength)), less);
+    }
+    for (std::size_t width = kRunLength; width < count; width *= 2) {
+        for (std::size_t begin = 0; begin + width < count; begin += 2 * width) {
+            if (abandoned && abandoned()) return false;
+            std::inplace_merge(at(begin), at(begin + width), at(std::min(count, begin + 2 * width)), less);
+        }
+    }
+    return true;
 }
 
-void SortList::group() {
+bool SortList::group(const std::function<bool()>& abandoned) {
     groups_.clear();
     std::int32_t counter = 0;
     for (std::size_t i = 0; i < records_.size(); ++i) {
@@ -115,7 +135,7 @@ void SortList::group() {
         }
         record.groupId = counter++;
     }
-    sort(kSortByGroup, 1, 1);
+    return sort(kSortByGroup, 1, 1, abandoned);
 }
 
 void sortFolderNames(std::vector<std::u16string>& names) {

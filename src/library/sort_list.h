@@ -3,6 +3,7 @@
 // Collects one folder's video files and orders them by name, date-time, date or series group,
 // each ascending or descending with a second key, then gathers numbered series ("Title#1").
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,13 @@ public:
     void clear() { records_.clear(); }
     /// Appends a record; time 0 gives both keys 0.
     void add(std::u16string name, platform::FileTime writeTime = 0);
-    /// Orders the records by the key and directions (any non-zero mode is ascending).
-    void sort(std::int32_t sortName, std::int32_t sortMode, std::int32_t sortMode2nd);
-    /// Gathers series members at their first member's place, ascending inside each series.
-    void group();
+    /// Orders the records by the key and directions (any non-zero mode is ascending); false,
+    /// with the records in no particular order, when abandoned() said so between two steps.
+    bool sort(std::int32_t sortName, std::int32_t sortMode, std::int32_t sortMode2nd,
+              const std::function<bool()>& abandoned = {});
+    /// Gathers series members at their first member's place, ascending inside each series;
+    /// false as sort() when abandoned.
+    bool group(const std::function<bool()>& abandoned = {});
     std::size_t count() const { return records_.size(); }
     const SortRecord& get(std::size_t index) const { return records_[index]; }
 

@@ -23,4 +23,8 @@ private:
     void* handle_ = nullptr;
 };
 
+/// The file name the system gives a shared library called name: "name.dll" on Windows,
+/// "libname.so" elsewhere.
+std::u16string sharedLibraryFileName(std::u16string_view name);
+
 }  // namespace tvr::platform

@@ -117,5 +117,7 @@ std::u16string canonicalFolder(std::u16string_view path);
 
 /// The native path separator rule: true when '\' separates folders too (Windows).
 bool backslashIsSeparator();
+/// The path as this system's users write it: '\' between folders on Windows, unchanged elsewhere.
+std::u16string displayPath(std::u16string_view path);
 
 }  // namespace tvr::platform

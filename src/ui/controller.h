@@ -14,6 +14,7 @@
 #include "core/settings.h"
 #include "http/video_server.h"
 #include "library/library_state.h"
+#include "media/media_helper.h"
 #include "mouse/capture_library.h"
 #include "mouse/curvane_library.h"
 #include "mouse/mouse_relay.h"
@@ -44,11 +45,12 @@ public:
     Controller(const Controller&) = delete;
     Controller& operator=(const Controller&) = delete;
 
-    /// Loads the settings and starts the services; false when the settings file is unusable.
+    /// Loads the settings, then the media helper beside the program, then starts the services;
+    /// false when the settings file is unusable.
     bool start();
     /// One 100 ms timer tick: reads the status slot and drains the service commands.
     void tick();
-    /// Stops the services in order and saves changed settings.
+    /// Stops the services in order, releases the media helper and saves changed settings.
     void stop();
     /// Applies edited settings to the running services and saves them.
     void applySettings();
@@ -67,6 +69,8 @@ public:
     mouse::MouseRelay* mouseRelay() { return mouse_.get(); }
     const ServiceState& controlState() const { return controlState_; }
     const ServiceState& videoState() const { return videoState_; }
+    /// Why the media helper did not load, for the front-end to show once; empty when it loaded.
+    const std::u16string& mediaProblem() const { return mediaProblem_; }
 
     /// How often the front-end should call tick().
     static constexpr int kTickMs = 100;
@@ -88,6 +92,8 @@ private:
     core::Clock& clock_;
     core::CommandQueue commands_;
     library::LibraryState library_;
+    media::MediaHelper media_;
+    std::u16string mediaProblem_;
     std::unique_ptr<http::VideoServer> video_;
     std::unique_ptr<protocol::ControlServer> control_;
     mouse::CurvaneLibrary curvane_;

@@ -25,21 +25,22 @@ ChannelSummary summarizeChannel(const core::Config& config, int index) {
     }
     // An empty list path resolves to the data folder itself, written with a trailing separator.
     if (root.root.size() > 1 && root.root.back() == u'/') root.root.pop_back();
+    const std::u16string shown = platform::displayPath(root.root);
     bool isFolder = false;
     if (!core::getPathState(root.root, &isFolder)) {
-        summary.explanation = core::format(u"%s does not exist", {root.root});
+        summary.explanation = core::format(u"%s does not exist", {shown});
     } else if (channel.type == core::kChannelPcFolder && !isFolder) {
         summary.explanation =
-            core::format(u"%s is a file, not a folder: give [%s] pcPath a folder", {root.root, summary.section});
+            core::format(u"%s is a file, not a folder: give [%s] pcPath a folder", {shown, summary.section});
     } else if (channel.type == core::kChannelVrDevice) {
         // The headset lists its own storage for this channel; only a PC-side browse sees the folder.
         summary.resolves = true;
         summary.target =
             core::format(u"the headset's own storage; on the PC this channel shows %s %s",
-                         {std::u16string_view(channel.path.empty() ? u"the data folder" : u"the folder"), root.root});
+                         {std::u16string_view(channel.path.empty() ? u"the data folder" : u"the folder"), shown});
     } else {
         summary.resolves = true;
-        summary.target = core::format(isFolder ? u"folder %s" : u"list file %s", {root.root});
+        summary.target = core::format(isFolder ? u"folder %s" : u"list file %s", {shown});
     }
     return summary;
 }
@@ -58,9 +59,10 @@ StartupSummary summarizeStartup(const core::SettingsStore& settings, const Servi
     StartupSummary summary;
     summary.version = core::kAppVersion;
     summary.protocolVersion = core::kProtocolVersion;
-    summary.logFile = core::ServerLog::pathIn(dataFolder);
-    summary.dataFolder = std::move(dataFolder);
-    summary.settingsFile = settings.path();
+    // Paths are joined with '/' inside; the user reads them in the system's own form.
+    summary.logFile = platform::displayPath(core::ServerLog::pathIn(dataFolder));
+    summary.dataFolder = platform::displayPath(dataFolder);
+    summary.settingsFile = platform::displayPath(settings.path());
     for (const core::SettingProblem& problem : settings.problems()) {
         // The two service ports name their own problem on their service's line.
         bool port = problem.section == u"Config" && (problem.key == u"iPortServer" || problem.key == u"iPortHttp");

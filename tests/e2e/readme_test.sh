@@ -81,6 +81,10 @@ check "server waits for a headset" wait_for_text "$install/console.txt" "code=0x
 console >"$work/summary.txt"
 check "summary names the settings file" \
   grep -qxF "  settings file: $(server_path "$install")/TamvikVRServer.ini" "$work/summary.txt"
+if windows_server; then
+  check "the Windows summary writes its paths with backslashes" \
+    grep -qxF "  settings file: Z:${install//\//\\}\\TamvikVRServer.ini" <(tr -d '\r' <"$install/console.txt")
+fi
 check "summary shows the control port" grep -qxF "  control server: listening on port $control_port" "$work/summary.txt"
 check "summary says channel 2 is not set and how to set it" \
   grep -qxF "  channel 2: PC folder, not set: give [ch.1] pcPath a folder or (PCVideo)" "$work/summary.txt"

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # The headless server as a user runs it: first start creates the settings file, a headset
 # connects and finishes its handshake, SIGTERM (Ctrl+C for the Windows build) stops it cleanly
-# with the log closed last.
+# with the log closed last; without the media helper library beside it the server says so and
+# runs on.
 # Usage: server_test.sh <tamvikvr-server> <tamvikvr-client>
 source "$(dirname "$0")/lib.sh"
 server_binary=$1
@@ -82,6 +83,10 @@ check "settings file holds every key in order with its default" \
   test "$(read_utf16 "$install/TamvikVRServer.ini" | grep -v '^$')" = "$expected_settings"
 check "settings file uses CR LF line ends" grep -q $'\r\x00\n\x00' "$install/TamvikVRServer.ini"
 check "no log file while logging is off" test ! -e "$install/TamvikVR Server[Log].txt"
+check "without the media helper library the console says so on one line" \
+  test "$(server_text "$install/console.txt" | grep -c "の読み込みに失敗しました。")" = 1
+if windows_server; then helper=ZentrovaDirectShow.dll; else helper=libZentrovaDirectShow.so; fi
+cp "$(dirname "$server_binary")/$helper" "$install/"
 
 # Second start with logging on and free ports: a headset session is logged, SHUTDOWN last.
 control_port=$(free_port)
@@ -102,6 +107,8 @@ check "console shows the session's disconnect" wait_for_text "$install/console.t
 stop_server
 check "exit status 0 after $(stop_how)" test "$stop_status" = 0
 check "unchanged settings are not rewritten" cmp -s "$install/TamvikVRServer.ini" "$work/settings-before.ini"
+check "with the media helper library beside the server nothing is said about it" \
+  bash -c '! grep -qF "の読み込み" "$1"' _ "$install/console.txt"
 
 log="$install/TamvikVR Server[Log].txt"
 check "log starts with the UTF-8 byte-order mark" test "$(head -c 3 "$log" | od -An -tx1 | tr -d ' ')" = "efbbbf"

@@ -90,6 +90,35 @@ TEST_F(StalledHeadsetTest, StopDoesNotWaitForAHeadsetThatStoppedReading) {
     EXPECT_TRUE(stoppedInTime);
 }
 
+// A stop that comes as a large listing begins ends it at its next step instead of waiting for the
+// rest. Under Wine, whose StrCmpLogicalW compares long names a character at a time, one listing
+// of these names takes a second or more; before, a stop waited for it to end.
+TEST_F(ControlServerTest, StopEndsAListingInProgress) {
+    constexpr std::size_t kFiles = 1500;
+    const std::string prefix(190, 'n');  // the whole path stays below Windows' 260 characters
+    for (std::size_t i = 0; i < kFiles; ++i) folder.write("big/" + prefix + std::to_string(i) + ".mp4", "");
+    config.extensions = u"mp4";
+    config.channels[1].path = folder.file16("big");
+    startAndConnect();
+    ASSERT_TRUE(handshake().ok);
+    const auto sent = std::chrono::steady_clock::now();
+    ASSERT_TRUE(client.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)", u"#CMD_GET_CHANNEL(<ch>1)"}));
+    client::Reply first;
+    ASSERT_TRUE(client.receiveReply(&first, 120000));
+    ASSERT_EQ(first.entries().size(), kFiles);
+    const auto oneListing = std::chrono::steady_clock::now() - sent;
+
+    // The second listing has just begun. The stop waits for one step of it: a folder entry, or a
+    // run or a merge of the sort, each comparing at most about as many pairs as there are names,
+    // where the whole sort makes some eleven such rounds. Half a listing is ample for that.
+    const auto stopping = std::chrono::steady_clock::now();
+    server.reset();
+    const auto stopped = std::chrono::steady_clock::now() - stopping;
+    auto ms = [](auto duration) { return std::chrono::duration_cast<std::chrono::milliseconds>(duration).count(); };
+    EXPECT_LT(stopped, oneListing / 2 + std::chrono::milliseconds(250))
+        << "stop took " << ms(stopped) << " ms; one listing took " << ms(oneListing) << " ms";
+}
+
 // A headset that sends packets of thousands of empty records and never reads: each record gets
 // an error reply, the replies fill every buffer, and before the fix every one of them waited out
 // its own 5 s send time-out, holding the line for hours.

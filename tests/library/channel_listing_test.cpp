@@ -266,5 +266,47 @@ TEST_F(ChannelListingTest, AnAbandonedListingEndsAtOnceAndTheFolderCapEndsOneWit
     EXPECT_EQ(sink_.events.back(), "#RET_END(<no>3)") << "a.mp4 and B.MP4 of the root, d2.avi of Disc 2";
 }
 
+// A headset that goes away at the sink's n-th question: from then on nothing more is built,
+// whether the listing is walking folders, reading a folder, sorting or reading its list file.
+class LeavingAtQuestionSink final : public RecordingSink {
+public:
+    explicit LeavingAtQuestionSink(std::size_t leaveAt) : leaveAt_(leaveAt) {}
+    bool abandoned() override {
+        if (questions_++ < leaveAt_) return false;
+        if (eventsWhenLeft_ < 0) eventsWhenLeft_ = static_cast<std::ptrdiff_t>(events.size());
+        return true;
+    }
+    std::size_t questions() const { return questions_; }
+    std::ptrdiff_t eventsWhenLeft() const { return eventsWhenLeft_; }
+
+private:
+    std::size_t leaveAt_;
+    std::size_t questions_ = 0;
+    std::ptrdiff_t eventsWhenLeft_ = -1;
+};
+
+TEST_F(ChannelListingTest, AnAbandonedAnswerEndsTheListingWhereItIs) {
+    for (int i = 0; i < 150; ++i) tree_.write("Many/clip#" + std::to_string(i) + ".mp4", "x");
+    exe_.write("ch3.vrl", root() + "\n" + tree_.file("a.mp4") + "\n" + tree_.file("Many") + "\n");
+    setChannel(2, core::kChannelPlaylist, u"ch3.vrl");
+    const SortRequest byGroup{kSortByGroup, 1, 1};
+    auto listWith = [&](LeavingAtQuestionSink& sink) {
+        ListingContext context{config_, extensions_, markers_, searchList_, favoriteList_, sink};
+        return lister_.listChannel(2, byGroup, context);
+    };
+    LeavingAtQuestionSink staying(SIZE_MAX);
+    ASSERT_EQ(listWith(staying), 1);
+    const std::size_t questions = staying.questions();
+    ASSERT_GT(questions, 2u * 150) << "asked while reading and sorting each large folder";
+    for (std::size_t leaveAt = 0; leaveAt < questions; leaveAt += 11) {
+        SCOPED_TRACE(leaveAt);
+        LeavingAtQuestionSink leaving(leaveAt);
+        EXPECT_EQ(listWith(leaving), 0);
+        ASSERT_GE(leaving.eventsWhenLeft(), 0);
+        EXPECT_EQ(leaving.events.size(), static_cast<std::size_t>(leaving.eventsWhenLeft()))
+            << "appended after the headset left: " << leaving.events.back();
+    }
+}
+
 }  // namespace
 }  // namespace tvr::library

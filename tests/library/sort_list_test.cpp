@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,35 @@ TEST(SortListGrouping, OddNamesNeitherCrashNorLoseRecords) {
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(got, expected) << "key " << key;
     }
+}
+
+// A large folder is sorted in short runs merged pass by pass: every record ends in its place,
+// in both directions, and a sort that is abandoned stops at its next step.
+TEST(SortListLarge, RunsMergeIntoOneOrderAndAnAbandonedSortStops) {
+    constexpr int kCount = 1000;
+    std::vector<int> numbers(kCount);
+    for (int i = 0; i < kCount; ++i) numbers[static_cast<std::size_t>(i)] = i;
+    std::shuffle(numbers.begin(), numbers.end(), std::mt19937(7));
+    SortList sorter;
+    for (int number : numbers) sorter.add(platform::fromUtf8("clip" + std::to_string(number) + ".mp4"));
+    auto misplaced = [&](bool ascending) {
+        int count = 0;
+        for (int i = 0; i < kCount; ++i) {
+            int expected = ascending ? i : kCount - 1 - i;
+            if (sorter.get(static_cast<std::size_t>(i)).name !=
+                platform::fromUtf8("clip" + std::to_string(expected) + ".mp4"))
+                ++count;
+        }
+        return count;
+    };
+    ASSERT_TRUE(sorter.sort(kSortByName, 1, 1));
+    EXPECT_EQ(misplaced(true), 0);
+    ASSERT_TRUE(sorter.sort(kSortByName, 0, 1));
+    EXPECT_EQ(misplaced(false), 0);
+    int questions = 0;
+    EXPECT_FALSE(sorter.sort(kSortByName, 1, 1, [&] { return ++questions > 3; }));
+    EXPECT_EQ(questions, 4);
+    EXPECT_EQ(sorter.count(), static_cast<std::size_t>(kCount)) << "an abandoned sort loses no record";
 }
 
 TEST(sortFolderNames, NaturalAscendingWhateverTheCaseAndCaseTwinsByCodeUnit) {

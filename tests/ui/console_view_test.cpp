@@ -173,8 +173,10 @@ TEST(ConsoleSummary, ChannelsSayWhatTheyResolveToOrWhatToChange) {
         std::u16string text;  // the target, or the explanation
     };
     const std::u16string base = folder.path16();
+    // Paths are shown as the system's users write them: with backslashes on Windows.
+    const std::u16string shown = platform::displayPath(base) + (platform::backslashIsSeparator() ? u"\\" : u"/");
     const Case cases[] = {
-        {core::kChannelPcFolder, base + u"/videos", true, u"folder " + base + u"/videos"},
+        {core::kChannelPcFolder, base + u"/videos", true, u"folder " + shown + u"videos"},
         {core::kChannelPcFolder, u"", false, u"not set: give [ch.3] pcPath a folder or (PCVideo)"},
         {core::kChannelPcFolder, base + u"/gone", false,
          u"the folder does not exist: give [ch.3] pcPath an existing folder or (PCVideo)"},
@@ -184,12 +186,12 @@ TEST(ConsoleSummary, ChannelsSayWhatTheyResolveToOrWhatToChange) {
         {core::kChannelVrDevice, u"", true,
          u"the headset's own storage; on the PC this channel shows the data folder " + base},
         {core::kChannelPcFolder, base + u"/a.mp4", false,
-         base + u"/a.mp4 is a file, not a folder: give [ch.3] pcPath a folder"},
-        {core::kChannelPlaylist, u"ch3.vrl", true, u"list file " + base + u"/ch3.vrl"},
+         shown + u"a.mp4 is a file, not a folder: give [ch.3] pcPath a folder"},
+        {core::kChannelPlaylist, u"ch3.vrl", true, u"list file " + shown + u"ch3.vrl"},
         {core::kChannelPlaylist, u"ch4.vrl", false,
-         u"no list file at " + base + u"/ch4.vrl; write one with a folder or video per line"},
+         u"no list file at " + shown + u"ch4.vrl; write one with a folder or video per line"},
         {core::kChannelFavoriteList, u"fav.vrl", false,
-         u"no list file yet at " + base + u"/fav.vrl; the headset writes it when it saves this list"},
+         u"no list file yet at " + shown + u"fav.vrl; the headset writes it when it saves this list"},
         {core::kChannelVrDevice, u"(DeviceVide)", false, u"the headset's own videos, nothing on the PC"},
         {core::kChannelPcFolder, u"(Computer)", false, u"the drive overview, browsed from the headset"},
     };
@@ -217,8 +219,14 @@ TEST(ConsoleSummary, SettingsWarningsLeaveThePortsToTheirServiceLines) {
     EXPECT_TRUE(summary.logOn);
     EXPECT_FALSE(summarizeStartup(settings, {0, u"in use"}, {0, u""}, folder.path16(), {}).logOn)
         << "without the control server the log is never opened";
-    EXPECT_EQ(summary.logFile, folder.path16() + u"/TamvikVR Server[Log].txt");
+    EXPECT_EQ(summary.logFile, platform::displayPath(folder.file16("TamvikVR Server[Log].txt")));
     EXPECT_EQ(summary.channels[7].section, u"ch.7");
+    if (platform::backslashIsSeparator()) {
+        // Windows users read C:\folder\file; a '/' joined inside must not show through.
+        for (const std::u16string* path : {&summary.dataFolder, &summary.settingsFile, &summary.logFile}) {
+            EXPECT_EQ(path->find(u'/'), std::u16string::npos) << platform::toUtf8(*path);
+        }
+    }
 }
 
 TEST(ServerCommandLine, OptionsAndMistakes) {

@@ -26,4 +26,6 @@ void DynamicLibrary::close() {
     handle_ = nullptr;
 }
 
+std::u16string sharedLibraryFileName(std::u16string_view name) { return u"lib" + std::u16string(name) + u".so"; }
+
 }  // namespace tvr::platform

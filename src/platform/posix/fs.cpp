@@ -296,6 +296,8 @@ std::int64_t fileSize(std::u16string_view path) {
 
 bool backslashIsSeparator() { return false; }
 
+std::u16string displayPath(std::u16string_view path) { return std::u16string(path); }
+
 std::u16string canonicalFolder(std::u16string_view path) {
     std::unique_ptr<char, void (*)(void*)> resolved(::realpath(nativePath(path).c_str(), nullptr), ::free);
     if (!resolved) return {};

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/dynamic_library.h"
 
+#include <algorithm>
+
 #include "platform/win32/win_util.h"
 
 namespace tvr::platform {
@@ -14,7 +16,10 @@ bool DynamicLibrary::open(std::u16string_view path) {
     // is looked for in the safe default folders only (Windows refuses the first flag for it).
     const bool hasFolder = path.find_first_of(u"/\\") != std::u16string_view::npos;
     DWORD flags = LOAD_LIBRARY_SEARCH_DEFAULT_DIRS | (hasFolder ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR : 0);
-    handle_ = ::LoadLibraryExW(win32::widePath(path).c_str(), nullptr, flags);
+    // The loader takes only the backslash as a separator in a path it is given.
+    std::wstring native = win32::widePath(path);
+    std::replace(native.begin(), native.end(), L'/', L'\\');
+    handle_ = ::LoadLibraryExW(native.c_str(), nullptr, flags);
     return handle_ != nullptr;
 }
 
@@ -28,5 +33,7 @@ void DynamicLibrary::close() {
     ::FreeLibrary(static_cast<HMODULE>(handle_));
     handle_ = nullptr;
 }
+
+std::u16string sharedLibraryFileName(std::u16string_view name) { return std::u16string(name) + u".dll"; }
 
 }  // namespace tvr::platform

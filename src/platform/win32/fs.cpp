@@ -2,6 +2,8 @@
 // Directory enumeration, path kinds, folders, moves and file times on Windows.
 #include "platform/fs.h"
 
+#include <algorithm>
+
 #include "platform/utf.h"
 #include "platform/win32/win_util.h"
 
@@ -195,6 +197,12 @@ std::int64_t fileSize(std::u16string_view path) {
 }
 
 bool backslashIsSeparator() { return true; }
+
+std::u16string displayPath(std::u16string_view path) {
+    std::u16string shown(path);
+    std::replace(shown.begin(), shown.end(), u'/', u'\\');
+    return shown;
+}
 
 std::u16string canonicalFolder(std::u16string_view path) {
     if (path.empty() || pathKind(path) != PathKind::Folder) return {};
