@@ -16,10 +16,18 @@ Controller::Controller(std::u16string settingsPath, StatusView& view, Controller
 Controller::~Controller() { stop(); }
 
 bool Controller::start() {
-    if (!settings_.load()) {
-        settings_.save();
-        return false;
-    }
+    if (!loadSettings()) return false;
+    startServices();
+    return true;
+}
+
+bool Controller::loadSettings() {
+    if (settings_.load()) return true;
+    settings_.save();
+    return false;
+}
+
+void Controller::startServices() {
     const core::Config& config = settings_.config();
     core::removeWriteLeftovers(settings_.path(), config);
     video_ = std::make_unique<http::VideoServer>();
@@ -45,7 +53,6 @@ bool Controller::start() {
             controlState_.problem = unusable(*port);
         }
     }
-    return true;
 }
 
 std::optional<std::uint16_t> Controller::portFor(std::u16string_view key, std::int32_t configured,

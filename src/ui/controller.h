@@ -42,6 +42,10 @@ public:
 
     /// Loads the settings and starts the services; false when the settings file is unusable.
     bool start();
+    /// Loads the settings alone; false (after a save attempt) when the settings file is unusable.
+    bool loadSettings();
+    /// Starts the services with the loaded settings (a window does this once it exists).
+    void startServices();
     /// One 100 ms timer tick: reads the status slot and drains the service commands.
     void tick();
     /// Stops the services in order and saves changed settings.
@@ -50,6 +54,12 @@ public:
     void applySettings();
     /// Drops the connected headset.
     void forceDisconnect();
+    /// "マウス ON" and Ctrl+Shift+Alt+M: resumes capture while the relay runs.
+    void resumeMouse();
+    /// "マウス OFF" and Ctrl+Shift+Alt+D: pauses capture, so the PC pointer works again.
+    void pauseMouse();
+    /// Why the mouse relay cannot capture here; empty when it can.
+    std::u16string mouseProblem() const;
 
     core::SettingsStore& settings() { return settings_; }
     protocol::ControlServer* controlServer() { return control_.get(); }
