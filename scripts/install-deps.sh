@@ -14,6 +14,8 @@ packages=(
   nginx-light procps                          # the video server benchmark
   g++-mingw-w64-x86-64-posix mingw-w64-tools  # the Windows cross build
   wine wine64                                 # the Windows test run
+  xvfb xdotool imagemagick fonts-ipafont-gothic  # the desktop window test under Wine (display, keys, screenshots, Japanese)
+  nsis                                        # the Windows installer (cpack in build-windows/)
 )
 
 missing=()

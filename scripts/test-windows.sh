@@ -58,4 +58,15 @@ for script in tests/e2e/*_test.sh; do
   fi
 done
 echo "End-to-end tests under Wine took $(($(date +%s) - start)) s"
+
+# The desktop program on a virtual display, driven from a second Windows program.
+start=$(date +%s)
+if timeout 300 bash tests/win32_gui/desktop_window_test.sh build-windows/TamvikVRServer.exe build-windows/gui_driver.exe \
+  "$client" build-windows/screenshots >"$log" 2>&1; then
+  echo "desktop window test under Wine: passed in $(($(date +%s) - start)) s"
+else
+  echo "desktop window test under Wine: FAILED"
+  cat "$log"
+  failed=1
+fi
 exit "$failed"
