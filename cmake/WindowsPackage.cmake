@@ -7,7 +7,8 @@ foreach(target IN ITEMS TamvikVRServer tamvikvr-server tamvikvr-client ZentrovaD
     install(TARGETS ${target} RUNTIME DESTINATION . LIBRARY DESTINATION .)
   endif()
 endforeach()
-install(FILES README.md docs/configuration.md DESTINATION docs)
+install(FILES README.md docs/configuration.md docs/desktop-main-window.png docs/desktop-settings-dialog.png
+        DESTINATION docs)
 
 set(CPACK_GENERATOR "NSIS64;ZIP")
 set(CPACK_PACKAGE_NAME "TamvikVR Server")
@@ -22,6 +23,8 @@ set(CPACK_NSIS_INSTALLED_ICON_NAME "TamvikVRServer.exe")
 set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/src/ui/win32/app.ico")
 set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/src/ui/win32/app.ico")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# A 64-bit installer for 64-bit programs (and one that a 64-bit-only Wine can run).
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN "TamvikVRServer.exe")
 # The program writes its settings beside itself, so the users of the PC may change files in the
 # install folder (Program Files allows that to administrators only). The uninstaller leaves

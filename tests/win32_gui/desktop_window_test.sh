@@ -20,6 +20,14 @@ shots=$(mkdir -p "$4" && realpath "$4")
 server_binary=$program  # the e2e helpers treat it as a Windows server
 title="TamvikVR Server Ver1.32a"
 
+# A prefix's desktop process keeps the display it was started with (scripts/test-windows.sh boots
+# its prefix without one): end the prefix's Wine processes now, so that they start again on our
+# display, and when the test ends, so that the next user of the prefix does not meet a display
+# that has gone.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; cleanup' EXIT
+
 # A display of our own; -displayfd names a free one.
 Xvfb -displayfd 3 -screen 0 1280x960x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 background_pids+=($!)
@@ -60,6 +68,14 @@ shot() {
 }
 
 began=$(date +%s)
+# A settings file that can neither be read nor created (a folder has its name) ends the program
+# at once with status 0 and no window.
+mkdir -p "$work/unusable/TamvikVRServer.ini"
+cp "$program" "$work/unusable/"
+unusable_status=0
+(cd "$work/unusable" && exec timeout 60 "${wine_cmd[@]}" ./TamvikVRServer.exe >/dev/null 2>&1) || unusable_status=$?
+check "an unusable settings file ends the program with status 0 (got $unusable_status)" test "$unusable_status" = 0
+
 (cd "$install" && exec "${wine_cmd[@]}" ./TamvikVRServer.exe >"$work/program.txt" 2>&1) &
 server_pid=$!
 check "the main window comes up" drive wait "$title" 30000

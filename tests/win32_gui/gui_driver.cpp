@@ -10,11 +10,10 @@
 //   gui_driver text TITLE ID              prints a control's text
 //   gui_driver set TITLE ID TEXT          sets a control's text
 //   gui_driver enabled TITLE ID           prints 1 or 0
-//   gui_driver checked TITLE ID           prints 1 or 0
 //   gui_driver click TITLE ID             clicks a button (posted, so a dialog it opens does not block)
 //   gui_driver select TITLE ID INDEX      selects a combo item and tells the window
 //   gui_driver post TITLE MESSAGE W L     posts a message to the window
-//   gui_driver time TITLE ID COUNT        sends a button's command COUNT times, prints the longest in ms
+//   gui_driver time TITLE MESSAGE W COUNT sends a message COUNT times, prints the longest in ms
 //   gui_driver rect TITLE                 prints left top right bottom
 #include <windows.h>
 
@@ -81,6 +80,15 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
     } else if (action == L"post" && argc > 5) {
         PostMessageW(window, static_cast<UINT>(_wtoi(argv[3])), static_cast<WPARAM>(_wtoi(argv[4])), _wtoi(argv[5]));
+    } else if (action == L"time" && argc > 5) {
+        double longest = 0;
+        for (int i = 0; i < _wtoi(argv[5]); ++i) {
+            auto start = std::chrono::steady_clock::now();
+            SendMessageW(window, static_cast<UINT>(_wtoi(argv[3])), static_cast<WPARAM>(_wtoi(argv[4])), 0);
+            std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+            if (took.count() > longest) longest = took.count();
+        }
+        std::printf("%.1f\n", longest);
     } else if (control == nullptr) {
         std::fprintf(stderr, "gui_driver: no control with that id\n");
         return 1;
@@ -90,24 +98,12 @@ int wmain(int argc, wchar_t** argv) {
         SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]), SMTO_ABORTIFHUNG, 5000, nullptr);
     } else if (action == L"enabled") {
         std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
-    } else if (action == L"checked") {
-        std::printf("%d\n", SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
     } else if (action == L"click") {
         PostMessageW(control, BM_CLICK, 0, 0);
     } else if (action == L"select" && argc > 4) {
         SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(_wtoi(argv[4])), 0);
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(control));
-    } else if (action == L"time" && argc > 4) {
-        double longest = 0;
-        for (int i = 0; i < _wtoi(argv[4]); ++i) {
-            auto start = std::chrono::steady_clock::now();
-            SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
-                         reinterpret_cast<LPARAM>(control));
-            std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-            if (took.count() > longest) longest = took.count();
-        }
-        std::printf("%.1f\n", longest);
     } else {
         return usage();
     }
