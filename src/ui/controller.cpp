@@ -22,9 +22,24 @@ bool Controller::start() {
 }
 
 bool Controller::loadSettings() {
-    if (settings_.load()) return true;
-    settings_.save();
-    return false;
+    if (!settings_.load()) {
+        settings_.save();
+        return false;
+    }
+    writer_ = std::make_unique<SettingsWriter>(settings_);
+    return true;
+}
+
+void Controller::saveSettings() {
+    if (writer_) writer_->save(settings_.config());
+}
+
+void Controller::flushSettings() {
+    if (writer_) writer_->flush();
+}
+
+void Controller::keepWindowRect(std::u16string_view section, const core::WindowRect& rect) {
+    if (writer_) writer_->keepRect(std::u16string(section), rect);
 }
 
 void Controller::startServices() {
@@ -101,7 +116,7 @@ void Controller::onCommand(const core::FrontEndCommand& command) {
         auto& channel = settings_.config().channels[static_cast<std::size_t>(command.channel)];
         channel.type = command.type;
         channel.path = command.path;
-        settings_.save();
+        saveSettings();
     } else if (command.id == core::kForceDisconnect) {
         forceDisconnect();
     }
@@ -110,7 +125,7 @@ void Controller::onCommand(const core::FrontEndCommand& command) {
 void Controller::applySettings() {
     if (!running_) return;
     control_->applySettings(listeningConfig());
-    settings_.save();
+    saveSettings();
 }
 
 void Controller::forceDisconnect() {
@@ -125,7 +140,8 @@ void Controller::stop() {
     video_->close();
     video_.reset();
     control_.reset();  // stops its thread, then tears down: "Release()" and "SHUTDOWN"
-    settings_.save();
+    saveSettings();
+    flushSettings();
 }
 
 }  // namespace tvr::ui

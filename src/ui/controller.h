@@ -15,6 +15,7 @@
 #include "http/video_server.h"
 #include "library/library_state.h"
 #include "protocol/control_server.h"
+#include "ui/settings_writer.h"
 #include "ui/status_view.h"
 
 namespace tvr::ui {
@@ -54,6 +55,12 @@ public:
     void applySettings();
     /// Drops the connected headset.
     void forceDisconnect();
+    /// Saves the changed settings on the writer's thread, so the caller never waits for the disk.
+    void saveSettings();
+    /// Waits until every save and rectangle asked for is written.
+    void flushSettings();
+    /// Keeps a window's rectangle in its section of the settings file, on the writer's thread.
+    void keepWindowRect(std::u16string_view section, const core::WindowRect& rect);
     /// "マウス ON" and Ctrl+Shift+Alt+M: resumes capture while the relay runs.
     void resumeMouse();
     /// "マウス OFF" and Ctrl+Shift+Alt+D: pauses capture, so the PC pointer works again.
@@ -86,6 +93,7 @@ private:
     std::unique_ptr<protocol::ControlServer> control_;
     ServiceState controlState_;
     ServiceState videoState_;
+    std::unique_ptr<SettingsWriter> writer_;  // from a successful load on
     bool running_ = false;
 };
 

@@ -47,7 +47,7 @@ bool MainCommands::onCommand(int id, int notification) {
             return true;
         case IDC_REFRESH:
             fillRows();
-            controller_.settings().save();
+            controller_.saveSettings();
             return true;
         case IDC_MOUSE_ON:
             resumeMouse();

@@ -70,6 +70,7 @@ protected:
         commands.fillRows();
     }
     std::u16string iniValue(std::u16string_view section, std::u16string_view key) {
+        controller.flushSettings();
         return platform::iniReadString(controller.settings().path(), section, key, u"?");
     }
 

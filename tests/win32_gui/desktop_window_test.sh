@@ -55,6 +55,7 @@ log="$install/TamvikVR Server[Log].txt"
 ini_value() { read_utf16 "$install/TamvikVRServer.ini" | awk -v section="[$1]" -v key="$2" -F= '
   /^\[/ { in_section = ($0 == section) } in_section && $1 == key { print substr($0, length(key) + 2) }'; }
 drive() { "${wine_cmd[@]}" "$driver" "$@" | tr -d '\r'; }
+has_value() { [ -n "$(ini_value "$@")" ] && echo yes; }
 # Waits until a command's output equals the text (at most 10 s).
 wait_for() {
   local want=$1; shift
@@ -115,7 +116,7 @@ drive click "設定" 1001
 check "OK closes the dialog" drive gone "設定" 10000
 check "OK saves the extensions" wait_for "mp4 mkv" ini_value File pcExt
 check "letters in a number field save 0" test "$(ini_value Setup iSeek1RW)" = 0
-check "the dialog's rectangle is kept" test -n "$(ini_value cdlgConfig mrcWnd.rcLeft)"
+check "the dialog's rectangle is kept" wait_for yes has_value cdlgConfig mrcWnd.rcLeft
 
 # Force disconnect by the button, then by the hot key, each with a headset connected.
 "$client" --port "$control_port" hold 60 >"$work/hold1.txt" 2>&1 &

@@ -101,7 +101,7 @@ void MainWindow::init(HWND window) {
 
 void MainWindow::destroy() {
     currentRect(window_, &rect_);
-    saveWindowRect(controller_.settings().path(), kMainWindowSection, rect_);
+    controller_.keepWindowRect(kMainWindowSection, rect_);
     PostQuitMessage(0);
     KillTimer(window_, ID_TIMER);
     for (int id : {ID_HOTKEY_DISCONNECT, ID_HOTKEY_MOUSE_ON, ID_HOTKEY_MOUSE_OFF}) UnregisterHotKey(window_, id);
@@ -168,7 +168,7 @@ void MainWindow::setRowPath(int row, std::u16string_view path) {
 }
 
 bool MainWindow::runSettingsDialog() {
-    return win32::runSettingsDialog(instance_, window_, controller_.settings(), executableFolder_);
+    return win32::runSettingsDialog(instance_, window_, controller_, executableFolder_);
 }
 
 std::optional<std::u16string> MainWindow::chooseListFile(const ListFileStart& start) {

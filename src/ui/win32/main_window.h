@@ -27,8 +27,11 @@ public:
     bool create();
     /// The window's handle; null before create() and after its destruction.
     HWND handle() const { return window_; }
-    /// Saves the changed settings.
-    void saveSettings() { controller_.settings().save(); }
+    /// Saves the changed settings and waits until they are written.
+    void saveSettings() {
+        controller_.saveSettings();
+        controller_.flushSettings();
+    }
 
     void showStatus(const platform::LocalTime& time, std::int32_t code, std::u16string_view text1,
                     std::u16string_view text2) override;

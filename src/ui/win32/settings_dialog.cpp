@@ -13,8 +13,8 @@ namespace {
 
 class SettingsDialog {
 public:
-    SettingsDialog(core::SettingsStore& settings, std::u16string executableFolder)
-        : settings_(settings), executableFolder_(std::move(executableFolder)) {}
+    SettingsDialog(Controller& controller, std::u16string executableFolder)
+        : controller_(controller), executableFolder_(std::move(executableFolder)) {}
 
     static INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
@@ -40,8 +40,9 @@ private:
 
     void init(HWND dialog) {
         dialog_ = dialog;
-        placeWindow(dialog, GetWindow(dialog, GW_OWNER), loadWindowRect(settings_.path(), kSettingsDialogSection));
-        SettingsFormValues values = settingsFormFrom(settings_.config());
+        placeWindow(dialog, GetWindow(dialog, GW_OWNER),
+                    loadWindowRect(controller_.settings().path(), kSettingsDialogSection));
+        SettingsFormValues values = settingsFormFrom(controller_.settings().config());
         for (std::size_t i = 0; i < values.size(); ++i) {
             const SettingsField& field = settingsFields()[i];
             if (field.kind == FieldKind::Check) {
@@ -82,28 +83,28 @@ private:
                 values[i].text = itemText(dialog_, field.id);
             }
         }
-        if (auto refusal = readSettingsForm(values, &settings_.config())) {
+        if (auto refusal = readSettingsForm(values, &controller_.settings().config())) {
             MessageBoxW(dialog_, wide(*refusal).c_str(), L"TamvikVR Server", MB_OK | MB_ICONWARNING);
             return;
         }
-        settings_.save();
+        controller_.saveSettings();
         EndDialog(dialog_, TRUE);
     }
 
     void keepRect() {
         core::WindowRect rect;
-        if (currentRect(dialog_, &rect)) saveWindowRect(settings_.path(), kSettingsDialogSection, rect);
+        if (currentRect(dialog_, &rect)) controller_.keepWindowRect(kSettingsDialogSection, rect);
     }
 
-    core::SettingsStore& settings_;
+    Controller& controller_;
     std::u16string executableFolder_;
     HWND dialog_ = nullptr;
 };
 
 }  // namespace
 
-bool runSettingsDialog(HINSTANCE instance, HWND owner, core::SettingsStore& settings, std::u16string executableFolder) {
-    SettingsDialog dialog(settings, std::move(executableFolder));
+bool runSettingsDialog(HINSTANCE instance, HWND owner, Controller& controller, std::u16string executableFolder) {
+    SettingsDialog dialog(controller, std::move(executableFolder));
     return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), owner, SettingsDialog::procedure,
                            reinterpret_cast<LPARAM>(&dialog)) == TRUE;
 }

@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "core/settings.h"
+#include "ui/controller.h"
 
 namespace tvr::ui::win32 {
 
-/// Runs the dialog over the owner; true when the user pressed OK and the settings were saved.
-bool runSettingsDialog(HINSTANCE instance, HWND owner, core::SettingsStore& settings, std::u16string executableFolder);
+/// Runs the dialog over the owner; true when the user pressed OK and the settings are being saved.
+bool runSettingsDialog(HINSTANCE instance, HWND owner, Controller& controller, std::u16string executableFolder);
 
 }  // namespace tvr::ui::win32
