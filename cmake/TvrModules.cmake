@@ -45,6 +45,13 @@ function(tvr_module name)
     target_link_libraries(tvr_platform PUBLIC ws2_32 iphlpapi shlwapi shell32 ole32 winmm)
   endif()
   tvr_warnings(tvr_${name})
+  if(name STREQUAL "ui" AND WIN32)
+    # The Win32 windows: a library of their own, so the console server links none of them.
+    file(GLOB win32_view CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/ui/win32/*.cpp)
+    add_library(tvr_ui_win32 STATIC ${win32_view})
+    target_link_libraries(tvr_ui_win32 PUBLIC tvr_ui comctl32 comdlg32 ole32 shell32)
+    tvr_warnings(tvr_ui_win32)
+  endif()
 endfunction()
 
 # One test executable per folder of tests/, from every *_test.cpp in it. Under an emulator (Wine)

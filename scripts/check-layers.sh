@@ -31,5 +31,13 @@ for module in "${!allowed[@]}"; do
     esac
   done < <(grep -rnE '^#include "[a-z_]+/' "src/$module" || true)
 done
+
+# OS headers only in platform/, in the Win32 windows (ui/win32/) and in the entry point that hands
+# them the program's instance.
+os_headers='^#include <(windows|winsock2|ws2tcpip|shellapi|shlobj|commctrl|commdlg|objbase|unistd|fcntl|pthread|netdb|arpa/|netinet/|sys/)'
+while IFS=: read -r file line text; do
+  echo "$file:$line: OS header outside platform/ and ui/win32/: $text"
+  status=1
+done < <(grep -rnE "$os_headers" src apps | grep -vE '^(src/platform/|src/ui/win32/|apps/desktop_main\.cpp:)' || true)
 [ "$status" -eq 0 ] && echo "Layers hold: no include points up."
 exit "$status"

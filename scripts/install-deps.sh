@@ -18,7 +18,9 @@ packages=(
   wine wine64                                 # the Windows test run
   help2man lintian systemd                    # the Debian package: manual pages, its checks, the unit's check
   libx11-dev libxi-dev                        # the mouse capture library on Linux (XInput 2)
-  xvfb xauth xdotool                          # the mouse capture tests on a virtual display
+  xvfb xauth xdotool                          # tests on a virtual display: mouse capture, the desktop windows
+  imagemagick fonts-ipafont-gothic            # the desktop windows: screenshots, Japanese text
+  nsis                                        # the Windows installer (cpack in build-windows/)
 )
 
 missing=()

@@ -68,4 +68,25 @@ else
   cat "$log"
   failed=1
 fi
+
+# The desktop program on a virtual display, driven from a second Windows program.
+start=$(date +%s)
+if timeout 300 bash tests/win32_gui/desktop_window_test.sh build-windows/TamvikVRServer.exe build-windows/gui_driver.exe \
+  "$client" build-windows/screenshots >"$log" 2>&1; then
+  echo "desktop window test under Wine: passed in $(($(date +%s) - start)) s"
+else
+  echo "desktop window test under Wine: FAILED"
+  cat "$log"
+  failed=1
+fi
+
+# The installer and the zip (cpack), the installer run silently in this prefix and uninstalled.
+start=$(date +%s)
+if timeout 300 bash tests/win32_gui/windows_package_test.sh build-windows >"$log" 2>&1; then
+  echo "Windows packages under Wine: passed in $(($(date +%s) - start)) s"
+else
+  echo "Windows packages under Wine: FAILED"
+  cat "$log"
+  failed=1
+fi
 exit "$failed"

@@ -56,6 +56,8 @@ void closeSocket(SocketHandle socket);
 Ipv4Endpoint localEndpoint(SocketHandle socket);
 /// Parses a dotted quad or looks a host name up; false when neither works.
 bool resolveIpv4(const std::string& host, std::uint32_t* address);
+/// The computer's host name; empty when it cannot be had.
+std::string hostName();
 /// The IPv4 addresses of the network interfaces that are up, loopback left out (host order).
 std::vector<std::uint32_t> lanIpv4Addresses();
 /// Formats an address as "%d.%d.%d.%d".

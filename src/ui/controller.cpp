@@ -18,10 +18,33 @@ Controller::Controller(std::u16string settingsPath, StatusView& view, Controller
 Controller::~Controller() { stop(); }
 
 bool Controller::start() {
+    if (!loadSettings()) return false;
+    startServices();
+    return true;
+}
+
+bool Controller::loadSettings() {
     if (!settings_.load()) {
         settings_.save();
         return false;
     }
+    writer_ = std::make_unique<SettingsWriter>(settings_);
+    return true;
+}
+
+void Controller::saveSettings() {
+    if (writer_) writer_->save(settings_.config());
+}
+
+void Controller::flushSettings() {
+    if (writer_) writer_->flush();
+}
+
+void Controller::keepWindowRect(std::u16string_view section, const core::WindowRect& rect) {
+    if (writer_) writer_->keepRect(std::u16string(section), rect);
+}
+
+void Controller::startServices() {
     const core::Config& config = settings_.config();
     core::removeWriteLeftovers(settings_.path(), config);
     // The helper ships with the program, so it is looked for beside the program, not in the data folder.
@@ -52,7 +75,6 @@ bool Controller::start() {
             controlState_.problem = unusable(u"iPortServer", *port);
         }
     }
-    return true;
 }
 
 std::optional<std::uint16_t> Controller::portFor(std::u16string_view key, std::int32_t configured,
@@ -113,7 +135,7 @@ void Controller::onCommand(const core::FrontEndCommand& command) {
         auto& channel = settings_.config().channels[static_cast<std::size_t>(command.channel)];
         channel.type = command.type;
         channel.path = command.path;
-        settings_.save();
+        saveSettings();
         // The headset may name a folder that is not there: the user sees it now, not at the next start.
         ChannelSummary changed = summarizeChannel(settings_.config(), command.channel);
         view_.showEvent(platform::nowLocal(),
@@ -126,7 +148,7 @@ void Controller::onCommand(const core::FrontEndCommand& command) {
 void Controller::applySettings() {
     if (!running_) return;
     control_->applySettings(listeningConfig());
-    settings_.save();
+    saveSettings();
 }
 
 void Controller::forceDisconnect() {
@@ -144,7 +166,8 @@ void Controller::stop() {
     control_.reset();  // stops its thread, then tears down: "Release()" and "SHUTDOWN"
     mouse_.reset();    // stops its thread, then gives the pointer back
     media_.release();
-    settings_.save();
+    saveSettings();
+    flushSettings();
 }
 
 }  // namespace tvr::ui

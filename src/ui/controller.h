@@ -19,6 +19,7 @@
 #include "mouse/curvane_library.h"
 #include "mouse/mouse_relay.h"
 #include "protocol/control_server.h"
+#include "ui/settings_writer.h"
 #include "ui/status_view.h"
 
 namespace tvr::ui {
@@ -48,6 +49,10 @@ public:
     /// Loads the settings, then the media helper beside the program, then starts the services;
     /// false when the settings file is unusable.
     bool start();
+    /// Loads the settings alone; false (after a save attempt) when the settings file is unusable.
+    bool loadSettings();
+    /// Starts the services with the loaded settings (a window does this once it exists).
+    void startServices();
     /// One 100 ms timer tick: reads the status slot and drains the service commands.
     void tick();
     /// Stops the services in order, releases the media helper and saves changed settings.
@@ -56,6 +61,12 @@ public:
     void applySettings();
     /// Drops the connected headset.
     void forceDisconnect();
+    /// Saves the changed settings on the writer's thread, so the caller never waits for the disk.
+    void saveSettings();
+    /// Waits until every save and rectangle asked for is written.
+    void flushSettings();
+    /// Keeps a window's rectangle in its section of the settings file, on the writer's thread.
+    void keepWindowRect(std::u16string_view section, const core::WindowRect& rect);
     /// "マウス ON" and Ctrl+Shift+Alt+M: resumes capture while the relay runs.
     void resumeMouse();
     /// "マウス OFF" and Ctrl+Shift+Alt+D: pauses capture, so the PC pointer works again.
@@ -105,6 +116,7 @@ private:
     std::u16string mouseAddress_;     // that headset's address
     ServiceState controlState_;
     ServiceState videoState_;
+    std::unique_ptr<SettingsWriter> writer_;  // from a successful load on
     bool running_ = false;
     std::int32_t lastShownCode_ = 0;
 };

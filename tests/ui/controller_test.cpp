@@ -96,6 +96,7 @@ TEST_F(ControllerTest, ChannelChangedByTheHeadsetIsSavedToTheSettingsFile) {
     ASSERT_TRUE(client.receiveReply(&reply, 5000));
     ASSERT_TRUE(reply.ok);
     controller->tick();
+    controller->flushSettings();  // the save runs on the settings writer's thread
     EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), test::storedPath(folder.path16()));
     EXPECT_EQ(controller->settings().config().channels[1].path, test::storedPath(folder.path16()));
 }

@@ -180,4 +180,10 @@ bool resolveIpv4(const std::string& host, std::uint32_t* address) {
     return true;
 }
 
+std::string hostName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) return {};
+    return name;
+}
+
 }  // namespace tvr::platform

@@ -212,4 +212,11 @@ bool resolveIpv4(const std::string& host, std::uint32_t* address) {
     return true;
 }
 
+std::string hostName() {
+    ensureWinsock();
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) return {};
+    return name;
+}
+
 }  // namespace tvr::platform

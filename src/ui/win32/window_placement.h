@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Placing a window across the monitors, and its rectangle in the settings file.
+#include <windows.h>
+
+#include "core/settings.h"
+
+namespace tvr::ui::win32 {
+
+/// Moves the window to the saved rectangle's corner or centres it on the owner (or the primary
+/// monitor's work area when the owner is null).
+void placeWindow(HWND window, HWND owner, const core::WindowRect& saved);
+/// The window's rectangle, or nothing new when it is minimised or maximised.
+bool currentRect(HWND window, core::WindowRect* rect);
+
+}  // namespace tvr::ui::win32

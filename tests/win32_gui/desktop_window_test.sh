@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The desktop program as a person meets it, under Wine on a virtual display (Xvfb): start
+# TamvikVRServer.exe, find its window from another program (gui_driver.exe), read the title and
+# the address, apply a channel row, run the settings dialog (a bad port refused, then OK), force a
+# disconnect of a connected headset by button and by hot key, hide to the tray and come back, quit
+# from the tray menu; then check the settings file and the log. Screenshots of both windows go
+# to the output folder.
+#
+#   desktop_window_test.sh TamvikVRServer.exe gui_driver.exe tamvikvr-client OUTPUT_FOLDER
+#
+# Runs in the Wine prefix of $WINEPREFIX (scripts/test-windows.sh makes one for the run).
+set -euo pipefail
+source "$(dirname "$0")/../e2e/lib.sh"
+
+program=$(realpath "$1")
+driver=$(realpath "$2")
+client=$(realpath "$3")
+shots=$(mkdir -p "$4" && realpath "$4")
+server_binary=$program  # the e2e helpers treat it as a Windows server
+title="TamvikVR Server Ver1.32a"
+
+# A prefix's desktop process keeps the display it was started with (scripts/test-windows.sh boots
+# its prefix without one): end the prefix's Wine processes now, so that they start again on our
+# display, and when the test ends, so that the next user of the prefix does not meet a display
+# that has gone.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; cleanup' EXIT
+
+# A display of our own; -displayfd names a free one.
+Xvfb -displayfd 3 -screen 0 1280x960x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+background_pids+=($!)
+for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$work/display")"
+
+# Japanese text needs a font that has it: the dialogs' "MS Shell Dlg" becomes IPA Gothic.
+wine_cmd=(setarch "$(uname -m)" -R wine)
+for face in "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic" "Tahoma"; do
+  "${wine_cmd[@]}" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f >/dev/null 2>&1
+done
+
+read -r control_port http_port < <(two_free_ports)
+install="$work/install"
+mkdir -p "$install/videos"
+cp "$program" "$install/"
+# The media helper ships beside the program; without it a message box would wait for a click.
+cp "$(dirname "$program")/ZentrovaDirectShow.dll" "$install/"
+write_utf16 "$install/TamvikVRServer.ini" <<INI
+[Config]
+iPortServer=$control_port
+iPortHttp=$http_port
+iPortMouse=$(free_port)
+iServerLog=1
+INI
+log="$install/TamvikVR Server[Log].txt"
+ini_value() { read_utf16 "$install/TamvikVRServer.ini" | awk -v section="[$1]" -v key="$2" -F= '
+  /^\[/ { in_section = ($0 == section) } in_section && $1 == key { print substr($0, length(key) + 2) }'; }
+drive() { "${wine_cmd[@]}" "$driver" "$@" | tr -d '\r'; }
+has_value() { [ -n "$(ini_value "$@")" ] && echo yes; }
+# Waits until a command's output equals the text (at most 10 s).
+wait_for() {
+  local want=$1; shift
+  for _ in $(seq 1 100); do [ "$("$@")" = "$want" ] && return 0; sleep 0.1; done
+  return 1
+}
+shot() {
+  local id
+  id=$(xdotool search --name "^$1\$" | head -1)
+  import -window "$id" "$shots/$2" 2>/dev/null
+}
+
+began=$(date +%s)
+# A settings file that can neither be read nor created (a folder has its name) ends the program
+# at once with status 0 and no window.
+mkdir -p "$work/unusable/TamvikVRServer.ini"
+cp "$program" "$work/unusable/"
+unusable_status=0
+(cd "$work/unusable" && exec timeout 60 "${wine_cmd[@]}" ./TamvikVRServer.exe >/dev/null 2>&1) || unusable_status=$?
+check "an unusable settings file ends the program with status 0 (got $unusable_status)" test "$unusable_status" = 0
+
+(cd "$install" && exec "${wine_cmd[@]}" ./TamvikVRServer.exe >"$work/program.txt" 2>&1) &
+server_pid=$!
+check "the main window comes up" drive wait "$title" 30000
+check "its title" test "$(drive title "$title")" = "$title"
+address=$(drive text "$title" 1056)
+check "the address box shows an IPv4 address ($address)" grep -qE '^[0-9]+(\.[0-9]+){3}$' <<<"$address"
+check "the control server waits for the headset" wait_for_text "$log" "接続待ち"
+check "row 1 (VR device) has its folder button disabled" test "$(drive enabled "$title" 1025)" = 0
+check "row 2 (PC folder) has its edit button disabled" test "$(drive enabled "$title" 1040)" = 0
+check "row 3 (playlist) shows its list file" test "$(drive text "$title" 1009)" = ch3.vrl
+shot "$title" main-window.png
+
+# A channel row applied reaches the settings file.
+drive set "$title" 1009 "Z:$install/videos"
+drive select "$title" 1050 1
+check "choosing PC folder disables the row's edit button" wait_for 0 drive enabled "$title" 1041
+drive click "$title" 1004
+check "apply saves the row's type" wait_for 0 ini_value ch.2 iType
+check "apply saves the row's path" test "$(ini_value ch.2 pcPath | tr '\\' '/')" = "Z:$install/videos"
+
+# Settings: a bad port is refused with a message naming the field; then OK saves.
+drive click "$title" 1003
+check "the settings dialog opens" drive wait "設定" 10000
+check "it shows the control port" test "$(drive text "設定" 1034)" = "$control_port"
+shot "設定" settings-dialog.png
+drive set "設定" 1016 "mp4 mkv"
+drive set "設定" 1032 0
+drive click "設定" 1001
+check "a port of 0 is refused with a message" drive wait "TamvikVR Server" 10000
+drive post "TamvikVR Server" 273 1 0  # WM_COMMAND IDOK closes the message box
+check "the message box closes" drive gone "TamvikVR Server" 10000
+check "the dialog stays open" test "$(drive visible "設定")" = 1
+check "nothing was saved" test "$(ini_value File pcExt)" = mp4
+drive set "設定" 1032 "$http_port"
+drive set "設定" 1013 "back"
+drive click "設定" 1001
+check "OK closes the dialog" drive gone "設定" 10000
+check "OK saves the extensions" wait_for "mp4 mkv" ini_value File pcExt
+check "letters in a number field save 0" test "$(ini_value Setup iSeek1RW)" = 0
+check "the dialog's rectangle is kept" wait_for yes has_value cdlgConfig mrcWnd.rcLeft
+
+# Force disconnect by the button, then by the hot key, each with a headset connected.
+"$client" --port "$control_port" hold 60 >"$work/hold1.txt" 2>&1 &
+hold=$!
+background_pids+=($hold)
+check "the headset connects" wait_for_text "$log" "接続中"
+drive click "$title" 1035
+hold_status=0
+wait "$hold" || hold_status=$?
+check "強制 切断 drops the headset (client status $hold_status)" test "$hold_status" = 3
+check "the log has the forced disconnect" wait_for_text "$log" "切断(強制切断)"
+check "the window shows waiting again" wait_for_lines "$log" "接続待ち" 2
+"$client" --port "$control_port" hold 60 >"$work/hold2.txt" 2>&1 &
+hold=$!
+background_pids+=($hold)
+check "the headset connects again" wait_for_lines "$log" "接続中" 2
+xdotool key ctrl+shift+alt+s
+hold_status=0
+wait "$hold" || hold_status=$?
+check "Ctrl+Shift+Alt+S drops the headset (client status $hold_status)" test "$hold_status" = 3
+check "the log has the second forced disconnect" wait_for_lines "$log" "切断(強制切断)" 2
+
+# The tray: minimising hides the window, a double-click on the icon shows it again.
+drive post "$title" 274 61472 0  # WM_SYSCOMMAND SC_MINIMIZE
+check "minimising hides the window in the tray" wait_for 0 drive visible "$title"
+drive post "$title" 1024 40001 515  # the tray icon's message with WM_LBUTTONDBLCLK
+check "a double-click on the tray icon shows it" wait_for 1 drive visible "$title"
+
+# The tray menu's quit ends the program as 終了 does.
+drive post "$title" 273 40002 0  # WM_COMMAND of "終了(&Q)"
+for _ in $(seq 1 200); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.05; done
+exit_status=0
+wait "$server_pid" || exit_status=$?
+server_pid=""
+check "the program ends with status 1 after the tray's quit" test "$exit_status" = 1
+check "the log ends with SHUTDOWN" test "$(server_text "$log" | tail -1 | awk -F', ' '{print $3}' | tr -d ' ')" = SHUTDOWN
+check "the main window's rectangle is kept" grep -qE '^ *-?[0-9]+$' <<<"$(ini_value cdlgMain mrcWnd.rcRight)"
+check "the applied row is still in the file" test "$(ini_value ch.2 iType)" = 0
+echo "window test took $(($(date +%s) - began)) s"
+finish

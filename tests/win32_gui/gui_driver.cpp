@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: MIT
+// Drives the desktop program's windows from another process, as a person at the screen would:
+// finds a window by its title, reads and sets control texts, clicks buttons, picks combo items,
+// and times messages on the window's thread. One action per run; texts in and out are UTF-8.
+//
+//   gui_driver wait TITLE [MS]            waits until a visible window has the title
+//   gui_driver gone TITLE [MS]            waits until no window has the title
+//   gui_driver visible TITLE              prints 1 or 0
+//   gui_driver title TITLE                prints the window's title (found by it)
+//   gui_driver text TITLE ID              prints a control's text
+//   gui_driver set TITLE ID TEXT          sets a control's text
+//   gui_driver enabled TITLE ID           prints 1 or 0
+//   gui_driver click TITLE ID             clicks a button (posted, so a dialog it opens does not block)
+//   gui_driver select TITLE ID INDEX      selects a combo item and tells the window
+//   gui_driver post TITLE MESSAGE W L     posts a message to the window
+//   gui_driver time TITLE MESSAGE W COUNT sends a message COUNT times, prints the longest in ms
+//   gui_driver rect TITLE                 prints left top right bottom
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string utf8(const std::wstring& text) {
+    int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+HWND findWindow(const wchar_t* title) { return FindWindowW(nullptr, title); }
+
+HWND waitFor(const wchar_t* title, int ms, bool present) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do {
+        HWND window = findWindow(title);
+        if (present && window != nullptr && IsWindowVisible(window)) return window;
+        if (!present && window == nullptr) return reinterpret_cast<HWND>(1);
+        Sleep(50);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return nullptr;
+}
+
+std::wstring controlText(HWND control) {
+    wchar_t buffer[4096] = {};
+    SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return buffer;
+}
+
+int usage() {
+    std::fputs("usage: gui_driver ACTION TITLE [ARGS]; see the source's head\n", stderr);
+    return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) return usage();
+    std::wstring action = argv[1];
+    const wchar_t* title = argv[2];
+    auto number = [&](int index, int fallback) { return argc > index ? _wtoi(argv[index]) : fallback; };
+    if (action == L"wait") return waitFor(title, number(3, 10000), true) != nullptr ? 0 : 1;
+    if (action == L"gone") return waitFor(title, number(3, 10000), false) != nullptr ? 0 : 1;
+    HWND window = findWindow(title);
+    if (window == nullptr) {
+        std::fprintf(stderr, "gui_driver: no window titled %s\n", utf8(title).c_str());
+        return 1;
+    }
+    HWND control = argc > 3 ? GetDlgItem(window, _wtoi(argv[3])) : nullptr;
+    if (action == L"visible") {
+        std::printf("%d\n", IsWindowVisible(window) ? 1 : 0);
+    } else if (action == L"title") {
+        std::printf("%s\n", utf8(controlText(window)).c_str());
+    } else if (action == L"rect") {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    } else if (action == L"post" && argc > 5) {
+        PostMessageW(window, static_cast<UINT>(_wtoi(argv[3])), static_cast<WPARAM>(_wtoi(argv[4])), _wtoi(argv[5]));
+    } else if (action == L"time" && argc > 5) {
+        double longest = 0;
+        for (int i = 0; i < _wtoi(argv[5]); ++i) {
+            auto start = std::chrono::steady_clock::now();
+            SendMessageW(window, static_cast<UINT>(_wtoi(argv[3])), static_cast<WPARAM>(_wtoi(argv[4])), 0);
+            std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+            if (took.count() > longest) longest = took.count();
+        }
+        std::printf("%.1f\n", longest);
+    } else if (control == nullptr) {
+        std::fprintf(stderr, "gui_driver: no control with that id\n");
+        return 1;
+    } else if (action == L"text") {
+        std::printf("%s\n", utf8(controlText(control)).c_str());
+    } else if (action == L"set" && argc > 4) {
+        SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]), SMTO_ABORTIFHUNG, 5000, nullptr);
+    } else if (action == L"enabled") {
+        std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
+    } else if (action == L"click") {
+        PostMessageW(control, BM_CLICK, 0, 0);
+    } else if (action == L"select" && argc > 4) {
+        SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(_wtoi(argv[4])), 0);
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(control));
+    } else {
+        return usage();
+    }
+    std::fflush(stdout);
+    return 0;
+}
