@@ -34,8 +34,7 @@ CommandHandler findCommand(std::u16string_view name) {
     return nullptr;
 }
 
-bool dispatchCommand(HandlerContext& context, const RecordView& payload, std::vector<ResultEntry>* entries) {
-    entries->clear();
+bool dispatchCommand(HandlerContext& context, const RecordView& payload) {
     CommandRecord record;
     if (!decodeCommandPayload(payload, &record)) {
         context.status.post(status::kError, status::kErrorText, u"コマンドレコードが不正");
@@ -45,7 +44,7 @@ bool dispatchCommand(HandlerContext& context, const RecordView& payload, std::ve
     if (handler == nullptr) return false;
     CommandCall call(std::move(record));
     bool result = handler(context, call);
-    *entries = std::move(call.entries());
+    for (const ResultEntry& entry : call.entries()) context.reply.appendResult(entry.index, entry.value, entry.text);
     return result;
 }
 

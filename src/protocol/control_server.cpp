@@ -6,7 +6,8 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "platform/poll.h"
-#include "platform/time.h"
+#include "protocol/record_reply.h"
+#include "protocol/save_channel.h"
 #include "protocol/status_codes.h"
 
 namespace tvr::protocol {
@@ -15,17 +16,13 @@ namespace {
 
 constexpr std::uint32_t kPassWithClientMs = 20;
 constexpr std::uint32_t kIdlePassMs = 100;
-constexpr std::uint32_t kSendRetryMs = 100;
 // Ticks are compared by unsigned 32-bit subtraction, so a time-out must stay below half the range.
 constexpr std::int64_t kLongestTimeoutMs = 0x7FFFFFFF;
 
 }  // namespace
 
 ControlServer::ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, library::LibraryState& library)
-    : clock_(clock),
-      frontEnd_(frontEnd),
-      library_(library),
-      send_([this](const std::uint8_t* data, std::size_t size) { return transmit(data, size); }) {
+    : clock_(clock), frontEnd_(frontEnd), library_(library) {
     platform::socketsStartup();
     if (!thread_.start([this] { return loopPass(); })) teardown();
 }
@@ -45,8 +42,8 @@ std::int32_t ControlServer::loopPass() {
     if (listening_) {
         applyPending();
         poll();
-        hasClient = session_.connected;
-        item.socket = hasClient ? client_ : listener_;
+        hasClient = line_.isOpen();
+        item.socket = hasClient ? line_.socket() : listener_;
         item.wantRead = true;
         packetWaiting = hasClient && reader_.state() == FrameState::Ready;
     }
@@ -111,11 +108,6 @@ void ControlServer::applyNow(const core::Config& config) {
     if (!log_.isOpen() && config_.serverLog == 1) log_.open(core::ServerLog::pathIn(core::executableFolder()));
 }
 
-bool ControlServer::takeStatus(StatusSlot* status) {
-    status_.take(status);
-    return true;
-}
-
 void ControlServer::postStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2) {
     status_.post(code, text1, text2);
 }
@@ -131,8 +123,7 @@ void ControlServer::requestForceDisconnect() {
 
 void ControlServer::teardown() {
     listening_ = false;
-    if (client_ != platform::kInvalidSocket) send_.flush();
-    send_.reset();
+    line_.flush();
     disconnect(status::kReasonRelease);
     platform::closeSocket(listener_);
     listener_ = platform::kInvalidSocket;
@@ -146,14 +137,13 @@ std::u16string ControlServer::addressText() const {
 }
 
 HandlerContext ControlServer::context() {
-    return HandlerContext{config_, library_, *this, status_, frontEnd_, clock_, log_, session_, search_};
+    return HandlerContext{config_, library_, line_, status_, frontEnd_, clock_, log_, session_, search_};
 }
 
 void ControlServer::connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {
-    client_ = socket;
+    line_.open(socket);
     forceDisconnect_ = false;
     reader_.reset();
-    send_.reset();
     // The address is in place before the board's lock is taken, so postWaitingIfIdle sees the
     // connection or posts before this status.
     session_.startConnection(peer.address);
@@ -165,9 +155,9 @@ void ControlServer::disconnect(std::u16string_view reason) {
     // so whoever sees the disconnect finds the file written. A failed save leaves the list
     // marked changed for the next try.
     if (library_.wordList().isModified()) library_.wordList().saveWordList();
-    if (client_ != platform::kInvalidSocket) {
-        platform::closeSocket(client_);
-        client_ = platform::kInvalidSocket;
+    platform::SocketHandle socket = line_.release();
+    if (socket != platform::kInvalidSocket) {
+        platform::closeSocket(socket);
         postStatus(status::kDisconnected, core::format(status::kDisconnectedFormat, {reason}), addressText());
     }
     forceDisconnect_ = false;
@@ -176,47 +166,93 @@ void ControlServer::disconnect(std::u16string_view reason) {
     log_.flush();
 }
 
-bool ControlServer::transmit(const std::uint8_t* data, std::size_t size) {
-    if (client_ == platform::kInvalidSocket) return false;
-    // A real-time bound for the whole packet, not for each partial send: a headset that reads a
-    // few bytes now and then must not hold the control thread.
-    std::uint32_t start = platform::monotonicMs();
-    std::size_t sent = 0;
-    while (sent < size) {
-        platform::IoResult result = platform::sendSome(client_, data + sent, size - sent);
-        if (result.status == platform::IoStatus::Ok) {
-            sent += result.bytes;
-            continue;
+void ControlServer::poll() {
+    if (!line_.isOpen()) {
+        platform::Ipv4Endpoint peer;
+        platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
+        if (socket == platform::kInvalidSocket) return;
+        connectionSetup(socket, peer);
+        lastActivity_ = clock_.nowMs();
+    }
+    if (receive()) servePacket();
+    // The one place a connection ends while it is served: after the packet, whatever step
+    // marked it, so no handler is ever on the stack when it goes.
+    if (std::optional<std::u16string> reason = line_.takeClosing()) disconnect(*reason);
+}
+
+void ControlServer::servePacket() {
+    const std::uint64_t loginBefore = session_.login;
+    HandlerContext handlers = context();
+    RecordCursor cursor(reader_.body(), reader_.announcedLength());
+    RecordView record;
+    // A stop, a forced disconnect or a line marked for closing ends the packet between records:
+    // each record may be a whole listing, which on a slow disk (or under Wine's slow
+    // StrCmpLogicalW) takes a while.
+    while (!line_.closing() && !thread_.stopRequested() && !forceDisconnect_ && cursor.next(&record)) {
+        if (answerRecord(handlers, record)) line_.flush();
+    }
+    if (cursor.malformed()) {
+        // The rest of the body does not hold a whole record: answer once and drop the packet.
+        postStatus(status::kError, status::kErrorText, u"レコード長がパケットに合わない");
+        appendVerdict(handlers, false);
+        line_.flush();
+        if (session_.saving) {
+            session_.saving.reset();
+            appendVerdict(handlers, false);
+            line_.flush();
         }
-        if (result.status != platform::IoStatus::WouldBlock) return false;  // the receive step reports it
-        // A stop or a forced disconnect gives up at once: the front-end must not wait behind it.
-        if (thread_.stopRequested()) return false;
+    }
+    if (std::optional<std::uint32_t> sent = line_.takeLastSend()) lastActivity_ = *sent;
+    if (session_.login != loginBefore) {
+        // The player connects to the video port right after the login's reply: wake its server now.
+        std::lock_guard<std::mutex> lock(pendingMutex_);
+        if (onLogin_) onLogin_();
+    }
+    reader_.pop();
+}
+
+bool ControlServer::receive() {
+    if (reader_.state() == FrameState::Ready) return true;
+    platform::IoResult result = platform::recvSome(line_.socket(), reader_.space(), reader_.room());
+    if (result.status == platform::IoStatus::Closed) {
+        line_.closeAfterPacket(status::kReasonClosed);
+        return false;
+    }
+    if (result.status == platform::IoStatus::Error) {
+        line_.closeAfterPacket(core::format(status::kReasonSocketError, {result.error}));
+        return false;
+    }
+    if (result.status == platform::IoStatus::WouldBlock) {
         if (forceDisconnect_) {
-            disconnect(status::kReasonForced);
+            line_.closeAfterPacket(status::kReasonForced);
             return false;
         }
-        if (core::elapsedMs(platform::monotonicMs(), start) > kSendTimeoutMs) {
-            postStatus(status::kSendTimeout, status::kErrorText, u"send_buff() : TimeOut");
-            disconnect(status::kReasonSendTimeout);
+        std::uint32_t idle = core::elapsedMs(clock_.nowMs(), lastActivity_);
+        if (!session_.suspended && idle >= liveTimeoutMs_) {
+            line_.closeAfterPacket(core::format(status::kReasonNoTraffic, {static_cast<std::int64_t>(idle / 1000)}));
             return false;
         }
-        platform::PollItem item{client_, false, true};
-        thread_.waitSockets(&item, 1, kSendRetryMs);
+    }
+    reader_.commit(result.bytes);
+    switch (reader_.state()) {
+        case FrameState::NeedMore:
+            return false;
+        case FrameState::BadFourCC:
+            // The stream cannot be resynchronised: report it and free the line for the next headset.
+            postStatus(status::kError, status::kFatalErrorText, status::kBadFourCCText);
+            line_.closeAfterPacket(status::kReasonBadFourCC);
+            return false;
+        case FrameState::TooLarge:
+            postStatus(status::kError, status::kFatalErrorText,
+                       core::format(u"%s(%u)", {status::kPacketTooLargeText,
+                                                static_cast<std::int64_t>(reader_.announcedLength())}));
+            line_.closeAfterPacket(status::kReasonTooLarge);
+            return false;
+        case FrameState::Ready:
+            break;
     }
     lastActivity_ = clock_.nowMs();
     return true;
-}
-
-void ControlServer::appendText(std::u16string_view message) { send_.appendRecord(kText, encodeTextPayload(message)); }
-
-void ControlServer::appendReply(bool success) {
-    if (success) {
-        appendText(u"#RET_OK()");
-    } else {
-        StatusSlot current = status_.current();
-        appendText(core::format(u"#RET_ERR(<code>%d,<message>\"%s\")", {current.code, current.text2}));
-    }
-    send_.flush();
 }
 
 }  // namespace tvr::protocol

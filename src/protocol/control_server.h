@@ -2,8 +2,10 @@
 #pragma once
 // The control server: one headset at a time on TCP, length-framed packets of records, every
 // record answered by "#RET_OK()" or "#RET_ERR(...)" after whatever its handler queued. It owns
-// the listening socket, the one connection, framing, the send path and the status board; what
-// the handlers work on lives in the library state it is given.
+// the listening socket, the one connection (its receive side and framing here, its reply side in
+// ClientLine) and the status board; what the handlers work on lives in the library state it is
+// given. A pass goes one way: accept, receive one packet, answer its records into the line, and
+// only then, in one place, close the connection when anything marked it for closing.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -17,24 +19,20 @@
 #include "core/clock.h"
 #include "core/command_queue.h"
 #include "core/log.h"
-#include "core/reply_sink.h"
 #include "core/settings.h"
 #include "core/worker_thread.h"
 #include "library/library_state.h"
 #include "platform/socket.h"
+#include "protocol/client_line.h"
 #include "protocol/handler_context.h"
 #include "protocol/packet_reader.h"
-#include "protocol/send_buffer.h"
 #include "protocol/session.h"
 #include "protocol/status_board.h"
 
 namespace tvr::protocol {
 
-class ControlServer final : public core::ReplySink, public core::AccessGate {
+class ControlServer final : public core::AccessGate {
 public:
-    /// Whole replies must leave within this time, or the headset is dropped.
-    static constexpr std::uint32_t kSendTimeoutMs = 5000;
-
     /// Starts the worker thread at once; it idles until startListening.
     ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, library::LibraryState& library);
     /// Stops the thread, then tears down.
@@ -46,8 +44,8 @@ public:
     bool startListening(std::uint16_t port, const core::Config& config, std::uint32_t bindAddress = 0);
     /// Hands new settings to the control thread, which takes them before its next pass; never waits.
     void applySettings(const core::Config& config);
-    /// Copies and clears the status slot; never waits on the network. Always true.
-    bool takeStatus(StatusSlot* status);
+    /// Copies and clears the status slot; never waits on the network.
+    void takeStatus(StatusSlot* status) { status_.take(status); }
     /// Every status event since the last call, in order.
     std::vector<StatusSlot> takeEvents(std::size_t* dropped = nullptr) { return status_.takeEvents(dropped); }
     /// Fills the status slot and writes the EVENT line (code >= 0) when the log is open.
@@ -73,14 +71,6 @@ public:
     std::uint64_t endedLogin() const { return session_.endedLogin.load(); }
     void watchLogins(std::function<void()> onLogin) override;
 
-    // Replies queued by the handlers.
-    void appendText(std::u16string_view message) override;
-    void beginList() override { send_.beginList(); }
-    void addListEntry(std::uint16_t value, std::u16string_view folder, std::u16string_view name) override {
-        send_.addListEntry(value, folder, name);
-    }
-    void endList() override { send_.endList(); }
-
 private:
     std::int32_t loopPass();
     void applyNow(const core::Config& config);
@@ -88,11 +78,8 @@ private:
     void poll();
     bool receive();
     void servePacket();
-    void serveRecord(const RecordView& record);
     void connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer);
     void disconnect(std::u16string_view reason);
-    bool transmit(const std::uint8_t* data, std::size_t size);
-    void appendReply(bool success);
     std::u16string addressText() const;
     HandlerContext context();
 
@@ -112,12 +99,11 @@ private:
     std::uint32_t lastActivity_ = 0;
 
     platform::SocketHandle listener_ = platform::kInvalidSocket;
-    platform::SocketHandle client_ = platform::kInvalidSocket;
     std::uint16_t port_ = 0;
     std::atomic<bool> listening_{false};
     std::atomic<bool> forceDisconnect_{false};
     PacketReader reader_;
-    SendBuffer send_;
+    ClientLine line_{thread_, clock_, status_, forceDisconnect_};
     std::unique_ptr<search::SearchEngine> search_;  // created by the first search start
 };
 

@@ -7,26 +7,15 @@
 #include "core/version.h"
 #include "library/channels.h"
 #include "platform/fs.h"
+#include "protocol/channel_type_names.h"
 
 namespace tvr::ui {
 
 namespace {
 
 std::u16string typeName(std::int32_t type) {
-    switch (type) {
-        case core::kChannelPcFolder:
-            return u"PC folder";
-        case core::kChannelVrDevice:
-            return u"VR device";
-        case core::kChannelSearchList:
-            return u"search list";
-        case core::kChannelFavoriteList:
-            return u"favourites list";
-        case core::kChannelPlaylist:
-            return u"playlist";
-        default:
-            return core::format(u"unknown type %d", {type});
-    }
+    const protocol::ChannelTypeName* names = protocol::findChannelTypeName(type);
+    return names != nullptr ? std::u16string(names->english) : core::format(u"unknown type %d", {type});
 }
 
 // Why a channel that resolveChannelRoot refused does not resolve, and what the user can change.

@@ -207,7 +207,7 @@ TEST(SortListGrouping, OddNamesNeitherCrashNorLoseRecords) {
     }
 }
 
-TEST(sortFolderNames, NaturalAscendingWhateverTheCaseAndCaseTwinsByCodeUnit) {
+TEST(SortFolderNames, NaturalAscendingWhateverTheCaseAndCaseTwinsByCodeUnit) {
     std::vector<std::u16string> names = {u"Disc 10", u"disc 2", u"disc 1", u"Disc 2", u"DISC 2"};
     sortFolderNames(names);
     EXPECT_EQ(names, (std::vector<std::u16string>{u"disc 1", u"DISC 2", u"Disc 2", u"disc 2", u"Disc 10"}));
