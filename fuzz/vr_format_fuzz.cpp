@@ -21,6 +21,7 @@ void check(bool condition) {
 class CollectingSink : public core::ReplySink {
 public:
     void appendText(std::u16string_view message) override { texts.emplace_back(message); }
+    void appendResult(std::int32_t, std::int32_t, std::u16string_view) override { std::abort(); }
     void beginList() override { std::abort(); }
     void addListEntry(std::uint16_t, std::u16string_view, std::u16string_view) override { std::abort(); }
     void endList() override { std::abort(); }
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fuzz::TempFolder& folder = fuzz::tempFolder();
     folder.write("VRFormat.txt", std::string_view(reinterpret_cast<const char*>(data), size));
     CollectingSink sink;
-    check(stores::sendVRFormatRules(sink, folder.file("VRFormat.txt")) == 1);
+    check(stores::sendVrFormatRules(sink, folder.file("VRFormat.txt")) == 1);
     for (std::size_t i = 0; i < sink.texts.size(); ++i) {
         const std::u16string& text = sink.texts[i];
         check(text.size() <= 259 && protocol::messageIs(text, u"#RET_VR_FORMAT("));

@@ -26,12 +26,19 @@ public:
 class ManualClock final : public Clock {
 public:
     explicit ManualClock(std::uint32_t start = 1000) : now_(start) {}
-    std::uint32_t nowMs() override { return now_.load(); }
+    std::uint32_t nowMs() override {
+        ++reads_;
+        return now_.load();
+    }
     /// Moves the clock forward.
     void advance(std::uint32_t ms) { now_ += ms; }
+    /// How often the clock was read: a service's reads show that it ran, where a test would
+    /// otherwise have to sleep.
+    std::uint64_t reads() const { return reads_.load(); }
 
 private:
     std::atomic<std::uint32_t> now_;
+    std::atomic<std::uint64_t> reads_{0};
 };
 
 /// Milliseconds from `since` to `now` across a wrap.

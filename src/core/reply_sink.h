@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Where a command handler puts its answer: text records and compact file-list records. The
-// control server implements it on its send buffer; tests implement it on a vector.
+// Where a handler puts its answer: text records, a command's result records and compact
+// file-list records. The control connection implements it on its send buffer; tests implement
+// it on a vector.
 #include <cstdint>
 #include <string_view>
 
@@ -12,6 +13,8 @@ public:
     virtual ~ReplySink() = default;
     /// Queues one text record ("STRG") holding the message.
     virtual void appendText(std::u16string_view message) = 0;
+    /// Queues one result record ("RTMS") of a command: its place in the reply, a value and a text.
+    virtual void appendResult(std::int32_t index, std::int32_t value, std::u16string_view text) = 0;
     /// Sends what is queued and opens a list record ("RTFL").
     virtual void beginList() = 0;
     /// Adds one file to the open list record, starting a new record when it is full.

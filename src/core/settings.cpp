@@ -3,7 +3,6 @@
 
 #include <limits>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 #include "core/text.h"
@@ -15,69 +14,53 @@ namespace tvr::core {
 
 namespace {
 
-using platform::IniName;
-
 /// One INI key bound to its field of a record: exactly one of number and text is set.
 struct KeyBinding {
-    IniName section;
-    IniName key;
+    std::u16string section;
+    std::u16string key;
     std::int32_t* number = nullptr;
     std::u16string* text = nullptr;
 };
 
-// The names are hashed once, when the program is built: a load looks every one of them up.
-constexpr IniName kChannelSections[kChannelCount] = {u"ch.0", u"ch.1", u"ch.2", u"ch.3",
-                                                     u"ch.4", u"ch.5", u"ch.6", u"ch.7"};
-constexpr IniName kRateKeys[std::tuple_size_v<decltype(Config::rates)>] = {u"rw.rate.0", u"rw.rate.1", u"rw.rate.2",
-                                                                           u"rw.rate.3", u"rw.rate.4", u"rw.rate.5"};
-constexpr IniName kSizeKeys[std::tuple_size_v<decltype(Config::sizes)>] = {u"rw.size.0", u"rw.size.1", u"rw.size.2"};
-constexpr IniName kFile = u"File";
-constexpr IniName kSetup = u"Setup";
-constexpr IniName kPlaybackRate = u"PlaybackRate";
-constexpr IniName kScreenSize = u"ScreenSize";
-constexpr IniName kConfig = u"Config";
-
-void addNumber(std::vector<KeyBinding>& keys, const IniName& section, const IniName& key, std::int32_t* field) {
-    keys.push_back({section, key, field, nullptr});
+void addNumber(std::vector<KeyBinding>& keys, std::u16string_view section, std::u16string key, std::int32_t* field) {
+    keys.push_back({std::u16string(section), std::move(key), field, nullptr});
 }
 
-void addText(std::vector<KeyBinding>& keys, const IniName& section, const IniName& key, std::u16string* field) {
-    keys.push_back({section, key, nullptr, field});
+void addText(std::vector<KeyBinding>& keys, std::u16string_view section, std::u16string key, std::u16string* field) {
+    keys.push_back({std::u16string(section), std::move(key), nullptr, field});
 }
 
 // Every key in the order a new file is filled.
 std::vector<KeyBinding> bindKeys(Config& config) {
-    static constexpr IniName kType = u"iType";
-    static constexpr IniName kPath = u"pcPath";
     std::vector<KeyBinding> keys;
-    keys.reserve(48);
     for (int index = 0; index < kChannelCount; ++index) {
-        addNumber(keys, kChannelSections[index], kType, &config.channels[index].type);
-        addText(keys, kChannelSections[index], kPath, &config.channels[index].path);
+        std::u16string section = format(u"ch.%d", {std::int64_t{index}});
+        addNumber(keys, section, u"iType", &config.channels[index].type);
+        addText(keys, section, u"pcPath", &config.channels[index].path);
     }
-    addText(keys, kFile, u"pcExt", &config.extensions);
-    addText(keys, kFile, u"pcSearchFolder1", &config.searchFolder1);
-    addText(keys, kFile, u"pcTrimPath", &config.trimPath);
-    addText(keys, kFile, u"pcVRFormatPath", &config.vrFormatPath);
-    addText(keys, kFile, u"pcWordListPath", &config.wordListPath);
-    addText(keys, kFile, u"pcPCFolderListPath", &config.pcFolderListPath);
-    addNumber(keys, kSetup, u"iSeek1FF", &config.seekForward);
-    addNumber(keys, kSetup, u"iSeek1RW", &config.seekBackward);
+    addText(keys, u"File", u"pcExt", &config.extensions);
+    addText(keys, u"File", u"pcSearchFolder1", &config.searchFolder1);
+    addText(keys, u"File", u"pcTrimPath", &config.trimPath);
+    addText(keys, u"File", u"pcVRFormatPath", &config.vrFormatPath);
+    addText(keys, u"File", u"pcWordListPath", &config.wordListPath);
+    addText(keys, u"File", u"pcPCFolderListPath", &config.pcFolderListPath);
+    addNumber(keys, u"Setup", u"iSeek1FF", &config.seekForward);
+    addNumber(keys, u"Setup", u"iSeek1RW", &config.seekBackward);
     for (std::size_t index = 0; index < config.rates.size(); ++index) {
-        addNumber(keys, kPlaybackRate, kRateKeys[index], &config.rates[index]);
+        addNumber(keys, u"PlaybackRate", format(u"rw.rate.%d", {std::int64_t(index)}), &config.rates[index]);
     }
     for (std::size_t index = 0; index < config.sizes.size(); ++index) {
-        addNumber(keys, kScreenSize, kSizeKeys[index], &config.sizes[index]);
+        addNumber(keys, u"ScreenSize", format(u"rw.size.%d", {std::int64_t(index)}), &config.sizes[index]);
     }
-    addNumber(keys, kConfig, u"iUsePassword", &config.usePassword);
-    addText(keys, kConfig, u"pcPassword", &config.password);
-    addNumber(keys, kConfig, u"iUseMouse", &config.useMouse);
-    addNumber(keys, kConfig, u"iUseMouseScale", &config.mouseScale);
-    addNumber(keys, kConfig, u"iLiveTimeOutSec", &config.liveTimeoutSec);
-    addNumber(keys, kConfig, u"iServerLog", &config.serverLog);
-    addNumber(keys, kConfig, u"iPortServer", &config.portServer);
-    addNumber(keys, kConfig, u"iPortHttp", &config.portHttp);
-    addNumber(keys, kConfig, u"iPortMouse", &config.portMouse);
+    addNumber(keys, u"Config", u"iUsePassword", &config.usePassword);
+    addText(keys, u"Config", u"pcPassword", &config.password);
+    addNumber(keys, u"Config", u"iUseMouse", &config.useMouse);
+    addNumber(keys, u"Config", u"iUseMouseScale", &config.mouseScale);
+    addNumber(keys, u"Config", u"iLiveTimeOutSec", &config.liveTimeoutSec);
+    addNumber(keys, u"Config", u"iServerLog", &config.serverLog);
+    addNumber(keys, u"Config", u"iPortServer", &config.portServer);
+    addNumber(keys, u"Config", u"iPortHttp", &config.portHttp);
+    addNumber(keys, u"Config", u"iPortMouse", &config.portMouse);
     return keys;
 }
 
@@ -99,8 +82,7 @@ void readKey(platform::IniDocument& file, const KeyBinding& binding, std::vector
         std::int64_t value = 0;
         // Text that is not a number leaves the default in place and stays in the file.
         if (!scanDecimal(text, &value)) {
-            problems.push_back(
-                {std::u16string(binding.section.text()), std::u16string(binding.key.text()), std::move(text)});
+            problems.push_back({binding.section, binding.key, std::move(text)});
             return;
         }
         if (value < std::numeric_limits<std::int32_t>::min()) value = std::numeric_limits<std::int32_t>::min();

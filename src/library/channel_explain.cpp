@@ -4,26 +4,15 @@
 #include "core/path_parts.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "library/channel_type_names.h"
 #include "library/channels.h"
 #include "platform/fs.h"
 
 namespace tvr::library {
 
 std::u16string channelTypeName(std::int32_t type) {
-    switch (type) {
-        case core::kChannelPcFolder:
-            return u"PC folder";
-        case core::kChannelVrDevice:
-            return u"VR device";
-        case core::kChannelSearchList:
-            return u"search list";
-        case core::kChannelFavoriteList:
-            return u"favourites list";
-        case core::kChannelPlaylist:
-            return u"playlist";
-        default:
-            return core::format(u"unknown type %d", {type});
-    }
+    const ChannelTypeName* names = findChannelTypeName(type);
+    return names != nullptr ? std::u16string(names->english) : core::format(u"unknown type %d", {type});
 }
 
 std::u16string explainUnresolvedChannel(const core::Config& config, int index) {
@@ -38,7 +27,8 @@ std::u16string explainUnresolvedChannel(const core::Config& config, int index) {
         // A relative folder is looked up from the server's working folder, which few expect.
         std::u16string where;
         if (!core::isAbsolutePath(path)) {
-            where = core::format(u" (a relative path: it resolved to %s)", {platform::displayPath(platform::canonicalPath(path))});
+            where = core::format(u" (a relative path: it resolved to %s)",
+                                 {platform::displayPath(platform::canonicalPath(path))});
         }
         return core::format(u"the folder does not exist%s: give [%s] pcPath an existing folder or (PCVideo)",
                             {where, section});

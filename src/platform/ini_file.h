@@ -5,7 +5,6 @@
 // one pair of enclosing quotes is stripped on read, new sections and keys are appended in
 // order, a UTF-16LE file stays UTF-16LE (a UTF-8 or ANSI file stays UTF-8), and every write
 // goes through a temporary file and an atomic rename.
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -13,39 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/case_fold.h"
-
 namespace tvr::platform {
-
-/// A section or key name as the file compares it: trimmed of blanks, with a hash of its
-/// case-folded units. Names looked up again and again can be made once, at compile time.
-class IniName {
-public:
-    constexpr IniName(std::u16string_view name) : text_(trimmed(name)), hash_(hashOf(text_)) {}
-    /// A literal name is hashed by the compiler.
-    consteval IniName(const char16_t* name) : IniName(std::u16string_view(name)) {}
-    IniName(const std::u16string& name) : IniName(std::u16string_view(name)) {}
-
-    constexpr std::u16string_view text() const { return text_; }
-    /// Equal for names that compare equal.
-    constexpr std::uint32_t hash() const { return hash_; }
-
-    static constexpr std::u16string_view trimmed(std::u16string_view text) {
-        while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
-        while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
-        return text;
-    }
-    /// FNV-1a over the folded units.
-    static constexpr std::uint32_t hashOf(std::u16string_view name) {
-        std::uint32_t hash = 2166136261u;
-        for (char16_t unit : name) hash = (hash ^ detail::foldCase(unit)) * 16777619u;
-        return hash;
-    }
-
-private:
-    std::u16string_view text_;
-    std::uint32_t hash_;
-};
 
 /// An INI file's bytes in memory with the same reading and writing rules as the file functions.
 class IniDocument {
@@ -59,11 +26,11 @@ public:
     IniDocument& operator=(const IniDocument&) = delete;
 
     /// Reads a key; `fallback` when the section or key is missing.
-    std::u16string read(const IniName& section, const IniName& key, std::u16string_view fallback) const;
+    std::u16string read(std::u16string_view section, std::u16string_view key, std::u16string_view fallback) const;
     /// Reads a key; nothing when the section or key is missing (an empty value is there).
-    std::optional<std::u16string> find(const IniName& section, const IniName& key) const;
+    std::optional<std::u16string> find(std::u16string_view section, std::u16string_view key) const;
     /// Writes a key as iniWriteString does, in memory; false for refused text.
-    bool write(const IniName& section, const IniName& key, std::u16string_view value);
+    bool write(std::u16string_view section, std::u16string_view key, std::u16string_view value);
     /// The file's bytes with every write so far.
     const std::string& bytes() const;
 

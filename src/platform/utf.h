@@ -48,12 +48,11 @@ inline std::string toUtf8(std::u16string_view text) {
     return out;
 }
 
-/// UTF-8 to UTF-16 at the end of out; invalid sequences become U+FFFD.
-inline void appendUtf8(std::u16string& out, std::string_view text) {
+/// UTF-8 to UTF-16; invalid sequences become U+FFFD.
+inline std::u16string fromUtf8(std::string_view text) {
     // Plain ASCII, most names and settings, widens unit by unit.
     if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        out.append(text.begin(), text.end());
-        return;
+        return std::u16string(text.begin(), text.end());
     }
     std::string valid;
     std::string_view source = text;
@@ -61,14 +60,9 @@ inline void appendUtf8(std::u16string& out, std::string_view text) {
         utf8::replace_invalid(text.begin(), text.end(), std::back_inserter(valid), 0xFFFD);
         source = valid;
     }
-    out.reserve(out.size() + source.size());
-    utf8::unchecked::utf8to16(source.begin(), source.end(), std::back_inserter(out));
-}
-
-/// UTF-8 to UTF-16; invalid sequences become U+FFFD.
-inline std::u16string fromUtf8(std::string_view text) {
     std::u16string out;
-    appendUtf8(out, text);
+    out.reserve(source.size());
+    utf8::unchecked::utf8to16(source.begin(), source.end(), std::back_inserter(out));
     return out;
 }
 

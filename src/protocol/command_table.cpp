@@ -34,8 +34,7 @@ CommandHandler findCommand(std::u16string_view name) {
     return nullptr;
 }
 
-bool dispatchCommand(HandlerContext& context, const RecordView& payload, std::vector<ResultEntry>* entries) {
-    entries->clear();
+bool dispatchCommand(HandlerContext& context, const RecordView& payload) {
     CommandRecord record;
     if (!decodeCommandPayload(payload, &record)) {
         context.status.post(status::kError, status::kErrorText, u"コマンドレコードが不正");
@@ -46,7 +45,7 @@ bool dispatchCommand(HandlerContext& context, const RecordView& payload, std::ve
         return refuse(context, u"not a command this server knows (tamvikvr-client commands lists them)");
     CommandCall call(std::move(record));
     bool result = handler(context, call);
-    *entries = std::move(call.entries());
+    for (const ResultEntry& entry : call.entries()) context.reply.appendResult(entry.index, entry.value, entry.text);
     return result;
 }
 

@@ -2,8 +2,8 @@
 #pragma once
 // The extended commands ("CM_..."): one table row per command, a name compared whole and
 // case-sensitively, and one handler function. A handler reads the four arguments, adds reply
-// entries and returns the command's result; the connection sends one result record per entry,
-// whatever the result.
+// entries and returns the command's result; each entry becomes one result record in the reply
+// sink, whatever the result.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -34,7 +34,6 @@ public:
     /// Adds a reply entry (value and text); ignored past kMaxEntries.
     void addEntry(std::int32_t value, std::u16string text);
     const std::vector<ResultEntry>& entries() const { return entries_; }
-    std::vector<ResultEntry>& entries() { return entries_; }
 
 private:
     CommandRecord record_;
@@ -50,9 +49,9 @@ struct CommandRow {
 
 /// The handler registered under exactly this name, or nullptr.
 CommandHandler findCommand(std::u16string_view name);
-/// Decodes the command record, runs its handler and returns the result with the entries to send;
-/// a malformed record or an unknown name gives false and no entries.
-bool dispatchCommand(HandlerContext& context, const RecordView& payload, std::vector<ResultEntry>* entries);
+/// Decodes the command record, runs its handler, appends its entries to the reply sink and returns
+/// the result; a malformed record or an unknown name gives false and no entries.
+bool dispatchCommand(HandlerContext& context, const RecordView& payload);
 
 /// CM_SET_CHANNEL_TYPE and CM_GET_CHANNEL_TYPE.
 std::span<const CommandRow> channelCommands();

@@ -34,7 +34,7 @@ bool writeFailed(HandlerContext& context, std::u16string_view operation) {
 bool writeInt64(HandlerContext& context, CommandCall& call) {
     if (!isClientKey(call.arg(1))) return refuseKey(context);
     if (!platform::iniWriteString(settingsFile(), call.arg(0), call.arg(1), int64Text(call.int64Arg(2)))) {
-        return writeFailed(context, u"IniWriteInt64()");
+        return writeFailed(context, status::kIniWriteInt64Failed);
     }
     return true;
 }
@@ -56,7 +56,7 @@ bool readInt64(HandlerContext& context, CommandCall& call) {
 bool writeString(HandlerContext& context, CommandCall& call) {
     if (!isClientKey(call.arg(1))) return refuseKey(context);
     if (!core::writeString(settingsFile(), call.arg(0), call.arg(1), call.arg(2), call.argBytes(2))) {
-        return writeFailed(context, u"IniWriteString()");
+        return writeFailed(context, status::kIniWriteStringFailed);
     }
     return true;
 }

@@ -29,7 +29,7 @@ bool saveMarker(HandlerContext& context, CommandCall& call) {
         slot.pointB = int64AfterKey(text, indexedKey(u"<b.%d>", n)).value_or(0);
     }
     if (context.library.markers().saveMarkerFile(marker) == 0) {
-        context.status.post(status::kError, status::kErrorText, u"SaveMarker()");
+        context.status.post(status::kError, status::kErrorText, status::kSaveMarkerFailed);
         return false;
     }
     return true;

@@ -14,7 +14,7 @@ bool saveVrFormat(HandlerContext& context, CommandCall& call) {
     const std::u16string& folder = context.library.vrFormatFolder();
     stores::VrFormat format = stores::parseVrFormatText(call.arg(1));
     if (folder.empty() || !stores::saveVrFormatFile(folder, format, call.arg(0))) {
-        context.status.post(status::kError, status::kErrorText, u"SaveVRFormat()");
+        context.status.post(status::kError, status::kErrorText, status::kSaveVrFormatFailed);
         return false;
     }
     return true;

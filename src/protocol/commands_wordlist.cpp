@@ -35,7 +35,7 @@ bool remove(HandlerContext& context, CommandCall& call) {
 // the save at the disconnect tries again.
 bool save(HandlerContext& context, CommandCall&) {
     if (context.library.wordList().saveWordList()) return true;
-    context.status.post(status::kError, status::kErrorText, u"SaveWordList()");
+    context.status.post(status::kError, status::kErrorText, status::kSaveWordListFailed);
     return false;
 }
 

@@ -2,11 +2,14 @@
 #include "protocol/control_server.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "core/paths.h"
 #include "core/text.h"
 #include "platform/poll.h"
-#include "platform/time.h"
+#include "protocol/record_reply.h"
+#include "protocol/refusal.h"
+#include "protocol/save_channel.h"
 #include "protocol/status_codes.h"
 
 namespace tvr::protocol {
@@ -15,20 +18,13 @@ namespace {
 
 constexpr std::uint32_t kPassWithClientMs = 20;
 constexpr std::uint32_t kIdlePassMs = 100;
-constexpr std::uint32_t kSendRetryMs = 100;
-// How often a long answer looks at the stop request and the socket: well inside the second in
-// which a new headset expects its handshake reply.
-constexpr std::uint32_t kAbandonProbeMs = 20;
 // Ticks are compared by unsigned 32-bit subtraction, so a time-out must stay below half the range.
 constexpr std::int64_t kLongestTimeoutMs = 0x7FFFFFFF;
 
 }  // namespace
 
 ControlServer::ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, library::LibraryState& library)
-    : clock_(clock),
-      frontEnd_(frontEnd),
-      library_(library),
-      send_([this](const std::uint8_t* data, std::size_t size) { return transmit(data, size); }) {
+    : clock_(clock), frontEnd_(frontEnd), library_(library) {
     platform::socketsStartup();
     if (!thread_.start([this] { return loopPass(); })) teardown();
 }
@@ -48,8 +44,8 @@ std::int32_t ControlServer::loopPass() {
     if (listening_) {
         applyPending();
         poll();
-        hasClient = session_.connected;
-        item.socket = hasClient ? client_ : listener_;
+        hasClient = line_.isOpen();
+        item.socket = hasClient ? line_.socket() : listener_;
         item.wantRead = true;
         packetWaiting = hasClient && reader_.state() == FrameState::Ready;
     }
@@ -114,11 +110,6 @@ void ControlServer::applyNow(const core::Config& config) {
     if (!log_.isOpen() && config_.serverLog == 1) log_.open(core::ServerLog::pathIn(core::executableFolder()));
 }
 
-bool ControlServer::takeStatus(StatusSlot* status) {
-    status_.take(status);
-    return true;
-}
-
 void ControlServer::postStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2) {
     status_.post(code, text1, text2);
 }
@@ -134,8 +125,7 @@ void ControlServer::requestForceDisconnect() {
 
 void ControlServer::teardown() {
     listening_ = false;
-    if (client_ != platform::kInvalidSocket) send_.flush();
-    send_.reset();
+    line_.flush();
     disconnect(status::kReasonRelease);
     platform::closeSocket(listener_);
     listener_ = platform::kInvalidSocket;
@@ -151,15 +141,13 @@ std::u16string ControlServer::addressText() const {
 HandlerContext ControlServer::context() {
     // A long copy of a moved video asks this between blocks, so a stop need not wait for it.
     auto stopping = [this] { return thread_.stopRequested(); };
-    return HandlerContext{config_, library_, *this, status_, frontEnd_, clock_, log_, session_, search_, stopping};
+    return HandlerContext{config_, library_, line_, status_, frontEnd_, clock_, log_, session_, search_, stopping};
 }
 
 void ControlServer::connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {
-    client_ = socket;
+    line_.open(socket);
     forceDisconnect_ = false;
-    abandoned_ = false;
     reader_.reset();
-    send_.reset();
     // The address is in place before the board's lock is taken, so postWaitingIfIdle sees the
     // connection or posts before this status.
     session_.startConnection(peer.address);
@@ -173,9 +161,9 @@ void ControlServer::disconnect(std::u16string_view reason) {
     if (library_.wordList().isModified()) library_.wordList().saveWordList();
     // Nobody is left to read a running search's rows; its walk may be of a whole disk.
     if (search_) search_->requestCancel();
-    if (client_ != platform::kInvalidSocket) {
-        platform::closeSocket(client_);
-        client_ = platform::kInvalidSocket;
+    platform::SocketHandle socket = line_.release();
+    if (socket != platform::kInvalidSocket) {
+        platform::closeSocket(socket);
         postStatus(status::kDisconnected, core::format(status::kDisconnectedFormat, {reason}), addressText());
     }
     forceDisconnect_ = false;
@@ -184,56 +172,112 @@ void ControlServer::disconnect(std::u16string_view reason) {
     log_.flush();
 }
 
-bool ControlServer::transmit(const std::uint8_t* data, std::size_t size) {
-    if (client_ == platform::kInvalidSocket) return false;
-    // A real-time bound for the whole packet, not for each partial send: a headset that reads a
-    // few bytes now and then must not hold the control thread.
-    std::uint32_t start = platform::monotonicMs();
-    std::size_t sent = 0;
-    while (sent < size) {
-        platform::IoResult result = platform::sendSome(client_, data + sent, size - sent);
-        if (result.status == platform::IoStatus::Ok) {
-            sent += result.bytes;
-            continue;
+void ControlServer::poll() {
+    if (!line_.isOpen()) {
+        platform::Ipv4Endpoint peer;
+        platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
+        if (socket == platform::kInvalidSocket) return;
+        connectionSetup(socket, peer);
+        lastActivity_ = clock_.nowMs();
+    }
+    if (receive()) servePacket();
+    // The one place a connection ends while it is served: after the packet, whatever step
+    // marked it, so no handler is ever on the stack when it goes.
+    if (std::optional<std::u16string> reason = line_.takeClosing()) disconnect(*reason);
+}
+
+void ControlServer::servePacket() {
+    const std::uint64_t loginBefore = session_.login;
+    HandlerContext handlers = context();
+    RecordCursor cursor(reader_.body(), reader_.announcedLength());
+    RecordView record;
+    // A stop, a forced disconnect or a line marked for closing ends the packet between records:
+    // each record may be a whole listing, which on a slow disk (or under Wine's slow
+    // StrCmpLogicalW) takes a while.
+    while (!line_.closing() && !thread_.stopRequested() && !forceDisconnect_ && cursor.next(&record)) {
+        if (answerGuarded(handlers, record)) line_.flush();
+    }
+    if (cursor.malformed()) {
+        // The rest of the body does not hold a whole record: answer once and drop the packet.
+        postStatus(status::kError, status::kErrorText, u"レコード長がパケットに合わない");
+        status_.refuse(u"the rest of a packet", refusalReason({}, true, status_.current()));
+        appendVerdict(handlers, false);
+        line_.flush();
+        if (session_.saving) {
+            session_.saving.reset();
+            appendVerdict(handlers, false);
+            line_.flush();
         }
-        if (result.status != platform::IoStatus::WouldBlock) return false;  // the receive step reports it
-        // A stop or a forced disconnect gives up at once: the front-end must not wait behind it.
-        if (thread_.stopRequested()) return false;
+    }
+    if (std::optional<std::uint32_t> sent = line_.takeLastSend()) lastActivity_ = *sent;
+    if (session_.login != loginBefore) {
+        // The player connects to the video port right after the login's reply: wake its server now.
+        std::lock_guard<std::mutex> lock(pendingMutex_);
+        if (onLogin_) onLogin_();
+    }
+    reader_.pop();
+}
+
+bool ControlServer::answerGuarded(HandlerContext& handlers, const RecordView& record) {
+    try {
+        return answerRecord(handlers, record);
+    } catch (const std::exception& error) {
+        // A handler that fails this way (out of memory) fails its own record only: the headset
+        // gets the error reply and the connection and the thread go on.
+        line_.endList();
+        session_.saving.reset();
+        postStatus(status::kError, status::kErrorText,
+                   core::format(status::kExceptionFormat, {std::u16string_view(platform::fromUtf8(error.what()))}));
+        appendVerdict(handlers, false);
+        return true;
+    }
+}
+
+bool ControlServer::receive() {
+    if (reader_.state() == FrameState::Ready) return true;
+    platform::IoResult result = platform::recvSome(line_.socket(), reader_.space(), reader_.room());
+    if (result.status == platform::IoStatus::Closed) {
+        line_.closeAfterPacket(status::kReasonClosed);
+        return false;
+    }
+    if (result.status == platform::IoStatus::Error) {
+        line_.closeAfterPacket(core::format(status::kReasonSocketError, {result.error}));
+        return false;
+    }
+    if (result.status == platform::IoStatus::WouldBlock) {
         if (forceDisconnect_) {
-            disconnect(status::kReasonForced);
+            line_.closeAfterPacket(status::kReasonForced);
             return false;
         }
-        if (core::elapsedMs(platform::monotonicMs(), start) > kSendTimeoutMs) {
-            postStatus(status::kSendTimeout, status::kErrorText, u"send_buff() : TimeOut");
-            disconnect(status::kReasonSendTimeout);
+        // The suspension outlives a headset that drops, for its return; a peer that has not
+        // logged in is never exempt, or a silent stranger could hold the only place.
+        const bool exempt = session_.suspended && session_.authenticated;
+        std::uint32_t idle = core::elapsedMs(clock_.nowMs(), lastActivity_);
+        if (!exempt && idle >= liveTimeoutMs_) {
+            line_.closeAfterPacket(core::format(status::kReasonNoTraffic, {static_cast<std::int64_t>(idle / 1000)}));
             return false;
         }
-        platform::PollItem item{client_, false, true};
-        thread_.waitSockets(&item, 1, kSendRetryMs);
+    }
+    reader_.commit(result.bytes);
+    switch (reader_.state()) {
+        case FrameState::NeedMore:
+            return false;
+        case FrameState::BadFourCC:
+            // The stream cannot be resynchronised: report it and free the line for the next headset.
+            postStatus(status::kError, status::kFatalErrorText, status::kBadFourCCText);
+            line_.closeAfterPacket(status::kReasonBadFourCC);
+            return false;
+        case FrameState::TooLarge:
+            postStatus(status::kError, status::kFatalErrorText,
+                       core::format(u"%s(%u)", {status::kPacketTooLargeText,
+                                                static_cast<std::int64_t>(reader_.announcedLength())}));
+            line_.closeAfterPacket(status::kReasonTooLarge);
+            return false;
+        case FrameState::Ready:
+            break;
     }
     lastActivity_ = clock_.nowMs();
     return true;
-}
-
-bool ControlServer::abandoned() {
-    if (forceDisconnect_ || client_ == platform::kInvalidSocket || abandoned_) return true;
-    const std::uint32_t now = platform::monotonicMs();
-    if (core::elapsedMs(now, lastPeerProbe_) < kAbandonProbeMs) return false;
-    lastPeerProbe_ = now;
-    abandoned_ = thread_.stopRequested() || platform::peerHasLeft(client_);
-    return abandoned_;
-}
-
-void ControlServer::appendText(std::u16string_view message) { send_.appendRecord(kText, encodeTextPayload(message)); }
-
-void ControlServer::appendReply(bool success) {
-    if (success) {
-        appendText(u"#RET_OK()");
-    } else {
-        StatusSlot current = status_.current();
-        appendText(core::format(u"#RET_ERR(<code>%d,<message>\"%s\")", {current.code, current.text2}));
-    }
-    send_.flush();
 }
 
 }  // namespace tvr::protocol

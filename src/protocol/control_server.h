@@ -2,8 +2,10 @@
 #pragma once
 // The control server: one headset at a time on TCP, length-framed packets of records, every
 // record answered by "#RET_OK()" or "#RET_ERR(...)" after whatever its handler queued. It owns
-// the listening socket, the one connection, framing, the send path and the status board; what
-// the handlers work on lives in the library state it is given.
+// the listening socket, the one connection (its receive side and framing here, its reply side in
+// ClientLine) and the status board; what the handlers work on lives in the library state it is
+// given. A pass goes one way: accept, receive one packet, answer its records into the line, and
+// only then, in one place, close the connection when anything marked it for closing.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -17,24 +19,20 @@
 #include "core/clock.h"
 #include "core/command_queue.h"
 #include "core/log.h"
-#include "core/reply_sink.h"
 #include "core/settings.h"
 #include "core/worker_thread.h"
 #include "library/library_state.h"
 #include "platform/socket.h"
+#include "protocol/client_line.h"
 #include "protocol/handler_context.h"
 #include "protocol/packet_reader.h"
-#include "protocol/send_buffer.h"
 #include "protocol/session.h"
 #include "protocol/status_board.h"
 
 namespace tvr::protocol {
 
-class ControlServer final : public core::ReplySink, public core::AccessGate {
+class ControlServer final : public core::AccessGate {
 public:
-    /// Whole replies must leave within this time, or the headset is dropped.
-    static constexpr std::uint32_t kSendTimeoutMs = 5000;
-
     /// Starts the worker thread at once; it idles until startListening.
     ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, library::LibraryState& library);
     /// Stops the thread, then tears down.
@@ -46,11 +44,11 @@ public:
     bool startListening(std::uint16_t port, const core::Config& config, std::uint32_t bindAddress = 0);
     /// Hands new settings to the control thread, which takes them before its next pass; never waits.
     void applySettings(const core::Config& config);
-    /// Copies and clears the status slot; never waits on the network. Always true.
-    bool takeStatus(StatusSlot* status);
+    /// Copies and clears the status slot; never waits on the network.
+    void takeStatus(StatusSlot* status) { status_.take(status); }
     /// Every status event since the last call, in order.
     std::vector<StatusSlot> takeEvents(std::size_t* dropped = nullptr) { return status_.takeEvents(dropped); }
-    /// Every event, and every request refused, since the last call (see StatusBoard).
+    /// Every status event since the last call, and the requests refused meanwhile, in order.
     std::vector<StatusSlot> takeEvents(std::vector<Refusal>* refusals) { return status_.takeEvents(refusals); }
     /// Fills the status slot and writes the EVENT line (code >= 0) when the log is open.
     void postStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2);
@@ -75,16 +73,6 @@ public:
     std::uint64_t endedLogin() const { return session_.endedLogin.load(); }
     void watchLogins(std::function<void()> onLogin) override;
 
-    // Replies queued by the handlers.
-    void appendText(std::u16string_view message) override;
-    void beginList() override { send_.beginList(); }
-    void addListEntry(std::uint16_t value, std::u16string_view folder, std::u16string_view name) override {
-        send_.addListEntry(value, folder, name);
-    }
-    void endList() override { send_.endList(); }
-    /// True once a stop or a forced disconnect is asked for, or the headset has left.
-    bool abandoned() override;
-
 private:
     std::int32_t loopPass();
     void applyNow(const core::Config& config);
@@ -92,12 +80,9 @@ private:
     void poll();
     bool receive();
     void servePacket();
-    void serveRecord(const RecordView& record);
-    void serveRecordUnguarded(const RecordView& record);
+    bool answerGuarded(HandlerContext& handlers, const RecordView& record);
     void connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer);
     void disconnect(std::u16string_view reason);
-    bool transmit(const std::uint8_t* data, std::size_t size);
-    void appendReply(bool success);
     std::u16string addressText() const;
     HandlerContext context();
 
@@ -117,14 +102,11 @@ private:
     std::uint32_t lastActivity_ = 0;
 
     platform::SocketHandle listener_ = platform::kInvalidSocket;
-    platform::SocketHandle client_ = platform::kInvalidSocket;
     std::uint16_t port_ = 0;
     std::atomic<bool> listening_{false};
     std::atomic<bool> forceDisconnect_{false};
-    bool abandoned_ = false;           // set by abandoned() until the next connection
-    std::uint32_t lastPeerProbe_ = 0;  // monotonic ms of abandoned()'s last look at the socket
     PacketReader reader_;
-    SendBuffer send_;
+    ClientLine line_{thread_, clock_, status_, forceDisconnect_};
     std::unique_ptr<search::SearchEngine> search_;  // created by the first search start
 };
 

@@ -4,6 +4,7 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "core/version.h"
+#include "library/channel_type_names.h"
 #include "library/list_file.h"
 #include "protocol/constants.h"
 #include "protocol/status_codes.h"
@@ -16,23 +17,13 @@ namespace tvr::protocol {
 namespace {
 
 std::u16string channelName(const core::ChannelConfig& channel) {
-    switch (channel.type) {
-        case core::kChannelPcFolder:
-            return u"PCフォルダ";
-        case core::kChannelVrDevice:
-            return u"VRデバイス";
-        case core::kChannelSearchList:
-            return u"検索";
-        case core::kChannelFavoriteList:
-            return u"お気に入り";
-        case core::kChannelPlaylist: {
-            std::u16string name;
-            library::getListName(&name, channel.path);
-            return name;
-        }
-        default:
-            return u"***";
+    if (channel.type == core::kChannelPlaylist) {
+        std::u16string name;
+        library::getListName(&name, channel.path);
+        return name;
     }
+    const library::ChannelTypeName* names = library::findChannelTypeName(channel.type);
+    return names != nullptr ? std::u16string(names->headset) : u"***";
 }
 
 }  // namespace
@@ -69,7 +60,7 @@ Outcome commandSetup(HandlerContext& context, std::u16string_view text) {
     if (!context.session.authenticated) context.reply.appendText(u"#RET_REQUEST_PASSWORD()");
     std::u16string ruleFile = core::executableFolder();
     core::appendPath(ruleFile, u"VRFormat.txt");
-    stores::sendVRFormatRules(context.reply, ruleFile);
+    stores::sendVrFormatRules(context.reply, ruleFile);
     return Outcome::Success;
 }
 

@@ -57,8 +57,6 @@ public:
     bool malformed() const { return malformed_; }
     /// True when every record has been taken.
     bool atEnd() const { return offset_ >= size_; }
-    /// Stops the walk: the rest of the body is dropped.
-    void skipRest() { offset_ = size_; }
 
 private:
     const std::uint8_t* body_;

@@ -39,6 +39,16 @@ inline constexpr char16_t kExceptionFormat[] = u"例外: %s";
 /// The second text of a disconnection when no headset was connected.
 inline constexpr char16_t kNoAddress[] = u"non";
 
+/// Second texts of kError that the front-end glosses: the posters and the glosses use these names.
+inline constexpr char16_t kBadFourCCText[] = u"GetHeader() : ForeCC'PACK'が一致しない";
+/// Followed by the announced length in parentheses.
+inline constexpr char16_t kPacketTooLargeText[] = u"GetHeader() : パケットが大きすぎる";
+inline constexpr char16_t kSaveMarkerFailed[] = u"SaveMarker()";
+inline constexpr char16_t kSaveVrFormatFailed[] = u"SaveVRFormat()";
+inline constexpr char16_t kSaveWordListFailed[] = u"SaveWordList()";
+inline constexpr char16_t kIniWriteInt64Failed[] = u"IniWriteInt64()";
+inline constexpr char16_t kIniWriteStringFailed[] = u"IniWriteString()";
+
 /// Reasons, the %s of "切断(%s)".
 inline constexpr char16_t kReasonClosed[] = u"正常終了";
 inline constexpr char16_t kReasonSocketError[] = u"socket error:%d";

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "protocol/status_gloss.h"
 
+#include <optional>
+
 #include "core/text.h"
 #include "protocol/status_codes.h"
 
@@ -10,23 +12,39 @@ namespace {
 
 namespace status = protocol::status;
 
+// What stands for the one "%d" or "%s" of a status format in a text made from it; nothing when the
+// text was not made from that format.
+std::optional<std::u16string_view> formatArgument(std::u16string_view text, std::u16string_view format) {
+    const std::size_t mark = format.find(u'%');
+    const std::u16string_view before = format.substr(0, mark);
+    const std::u16string_view after = format.substr(mark + 2);
+    if (text.size() < before.size() + after.size() || !text.starts_with(before) || !text.ends_with(after)) {
+        return std::nullopt;
+    }
+    return text.substr(before.size(), text.size() - before.size() - after.size());
+}
+
+// True when the text begins as texts made from the format do, up to its first argument.
+bool startsLike(std::u16string_view text, std::u16string_view format) {
+    return text.starts_with(format.substr(0, format.find(u'%')));
+}
+
 // The reason inside "切断(%s)".
 std::u16string disconnectReason(std::u16string_view text1) {
-    constexpr std::u16string_view kPrefix = u"切断(";
-    if (!text1.starts_with(kPrefix) || !text1.ends_with(u")")) return {};
-    std::u16string_view reason = text1.substr(kPrefix.size(), text1.size() - kPrefix.size() - 1);
-    if (reason == status::kReasonClosed) return u"the headset closed the connection";
-    if (reason == status::kReasonForced) return u"forced from the PC";
-    if (reason == status::kReasonRelease) return u"the server is stopping";
-    if (reason.starts_with(u"無通信:")) {
-        std::u16string_view seconds = reason.substr(4);
-        if (seconds.ends_with(u"秒")) seconds.remove_suffix(1);
-        return core::format(u"nothing heard from the headset for %s s", {seconds});
+    std::optional<std::u16string_view> reason = formatArgument(text1, status::kDisconnectedFormat);
+    if (!reason) return {};
+    if (*reason == status::kReasonClosed) return u"the headset closed the connection";
+    if (*reason == status::kReasonForced) return u"forced from the PC";
+    if (*reason == status::kReasonRelease) return u"the server is stopping";
+    if (auto seconds = formatArgument(*reason, status::kReasonNoTraffic)) {
+        return core::format(u"nothing heard from the headset for %s s", {*seconds});
     }
-    if (reason.starts_with(u"socket error:")) return core::format(u"network error %s", {reason.substr(13)});
-    if (reason == status::kReasonBadFourCC) return u"a packet did not start with PACK";
-    if (reason == status::kReasonTooLarge) return u"a packet was too large";
-    if (reason == status::kReasonSendTimeout) return u"the headset stopped taking replies";
+    if (auto error = formatArgument(*reason, status::kReasonSocketError)) {
+        return core::format(u"network error %s", {*error});
+    }
+    if (*reason == status::kReasonBadFourCC) return u"a packet did not start with PACK";
+    if (*reason == status::kReasonTooLarge) return u"a packet was too large";
+    if (*reason == status::kReasonSendTimeout) return u"the headset stopped taking replies";
     return {};
 }
 
@@ -49,17 +67,22 @@ std::u16string statusGloss(std::int32_t code, std::u16string_view text1, std::u1
         case status::kSaveCountMismatch:
             return u"error: the saved list does not have the line count the headset announced";
         case status::kError:
-            if (text2.starts_with(u"malloc")) return u"fatal error: out of memory";
-            if (text2.starts_with(u"GetHeader")) return u"fatal error: a packet does not start with PACK";
-            if (text2 == u"SaveMarker()") return u"error: the markers could not be saved";
-            if (text2 == u"SaveVRFormat()") return u"error: the VR format could not be saved";
-            if (text2 == u"SaveWordList()") return u"error: the word list could not be saved; it is kept to try again";
-            if (text2.starts_with(u"IniWrite")) return u"error: the headset's setting could not be written";
-            if (text2.starts_with(u"ReadListFile()")) return u"error: a list file over 64 MiB was refused";
-            if (text2.starts_with(u"EnumFolder()"))
+            if (text2 == status::kBadFourCCText) return u"fatal error: a packet does not start with PACK";
+            if (text2.starts_with(status::kPacketTooLargeText)) return u"fatal error: a packet is too large";
+            if (text2 == status::kSaveMarkerFailed) return u"error: the markers could not be saved";
+            if (text2 == status::kSaveVrFormatFailed) return u"error: the VR format could not be saved";
+            if (text2 == status::kSaveWordListFailed) {
+                return u"error: the word list could not be saved; it is kept to try again";
+            }
+            if (text2 == status::kIniWriteInt64Failed || text2 == status::kIniWriteStringFailed) {
+                return u"error: the headset's setting could not be written";
+            }
+            if (startsLike(text2, status::kListTooLargeFormat)) return u"error: a list file over 64 MiB was refused";
+            if (startsLike(text2, status::kUndecodableNamesFormat))
                 return u"file names that are not UTF-8 were left out of the listing";
-            if (text2.starts_with(u"ListFolder()")) return u"the listing ended at its folder cap";
-            if (text2.starts_with(u"例外")) return u"error: a command failed and was answered with an error";
+            if (startsLike(text2, status::kWalkCappedFormat)) return u"the listing ended at its folder cap";
+            if (startsLike(text2, status::kExceptionFormat))
+                return u"error: a command failed and was answered with an error";
             return u"error";
         case status::kOldProtocol:
             return u"error: the headset app's protocol version is too old";

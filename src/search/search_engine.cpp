@@ -33,15 +33,15 @@ SearchEngine::~SearchEngine() {
 }
 
 void SearchEngine::startFindFile(std::u16string_view path, SearchSettings settings) {
-    start(Kind::kFindFile, path, std::move(settings));
+    start(Kind::FindFile, path, std::move(settings));
 }
 
 void SearchEngine::startSearchFile(std::u16string_view text, SearchSettings settings) {
-    start(Kind::kSearchFile, text, std::move(settings));
+    start(Kind::SearchFile, text, std::move(settings));
 }
 
 void SearchEngine::startGetDir(std::u16string_view folder, SearchSettings settings) {
-    start(Kind::kGetDir, folder, std::move(settings));
+    start(Kind::GetDir, folder, std::move(settings));
 }
 
 void SearchEngine::start(Kind kind, std::u16string_view text, SearchSettings settings) {
@@ -104,13 +104,13 @@ void SearchEngine::threadMain() {
 void SearchEngine::run(const Request& request) {
     const SearchContext context{request.settings, results_, cancel_};
     switch (request.kind) {
-        case Kind::kFindFile:
+        case Kind::FindFile:
             findFile_.run(request.text, context);
             break;
-        case Kind::kSearchFile:
+        case Kind::SearchFile:
             searchFileNames(request.text, context);
             break;
-        case Kind::kGetDir:
+        case Kind::GetDir:
             listFolderRows(request.text, context);
             break;
     }

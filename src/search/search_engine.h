@@ -47,7 +47,7 @@ public:
     std::vector<std::u16string> rows(std::int32_t first, std::int32_t count) const;
 
 private:
-    enum class Kind { kFindFile, kSearchFile, kGetDir };
+    enum class Kind { FindFile, SearchFile, GetDir };
     struct Request {
         Kind kind;
         std::u16string text;

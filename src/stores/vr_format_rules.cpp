@@ -16,7 +16,7 @@ namespace {
 // The headset holds a tagged message in 259 characters; a longer rule would arrive cut.
 constexpr std::size_t kMaxMessage = 259;
 
-struct VRRule {
+struct VrRule {
     int sp = 0;
     std::u16string key;
     std::u16string layout;
@@ -40,8 +40,8 @@ std::optional<std::u16string> valueAfter(std::u16string_view line, std::u16strin
 }
 
 // One rule line of the block, comment already cut off; nothing when it is malformed.
-std::optional<VRRule> parseRule(std::u16string_view line) {
-    VRRule rule;
+std::optional<VrRule> parseRule(std::u16string_view line) {
+    VrRule rule;
     std::optional<std::u16string> key = valueAfter(line, u"tag=");
     if (line.find(u"tag=") == std::u16string_view::npos) {
         rule.sp = 1;
@@ -62,7 +62,7 @@ std::optional<VRRule> parseRule(std::u16string_view line) {
 
 }  // namespace
 
-int sendVRFormatRules(core::ReplySink& sink, std::u16string_view ruleFile) {
+int sendVrFormatRules(core::ReplySink& sink, std::u16string_view ruleFile) {
     std::vector<std::u16string> lines;
     if (!platform::readTextLines(core::appFilePath(ruleFile), &lines)) return 0;
 
@@ -78,7 +78,7 @@ int sendVRFormatRules(core::ReplySink& sink, std::u16string_view ruleFile) {
         if (!inBlock) continue;
         std::u16string_view line = whole;
         line = line.substr(0, line.find(u';'));
-        const std::optional<VRRule> rule = parseRule(line);
+        const std::optional<VrRule> rule = parseRule(line);
         if (!rule) continue;
         const std::u16string message =
             core::format(u"#RET_VR_FORMAT(<no>%d,<sp>%d,<key>\"%s\",<layout>\"%s\",<screen>\"%s\")",

@@ -9,6 +9,6 @@
 namespace tvr::stores {
 
 /// Queues one rule message per accepted rule; 0 when the file cannot be opened.
-int sendVRFormatRules(core::ReplySink& sink, std::u16string_view ruleFile);
+int sendVrFormatRules(core::ReplySink& sink, std::u16string_view ruleFile);
 
 }  // namespace tvr::stores

@@ -30,10 +30,6 @@ TEST(LogFormatTest, TimestampIsZeroPaddedWithCommas) {
     EXPECT_EQ(logTimestamp({1999, 12, 31, 23, 59, 58}), u"1999-12-31, 23:59:58, ");
 }
 
-TEST(LogFormatTest, StartLineNamesServerAndVersions) {
-    EXPECT_EQ(startMessage(), u"START           , TamvikVR Server Ver1.32a : Protocol Ver130");
-}
-
 TEST(LogFormatTest, EventLineHasHexCodeAndQuotedTexts) {
     EXPECT_EQ(eventMessage(0, u"", u""), u"EVENT           , code=0x0000, msg1=\"\", msg2=\"\"");
     EXPECT_EQ(eventMessage(3, u"切断(無通信:120秒)", u"192.168.1.5"),

@@ -178,7 +178,7 @@ TEST_F(DiskPathTest, MakeFolderTreeOfARelativePathStartsInTheCurrentFolder) {
 
 TEST_F(DiskPathTest, StoreFolderIsCreatedBesideTheExecutable) {
     std::u16string folder;
-    EXPECT_EQ(resolveStoreFolder(&folder, u"trim"), 1);
+    resolveStoreFolder(&folder, u"trim");
     EXPECT_EQ(folder, temp.file16("trim"));
     EXPECT_TRUE(fs::is_directory(temp.file("trim")));
 }
@@ -186,9 +186,9 @@ TEST_F(DiskPathTest, StoreFolderIsCreatedBesideTheExecutable) {
 TEST_F(DiskPathTest, ExistingAndAbsoluteStoreFoldersAreUsedAsGiven) {
     test::TempFolder other;
     std::u16string folder;
-    EXPECT_EQ(resolveStoreFolder(&folder, other.path16()), 1);
+    resolveStoreFolder(&folder, other.path16());
     EXPECT_EQ(folder, other.path16());
-    EXPECT_EQ(resolveStoreFolder(&folder, other.file16("new/markers")), 1);
+    resolveStoreFolder(&folder, other.file16("new/markers"));
     EXPECT_EQ(folder, other.file16("new/markers"));
     EXPECT_TRUE(fs::is_directory(other.file("new/markers")));
 }
@@ -210,9 +210,9 @@ TEST_F(DiskPathTest, FileWriteTimeOrZeroWhenMissing) {
     temp.write("v.mp4", "data");
     test::setModificationTime(temp.file("v.mp4"), 1700000000);
     platform::FileTime time = -1;
-    EXPECT_EQ(getFileWriteTime(&time, temp.file16("v.mp4")), 1);
+    getFileWriteTime(&time, temp.file16("v.mp4"));
     EXPECT_EQ(time, platform::fileTimeFromUnix(1700000000, 0));
-    EXPECT_EQ(getFileWriteTime(&time, temp.file16("missing.mp4")), 1);
+    getFileWriteTime(&time, temp.file16("missing.mp4"));
     EXPECT_EQ(time, 0);
 }
 

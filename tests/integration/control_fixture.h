@@ -46,6 +46,16 @@ protected:
         return reply;
     }
     client::Reply handshake() { return request({client::ControlClient::setupMessage()}); }
+    /// Waits until the control thread has read the clock twice more, so that a whole pass has
+    /// measured the time-out against the clock as it is now.
+    void waitForAPass() {
+        const std::uint64_t start = clock.reads();
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (clock.reads() < start + 2) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the control thread never ran";
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
     /// Waits until the status slot shows the code; returns the slot.
     protocol::StatusSlot waitStatus(std::int32_t code) { return waitStatusWithin(code, 5); }
     /// Waits up to seconds until an event with the code has been posted; returns that event.

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Commands whose effect reaches past one reply, over a real connection: the word list saved when
 // the headset leaves and when the server stops, and the suspension of the no-traffic time-out.
-#include <thread>
-
 #include "integration/control_fixture.h"
 #include "protocol/status_codes.h"
 
@@ -48,14 +46,13 @@ TEST_F(SessionCommandsTest, SuspendedHeadsetOutlivesTheNoTrafficTimeOut) {
     ASSERT_TRUE(command(u"CM_LIVE_TIME", u"1", u"30").ok);
     EXPECT_EQ(waitStatus(protocol::status::kSuspended).text2, u"127.0.0.1");
     clock.advance(60000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // passes run against the advanced clock
+    waitForAPass();
     EXPECT_TRUE(server->isConnected());
     ASSERT_TRUE(command(u"CM_LIVE_TIME", u"0", u"30").ok);
     EXPECT_EQ(waitStatus(protocol::status::kResumed).text1, u"中断解除");
-    // The server notes the time of its last send just after the reply left, which may be after
-    // this thread saw the reply: a second step makes sure the idle time passes the limit.
-    clock.advance(11000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The server notes the time of its last send after the packet, which may be after this thread
+    // saw the reply: a whole pass later it has.
+    waitForAPass();
     clock.advance(11000);
     EXPECT_EQ(waitStatus(protocol::status::kDisconnected).text1.rfind(u"切断(無通信:", 0), 0u);
 }

@@ -237,7 +237,7 @@ TEST(SortListLarge, RunsMergeIntoOneOrderAndAnAbandonedSortStops) {
     EXPECT_EQ(sorter.count(), static_cast<std::size_t>(kCount)) << "an abandoned sort loses no record";
 }
 
-TEST(sortFolderNames, NaturalAscendingWhateverTheCaseAndCaseTwinsByCodeUnit) {
+TEST(SortFolderNames, NaturalAscendingWhateverTheCaseAndCaseTwinsByCodeUnit) {
     std::vector<std::u16string> names = {u"Disc 10", u"disc 2", u"disc 1", u"Disc 2", u"DISC 2"};
     sortFolderNames(names);
     EXPECT_EQ(names, (std::vector<std::u16string>{u"disc 1", u"DISC 2", u"Disc 2", u"disc 2", u"Disc 10"}));

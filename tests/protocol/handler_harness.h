@@ -37,9 +37,14 @@ public:
         std::string payload = protocol::encodeCommandPayload(name, all);
         protocol::RecordView record{protocol::kCommand, reinterpret_cast<const std::uint8_t*>(payload.data()),
                                     payload.size()};
-        std::vector<protocol::ResultEntry> ignored;
         auto handlerContext = context();
-        return protocol::dispatchCommand(handlerContext, record, entries != nullptr ? entries : &ignored);
+        sink.results.clear();
+        bool result = protocol::dispatchCommand(handlerContext, record);
+        if (entries != nullptr) {
+            entries->clear();
+            for (const auto& entry : sink.results) entries->push_back({entry.index, entry.value, entry.text});
+        }
+        return result;
     }
     protocol::Outcome text(std::u16string_view message) {
         auto handlerContext = context();

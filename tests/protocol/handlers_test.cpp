@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "protocol/handler_harness.h"
+#include "protocol/record_reply.h"
 #include "protocol/status_codes.h"
 
 namespace tvr::protocol {
@@ -79,16 +80,58 @@ TEST(CommandTable, SetChannelTypeChangesTheSettingsAndTellsTheFrontEnd) {
     EXPECT_EQ(posted[0].channel, 4);
 }
 
-TEST(CommandTable, MalformedRecordFailsWithAStatusAndNoEntries) {
-    HandlerHarness h;
-    std::string payload = encodeCommandPayload(u"CM_GET_CHANNEL_TYPE", {u"1", u"", u"", u""});
-    payload.resize(payload.size() - 3);  // the last argument's terminator is cut off
-    RecordView record{kCommand, reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()};
-    std::vector<ResultEntry> entries{{0, 1, u"stale"}};
-    auto context = h.context();
-    EXPECT_FALSE(dispatchCommand(context, record, &entries));
-    EXPECT_TRUE(entries.empty());
-    EXPECT_EQ(h.status.current().code, status::kError);
+// Text messages and commands answer through the one reply path: the handler's own records,
+// then the verdict, all in the sink, in order.
+TEST(RecordReply, EveryRecordEndsWithItsVerdictAfterWhatItsHandlerSaid) {
+    const std::string malformed = [] {
+        std::string payload = encodeCommandPayload(u"CM_GET_CHANNEL_TYPE", {u"1", u"", u"", u""});
+        payload.resize(payload.size() - 3);  // the last argument's terminator is cut off
+        return payload;
+    }();
+    const std::string command = encodeCommandPayload(u"CM_GET_CHANNEL_TYPE", {u"2", u"", u"", u""});
+    const std::string password = encodeTextPayload(u"#CMD_PASSWORD(<pass>\"pw\")");
+    const std::string save = encodeTextPayload(u"#CMD_SAVE_CHANNEL(<ch>7)");
+    const std::string end = encodeTextPayload(u"#DAT_END(<no>0)");
+    struct Case {
+        const char* name;
+        bool authenticated;
+        FourCC type;
+        const std::string& payload;
+        bool answered;
+        std::vector<std::string> events;
+    };
+    const Case cases[] = {
+        {"a command's entries come before its verdict",
+         true,
+         kCommand,
+         command,
+         true,
+         {"result 0 4 ch3.vrl", "#RET_OK()"}},
+        {"a command before the password", false, kCommand, command, true, {"#RET_ERR(<code>0,<message>\"\")"}},
+        {"a malformed command",
+         true,
+         kCommand,
+         malformed,
+         true,
+         {"#RET_ERR(<code>513,<message>\"コマンドレコードが不正\")"}},
+        {"a text message", false, kText, password, true, {"#RET_OK()"}},
+        {"a save waits for its data", true, kText, save, false, {}},
+    };
+    for (const Case& c : cases) {
+        HandlerHarness h;
+        h.apply();
+        h.config.usePassword = 1;
+        h.config.password = u"pw";
+        h.session.authenticated = c.authenticated;
+        auto context = h.context();
+        RecordView record{c.type, reinterpret_cast<const std::uint8_t*>(c.payload.data()), c.payload.size()};
+        EXPECT_EQ(answerRecord(context, record), c.answered) << c.name;
+        EXPECT_EQ(h.sink.events, c.events) << c.name;
+        if (c.answered) continue;
+        RecordView last{kText, reinterpret_cast<const std::uint8_t*>(end.data()), end.size()};
+        EXPECT_TRUE(answerRecord(context, last)) << c.name;
+        EXPECT_EQ(h.sink.events.back(), "#RET_OK()") << c.name;
+    }
 }
 
 TEST(CommandTable, EntriesStopAtThirtyTwo) {

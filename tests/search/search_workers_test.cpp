@@ -72,6 +72,14 @@ protected:
         return rowsOf([&](const SearchContext& context) { worker.run(platform::fromUtf8(path), context); });
     }
 
+    // A find whose cancel came before it ran: it gives up before its first look.
+    Rows cancelledFind(FindFileWorker& worker, const std::string& path) {
+        SearchResults results;
+        std::atomic<bool> cancel{true};
+        worker.run(platform::fromUtf8(path), SearchContext{settings_, results, cancel});
+        return Rows(static_cast<std::size_t>(results.count()), "row");
+    }
+
     Rows getDir(const std::u16string& folder) {
         return rowsOf([&](const SearchContext& context) { listFolderRows(folder, context); });
     }
@@ -81,6 +89,29 @@ protected:
     SearchSettings settings_;
     std::u16string previous_;
 };
+
+TEST_F(SearchWorkersTest, ACancelledFindLooksNowhere) {
+    tree_.write("Videos/Show/ep1.mp4", "x");
+    tree_.write("Videos/Show/ep2.mp4", "x");
+    tree_.write("Listed/ep3.mp4", "x");
+    exe_.write("SearchFolder1.vrl", lines({at("Listed")}));
+    FindFileWorker worker;
+    ASSERT_EQ(find(worker, at("Videos/Show/ep1.mp4")).size(), 1u);  // remembers Videos/Show
+    struct Case {
+        const char* where;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"the remembered folder", at("Gone/ep2.mp4")},
+        {"the request's own folder", at("Videos/Show/ep2.mp4")},
+        {"below the request's folder", at("Videos/ep2.mp4")},
+        {"the search-folder list", at("Gone/ep3.mp4")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(cancelledFind(worker, c.path), Rows{}) << c.where;
+        EXPECT_EQ(worker.fileTests(), 0u) << c.where;
+    }
+}
 
 TEST_F(SearchWorkersTest, FindFileSearchesTheListAndThenAnswersFromTheRememberedFolder) {
     tree_.write("Videos/Show/ep1.mp4", "x");

@@ -15,6 +15,7 @@ namespace {
 
 struct CollectingSink : core::ReplySink {
     void appendText(std::u16string_view message) override { texts.emplace_back(message); }
+    void appendResult(std::int32_t, std::int32_t, std::u16string_view) override { ++listCalls; }
     void beginList() override { ++listCalls; }
     void addListEntry(std::uint16_t, std::u16string_view, std::u16string_view) override { ++listCalls; }
     void endList() override { ++listCalls; }
@@ -28,7 +29,7 @@ std::u16string rule(int no, int sp, const std::string& key, const std::string& l
                               key + "\",<layout>\"" + layout + "\",<screen>\"" + screen + "\")");
 }
 
-class VRFormatRulesTest : public ::testing::Test {
+class VrFormatRulesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         previous_ = core::executableFolder();
@@ -39,7 +40,7 @@ protected:
     // Writes VRFormat.txt beside the executable and sends its rules.
     int send(const std::string& content) {
         tmp.write("VRFormat.txt", content);
-        return sendVRFormatRules(sink, u"VRFormat.txt");
+        return sendVrFormatRules(sink, u"VRFormat.txt");
     }
 
     test::TempFolder tmp;
@@ -49,7 +50,7 @@ private:
     std::u16string previous_;
 };
 
-TEST_F(VRFormatRulesTest, SendsOneMessagePerRuleInEitherForm) {
+TEST_F(VrFormatRulesTest, SendsOneMessagePerRuleInEitherForm) {
     ASSERT_EQ(send("\xEF\xBB\xBF#start\r\n"
                    "tag=\"abc\" layout=\"L1\" screen=\"S1\"\r\n"
                    "param=\"P\" tag_sp=\"x\" type=\"T\" ; a note\r\n"
@@ -59,7 +60,7 @@ TEST_F(VRFormatRulesTest, SendsOneMessagePerRuleInEitherForm) {
     EXPECT_EQ(sink.listCalls, 0);
 }
 
-TEST_F(VRFormatRulesTest, MalformedLinesUseNoRuleNumber) {
+TEST_F(VrFormatRulesTest, MalformedLinesUseNoRuleNumber) {
     ASSERT_EQ(send("tag=\"before\" layout=\"L\" screen=\"S\"\n"
                    "#start now\n"
                    "tag=\"early\" layout=\"L\" screen=\"S\"\n"
@@ -77,7 +78,7 @@ TEST_F(VRFormatRulesTest, MalformedLinesUseNoRuleNumber) {
     EXPECT_EQ(sink.texts, (std::vector<std::u16string>{rule(0, 0, "ok", "", "\xE5\x85\xA8")}));
 }
 
-TEST_F(VRFormatRulesTest, StopsAtEndAndOtherwiseReadsToTheLastLine) {
+TEST_F(VrFormatRulesTest, StopsAtEndAndOtherwiseReadsToTheLastLine) {
     ASSERT_EQ(send("#start\ntag=\"a\" layout=\"1\" screen=\"2\"\n#end\ntag=\"b\" layout=\"3\" screen=\"4\"\n"), 1);
     EXPECT_EQ(sink.texts, (std::vector<std::u16string>{rule(0, 0, "a", "1", "2")}));
 
@@ -86,20 +87,20 @@ TEST_F(VRFormatRulesTest, StopsAtEndAndOtherwiseReadsToTheLastLine) {
     EXPECT_EQ(sink.texts, (std::vector<std::u16string>{rule(0, 0, "a", "1", "2"), rule(1, 0, "b", "3", "4")}));
 }
 
-TEST_F(VRFormatRulesTest, NumbersStartAgainAtEveryHandshake) {
+TEST_F(VrFormatRulesTest, NumbersStartAgainAtEveryHandshake) {
     const std::string file = "#start\ntag=\"a\" layout=\"1\" screen=\"2\"\n";
     ASSERT_EQ(send(file), 1);
     ASSERT_EQ(send(file), 1);
     EXPECT_EQ(sink.texts, (std::vector<std::u16string>{rule(0, 0, "a", "1", "2"), rule(0, 0, "a", "1", "2")}));
 }
 
-TEST_F(VRFormatRulesTest, LongLinesAreReadWhole) {
+TEST_F(VrFormatRulesTest, LongLinesAreReadWhole) {
     const std::string note(400, 'n');
     ASSERT_EQ(send("#start\ntag=\"long\" layout=\"L\" screen=\"S\" ;" + note + "\n"), 1);
     EXPECT_EQ(sink.texts, (std::vector<std::u16string>{rule(0, 0, "long", "L", "S")}));
 }
 
-TEST_F(VRFormatRulesTest, RuleTooLongForOneMessageIsSkipped) {
+TEST_F(VrFormatRulesTest, RuleTooLongForOneMessageIsSkipped) {
     const std::string fits(259 - rule(0, 0, "", "L", "S").size(), 'k');
     const std::string tail = "\" layout=\"L\" screen=\"S\"\n";
     ASSERT_EQ(send("#start\ntag=\"" + fits + "x" + tail + "tag=\"" + fits + tail), 1);
@@ -108,15 +109,15 @@ TEST_F(VRFormatRulesTest, RuleTooLongForOneMessageIsSkipped) {
     EXPECT_EQ(sink.texts[0].size(), 259u);
 }
 
-TEST_F(VRFormatRulesTest, MissingRuleFileSendsNothing) {
-    EXPECT_EQ(sendVRFormatRules(sink, u"VRFormat.txt"), 0);
-    EXPECT_EQ(sendVRFormatRules(sink, tmp.file16("nowhere/VRFormat.txt")), 0);
+TEST_F(VrFormatRulesTest, MissingRuleFileSendsNothing) {
+    EXPECT_EQ(sendVrFormatRules(sink, u"VRFormat.txt"), 0);
+    EXPECT_EQ(sendVrFormatRules(sink, tmp.file16("nowhere/VRFormat.txt")), 0);
     EXPECT_TRUE(sink.texts.empty());
 }
 
-TEST_F(VRFormatRulesTest, FullPathIsUsedAsGiven) {
+TEST_F(VrFormatRulesTest, FullPathIsUsedAsGiven) {
     tmp.write("conf/VRFormat.txt", "#start\ntag_sp=\"p\" layout=\"a b\" screen=\"(c,d)\"\n");
-    ASSERT_EQ(sendVRFormatRules(sink, tmp.file16("conf/VRFormat.txt")), 1);
+    ASSERT_EQ(sendVrFormatRules(sink, tmp.file16("conf/VRFormat.txt")), 1);
     EXPECT_EQ(sink.texts, (std::vector<std::u16string>{rule(0, 1, "p", "a b", "(c,d)")}));
 }
 

@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "core/paths.h"
+#include "core/text.h"
 #include "platform/fs.h"
 #include "platform/ini_file.h"
 #include "platform/utf.h"
+#include "protocol/status_codes.h"
 #include "protocol/status_gloss.h"
 #include "support/temp_folder.h"
 #include "ui/console/server_command_line.h"
@@ -39,28 +41,45 @@ private:
     ConsoleView view_;
 };
 
+// The texts are the ones the control server posts, by their names in the status catalogue.
 TEST(ConsoleStatus, JapaneseTextsAreFollowedByTheirGlossUnlessTheReaderIsJapanese) {
+    namespace status = protocol::status;
+    auto disconnected = [](std::u16string_view reason) { return core::format(status::kDisconnectedFormat, {reason}); };
     struct Case {
         std::int32_t code;
-        const char16_t* text1;
-        const char16_t* text2;
+        std::u16string text1;
+        std::u16string text2;
         bool glosses;
         const char* expected;
     };
     const Case cases[] = {
-        {1, u"接続待ち", u"", true, "code=0x0001 接続待ち (waiting for a headset)"},
-        {1, u"接続待ち", u"", false, "code=0x0001 接続待ち"},
-        {2, u"接続中", u"192.168.1.5", true, "code=0x0002 接続中 192.168.1.5 (a headset connected)"},
-        {3, u"切断(正常終了)", u"127.0.0.1", true,
+        {status::kWaiting, status::kWaitingText, u"", true, "code=0x0001 接続待ち (waiting for a headset)"},
+        {status::kWaiting, status::kWaitingText, u"", false, "code=0x0001 接続待ち"},
+        {status::kConnected, status::kConnectedText, u"192.168.1.5", true,
+         "code=0x0002 接続中 192.168.1.5 (a headset connected)"},
+        {status::kDisconnected, disconnected(status::kReasonClosed), u"127.0.0.1", true,
          "code=0x0003 切断(正常終了) 127.0.0.1 (disconnected: the headset closed the connection)"},
-        {3, u"切断(無通信:120秒)", u"127.0.0.1", true,
+        {status::kDisconnected, disconnected(core::format(status::kReasonNoTraffic, {120})), u"127.0.0.1", true,
          "code=0x0003 切断(無通信:120秒) 127.0.0.1 (disconnected: nothing heard from the headset for 120 s)"},
-        {3, u"切断(socket error:104)", u"non", true,
+        {status::kDisconnected, disconnected(core::format(status::kReasonSocketError, {104})), status::kNoAddress, true,
          "code=0x0003 切断(socket error:104) non (disconnected: network error 104)"},
-        {0x221, u"エラー", u"パスワードが一致しません", true,
+        {status::kPasswordWrong, status::kErrorText, u"パスワードが一致しません", true,
          "code=0x0221 エラー パスワードが一致しません (error: wrong password; the next try is possible in 30 s)"},
-        {0x201, u"エラー", u"SaveMarker()", true,
+        {status::kError, status::kErrorText, status::kSaveMarkerFailed, true,
          "code=0x0201 エラー SaveMarker() (error: the markers could not be saved)"},
+        {status::kError, status::kErrorText, status::kSaveVrFormatFailed, true,
+         "code=0x0201 エラー SaveVRFormat() (error: the VR format could not be saved)"},
+        {status::kError, status::kErrorText, status::kSaveWordListFailed, true,
+         "code=0x0201 エラー SaveWordList() (error: the word list could not be saved; it is kept to try again)"},
+        {status::kError, status::kErrorText, status::kIniWriteInt64Failed, true,
+         "code=0x0201 エラー IniWriteInt64() (error: the headset's setting could not be written)"},
+        {status::kError, status::kErrorText, status::kIniWriteStringFailed, true,
+         "code=0x0201 エラー IniWriteString() (error: the headset's setting could not be written)"},
+        {status::kError, status::kFatalErrorText, status::kBadFourCCText, true,
+         "code=0x0201 致命的なエラー GetHeader() : ForeCC'PACK'が一致しない (fatal error: a packet does not start "
+         "with PACK)"},
+        {status::kError, status::kFatalErrorText, core::format(u"%s(%u)", {status::kPacketTooLargeText, 70000}), true,
+         "code=0x0201 致命的なエラー GetHeader() : パケットが大きすぎる(70000) (fatal error: a packet is too large)"},
         {0x999, u"x", u"y", true, "code=0x0999 x y"},
     };
     for (const Case& c : cases) {

@@ -239,13 +239,6 @@ bool moveNoOverwrite(std::u16string_view from, std::u16string_view to, const Sto
 
 bool removeFile(std::u16string_view path) { return !path.empty() && ::unlink(nativePath(path).c_str()) == 0; }
 
-bool fileWriteTime(std::u16string_view path, FileTime* time) {
-    FileTimes times;
-    if (!getFileTimes(path, &times)) return false;
-    if (time != nullptr) *time = times.write;
-    return true;
-}
-
 bool getFileTimes(std::u16string_view path, FileTimes* times) {
     if (path.empty()) return false;
     FdCloser file{openForReading(nativePath(path))};

@@ -153,13 +153,6 @@ bool moveNoOverwrite(std::u16string_view from, std::u16string_view to, const Sto
 
 bool removeFile(std::u16string_view path) { return !path.empty() && ::DeleteFileW(widePath(path).c_str()) != 0; }
 
-bool fileWriteTime(std::u16string_view path, FileTime* time) {
-    FileTimes times;
-    if (!getFileTimes(path, &times)) return false;
-    if (time != nullptr) *time = times.write;
-    return true;
-}
-
 bool getFileTimes(std::u16string_view path, FileTimes* times) {
     if (path.empty()) return false;
     HandleCloser file{win32::openExisting(path, GENERIC_READ)};
