@@ -38,7 +38,7 @@ std::u16string dataFolderFor(const tvr::ui::ServerCommandLine& line, std::u16str
     } else {
         *folder = platform::fromUtf8(line.dataFolder);
     }
-    if (folder->empty() || core::makeFolderTree(*folder) == 0) return {};
+    if (folder->empty() || !core::makeFolderTree(*folder)) return {};
     return line.dataFolder.empty() ? *folder : platform::canonicalFolder(*folder);
 }
 

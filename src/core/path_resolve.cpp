@@ -64,29 +64,29 @@ std::u16string appFilePath(std::u16string_view path) {
     return result;
 }
 
-int makeFolderTree(std::u16string_view path, std::vector<std::u16string>* created) {
+bool makeFolderTree(std::u16string_view path, std::vector<std::u16string>* created) {
     // The empty parent of a relative top component is the current folder, which exists.
-    if (path.empty()) return 1;
+    if (path.empty()) return true;
     std::u16string folder(path);
     if (folder.size() > 1 && isSeparator(folder.back())) folder.pop_back();
-    if (isFolder(folder)) return 1;
+    if (isFolder(folder)) return true;
     PathParts parts = splitParts(folder);
     std::u16string parent = std::u16string(parts.drive) + std::u16string(parts.dir);
     // A parent that is no shorter than the path (a bare drive) cannot be created.
-    if (parent.size() >= path.size()) return 0;
-    if (makeFolderTree(parent, created) == 0) return 0;
+    if (parent.size() >= path.size()) return false;
+    if (!makeFolderTree(parent, created)) return false;
     if (platform::makeFolder(folder)) {
         if (created != nullptr) created->push_back(folder);
-        return 1;
+        return true;
     }
     // Doubled separators or another process may have made it meanwhile.
-    return isFolder(folder) ? 1 : 0;
+    return isFolder(folder);
 }
 
-int resolveStoreFolder(std::u16string* folder, std::u16string_view setting) {
+void resolveStoreFolder(std::u16string* folder, std::u16string_view setting) {
     if (!setting.empty() && isFolder(setting)) {
         *folder = setting;
-        return 1;
+        return;
     }
     // An absolute setting names its own place; joining it to the executable folder would hide
     // the store in an unexpected subfolder.
@@ -97,29 +97,27 @@ int resolveStoreFolder(std::u16string* folder, std::u16string_view setting) {
         appendPath(*folder, setting);
     }
     if (!isFolder(*folder)) makeFolderTree(*folder);
-    return 1;
 }
 
-int resolveDataFile(std::u16string* file, std::u16string_view setting) {
+bool resolveDataFile(std::u16string* file, std::u16string_view setting) {
     if (platform::pathKind(setting) == platform::PathKind::File) {
         *file = setting;
-        return 1;
+        return true;
     }
     if (isAbsolutePath(setting)) {
         *file = setting;
-        return 0;
+        return false;
     }
     *file = executableFolder();
     appendPath(*file, setting);
-    return platform::pathKind(*file) == platform::PathKind::File ? 1 : 0;
+    return platform::pathKind(*file) == platform::PathKind::File;
 }
 
-int getFileWriteTime(platform::FileTime* time, std::u16string_view path) {
+void getFileWriteTime(platform::FileTime* time, std::u16string_view path) {
     *time = 0;
     platform::FileTime value = 0;
     // A file that cannot be opened counts as success with an unknown time.
     if (platform::fileWriteTime(path, &value)) *time = value;
-    return 1;
 }
 
 }  // namespace tvr::core

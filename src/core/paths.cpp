@@ -57,13 +57,13 @@ void appendPath(std::u16string& base, std::u16string_view tail) {
     base += tail;
 }
 
-int getPathRoot(std::u16string_view path, std::u16string* root) {
+bool getPathRoot(std::u16string_view path, std::u16string* root) {
     root->clear();
     if (path.size() >= 2 && path[1] == u':') {
         *root = path.substr(0, 2);
-        return 1;
+        return true;
     }
-    if (path.size() < 2 || !isSeparator(path[0]) || !isSeparator(path[1])) return 0;
+    if (path.size() < 2 || !isSeparator(path[0]) || !isSeparator(path[1])) return false;
     std::size_t end = path.size();
     for (std::size_t i = 2; i < path.size(); ++i) {
         if (!isSeparator(path[i])) continue;
@@ -76,20 +76,18 @@ int getPathRoot(std::u16string_view path, std::u16string* root) {
         break;
     }
     *root = path.substr(0, end);
-    return 1;
+    return true;
 }
 
-int isSameRoot(std::u16string_view a, std::u16string_view b) {
+bool isSameRoot(std::u16string_view a, std::u16string_view b) {
     std::u16string rootA;
     std::u16string rootB;
     getPathRoot(a, &rootA);
     getPathRoot(b, &rootB);
-    return rootA == rootB ? 1 : 0;
+    return rootA == rootB;
 }
 
-int isSameExtension(std::u16string_view a, std::u16string_view b) {
-    return splitParts(a).ext == splitParts(b).ext ? 1 : 0;
-}
+bool isSameExtension(std::u16string_view a, std::u16string_view b) { return splitParts(a).ext == splitParts(b).ext; }
 
 std::ptrdiff_t getLineField(std::u16string* field, std::u16string_view line, int n) {
     field->clear();

@@ -28,21 +28,21 @@ void appendPath(std::u16string& base, std::u16string_view tail);
 bool getPathState(std::u16string_view path, bool* isFolder = nullptr);
 /// A bare file name (no drive, no separator) is placed in the executable folder; other paths stay as they are.
 std::u16string appFilePath(std::u16string_view path);
-/// 1 when the folder exists afterwards (parents are created), else 0; an empty path is the current folder.
+/// True when the folder exists afterwards (parents are created); an empty path is the current folder.
 /// `created`, when given, receives the folders this call made, outermost first.
-int makeFolderTree(std::u16string_view path, std::vector<std::u16string>* created = nullptr);
-/// An existing or absolute folder as given, else the executable folder joined with it; created; always 1.
-int resolveStoreFolder(std::u16string* folder, std::u16string_view setting);
-/// The setting when it is a file or absolute, else the executable folder joined with it; 1 when that is a file.
-int resolveDataFile(std::u16string* file, std::u16string_view setting);
-/// The drive ("C:") or "//server/share" root; 0 with an empty root when there is none.
-int getPathRoot(std::u16string_view path, std::u16string* root);
-/// 1 when both roots are equal character for character.
-int isSameRoot(std::u16string_view a, std::u16string_view b);
-/// 1 when both extensions are equal character for character, dot included.
-int isSameExtension(std::u16string_view a, std::u16string_view b);
-/// Last-write time; 1 with time 0 when the file cannot be opened.
-int getFileWriteTime(platform::FileTime* time, std::u16string_view path);
+bool makeFolderTree(std::u16string_view path, std::vector<std::u16string>* created = nullptr);
+/// An existing or absolute folder as given, else the executable folder joined with it; created.
+void resolveStoreFolder(std::u16string* folder, std::u16string_view setting);
+/// The setting when it is a file or absolute, else the executable folder joined with it; true when that is a file.
+bool resolveDataFile(std::u16string* file, std::u16string_view setting);
+/// The drive ("C:") or "//server/share" root; false with an empty root when there is none.
+bool getPathRoot(std::u16string_view path, std::u16string* root);
+/// True when both roots are equal character for character.
+bool isSameRoot(std::u16string_view a, std::u16string_view b);
+/// True when both extensions are equal character for character, dot included.
+bool isSameExtension(std::u16string_view a, std::u16string_view b);
+/// Last-write time; 0 when the file cannot be opened.
+void getFileWriteTime(platform::FileTime* time, std::u16string_view path);
 /// The n-th (from 1) blank-separated field, double quotes grouping and dropped; returns the
 /// offset in line just after the field, or -1 when there is no such field.
 std::ptrdiff_t getLineField(std::u16string* field, std::u16string_view line, int n);

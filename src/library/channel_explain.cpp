@@ -55,7 +55,7 @@ std::u16string explainUnlistedChannel(const core::Config& config, std::int32_t c
     std::u16string which =
         core::format(u"channel %d ([ch.%d], %s)", {channel + 1, channel, channelTypeName(entry.type)});
     ChannelRoot root;
-    if (resolveChannelRoot(config, channel, &root) == 1) {
+    if (resolveChannelRoot(config, channel, &root)) {
         return core::format(u"%s: the list file %s cannot be read", {which, root.root});
     }
     return which + u": " + explainUnresolvedChannel(config, channel);

@@ -26,7 +26,7 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
         return 0;
     }
     ChannelRoot root;
-    if (resolveChannelRoot(context.config, ch, &root) == 0) {
+    if (!resolveChannelRoot(context.config, ch, &root)) {
         return 0;
     }
     // The listing runs on the control thread: a headset that left, a forced disconnect or a stop

@@ -19,9 +19,9 @@ bool isChannelNumber(std::int32_t channel) { return channel >= 0 && channel < co
 
 }  // namespace
 
-int resolveChannelRoot(const core::Config& config, std::int32_t channel, ChannelRoot* out) {
+bool resolveChannelRoot(const core::Config& config, std::int32_t channel, ChannelRoot* out) {
     if (!isChannelNumber(channel)) {
-        return 0;
+        return false;
     }
     const core::ChannelConfig& entry = config.channels[static_cast<std::size_t>(channel)];
     ChannelRoot result;
@@ -30,12 +30,12 @@ int resolveChannelRoot(const core::Config& config, std::int32_t channel, Channel
 
     const std::u16string& path = entry.path;
     if (path == kComputer || path == kDeviceVideo) {
-        return 0;
+        return false;
     }
     if (path == kPcVideo) {
         const std::u16string videos = platform::userVideosFolder();
         if (videos.empty()) {
-            return 0;  // no known Videos folder: nothing to list
+            return false;  // no known Videos folder: nothing to list
         }
         result.root = core::replaceAll(videos, u'\\', u'/');
         result.isFolder = true;
@@ -47,32 +47,32 @@ int resolveChannelRoot(const core::Config& config, std::int32_t channel, Channel
         std::u16string candidate = core::executableFolder();
         core::appendPath(candidate, path);
         if (!core::getPathState(candidate, &isFolder)) {
-            return 0;
+            return false;
         }
         result.root = core::replaceAll(candidate, u'\\', u'/');
         result.isFolder = isFolder;
     } else {
-        return 0;
+        return false;
     }
     if (out != nullptr) {
         *out = std::move(result);
     }
-    return 1;
+    return true;
 }
 
-int setChannelType(core::Config& config, std::int32_t channel, std::int32_t type, std::u16string_view path) {
+bool setChannelType(core::Config& config, std::int32_t channel, std::int32_t type, std::u16string_view path) {
     if (!isChannelNumber(channel) || (type != core::kChannelPcFolder && type != core::kChannelVrDevice)) {
-        return 0;
+        return false;
     }
     // The settings file keeps one value per line: a path it cannot hold is refused, not lost later.
-    if (!core::isStorableLine(path)) return 0;
+    if (!core::isStorableLine(path)) return false;
     core::ChannelConfig& entry = config.channels[static_cast<std::size_t>(channel)];
     entry.type = type;
     // The headset sends placeholders instead of a real folder; those never replace the path.
     if (type == core::kChannelPcFolder && !path.empty() && path != kPcFolder && path != kDeviceVideo) {
         entry.path = platform::backslashIsSeparator() ? core::replaceAll(path, u'/', u'\\') : std::u16string(path);
     }
-    return 1;
+    return true;
 }
 
 }  // namespace tvr::library

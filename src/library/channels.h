@@ -18,12 +18,12 @@ struct ChannelRoot {
     bool isFolder = false;
 };
 
-/// 1 when the channel resolves to something on disk ("(PCVideo)" is the user's Videos folder;
+/// True when the channel resolves to something on disk ("(PCVideo)" is the user's Videos folder;
 /// "(Computer)" and "(DeviceVide)" never resolve); channel must not be negative.
-int resolveChannelRoot(const core::Config& config, std::int32_t channel, ChannelRoot* out);
+bool resolveChannelRoot(const core::Config& config, std::int32_t channel, ChannelRoot* out);
 /// Sets a channel to PC folder (0) or VR device (1), storing a real folder path for type 0;
-/// 0 (nothing changed) for a channel outside 0..7, another type, or a path that is no storable
+/// false (nothing changed) for a channel outside 0..7, another type, or a path that is no storable
 /// line (core::isStorableLine). The caller asks the front-end to refresh.
-int setChannelType(core::Config& config, std::int32_t channel, std::int32_t type, std::u16string_view path);
+bool setChannelType(core::Config& config, std::int32_t channel, std::int32_t type, std::u16string_view path);
 
 }  // namespace tvr::library

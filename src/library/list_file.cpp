@@ -34,10 +34,10 @@ bool readListLines(std::u16string_view path, std::vector<std::u16string>* lines)
     return readListFile(path, lines) == platform::ReadStatus::kRead;
 }
 
-int getListName(std::u16string* name, std::u16string_view listPath) {
+bool getListName(std::u16string* name, std::u16string_view listPath) {
     *name = u"***";
     std::vector<std::u16string> lines;
-    if (!readListLines(listPath, &lines)) return 0;
+    if (!readListLines(listPath, &lines)) return false;
     for (const auto& line : lines) {
         if (!isDirective(line)) continue;
         if (startsWith(line, u"#name")) {
@@ -45,13 +45,13 @@ int getListName(std::u16string* name, std::u16string_view listPath) {
             std::u16string field;
             if (core::getLineField(&field, line, 2) >= 0) {
                 *name = std::move(field);
-                return 1;
+                return true;
             }
         } else if (line == u"#end") {
-            return 0;
+            return false;
         }
     }
-    return 0;
+    return false;
 }
 
 void ListFile::bind(std::int32_t channel, std::int32_t kind, std::u16string_view settingPath) {
@@ -62,40 +62,40 @@ void ListFile::bind(std::int32_t channel, std::int32_t kind, std::u16string_view
     clear();
 }
 
-int ListFile::add(std::u16string_view path) {
+bool ListFile::add(std::u16string_view path) {
     // A line break would add lines (even "#end") of its own to the file; a NUL or an unpaired
     // surrogate would come back changed.
-    if (!core::isStorableLine(path)) return 0;
+    if (!core::isStorableLine(path)) return false;
     return append(path, core::splitPath(path).nameWithExt);
 }
 
-int ListFile::append(std::u16string_view path, std::u16string name) {
+bool ListFile::append(std::u16string_view path, std::u16string name) {
     try {
         entries_.push_back(ListFileEntry{std::u16string(path), std::move(name)});
     } catch (const std::bad_alloc&) {
-        return 0;
+        return false;
     }
     try {
         names_.insert(entries_.back().name);
     } catch (const std::bad_alloc&) {
         entries_.pop_back();  // a name the set does not know would let its video in twice
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
-int ListFile::addUnique(std::u16string_view path) {
+bool ListFile::addUnique(std::u16string_view path) {
     std::u16string name = core::splitPath(path).nameWithExt;
     // One video is kept once, whatever folder it was added from.
-    if (kind_ == kFavoriteList && names_.contains(name)) return 1;
-    if (!core::isStorableLine(path)) return 0;
+    if (kind_ == kFavoriteList && names_.contains(name)) return true;
+    if (!core::isStorableLine(path)) return false;
     return append(path, std::move(name));
 }
 
-int ListFile::load() {
+bool ListFile::load() {
     fileTime_ = 0;
     std::vector<std::u16string> lines;
-    if (!readListLines(path_, &lines)) return 0;
+    if (!readListLines(path_, &lines)) return false;
     for (const auto& line : lines) {
         if (line == u"#end") break;
         if (isDirective(line)) continue;
@@ -104,21 +104,21 @@ int ListFile::load() {
         append(path, core::splitPath(path).nameWithExt);
     }
     rememberFileTime();
-    return 1;
+    return true;
 }
 
-int ListFile::save() {
+bool ListFile::save() {
     std::vector<std::u16string> lines;
     lines.reserve(entries_.size() + 2);
     lines.emplace_back(kind_ == kSearchList ? u"#name (Search)" : u"#name (Favorite)");
     for (const auto& entry : entries_) {
-        if (!core::isStorableLine(entry.path)) return 0;
+        if (!core::isStorableLine(entry.path)) return false;
         lines.push_back(entry.path);
     }
     lines.emplace_back(u"#end");
-    if (!platform::writeTextLines(core::appFilePath(path_), lines, platform::TextEncoding::Utf8)) return 0;
+    if (!platform::writeTextLines(core::appFilePath(path_), lines, platform::TextEncoding::Utf8)) return false;
     rememberFileTime();
-    return 1;
+    return true;
 }
 
 bool ListFile::hasChangedOnDisk() const {
@@ -127,10 +127,6 @@ bool ListFile::hasChangedOnDisk() const {
     return current != fileTime_;
 }
 
-void ListFile::rememberFileTime() {
-    platform::FileTime current = 0;
-    if (!core::getFileWriteTime(&current, core::appFilePath(path_))) current = 0;
-    fileTime_ = current;
-}
+void ListFile::rememberFileTime() { core::getFileWriteTime(&fileTime_, core::appFilePath(path_)); }
 
 }  // namespace tvr::library

@@ -23,15 +23,15 @@ class ListFile {
 public:
     /// Binds to a channel: number, kind, path = resolveDataFile(setting); empties the list.
     void bind(std::int32_t channel, std::int32_t kind, std::u16string_view settingPath);
-    /// Appends an entry; 0 (list unchanged) when the path is no storable line or memory runs out.
-    int add(std::u16string_view path);
+    /// Appends an entry; false (list unchanged) when the path is no storable line or memory runs out.
+    bool add(std::u16string_view path);
     /// add, except that the favourites list skips a name with extension it already holds.
-    int addUnique(std::u16string_view path);
-    /// Appends the file's path lines ("\" turned into "/"); 0 when the file cannot be opened.
-    int load();
-    /// Writes "#name (Search)" or "#name (Favorite)", the paths and "#end"; 0 (nothing written)
+    bool addUnique(std::u16string_view path);
+    /// Appends the file's path lines ("\" turned into "/"); false when the file cannot be opened.
+    bool load();
+    /// Writes "#name (Search)" or "#name (Favorite)", the paths and "#end"; false (nothing written)
     /// when it cannot write or an entry is no storable line.
-    int save();
+    bool save();
     /// True when the file's last-write time differs from the remembered one.
     bool hasChangedOnDisk() const;
     /// Remembers the file's current last-write time.
@@ -48,7 +48,7 @@ public:
     const std::vector<ListFileEntry>& entries() const { return entries_; }
 
 private:
-    int append(std::u16string_view path, std::u16string name);
+    bool append(std::u16string_view path, std::u16string name);
 
     std::u16string path_;
     std::int32_t channel_ = 9;
@@ -67,7 +67,7 @@ inline constexpr std::uint64_t kMaxListFileBytes = 64ULL * 1024 * 1024;
 platform::ReadStatus readListFile(std::u16string_view path, std::vector<std::u16string>* lines);
 /// readListFile; false when the file cannot be opened or is too large.
 bool readListLines(std::u16string_view path, std::vector<std::u16string>* lines);
-/// The "#name" of a list file: 1 when found with a second field; name "***" when none.
-int getListName(std::u16string* name, std::u16string_view listPath);
+/// The "#name" of a list file: true when found with a second field; name "***" when none.
+bool getListName(std::u16string* name, std::u16string_view listPath);
 
 }  // namespace tvr::library

@@ -13,7 +13,7 @@ namespace {
 bool setChannelType(HandlerContext& context, CommandCall& call) {
     std::int32_t channel = call.intArg(0);
     std::int32_t type = call.intArg(1);
-    if (library::setChannelType(context.config, channel, type, call.arg(2)) != 1) {
+    if (!library::setChannelType(context.config, channel, type, call.arg(2))) {
         if (channel < 0 || channel >= core::kChannelCount)
             return refuse(context, core::format(u"there is no channel %d: the headset numbers channels 0 to 7 "
                                                 u"(the console 1 to 8)",

@@ -35,7 +35,7 @@ bool isFindPath(HandlerContext&, CommandCall& call) {
 
 bool makeDir(HandlerContext& context, CommandCall& call) {
     const std::u16string& folder = call.arg(0);
-    if (core::makeFolderTree(folder) == 1) {
+    if (core::makeFolderTree(folder)) {
         logCommand(context, u"MAKE_DIR", core::format(u"dir=\"%s\"", {folder}));
         return true;
     }
@@ -58,14 +58,14 @@ bool moveFile(HandlerContext& context, CommandCall& call) {
                    core::format(u"msg=\"%s\", to=\"%s\", from=\"%s\"", {message, to, from}));
         return refuse(context, core::format(u"%s (%s)", {english, message}));
     };
-    if (core::isSameRoot(to, from) == 0 || core::isSameExtension(to, from) == 0) {
+    if (!core::isSameRoot(to, from) || !core::isSameExtension(to, from)) {
         return fail(u"ドライブまたは拡張子が異なる", u"the drive or the extension differs");
     }
     // The folder that holds the target: a name without an extension is still the file's name.
     const std::u16string_view folder =
         std::u16string_view(to).substr(0, to.size() - core::splitPath(to).nameWithExt.size());
     std::vector<std::u16string> made;
-    if (core::makeFolderTree(folder, &made) == 0) {
+    if (!core::makeFolderTree(folder, &made)) {
         removeFolders(made);
         return refuse(context, u"the destination folder cannot be made");
     }
@@ -74,7 +74,7 @@ bool moveFile(HandlerContext& context, CommandCall& call) {
         return fail(u"同じファイルが存在する、アクセス権が無い等", u"a file of that name exists, or access is denied");
     }
     if (core::splitPath(to).name != core::splitPath(from).name) {
-        if (context.library.markers().moveMarkerFile(to, from) == 0)
+        if (!context.library.markers().moveMarkerFile(to, from))
             return fail(u"同じファイル(Marker)が存在する", u"a marker file of the new name exists");
         const std::u16string& vrFolder = context.library.vrFormatFolder();
         if (!vrFolder.empty() && !stores::moveVrFormatFile(vrFolder, to, from)) {

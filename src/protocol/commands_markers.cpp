@@ -28,7 +28,7 @@ bool saveMarker(HandlerContext& context, CommandCall& call) {
         slot.pointA = int64AfterKey(text, indexedKey(u"<a.%d>", n)).value_or(0);
         slot.pointB = int64AfterKey(text, indexedKey(u"<b.%d>", n)).value_or(0);
     }
-    if (context.library.markers().saveMarkerFile(marker) == 0) {
+    if (!context.library.markers().saveMarkerFile(marker)) {
         context.status.post(status::kError, status::kErrorText, status::kSaveMarkerFailed);
         return false;
     }

@@ -37,7 +37,7 @@ bool SaveChannelState::finish(HandlerContext& context, std::u16string_view end) 
     }
     if (!reloaded_) list_.clear();
     for (const std::u16string& path : paths_) list_.addUnique(path);
-    return list_.save() == 1;
+    return list_.save();
 }
 
 }  // namespace tvr::protocol

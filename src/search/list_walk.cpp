@@ -66,7 +66,7 @@ private:
         const std::int32_t type = context_.settings.config.channels[static_cast<std::size_t>(channel)].type;
         if (type != core::kChannelPcFolder && type != core::kChannelPlaylist) return false;
         library::ChannelRoot resolved;
-        if (library::resolveChannelRoot(context_.settings.config, channel, &resolved) == 0) return false;
+        if (!library::resolveChannelRoot(context_.settings.config, channel, &resolved)) return false;
         *root = std::move(resolved.root);
         return true;
     }

@@ -110,7 +110,7 @@ int MarkerStore::checkMarkerEntry(MarkerIndexEntry& entry) {
     return entry.enabled;
 }
 
-int MarkerStore::saveMarkerFile(const MarkerRecord& marker) {
+bool MarkerStore::saveMarkerFile(const MarkerRecord& marker) {
     const core::SplitResult parts = core::splitPath(marker.path);
     const std::u16string file = markerFileFor(parts.name);
 
@@ -126,9 +126,9 @@ int MarkerStore::saveMarkerFile(const MarkerRecord& marker) {
         entries.push_back({section, u"rtA", texts.emplace_back(core::format(u"%I64d", {s.pointA}))});
         entries.push_back({section, u"rtB", texts.emplace_back(core::format(u"%I64d", {s.pointB}))});
     }
-    if (!platform::iniWriteStrings(file, entries)) return 0;
+    if (!platform::iniWriteStrings(file, entries)) return false;
     updateMarkerEntry(marker);
-    return 1;
+    return true;
 }
 
 int MarkerStore::loadMarkerFile(MarkerRecord& marker) {
@@ -160,15 +160,15 @@ void MarkerStore::updateMarkerEntry(const MarkerRecord& marker) {
     index_.insert(at, std::move(added));
 }
 
-int MarkerStore::moveMarkerFile(std::u16string_view newVideoPath, std::u16string_view oldVideoPath) {
+bool MarkerStore::moveMarkerFile(std::u16string_view newVideoPath, std::u16string_view oldVideoPath) {
     const std::u16string newName = baseNameOf(newVideoPath);
     const std::u16string oldName = baseNameOf(oldVideoPath);
     const std::u16string oldFile = markerFileFor(oldName);
     const std::u16string newFile = markerFileFor(newName);
-    if (!isExistingFile(oldFile)) return 1;
+    if (!isExistingFile(oldFile)) return true;
     // A video moved to another folder under the same name keeps the very same marker file.
-    if (oldFile == newFile) return 1;
-    if (!platform::moveNoOverwrite(oldFile, newFile)) return 0;
+    if (oldFile == newFile) return true;
+    if (!platform::moveNoOverwrite(oldFile, newFile)) return false;
 
     // An entry under the new name can only be stale now that its file did not exist.
     std::erase_if(index_, [&](const MarkerIndexEntry& e) { return e.name == newName; });
@@ -176,7 +176,7 @@ int MarkerStore::moveMarkerFile(std::u16string_view newVideoPath, std::u16string
         if (entry.name == oldName) entry.name = newName;
     }
     std::sort(index_.begin(), index_.end(), lessByName);
-    return 1;
+    return true;
 }
 
 std::u16string MarkerStore::formatMarkerText(const MarkerRecord& marker) {

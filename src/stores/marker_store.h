@@ -39,12 +39,12 @@ public:
     int resolveMarkerState(std::u16string_view videoPath);
     /// Reads the entry's file; returns its new enabled.
     int checkMarkerEntry(MarkerIndexEntry& entry);
-    /// Writes the marker file; 0 when it cannot be created.
-    int saveMarkerFile(const MarkerRecord& marker);
+    /// Writes the marker file; false when it cannot be created.
+    bool saveMarkerFile(const MarkerRecord& marker);
     /// Reads the marker file into marker; 1 when some slot has enabled 1.
     int loadMarkerFile(MarkerRecord& marker);
-    /// Renames the marker file with its video; 0 when the rename is refused.
-    int moveMarkerFile(std::u16string_view newVideoPath, std::u16string_view oldVideoPath);
+    /// Renames the marker file with its video; false when the rename is refused.
+    bool moveMarkerFile(std::u16string_view newVideoPath, std::u16string_view oldVideoPath);
 
     const std::u16string& folder() const { return folder_; }
     const std::vector<MarkerIndexEntry>& index() const { return index_; }

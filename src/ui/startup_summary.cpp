@@ -19,7 +19,7 @@ ChannelSummary summarizeChannel(const core::Config& config, int index) {
     summary.typeName = library::channelTypeName(channel.type);
     summary.path = channel.path;
     library::ChannelRoot root;
-    if (library::resolveChannelRoot(config, index, &root) == 0) {
+    if (!library::resolveChannelRoot(config, index, &root)) {
         summary.explanation = library::explainUnresolvedChannel(config, index);
         return summary;
     }

@@ -134,8 +134,8 @@ TEST_F(SearchEngineTest, CancelEndsALongSearchAndKeepsItsRows) {
 TEST_F(SearchEngineTest, AStartDuringASearchGivesTheRowsOfTheNewRequest) {
     engine_->startSearchFile(u"", settings());
     ASSERT_TRUE(waitForRows());
+    // A listing of ten folders may be over before isFinished could be asked, so only its rows tell.
     engine_->startGetDir(tree_->path16(), settings());
-    EXPECT_EQ(engine_->isFinished(), 0);
     ASSERT_TRUE(waitFinished());
 
     ASSERT_EQ(engine_->rowCount(), kFolders);

@@ -93,7 +93,7 @@ bool writeVersion(const std::string& kind, const std::u16string& folder, int ver
         library::ListFile list;
         list.bind(7, library::kFavoriteList, u"favorite.vrl");
         for (const auto& path : listVersion(version)) list.add(path);
-        return list.save() == 1;
+        return list.save();
     }
     if (kind == "wordlist") return writeWords(version);
     if (kind == "vrformat") {
@@ -103,7 +103,7 @@ bool writeVersion(const std::string& kind, const std::u16string& folder, int ver
     stores::MarkerStore markers;
     core::makeFolderTree(folder + u"/trim");
     markers.scanMarkerFolder(folder + u"/trim");
-    return markers.saveMarkerFile(markerVersion(version)) == 1;
+    return markers.saveMarkerFile(markerVersion(version));
 }
 
 bool listIsWhole() {
