@@ -16,6 +16,7 @@ packages=(
   wine wine64                                 # the Windows test run
   xvfb xdotool imagemagick fonts-ipafont-gothic  # the desktop window test under Wine (display, keys, screenshots, Japanese)
   nsis                                        # the Windows installer (cpack in build-windows/)
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libx11-dev  # the Linux desktop program (Qt 6 Widgets, Qt Test, X hot keys)
 )
 
 missing=()

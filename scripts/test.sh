@@ -31,6 +31,10 @@ cmake --build --preset ci -j "$jobs"
 ctest --preset ci -j "$jobs"
 part_done "checks, build and tests"
 
+# The Linux desktop program on a virtual display: hot keys, settings dialog, screenshots.
+timeout 120 bash tests/qt_gui/desktop_gui_test.sh build/tamvikvr-server-gui build/tamvikvr-client build/screenshots
+part_done "desktop window test on Xvfb"
+
 # Every parser's fuzz target for 10 s on its seeds, so that a parser regression fails here.
 bash scripts/fuzz.sh --smoke
 part_done "fuzz smoke run"
