@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -170,9 +171,14 @@ private Q_SLOTS:
         QCOMPARE(tray.size(), 2);
         QCOMPARE(tray[0]->text(), QStringLiteral(u"ウインドウを表示(&W)"));
         QCOMPARE(tray[1]->text(), QStringLiteral(u"終了(&Q)"));
+        window->showMinimized();
+        QCoreApplication::processEvents();
+        if (!QSystemTrayIcon::isSystemTrayAvailable())
+            QVERIFY2(window->isVisible() && window->isMinimized(),
+                     "without a tray the window minimises as any other does");
         window->hide();
         tray[0]->trigger();
-        QVERIFY2(window->isVisible(), "ウインドウを表示 shows the window again");
+        QVERIFY2(window->isVisible() && !window->isMinimized(), "ウインドウを表示 shows the window again");
         lineEdit(IDC_ROW4_PATH)->setText(QStringLiteral("typed.vrl"));
         tray[1]->trigger();
         QVERIFY2(closed, "終了(&Q) quits");
