@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "core/data_folder.h"
 #include "core/log.h"
 #include "core/paths.h"
 #include "core/settings.h"
@@ -28,19 +27,6 @@
 namespace {
 
 constexpr int kExitUsage = 2;
-
-// The folder that settings, log, lists and stores resolve against, created when missing (an
-// installed server's per-user folder on its first start); empty when it cannot be used.
-std::u16string dataFolderFor(const tvr::ui::ServerCommandLine& line, std::u16string* folder) {
-    using namespace tvr;
-    if (line.dataFolder.empty()) {
-        *folder = core::defaultDataFolder(platform::executablePath(), platform::userConfigFolder());
-    } else {
-        *folder = platform::fromUtf8(line.dataFolder);
-    }
-    if (folder->empty() || !core::makeFolderTree(*folder)) return {};
-    return line.dataFolder.empty() ? *folder : platform::canonicalFolder(*folder);
-}
 
 }  // namespace
 
@@ -63,7 +49,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::u16string wanted;
-    std::u16string dataFolder = dataFolderFor(line, &wanted);
+    std::u16string dataFolder = ui::dataFolderFor(line, &wanted);
     if (dataFolder.empty()) {
         std::fprintf(stderr, "tamvikvr-server: the data folder %s cannot be created\n",
                      platform::toUtf8(wanted).c_str());

@@ -21,6 +21,7 @@ packages=(
   xvfb xauth xdotool                          # tests on a virtual display: mouse capture, the desktop windows
   imagemagick fonts-ipafont-gothic            # the desktop windows: screenshots, Japanese text
   nsis                                        # the Windows installer (cpack in build-windows/)
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libx11-dev  # the Linux desktop program (Qt 6 Widgets, Qt Test, X hot keys)
 )
 
 missing=()

@@ -50,6 +50,10 @@ deb=$(bash scripts/package.sh ci | tail -n 1)
 bash tests/package/package_test.sh "$deb" build/tamvikvr-server build/tamvikvr-client
 part_done "Debian package"
 
+# The Linux desktop program on a virtual display: hot keys, settings dialog, screenshots.
+timeout 120 bash tests/qt_gui/desktop_gui_test.sh build/tamvikvr-server-gui build/tamvikvr-client build/screenshots
+part_done "desktop window test on Xvfb"
+
 # Every parser's fuzz target for 10 s on its seeds, so that a parser regression fails here.
 bash scripts/fuzz.sh --smoke
 part_done "fuzz smoke run"

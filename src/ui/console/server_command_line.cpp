@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "ui/console/server_command_line.h"
 
+#include "core/data_folder.h"
+#include "core/paths.h"
+#include "platform/fs.h"
+#include "platform/system_paths.h"
+#include "platform/utf.h"
+
 namespace tvr::ui {
 
 bool parseServerCommandLine(const std::vector<std::string>& arguments, ServerCommandLine* line, std::string* error) {
@@ -52,6 +58,16 @@ std::string serverUsage() {
            "/usr/local/bin uses $XDG_CONFIG_HOME/tamvikvr (default ~/.config/tamvikvr) instead,\n"
            "created on its first start. The start-up summary names the folder in use.\n"
            "Settings: see docs/configuration.md (installed: /usr/share/doc/tamvikvr-server/).\n";
+}
+
+std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted) {
+    if (line.dataFolder.empty()) {
+        *wanted = core::defaultDataFolder(platform::executablePath(), platform::userConfigFolder());
+    } else {
+        *wanted = platform::fromUtf8(line.dataFolder);
+    }
+    if (wanted->empty() || !core::makeFolderTree(*wanted)) return {};
+    return line.dataFolder.empty() ? *wanted : platform::canonicalFolder(*wanted);
 }
 
 }  // namespace tvr::ui

@@ -17,5 +17,9 @@ struct ServerCommandLine {
 bool parseServerCommandLine(const std::vector<std::string>& arguments, ServerCommandLine* line, std::string* error);
 /// The text --help prints.
 std::string serverUsage();
+/// The folder that settings, log, lists and stores resolve against, created when missing (an
+/// installed program's per-user folder on its first start); empty when it cannot be used, with
+/// the folder that was wanted in *wanted.
+std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted);
 
 }  // namespace tvr::ui

@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: MIT
+#include "ui/qt/desktop_program.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/version.h"
+#include "platform/console.h"
+#include "platform/fs.h"
+#include "platform/stop_signal.h"
+#include "platform/system_paths.h"
+#include "platform/utf.h"
+#include "ui/console/server_command_line.h"
+#include "ui/qt/global_hotkeys.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_text.h"
+
+namespace tvr::ui::qt {
+namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kStopCheckMs = 200;
+
+std::string usage() {
+    return "Usage: tamvikvr-server-gui [--data-dir DIR] [Qt options such as -platform NAME]\n"
+           "Runs the TamvikVR server with its desktop window: the eight channels, the server address,\n"
+           "the settings dialog, a tray icon and the hot keys Ctrl+Shift+Alt+S (force disconnect),\n"
+           "M (mouse on) and D (mouse off). Ends with 終了 in the window or the tray menu, by closing\n"
+           "the window, or on SIGINT or SIGTERM.\n"
+           "\n"
+           "  --data-dir DIR  keep TamvikVRServer.ini, the log, the list files and the stores in DIR\n"
+           "                  (created when missing) instead of beside the executable\n"
+           "  --version       print the version and exit\n"
+           "  --help, -h      print this text and exit\n"
+           "\n"
+           "Machines without a display run tamvikvr-server instead. Settings: see docs/configuration.md.\n";
+}
+
+// Answers --help and --version; false when the line asks for a run.
+bool answered(const ServerCommandLine& line) {
+    if (line.action == ServerCommandLine::Action::Help) {
+        std::fputs(usage().c_str(), stdout);
+        return true;
+    }
+    if (line.action == ServerCommandLine::Action::Version) {
+        std::printf("TamvikVR Server %s (protocol %d)\n", platform::toUtf8(core::kAppVersion).c_str(),
+                    core::kProtocolVersion);
+        return true;
+    }
+    return false;
+}
+
+void failure(const std::u16string& text) {
+    std::fprintf(stderr, "tamvikvr-server-gui: %s\n", platform::toUtf8(text).c_str());
+    QMessageBox::critical(nullptr, QStringLiteral("TamvikVR Server"), toQString(text));
+}
+
+}  // namespace
+
+int runDesktopProgram(int argc, char** argv) {
+    ServerCommandLine line;
+    std::string error;
+    // --help and --version answer before Qt looks for a display, so they work without one.
+    if (parseServerCommandLine(platform::utf8Arguments(argc, argv), &line, &error) && answered(line)) return 0;
+
+    QApplication app(argc, argv);
+    // A log-out or kill ends the program as closing the window does: services stopped, saved.
+    platform::installStopSignalHandler();
+    // The window may hide in the tray; the program ends when the window closes, not before.
+    QApplication::setQuitOnLastWindowClosed(false);
+    std::vector<std::string> arguments;
+    for (const QString& argument : QApplication::arguments().mid(1)) arguments.push_back(argument.toStdString());
+    line = {};
+    if (!parseServerCommandLine(arguments, &line, &error)) {
+        std::fprintf(stderr, "tamvikvr-server-gui: %s\n%s", error.c_str(), usage().c_str());
+        return kExitUsage;
+    }
+    if (answered(line)) return 0;
+
+    std::u16string wanted;
+    std::u16string dataFolder = dataFolderFor(line, &wanted);
+    if (dataFolder.empty()) {
+        failure(u"the data folder " + wanted + u" cannot be created");
+        return kExitFailed;
+    }
+    core::setExecutableFolder(dataFolder);
+    std::u16string settingsPath = core::executableFolder();
+    core::appendPath(settingsPath, core::kSettingsFileName);
+
+    MainWindow window(settingsPath, core::executableFolder());
+    if (!window.loadSettings()) {
+        failure(u"the settings file " + settingsPath + u" can neither be read nor created");
+        return kExitFailed;
+    }
+    window.setOnClosed([] { QApplication::quit(); });
+    window.start();
+    window.show();
+
+    GlobalHotKeys hotKeys([&window](int id) { window.onHotKey(id); });
+    if (std::u16string problem = hotKeys.grab(); !problem.empty()) {
+        std::fprintf(stderr, "tamvikvr-server-gui: %s\n", platform::toUtf8(problem).c_str());
+        window.showHotKeyProblem(problem);
+    }
+
+    QTimer stopCheck;
+    QObject::connect(&stopCheck, &QTimer::timeout, &window, [&window] {
+        if (platform::waitForStopSignal(0)) window.close();
+    });
+    stopCheck.start(kStopCheckMs);
+    QApplication::exec();
+    return 0;
+}
+
+}  // namespace tvr::ui::qt

@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Text between the program's UTF-16 strings and Qt's.
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace tvr::ui::qt {
+
+/// The text as a QString.
+inline QString toQString(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+/// The QString as the program's text.
+inline std::u16string fromQString(const QString& text) { return text.toStdU16String(); }
+
+}  // namespace tvr::ui::qt

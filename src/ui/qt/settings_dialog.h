@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The modal settings dialog: every setting but the channels, saved on OK.
+#include <QDialog>
+#include <array>
+#include <string>
+
+#include "core/settings.h"
+#include "ui/settings_form.h"
+
+class QCheckBox;
+class QLineEdit;
+
+namespace tvr::ui::qt {
+
+class SettingsDialog final : public QDialog {
+public:
+    /// The dialog over the owner, filled from the settings and placed as it was last time.
+    SettingsDialog(core::SettingsStore& settings, std::u16string executableFolder, QWidget* owner);
+
+    /// OK: reads every field into the settings and saves them; a port that is not one is refused
+    /// with a message and the dialog stays open.
+    void accept() override;
+    /// Every way of closing keeps the dialog's rectangle.
+    void done(int result) override;
+
+    /// The edit of a field's control id, or null.
+    QLineEdit* edit(int id) const;
+    /// The check box of a field's control id, or null.
+    QCheckBox* check(int id) const;
+
+private:
+    void build();
+    void run(const SettingsCommand& command);
+
+    core::SettingsStore& settings_;
+    std::u16string executableFolder_;
+    std::array<QWidget*, kSettingsFieldCount> fields_{};
+};
+
+/// Runs the dialog; true when the user pressed OK and the settings were saved.
+bool runSettingsDialog(core::SettingsStore& settings, std::u16string executableFolder, QWidget* owner);
+
+}  // namespace tvr::ui::qt

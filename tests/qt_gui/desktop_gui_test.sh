@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The Linux desktop program as a person meets it, on a virtual display (Xvfb): start
+# tamvikvr-server-gui, find its window, force a disconnect of a connected headset with the global
+# hot key, open the settings dialog from the keyboard and accept it, and stop the program with
+# SIGTERM; then check the settings file and the log. A second program on the same display cannot
+# have the hot keys and one without a display has none; both say so and still run. --help needs
+# no display. Screenshots of both windows go to the output folder.
+#
+#   desktop_gui_test.sh tamvikvr-server-gui tamvikvr-client OUTPUT_FOLDER
+set -euo pipefail
+source "$(dirname "$0")/../e2e/lib.sh"
+
+program=$(realpath "$1")
+client=$(realpath "$2")
+shots=$(mkdir -p "$3" && realpath "$3")
+title="TamvikVR Server Ver1.32a"
+began=$(date +%s)
+
+check "--help answers without a display" bash -c "env -u DISPLAY -u WAYLAND_DISPLAY '$program' --help | grep -q -- --data-dir"
+check "--version answers without a display" bash -c "env -u DISPLAY -u WAYLAND_DISPLAY '$program' --version | grep -q 1.32a"
+
+Xvfb -displayfd 3 -screen 0 1280x960x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+background_pids+=($!)
+for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$work/display")"
+
+# A copy of the program keeps its files beside itself, as a build tree does.
+install="$work/install"
+mkdir -p "$install"
+cp "$program" "$install/"
+read -r control_port http_port < <(two_free_ports)
+write_utf16 "$install/TamvikVRServer.ini" <<INI
+[Config]
+iPortServer=$control_port
+iPortHttp=$http_port
+iServerLog=1
+INI
+log="$install/TamvikVR Server[Log].txt"
+ini_value() { read_utf16 "$1/TamvikVRServer.ini" | awk -v section="[$2]" -v key="$3" -F= '
+  /^\[/ { in_section = ($0 == section) } in_section && $1 == key { print substr($0, length(key) + 2) }'; }
+window_of() { xdotool search --name "^$1\$" 2>/dev/null | head -1; }
+wait_window() { for _ in $(seq 1 200); do [ -n "$(window_of "$1")" ] && return 0; sleep 0.05; done; return 1; }
+gone_window() { for _ in $(seq 1 200); do [ -z "$(window_of "$1")" ] && return 0; sleep 0.05; done; return 1; }
+
+(cd "$install" && exec ./tamvikvr-server-gui >"$work/program.txt" 2>&1) &
+server_pid=$!
+check "the main window comes up" wait_window "$title"
+check "the control server waits for the headset" wait_for_text "$log" "接続待ち"
+check "the hot keys are held (nothing said about them)" bash -c "! grep -q ホットキー \"$work/program.txt\""
+
+"$client" --port "$control_port" hold 60 >"$work/hold.txt" 2>&1 &
+hold=$!
+background_pids+=($hold)
+check "the headset connects" wait_for_text "$log" "接続中"
+xdotool key ctrl+shift+alt+s
+hold_status=0
+wait "$hold" || hold_status=$?
+check "Ctrl+Shift+Alt+S drops the headset (client status $hold_status)" test "$hold_status" = 3
+check "the log has the forced disconnect" wait_for_text "$log" "切断(強制切断)"
+check "the window shows waiting again" wait_for_lines "$log" "接続待ち" 2
+sleep 0.3  # two ticks, so that the status bar shows the events before the picture
+import -window "$(window_of "$title")" "$shots/main-window.png" 2>/dev/null
+
+# A second program on the same display finds the keys taken, one without a display has none;
+# each says so once and runs on (each in a folder of its own, on ports of its own).
+for other in taken none; do
+  mkdir -p "$work/$other"
+  read -r port_a port_b < <(two_free_ports)
+  write_utf16 "$work/$other/TamvikVRServer.ini" <<INI
+[Config]
+iPortServer=$port_a
+iPortHttp=$port_b
+iServerLog=1
+INI
+  if [ "$other" = taken ]; then
+    "$program" --data-dir "$work/$other" >"$work/$other.txt" 2>&1 &
+  else
+    env -u DISPLAY QT_QPA_PLATFORM=offscreen "$program" --data-dir "$work/$other" >"$work/$other.txt" 2>&1 &
+  fi
+  pid=$!
+  background_pids+=($pid)
+  check "the $other program's window still runs" wait_for_text "$work/$other/TamvikVR Server[Log].txt" "接続待ち"
+  check "the $other program says why it has no hot keys" wait_for_text "$work/$other.txt" "ホットキー"
+  kill -TERM "$pid"
+  status=0
+  wait "$pid" || status=$?
+  check "the $other program ends cleanly on SIGTERM (status $status)" test "$status" = 0
+done
+check "a second program says the hot keys are taken" grep -q "他のプログラムが使っています" "$work/taken.txt"
+check "a program without a display says it has no hot keys" grep -q "X ディスプレイがありません" "$work/none.txt"
+
+# The settings dialog from the keyboard: Shift+Tab from the first row reaches 設定 in three steps.
+xdotool windowfocus --sync "$(window_of "$title")"
+xdotool key shift+Tab shift+Tab shift+Tab space
+check "設定 opens the settings dialog" wait_window "設定"
+sleep 0.3
+import -window "$(window_of "設定")" "$shots/settings-dialog.png" 2>/dev/null
+xdotool windowfocus --sync "$(window_of "設定")"
+xdotool key Return
+check "OK closes the dialog" gone_window "設定"
+check "OK kept the dialog's rectangle" test -n "$(ini_value "$install" cdlgConfig mrcWnd.rcRight)"
+
+stop_server
+check "SIGTERM ends the program as closing the window does (status $stop_status)" test "$stop_status" = 0
+check "the log ends with SHUTDOWN" test "$(tail -1 "$log" | awk -F', ' '{print $3}' | tr -d ' ')" = SHUTDOWN
+check "the main window's rectangle is kept" grep -qE '^ *-?[0-9]+$' <<<"$(ini_value "$install" cdlgMain mrcWnd.rcRight)"
+echo "window test took $(($(date +%s) - began)) s"
+finish

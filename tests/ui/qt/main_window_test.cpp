@@ -1,0 +1,194 @@
+// SPDX-License-Identifier: MIT
+// The Qt main window and settings dialog on Qt's offscreen platform, with a real controller and
+// its services on loopback: rows enabled by their type and applied into the settings file, the
+// settings dialog's read-back and port check, "編集" opening a row's list, and the tray menu and
+// hot keys reaching the controller.
+#include "ui/qt/main_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QUrl>
+#include <optional>
+
+#include "client/control_client.h"
+#include "core/paths.h"
+#include "platform/ini_file.h"
+#include "support/temp_folder.h"
+#include "ui/dialog_ids.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/settings_dialog.h"
+
+namespace tvr::test {
+
+using ui::qt::fromQString;
+using ui::qt::toQString;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+public Q_SLOTS:
+    void openFile(const QUrl& url) { opened = url.toLocalFile(); }
+
+private Q_SLOTS:
+    void init() {
+        folder.emplace();
+        exe = folder->path16();
+        core::setExecutableFolder(exe);
+        window.emplace(folder->file16("TamvikVRServer.ini"), exe, ui::ControllerOptions{nullptr, true, 0x7F000001});
+        QVERIFY(window->loadSettings());
+        window->start();
+        window->show();
+        closed = false;
+        window->setOnClosed([this] { closed = true; });
+    }
+
+    void cleanup() {
+        window.reset();
+        folder.reset();
+    }
+
+    void rowsEnableByTypeAndApplyReachesTheSettingsFile() {
+        QCOMPARE(lineEdit(IDC_ROW3_PATH)->text(), QStringLiteral("ch3.vrl"));
+        struct Expected {
+            int row;
+            bool path, folderButton, editButton;
+        };
+        for (Expected e :
+             {Expected{0, false, false, false}, Expected{1, true, true, false}, Expected{7, true, true, true}}) {
+            const ui::ChannelRowIds& ids = ui::kChannelRowIds[static_cast<std::size_t>(e.row)];
+            QCOMPARE(lineEdit(ids.path)->isEnabled(), e.path);
+            QCOMPARE(button(ids.folder)->isEnabled(), e.folderButton);
+            QCOMPARE(button(ids.edit)->isEnabled(), e.editButton);
+        }
+        auto* type = window->findChild<QComboBox*>(QString::number(IDC_ROW3_TYPE));
+        QStringList names;
+        for (int i = 0; i < type->count(); ++i) names << type->itemText(i);
+        QCOMPARE(names, (QStringList{QStringLiteral(u"VRデバイス"), QStringLiteral(u"PCフォルダ"),
+                                     QStringLiteral(u"プレイリスト"), QStringLiteral(u"検索リスト"),
+                                     QStringLiteral(u"お気に入りリスト")}));
+
+        type->setCurrentIndex(1);
+        QVERIFY2(!button(IDC_ROW3_EDIT)->isEnabled(), "PC folder leaves 編集 disabled");
+        QVERIFY(button(IDC_ROW3_FOLDER)->isEnabled());
+        type->setCurrentIndex(0);
+        QVERIFY2(!lineEdit(IDC_ROW3_PATH)->isEnabled() && !button(IDC_ROW3_FOLDER)->isEnabled(),
+                 "VR device disables the whole row");
+        type->setCurrentIndex(1);
+        lineEdit(IDC_ROW3_PATH)->setText(QStringLiteral("/videos/3"));
+        button(IDC_APPLY)->click();
+        QCOMPARE(window->controller().settings().config().channels[2],
+                 (core::ChannelConfig{core::kChannelPcFolder, u"/videos/3"}));
+        QCOMPARE(ini(u"ch.2", u"iType"), QStringLiteral("0"));
+        QCOMPARE(ini(u"ch.2", u"pcPath"), QStringLiteral("/videos/3"));
+        QVERIFY(!closed);
+    }
+
+    void editButtonOpensTheRowsListBesideTheProgram() {
+        lineEdit(IDC_ROW3_PATH)->setText(QStringLiteral("mine.vrl"));
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openFile");
+        button(IDC_ROW3_EDIT)->click();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(opened, QString::fromStdString(folder->file("mine.vrl")));
+    }
+
+    void settingsDialogReadsBackAndRefusesABadPort() {
+        core::Config before = window->controller().settings().config();
+        ui::qt::SettingsDialog dialog(window->controller().settings(), exe, &*window);
+        dialog.show();
+        int lastY = -1;
+        for (const ui::SettingsField& field : ui::settingsFields()) {
+            auto* control = dialog.findChild<QWidget*>(QString::number(field.id));
+            QVERIFY2(control != nullptr, qPrintable(QString::number(field.id)));
+            int y = control->mapTo(&dialog, QPoint(0, 0)).y();
+            QVERIFY2(y >= lastY, "the fields stand in the dialog's order, top to bottom");
+            lastY = y;
+        }
+        QCOMPARE(dialog.edit(IDC_PORT_SERVER)->text(), QString::number(before.portServer));
+        QCOMPARE(dialog.edit(IDC_PASSWORD)->echoMode(), QLineEdit::Password);
+        QVERIFY(dialog.edit(IDC_SEARCH_LIST)->isReadOnly());
+
+        QTest::keyClicks(dialog.edit(IDC_MOUSE_SCALE), QStringLiteral("x"));
+        QCOMPARE(dialog.edit(IDC_MOUSE_SCALE)->text(), QString::number(before.mouseScale));
+        dialog.edit(IDC_SEEK_BACKWARD)->setText(QStringLiteral("back"));
+        dialog.edit(IDC_LIVE_TIMEOUT)->setText(QStringLiteral("soon"));
+        dialog.edit(IDC_EXTENSIONS)->setText(QStringLiteral("mp4 mkv"));
+        dialog.edit(IDC_PORT_HTTP)->setText(QStringLiteral("0"));
+        dialog.check(IDC_SERVER_LOG)->setChecked(true);
+        dialog.accept();
+        auto* refusal = dialog.findChild<QMessageBox*>();
+        QVERIFY2(refusal != nullptr && refusal->isVisible(), "a port of 0 is refused with a message");
+        QVERIFY(refusal->text().contains(QStringLiteral(u"ポート番号 (動画用)")));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(window->controller().settings().config().extensions, before.extensions);
+        refusal->accept();
+
+        dialog.edit(IDC_PORT_HTTP)->setText(QStringLiteral("8080"));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(ini(u"Setup", u"iSeek1RW"), QStringLiteral("0"));
+        QCOMPARE(ini(u"Config", u"iLiveTimeOutSec"), QStringLiteral("0"));
+        QCOMPARE(ini(u"File", u"pcExt"), QStringLiteral("mp4 mkv"));
+        QCOMPARE(window->controller().settings().config().portHttp, 8080);
+        QCOMPARE(window->controller().settings().config().serverLog, 1);
+        QVERIFY2(!ini(u"cdlgConfig", u"mrcWnd.rcRight").isEmpty(), "the dialog's rectangle is kept");
+    }
+
+    void hotKeysAndTrayMenuReachTheController() {
+        client::ControlClient headset;
+        client::Reply reply;
+        QVERIFY(headset.connect("127.0.0.1", window->controller().controlServer()->port(), 2000));
+        QVERIFY(headset.sendTexts({client::ControlClient::setupMessage()}) && headset.receiveReply(&reply, 5000));
+        QTRY_COMPARE_WITH_TIMEOUT(window->statusText(0), QStringLiteral(u"接続中"), 5000);
+        window->onHotKey(ID_HOTKEY_DISCONNECT);
+        QVERIFY2(headset.waitClosed(5000), "Ctrl+Shift+Alt+S drops the headset");
+        QTRY_COMPARE_WITH_TIMEOUT(window->statusText(0), QStringLiteral(u"接続待ち"), 5000);
+
+        window->onHotKey(ID_HOTKEY_MOUSE_OFF);
+        std::u16string problem = window->controller().mouseProblem();
+        if (!problem.empty()) QCOMPARE(window->statusText(1), toQString(problem));
+
+        QList<QAction*> tray = window->trayMenu()->actions();
+        QCOMPARE(tray.size(), 2);
+        QCOMPARE(tray[0]->text(), QStringLiteral(u"ウインドウを表示(&W)"));
+        QCOMPARE(tray[1]->text(), QStringLiteral(u"終了(&Q)"));
+        window->showMinimized();
+        QCoreApplication::processEvents();
+        if (!QSystemTrayIcon::isSystemTrayAvailable())
+            QVERIFY2(window->isVisible() && window->isMinimized(),
+                     "without a tray the window minimises as any other does");
+        window->hide();
+        tray[0]->trigger();
+        QVERIFY2(window->isVisible() && !window->isMinimized(), "ウインドウを表示 shows the window again");
+        lineEdit(IDC_ROW4_PATH)->setText(QStringLiteral("typed.vrl"));
+        tray[1]->trigger();
+        QVERIFY2(closed, "終了(&Q) quits");
+        QCOMPARE(ini(u"ch.3", u"pcPath"), QStringLiteral("typed.vrl"));
+        QVERIFY2(!ini(u"cdlgMain", u"mrcWnd.rcRight").isEmpty(), "the window's rectangle is kept");
+        QVERIFY(!window->controller().controlServer());
+    }
+
+private:
+    QLineEdit* lineEdit(int id) { return window->findChild<QLineEdit*>(QString::number(id)); }
+    QPushButton* button(int id) { return window->findChild<QPushButton*>(QString::number(id)); }
+    QString ini(std::u16string_view section, std::u16string_view key) {
+        return toQString(platform::iniReadString(window->controller().settings().path(), section, key, u""));
+    }
+
+    std::optional<TempFolder> folder;
+    std::u16string exe;
+    std::optional<ui::qt::MainWindow> window;
+    bool closed = false;
+    QString opened;
+};
+
+}  // namespace tvr::test
+
+QTEST_MAIN(tvr::test::MainWindowTest)
+#include "main_window_test.moc"
