@@ -177,7 +177,10 @@ private Q_SLOTS:
 private:
     QLineEdit* lineEdit(int id) { return window->findChild<QLineEdit*>(QString::number(id)); }
     QPushButton* button(int id) { return window->findChild<QPushButton*>(QString::number(id)); }
+    // The settings are written on the controller's writer thread: what it was asked to write is
+    // read once it has.
     QString ini(std::u16string_view section, std::u16string_view key) {
+        window->controller().flushSettings();
         return toQString(platform::iniReadString(window->controller().settings().path(), section, key, u""));
     }
 
