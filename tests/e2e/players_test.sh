@@ -64,8 +64,10 @@ check "mpv seeks back and forth in the Japanese name" \
   play mpv-seeks mpv "${mpv_options[@]}" --script="$players/seek_back_and_forth.lua" "$(url "$japanese")"
 landed=$(sed -n 's/.*landed at \([0-9.]*\) for \([0-9]*\).*/\1 \2/p' "$work/mpv-seeks.txt")
 echo "mpv landed at (position target): $(echo "$landed" | tr '\n' ' ')"
-check "every mpv seek landed within a frame of its target (20 5 27 12 2)" \
-  awk 'BEGIN { n = 0 } { n++; if ($1 < $2 - 0.06 || $1 > $2 + 0.06) bad = 1 } END { exit !(n == 5 && !bad) }' <<<"$landed"
+# mpv reports the position as the first frames after the seek play, which with --untimed can
+# be a few frames on: a seek that went wrong lands seconds away.
+check "every mpv seek landed within 0.2 s of its target (20 5 27 12 2)" \
+  awk 'BEGIN { n = 0 } { n++; if ($1 < $2 - 0.05 || $1 > $2 + 0.2) bad = 1 } END { exit !(n == 5 && !bad) }' <<<"$landed"
 
 gst_pipeline="souphttpsrc location=$(url "$video") ! qtdemux ! avdec_h264 ! fakesink sync=false"
 # shellcheck disable=SC2086 # gst-launch takes the pipeline as separate words
