@@ -203,7 +203,7 @@ TEST(ConsoleSummary, ChannelsSayWhatTheyResolveToOrWhatToChange) {
          u"the folder does not exist (a relative path: it resolved to " +
              platform::canonicalPath(u"tvr-no-such-folder") + u"): give [ch.3] pcPath an existing folder or (PCVideo)"},
         {core::kChannelVrDevice, u"", true,
-         u"the headset's own storage; on the PC this channel shows the data folder " + base},
+         u"the headset's own storage; on the PC this channel shows the data folder " + platform::displayPath(base)},
         {core::kChannelPcFolder, base + u"/a.mp4", false,
          shown + u"a.mp4 is a file, not a folder: give [ch.3] pcPath a folder"},
         {core::kChannelPlaylist, u"ch3.vrl", true, u"list file " + shown + u"ch3.vrl"},
