@@ -33,7 +33,7 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
     // must not wait behind a walk of a whole disk.
     FolderWalk walk([&context] { return context.sink.abandoned(); }, folderCap_);
     walk_ = &walk;
-    context.sink.appendText(core::format(u"#RET_ROOT(<path>\"%s\")", {std::u16string_view(root.root)}));
+    context.sink.root(root.root);
 
     std::int64_t count = 0;
     int result = 0;
@@ -55,7 +55,7 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
     notes_.capped = walk.capped();
     if (walk.capped()) result = 1;
     if (result != 0) {
-        context.sink.appendText(core::format(u"#RET_END(<no>%d)", {count}));
+        context.sink.end(count);
     }
     return result;
 }
@@ -86,8 +86,7 @@ void ChannelLister::noteUndecodable(const std::u16string& folder) {
 
 int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
                                    const SortRequest& sort, ListingContext& context) {
-    context.sink.appendText(
-        core::format(u"#RET_DIR(<indent>%d,<path>\"%s\")", {std::int64_t{depth}, std::u16string_view(folder)}));
+    context.sink.folder(depth, folder);
 
     // The folder-name list of this depth outlives the walk of deeper levels, which may grow
     // folderLists_; the list itself sits behind a stable pointer.
@@ -132,13 +131,13 @@ int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& c
         if (sort.sortName != kSortByName && !sorter_.group(abandoned)) {
             return 0;
         }
-        context.sink.beginList();
+        context.sink.beginFiles();
         for (std::size_t i = 0; i < files; ++i) {
             const SortRecord& record = sorter_.get(i);
-            context.sink.addListEntry(markerValue(context, record.name), folder, record.name);
+            context.sink.addFile(markerValue(context, record.name), folder, record.name);
         }
         count += static_cast<std::int64_t>(files);
-        context.sink.endList();
+        context.sink.endFiles();
     }
     if (!recurse) {
         return 1;
@@ -167,7 +166,7 @@ int ChannelLister::listListFile(const std::u16string& listPath, std::int64_t& co
     if (read != platform::ReadStatus::kRead) {
         return 0;
     }
-    context.sink.beginList();
+    context.sink.beginFiles();
     for (const std::u16string& line : lines) {
         if (context.sink.abandoned()) {
             return 0;
@@ -185,16 +184,16 @@ int ChannelLister::listListFile(const std::u16string& listPath, std::int64_t& co
         const core::SplitResult parts = core::splitPath(path);
         if (!parts.ext.empty()) {
             // Sent as written: the headset reports a missing file when it plays it.
-            context.sink.addListEntry(markerValue(context, path), parts.folder, parts.nameWithExt);
+            context.sink.addFile(markerValue(context, path), parts.folder, parts.nameWithExt);
             ++count;
         } else {
-            context.sink.endList();
+            context.sink.endFiles();
             // Its result is not the listing's, unless the walk ended the whole request.
             if (listFolderTree(path, count, 0, true, sort, context) == 0) return 0;
-            context.sink.beginList();
+            context.sink.beginFiles();
         }
     }
-    context.sink.endList();
+    context.sink.endFiles();
     return 1;
 }
 

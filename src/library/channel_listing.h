@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The answer to "#CMD_GET_CHANNEL": "#RET_ROOT", then per folder "#RET_DIR" and list records of
-// its video files in the requested order, then "#RET_END" with the total.
+// The listing of a channel that the headset asks for: its root, then each folder and its video
+// files in the requested order, then the total.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/extension_filter.h"
-#include "core/reply_sink.h"
 #include "core/settings.h"
 #include "library/folder_walk.h"
 #include "library/list_file.h"
+#include "library/listing_sink.h"
 #include "library/sort_list.h"
 #include "platform/fs.h"
 #include "stores/marker_store.h"
@@ -32,7 +32,7 @@ struct ListingContext {
     const stores::MarkerStore& markers;
     ListFile& searchList;
     ListFile& favoriteList;
-    core::ReplySink& sink;
+    ListingSink& sink;
 };
 
 /// What the last listing met that the user should hear of.
@@ -51,9 +51,8 @@ class ChannelLister {
 public:
     /// A lister whose walks enter at most folderCap folders per request.
     explicit ChannelLister(std::size_t folderCap = kMaxWalkFolders) : folderCap_(folderCap) {}
-    /// Lists channel ch; 0 (no reply text of its own) when it does not resolve, its list file
-    /// cannot be opened or is too large, or the sink was abandoned partway. Appends
-    /// "#RET_END(<no>%d)" on success.
+    /// Lists channel ch into the context's sink; 0 when it does not resolve, its list file
+    /// cannot be opened or is too large, or the sink was abandoned partway (no end then).
     int listChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context);
     /// What the last listChannel met.
     const ListingNotes& notes() const { return notes_; }

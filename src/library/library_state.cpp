@@ -37,7 +37,7 @@ ListFile* LibraryState::listForChannel(std::int32_t channel) {
 }
 
 int LibraryState::listChannel(const core::Config& config, std::int32_t channel, const SortRequest& sort,
-                              core::ReplySink& sink) {
+                              ListingSink& sink) {
     // The table changes only on this thread, so its mutex is not taken: the video server is not
     // held up for the length of a listing.
     ListingContext context{config, extensions_, markers_, searchList_, favoriteList_, sink};

@@ -27,7 +27,7 @@ public:
     /// The list file bound to the channel (search or favourites), or nullptr.
     ListFile* listForChannel(std::int32_t channel);
     /// Lists a channel into the sink with the settings in force.
-    int listChannel(const core::Config& config, std::int32_t channel, const SortRequest& sort, core::ReplySink& sink);
+    int listChannel(const core::Config& config, std::int32_t channel, const SortRequest& sort, ListingSink& sink);
     /// What the last listing met that the user should hear of.
     const ListingNotes& listingNotes() const { return lister_.notes(); }
 

@@ -3,6 +3,7 @@
 // search or favourites list.
 #include "core/text.h"
 #include "library/channel_explain.h"
+#include "protocol/listing_reply.h"
 #include "protocol/save_channel.h"
 #include "protocol/status_codes.h"
 #include "protocol/tagged_message.h"
@@ -20,7 +21,8 @@ Outcome commandGetChannel(HandlerContext& context, std::u16string_view text) {
     sort.sortName = intAfterKey(text, u"<sort_name>").value_or(0);
     sort.sortMode = intAfterKey(text, u"<sort_mode>").value_or(1);
     sort.sortMode2nd = intAfterKey(text, u"<sort_mode_2nd>").value_or(1);
-    bool listed = *channel >= 0 && context.library.listChannel(context.config, *channel, sort, context.reply) == 1;
+    ListingReply listing(context.reply);
+    bool listed = *channel >= 0 && context.library.listChannel(context.config, *channel, sort, listing) == 1;
     // Each goes to the console and the log; the refused list, posted last, makes the error reply.
     const library::ListingNotes& notes = context.library.listingNotes();
     for (const std::u16string& folder : notes.undecodableFolders) {

@@ -11,15 +11,15 @@
 #include <string_view>
 
 #include "core/clock.h"
-#include "core/reply_sink.h"
 #include "core/worker_thread.h"
 #include "platform/socket.h"
+#include "protocol/reply_sink.h"
 #include "protocol/send_buffer.h"
 #include "protocol/status_board.h"
 
 namespace tvr::protocol {
 
-class ClientLine final : public core::ReplySink {
+class ClientLine final : public ReplySink {
 public:
     /// Whole replies must leave within this time, or the headset is dropped.
     static constexpr std::uint32_t kSendTimeoutMs = 5000;

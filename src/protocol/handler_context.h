@@ -8,10 +8,10 @@
 #include "core/clock.h"
 #include "core/command_queue.h"
 #include "core/log.h"
-#include "core/reply_sink.h"
 #include "core/settings.h"
 #include "library/library_state.h"
 #include "platform/fs.h"
+#include "protocol/reply_sink.h"
 #include "protocol/session.h"
 #include "protocol/status_board.h"
 #include "search/search_engine.h"
@@ -21,7 +21,7 @@ namespace tvr::protocol {
 struct HandlerContext {
     core::Config& config;  // the settings in force on the control thread
     library::LibraryState& library;
-    core::ReplySink& reply;
+    ReplySink& reply;
     StatusBoard& status;
     core::CommandQueue* frontEnd;  // null when no front-end listens
     core::Clock& clock;

@@ -10,6 +10,7 @@
 #include "protocol/status_codes.h"
 #include "protocol/tagged_message.h"
 #include "protocol/text_handlers.h"
+#include "protocol/vr_rule_messages.h"
 #include "stores/vr_format_rules.h"
 
 namespace tvr::protocol {
@@ -60,7 +61,8 @@ Outcome commandSetup(HandlerContext& context, std::u16string_view text) {
     if (!context.session.authenticated) context.reply.appendText(u"#RET_REQUEST_PASSWORD()");
     std::u16string ruleFile = core::executableFolder();
     core::appendPath(ruleFile, u"VRFormat.txt");
-    stores::sendVrFormatRules(context.reply, ruleFile);
+    std::vector<stores::VrRule> rules;
+    if (stores::readVrFormatRules(ruleFile, &rules)) appendVrFormatRules(context.reply, rules);
     return Outcome::Success;
 }
 

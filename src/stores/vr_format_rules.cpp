@@ -6,22 +6,11 @@
 #include <vector>
 
 #include "core/paths.h"
-#include "core/text.h"
 #include "platform/text_file.h"
 
 namespace tvr::stores {
 
 namespace {
-
-// The headset holds a tagged message in 259 characters; a longer rule would arrive cut.
-constexpr std::size_t kMaxMessage = 259;
-
-struct VrRule {
-    int sp = 0;
-    std::u16string key;
-    std::u16string layout;
-    std::u16string screen;
-};
 
 // The text between the first double quote at or after `from` and the next one.
 std::optional<std::u16string> quotedValue(std::u16string_view line, std::size_t from) {
@@ -44,7 +33,7 @@ std::optional<VrRule> parseRule(std::u16string_view line) {
     VrRule rule;
     std::optional<std::u16string> key = valueAfter(line, u"tag=");
     if (line.find(u"tag=") == std::u16string_view::npos) {
-        rule.sp = 1;
+        rule.sp = true;
         key = valueAfter(line, u"tag_sp=");
     }
     if (!key) return std::nullopt;
@@ -62,33 +51,25 @@ std::optional<VrRule> parseRule(std::u16string_view line) {
 
 }  // namespace
 
-int sendVrFormatRules(core::ReplySink& sink, std::u16string_view ruleFile) {
+bool readVrFormatRules(std::u16string_view ruleFile, std::vector<VrRule>* rules) {
+    rules->clear();
     std::vector<std::u16string> lines;
-    if (!platform::readTextLines(core::appFilePath(ruleFile), &lines)) return 0;
+    if (!platform::readTextLines(core::appFilePath(ruleFile), &lines)) return false;
 
     bool inBlock = false;
-    int number = 0;
     for (const std::u16string& whole : lines) {
         if (whole.empty()) continue;
         if (whole[0] == u'#') {
             if (whole == u"#start") inBlock = true;
-            if (whole == u"#end") return 1;
+            if (whole == u"#end") break;
             continue;
         }
         if (!inBlock) continue;
         std::u16string_view line = whole;
         line = line.substr(0, line.find(u';'));
-        const std::optional<VrRule> rule = parseRule(line);
-        if (!rule) continue;
-        const std::u16string message =
-            core::format(u"#RET_VR_FORMAT(<no>%d,<sp>%d,<key>\"%s\",<layout>\"%s\",<screen>\"%s\")",
-                         {std::int64_t{number}, std::int64_t{rule->sp}, std::u16string_view(rule->key),
-                          std::u16string_view(rule->layout), std::u16string_view(rule->screen)});
-        if (message.size() > kMaxMessage) continue;
-        sink.appendText(message);
-        ++number;
+        if (std::optional<VrRule> rule = parseRule(line)) rules->push_back(std::move(*rule));
     }
-    return 1;
+    return true;
 }
 
 }  // namespace tvr::stores

@@ -11,7 +11,6 @@
 #include "platform/fs.h"
 #include "platform/utf.h"
 #include "support/link_maze.h"
-#include "support/recording_sink.h"
 #include "support/temp_folder.h"
 
 namespace tvr::library {
@@ -19,7 +18,24 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-using test::RecordingSink;
+// Keeps what a listing says, in order, as short readable lines.
+class RecordingSink : public ListingSink {
+public:
+    void root(std::u16string_view path) override { events.push_back("root " + platform::toUtf8(path)); }
+    void folder(int depth, std::u16string_view path) override {
+        events.push_back("folder " + std::to_string(depth) + " " + platform::toUtf8(path));
+    }
+    void beginFiles() override { events.push_back("begin"); }
+    void addFile(std::uint16_t marker, std::u16string_view folder, std::u16string_view name) override {
+        events.push_back("entry " + std::to_string(marker) + " " + platform::toUtf8(folder) + " | " +
+                         platform::toUtf8(name));
+    }
+    void endFiles() override { events.push_back("end"); }
+    void end(std::int64_t count) override { events.push_back("total " + std::to_string(count)); }
+    bool abandoned() override { return false; }
+
+    Events events;
+};
 
 class ChannelListingTest : public ::testing::Test {
 protected:
@@ -64,13 +80,13 @@ TEST_F(ChannelListingTest, PcFolderListsOnlyItsOwnVideoFiles) {
     setChannel(1, core::kChannelPcFolder, tree_.path16());
     ASSERT_EQ(list(1), 1);
     EXPECT_EQ(sink_.events, (Events{
-                                "#RET_ROOT(<path>\"" + root() + "\")",
-                                "#RET_DIR(<indent>0,<path>\"" + root() + "\")",
+                                "root " + root(),
+                                "folder 0 " + root(),
                                 "begin",
                                 "entry 0 " + root() + " | a.mp4",
                                 "entry 0 " + root() + " | B.MP4",
                                 "end",
-                                "#RET_END(<no>2)",
+                                "total 2",
                             }));
 }
 
@@ -80,41 +96,41 @@ TEST_F(ChannelListingTest, FolderLineOfAPlaylistWalksTheTreeInNaturalOrder) {
     ASSERT_EQ(list(2, SortRequest{0, 0, 1}), 1);
     const std::string list = exe_.file("ch3.vrl");
     EXPECT_EQ(sink_.events, (Events{
-                                "#RET_ROOT(<path>\"" + list + "\")",
+                                "root " + list,
                                 "begin",
                                 "end",
-                                "#RET_DIR(<indent>0,<path>\"" + root() + "/Disc 2\")",
+                                "folder 0 " + root() + "/Disc 2",
                                 "begin",
                                 "entry 0 " + root() + "/Disc 2 | d2.avi",
                                 "end",
-                                "#RET_DIR(<indent>1,<path>\"" + root() + "/Disc 2/Extras\")",
+                                "folder 1 " + root() + "/Disc 2/Extras",
                                 "begin",
                                 "entry 0 " + root() + "/Disc 2/Extras | e.mp4",
                                 "end",
                                 "begin",
                                 "end",
-                                "#RET_DIR(<indent>0,<path>\"" + root() + "\")",
+                                "folder 0 " + root(),
                                 "begin",
                                 "entry 0 " + root() + " | B.MP4",
                                 "entry 0 " + root() + " | a.mp4",
                                 "end",
-                                "#RET_DIR(<indent>1,<path>\"" + root() + "/Disc 2\")",
+                                "folder 1 " + root() + "/Disc 2",
                                 "begin",
                                 "entry 0 " + root() + "/Disc 2 | d2.avi",
                                 "end",
-                                "#RET_DIR(<indent>2,<path>\"" + root() + "/Disc 2/Extras\")",
+                                "folder 2 " + root() + "/Disc 2/Extras",
                                 "begin",
                                 "entry 0 " + root() + "/Disc 2/Extras | e.mp4",
                                 "end",
-                                "#RET_DIR(<indent>1,<path>\"" + root() + "/Disc 10\")",
+                                "folder 1 " + root() + "/Disc 10",
                                 "begin",
                                 "entry 0 " + root() + "/Disc 10 | d10.mp4",
                                 "end",
-                                "#RET_DIR(<indent>1,<path>\"" + root() + "/Empty\")",
-                                "#RET_DIR(<indent>2,<path>\"" + root() + "/Empty/Deeper\")",
+                                "folder 1 " + root() + "/Empty",
+                                "folder 2 " + root() + "/Empty/Deeper",
                                 "begin",
                                 "end",
-                                "#RET_END(<no>7)",
+                                "total 7",
                             }));
 }
 
@@ -125,13 +141,13 @@ TEST_F(ChannelListingTest, FileLinesAreSentAsWrittenUntilEnd) {
     setChannel(3, core::kChannelPlaylist, u"ch4.vrl");
     ASSERT_EQ(list(3), 1);
     EXPECT_EQ(sink_.events, (Events{
-                                "#RET_ROOT(<path>\"" + exe_.file("ch4.vrl") + "\")",
+                                "root " + exe_.file("ch4.vrl"),
                                 "begin",
                                 "entry 0 C:/Videos | a.mp4",
                                 "entry 0 C:/Videos | b.txt",
                                 "entry 0 D:/Other | c.mkv",
                                 "end",
-                                "#RET_END(<no>3)",
+                                "total 3",
                             }));
 }
 
@@ -140,13 +156,13 @@ TEST_F(ChannelListingTest, MissingFolderLineStillGetsItsDirLine) {
     setChannel(4, core::kChannelPlaylist, u"ch5.vrl");
     ASSERT_EQ(list(4), 1);
     EXPECT_EQ(sink_.events, (Events{
-                                "#RET_ROOT(<path>\"" + exe_.file("ch5.vrl") + "\")",
+                                "root " + exe_.file("ch5.vrl"),
                                 "begin",
                                 "end",
-                                "#RET_DIR(<indent>0,<path>\"" + root() + "/nowhere\")",
+                                "folder 0 " + root() + "/nowhere",
                                 "begin",
                                 "end",
-                                "#RET_END(<no>0)",
+                                "total 0",
                             }));
 }
 
@@ -171,15 +187,15 @@ TEST_F(ChannelListingTest, SortRequestOrdersEachFolder) {
     setChannel(1, core::kChannelPcFolder, tree_.path16());
     ASSERT_EQ(list(1, SortRequest{1, 0, 1}), 1);
     EXPECT_EQ(sink_.events, (Events{
-                                "#RET_ROOT(<path>\"" + root() + "\")",
-                                "#RET_DIR(<indent>0,<path>\"" + root() + "\")",
+                                "root " + root(),
+                                "folder 0 " + root(),
                                 "begin",
                                 "entry 0 " + root() + " | Show#1.mp4",
                                 "entry 0 " + root() + " | Show#2.mp4",
                                 "entry 0 " + root() + " | B.MP4",
                                 "entry 0 " + root() + " | a.mp4",
                                 "end",
-                                "#RET_END(<no>4)",
+                                "total 4",
                             }));
 }
 
@@ -218,7 +234,7 @@ TEST_F(ChannelListingTest, RepeatedRequestsGiveTheSameAnswer) {
     const Events first = sink_.events;
     ASSERT_EQ(list(2), 1);
     EXPECT_EQ(sink_.events, first);
-    EXPECT_EQ(first.back(), "#RET_END(<no>5)");
+    EXPECT_EQ(first.back(), "total 5");
 }
 
 std::size_t countStarting(const Events& events, const std::string& prefix) {
@@ -230,7 +246,7 @@ std::size_t countStarting(const Events& events, const std::string& prefix) {
 class LeavingSink : public RecordingSink {
 public:
     explicit LeavingSink(std::size_t dirs) : dirs_(dirs) {}
-    bool abandoned() override { return countStarting(events, "#RET_DIR") >= dirs_; }
+    bool abandoned() override { return countStarting(events, "folder ") >= dirs_; }
 
 private:
     std::size_t dirs_;
@@ -244,9 +260,9 @@ TEST_F(ChannelListingTest, EachLineListsEveryFolderItReachesOnceWhateverTheLinks
     setChannel(2, core::kChannelPlaylist, u"ch3.vrl");
     ASSERT_EQ(list(2), 1);
     // From the root, and again from L3 (which reaches the root through the last level's link).
-    EXPECT_EQ(countStarting(sink_.events, "#RET_DIR"), 2u * (kLevels + 2));
+    EXPECT_EQ(countStarting(sink_.events, "folder "), 2u * (kLevels + 2));
     EXPECT_EQ(countStarting(sink_.events, "entry"), 2u * (kLevels + 1));
-    EXPECT_EQ(sink_.events.back(), "#RET_END(<no>" + std::to_string(2 * (kLevels + 1)) + ")");
+    EXPECT_EQ(sink_.events.back(), "total " + std::to_string(2 * (kLevels + 1)));
 }
 
 TEST_F(ChannelListingTest, AnAbandonedListingEndsAtOnceAndTheFolderCapEndsOneWithWhatItSent) {
@@ -255,15 +271,15 @@ TEST_F(ChannelListingTest, AnAbandonedListingEndsAtOnceAndTheFolderCapEndsOneWit
     LeavingSink leaving(2);
     ListingContext context{config_, extensions_, markers_, searchList_, favoriteList_, leaving};
     EXPECT_EQ(lister_.listChannel(2, SortRequest{}, context), 0);
-    EXPECT_EQ(countStarting(leaving.events, "#RET_DIR"), 2u);
-    EXPECT_EQ(countStarting(leaving.events, "#RET_END"), 0u);
+    EXPECT_EQ(countStarting(leaving.events, "folder "), 2u);
+    EXPECT_EQ(countStarting(leaving.events, "total "), 0u);
 
     ChannelLister capped(2);
     ListingContext cappedContext{config_, extensions_, markers_, searchList_, favoriteList_, sink_};
     EXPECT_EQ(capped.listChannel(2, SortRequest{}, cappedContext), 1);
     EXPECT_TRUE(capped.notes().capped);
-    EXPECT_EQ(countStarting(sink_.events, "#RET_DIR"), 2u);
-    EXPECT_EQ(sink_.events.back(), "#RET_END(<no>3)") << "a.mp4 and B.MP4 of the root, d2.avi of Disc 2";
+    EXPECT_EQ(countStarting(sink_.events, "folder "), 2u);
+    EXPECT_EQ(sink_.events.back(), "total 3") << "a.mp4 and B.MP4 of the root, d2.avi of Disc 2";
 }
 
 // A headset that goes away at the sink's n-th question: from then on nothing more is built,

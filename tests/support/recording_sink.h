@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "core/reply_sink.h"
 #include "platform/utf.h"
+#include "protocol/reply_sink.h"
 
 namespace tvr::test {
 
-class RecordingSink : public core::ReplySink {
+class RecordingSink : public protocol::ReplySink {
 public:
     void appendText(std::u16string_view message) override { events.push_back(platform::toUtf8(message)); }
     void appendResult(std::int32_t index, std::int32_t value, std::u16string_view text) override {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace tvr::core {
+namespace tvr::protocol {
 
 class ReplySink {
 public:
@@ -26,4 +26,4 @@ public:
     virtual bool abandoned() { return false; }
 };
 
-}  // namespace tvr::core
+}  // namespace tvr::protocol
