@@ -11,6 +11,19 @@ namespace tvr::protocol {
 
 namespace {
 
+// The headset reads a video's markers as "<en.0>%d,<a.0>%I64d,<b.0>%I64d,..." over all eight slots.
+std::u16string markerText(const stores::MarkerRecord& marker) {
+    std::u16string text;
+    for (std::size_t slot = 0; slot < marker.slots.size(); ++slot) {
+        const stores::MarkerSlot& s = marker.slots[slot];
+        const auto n = static_cast<std::int64_t>(slot);
+        if (slot > 0) text += u',';
+        text +=
+            core::format(u"<en.%d>%d,<a.%d>%I64d,<b.%d>%I64d", {n, std::int64_t{s.enabled}, n, s.pointA, n, s.pointB});
+    }
+    return text;
+}
+
 bool getMarkerList(HandlerContext& context, CommandCall& call) {
     for (int i = 0; i < 4 && !call.arg(i).empty(); ++i) {
         call.addEntry(context.library.markers().resolveMarkerState(call.arg(i)), call.arg(i));
@@ -39,7 +52,7 @@ bool loadMarker(HandlerContext& context, CommandCall& call) {
     stores::MarkerRecord marker;
     marker.path = call.arg(0);
     if (context.library.markers().loadMarkerFile(marker) == 1) {
-        call.addEntry(1, stores::MarkerStore::formatMarkerText(marker));
+        call.addEntry(1, markerText(marker));
     } else {
         call.addEntry(0, u"");
     }

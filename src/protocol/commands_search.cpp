@@ -3,12 +3,20 @@
 // results until shutdown; the six commands that read it fail until then.
 #include <array>
 
+#include "core/text.h"
 #include "protocol/command_table.h"
 #include "search/search_context.h"
 
 namespace tvr::protocol {
 
 namespace {
+
+// A folder row as the headset reads it; it puts the head in front itself.
+std::u16string folderRowText(const search::SearchRow& row) {
+    return core::format(u"<flag>%d,<type>%d,<dir_name>\"%s\",<disp_name>\"%s\")",
+                        {std::int64_t{row.flag}, std::int64_t{row.type}, std::u16string_view(row.path),
+                         std::u16string_view(row.displayName)});
+}
 
 search::SearchEngine* engineFor(HandlerContext& context) {
     if (!context.search) context.search = search::SearchEngine::create();
@@ -61,15 +69,15 @@ bool getNum(HandlerContext& context, CommandCall& call) {
 bool getPath(HandlerContext& context, CommandCall& call) {
     if (!context.search) return refuseNoSearch(context);
     for (auto& row : context.search->rows(call.intArg(0), call.intArg(1))) {
-        std::int32_t state = context.library.markers().getMarkerState(row);
-        call.addEntry(state, std::move(row));
+        std::int32_t state = context.library.markers().getMarkerState(row.path);
+        call.addEntry(state, std::move(row.path));
     }
     return true;
 }
 
 bool getDirRows(HandlerContext& context, CommandCall& call) {
     if (!context.search) return refuseNoSearch(context);
-    for (auto& row : context.search->rows(call.intArg(0), call.intArg(1))) call.addEntry(0, std::move(row));
+    for (const auto& row : context.search->rows(call.intArg(0), call.intArg(1))) call.addEntry(0, folderRowText(row));
     return true;
 }
 

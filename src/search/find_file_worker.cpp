@@ -46,7 +46,7 @@ bool FindFileWorker::lookIn(const std::u16string& folder, bool descend) {
     ++fileTests_;
     if (platform::pathKind(candidate) == platform::PathKind::File) {
         lastFolder_ = folder;
-        context_->results.add(std::move(candidate));
+        context_->results.add({std::move(candidate)});
         return true;
     }
     if (!descend) return false;

@@ -17,7 +17,7 @@ constexpr std::u16string_view kStorage = u"(Storage)";
 
 void addDriveRows(const SearchContext& context) {
     for (const platform::DriveInfo& drive : platform::listDrives()) {
-        context.results.add(folderRow(1, kDriveRow, drive.root, driveDisplayName(drive)));
+        context.results.add({drive.root, driveDisplayName(drive), 1, kDriveRow});
     }
 }
 
@@ -27,17 +27,17 @@ void listComputer(const SearchContext& context) {
     std::u16string field;
     for (const std::u16string& line : lines) {
         if (line.front() != u'#') {
-            context.results.add(folderRow(1, kListPathRow, line, line));
+            context.results.add({line, line, 1, kListPathRow});
         } else if (line == u"#end") {
             break;
         } else if (line.starts_with(u"#sc")) {
-            if (core::getLineField(&field, line, 2) >= 0) context.results.add(folderRow(1, kShortcutRow, field, field));
+            if (core::getLineField(&field, line, 2) >= 0) context.results.add({field, field, 1, kShortcutRow});
         } else if (line.starts_with(u"#cmd")) {
             if (core::getLineField(&field, line, 2) < 0) continue;
             if (field == kStorage) {
                 addDriveRows(context);
             } else {
-                context.results.add(folderRow(0, kCommandRow, field, field));
+                context.results.add({field, field, 0, kCommandRow});
             }
         }
     }
@@ -70,17 +70,11 @@ void listSubFolders(std::u16string_view folder, const SearchContext& context) {
         child.assign(folder);
         core::appendPath(child, name);
         const bool deeper = hasSubFolder(child, context);
-        context.results.add(folderRow(deeper ? 1 : 0, kSubFolderRow, name, name));
+        context.results.add({name, name, deeper ? 1 : 0, kSubFolderRow});
     }
 }
 
 }  // namespace
-
-std::u16string folderRow(std::int32_t flag, FolderRowType type, std::u16string_view dirName,
-                         std::u16string_view dispName) {
-    return core::format(u"<flag>%d,<type>%d,<dir_name>\"%s\",<disp_name>\"%s\")",
-                        {std::int64_t{flag}, std::int64_t{type}, dirName, dispName});
-}
 
 std::u16string driveDisplayName(const platform::DriveInfo& drive) {
     const std::u16string& root = drive.root;

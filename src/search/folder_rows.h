@@ -14,18 +14,6 @@ namespace tvr::search {
 /// The request text that asks for the PC folder list.
 inline constexpr std::u16string_view kComputerFolder = u"(Computer)";
 
-/// What a folder row stands for (its type field).
-enum FolderRowType : std::int32_t {
-    kSubFolderRow = 0,
-    kDriveRow = 1,
-    kListPathRow = 2,
-    kShortcutRow = 3,
-    kCommandRow = 4,
-};
-
-/// "<flag>%d,<type>%d,<dir_name>\"%s\",<disp_name>\"%s\")"; the reply supplies the head.
-std::u16string folderRow(std::int32_t flag, FolderRowType type, std::u16string_view dirName,
-                         std::u16string_view dispName);
 /// "C:[label]" or "C:" for a drive letter, else the readable label (the root when it has none).
 std::u16string driveDisplayName(const platform::DriveInfo& drive);
 /// Appends the rows for folder: the PC folder list for "(Computer)", else one row per sub-folder

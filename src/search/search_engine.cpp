@@ -76,7 +76,7 @@ std::u16string SearchEngine::progress() const {
 
 std::int32_t SearchEngine::rowCount() const { return results_.count(); }
 
-std::vector<std::u16string> SearchEngine::rows(std::int32_t first, std::int32_t count) const {
+std::vector<SearchRow> SearchEngine::rows(std::int32_t first, std::int32_t count) const {
     return results_.window(first, count);
 }
 

@@ -44,7 +44,7 @@ public:
     /// The number of result rows.
     std::int32_t rowCount() const;
     /// Up to 32 rows from first on; none for a negative first or a count below 1.
-    std::vector<std::u16string> rows(std::int32_t first, std::int32_t count) const;
+    std::vector<SearchRow> rows(std::int32_t first, std::int32_t count) const;
 
 private:
     enum class Kind { FindFile, SearchFile, GetDir };

@@ -48,7 +48,7 @@ private:
                        context_.settings.extensions.isAccepted(entry.name)) {
                 row = folder;
                 core::appendPath(row, entry.name);
-                context_.results.add(std::move(row));
+                context_.results.add({std::move(row)});
             }
             return true;
         });

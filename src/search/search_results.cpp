@@ -5,7 +5,7 @@
 
 namespace tvr::search {
 
-bool SearchResults::add(std::u16string row) {
+bool SearchResults::add(SearchRow row) {
     std::lock_guard lock(mutex_);
     if (rows_.size() >= maxRows_) return false;
     rows_.push_back(std::move(row));
@@ -28,8 +28,8 @@ std::int32_t SearchResults::count() const {
     return static_cast<std::int32_t>(rows_.size());
 }
 
-std::vector<std::u16string> SearchResults::window(std::int32_t first, std::int32_t count) const {
-    std::vector<std::u16string> rows;
+std::vector<SearchRow> SearchResults::window(std::int32_t first, std::int32_t count) const {
+    std::vector<SearchRow> rows;
     if (first < 0 || count < 1) return rows;
     std::lock_guard lock(mutex_);
     const auto begin = static_cast<std::size_t>(first);

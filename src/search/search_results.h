@@ -11,6 +11,25 @@
 
 namespace tvr::search {
 
+/// What a folder row of a get-dir request stands for (its type field).
+enum FolderRowType : std::int32_t {
+    kSubFolderRow = 0,
+    kDriveRow = 1,
+    kListPathRow = 2,
+    kShortcutRow = 3,
+    kCommandRow = 4,
+};
+
+/// One result: a video's path (find, name search), or a folder row of a get-dir request.
+struct SearchRow {
+    std::u16string path;           // the video, or the folder row's folder
+    std::u16string displayName{};  // a folder row: what the headset shows for it
+    std::int32_t flag = 0;         // a folder row: 1 when the headset may open it further
+    FolderRowType type = kSubFolderRow;
+
+    bool operator==(const SearchRow&) const = default;
+};
+
 class SearchResults {
 public:
     /// The most rows one windowed read returns (the size of a reply table).
@@ -20,7 +39,7 @@ public:
 
     explicit SearchResults(std::size_t maxRows = kMaxRows) : maxRows_(maxRows) {}
     /// Appends one row; false (row dropped) once the rows have reached the cap.
-    bool add(std::u16string row);
+    bool add(SearchRow row);
     /// True once the rows have reached the cap.
     bool full() const;
     /// Forgets every row and the progress text.
@@ -28,7 +47,7 @@ public:
     /// The number of rows.
     std::int32_t count() const;
     /// Copies of up to kMaxWindow rows from first on; none for a negative first or a count below 1.
-    std::vector<std::u16string> window(std::int32_t first, std::int32_t count) const;
+    std::vector<SearchRow> window(std::int32_t first, std::int32_t count) const;
     /// Records the folder being scanned.
     void setProgress(std::u16string_view folder);
     /// The folder being scanned.
@@ -37,7 +56,7 @@ public:
 private:
     std::size_t maxRows_;
     mutable std::mutex mutex_;
-    std::vector<std::u16string> rows_;
+    std::vector<SearchRow> rows_;
     std::u16string progress_;
 };
 

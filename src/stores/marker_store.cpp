@@ -179,16 +179,4 @@ bool MarkerStore::moveMarkerFile(std::u16string_view newVideoPath, std::u16strin
     return true;
 }
 
-std::u16string MarkerStore::formatMarkerText(const MarkerRecord& marker) {
-    std::u16string text;
-    for (int slot = 0; slot < 8; ++slot) {
-        const MarkerSlot& s = marker.slots[static_cast<std::size_t>(slot)];
-        const std::int64_t n = slot;
-        if (slot > 0) text += u',';
-        text +=
-            core::format(u"<en.%d>%d,<a.%d>%I64d,<b.%d>%I64d", {n, std::int64_t{s.enabled}, n, s.pointA, n, s.pointB});
-    }
-    return text;
-}
-
 }  // namespace tvr::stores

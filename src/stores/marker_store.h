@@ -49,9 +49,6 @@ public:
     const std::u16string& folder() const { return folder_; }
     const std::vector<MarkerIndexEntry>& index() const { return index_; }
 
-    /// The marker text "<en.0>%d,<a.0>%I64d,<b.0>%I64d,..." of all eight slots.
-    static std::u16string formatMarkerText(const MarkerRecord& marker);
-
 private:
     std::u16string markerFileFor(std::u16string_view baseName) const;
     void updateMarkerEntry(const MarkerRecord& marker);

@@ -2,6 +2,7 @@
 // The extended commands through the command table, with real files in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -106,9 +107,10 @@ TEST_F(CommandsTest, MarkersRoundTripThroughTheCommands) {
     Entries loaded = run(h, u"CM_LOAD_MARKER", {video}, &result);
     ASSERT_EQ(loaded.size(), 1u);
     EXPECT_EQ(loaded[0].first, 1);
-    // en.3 was 2, which is not 1: that slot is saved disabled.
-    EXPECT_EQ(loaded[0].second.substr(0, 62), u"<en.0>1,<a.0>100,<b.0>9000000000,<en.1>0,<a.1>0,<b.1>0,<en.2>0");
-    EXPECT_NE(loaded[0].second.find(u"<en.3>0,<a.3>5,"), std::u16string::npos);
+    // en.3 was 2, which is not 1: that slot is saved disabled. All eight slots are listed.
+    EXPECT_EQ(loaded[0].second,
+              u"<en.0>1,<a.0>100,<b.0>9000000000,<en.1>0,<a.1>0,<b.1>0,<en.2>0,<a.2>0,<b.2>0,<en.3>0,<a.3>5,<b.3>0,"
+              u"<en.4>0,<a.4>0,<b.4>0,<en.5>0,<a.5>0,<b.5>0,<en.6>0,<a.6>0,<b.6>0,<en.7>0,<a.7>0,<b.7>0");
     EXPECT_EQ(run(h, u"CM_GET_MARKER_LIST", {video, file("v/none.mp4"), u"", video}, &result),
               (Entries{{1, video}, {0, file("v/none.mp4")}}))
         << "entries stop at the first empty argument";
@@ -318,6 +320,7 @@ TEST_F(CommandsTest, SearchCommandsFailUntilTheFirstStartThenServeRows) {
         EXPECT_FALSE(result) << platform::toUtf8(name);
     }
     for (int i = 0; i < 40; ++i) h.folder.makeFolder("tree/d" + std::to_string(i));
+    h.folder.makeFolder("tree/d7/inner");
     run(h, u"CM_GETDIR", {file("tree")}, &result);
     ASSERT_TRUE(result);
     for (int i = 0; i < 500; ++i) {
@@ -325,7 +328,15 @@ TEST_F(CommandsTest, SearchCommandsFailUntilTheFirstStartThenServeRows) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(run(h, u"CM_SEARCH_GETNUM", {}, &result), (Entries{{40, u""}}));
-    EXPECT_EQ(run(h, u"CM_SEARCH_GETDIR", {u"0", u"100"}, &result).size(), 32u) << "a window holds 32 rows";
+    const Entries window = run(h, u"CM_SEARCH_GETDIR", {u"0", u"100"}, &result);
+    EXPECT_EQ(window.size(), 32u) << "a window holds 32 rows";
+    Entries rows = window;
+    for (const auto& entry : run(h, u"CM_SEARCH_GETDIR", {u"32", u"100"}, &result)) rows.push_back(entry);
+    const auto hasRow = [&](std::u16string_view text) {
+        return std::find(rows.begin(), rows.end(), std::pair{0, std::u16string(text)}) != rows.end();
+    };
+    EXPECT_TRUE(hasRow(u"<flag>1,<type>0,<dir_name>\"d7\",<disp_name>\"d7\")")) << "d7 has a folder of its own";
+    EXPECT_TRUE(hasRow(u"<flag>0,<type>0,<dir_name>\"d8\",<disp_name>\"d8\")"));
     EXPECT_EQ(run(h, u"CM_SEARCH_GETDIR", {u"38", u"10"}, &result).size(), 2u);
     EXPECT_TRUE(run(h, u"CM_SEARCH_GETDIR", {u"-1", u"10"}, &result).empty());
     EXPECT_EQ(run(h, u"CM_SEARCH_GETPROGRESS", {}, &result).at(0).first, 1);

@@ -106,9 +106,9 @@ TEST_F(SearchEngineTest, SearchRunsToTheEndAndIsReadInWindows) {
     ASSERT_EQ(count, kFolders * 111);
     std::set<std::u16string> seen;
     for (std::int32_t first = 0; first < count; first += 7) {
-        const std::vector<std::u16string> window = engine_->rows(first, 100);
+        const std::vector<SearchRow> window = engine_->rows(first, 100);
         ASSERT_EQ(window.size(), static_cast<std::size_t>(std::min(32, count - first)));
-        seen.insert(window.begin(), window.end());
+        for (const SearchRow& row : window) seen.insert(row.path);
     }
     EXPECT_EQ(seen.size(), static_cast<std::size_t>(count));
     EXPECT_TRUE(seen.contains(platform::fromUtf8(tree_->file("Show 4/Episode 75.mp4"))));
@@ -139,15 +139,15 @@ TEST_F(SearchEngineTest, AStartDuringASearchGivesTheRowsOfTheNewRequest) {
     ASSERT_TRUE(waitFinished());
 
     ASSERT_EQ(engine_->rowCount(), kFolders);
-    for (const std::u16string& row : engine_->rows(0, 32)) {
-        EXPECT_TRUE(row.starts_with(u"<flag>0,<type>0,<dir_name>\"Show ")) << platform::toUtf8(row);
+    for (const SearchRow& row : engine_->rows(0, 32)) {
+        EXPECT_TRUE(row.path.starts_with(u"Show ") && row.type == kSubFolderRow) << platform::toUtf8(row.path);
     }
 
     // The find worker keeps its folder across requests of other kinds.
     engine_->startFindFile(tree_->file16("Moved/Episode 5.mp4"), settings());
     ASSERT_TRUE(waitFinished());
     ASSERT_EQ(engine_->rowCount(), 1);
-    const std::u16string found = engine_->rows(0, 1).front();
+    const std::u16string found = engine_->rows(0, 1).front().path;
     EXPECT_TRUE(found.ends_with(u"/Episode 5.mp4")) << platform::toUtf8(found);
 }
 

@@ -48,17 +48,24 @@ protected:
 
     std::string at(const std::string& relative) const { return tree_.file(relative); }
 
+    // A video row as its path; a folder row as "flag type folder | shown name".
+    static std::string text(const SearchRow& row, bool folderRow) {
+        if (!folderRow) return platform::toUtf8(row.path);
+        return std::to_string(row.flag) + " " + std::to_string(row.type) + " " + platform::toUtf8(row.path) + " | " +
+               platform::toUtf8(row.displayName);
+    }
+
     // Runs one request the way the engine thread does and returns its rows.
     template <typename Run>
-    Rows rowsOf(Run run, std::size_t maxRows = SearchResults::kMaxRows) {
+    Rows rowsOf(Run run, std::size_t maxRows = SearchResults::kMaxRows, bool folderRows = false) {
         SearchResults results(maxRows);
         std::atomic<bool> cancel{false};
         const SearchContext context{settings_, results, cancel};
         run(context);
         Rows rows;
         for (std::int32_t i = 0; i < results.count(); i += SearchResults::kMaxWindow) {
-            for (const std::u16string& row : results.window(i, SearchResults::kMaxWindow)) {
-                rows.push_back(platform::toUtf8(row));
+            for (const SearchRow& row : results.window(i, SearchResults::kMaxWindow)) {
+                rows.push_back(text(row, folderRows));
             }
         }
         return rows;
@@ -81,7 +88,8 @@ protected:
     }
 
     Rows getDir(const std::u16string& folder) {
-        return rowsOf([&](const SearchContext& context) { listFolderRows(folder, context); });
+        return rowsOf([&](const SearchContext& context) { listFolderRows(folder, context); }, SearchResults::kMaxRows,
+                      true);
     }
 
     test::TempFolder exe_;
@@ -214,9 +222,7 @@ TEST_F(SearchWorkersTest, GetDirFlagsSubFoldersThatHaveSubFolders) {
     tree_.write("Top/A/file.mp4", "x");
     tree_.write("Top/video.mp4", "x");
 
-    EXPECT_EQ(sorted(getDir(platform::fromUtf8(at("Top")))),
-              (Rows{"<flag>0,<type>0,<dir_name>\"A\",<disp_name>\"A\")",
-                    "<flag>1,<type>0,<dir_name>\"B\",<disp_name>\"B\")"}));
+    EXPECT_EQ(sorted(getDir(platform::fromUtf8(at("Top")))), (Rows{"0 0 A | A", "1 0 B | B"}));
     EXPECT_EQ(getDir(platform::fromUtf8(at("Top/A"))), Rows{});
     EXPECT_EQ(getDir(platform::fromUtf8(at("Nope"))), Rows{});
 }
@@ -225,16 +231,14 @@ TEST_F(SearchWorkersTest, ComputerListsThePcFolderListWithTheDrivesInPlaceOfStor
     const std::string longPath = "D:/" + std::string(900, 'm');
     exe_.write("PCFolderList.vrl", lines({"#name \"PC\"", "D:/Movies", "#sc \"My Shows\"", "#sc Shows",
                                           "#cmd (Storage)", "#cmd Refresh", "#cmd", longPath, "#end", "E:/Never"}));
-    Rows expected = {"<flag>1,<type>2,<dir_name>\"D:/Movies\",<disp_name>\"D:/Movies\")",
-                     "<flag>1,<type>3,<dir_name>\"My Shows\",<disp_name>\"My Shows\")",
-                     "<flag>1,<type>3,<dir_name>\"Shows\",<disp_name>\"Shows\")"};
+    Rows expected = {"1 2 D:/Movies | D:/Movies", "1 3 My Shows | My Shows", "1 3 Shows | Shows"};
     const std::vector<platform::DriveInfo> drives = platform::listDrives();
     ASSERT_FALSE(drives.empty());
     for (const platform::DriveInfo& drive : drives) {
-        expected.push_back(platform::toUtf8(folderRow(1, kDriveRow, drive.root, driveDisplayName(drive))));
+        expected.push_back(text({drive.root, driveDisplayName(drive), 1, kDriveRow}, true));
     }
-    expected.push_back("<flag>0,<type>4,<dir_name>\"Refresh\",<disp_name>\"Refresh\")");
-    expected.push_back("<flag>1,<type>2,<dir_name>\"" + longPath + "\",<disp_name>\"" + longPath + "\")");
+    expected.push_back("0 4 Refresh | Refresh");
+    expected.push_back("1 2 " + longPath + " | " + longPath);
 
     EXPECT_EQ(getDir(std::u16string(kComputerFolder)), expected);
     EXPECT_EQ(driveDisplayName({u"C:/", u"System"}), u"C:[System]");
