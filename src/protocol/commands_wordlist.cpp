@@ -15,9 +15,17 @@ bool getNum(HandlerContext& context, CommandCall& call) {
     return true;
 }
 
+// Up to count entries from first as "<id>\"%s\",<word>\"%s\""; none for a negative first or count.
 bool getItems(HandlerContext& context, CommandCall& call) {
-    std::int64_t count = std::min<std::int64_t>(call.int64Arg(1), CommandCall::kMaxEntries);
-    for (auto& text : context.library.wordList().itemTexts(call.int64Arg(0), count)) call.addEntry(0, std::move(text));
+    const stores::WordList& words = context.library.wordList();
+    const std::int64_t first = call.int64Arg(0);
+    const std::int64_t count = std::min<std::int64_t>(call.int64Arg(1), CommandCall::kMaxEntries);
+    if (first < 0) return true;
+    const auto total = static_cast<std::int64_t>(words.size());
+    for (std::int64_t i = first; i < total && i - first < count; ++i) {
+        const stores::Word& entry = words.at(static_cast<std::size_t>(i));
+        call.addEntry(0, u"<id>\"" + entry.id + u"\",<word>\"" + entry.word + u"\"");
+    }
     return true;
 }
 

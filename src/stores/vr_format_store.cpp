@@ -19,17 +19,6 @@ constexpr std::u16string_view kMissing = u"\u0001";
 
 bool isExistingFile(std::u16string_view path) { return platform::pathKind(path) == platform::PathKind::File; }
 
-// The text between the first double quote after the tag and the next one.
-std::u16string quotedAfter(std::u16string_view text, std::u16string_view tag) {
-    const std::size_t at = text.find(tag);
-    if (at == std::u16string_view::npos) return {};
-    const std::size_t open = text.find(u'"', at + tag.size());
-    if (open == std::u16string_view::npos) return {};
-    const std::size_t close = text.find(u'"', open + 1);
-    if (close == std::u16string_view::npos) return {};
-    return std::u16string(text.substr(open + 1, close - open - 1));
-}
-
 }  // namespace
 
 std::u16string vrFormatFileFor(std::u16string_view folder, std::u16string_view videoPath) {
@@ -70,14 +59,6 @@ bool moveVrFormatFile(std::u16string_view folder, std::u16string_view newVideoPa
     // A video moved under the same base name keeps the very same file.
     if (oldFile == newFile) return true;
     return platform::moveNoOverwrite(oldFile, newFile);
-}
-
-VrFormat parseVrFormatText(std::u16string_view text) {
-    return VrFormat{quotedAfter(text, u"<layout>"), quotedAfter(text, u"<screen>")};
-}
-
-std::u16string formatVrFormatText(const VrFormat& format) {
-    return u"<layout>\"" + format.layout + u"\",<screen>\"" + format.screen + u"\"";
 }
 
 }  // namespace tvr::stores

@@ -22,9 +22,4 @@ bool saveVrFormatFile(std::u16string_view folder, const VrFormat& format, std::u
 /// Renames the file with its video, never over an existing one; true also when there is nothing to move.
 bool moveVrFormatFile(std::u16string_view folder, std::u16string_view newVideoPath, std::u16string_view oldVideoPath);
 
-/// The values of "<layout>" and "<screen>" in the headset's text; a value without its closing quote is empty.
-VrFormat parseVrFormatText(std::u16string_view text);
-/// The reply text "<layout>\"%s\",<screen>\"%s\"".
-std::u16string formatVrFormatText(const VrFormat& format);
-
 }  // namespace tvr::stores

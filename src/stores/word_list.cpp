@@ -160,15 +160,4 @@ void WordList::deleteWord(std::u16string_view id, std::u16string_view word) {
     modified_ = true;
 }
 
-std::vector<std::u16string> WordList::itemTexts(std::int64_t first, std::int64_t count) const {
-    std::vector<std::u16string> texts;
-    if (first < 0 || count <= 0) return texts;
-    const auto total = static_cast<std::int64_t>(words_.size());
-    for (std::int64_t i = first; i < total && i - first < count; ++i) {
-        const Word& entry = words_[static_cast<std::size_t>(i)];
-        texts.push_back(u"<id>\"" + entry.id + u"\",<word>\"" + entry.word + u"\"");
-    }
-    return texts;
-}
-
 }  // namespace tvr::stores

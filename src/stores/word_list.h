@@ -43,8 +43,6 @@ public:
     std::size_t size() const { return words_.size(); }
     /// The entry at index (below size()).
     const Word& at(std::size_t index) const { return words_[index]; }
-    /// "<id>\"%s\",<word>\"%s\"" of up to count entries from first; none for a negative first or count.
-    std::vector<std::u16string> itemTexts(std::int64_t first, std::int64_t count) const;
 
 private:
     bool appendEntry(std::u16string_view id, std::u16string_view word);

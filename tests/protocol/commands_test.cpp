@@ -256,9 +256,16 @@ TEST_F(CommandsTest, VrFormatRoundTripAndRefusals) {
     run(h, u"CM_SAVE_VR_FORMAT", {video, u"<layout>\"SBS\",<screen>\"180\""}, &result);
     ASSERT_TRUE(result);
     EXPECT_EQ(run(h, u"CM_LOAD_VR_FORMAT", {video}, &result), (Entries{{1, u"<layout>\"SBS\",<screen>\"180\""}}));
-    run(h, u"CM_SAVE_VR_FORMAT", {video, u"<layout>\"TB"}, &result);  // no closing quote: empty value
-    ASSERT_TRUE(result);
-    EXPECT_EQ(run(h, u"CM_LOAD_VR_FORMAT", {video}, &result), (Entries{{1, u"<layout>\"\",<screen>\"\""}}));
+    const std::pair<std::u16string, std::u16string> texts[] = {
+        {u"<layout>\"TB", u"<layout>\"\",<screen>\"\""},  // no closing quote: empty value
+        {u"<screen>\"flat\" <layout> = \"tb\"", u"<layout>\"tb\",<screen>\"flat\""},
+        {u"<layout>\"sbs\",<screen>\"unclosed", u"<layout>\"sbs\",<screen>\"\""},
+    };
+    for (const auto& [sent, loaded] : texts) {
+        run(h, u"CM_SAVE_VR_FORMAT", {video, sent}, &result);
+        ASSERT_TRUE(result) << platform::toUtf8(sent);
+        EXPECT_EQ(run(h, u"CM_LOAD_VR_FORMAT", {video}, &result), (Entries{{1, loaded}})) << platform::toUtf8(sent);
+    }
 
     h.config.vrFormatPath = file("v/a.mp4");  // not a folder
     h.apply();

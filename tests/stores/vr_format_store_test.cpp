@@ -90,15 +90,5 @@ TEST_F(VrFormatStoreTest, MoveRenamesButNeverOverwrites) {
     EXPECT_TRUE(moveVrFormatFile(folder, u"/w/x.mp4", u"/v/none.mp4"));
 }
 
-TEST(VrFormatText, ParsesTheHeadsetTextAndFormatsTheReply) {
-    const std::pair<std::u16string, VrFormat> cases[] = {
-        {u"<screen>\"flat\" <layout> = \"tb\"", {u"tb", u"flat"}},
-        {u"<layout>\"sbs\"", {u"sbs", u""}},
-        {u"<layout>\"sbs\",<screen>\"unclosed", {u"sbs", u""}},
-    };
-    for (const auto& [text, format] : cases) EXPECT_EQ(parseVrFormatText(text), format) << platform::toUtf8(text);
-    EXPECT_EQ(formatVrFormatText(VrFormat{u"a", u""}), u"<layout>\"a\",<screen>\"\"");
-}
-
 }  // namespace
 }  // namespace tvr::stores
