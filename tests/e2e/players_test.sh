@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Real players against the video server while tamvikvr-client holds the login: mpv (FFmpeg's
 # HTTP stack) plays a 30 s H.264 video to the end, from a start time, and with a script that
-# seeks back and forth as a viewer does, under a Japanese name too; GStreamer (libsoup's HTTP
+# seeks back and forth as a viewer does, under a Japanese name too, and again right after the
+# headset dropped and logged in again; GStreamer (libsoup's HTTP
 # stack) plays it to the end and seeks. Every player must finish without an error line, every
 # seek must land where it was sent, and the console must show the requests and stream ends.
 # Usage: players_test.sh <tamvikvr-server> <tamvikvr-client>
@@ -62,12 +63,16 @@ check "mpv starts at 15 s and decodes 50 frames" \
   play mpv-start mpv "${mpv_options[@]}" --start=15 --frames=50 "$(url "$japanese")"
 check "mpv seeks back and forth in the Japanese name" \
   play mpv-seeks mpv "${mpv_options[@]}" --script="$players/seek_back_and_forth.lua" "$(url "$japanese")"
-landed=$(sed -n 's/.*landed at \([0-9.]*\) for \([0-9]*\).*/\1 \2/p' "$work/mpv-seeks.txt")
-echo "mpv landed at (position target): $(echo "$landed" | tr '\n' ' ')"
-# mpv reports the position as the first frames after the seek play, which with --untimed can
-# be a few frames on: a seek that went wrong lands seconds away.
-check "every mpv seek landed within 0.2 s of its target (20 5 27 12 2)" \
+# True when all five seeks of the player's output $work/$1.txt landed within 0.2 s of their
+# targets. mpv reports the position as the first frames after the seek play, which with
+# --untimed can be a few frames on: a seek that went wrong lands seconds away.
+seeks_landed() {
+  local landed
+  landed=$(sed -n 's/.*landed at \([0-9.]*\) for \([0-9]*\).*/\1 \2/p' "$work/$1.txt")
+  echo "$1 landed at (position target): $(echo "$landed" | tr '\n' ' ')"
   awk 'BEGIN { n = 0 } { n++; if ($1 < $2 - 0.05 || $1 > $2 + 0.2) bad = 1 } END { exit !(n == 5 && !bad) }' <<<"$landed"
+}
+check "every mpv seek landed within 0.2 s of its target (20 5 27 12 2)" seeks_landed mpv-seeks
 
 gst_pipeline="souphttpsrc location=$(url "$video") ! qtdemux ! avdec_h264 ! fakesink sync=false"
 # shellcheck disable=SC2086 # gst-launch takes the pipeline as separate words
@@ -77,6 +82,18 @@ check "GStreamer seeks to 20 s in the Japanese name and plays to the end" \
 gst_landed=$(sed -n 's/^landed at //p' "$work/gst-seek.txt")
 echo "GStreamer landed at: $gst_landed"
 check "the GStreamer seek landed at 20 s" awk -v at="${gst_landed:-0}" 'BEGIN { exit !(at >= 19.95 && at <= 20.05) }'
+
+# The headset drops off the network and logs in again at once: a player started under the new
+# login must be served, and seek, as under the old one.
+kill -KILL "$hold_pid" 2>/dev/null || true
+wait "$hold_pid" 2>/dev/null || true
+"$client_binary" --port "$control_port" hold >"$work/hold-again.txt" 2>&1 &
+hold_pid=$!
+background_pids=("$hold_pid")
+check "the headset logs in again after dropping" wait_for_text "$work/hold-again.txt" "#RET_OK()"
+check "mpv seeks back and forth right after the new login" \
+  play mpv-relogin mpv "${mpv_options[@]}" --script="$players/seek_back_and_forth.lua" "$(url "$video")"
+check "every seek after the new login landed within 0.2 s of its target" seeks_landed mpv-relogin
 
 # Each seek reconnects with a Range: the console shows the 206 answers and every body's end.
 check "console shows ranged requests for the seeks" \
