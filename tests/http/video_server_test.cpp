@@ -498,17 +498,33 @@ TEST_F(VideoServerTest, FileCutShortWhileStreamingEndsTheConnection) {
     EXPECT_TRUE(client.waitClosed(20000));
 }
 
-// Holds every read of a whole buffer until released, as a slow disk would.
-class HeldFullReads {
+// Holds the reads `pick` chooses, by the capacity they ask for, until released, as a slow or
+// stalled disk would. The read hook is a plain function, so the state is the class's and one
+// HeldReads is alive at a time; each starts with nothing entered and nothing released.
+class HeldReads {
 public:
-    HeldFullReads() { platform::setReadHook(&HeldFullReads::onRead); }
-    ~HeldFullReads() {
+    using Pick = bool (*)(std::size_t capacity);
+
+    explicit HeldReads(Pick pick) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            pick_ = pick;
+            entered_ = false;
+            released_ = false;
+        }
+        platform::setReadHook(&HeldReads::onRead);
+    }
+    ~HeldReads() {
         release();
         platform::setReadHook(nullptr);
     }
-    HeldFullReads(const HeldFullReads&) = delete;
-    HeldFullReads& operator=(const HeldFullReads&) = delete;
+    HeldReads(const HeldReads&) = delete;
+    HeldReads& operator=(const HeldReads&) = delete;
 
+    static bool waitEntered() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [] { return entered_; });
+    }
     static void release() {
         std::lock_guard<std::mutex> lock(mutex_);
         released_ = true;
@@ -517,13 +533,17 @@ public:
 
 private:
     static void onRead(std::size_t capacity) {
-        if (capacity < StreamSlot::kBufferSize) return;
         std::unique_lock<std::mutex> lock(mutex_);
+        if (!pick_(capacity)) return;
+        entered_ = true;
+        changed_.notify_all();
         changed_.wait(lock, [] { return released_; });
     }
 
     static inline std::mutex mutex_;
     static inline std::condition_variable changed_;
+    static inline Pick pick_ = nullptr;
+    static inline bool entered_ = false;
     static inline bool released_ = false;
 };
 
@@ -533,7 +553,8 @@ TEST_F(VideoServerTest, FirstBodyBytesAfterASeekComeBeforeAWholeBufferIsRead) {
         std::string name = mode == platform::ReadMode::Buffered ? "b.mp4" : "u.mp4";
         folder_.write(name, big);
         server_.setReadMode(mode);
-        HeldFullReads held;
+        // Every read of a whole buffer waits, as on a slow disk.
+        HeldReads held([](std::size_t capacity) { return capacity >= StreamSlot::kBufferSize; });
         RawHttpClient player;
         ASSERT_TRUE(player.connect(server_.port()));
         ASSERT_TRUE(player.send(getRequest(folder_.file(name), "", "Range: bytes=1052677-\r\n")));
@@ -550,60 +571,25 @@ TEST_F(VideoServerTest, FirstBodyBytesAfterASeekComeBeforeAWholeBufferIsRead) {
     }
 }
 
-// Holds the first small read of a seek, which the server thread itself makes when it can take
-// the block from the OS cache, as a disk that stalls would.
-class HeldFirstRead {
-public:
-    HeldFirstRead() { platform::setReadHook(&HeldFirstRead::onRead); }
-    ~HeldFirstRead() {
-        release();
-        platform::setReadHook(nullptr);
-    }
-    HeldFirstRead(const HeldFirstRead&) = delete;
-    HeldFirstRead& operator=(const HeldFirstRead&) = delete;
-
-    static bool waitEntered() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(10), [] { return entered_; });
-    }
-    static void release() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        released_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    static void onRead(std::size_t capacity) {
-        if (capacity != StreamSlot::kFirstReadSize) return;
-        std::unique_lock<std::mutex> lock(mutex_);
-        entered_ = true;
-        changed_.notify_all();
-        changed_.wait(lock, [] { return released_; });
-    }
-
-    static inline std::mutex mutex_;
-    static inline std::condition_variable changed_;
-    static inline bool entered_ = false;
-    static inline bool released_ = false;
-};
-
 TEST_F(VideoServerTest, FrontEndCallsReturnWhileAReadStalls) {
-    HeldFirstRead held;
+    // The first small read of a seek, which the server thread itself makes when it can take the
+    // block from the OS cache, stalls.
+    HeldReads held([](std::size_t capacity) { return capacity == StreamSlot::kFirstReadSize; });
     RawHttpClient player;
     ASSERT_TRUE(player.connect(server_.port()));
     ASSERT_TRUE(player.send(getRequest(path_, "", "Range: bytes=100-\r\n")));
-    ASSERT_TRUE(HeldFirstRead::waitEntered());
+    ASSERT_TRUE(HeldReads::waitEntered());
     // What a window's message loop calls: each must come back while the disk is still stalled.
     auto returnsPromptly = [](auto call) {
         auto done = std::async(std::launch::async, call);
         bool prompt = done.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
-        if (!prompt) HeldFirstRead::release();  // so that the call, and the test, can end
+        if (!prompt) HeldReads::release();  // so that the call, and the test, can end
         return prompt;
     };
     EXPECT_TRUE(returnsPromptly([&] { server_.endLogin(gate_.login); }));
     EXPECT_TRUE(returnsPromptly([&] { server_.takeEvents(); }));
     EXPECT_TRUE(returnsPromptly([&] { return server_.port(); }));
-    HeldFirstRead::release();
+    HeldReads::release();
     EXPECT_TRUE(player.waitClosed(5000));
 }
 

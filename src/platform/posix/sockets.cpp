@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// IPv4 TCP sockets on POSIX: non-blocking, EINTR retried, and MSG_NOSIGNAL so a closed peer
-// shows up as a result instead of a SIGPIPE that would end the process.
+// IPv4 TCP sockets and UDP datagrams on POSIX: non-blocking, not inherited by child processes,
+// EINTR retried, and MSG_NOSIGNAL so a closed peer shows up as a result instead of a SIGPIPE that
+// would end the process.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -31,18 +32,29 @@ Ipv4Endpoint fromSockaddr(const sockaddr_in& address) {
     return Ipv4Endpoint{ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)};
 }
 
-int newStreamSocket() { return ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0); }
-
-SocketHandle failWith(int fd, int* error) {
+// Closes fd when open, reports errno and returns -1 (kInvalidSocket).
+int failWith(int fd, int* error) {
     int code = errno;
     if (fd >= 0) ::close(fd);
     if (error != nullptr) *error = code;
-    return kInvalidSocket;
+    return -1;
 }
 
-bool bindTo(int fd, const Ipv4Endpoint& local) {
-    sockaddr_in address = toSockaddr(local);
-    return ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+// Opens a non-blocking socket of `type` (SOCK_STREAM, SOCK_DGRAM) that child processes do not
+// inherit, bound to `local` when given, with a listener's port option when `listening`.
+int openSocket(int type, const Ipv4Endpoint* local, bool listening, int* error) {
+    int fd = ::socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return failWith(fd, error);
+    if (listening) {
+        int on = 1;
+        // A restarted server must be able to take its port back while old connections linger in TIME_WAIT.
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    }
+    if (local != nullptr) {
+        sockaddr_in address = toSockaddr(*local);
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return failWith(fd, error);
+    }
+    return fd;
 }
 
 // Waits for the connect in progress to finish, within the time left of timeoutMs.
@@ -84,12 +96,9 @@ bool socketsStartup() { return true; }
 void socketsCleanup() {}
 
 SocketHandle tcpListen(const Ipv4Endpoint& local, int backlog, int* error) {
-    int fd = newStreamSocket();
-    if (fd < 0) return failWith(fd, error);
-    int on = 1;
-    // A restarted server must be able to take its port back while old connections linger in TIME_WAIT.
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (!bindTo(fd, local) || ::listen(fd, backlog) != 0) return failWith(fd, error);
+    int fd = openSocket(SOCK_STREAM, &local, true, error);
+    if (fd < 0) return kInvalidSocket;
+    if (::listen(fd, backlog) != 0) return failWith(fd, error);
     return fd;
 }
 
@@ -106,9 +115,8 @@ SocketHandle tcpAccept(SocketHandle listener, Ipv4Endpoint* peer) {
 }
 
 SocketHandle tcpConnect(const Ipv4Endpoint& remote, int timeoutMs, const Ipv4Endpoint* bindLocal, int* error) {
-    int fd = newStreamSocket();
-    if (fd < 0) return failWith(fd, error);
-    if (bindLocal != nullptr && !bindTo(fd, *bindLocal)) return failWith(fd, error);
+    int fd = openSocket(SOCK_STREAM, bindLocal, false, error);
+    if (fd < 0) return kInvalidSocket;
     sockaddr_in address = toSockaddr(remote);
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return fd;
     if (errno != EINPROGRESS && errno != EINTR) return failWith(fd, error);
@@ -144,6 +152,25 @@ IoResult sendSome(SocketHandle socket, const void* data, std::size_t size) {
     }
     ssize_t put = retryOnEintr([&] { return ::send(static_cast<int>(socket), data, size, MSG_NOSIGNAL); });
     if (put < 0) return failure(errno);
+    result.status = IoStatus::Ok;
+    result.bytes = static_cast<std::size_t>(put);
+    return result;
+}
+
+SocketHandle udpSocket(const Ipv4Endpoint* local, int* error) { return openSocket(SOCK_DGRAM, local, false, error); }
+
+IoResult sendDatagram(SocketHandle socket, const Ipv4Endpoint& remote, const void* data, std::size_t size) {
+    sockaddr_in address = toSockaddr(remote);
+    ssize_t put = retryOnEintr([&] {
+        return ::sendto(static_cast<int>(socket), data, size, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
+                        sizeof address);
+    });
+    IoResult result;
+    if (put < 0) {
+        result.error = errno;
+        result.status = result.error == EAGAIN || result.error == EWOULDBLOCK ? IoStatus::WouldBlock : IoStatus::Error;
+        return result;
+    }
     result.status = IoStatus::Ok;
     result.bytes = static_cast<std::size_t>(put);
     return result;

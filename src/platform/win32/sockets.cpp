@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// IPv4 TCP sockets on Winsock 2: non-blocking through FIONBIO, not inherited by child processes,
-// and WSAEWOULDBLOCK reported as would-block rather than as an error.
+// IPv4 TCP sockets and UDP datagrams on Winsock 2: non-blocking through FIONBIO, not inherited by
+// child processes, and WSAEWOULDBLOCK reported as would-block rather than as an error.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -40,16 +40,6 @@ void ensureWinsock() {
     });
 }
 
-SOCKET newStreamSocket() {
-    ensureWinsock();
-    SOCKET socket = ::WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
-    if (socket != INVALID_SOCKET && !setNonBlocking(socket)) {
-        ::closesocket(socket);
-        return INVALID_SOCKET;
-    }
-    return socket;
-}
-
 SocketHandle failWith(SOCKET socket, int* error) {
     int code = ::WSAGetLastError();
     if (socket != INVALID_SOCKET) ::closesocket(socket);
@@ -57,9 +47,26 @@ SocketHandle failWith(SOCKET socket, int* error) {
     return kInvalidSocket;
 }
 
-bool bindTo(SOCKET socket, const Ipv4Endpoint& local) {
-    sockaddr_in address = toSockaddr(local);
-    return ::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+// Opens a non-blocking socket of `type` (SOCK_STREAM, SOCK_DGRAM) that child processes do not
+// inherit, bound to `local` when given, with a listener's port option when `listening`.
+SOCKET openSocket(int type, const Ipv4Endpoint* local, bool listening, int* error) {
+    ensureWinsock();
+    const int protocol = type == SOCK_STREAM ? IPPROTO_TCP : IPPROTO_UDP;
+    SOCKET socket = ::WSASocketW(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+    bool ok = socket != INVALID_SOCKET && setNonBlocking(socket);
+    if (ok && listening) {
+        // Windows lets a new listener reuse a port in TIME_WAIT by default; exclusive use keeps
+        // another program from binding the same port beside ours.
+        BOOL on = TRUE;
+        ::setsockopt(socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on);
+    }
+    if (ok && local != nullptr) {
+        sockaddr_in address = toSockaddr(*local);
+        ok = ::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    }
+    if (ok) return socket;
+    failWith(socket, error);
+    return INVALID_SOCKET;
 }
 
 // Waits for the connect in progress to finish, within timeoutMs. select rather than WSAPoll:
@@ -108,13 +115,9 @@ bool socketsStartup() {
 void socketsCleanup() { ::WSACleanup(); }
 
 SocketHandle tcpListen(const Ipv4Endpoint& local, int backlog, int* error) {
-    SOCKET socket = newStreamSocket();
-    if (socket == INVALID_SOCKET) return failWith(socket, error);
-    // Windows lets a new listener reuse a port in TIME_WAIT by default; exclusive use keeps
-    // another program from binding the same port beside ours.
-    BOOL on = TRUE;
-    ::setsockopt(socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on);
-    if (!bindTo(socket, local) || ::listen(socket, backlog) != 0) return failWith(socket, error);
+    SOCKET socket = openSocket(SOCK_STREAM, &local, true, error);
+    if (socket == INVALID_SOCKET) return kInvalidSocket;
+    if (::listen(socket, backlog) != 0) return failWith(socket, error);
     return static_cast<SocketHandle>(socket);
 }
 
@@ -134,9 +137,8 @@ SocketHandle tcpAccept(SocketHandle listener, Ipv4Endpoint* peer) {
 }
 
 SocketHandle tcpConnect(const Ipv4Endpoint& remote, int timeoutMs, const Ipv4Endpoint* bindLocal, int* error) {
-    SOCKET socket = newStreamSocket();
-    if (socket == INVALID_SOCKET) return failWith(socket, error);
-    if (bindLocal != nullptr && !bindTo(socket, *bindLocal)) return failWith(socket, error);
+    SOCKET socket = openSocket(SOCK_STREAM, bindLocal, false, error);
+    if (socket == INVALID_SOCKET) return kInvalidSocket;
     sockaddr_in address = toSockaddr(remote);
     if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
         return static_cast<SocketHandle>(socket);
@@ -175,6 +177,26 @@ IoResult sendSome(SocketHandle socket, const void* data, std::size_t size) {
     }
     int put = ::send(static_cast<SOCKET>(socket), static_cast<const char*>(data), clampToInt(size), 0);
     if (put == SOCKET_ERROR) return failure(::WSAGetLastError());
+    result.status = IoStatus::Ok;
+    result.bytes = static_cast<std::size_t>(put);
+    return result;
+}
+
+SocketHandle udpSocket(const Ipv4Endpoint* local, int* error) {
+    SOCKET socket = openSocket(SOCK_DGRAM, local, false, error);
+    return socket == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(socket);
+}
+
+IoResult sendDatagram(SocketHandle socket, const Ipv4Endpoint& remote, const void* data, std::size_t size) {
+    sockaddr_in address = toSockaddr(remote);
+    int put = ::sendto(static_cast<SOCKET>(socket), static_cast<const char*>(data), clampToInt(size), 0,
+                       reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    IoResult result;
+    if (put == SOCKET_ERROR) {
+        result.error = ::WSAGetLastError();
+        result.status = result.error == WSAEWOULDBLOCK ? IoStatus::WouldBlock : IoStatus::Error;
+        return result;
+    }
     result.status = IoStatus::Ok;
     result.bytes = static_cast<std::size_t>(put);
     return result;
