@@ -148,6 +148,30 @@ bool copyThenRemove(const std::string& from, const std::string& to, const StopQu
     return false;
 }
 
+// Calls onName(folder descriptor, entry) for each entry of the folder whose name decodes, "." and
+// ".." left out, and counts the others in undecodable; onName returns false to stop. False when
+// the folder cannot be read to its end.
+template <typename OnName>
+bool readFolderEntries(std::u16string_view folder, std::size_t* undecodable, OnName onName) {
+    const std::string path = nativePath(folder);
+    if (path.empty()) return false;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
+    if (!dir) return false;
+    const int folderFd = ::dirfd(dir.get());
+    for (;;) {
+        errno = 0;
+        const struct dirent* entry = ::readdir(dir.get());
+        if (entry == nullptr) return errno == 0;
+        const std::string_view name(entry->d_name);
+        if (name == "." || name == "..") continue;
+        if (!isValidUtf8(name)) {
+            if (undecodable != nullptr) ++*undecodable;
+            continue;
+        }
+        if (!onName(folderFd, *entry)) return true;
+    }
+}
+
 }  // namespace
 
 PathKind pathKind(std::u16string_view path) {
@@ -166,60 +190,32 @@ bool fileIdentity(std::u16string_view path, FileIdentity* identity) {
 
 bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
                      std::size_t* undecodable) {
-    std::string base = nativePath(folder);
-    if (base.empty()) return false;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(base.c_str()), ::closedir);
-    if (!dir) return false;
-    if (base.back() != '/') base += '/';
-    for (;;) {
-        errno = 0;
-        struct dirent* entry = ::readdir(dir.get());
-        if (entry == nullptr) return errno == 0;
-        std::string_view name(entry->d_name);
-        if (name == "." || name == "..") continue;
-        if (!isValidUtf8(name)) {
-            if (undecodable != nullptr) ++*undecodable;
-            continue;
-        }
+    return readFolderEntries(folder, undecodable, [&](int folderFd, const dirent& entry) {
         struct stat st {};
         // Entries deleted since the listing and dangling links are skipped, as if never there.
-        if (::stat((base + entry->d_name).c_str(), &st) != 0) continue;
+        if (::fstatat(folderFd, entry.d_name, &st, 0) != 0) return true;
         DirEntry item;
-        item.name = platform::fromUtf8(name);
+        item.name = platform::fromUtf8(entry.d_name);
         item.isFolder = S_ISDIR(st.st_mode);
         item.writeTime = toFileTime(st.st_mtim);
-        if (!onEntry(item)) return true;
-    }
+        return onEntry(item);
+    });
 }
 
 bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
                           std::size_t* undecodable) {
-    std::string base = nativePath(folder);
-    if (base.empty()) return false;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(base.c_str()), ::closedir);
-    if (!dir) return false;
-    const int folderFd = ::dirfd(dir.get());
     DirEntry item;
-    for (;;) {
-        errno = 0;
-        struct dirent* entry = ::readdir(dir.get());
-        if (entry == nullptr) return errno == 0;
-        std::string_view name(entry->d_name);
-        if (name == "." || name == "..") continue;
-        if (!isValidUtf8(name)) {
-            if (undecodable != nullptr) ++*undecodable;
-            continue;
-        }
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+    return readFolderEntries(folder, undecodable, [&](int folderFd, const dirent& entry) {
+        if (entry.d_type == DT_LNK || entry.d_type == DT_UNKNOWN) {
             struct stat st {};
-            if (::fstatat(folderFd, entry->d_name, &st, 0) != 0) continue;
+            if (::fstatat(folderFd, entry.d_name, &st, 0) != 0) return true;
             item.isFolder = S_ISDIR(st.st_mode);
         } else {
-            item.isFolder = entry->d_type == DT_DIR;
+            item.isFolder = entry.d_type == DT_DIR;
         }
-        item.name = platform::fromUtf8(name);
-        if (!onEntry(item)) return true;
-    }
+        item.name = platform::fromUtf8(entry.d_name);
+        return onEntry(item);
+    });
 }
 
 bool makeFolder(std::u16string_view path) { return !path.empty() && ::mkdir(nativePath(path).c_str(), 0777) == 0; }
