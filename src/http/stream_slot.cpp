@@ -88,8 +88,10 @@ void StreamSlot::seek(std::int64_t offset) {
         resetRingLocked();
         reading_ = true;
         bodyActive_ = true;
-        // While the reader is busy, its buffer is too: the first block is then left to it.
-        if (!readerBusy_) readCachedLocked();
+        // A reader still filling a buffer for the last seek keeps that buffer until its read
+        // ends; the new stream starts in the other one, so its first bytes need not wait.
+        if (readerBusy_) sendCursor_ = readCursor_ = (readerIndex_ + 1) % kBufferCount;
+        readCachedLocked();
     }
     readerWake_.notify_all();
 }
@@ -163,6 +165,7 @@ std::int32_t StreamSlot::readStep() {
     // The player waits for the first bytes after a seek; only the reads after them need to be large.
     std::size_t size = firstRead_ ? kFirstReadSize : kBufferSize;
     readerBusy_ = true;
+    readerIndex_ = index;
     lock.unlock();
 
     // The read runs without the lock so that the sender and a seek never wait for the disk.

@@ -98,6 +98,7 @@ private:
     bool endOfFile_ = false;
     bool firstRead_ = false;  // the next read is the first of a seek
     bool readerBusy_ = false;
+    std::size_t readerIndex_ = 0;  // the buffer the reader fills while it is busy
     bool bodyActive_ = false;
     bool stopping_ = false;
     std::atomic<bool> releaseRequested_{false};

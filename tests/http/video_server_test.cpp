@@ -571,6 +571,37 @@ TEST_F(VideoServerTest, FirstBodyBytesAfterASeekComeBeforeAWholeBufferIsRead) {
     }
 }
 
+TEST_F(VideoServerTest, ASeekWhileTheReaderFillsABufferTakesItsFirstBytesFromTheCache) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows reads every block through the reader";
+#endif
+    // The player seeks again while the reader is still filling a buffer for the last seek, as
+    // when it jumps twice in quick succession: the new first bytes must not wait for that read.
+    std::string big = patternBytes(4 * StreamSlot::kBufferSize, 31);
+    folder_.write("twice.mp4", big);
+    server_.setReadMode(platform::ReadMode::Buffered);
+    HeldReads held([](std::size_t capacity) { return capacity >= StreamSlot::kBufferSize; });
+    auto bodyStarted = [](const std::string& got) {
+        std::size_t end = got.find("\r\n\r\n");
+        return end != std::string::npos && got.size() > end + 4;
+    };
+    RawHttpClient first;
+    ASSERT_TRUE(first.connect(server_.port()));
+    ASSERT_TRUE(first.send(getRequest(folder_.file("twice.mp4"), "", "Range: bytes=100-\r\n")));
+    ASSERT_TRUE(first.waitUnread(bodyStarted, 5000));
+    ASSERT_TRUE(HeldReads::waitEntered()) << "the reader is filling the next buffer";
+
+    RawHttpClient second;
+    ASSERT_TRUE(second.connect(server_.port()));
+    ASSERT_TRUE(second.send(getRequest(folder_.file("twice.mp4"), "", "Range: bytes=2500000-\r\n")));
+    EXPECT_TRUE(second.waitUnread(bodyStarted, 5000)) << "first bytes while the reader's read is still held";
+    held.release();
+    HttpReply reply;
+    ASSERT_TRUE(second.readReply(&reply));
+    EXPECT_EQ(reply.status, 206);
+    EXPECT_TRUE(reply.body == big.substr(2500000));
+}
+
 TEST_F(VideoServerTest, FrontEndCallsReturnWhileAReadStalls) {
     // The first small read of a seek, which the server thread itself makes when it can take the
     // block from the OS cache, stalls.
