@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Time from a range request on a new connection to the first response byte and to the first
-// body byte, against several HTTP servers in turn, so that load from elsewhere on the machine
-// falls on all of them alike. With "cold", the file's cached pages are dropped before each
-// request, so every seek reads from the disk. Prints one line per server with the medians.
-// Usage: first_byte_bench <file> <warm|cold> <offsets file> <name>=<port>/<target>...
+// body byte, against several HTTP servers in turn, in an order that changes with every offset,
+// so that load from elsewhere on the machine, and from each other, falls on all of them alike. With "cold", the file's
+// cached pages are dropped before each request, so every seek reads from the disk. Prints one line per server with the
+// medians. Usage: first_byte_bench <file> <warm|cold> <offsets file> <name>=<port>/<target>...
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -105,8 +105,15 @@ int main(int argc, char** argv) {
         servers.push_back(server);
     }
     tvr::platform::socketsStartup();
-    for (long long offset : offsets) {
-        for (Server& server : servers) {
+    // The order turns with every offset and runs backwards every other one: a video server's
+    // reader still fills its buffers for a moment after its request, and that load must fall on
+    // every other server alike, not always on the one after it.
+    for (std::size_t round = 0; round < offsets.size(); ++round) {
+        const long long offset = offsets[round];
+        for (std::size_t turn = 0; turn < servers.size(); ++turn) {
+            std::size_t at = (round + turn) % servers.size();
+            if (round % 2 == 1) at = servers.size() - 1 - at;
+            Server& server = servers[at];
             if (cold && !tvr::platform::dropCachedPages(file)) {
                 std::fprintf(stderr, "cannot drop the cached pages of %s\n", argv[1]);
                 return 3;
