@@ -26,8 +26,6 @@ struct SearchRow {
     std::u16string displayName{};  // a folder row: what the headset shows for it
     std::int32_t flag = 0;         // a folder row: 1 when the headset may open it further
     FolderRowType type = kSubFolderRow;
-
-    bool operator==(const SearchRow&) const = default;
 };
 
 class SearchResults {
