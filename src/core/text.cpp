@@ -217,6 +217,16 @@ bool isStorableLine(std::u16string_view text) {
     return text.find_first_of(std::u16string_view(u"\r\n\0", 3)) == text.npos && !platform::hasUnpairedSurrogate(text);
 }
 
+std::optional<std::u16string> quotedAfter(std::u16string_view text, std::u16string_view marker) {
+    const std::size_t at = text.find(marker);
+    if (at == std::u16string_view::npos) return std::nullopt;
+    const std::size_t open = text.find(u'"', at + marker.size());
+    if (open == std::u16string_view::npos) return std::nullopt;
+    const std::size_t close = text.find(u'"', open + 1);
+    if (close == std::u16string_view::npos) return std::nullopt;
+    return std::u16string(text.substr(open + 1, close - open - 1));
+}
+
 std::u16string replaceAll(std::u16string_view text, char16_t from, char16_t to) {
     std::u16string out(text);
     for (char16_t& c : out) {

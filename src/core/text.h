@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Text helpers on UTF-16 code units: lower-casing, printf-style formatting, number scanning.
+// Text helpers on UTF-16 code units: lower-casing, printf-style formatting, number scanning,
+// quoted values.
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -33,6 +35,10 @@ bool scanDecimal(std::u16string_view text, std::int64_t* value);
 /// True when the text can stand as one line of a line-based file: no CR, LF or NUL, and no
 /// unpaired surrogate (which a UTF-8 file cannot carry).
 bool isStorableLine(std::u16string_view text);
+
+/// The text between the first double quote after the first `marker` and the next double quote;
+/// nothing without the marker or either quote.
+std::optional<std::u16string> quotedAfter(std::u16string_view text, std::u16string_view marker);
 
 /// Replaces every `from` code unit by `to`.
 std::u16string replaceAll(std::u16string_view text, char16_t from, char16_t to);

@@ -2,6 +2,7 @@
 // CM_SAVE_VR_FORMAT and CM_LOAD_VR_FORMAT: the projection the headset chose for a video.
 #include <array>
 
+#include "core/text.h"
 #include "protocol/command_table.h"
 #include "protocol/status_codes.h"
 #include "stores/vr_format_store.h"
@@ -10,20 +11,11 @@ namespace tvr::protocol {
 
 namespace {
 
-// The text between the first double quote after the tag and the next one; empty without both.
-std::u16string quotedAfter(std::u16string_view text, std::u16string_view tag) {
-    const std::size_t at = text.find(tag);
-    if (at == std::u16string_view::npos) return {};
-    const std::size_t open = text.find(u'"', at + tag.size());
-    if (open == std::u16string_view::npos) return {};
-    const std::size_t close = text.find(u'"', open + 1);
-    if (close == std::u16string_view::npos) return {};
-    return std::u16string(text.substr(open + 1, close - open - 1));
-}
-
 bool saveVrFormat(HandlerContext& context, CommandCall& call) {
     const std::u16string& folder = context.library.vrFormatFolder();
-    const stores::VrFormat format{quotedAfter(call.arg(1), u"<layout>"), quotedAfter(call.arg(1), u"<screen>")};
+    // A value without its closing quote is stored empty.
+    const stores::VrFormat format{core::quotedAfter(call.arg(1), u"<layout>").value_or(u""),
+                                  core::quotedAfter(call.arg(1), u"<screen>").value_or(u"")};
     if (folder.empty() || !stores::saveVrFormatFile(folder, format, call.arg(0))) {
         context.status.post(status::kError, status::kErrorText, status::kSaveVrFormatFailed);
         return false;

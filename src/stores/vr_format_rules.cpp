@@ -6,43 +6,28 @@
 #include <vector>
 
 #include "core/paths.h"
+#include "core/text.h"
 #include "platform/text_file.h"
 
 namespace tvr::stores {
 
 namespace {
 
-// The text between the first double quote at or after `from` and the next one.
-std::optional<std::u16string> quotedValue(std::u16string_view line, std::size_t from) {
-    const std::size_t open = line.find(u'"', from);
-    if (open == std::u16string_view::npos) return std::nullopt;
-    const std::size_t close = line.find(u'"', open + 1);
-    if (close == std::u16string_view::npos) return std::nullopt;
-    return std::u16string(line.substr(open + 1, close - open - 1));
-}
-
-// The quoted value after the first occurrence of `marker` in the line.
-std::optional<std::u16string> valueAfter(std::u16string_view line, std::u16string_view marker) {
-    const std::size_t at = line.find(marker);
-    if (at == std::u16string_view::npos) return std::nullopt;
-    return quotedValue(line, at + marker.size());
-}
-
 // One rule line of the block, comment already cut off; nothing when it is malformed.
 std::optional<VrRule> parseRule(std::u16string_view line) {
     VrRule rule;
-    std::optional<std::u16string> key = valueAfter(line, u"tag=");
+    std::optional<std::u16string> key = core::quotedAfter(line, u"tag=");
     if (line.find(u"tag=") == std::u16string_view::npos) {
         rule.sp = true;
-        key = valueAfter(line, u"tag_sp=");
+        key = core::quotedAfter(line, u"tag_sp=");
     }
     if (!key) return std::nullopt;
     rule.key = std::move(*key);
 
     const bool hasLayout = line.find(u"layout=") != std::u16string_view::npos;
-    std::optional<std::u16string> layout = valueAfter(line, hasLayout ? u"layout=" : u"type=");
+    std::optional<std::u16string> layout = core::quotedAfter(line, hasLayout ? u"layout=" : u"type=");
     if (!layout) return std::nullopt;
-    std::optional<std::u16string> screen = valueAfter(line, hasLayout ? u"screen=" : u"param=");
+    std::optional<std::u16string> screen = core::quotedAfter(line, hasLayout ? u"screen=" : u"param=");
     if (!screen) return std::nullopt;
     rule.layout = std::move(*layout);
     rule.screen = std::move(*screen);

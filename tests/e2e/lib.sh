@@ -102,6 +102,19 @@ two_free_ports() {
   echo "$first $second"
 }
 
+# Copies the server to $install ($work/install), makes an empty $videos ($work/videos) and a
+# settings file that serves the extensions given ($1) on two free ports, $control_port and
+# $http_port.
+install_video_server() {
+  install="$work/install"
+  videos="$work/videos"
+  mkdir -p "$install" "$videos"
+  cp "$server_binary" "$install/"
+  read -r control_port http_port < <(two_free_ports)
+  printf '[File]\npcExt=%s\n[Config]\niPortServer=%s\niPortHttp=%s\n' "$1" "$control_port" "$http_port" |
+    write_utf16 "$install/TamvikVRServer.ini"
+}
+
 # Percent-encodes a UTF-8 path for a URL: every byte but letters, digits, "-._~" and "/".
 url_path() {
   local byte out=""

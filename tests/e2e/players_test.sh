@@ -12,18 +12,7 @@ server_binary=$1
 client_binary=$2
 players="$(cd "$(dirname "$0")" && pwd)/players"
 
-install="$work/install"
-videos="$work/videos"
-mkdir -p "$install" "$videos"
-cp "$server_binary" "$install/"
-read -r control_port http_port < <(two_free_ports)
-write_utf16 "$install/TamvikVRServer.ini" <<INI
-[File]
-pcExt=mp4
-[Config]
-iPortServer=$control_port
-iPortHttp=$http_port
-INI
+install_video_server mp4
 
 # 30 s of H.264 with a key frame every second and a bit rate high enough that a seek is a new
 # request rather than a read through what is already buffered.

@@ -8,18 +8,7 @@ source "$(dirname "$0")/lib.sh"
 server_binary=$1
 client_binary=$2
 
-install="$work/install"
-videos="$work/videos"
-mkdir -p "$install" "$videos"
-cp "$server_binary" "$install/"
-read -r control_port http_port < <(two_free_ports)
-write_utf16 "$install/TamvikVRServer.ini" <<INI
-[File]
-pcExt=mp4 mkv
-[Config]
-iPortServer=$control_port
-iPortHttp=$http_port
-INI
+install_video_server "mp4 mkv"
 
 # A real four-second H.264 clip (MPEG-4 part 2 where this ffmpeg has no libx264), a copy under a
 # Japanese name with a space, the same stream in Matroska, and a text file the server must refuse.

@@ -4,7 +4,6 @@
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +19,7 @@
 #include "ui/dialog_ids.h"
 #include "ui/qt/choosers.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/separator.h"
 #include "ui/qt/settings_dialog.h"
 #include "ui/qt/window_placement.h"
 #include "ui/server_address.h"
@@ -30,13 +30,6 @@ namespace {
 
 // The status bar's first part ends 300 pixels from the left, as on Windows.
 constexpr int kFirstPartWidth = 300;
-
-QFrame* separator() {
-    auto* line = new QFrame;
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
 
 }  // namespace
 

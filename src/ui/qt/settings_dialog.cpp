@@ -3,7 +3,6 @@
 
 #include <QBoxLayout>
 #include <QCheckBox>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -15,6 +14,7 @@
 #include "ui/dialog_ids.h"
 #include "ui/qt/choosers.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/separator.h"
 #include "ui/qt/window_placement.h"
 #include "ui/window_rect_store.h"
 
@@ -28,13 +28,6 @@ struct Item {
     Item(const char16_t* label) : text(label) {}
     Item(int control) : id(control) {}
 };
-
-QFrame* separator() {
-    auto* line = new QFrame;
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
 
 }  // namespace
 
