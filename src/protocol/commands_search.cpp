@@ -11,11 +11,14 @@ namespace tvr::protocol {
 
 namespace {
 
-// A folder row as the headset reads it; it puts the head in front itself.
-std::u16string folderRowText(const search::SearchRow& row) {
+// A row as the headset reads it: a video's path, or a folder row without its head, which the
+// headset puts in front itself. Both row reads give this one text.
+std::u16string rowText(search::SearchRow row) {
+    if (!row.folder) return std::move(row.path);
+    const search::FolderRow& folder = *row.folder;
     return core::format(u"<flag>%d,<type>%d,<dir_name>\"%s\",<disp_name>\"%s\")",
-                        {std::int64_t{row.flag}, std::int64_t{row.type}, std::u16string_view(row.path),
-                         std::u16string_view(row.displayName)});
+                        {std::int64_t{folder.flag}, std::int64_t{folder.type}, std::u16string_view(row.path),
+                         std::u16string_view(folder.displayName)});
 }
 
 search::SearchEngine* engineFor(HandlerContext& context) {
@@ -69,15 +72,16 @@ bool getNum(HandlerContext& context, CommandCall& call) {
 bool getPath(HandlerContext& context, CommandCall& call) {
     if (!context.search) return refuseNoSearch(context);
     for (auto& row : context.search->rows(call.intArg(0), call.intArg(1))) {
-        std::int32_t state = context.library.markers().getMarkerState(row.path);
-        call.addEntry(state, std::move(row.path));
+        std::u16string text = rowText(std::move(row));
+        const std::int32_t state = context.library.markers().getMarkerState(text);
+        call.addEntry(state, std::move(text));
     }
     return true;
 }
 
 bool getDirRows(HandlerContext& context, CommandCall& call) {
     if (!context.search) return refuseNoSearch(context);
-    for (const auto& row : context.search->rows(call.intArg(0), call.intArg(1))) call.addEntry(0, folderRowText(row));
+    for (auto& row : context.search->rows(call.intArg(0), call.intArg(1))) call.addEntry(0, rowText(std::move(row)));
     return true;
 }
 

@@ -17,7 +17,7 @@ constexpr std::u16string_view kStorage = u"(Storage)";
 
 void addDriveRows(const SearchContext& context) {
     for (const platform::DriveInfo& drive : platform::listDrives()) {
-        context.results.add({drive.root, driveDisplayName(drive), 1, kDriveRow});
+        context.results.add({drive.root, FolderRow{driveDisplayName(drive), 1, kDriveRow}});
     }
 }
 
@@ -27,17 +27,18 @@ void listComputer(const SearchContext& context) {
     std::u16string field;
     for (const std::u16string& line : lines) {
         if (line.front() != u'#') {
-            context.results.add({line, line, 1, kListPathRow});
+            context.results.add({line, FolderRow{line, 1, kListPathRow}});
         } else if (line == u"#end") {
             break;
         } else if (line.starts_with(u"#sc")) {
-            if (core::getLineField(&field, line, 2) >= 0) context.results.add({field, field, 1, kShortcutRow});
+            if (core::getLineField(&field, line, 2) >= 0)
+                context.results.add({field, FolderRow{field, 1, kShortcutRow}});
         } else if (line.starts_with(u"#cmd")) {
             if (core::getLineField(&field, line, 2) < 0) continue;
             if (field == kStorage) {
                 addDriveRows(context);
             } else {
-                context.results.add({field, field, 0, kCommandRow});
+                context.results.add({field, FolderRow{field, 0, kCommandRow}});
             }
         }
     }
@@ -70,7 +71,7 @@ void listSubFolders(std::u16string_view folder, const SearchContext& context) {
         child.assign(folder);
         core::appendPath(child, name);
         const bool deeper = hasSubFolder(child, context);
-        context.results.add({name, name, deeper ? 1 : 0, kSubFolderRow});
+        context.results.add({name, FolderRow{name, deeper ? 1 : 0, kSubFolderRow}});
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,12 +21,18 @@ enum FolderRowType : std::int32_t {
     kCommandRow = 4,
 };
 
-/// One result: a video's path (find, name search), or a folder row of a get-dir request.
-struct SearchRow {
-    std::u16string path;           // the video, or the folder row's folder
-    std::u16string displayName{};  // a folder row: what the headset shows for it
-    std::int32_t flag = 0;         // a folder row: 1 when the headset may open it further
+/// What a get-dir row adds to its folder.
+struct FolderRow {
+    std::u16string displayName;  // what the headset shows for it
+    std::int32_t flag = 0;       // 1 when the headset may open it further
     FolderRowType type = kSubFolderRow;
+};
+
+/// One result: a video's path (find, name search), or a folder row of a get-dir request. Each
+/// row has one text, whichever command reads it.
+struct SearchRow {
+    std::u16string path;                // the video, or the folder row's folder
+    std::optional<FolderRow> folder{};  // set for a folder row
 };
 
 class SearchResults {

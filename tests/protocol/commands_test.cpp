@@ -349,5 +349,38 @@ TEST_F(CommandsTest, SearchCommandsFailUntilTheFirstStartThenServeRows) {
     EXPECT_EQ(run(h, u"CM_SEARCH_GETPROGRESS", {}, &result).at(0).first, 1);
 }
 
+TEST_F(CommandsTest, BothRowReadsGiveEachRowsTextWhicheverSearchMadeIt) {
+    h.folder.makeFolder("tree/A/x");
+    h.folder.write("SearchFolder1.vrl", h.folder.file("v") + "\n");
+    h.config.searchFolder1 = u"SearchFolder1.vrl";
+    h.config.extensions = u"mp4";
+    h.apply();
+    ASSERT_TRUE(h.command(u"CM_SAVE_MARKER", {file("v/a.mp4"), u"<en.0>1,<a.0>5,<b.0>9"}));
+    const std::u16string video = file("v/a.mp4");
+    const std::u16string folderA = u"<flag>1,<type>0,<dir_name>\"A\",<disp_name>\"A\")";
+    struct Case {
+        const char* name;
+        std::u16string start;
+        std::u16string request;
+        Entries paths;  // CM_SEARCH_GETPATH: marker state of the row text
+        Entries dirs;   // CM_SEARCH_GETDIR: value 0
+    };
+    const Case cases[] = {
+        {"find a file", u"CM_FIND_FILE", video, {{1, video}}, {{0, video}}},
+        {"search names", u"CM_SEARCH_FILE", u"a.mp", {{1, video}}, {{0, video}}},
+        {"list folders", u"CM_GETDIR", file("tree"), {{0, folderA}}, {{0, folderA}}},
+    };
+    for (const auto& c : cases) {
+        run(h, c.start, {c.request}, &result);
+        ASSERT_TRUE(result) << c.name;
+        for (int i = 0; i < 500; ++i) {
+            if (run(h, u"CM_SEARCH_ISFINISHED", {}, &result) == Entries{{1, u""}}) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(run(h, u"CM_SEARCH_GETPATH", {u"0", u"1"}, &result), c.paths) << c.name;
+        EXPECT_EQ(run(h, u"CM_SEARCH_GETDIR", {u"0", u"1"}, &result), c.dirs) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace tvr::protocol

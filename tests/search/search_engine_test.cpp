@@ -140,7 +140,8 @@ TEST_F(SearchEngineTest, AStartDuringASearchGivesTheRowsOfTheNewRequest) {
 
     ASSERT_EQ(engine_->rowCount(), kFolders);
     for (const SearchRow& row : engine_->rows(0, 32)) {
-        EXPECT_TRUE(row.path.starts_with(u"Show ") && row.type == kSubFolderRow) << platform::toUtf8(row.path);
+        EXPECT_TRUE(row.path.starts_with(u"Show ") && row.folder && row.folder->type == kSubFolderRow)
+            << platform::toUtf8(row.path);
     }
 
     // The find worker keeps its folder across requests of other kinds.

@@ -49,15 +49,15 @@ protected:
     std::string at(const std::string& relative) const { return tree_.file(relative); }
 
     // A video row as its path; a folder row as "flag type folder | shown name".
-    static std::string text(const SearchRow& row, bool folderRow) {
-        if (!folderRow) return platform::toUtf8(row.path);
-        return std::to_string(row.flag) + " " + std::to_string(row.type) + " " + platform::toUtf8(row.path) + " | " +
-               platform::toUtf8(row.displayName);
+    static std::string text(const SearchRow& row) {
+        if (!row.folder) return platform::toUtf8(row.path);
+        return std::to_string(row.folder->flag) + " " + std::to_string(row.folder->type) + " " +
+               platform::toUtf8(row.path) + " | " + platform::toUtf8(row.folder->displayName);
     }
 
     // Runs one request the way the engine thread does and returns its rows.
     template <typename Run>
-    Rows rowsOf(Run run, std::size_t maxRows = SearchResults::kMaxRows, bool folderRows = false) {
+    Rows rowsOf(Run run, std::size_t maxRows = SearchResults::kMaxRows) {
         SearchResults results(maxRows);
         std::atomic<bool> cancel{false};
         const SearchContext context{settings_, results, cancel};
@@ -65,7 +65,7 @@ protected:
         Rows rows;
         for (std::int32_t i = 0; i < results.count(); i += SearchResults::kMaxWindow) {
             for (const SearchRow& row : results.window(i, SearchResults::kMaxWindow)) {
-                rows.push_back(text(row, folderRows));
+                rows.push_back(text(row));
             }
         }
         return rows;
@@ -88,8 +88,7 @@ protected:
     }
 
     Rows getDir(const std::u16string& folder) {
-        return rowsOf([&](const SearchContext& context) { listFolderRows(folder, context); }, SearchResults::kMaxRows,
-                      true);
+        return rowsOf([&](const SearchContext& context) { listFolderRows(folder, context); });
     }
 
     test::TempFolder exe_;
@@ -235,7 +234,7 @@ TEST_F(SearchWorkersTest, ComputerListsThePcFolderListWithTheDrivesInPlaceOfStor
     const std::vector<platform::DriveInfo> drives = platform::listDrives();
     ASSERT_FALSE(drives.empty());
     for (const platform::DriveInfo& drive : drives) {
-        expected.push_back(text({drive.root, driveDisplayName(drive), 1, kDriveRow}, true));
+        expected.push_back(text({drive.root, FolderRow{driveDisplayName(drive), 1, kDriveRow}}));
     }
     expected.push_back("0 4 Refresh | Refresh");
     expected.push_back("1 2 " + longPath + " | " + longPath);
