@@ -34,7 +34,10 @@ bool ControlClient::connect(const std::string& host, std::uint16_t port, int tim
     if (!platform::resolveIpv4(host, &address)) return false;
     socket_ = platform::tcpConnect({address, port}, timeoutMs, bindLocal);
     reader_.reset();
-    return socket_ != platform::kInvalidSocket;
+    if (socket_ == platform::kInvalidSocket) return false;
+    // A request written in pieces (sendRaw) must not wait for the server's delayed acknowledgement.
+    platform::setNoDelay(socket_);
+    return true;
 }
 
 void ControlClient::close() {

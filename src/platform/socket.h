@@ -50,6 +50,14 @@ IoResult sendDatagram(SocketHandle socket, const Ipv4Endpoint& remote, const voi
 /// True when the peer has closed its side or the connection failed; reads nothing and never
 /// waits, so a long piece of work can ask whether anyone still waits for its answer.
 bool peerHasLeft(SocketHandle socket);
+/// Sends every write at once instead of holding a small one back until the peer has acknowledged
+/// the last (TCP_NODELAY); false when the option cannot be set.
+bool setNoDelay(SocketHandle socket);
+/// True when the socket sends every write at once (TCP_NODELAY is set).
+bool noDelay(SocketHandle socket);
+/// Acknowledges what arrives at once instead of delaying it (Linux TCP_QUICKACK, which the stack
+/// may drop again, so callers set it after every read); false where the option does not exist.
+bool setQuickAck(SocketHandle socket);
 /// Closes the socket; kInvalidSocket is ignored.
 void closeSocket(SocketHandle socket);
 /// The local endpoint of a bound socket (port 0 when unknown).

@@ -27,6 +27,7 @@ ClientLine::ClientLine(core::WorkerThread& thread, core::Clock& clock, StatusBoa
 
 void ClientLine::open(platform::SocketHandle socket) {
     socket_ = socket;
+    platform::setNoDelay(socket_);
     closing_.reset();
     lastSend_.reset();
     abandoned_ = false;
@@ -74,7 +75,7 @@ bool ClientLine::abandoned() {
 
 bool ClientLine::transmit(const std::uint8_t* data, std::size_t size) {
     if (!isOpen() || closing_) return false;
-    // A real-time bound for the whole packet, not for each partial send: a headset that reads a
+    // A real-time bound for the whole write, not for each partial send: a headset that reads a
     // few bytes now and then must not hold the control thread.
     std::uint32_t start = platform::monotonicMs();
     std::size_t sent = 0;

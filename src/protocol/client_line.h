@@ -2,8 +2,9 @@
 #pragma once
 // The headset's connection as the handlers answer it: every reply (text, list and result
 // records alike) goes into the send buffer through this sink, and whole packets leave on the
-// socket. A send that fails never ends the connection under a handler: it marks the line for
-// closing, every later send gives up at once, and the server closes the line after the packet.
+// socket, those of one request together. Nagle's algorithm is off: the last packet of an answer
+// must not wait for the headset's delayed acknowledgement. A send that fails never ends the connection under a handler:
+// it marks the line for closing, every later send gives up at once, and the server closes the line after the packet.
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -29,7 +30,8 @@ public:
     ClientLine(core::WorkerThread& thread, core::Clock& clock, StatusBoard& status,
                const std::atomic<bool>& forceDisconnect);
 
-    /// Takes a new connection's socket; nothing queued or marked for the last one stays.
+    /// Takes a new connection's socket and makes it send each write at once; nothing queued or
+    /// marked for the last one stays.
     void open(platform::SocketHandle socket);
     /// Hands the socket back for closing (kInvalidSocket when none) and forgets what is queued.
     platform::SocketHandle release();
@@ -42,8 +44,11 @@ public:
     const std::optional<std::u16string>& closing() const { return closing_; }
     /// The reason the line is to be closed, taken out of the line; nothing while it stays open.
     std::optional<std::u16string> takeClosing();
-    /// Sends what is queued as one packet; false when it could not leave.
-    bool flush() { return send_.flush(); }
+    /// Ends the packet being filled; it leaves with the next send.
+    void endPacket() { send_.endPacket(); }
+    /// Sends every ended packet, in one write where the socket takes it; the packet being filled
+    /// stays. False when they could not leave.
+    bool send() { return send_.send(); }
     /// The clock's time of the last packet sent since the last call; nothing when none left.
     std::optional<std::uint32_t> takeLastSend();
 

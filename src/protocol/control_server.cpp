@@ -125,7 +125,8 @@ void ControlServer::requestForceDisconnect() {
 
 void ControlServer::teardown() {
     listening_ = false;
-    line_.flush();
+    line_.endPacket();
+    line_.send();
     disconnect(status::kReasonRelease);
     platform::closeSocket(listener_);
     listener_ = platform::kInvalidSocket;
@@ -195,20 +196,23 @@ void ControlServer::servePacket() {
     // each record may be a whole listing, which on a slow disk (or under Wine's slow
     // StrCmpLogicalW) takes a while.
     while (!line_.closing() && !thread_.stopRequested() && !forceDisconnect_ && cursor.next(&record)) {
-        if (answerGuarded(handlers, record)) line_.flush();
+        if (answerGuarded(handlers, record)) line_.endPacket();
     }
     if (cursor.malformed()) {
         // The rest of the body does not hold a whole record: answer once and drop the packet.
         postStatus(status::kError, status::kErrorText, u"レコード長がパケットに合わない");
         status_.refuse(u"the rest of a packet", refusalReason({}, true, status_.current()));
         appendVerdict(handlers, false);
-        line_.flush();
+        line_.endPacket();
         if (session_.saving) {
             session_.saving.reset();
             appendVerdict(handlers, false);
-            line_.flush();
+            line_.endPacket();
         }
     }
+    // The answers to the whole packet leave together: one write, not one per record. A save
+    // that waits for its data lines keeps its packet open for the verdict.
+    line_.send();
     if (std::optional<std::uint32_t> sent = line_.takeLastSend()) lastActivity_ = *sent;
     if (session_.login != loginBefore) {
         // The player connects to the video port right after the login's reply: wake its server now.

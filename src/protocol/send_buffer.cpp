@@ -5,9 +5,17 @@
 
 namespace tvr::protocol {
 
+namespace {
+
+// The open packet always has room for its header and a list record's header and count.
+constexpr std::size_t kListHeadSize = kHeaderSize + 2;
+
+}  // namespace
+
 SendBuffer::SendBuffer(Transmit transmit) : transmit_(std::move(transmit)), buffer_(kBufferSize) {}
 
 void SendBuffer::reset() {
+    packetStart_ = 0;
     write_ = kHeaderSize;
     listOpen_ = false;
     listCount_ = 0;
@@ -22,7 +30,11 @@ bool SendBuffer::appendRecord(FourCC type, std::string_view payload) {
         endList();
         listOpen_ = false;
     }
-    if (write_ + needed > buffer_.size()) flush();
+    if (write_ + needed > buffer_.size()) transmitEnded();
+    if (write_ + needed > buffer_.size()) {
+        endPacket();
+        transmitEnded();
+    }
     writeU32(&buffer_[write_], type);
     writeU32(&buffer_[write_ + 4], static_cast<std::uint32_t>(payload.size()));
     std::copy(payload.begin(), payload.end(), buffer_.begin() + static_cast<std::ptrdiff_t>(write_ + kHeaderSize));
@@ -30,26 +42,50 @@ bool SendBuffer::appendRecord(FourCC type, std::string_view payload) {
     return true;
 }
 
-bool SendBuffer::flush() {
-    if (write_ <= kHeaderSize) return true;
-    writeU32(&buffer_[0], kPack);
-    writeU32(&buffer_[4], static_cast<std::uint32_t>(write_ - kHeaderSize));
-    std::size_t size = write_;
-    write_ = kHeaderSize;
-    return transmit_(buffer_.data(), size);
+void SendBuffer::endPacket() {
+    if (write_ <= packetStart_ + kHeaderSize) return;
+    writeU32(&buffer_[packetStart_], kPack);
+    writeU32(&buffer_[packetStart_ + 4], static_cast<std::uint32_t>(write_ - packetStart_ - kHeaderSize));
+    packetStart_ = write_;
+    write_ = packetStart_ + kHeaderSize;
+    if (write_ + kListHeadSize > buffer_.size()) transmitEnded();
+}
+
+bool SendBuffer::send() { return transmitEnded(); }
+
+// Sends the ended packets and moves the open one, with an open list record, to the front.
+bool SendBuffer::transmitEnded() {
+    if (packetStart_ == 0) return true;
+    const bool sent = transmit_(buffer_.data(), packetStart_);
+    const std::size_t shift = packetStart_;
+    const std::size_t end = listOpen_ ? listWrite_ : write_;
+    std::copy(buffer_.begin() + static_cast<std::ptrdiff_t>(shift + kHeaderSize),
+              buffer_.begin() + static_cast<std::ptrdiff_t>(end), buffer_.begin() + kHeaderSize);
+    packetStart_ = 0;
+    write_ -= shift;
+    if (listOpen_) {
+        listStart_ -= shift;
+        listWrite_ -= shift;
+    }
+    return sent;
 }
 
 void SendBuffer::startListRecord() {
     listOpen_ = true;
     listStart_ = write_;
-    listWrite_ = write_ + kHeaderSize + 2;
+    listWrite_ = write_ + kListHeadSize;
     listCount_ = 0;
     rememberedFolder_.clear();
 }
 
 void SendBuffer::beginList() {
-    flush();
+    endPacket();
     startListRecord();
+}
+
+bool SendBuffer::listFits(std::size_t bytes) {
+    if (listWrite_ + bytes > buffer_.size()) transmitEnded();
+    return listWrite_ + bytes <= buffer_.size();
 }
 
 void SendBuffer::putU16(std::uint16_t value) {
@@ -71,11 +107,11 @@ void SendBuffer::addListEntry(std::uint16_t value, std::u16string_view folder, s
         return 6 + (withFolder ? 2 * (folder.size() + 1) : 0) + 2 * (name.size() + 1);
     };
     bool newFolder = folder != rememberedFolder_;
-    if (listWrite_ + entrySize(newFolder) > buffer_.size() || listCount_ == 0xFFFF) {
+    if (!listFits(entrySize(newFolder)) || listCount_ == 0xFFFF) {
         endList();
         newFolder = folder != rememberedFolder_;
         // An entry larger than an empty buffer can never be sent.
-        if (listWrite_ + entrySize(newFolder) > buffer_.size()) return;
+        if (!listFits(entrySize(newFolder))) return;
     }
     putU16(value);
     if (newFolder) {
@@ -97,7 +133,8 @@ void SendBuffer::endList() {
         writeU32(&buffer_[listStart_ + 4], static_cast<std::uint32_t>(listWrite_ - listStart_ - kHeaderSize));
         writeU16(&buffer_[listStart_ + kHeaderSize], listCount_);
         write_ = listWrite_;
-        flush();
+        listOpen_ = false;
+        endPacket();
     }
     startListRecord();
 }

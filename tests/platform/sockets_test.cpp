@@ -117,6 +117,15 @@ TEST_F(SocketPair, PeerHasLeftTellsAClosedPeerAndReadsNothing) {
 
 // A sender that fills the socket gets would-block, waits for writability and goes on; the
 // receiver waits for readability: what every service loop does with a large reply.
+TEST_F(SocketPair, NoDelayIsOffUntilSetOnEitherEnd) {
+    connectPair();
+    for (SocketHandle socket : {server_, client_}) {
+        EXPECT_FALSE(noDelay(socket)) << "a new socket holds small writes back";
+        ASSERT_TRUE(setNoDelay(socket));
+        EXPECT_TRUE(noDelay(socket));
+    }
+}
+
 TEST_F(SocketPair, LargeTransferFlowsThroughWouldBlockAndReadiness) {
     connectPair();
     constexpr std::size_t kTotal = 8 << 20;

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -174,6 +175,22 @@ IoResult sendDatagram(SocketHandle socket, const Ipv4Endpoint& remote, const voi
     result.status = IoStatus::Ok;
     result.bytes = static_cast<std::size_t>(put);
     return result;
+}
+
+bool setNoDelay(SocketHandle socket) {
+    int on = 1;
+    return ::setsockopt(static_cast<int>(socket), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0;
+}
+
+bool noDelay(SocketHandle socket) {
+    int on = 0;
+    socklen_t length = sizeof on;
+    return ::getsockopt(static_cast<int>(socket), IPPROTO_TCP, TCP_NODELAY, &on, &length) == 0 && on != 0;
+}
+
+bool setQuickAck(SocketHandle socket) {
+    int on = 1;
+    return ::setsockopt(static_cast<int>(socket), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on) == 0;
 }
 
 void closeSocket(SocketHandle socket) {

@@ -202,6 +202,23 @@ IoResult sendDatagram(SocketHandle socket, const Ipv4Endpoint& remote, const voi
     return result;
 }
 
+bool setNoDelay(SocketHandle socket) {
+    BOOL on = TRUE;
+    return ::setsockopt(static_cast<SOCKET>(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on),
+                        sizeof on) == 0;
+}
+
+bool noDelay(SocketHandle socket) {
+    BOOL on = FALSE;
+    int length = sizeof on;
+    return ::getsockopt(static_cast<SOCKET>(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&on), &length) ==
+               0 &&
+           on != FALSE;
+}
+
+// Windows offers no per-socket switch for it.
+bool setQuickAck(SocketHandle) { return false; }
+
 void closeSocket(SocketHandle socket) {
     if (socket != kInvalidSocket) ::closesocket(static_cast<SOCKET>(socket));
 }
