@@ -10,9 +10,10 @@ namespace tvr::protocol {
 
 namespace {
 
-// Every group of commands; a name appears in one group only, so the order does not matter.
-constexpr std::array kGroups{channelCommands, fileCommands,     sessionCommands,  markerCommands,
-                             iniCommands,     wordListCommands, vrFormatCommands, searchCommands};
+// Every group of commands; a name appears in one group only, so the order matters only to the
+// client's list of them, which follows it.
+constexpr std::array kGroups{fileCommands,    channelCommands, markerCommands, vrFormatCommands,
+                             sessionCommands, iniCommands,     searchCommands, wordListCommands};
 
 }  // namespace
 
@@ -23,6 +24,12 @@ std::int64_t CommandCall::int64Arg(int i) const { return core::scanInt64(arg(i))
 void CommandCall::addEntry(std::int32_t value, std::u16string text) {
     if (entries_.size() >= kMaxEntries) return;
     entries_.push_back({static_cast<std::int32_t>(entries_.size()), value, std::move(text)});
+}
+
+std::vector<CommandRow> allCommands() {
+    std::vector<CommandRow> rows;
+    for (auto group : kGroups) rows.insert(rows.end(), group().begin(), group().end());
+    return rows;
 }
 
 CommandHandler findCommand(std::u16string_view name) {

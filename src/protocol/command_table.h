@@ -42,11 +42,17 @@ private:
 
 using CommandHandler = bool (*)(HandlerContext& context, CommandCall& call);
 
+/// One command: its name, its handler, and for the people who type it (tamvikvr-client
+/// commands) its argument names and one line of what it does.
 struct CommandRow {
     std::u16string_view name;
     CommandHandler handler;
+    std::string_view arguments;
+    std::string_view meaning;
 };
 
+/// Every command row, group by group.
+std::vector<CommandRow> allCommands();
 /// The handler registered under exactly this name, or nullptr.
 CommandHandler findCommand(std::u16string_view name);
 /// Decodes the command record, runs its handler, appends its entries to the reply sink and returns

@@ -44,8 +44,9 @@ bool getChannelType(HandlerContext& context, CommandCall& call) {
 }
 
 constexpr std::array kRows{
-    CommandRow{u"CM_SET_CHANNEL_TYPE", setChannelType},
-    CommandRow{u"CM_GET_CHANNEL_TYPE", getChannelType},
+    CommandRow{u"CM_SET_CHANNEL_TYPE", setChannelType, "CH TYPE PATH",
+               "set channel CH (0 to 7) to TYPE 0 PC folder PATH, or 1 VR device; saved at once"},
+    CommandRow{u"CM_GET_CHANNEL_TYPE", getChannelType, "CH", "channel CH's type (value) and path (text)"},
 };
 
 }  // namespace

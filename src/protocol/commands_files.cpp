@@ -97,11 +97,12 @@ bool copyTimestamp(HandlerContext& context, CommandCall& call) {
 }
 
 constexpr std::array kRows{
-    CommandRow{u"CM_PLAY", play},
-    CommandRow{u"CM_IS_FIND_PATH", isFindPath},
-    CommandRow{u"CM_MAKE_DIR", makeDir},
-    CommandRow{u"CM_MOVE_FILE", moveFile},
-    CommandRow{u"CM_COPYTIMESTAMP", copyTimestamp},
+    CommandRow{u"CM_PLAY", play, "PATH MODE", "check that a video exists (MODE 1 skips the check) and log it"},
+    CommandRow{u"CM_IS_FIND_PATH", isFindPath, "PATH", "value 0 missing, 1 a folder, 2 a file"},
+    CommandRow{u"CM_MAKE_DIR", makeDir, "FOLDER", "make a folder and the folders above it"},
+    CommandRow{u"CM_MOVE_FILE", moveFile, "NEW_PATH CURRENT_PATH",
+               "move a video with its markers and VR format (same drive and extension, never over a file)"},
+    CommandRow{u"CM_COPYTIMESTAMP", copyTimestamp, "DESTINATION SOURCE", "give DESTINATION the file times of SOURCE"},
 };
 
 }  // namespace

@@ -74,10 +74,14 @@ bool readString(HandlerContext& context, CommandCall& call) {
 }
 
 constexpr std::array kRows{
-    CommandRow{u"CM_INI_WRITE_INT64", writeInt64},
-    CommandRow{u"CM_INI_READ_INT64", readInt64},
-    CommandRow{u"CM_INI_WRITE_STRING", writeString},
-    CommandRow{u"CM_INI_READ_STRING", readString},
+    CommandRow{u"CM_INI_WRITE_INT64", writeInt64, "SECTION KEY VALUE",
+               "write a number to the settings file (KEY begins rw.)"},
+    CommandRow{u"CM_INI_READ_INT64", readInt64, "SECTION KEY DEFAULT",
+               "read a number from the settings file (KEY begins rw.); a missing key gets DEFAULT"},
+    CommandRow{u"CM_INI_WRITE_STRING", writeString, "SECTION KEY TEXT",
+               "write a text to the settings file (KEY begins rw.)"},
+    CommandRow{u"CM_INI_READ_STRING", readString, "SECTION KEY DEFAULT",
+               "read a text from the settings file (KEY begins rw.); a missing key gets DEFAULT"},
 };
 
 }  // namespace

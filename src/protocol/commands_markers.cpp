@@ -60,9 +60,11 @@ bool loadMarker(HandlerContext& context, CommandCall& call) {
 }
 
 constexpr std::array kRows{
-    CommandRow{u"CM_GET_MARKER_LIST", getMarkerList},
-    CommandRow{u"CM_SAVE_MARKER", saveMarker},
-    CommandRow{u"CM_LOAD_MARKER", loadMarker},
+    CommandRow{u"CM_GET_MARKER_LIST", getMarkerList, "PATH [PATH [PATH [PATH]]]",
+               "marker state (0 or 1) of each video"},
+    CommandRow{u"CM_SAVE_MARKER", saveMarker, "PATH TEXT",
+               "save a video's markers: <en.N>1,<a.N>start,<b.N>end, N 0 to 7"},
+    CommandRow{u"CM_LOAD_MARKER", loadMarker, "PATH", "a video's markers: value 1 and the marker text, or 0"},
 };
 
 }  // namespace

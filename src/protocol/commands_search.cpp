@@ -92,15 +92,15 @@ bool getProgress(HandlerContext& context, CommandCall& call) {
 }
 
 constexpr std::array kRows{
-    CommandRow{u"CM_FIND_FILE", findFile},
-    CommandRow{u"CM_SEARCH_FILE", searchFile},
-    CommandRow{u"CM_GETDIR", getDir},
-    CommandRow{u"CM_SEARCH_ISFINISHED", isFinished},
-    CommandRow{u"CM_SEARCH_REQUESTCANCEL", requestCancel},
-    CommandRow{u"CM_SEARCH_GETNUM", getNum},
-    CommandRow{u"CM_SEARCH_GETPATH", getPath},
-    CommandRow{u"CM_SEARCH_GETDIR", getDirRows},
-    CommandRow{u"CM_SEARCH_GETPROGRESS", getProgress},
+    CommandRow{u"CM_FIND_FILE", findFile, "REQUEST", "start looking for a file (poll with CM_SEARCH_ISFINISHED)"},
+    CommandRow{u"CM_SEARCH_FILE", searchFile, "REQUEST", "start a search of file names"},
+    CommandRow{u"CM_GETDIR", getDir, "REQUEST", "start listing the folders of a folder, or the drives of (Computer)"},
+    CommandRow{u"CM_SEARCH_ISFINISHED", isFinished, "", "value 1 when the search has ended"},
+    CommandRow{u"CM_SEARCH_REQUESTCANCEL", requestCancel, "", "ask the running search to stop"},
+    CommandRow{u"CM_SEARCH_GETNUM", getNum, "", "number of rows found so far"},
+    CommandRow{u"CM_SEARCH_GETPATH", getPath, "FIRST COUNT", "rows FIRST on (at most 32) with their marker state"},
+    CommandRow{u"CM_SEARCH_GETDIR", getDirRows, "FIRST COUNT", "rows FIRST on (at most 32) with value 0"},
+    CommandRow{u"CM_SEARCH_GETPROGRESS", getProgress, "", "whether the search ended (value) and its progress text"},
 };
 
 }  // namespace

@@ -45,9 +45,10 @@ bool clientLog(HandlerContext& context, CommandCall& call) {
 }
 
 constexpr std::array kRows{
-    CommandRow{u"CM_LIVE_TIME", liveTime},
-    CommandRow{u"CM_SET_FAVORITE", setFavorite},
-    CommandRow{u"CM_CLIENT_LOG", clientLog},
+    CommandRow{u"CM_LIVE_TIME", liveTime, "A B",
+               "A 1 or B 0 suspends the no-traffic time-out; otherwise it applies again"},
+    CommandRow{u"CM_SET_FAVORITE", setFavorite, "ON PATH", "write a log line only"},
+    CommandRow{u"CM_CLIENT_LOG", clientLog, "TAG TEXT", "write a line to the server's log"},
 };
 
 }  // namespace

@@ -35,8 +35,9 @@ bool loadVrFormat(HandlerContext& context, CommandCall& call) {
 }
 
 constexpr std::array kRows{
-    CommandRow{u"CM_SAVE_VR_FORMAT", saveVrFormat},
-    CommandRow{u"CM_LOAD_VR_FORMAT", loadVrFormat},
+    CommandRow{u"CM_SAVE_VR_FORMAT", saveVrFormat, "PATH TEXT",
+               "save a video's VR format: <layout>\"L\",<screen>\"S\""},
+    CommandRow{u"CM_LOAD_VR_FORMAT", loadVrFormat, "PATH", "a video's VR format: value 1 and the text, or 0"},
 };
 
 }  // namespace

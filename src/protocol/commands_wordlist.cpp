@@ -58,10 +58,14 @@ bool isUpdate(HandlerContext& context, CommandCall& call) {
 }
 
 constexpr std::array kRows{
-    CommandRow{u"CM_WORDLIST_GETNUM", getNum},     CommandRow{u"CM_WORDLIST_GETITEMN", getItems},
-    CommandRow{u"CM_WORDLIST_ADD", add},           CommandRow{u"CM_WORDLIST_DEL", remove},
-    CommandRow{u"CM_WORDLIST_SAVE", save},         CommandRow{u"CM_WORDLIST_LOAD", load},
-    CommandRow{u"CM_WORDLIST_ISUPDATE", isUpdate},
+    CommandRow{u"CM_WORDLIST_GETNUM", getNum, "", "number of words in the word list"},
+    CommandRow{u"CM_WORDLIST_GETITEMN", getItems, "FIRST COUNT",
+               "words FIRST on (at most 32) as <id>\"I\",<word>\"W\""},
+    CommandRow{u"CM_WORDLIST_ADD", add, "ID WORD", "add a word; refused when the pair is there already"},
+    CommandRow{u"CM_WORDLIST_DEL", remove, "ID WORD", "remove a word"},
+    CommandRow{u"CM_WORDLIST_SAVE", save, "", "write the word list to its file"},
+    CommandRow{u"CM_WORDLIST_LOAD", load, "", "read the word list from its file again"},
+    CommandRow{u"CM_WORDLIST_ISUPDATE", isUpdate, "", "value 1 when the file changed since the last load or save"},
 };
 
 }  // namespace

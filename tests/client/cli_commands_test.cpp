@@ -264,18 +264,19 @@ TEST(CliFormatting, ErrorRepliesAreExplained) {
     }
 }
 
-// Every command the server knows is listed once, and the list names no command it does not know.
+// Every command the server knows is listed once, with its arguments and meaning.
 TEST(CliFormatting, CommandsListsTheServersCommands) {
-    std::string text = commandHelpText();
-    std::set<std::string_view> listed;
-    for (const CommandHelp& command : commandHelp()) {
-        EXPECT_TRUE(listed.insert(command.name).second) << command.name << " twice";
-        EXPECT_NE(protocol::findCommand(platform::fromUtf8(command.name)), nullptr) << command.name;
-        EXPECT_NE(text.find("  " + std::string(command.name) + (command.arguments.empty() ? "\n" : " ")),
-                  std::string::npos)
-            << command.name;
+    const std::string text = commandHelpText();
+    std::set<std::u16string_view> names;
+    for (const protocol::CommandRow& command : protocol::allCommands()) {
+        EXPECT_TRUE(names.insert(command.name).second) << platform::toUtf8(command.name) << " twice";
+        const std::string name = platform::toUtf8(command.name);
+        const std::string head = "  " + name + (command.arguments.empty() ? "" : " " + std::string(command.arguments));
+        EXPECT_NE(text.find(head + "\n      " + std::string(command.meaning) + "\n"), std::string::npos) << name;
+        EXPECT_FALSE(command.meaning.empty()) << name;
     }
-    EXPECT_EQ(listed.size(), 35u);
+    EXPECT_EQ(names.size(), 35u);
+    EXPECT_NE(text.find("  CM_PLAY PATH MODE\n      check that a video exists"), std::string::npos);
 }
 
 TEST(CliFormatting, RequestsAndLines) {
