@@ -8,6 +8,7 @@ cmake --preset default
 cmake --build --preset default
 echo "== control server =="
 bash bench/control_bench.sh build
+bash bench/round_trip_bench.sh build
 echo "== channel listing =="
 build/listing_bench
 build/listing_bench --links
