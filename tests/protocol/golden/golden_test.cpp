@@ -309,7 +309,8 @@ TEST_P(GoldenTranscript, RepliesAreTheGoldenBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Areas, GoldenTranscript,
                          ::testing::Values("handshake", "session", "channels", "files", "markers", "vr_format",
-                                           "word_list", "ini", "search"));
+                                           "word_list", "ini", "search"),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 }  // namespace
 }  // namespace tvr::test::golden
