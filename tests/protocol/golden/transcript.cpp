@@ -412,6 +412,27 @@ std::vector<std::string> renderReply(const std::string& bytes) {
     return lines;
 }
 
+std::vector<std::string> linesFor(const std::vector<std::string>& lines, std::string_view system) {
+    std::vector<std::string> kept;
+    for (const std::string& line : lines) {
+        if (!line.starts_with("< [")) {
+            kept.push_back(line);
+            continue;
+        }
+        const std::size_t end = line.find("] ");
+        if (end != std::string::npos && std::string_view(line).substr(3, end - 3) == system) {
+            kept.push_back("< " + line.substr(end + 2));
+        }
+    }
+    return kept;
+}
+
+bool hasSystemLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines)
+        if (line.starts_with("< [")) return true;
+    return false;
+}
+
 std::size_t verdictCount(const std::vector<std::string>& lines) {
     std::size_t count = 0;
     for (const std::string& line : lines) {

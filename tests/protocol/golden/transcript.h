@@ -12,6 +12,7 @@
 //   < RTFL count             a list record, followed by its entries:
 //   <  - value "folder" "name"           (= in place of the folder: the remembered one)
 //   < RAW hex                a packet that no line above describes exactly
+//   < [linux] ... / < [windows] ...      a reply line of that system only (a drive row)
 // Texts are UTF-8 between double quotes with \" \\ \r \n \t and \uXXXX escapes.
 #include <cstdint>
 #include <string>
@@ -45,6 +46,10 @@ bool encodeRequest(const std::vector<std::string>& lines, std::string* bytes, st
 bool encodeReply(const std::vector<std::string>& lines, std::string* bytes, std::string* error);
 /// The "< " lines for reply bytes made of whole packets.
 std::vector<std::string> renderReply(const std::string& bytes);
+/// The reply lines that hold on this system ("linux" or "windows"), their system tags removed.
+std::vector<std::string> linesFor(const std::vector<std::string>& lines, std::string_view system);
+/// True when some reply line holds on one system only.
+bool hasSystemLines(const std::vector<std::string>& lines);
 /// How many verdicts ("#RET_OK()" or "#RET_ERR(...)" text records) the reply lines hold.
 std::size_t verdictCount(const std::vector<std::string>& lines);
 
