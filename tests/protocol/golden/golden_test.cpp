@@ -20,6 +20,7 @@
 #include "platform/poll.h"
 #include "platform/socket.h"
 #include "platform/utf.h"
+#include "protocol/command_table.h"
 #include "protocol/control_server.h"
 #include "protocol/golden/transcript.h"
 #include "support/temp_folder.h"
@@ -312,10 +313,33 @@ TEST_P(GoldenTranscript, RepliesAreTheGoldenBytes) {
     if (update) std::ofstream(path, std::ios::binary) << formatFile(file);
 }
 
-INSTANTIATE_TEST_SUITE_P(Areas, GoldenTranscript,
-                         ::testing::Values("handshake", "session", "channels", "files", "markers", "vr_format",
-                                           "word_list", "ini", "search"),
+const std::vector<std::string> kAreas = {"handshake", "session",   "channels", "files", "markers",
+                                         "vr_format", "word_list", "ini",      "search"};
+
+INSTANTIATE_TEST_SUITE_P(Areas, GoldenTranscript, ::testing::ValuesIn(kAreas),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+// Every command of the table and every message the headset sends or reads is in a transcript.
+TEST(GoldenTranscripts, CoverEveryCommandAndMessage) {
+    std::string all;
+    for (const std::string& area : kAreas) all += readWhole(std::filesystem::path(TVR_GOLDEN_DIR) / (area + ".txt"));
+    for (const protocol::CommandRow& row : protocol::allCommands()) {
+        const std::string name = platform::toUtf8(row.name);
+        EXPECT_NE(all.find("> MSGE \"" + name + "\""), std::string::npos) << name;
+    }
+    for (const char* request :
+         {"#CMD_SETUP", "#CMD_PASSWORD", "#CMD_GET_CHANNEL", "#CMD_SAVE_CHANNEL", "#DAT_SAVE_CHANNEL", "#DAT_END"}) {
+        EXPECT_NE(all.find("> STRG \"" + std::string(request)), std::string::npos) << request;
+    }
+    for (const char* reply : {"#RET_OK()", "#RET_ERR(", "#RET_VERSION(", "#RET_CH_NAME(", "#RET_SEEK_TIME(",
+                              "#RET_USE_MOUSE(", "#RET_USE_HTTP(", "#RET_REQUEST_PASSWORD()", "#RET_VR_FORMAT(",
+                              "RET_RELOAD(", "#RET_ROOT(", "#RET_DIR(", "#RET_END("}) {
+        EXPECT_NE(all.find("< STRG \"" + std::string(reply)), std::string::npos) << reply;
+    }
+    for (const char* row : {"<type>0,", "<type>1,", "<type>2,", "<type>3,", "<type>4,"}) {
+        EXPECT_NE(all.find(row), std::string::npos) << "a folder row " << row;
+    }
+}
 
 }  // namespace
 }  // namespace tvr::test::golden
