@@ -78,9 +78,8 @@ start_console "$target" "$work/installed-console.txt"
 check "the installed server listens on the earlier install's port" \
   wait_for_text "$work/installed-console.txt" "code=0x0001"
 stop_server
-data_line=$(server_text "$work/installed-console.txt" | sed -n 's/^  data folder: //p')
-check "the installed server keeps its data in %APPDATA%\\TamvikVR ($data_line)" \
-  test "$data_line" = "$(tr '\\' '/' <<<"$appdata_windows")/TamvikVR"
+data_line=$(tr -d '\r' <"$work/installed-console.txt" | sed -n 's/^  data folder: //p')
+check "the installed server keeps its data in %APPDATA%\\TamvikVR ($data_line)" test "$data_line" = "$appdata_windows\TamvikVR"
 ini_has() { read_utf16 "$1" | grep -qx -- "$2"; }
 check "it took the earlier install's settings once" ini_has "$data/TamvikVRServer.ini" "pcExt=mp4 mkv"
 check "and said nothing of the media helper, which lies beside it" \

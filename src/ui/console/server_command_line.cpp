@@ -69,6 +69,8 @@ std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* want
     } else {
         *wanted = platform::fromUtf8(line.dataFolder);
     }
+    // Without a per-user folder the rule gives the program's own folder, where an earlier
+    // install kept its settings.
     if (!core::prepareDataFolder(*wanted, core::defaultDataFolder(program, {}))) return {};
     return line.dataFolder.empty() ? *wanted : platform::canonicalFolder(*wanted);
 }
