@@ -1,7 +1,9 @@
 # SPDX-License-Identifier: MIT
 # Install rules and the Debian package (cpack -G DEB; scripts/package.sh): the programs in
-# bin/, a manual page for each made from its --help, the documentation, and the systemd user
-# service. Linux only; the Windows programs are copied, not installed.
+# bin/, their helper libraries in lib/tamvikvr/ (private, where the programs look after their
+# own folder), a manual page for each made from its --help, the documentation, the systemd
+# user service, and the desktop program's menu entry, icons and AppStream metainfo. Linux only;
+# the Windows packages are made by WindowsPackage.cmake.
 if(WIN32 OR CMAKE_CROSSCOMPILING)
   return()
 endif()
@@ -38,6 +40,35 @@ endforeach()
 add_custom_target(man_pages ALL DEPENDS ${tvr_man_pages})
 install(FILES ${tvr_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+set(tvr_packaged_targets man_pages)
+foreach(entry IN LISTS tvr_man_names)
+  string(REGEX REPLACE "=.*" "" program "${entry}")
+  if(TARGET ${program})
+    list(APPEND tvr_packaged_targets ${program})
+  endif()
+endforeach()
+foreach(library IN ITEMS Curvane ZentrovaDirectShow)
+  if(TARGET ${library})
+    install(TARGETS ${library} LIBRARY DESTINATION lib/tamvikvr)
+    list(APPEND tvr_packaged_targets ${library})
+  endif()
+endforeach()
+
+if(TARGET tamvikvr-server-gui)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.tamvikvr.server.desktop
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/org.tamvikvr.server.metainfo.xml
+                 ${CMAKE_BINARY_DIR}/packaging/org.tamvikvr.server.metainfo.xml @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/org.tamvikvr.server.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/packaging/icons/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons)
+endif()
+
+# What the package holds and no more: scripts/package.sh builds this target alone, and the
+# install step does not build every test and benchmark first.
+add_custom_target(package_contents DEPENDS ${tvr_packaged_targets})
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(tvr_doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/tamvikvr-server)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
 execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/packaging/changelog COMMAND_ERROR_IS_FATAL ANY)
@@ -60,6 +91,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "PC-side server for the TamvikVR headset video player
 The TamvikVR player on a stand-alone VR headset browses this PC's video
 folders, streams videos over HTTP with seeking, and keeps markers and lists
-on the PC. The package holds the headless server, a command-line stand-in
-for the headset, and a systemd user service that starts the server at log-in.")
+on the PC. The package holds the headless server with a systemd user
+service, the desktop program with its menu entry, a command-line stand-in
+for the headset, and the mouse capture and media helper libraries.")
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/DropLdconfigScripts.cmake)
 include(CPack)

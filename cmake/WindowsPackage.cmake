@@ -1,34 +1,50 @@
 # SPDX-License-Identifier: MIT
-# The Windows packages (cpack in build-windows/): an NSIS installer with a start-menu entry and an
-# uninstaller, and a zip of the same files. Both programs, the media helper and the mouse capture
-# DLL sit in one folder, beside which the settings, the log and the stores are kept.
+# The Windows packages (cpack in build-windows/): an NSIS installer with a start-menu entry, two
+# firewall rules and an uninstaller, and a zip of the same files. Both programs, the media helper
+# and the mouse capture DLL sit in one folder. The zip's copy keeps the settings, the log and the
+# stores beside itself; an installed copy, marked by the installer, keeps them in
+# %APPDATA%\TamvikVR, so the install folder keeps Program Files' own permissions.
 foreach(target IN ITEMS TamvikVRServer tamvikvr-server tamvikvr-client ZentrovaDirectShow Curvane)
   if(TARGET ${target})
     install(TARGETS ${target} RUNTIME DESTINATION . LIBRARY DESTINATION .)
   endif()
 endforeach()
-install(FILES README.md docs/configuration.md docs/desktop-main-window.png docs/desktop-settings-dialog.png
+install(FILES README.md LICENSE docs/configuration.md docs/desktop-main-window.png docs/desktop-settings-dialog.png
         DESTINATION docs)
 
+# cpack packs what the build made (the packaged programs at least) without building every test first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_GENERATOR "NSIS64;ZIP")
 set(CPACK_PACKAGE_NAME "TamvikVR Server")
 set(CPACK_PACKAGE_VENDOR "TamvikVR")
 set(CPACK_PACKAGE_VERSION "1.32a")
 set(CPACK_PACKAGE_FILE_NAME "TamvikVRServer-1.32a-win64")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "TamvikVR Server")
-set(CPACK_PACKAGE_EXECUTABLES "TamvikVRServer" "TamvikVR Server")
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "TamvikVR Server")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
+# The programs lie in the install folder itself, not in CPack's bin\: tamvikvr.nsh makes the
+# start-menu link to them, and the finish page's Run starts the program there.
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY ".")
+set(CPACK_NSIS_CREATE_ICONS_EXTRA "!insertmacro TvrCreateLinks")
+set(CPACK_NSIS_DELETE_ICONS_EXTRA "!insertmacro TvrDeleteLinks")
 set(CPACK_NSIS_PACKAGE_NAME "TamvikVR Server 1.32a")
 set(CPACK_NSIS_DISPLAY_NAME "TamvikVR Server")
 set(CPACK_NSIS_INSTALLED_ICON_NAME "TamvikVRServer.exe")
 set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/src/ui/win32/app.ico")
 set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/src/ui/win32/app.ico")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-# A 64-bit installer for 64-bit programs (and one that a 64-bit-only Wine can run).
-set(CPACK_NSIS_DEFINES "Target amd64-unicode")
-set(CPACK_NSIS_MUI_FINISHPAGE_RUN "TamvikVRServer.exe")
-# The program writes its settings beside itself, so the users of the PC may change files in the
-# install folder (Program Files allows that to administrators only). The uninstaller leaves
-# the settings, lists and stores the program made there.
-set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS
-    "ExecWait '\\\"$SYSDIR\\\\icacls.exe\\\" \\\"$INSTDIR\\\" /grant *S-1-5-32-545:(OI)(CI)M /T /Q'")
+# CPack's script with only English and Japanese, and the texts of tamvikvr.nsh in both.
+set(CPACK_MODULE_PATH "${PROJECT_SOURCE_DIR}/packaging/windows")
+# A 64-bit installer for 64-bit programs (and one that a 64-bit-only Wine can run); the start-menu
+# folder without the version; the uninstaller's first page says that the user's data stays; the
+# finish page can start the program.
+set(CPACK_NSIS_DEFINES
+    "Target amd64-unicode
+  !define MUI_STARTMENUPAGE_DEFAULTFOLDER \"TamvikVR Server\"
+  !define MUI_UNCONFIRMPAGE_TEXT_TOP \"$(UninstallKeepsData)\"
+  !define MUI_FINISHPAGE_RUN \"$INSTDIR\\TamvikVRServer.exe\"
+  !include \"${PROJECT_SOURCE_DIR}/packaging/windows/tamvikvr.nsh\"")
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "!insertmacro TvrInstallExtras")
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "!insertmacro TvrUninstallExtras")
 include(CPack)

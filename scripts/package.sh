@@ -11,7 +11,8 @@ bash scripts/install-deps.sh
 configure_log=$(cmake --preset "$preset")
 echo "$configure_log"
 build=$(sed -n 's/^-- Build files have been written to: //p' <<<"$configure_log")
-cmake --build --preset "$preset" -j "$(nproc)"
+# Only what the package holds: the programs, their libraries and manual pages, no tests.
+cmake --build --preset "$preset" -j "$(nproc)" --target package_contents
 rm -rf "$build/package"
 cpack --config "$build/CPackConfig.cmake" -B "$build/package" >"$build/cpack.log" 2>&1 || {
   cat "$build/cpack.log"

@@ -82,7 +82,7 @@ fi
 
 # The installer and the zip (cpack), the installer run silently in this prefix and uninstalled.
 start=$(date +%s)
-if timeout 300 bash tests/win32_gui/windows_package_test.sh build-windows >"$log" 2>&1; then
+if timeout 300 bash tests/win32_gui/windows_package_test.sh build-windows "$client" >"$log" 2>&1; then
   echo "Windows packages under Wine: passed in $(($(date +%s) - start)) s"
 else
   echo "Windows packages under Wine: FAILED"

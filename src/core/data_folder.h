@@ -7,13 +7,11 @@
 
 namespace tvr::core {
 
-/// The name of the per-user data folder of an installed program.
-inline constexpr char16_t kUserDataFolderName[] = u"tamvikvr";
-
-/// The folder beside the executable, unless the executable sits in a system program folder
-/// (".../usr/bin" or ".../usr/local/bin", where a package or an install puts it) and the system
-/// has a per-user configuration folder: then "<userConfigFolder>/tamvikvr". A build tree or a
-/// copied folder keeps its files beside the program, as every Windows program does.
+/// The folder beside the executable, unless the executable is an installed program's (Linux: in
+/// ".../usr/bin" or ".../usr/local/bin"; Windows: in a folder the installer marked) and the
+/// system has a per-user configuration folder: then "<userConfigFolder>/tamvikvr" on Linux,
+/// "<userConfigFolder>\TamvikVR" (in %APPDATA%) on Windows. A build tree, an unpacked zip or a
+/// copied folder keeps its files beside the program.
 std::u16string defaultDataFolder(std::u16string_view executablePath, std::u16string_view userConfigFolder);
 
 }  // namespace tvr::core

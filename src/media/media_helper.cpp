@@ -29,15 +29,18 @@ std::array<std::u16string, 3> helperLibraryPlaces() {
 
 MediaHelper::~MediaHelper() { release(); }
 
-std::u16string MediaHelper::load(std::u16string_view folder) {
+std::u16string MediaHelper::load(const std::vector<std::u16string>& folders) {
     release();
-    for (const std::u16string& place : helperLibraryPlaces()) {
-        std::u16string path(folder);
-        core::appendPath(path, place);
-        if (library_.open(path)) {
-            libraryPath_ = std::move(path);
-            break;
+    for (const std::u16string& folder : folders) {
+        for (const std::u16string& place : helperLibraryPlaces()) {
+            std::u16string path(folder);
+            core::appendPath(path, place);
+            if (library_.open(path)) {
+                libraryPath_ = std::move(path);
+                break;
+            }
         }
+        if (library_.isOpen()) break;
     }
     for (std::size_t i = 0; i < kEntryPointNames.size(); ++i) entryPoints_[i] = library_.symbol(kEntryPointNames[i]);
     if (entryPoints_[kCreate] != nullptr) instance_ = entryPoint<CreateFunction>(entryPoints_[kCreate])();

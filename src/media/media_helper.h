@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/dynamic_library.h"
 
@@ -41,9 +42,10 @@ public:
     MediaHelper(const MediaHelper&) = delete;
     MediaHelper& operator=(const MediaHelper&) = delete;
 
-    /// Loads the library from the first of its places in folder that loads and creates its
-    /// instance; empty on success, else the text to show the user (the helper is released then).
-    std::u16string load(std::u16string_view folder);
+    /// Loads the library from the first of its places in the first of folders that loads and
+    /// creates its instance; empty on success, else the text to show the user (the helper is
+    /// released then).
+    std::u16string load(const std::vector<std::u16string>& folders);
     /// Closes and releases the instance and unloads the library; safe to call again.
     void release();
     /// True while an instance exists.

@@ -45,10 +45,14 @@ const char16_t* CurvaneLibrary::fileName() {
 #endif
 }
 
-bool CurvaneLibrary::load(std::u16string_view folder) {
-    std::u16string besideProgram(folder);
-    core::appendPath(besideProgram, fileName());
-    if (!library_.open(besideProgram) && !library_.open(fileName())) {
+bool CurvaneLibrary::load(const std::vector<std::u16string>& folders) {
+    bool opened = false;
+    for (const std::u16string& folder : folders) {
+        std::u16string path(folder);
+        core::appendPath(path, fileName());
+        if ((opened = library_.open(path))) break;
+    }
+    if (!opened && !library_.open(fileName())) {
         loadProblem_ = core::format(
             u"%s cannot be loaded (it is not beside the program, or a library it needs is "
             u"missing)",

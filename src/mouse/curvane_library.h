@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The Curvane capture library, loaded at run time from the program's folder (or the system's
+// The Curvane capture library, loaded at run time from the program's folders (or the system's
 // search path), so the server starts where the library or the display libraries it needs are
 // missing; the relay then stays off and problem() says why.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "mouse/capture_library.h"
 #include "platform/dynamic_library.h"
@@ -16,8 +17,9 @@ public:
     /// The library's file name on this system: "Curvane.dll" or "libCurvane.so".
     static const char16_t* fileName();
 
-    /// Loads the library from folder, else by the system's search rules; false when it cannot.
-    bool load(std::u16string_view folder);
+    /// Loads the library from the first of folders that holds it, else by the system's search
+    /// rules; false when it cannot.
+    bool load(const std::vector<std::u16string>& folders);
 
     Handle create() override;
     bool start(Handle hook) override;

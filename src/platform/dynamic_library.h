@@ -3,6 +3,7 @@
 // Libraries loaded at run time, for optional helpers that may be missing on a machine.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tvr::platform {
 
@@ -26,5 +27,10 @@ private:
 /// The file name the system gives a shared library called name: "name.dll" on Windows,
 /// "libname.so" elsewhere.
 std::u16string sharedLibraryFileName(std::u16string_view name);
+
+/// The folders the libraries that ship with the program are looked for in, in order: the
+/// program's own folder, and on Linux then "../lib/tamvikvr" beside it, where the package (and an
+/// install to /usr/local) puts its private libraries.
+std::vector<std::u16string> helperLibraryFolders(std::u16string_view executablePath);
 
 }  // namespace tvr::platform

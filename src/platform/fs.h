@@ -37,6 +37,9 @@ bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(c
                           std::size_t* undecodable = nullptr);
 /// Creates one folder (the parent must exist).
 bool makeFolder(std::u16string_view path);
+/// Lets only the folder's owner read, write and enter it (0700). Windows: nothing to do, as a
+/// folder in the user's profile inherits the profile's owner-only access.
+bool restrictToOwner(std::u16string_view folder);
 /// Removes an empty folder.
 bool removeFolder(std::u16string_view path);
 /// Asked between the blocks of a long copy: true stops it.

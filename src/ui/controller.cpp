@@ -3,6 +3,7 @@
 
 #include "core/text.h"
 #include "core/write_leftovers.h"
+#include "platform/dynamic_library.h"
 #include "platform/system_paths.h"
 #include "protocol/status_codes.h"
 #include "ui/startup_summary.h"
@@ -48,8 +49,7 @@ void Controller::startServices() {
     const core::Config& config = settings_.config();
     core::removeWriteLeftovers(settings_.path(), config);
     // The helper ships with the program, so it is looked for beside the program, not in the data folder.
-    std::u16string program = platform::executablePath();
-    mediaProblem_ = media_.load(std::u16string_view(program).substr(0, program.find_last_of(u"/\\")));
+    mediaProblem_ = media_.load(platform::helperLibraryFolders(platform::executablePath()));
     video_ = std::make_unique<http::VideoServer>();
     control_ = std::make_unique<protocol::ControlServer>(clock_, &commands_, library_);
     startMouse();

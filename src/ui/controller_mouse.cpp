@@ -5,6 +5,7 @@
 // The relay waits for the headset's login: a device that connects without the password must not
 // take the PC's pointer away nor receive its movements.
 #include "core/text.h"
+#include "platform/dynamic_library.h"
 #include "platform/system_paths.h"
 #include "protocol/status_codes.h"
 #include "ui/controller.h"
@@ -14,8 +15,7 @@ namespace tvr::ui {
 void Controller::startMouse() {
     mouseLibrary_ = options_.mouseLibrary;
     if (mouseLibrary_ == nullptr) {
-        std::u16string program = platform::executablePath();
-        curvane_.load(program.substr(0, program.find_last_of(u"/\\")));
+        curvane_.load(platform::helperLibraryFolders(platform::executablePath()));
         mouseLibrary_ = &curvane_;
     }
     mouse_ = std::make_unique<mouse::MouseRelay>(*mouseLibrary_, clock_, &commands_);

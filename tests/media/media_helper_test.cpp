@@ -45,7 +45,7 @@ TEST(MediaHelper, LoadsTheFirstPlaceThatHoldsALibraryAndReleasesIt) {
         for (std::size_t place : c.copies) folder.write(platform::toUtf8(places[place]), library);
         for (std::size_t place : c.broken) folder.write(platform::toUtf8(places[place]), "not a library");
         MediaHelper helper;
-        EXPECT_EQ(helper.load(folder.path16()), u"");
+        EXPECT_EQ(helper.load({folder.path16()}), u"");
         EXPECT_TRUE(helper.loaded());
         EXPECT_EQ(platform::canonicalPath(helper.libraryPath()),
                   platform::canonicalPath(folder.file16(platform::toUtf8(places[c.expected]))));
@@ -57,15 +57,27 @@ TEST(MediaHelper, LoadsTheFirstPlaceThatHoldsALibraryAndReleasesIt) {
         EXPECT_EQ(helper.libraryPath(), u"");
         helper.release();
         // Unloaded, so a second load (as at the next start) finds it again.
-        EXPECT_EQ(helper.load(folder.path16()), u"");
+        EXPECT_EQ(helper.load({folder.path16()}), u"");
     }
+}
+
+TEST(MediaHelper, ALaterFolderIsLookedInWhenTheFirstHoldsNoLibrary) {
+    const std::string library = builtLibrary();
+    test::TempFolder first;
+    test::TempFolder second;
+    first.write("readme.txt", "no library here");
+    second.write(platform::toUtf8(helperLibraryFileName()), library);
+    MediaHelper helper;
+    EXPECT_EQ(helper.load({first.path16(), second.path16()}), u"");
+    EXPECT_EQ(platform::canonicalPath(helper.libraryPath()),
+              platform::canonicalPath(second.file16(platform::toUtf8(helperLibraryFileName()))));
 }
 
 TEST(MediaHelper, AMissingLibraryGivesTheTextToShowAndNothingLoaded) {
     test::TempFolder folder;
     folder.write(platform::toUtf8(helperLibraryPlaces()[0]), "not a library");
     MediaHelper helper;
-    std::u16string problem = helper.load(folder.path16());
+    std::u16string problem = helper.load({folder.path16()});
     EXPECT_EQ(problem, helperLibraryFileName() + u" の読み込みに失敗しました。");
     if (platform::backslashIsSeparator()) {
         EXPECT_EQ(problem, u"ZentrovaDirectShow.dll の読み込みに失敗しました。");

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The Debian package as a package user meets it: lintian finds no error, the unpacked programs
-# run, the user service is a valid unit, and the installed server keeps its files in
-# ~/.config/tamvikvr (or $XDG_CONFIG_HOME/tamvikvr) where the build tree's keeps them beside
-# itself, writing the same bytes for the same settings.
+# The Debian package as a package user meets it: lintian says nothing, the unpacked programs
+# run, the user service is a valid unit, the desktop entry and the AppStream metainfo are valid,
+# the installed server loads its helper libraries from /usr/lib/tamvikvr (the mouse relay
+# reaches a headset on a virtual display), and it keeps its files private in ~/.config/tamvikvr
+# (or $XDG_CONFIG_HOME/tamvikvr) where the build tree's keeps them beside itself, writing the
+# same bytes for the same settings.
 # Usage: package_test.sh <package.deb> <build-tree tamvikvr-server> <build-tree tamvikvr-client>
 source "$(dirname "$0")/../e2e/lib.sh"
 deb=$1
@@ -12,9 +14,9 @@ tree_client=$(realpath "$3")
 
 echo "== lintian"
 lintian_out="$work/lintian.txt"
-lintian --fail-on error "$deb" >"$lintian_out" 2>&1 || true
+lintian "$deb" 2>&1 | grep -v 'running with root privileges is not recommended' >"$lintian_out" || true
 cat "$lintian_out"
-check "lintian reports no error" test "$(grep -c '^E: ' "$lintian_out")" = 0
+check "lintian reports nothing" test ! -s "$lintian_out"
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
@@ -22,9 +24,34 @@ server="$root/usr/bin/tamvikvr-server"
 for file in usr/bin/tamvikvr-server usr/bin/tamvikvr-client usr/lib/systemd/user/tamvikvr-server.service \
   usr/share/man/man1/tamvikvr-server.1.gz usr/share/man/man1/tamvikvr-client.1.gz \
   usr/share/doc/tamvikvr-server/copyright usr/share/doc/tamvikvr-server/README.md \
-  usr/share/doc/tamvikvr-server/configuration.md; do
+  usr/share/doc/tamvikvr-server/configuration.md usr/lib/tamvikvr/libCurvane.so \
+  usr/lib/tamvikvr/libZentrovaDirectShow.so usr/share/applications/org.tamvikvr.server.desktop \
+  usr/share/metainfo/org.tamvikvr.server.metainfo.xml; do
   check "package holds /$file" test -s "$root/$file"
 done
+for size in 16 24 32 48 64 128 256; do
+  check "package holds the ${size}px icon" \
+    test "$(file -b "$root/usr/share/icons/hicolor/${size}x${size}/apps/tamvikvr-server.png" | cut -d, -f1-2)" = \
+    "PNG image data, $size x $size"
+done
+
+echo "== desktop entry and AppStream metainfo"
+desktop="$root/usr/share/applications/org.tamvikvr.server.desktop"
+desktop-file-validate "$desktop" >"$work/desktop.txt" 2>&1 || echo "desktop-file-validate failed" >>"$work/desktop.txt"
+cat "$work/desktop.txt"
+check "desktop-file-validate reports nothing" test ! -s "$work/desktop.txt"
+for key in Name 'Name\[ja\]' Comment Icon Exec Categories StartupWMClass; do
+  check "desktop entry sets $key" grep -q "^$key=." "$desktop"
+done
+check "desktop entry starts the packaged window program" test -x "$root/usr/bin/$(sed -n 's/^Exec=//p' "$desktop")"
+check "desktop entry's icon is in the package" test -s "$root/usr/share/icons/hicolor/48x48/apps/$(sed -n 's/^Icon=//p' "$desktop").png"
+status=0
+appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/org.tamvikvr.server.metainfo.xml" >"$work/appstream.txt" 2>&1 || status=$?
+cat "$work/appstream.txt"
+check "appstreamcli validates the metainfo without a remark" \
+  test "$status:$(grep -v '^✔ Validation was successful.$' "$work/appstream.txt" | grep -c .)" = 0:0
+check "metainfo names the desktop entry and a screenshot" \
+  grep -q '<launchable type="desktop-id">org.tamvikvr.server.desktop</launchable>' "$root/usr/share/metainfo/org.tamvikvr.server.metainfo.xml"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 check "Depends names the C and C++ libraries the programs link" \
@@ -65,15 +92,22 @@ data_line() { grep -m1 '^  data folder: ' "$1" | sed 's/^  data folder: //'; }
 
 # First start of the installed server: the per-user folder is made and named in the summary;
 # nothing is written beside the program. The default ports may be busy: it runs on regardless.
+# Under the usual umask the folder and the settings (which hold the password) are the user's alone.
 export HOME="$work/home"
 unset XDG_CONFIG_HOME
 mkdir -p "$HOME"
+umask 022
 start_program "$work/installed.txt" "$server"
 check "installed server prints its summary" wait_for_text "$work/installed.txt" "  channel 8:"
 stop_server
 check "installed server exits 0 after SIGTERM" test "$stop_status" = 0
 check "installed server uses ~/.config/tamvikvr" test "$(data_line "$work/installed.txt")" = "$HOME/.config/tamvikvr"
 check "installed server made its settings there" test -s "$HOME/.config/tamvikvr/TamvikVRServer.ini"
+check "installed server made ~/.config and its folder 0700" \
+  test "$(stat -c %a "$HOME/.config" "$HOME/.config/tamvikvr" | tr '\n' ' ')" = "700 700 "
+check "installed server made its settings file 0600" test "$(stat -c %a "$HOME/.config/tamvikvr/TamvikVRServer.ini")" = 600
+check "installed server loads the media helper from /usr/lib/tamvikvr (says nothing of it)" \
+  bash -c '! grep -qF "の読み込み" "$1"' _ "$work/installed.txt"
 check "installed server wrote nothing beside itself" test ! -e "$root/usr/bin/TamvikVRServer.ini"
 # The journal takes the console line by line: whole lines, no colour codes.
 check "console ends with a whole line" test "$(tail -c 1 "$work/installed.txt" | od -An -tx1 | tr -d ' ')" = 0a
@@ -98,12 +132,13 @@ readme="$(dirname "$0")/../../README.md"
 mapfile -t steps < <(grep '^    tamvikvr-client ' "$readme" | sed 's/^    //')
 check "README shows package users how to set and list a channel" test "${#steps[@]}" -ge 2
 read -r control_port http_port < <(two_free_ports)
-printf '[Config]\niPortServer=%s\niPortHttp=%s\n' "$control_port" "$http_port" | write_utf16 "$work/seed.ini"
+printf '[Config]\niPortServer=%s\niPortHttp=%s\niServerLog=1\n' "$control_port" "$http_port" | write_utf16 "$work/seed.ini"
+chmod 600 "$work/seed.ini"
 mkdir -p "$work/videos" "$work/xdg/tamvikvr" "$work/build"
 printf 'a fake but whole video file\n' >"$work/videos/a.mp4"
 cp "$tree_server" "$work/build/"
-cp "$work/seed.ini" "$work/xdg/tamvikvr/TamvikVRServer.ini"
-cp "$work/seed.ini" "$work/build/TamvikVRServer.ini"
+cp -p "$work/seed.ini" "$work/xdg/tamvikvr/TamvikVRServer.ini"
+cp -p "$work/seed.ini" "$work/build/TamvikVRServer.ini"
 export XDG_CONFIG_HOME="$work/xdg"
 for which in installed tree; do
   if [ "$which" = installed ]; then
@@ -127,4 +162,49 @@ check "build-tree server uses its own folder" test "$(data_line "$work/tree-run.
 channel_saved() { read_utf16 "$1" | grep -qxF "pcPath=$2"; }
 check "the channel reached the per-user settings" channel_saved "$work/xdg/tamvikvr/TamvikVRServer.ini" "$work/videos"
 check "both settings files hold the same bytes" cmp "$work/xdg/tamvikvr/TamvikVRServer.ini" "$work/build/TamvikVRServer.ini"
+check "installed server wrote its log there" test -s "$work/xdg/tamvikvr/TamvikVR Server[Log].txt"
+find "$work/xdg/tamvikvr" -type f ! -perm 600 >"$work/open-files.txt"
+cat "$work/open-files.txt"
+check "every file in the data folder is 0600" test ! -s "$work/open-files.txt"
+
+# The mouse relay of the installed server, on a virtual display: libCurvane.so comes from
+# /usr/lib/tamvikvr, and once a headset stand-in has logged in, its datagrams reach it.
+echo "== mouse relay on Xvfb"
+if ! command -v Xvfb >/dev/null; then
+  fail "Xvfb is not installed (scripts/install-deps.sh installs it)"
+else
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display.txt" 2>"$work/xvfb.txt" &
+  xvfb_pid=$!
+  background_pids+=("$xvfb_pid")
+  check "Xvfb tells its display" wait_for_line "$work/display.txt"
+  export DISPLAY=":$(head -n 1 "$work/display.txt")"
+  mouse_port=$(free_port)
+  rm -f "$work/xdg/tamvikvr/TamvikVRServer.ini"
+  printf '[Config]\niPortServer=%s\niPortHttp=%s\niPortMouse=%s\niUseMouse=1\n' "$control_port" "$http_port" \
+    "$mouse_port" | write_utf16 "$work/xdg/tamvikvr/TamvikVRServer.ini"
+  # Waits up to 20 s for one datagram on the mouse port and prints it (UTF-16LE or UTF-8 text).
+  python3 -c '
+import socket, sys
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", int(sys.argv[1])))
+s.settimeout(20)
+data = s.recv(2048)
+print(data.decode("utf-16-le") if data[1:2] == b"\0" else data.decode())' "$mouse_port" >"$work/datagram.txt" 2>&1 &
+  receiver_pid=$!
+  background_pids+=("$receiver_pid")
+  start_program "$work/mouse-run.txt" "$server"
+  check "installed server listens with the relay on" wait_for_text "$work/mouse-run.txt" "code=0x0001"
+  check "the relay can capture (libCurvane.so loaded)" grep -qx "  mouse relay: on" "$work/mouse-run.txt"
+  "$root/usr/bin/tamvikvr-client" --port "$control_port" hold 20 >"$work/hold.txt" 2>&1 &
+  hold_pid=$!
+  background_pids+=("$hold_pid")
+  xdotool mousemove 300 200 2>/dev/null || true
+  wait "$receiver_pid" || true
+  cat "$work/datagram.txt"
+  check "a mouse datagram reached the logged-in headset stand-in" grep -q '^#MOUSE(ct=' "$work/datagram.txt"
+  kill -TERM "$hold_pid" 2>/dev/null || true
+  stop_server
+  check "installed server with the relay exits 0" test "$stop_status" = 0
+  kill -TERM "$xvfb_pid" && wait "$xvfb_pid" || true
+fi
 finish

@@ -19,7 +19,7 @@ int main() {
     using namespace tvr;
     mouse::CurvaneLibrary library;
     std::u16string program = platform::executablePath();
-    if (!library.load(program.substr(0, program.find_last_of(u"/\\")))) {
+    if (!library.load({program.substr(0, program.find_last_of(u"/\\"))})) {
         std::printf("cannot load: %s\n", platform::toUtf8(library.problem()).c_str());
         return 2;
     }

@@ -1,40 +1,152 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The Windows packages: cpack makes the installer and the zip; the zip holds both programs and the
-# client; the installer, run silently under Wine, puts them into Program Files with a start-menu
-# entry and an uninstaller, which removes the programs again and leaves the user's files.
+# The Windows packages as a Windows user meets them, under Wine on a virtual display: cpack makes
+# the installer and the zip; a silent install puts the programs into Program Files, marked as
+# installed, with a start-menu folder without the version; the installed server takes an earlier
+# install's settings into %APPDATA%\TamvikVR once; the program started from its start-menu link
+# shows its window and serves a channel set in %APPDATA%\TamvikVR\TamvikVRServer.ini to the Linux
+# client, writing nothing in its own folder; the zip's copy keeps its files beside itself; a
+# silent uninstall leaves only the user's data folder.
 #
-#   windows_package_test.sh BUILD_WINDOWS_FOLDER
+#   windows_package_test.sh BUILD_WINDOWS_FOLDER LINUX_TAMVIKVR_CLIENT
 #
-# Runs in the Wine prefix of $WINEPREFIX.
+# Runs in the Wine prefix of $WINEPREFIX (scripts/test-windows.sh makes one for the run).
 set -euo pipefail
 source "$(dirname "$0")/../e2e/lib.sh"
 build=$(realpath "$1")
+client=$(realpath "$2")
+server_binary=tamvikvr-server.exe # the e2e helpers treat the server as a Windows one
 wine_cmd=(setarch "$(uname -m)" -R wine)
+title="TamvikVR Server Ver1.32a"
 
+began=$(date +%s)
 (cd "$build" && cpack -G "NSIS64;ZIP" >"$work/cpack.txt" 2>&1) || { cat "$work/cpack.txt"; exit 1; }
 installer="$build/TamvikVRServer-1.32a-win64.exe"
 zip="$build/TamvikVRServer-1.32a-win64.zip"
+echo "cpack took $(($(date +%s) - began)) s; installer $(stat -c %s "$installer") bytes, zip $(stat -c %s "$zip") bytes"
 listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip")
-for program in TamvikVRServer.exe tamvikvr-server.exe tamvikvr-client.exe; do
-  check "the zip holds $program" grep -qx "TamvikVRServer-1.32a-win64/$program" <<<"$listing"
+for file in TamvikVRServer.exe tamvikvr-server.exe tamvikvr-client.exe Curvane.dll ZentrovaDirectShow.dll docs/LICENSE; do
+  check "the zip holds $file" grep -qx "TamvikVRServer-1.32a-win64/$file" <<<"$listing"
 done
+check "the zip holds no install marker" bash -c '! grep -q InstalledBySetup <<<"$1"' _ "$listing"
 
-target="$WINEPREFIX/drive_c/Program Files/TamvikVR Server"
-menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/TamvikVR Server 1.32a"
-"${wine_cmd[@]}" "$installer" /S
-for program in TamvikVRServer.exe tamvikvr-server.exe tamvikvr-client.exe Uninstall.exe; do
-  check "the installer puts $program in Program Files" test -f "$target/$program"
+# The prefix's desktop process keeps the display it was started with: end the prefix's Wine
+# processes, so that they start again on this display.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; cleanup' EXIT
+Xvfb -displayfd 3 -screen 0 1280x960x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+background_pids+=($!)
+check "Xvfb tells its display" wait_for_line "$work/display"
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+drive_c="$WINEPREFIX/drive_c"
+target="$drive_c/Program Files/TamvikVR Server"
+menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/TamvikVR Server"
+appdata_windows=$("${wine_cmd[@]}" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+data="$drive_c/$(sed 's|^[Cc]:\\||; s|\\|/|g' <<<"$appdata_windows")/TamvikVR"
+echo "%APPDATA% is $appdata_windows"
+rm -rf "$data"
+
+# An earlier install kept its settings beside the program.
+read -r control_port http_port < <(two_free_ports)
+mkdir -p "$target"
+printf '[File]\npcExt=mp4 mkv\n[Config]\niPortServer=%s\niPortHttp=%s\niPortMouse=%s\n' \
+  "$control_port" "$http_port" "$(free_port)" | write_utf16 "$target/TamvikVRServer.ini"
+
+began=$(date +%s)
+install_status=0
+"${wine_cmd[@]}" "$installer" /S >"$work/install.txt" 2>&1 || install_status=$?
+echo "silent install took $(($(date +%s) - began)) s"
+check "the silent install succeeds where netsh has no firewall (status $install_status)" test "$install_status" = 0
+for file in TamvikVRServer.exe tamvikvr-server.exe tamvikvr-client.exe Curvane.dll ZentrovaDirectShow.dll \
+  Uninstall.exe InstalledBySetup.txt docs/LICENSE; do
+  check "the installer puts $file in Program Files" test -f "$target/$file"
 done
-check "the start menu has the program" test -f "$menu/TamvikVR Server.lnk"
+check "the start-menu folder has no version and holds the program" test -f "$menu/TamvikVR Server.lnk"
+check "the earlier install's settings are left where they were" test -f "$target/TamvikVRServer.ini"
+(cd "$target" && find . -type f | sort) >"$work/installed-files.txt"
 
-# The user's files beside the program stay when it is uninstalled.
-echo "kept" >"$target/TamvikVRServer.ini"
+# The installed server without a window: its data folder is %APPDATA%\TamvikVR, made at its
+# first start, holding the earlier install's settings.
+start_console() {
+  local folder=$1 console=$2
+  (cd "$folder" && exec "${wine_cmd[@]}" ./tamvikvr-server.exe >"$console" 2>&1) &
+  server_pid=$!
+}
+start_console "$target" "$work/installed-console.txt"
+check "the installed server listens on the earlier install's port" \
+  wait_for_text "$work/installed-console.txt" "code=0x0001"
+stop_server
+data_line=$(tr -d '\r' <"$work/installed-console.txt" | sed -n 's/^  data folder: //p')
+check "the installed server keeps its data in %APPDATA%\\TamvikVR ($data_line)" test "$data_line" = "$appdata_windows\TamvikVR"
+ini_has() { read_utf16 "$1" | grep -qx -- "$2"; }
+check "it took the earlier install's settings once" ini_has "$data/TamvikVRServer.ini" "pcExt=mp4 mkv"
+check "and said nothing of the media helper, which lies beside it" \
+  bash -c '! grep -qF "ZentrovaDirectShow" "$1"' _ "$work/installed-console.txt"
+
+# A channel set in %APPDATA%\TamvikVR\TamvikVRServer.ini; the program started from the start menu.
+mkdir -p "$work/videos"
+printf 'a fake but whole video file\n' >"$work/videos/a.mp4"
+read -r control_port http_port < <(two_free_ports)
+printf '[ch.1]\niType=0\npcPath=Z:%s\n[Config]\niPortServer=%s\niPortHttp=%s\niPortMouse=%s\niServerLog=1\n' \
+  "$(tr '/' '\\' <<<"$work/videos")" "$control_port" "$http_port" "$(free_port)" | write_utf16 "$data/TamvikVRServer.ini"
+"${wine_cmd[@]}" start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\TamvikVR Server\TamvikVR Server.lnk' \
+  >"$work/start.txt" 2>&1 &
+background_pids+=($!)
+window_shown() { xdotool search --name "^$title\$" >/dev/null 2>&1; }
+wait_for_window() { for _ in $(seq 1 300); do window_shown && return 0; sleep 0.1; done; return 1; }
+check "the program started from its start-menu link shows its window" wait_for_window
+cat "$work/start.txt"
+check "it serves the control port set in %APPDATA%" wait_for_text "$data/TamvikVR Server[Log].txt" "接続待ち"
+"$client" --port "$control_port" list 1 >"$work/list.txt" 2>&1 || true
+cat "$work/list.txt"
+check "the Linux client lists the channel set in %APPDATA%" grep -qF "/a.mp4" "$work/list.txt"
+# taskkill without /f closes the window, which ends the program as its close box does.
+"${wine_cmd[@]}" taskkill /im TamvikVRServer.exe >/dev/null 2>&1 || true
+gone() { for _ in $(seq 1 100); do window_shown || return 0; sleep 0.1; done; return 1; }
+check "the window closes" gone
+check "it stopped cleanly, its log in %APPDATA% ending with SHUTDOWN" \
+  test "$(tail -n 1 "$data/TamvikVR Server[Log].txt" | tr -d '\r' | grep -c 'SHUTDOWN$')" = 1
+(cd "$target" && find . -type f | sort) >"$work/after-run.txt"
+check "the installed programs wrote nothing in their own folder" cmp "$work/installed-files.txt" "$work/after-run.txt"
+
+# The zip's copy keeps its files beside itself; its start to listening beside the installed one's.
+mkdir -p "$work/zip"
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$work/zip"
+portable="$work/zip/TamvikVRServer-1.32a-win64"
+# Taken in turns, so that a busy machine slows both alike; the medians are printed, not judged.
+for round in 1 2 3 4 5; do
+  for which in zip installed; do
+    if [ "$which" = zip ]; then folder=$portable; else folder=$target; fi
+    start_ms=$(date +%s%3N)
+    start_console "$folder" "$work/$which-$round.txt"
+    wait_for_text "$work/$which-$round.txt" "code=0x0001" || fail "$which copy did not listen"
+    echo "$(($(date +%s%3N) - start_ms))" >>"$work/$which-times.txt"
+    stop_server
+  done
+done
+for which in zip installed; do
+  echo "$which copy: start to listening, median of 5: $(sort -n "$work/$which-times.txt" | sed -n 3p) ms"
+done
+check "the zip's copy keeps its settings beside itself" test -s "$portable/TamvikVRServer.ini"
+check "the zip's copy names its own folder" \
+  grep -q "^  data folder: .*TamvikVRServer-1.32a-win64\$" <(server_text "$work/zip-1.txt")
+
+began=$(date +%s)
 "${wine_cmd[@]}" "$target/Uninstall.exe" /S
 # The uninstaller runs on from a copy in the temporary folder; its last step is the start menu.
-for _ in $(seq 1 100); do [ -f "$target/TamvikVRServer.exe" ] || [ -e "$menu/TamvikVR Server.lnk" ] || break; sleep 0.1; done
-check "the uninstaller removes the program" test ! -f "$target/TamvikVRServer.exe"
-check "and its start-menu entry" test ! -e "$menu/TamvikVR Server.lnk"
-check "and keeps the settings" test -f "$target/TamvikVRServer.ini"
-rm -rf "$target"
+for _ in $(seq 1 100); do [ -e "$target/TamvikVRServer.exe" ] || [ -e "$menu" ] || break; sleep 0.1; done
+echo "silent uninstall took $(($(date +%s) - began)) s"
+# Only the earlier install's settings file, which this installer did not make, may stay there.
+check "the uninstaller removes everything it put in the install folder" \
+  test "$(cd "$target" 2>/dev/null && find . -type f)" = "./TamvikVRServer.ini"
+check "and the start-menu folder" test ! -e "$menu"
+for key in 'HKLM\Software\TamvikVR' 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TamvikVR Server'; do
+  check "and the registry key $key" bash -c '! "${@}" reg query "$0" >/dev/null 2>&1' "$key" "${wine_cmd[@]}"
+done
+check "and keeps the user's data folder" test -s "$data/TamvikVRServer.ini"
+echo "what the install left:"
+find "$target" "$menu" "$data" 2>/dev/null | sed "s|^$drive_c|C:|" || true
+wineserver -k 2>/dev/null || true
 finish

@@ -25,6 +25,8 @@ using posix::writeAll;
 // The temporary file of an atomic write: "." + the file's name + this + six characters of mkstemp.
 constexpr std::string_view kTempInfix = ".tmp-";
 constexpr std::size_t kTempUniqueChars = 6;
+// The mode of the files the program makes: read and written by their owner only.
+constexpr mode_t kPrivateFileMode = 0600;
 
 bool isAtomicWriteTemp(std::string_view name) {
     if (name.size() < 1 + 1 + kTempInfix.size() + kTempUniqueChars || name.front() != '.') return false;
@@ -90,16 +92,10 @@ bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
     std::string temp = folder + "." + name + std::string(kTempInfix) + std::string(kTempUniqueChars, 'X');
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
-    // Keep the permissions of the file being replaced; a new file gets the usual 0666 less umask.
+    // Keep the permissions of the file being replaced. A new file is the user's alone: the
+    // settings hold the password, and the lists and stores tell what the user watches.
     struct stat st {};
-    mode_t mode = 0;
-    if (::stat(target.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
+    mode_t mode = ::stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : kPrivateFileMode;
     bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
@@ -132,8 +128,8 @@ bool AppendFile::open(std::u16string_view path, bool* created) {
     if (path.empty()) return false;
     std::string native = nativePath(path);
     bool isNew = true;
-    int fd =
-        retryOnEintr([&] { return ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666); });
+    int fd = retryOnEintr(
+        [&] { return ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFileMode); });
     if (fd < 0 && errno == EEXIST) {
         isNew = false;
         fd = retryOnEintr([&] { return ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC); });

@@ -220,6 +220,10 @@ bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(c
 
 bool makeFolder(std::u16string_view path) { return !path.empty() && ::mkdir(nativePath(path).c_str(), 0777) == 0; }
 
+bool restrictToOwner(std::u16string_view folder) {
+    return !folder.empty() && ::chmod(nativePath(folder).c_str(), 0700) == 0;
+}
+
 bool removeFolder(std::u16string_view path) { return !path.empty() && ::rmdir(nativePath(path).c_str()) == 0; }
 
 bool moveNoOverwrite(std::u16string_view from, std::u16string_view to, const StopQuery& stop) {

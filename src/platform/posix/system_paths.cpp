@@ -103,6 +103,14 @@ std::u16string executablePath() {
 
 std::u16string userConfigFolder() { return platform::fromUtf8(configHomeFolder()); }
 
+// Decided by the path rather than by whether the folder can be written: the server may run as
+// root, who can write /usr/bin, and a package's program must still not keep settings there.
+bool isInstalledProgramFolder(std::u16string_view folder) {
+    return folder.ends_with(u"/usr/bin") || folder.ends_with(u"/usr/local/bin");
+}
+
+std::u16string_view installedDataFolderName() { return u"tamvikvr"; }
+
 std::u16string userVideosFolder() {
     std::string home = posix::homeFolder();
     std::string configHome = configHomeFolder();

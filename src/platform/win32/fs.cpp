@@ -138,6 +138,8 @@ std::u16string canonicalPath(std::u16string_view path) {
     return folder + win32::fromWide(name);
 }
 
+bool restrictToOwner(std::u16string_view folder) { return !folder.empty(); }
+
 bool makeFolder(std::u16string_view path) {
     return !path.empty() && ::CreateDirectoryW(widePath(path).c_str(), nullptr) != 0;
 }

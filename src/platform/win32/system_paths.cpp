@@ -26,16 +26,32 @@ std::u16string executablePath() {
     }
 }
 
-std::u16string userConfigFolder() { return {}; }
+namespace {
 
-std::u16string userVideosFolder() {
+std::u16string knownFolder(REFKNOWNFOLDERID id) {
     PWSTR path = nullptr;
     std::u16string result;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Videos, KF_FLAG_DEFAULT, nullptr, &path)) && path != nullptr) {
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path)) && path != nullptr) {
         result = win32::fromWide(path);
     }
     ::CoTaskMemFree(path);
     return result;
 }
+
+}  // namespace
+
+std::u16string userConfigFolder() { return knownFolder(FOLDERID_RoamingAppData); }
+
+// The install path would not do: the user picks it in the installer, and a zip may be unpacked
+// under Program Files too. Only the installer writes the marker.
+bool isInstalledProgramFolder(std::u16string_view folder) {
+    std::wstring marker = win32::widePath(folder) + L"\\" + win32::widePath(kInstalledMarkerFileName);
+    DWORD attributes = ::GetFileAttributesW(marker.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::u16string_view installedDataFolderName() { return u"TamvikVR"; }
+
+std::u16string userVideosFolder() { return knownFolder(FOLDERID_Videos); }
 
 }  // namespace tvr::platform

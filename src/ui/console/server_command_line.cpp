@@ -2,6 +2,7 @@
 #include "ui/console/server_command_line.h"
 
 #include "core/data_folder.h"
+#include "core/data_folder_setup.h"
 #include "core/paths.h"
 #include "platform/fs.h"
 #include "platform/system_paths.h"
@@ -55,18 +56,22 @@ std::string serverUsage() {
            "  --help, -h      print this text and exit\n"
            "\n"
            "The default data folder is the executable's own; a Linux server installed in /usr/bin or\n"
-           "/usr/local/bin uses $XDG_CONFIG_HOME/tamvikvr (default ~/.config/tamvikvr) instead,\n"
-           "created on its first start. The start-up summary names the folder in use.\n"
+           "/usr/local/bin uses $XDG_CONFIG_HOME/tamvikvr (default ~/.config/tamvikvr) instead, and\n"
+           "a Windows install %APPDATA%\\TamvikVR, created on the first start (0700 on Linux). The\n"
+           "start-up summary names the folder in use.\n"
            "Settings: see docs/configuration.md (installed: /usr/share/doc/tamvikvr-server/).\n";
 }
 
 std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted) {
+    const std::u16string program = platform::executablePath();
     if (line.dataFolder.empty()) {
-        *wanted = core::defaultDataFolder(platform::executablePath(), platform::userConfigFolder());
+        *wanted = core::defaultDataFolder(program, platform::userConfigFolder());
     } else {
         *wanted = platform::fromUtf8(line.dataFolder);
     }
-    if (wanted->empty() || !core::makeFolderTree(*wanted)) return {};
+    // Without a per-user folder the rule gives the program's own folder, where an earlier
+    // install kept its settings.
+    if (!core::prepareDataFolder(*wanted, core::defaultDataFolder(program, {}))) return {};
     return line.dataFolder.empty() ? *wanted : platform::canonicalFolder(*wanted);
 }
 

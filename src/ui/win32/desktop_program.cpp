@@ -5,7 +5,7 @@
 
 #include "core/paths.h"
 #include "core/settings.h"
-#include "platform/system_paths.h"
+#include "ui/console/server_command_line.h"
 #include "ui/win32/main_window.h"
 
 namespace tvr::ui::win32 {
@@ -14,17 +14,16 @@ namespace {
 constexpr int kExitFailed = 0;
 constexpr int kExitNormal = 1;
 
-std::u16string executableFolderOf(const std::u16string& executable) {
-    std::size_t end = executable.find_last_of(u"\\/");
-    return end == std::u16string::npos ? std::u16string() : executable.substr(0, end);
-}
-
 }  // namespace
 
 int runDesktopProgram(HINSTANCE instance) {
     // The dialogs may hold rich edit controls; a missing library only leaves them out.
     LoadLibraryW(L"RICHED32.DLL");
-    core::setExecutableFolder(executableFolderOf(platform::executablePath()));
+    // The zip's copy keeps its files beside itself, the installed one in %APPDATA%\TamvikVR.
+    std::u16string wanted;
+    std::u16string dataFolder = dataFolderFor(ServerCommandLine{}, &wanted);
+    if (dataFolder.empty()) return kExitFailed;
+    core::setExecutableFolder(dataFolder);
     std::u16string settingsPath = core::executableFolder() + u"\\" + core::kSettingsFileName;
 
     MainWindow window(instance, settingsPath, core::executableFolder());

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
 """Draws the program's icons (app.ico: a headset with a play sign; tray.ico: the headset alone)
-as 32-bit images in 16, 24, 32 and 48 pixels, so no picture is taken from elsewhere.
+as 32-bit images in 16, 24, 32 and 48 pixels, so no picture is taken from elsewhere, and the same
+drawing as PNG files for the Linux desktop's icon theme (packaging/icons/hicolor).
 Run it from this folder after changing a shape: python3 draw_icons.py"""
+import os
 import struct
+import zlib
 
 
 def inside_round_rect(x, y, left, top, right, bottom, radius):
@@ -33,6 +36,22 @@ def pixel(u, v, play):
             return (0, 0, 0, 0)  # the nose gap
         return body
     return (0, 0, 0, 0)
+
+
+def rgba_rows(size, play):
+    """The top-down rows of the image as RGBA bytes."""
+    rows = image(size, play)[40:40 + size * size * 4]
+    bgra = [rows[i * size * 4:(i + 1) * size * 4] for i in range(size)][::-1]
+    return [bytes(b for x in range(size) for b in (r[4 * x + 2], r[4 * x + 1], r[4 * x], r[4 * x + 3])) for r in bgra]
+
+
+def write_png(path, size, play):
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    raw = b"".join(b"\0" + row for row in rgba_rows(size, play))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
 def image(size, play):
@@ -72,3 +91,7 @@ def write_icon(path, play):
 
 write_icon("app.ico", True)
 write_icon("tray.ico", False)
+for theme_size in (16, 24, 32, 48, 64, 128, 256):
+    folder = f"../../../packaging/icons/hicolor/{theme_size}x{theme_size}/apps"
+    os.makedirs(folder, exist_ok=True)
+    write_png(f"{folder}/tamvikvr-server.png", theme_size, True)

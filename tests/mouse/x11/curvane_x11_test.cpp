@@ -72,7 +72,8 @@ protected:
             GTEST_SKIP() << "no X display: scripts/test.sh runs this under xvfb-run";
         if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
         std::u16string program = platform::executablePath();
-        ASSERT_TRUE(library.load(program.substr(0, program.find_last_of(u'/')))) << platform::toUtf8(library.problem());
+        ASSERT_TRUE(library.load({program.substr(0, program.find_last_of(u'/'))}))
+            << platform::toUtf8(library.problem());
     }
     /// Datagrams until one satisfies the condition (the relay sends one every 17 ms).
     std::optional<Sums> waitFor(bool (*condition)(const Sums&)) {

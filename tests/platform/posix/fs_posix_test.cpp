@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -74,6 +75,35 @@ std::vector<std::string> namesIn(const test::TempFolder& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+// The settings hold the password: under the usual umask 022 what the program makes is still the
+// user's alone, while a file the user opened up keeps the mode the user gave it.
+TEST(FsPosix, FilesAndFoldersTheProgramMakesAreTheOwnersAlone) {
+    const mode_t previous = ::umask(022);
+    test::TempFolder temp;
+    ASSERT_TRUE(writeFileAtomic(temp.file16("new.ini"), "a"));
+    EXPECT_EQ(modeOf(temp.file("new.ini")), 0600u);
+    temp.write("shared.vrl", "old");
+    ::chmod(temp.file("shared.vrl").c_str(), 0644);
+    ASSERT_TRUE(writeFileAtomic(temp.file16("shared.vrl"), "new"));
+    EXPECT_EQ(modeOf(temp.file("shared.vrl")), 0644u);
+    AppendFile log;
+    bool created = false;
+    ASSERT_TRUE(log.open(temp.file16("log.txt"), &created));
+    EXPECT_TRUE(created);
+    EXPECT_EQ(modeOf(temp.file("log.txt")), 0600u);
+    ASSERT_TRUE(makeFolder(temp.file16("data")));
+    ASSERT_TRUE(restrictToOwner(temp.file16("data")));
+    EXPECT_EQ(modeOf(temp.file("data")), 0700u);
+    EXPECT_FALSE(restrictToOwner(temp.file16("missing")));
+    ::umask(previous);
 }
 
 TEST(FsChange, MoveToAnotherFileSystemKeepsTimesAndNeverLosesAFile) {
