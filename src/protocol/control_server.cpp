@@ -23,8 +23,9 @@ constexpr std::int64_t kLongestTimeoutMs = 0x7FFFFFFF;
 
 }  // namespace
 
-ControlServer::ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, library::LibraryState& library)
-    : clock_(clock), frontEnd_(frontEnd), library_(library) {
+ControlServer::ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, library::LibraryState& library,
+                             core::ChannelSaver* channelSaver)
+    : clock_(clock), frontEnd_(frontEnd), channelSaver_(channelSaver), library_(library) {
     platform::socketsStartup();
     if (!thread_.start([this] { return loopPass(); })) teardown();
 }
@@ -141,7 +142,8 @@ std::u16string ControlServer::addressText() const {
 HandlerContext ControlServer::context() {
     // A long copy of a moved video asks this between blocks, so a stop need not wait for it.
     auto stopping = [this] { return thread_.stopRequested(); };
-    return HandlerContext{config_, library_, line_, status_, frontEnd_, clock_, log_, session_, search_, stopping};
+    return HandlerContext{config_, library_, line_,    status_, frontEnd_, channelSaver_,
+                          clock_,  log_,     session_, search_, stopping};
 }
 
 void ControlServer::connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {

@@ -33,7 +33,7 @@ bool Controller::loadSettings() {
 }
 
 void Controller::saveSettings() {
-    if (writer_) writer_->save(settings_.config());
+    if (writer_) writer_->save(settings_.config(), channelChangesTaken_);
 }
 
 void Controller::flushSettings() {
@@ -51,7 +51,7 @@ void Controller::startServices() {
     std::u16string program = platform::executablePath();
     mediaProblem_ = media_.load(std::u16string_view(program).substr(0, program.find_last_of(u"/\\")));
     video_ = std::make_unique<http::VideoServer>();
-    control_ = std::make_unique<protocol::ControlServer>(clock_, &commands_, library_);
+    control_ = std::make_unique<protocol::ControlServer>(clock_, &commands_, library_, writer_.get());
     startMouse();
     running_ = true;
     controlState_ = {};
@@ -135,6 +135,7 @@ void Controller::onCommand(const core::FrontEndCommand& command) {
         auto& channel = settings_.config().channels[static_cast<std::size_t>(command.channel)];
         channel.type = command.type;
         channel.path = command.path;
+        ++channelChangesTaken_;
         saveSettings();
         // The headset may name a folder that is not there: the user sees it now, not at the next start.
         ChannelSummary changed = summarizeChannel(settings_.config(), command.channel);
@@ -161,11 +162,13 @@ void Controller::forceDisconnect() {
 void Controller::stop() {
     if (!running_) return;
     running_ = false;
+    // Nothing is answered from here on, so the save below holds every change answered OK.
     video_->close();
     video_.reset();
     control_.reset();  // stops its thread, then tears down: "Release()" and "SHUTDOWN"
     mouse_.reset();    // stops its thread, then gives the pointer back
     media_.release();
+    for (const auto& command : commands_.drain()) onCommand(command);
     saveSettings();
     flushSettings();
 }

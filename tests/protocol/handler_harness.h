@@ -25,7 +25,7 @@ public:
     ~HandlerHarness() { core::setExecutableFolder(previousFolder_); }
 
     protocol::HandlerContext context() {
-        return {config, library, sink, status, &frontEnd, clock, log, session, search, [] { return false; }};
+        return {config, library, sink, status, &frontEnd, nullptr, clock, log, session, search, [] { return false; }};
     }
     /// Applies the settings to the library state, as the server does when it takes them.
     void apply() { library.apply(config); }

@@ -95,9 +95,12 @@ TEST_F(ControllerTest, ChannelChangedByTheHeadsetIsSavedToTheSettingsFile) {
     ASSERT_TRUE(client.sendCommand(u"CM_SET_CHANNEL_TYPE", args));
     ASSERT_TRUE(client.receiveReply(&reply, 5000));
     ASSERT_TRUE(reply.ok);
-    controller->tick();
-    controller->flushSettings();  // the save runs on the settings writer's thread
+    EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), test::storedPath(folder.path16()))
+        << "the OK leaves only once the file holds the change, before the front-end's next tick";
+    controller->saveSettings();  // a save of the window's values, which do not hold the change yet
+    controller->flushSettings();
     EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), test::storedPath(folder.path16()));
+    controller->tick();
     EXPECT_EQ(controller->settings().config().channels[1].path, test::storedPath(folder.path16()));
 }
 
