@@ -108,7 +108,7 @@ void ControlServer::applyNow(const core::Config& config) {
         session_.suspendChanged = true;
     }
     if (log_.isOpen() && config_.serverLog == 0) log_.close();
-    if (!log_.isOpen() && config_.serverLog == 1) log_.open(core::ServerLog::pathIn(core::executableFolder()));
+    if (!log_.isOpen() && config_.serverLog == 1) log_.open(core::ServerLog::pathIn(core::dataFolder()));
 }
 
 void ControlServer::postStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/controller.h"
 
+#include "core/paths.h"
 #include "core/text.h"
 #include "core/write_leftovers.h"
 #include "platform/system_paths.h"
@@ -48,8 +49,7 @@ void Controller::startServices() {
     const core::Config& config = settings_.config();
     core::removeWriteLeftovers(settings_.path(), config);
     // The helper ships with the program, so it is looked for beside the program, not in the data folder.
-    std::u16string program = platform::executablePath();
-    mediaProblem_ = media_.load(std::u16string_view(program).substr(0, program.find_last_of(u"/\\")));
+    mediaProblem_ = media_.load(core::programFolder());
     video_ = std::make_unique<http::VideoServer>();
     control_ = std::make_unique<protocol::ControlServer>(clock_, &commands_, library_, writer_.get());
     startMouse();

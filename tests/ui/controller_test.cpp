@@ -16,6 +16,7 @@
 #include "http/raw_http_client.h"
 #include "platform/ini_file.h"
 #include "platform/utf.h"
+#include "support/data_folder_scope.h"
 #include "support/stored_path.h"
 #include "support/temp_folder.h"
 
@@ -37,7 +38,8 @@ struct RecordingView final : ui::StatusView {
 
 class ControllerTest : public ::testing::Test {
 protected:
-    void SetUp() override { core::setExecutableFolder(folder.path16()); }
+    test::DataFolderScope dataFolder_;  // first made, last gone
+    void SetUp() override { dataFolder_.set(folder.path16()); }
 
     std::u16string settingsPath() const { return folder.file16("TamvikVRServer.ini"); }
     void startController() {

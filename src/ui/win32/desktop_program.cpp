@@ -5,7 +5,6 @@
 
 #include "core/paths.h"
 #include "core/settings.h"
-#include "platform/system_paths.h"
 #include "ui/win32/main_window.h"
 
 namespace tvr::ui::win32 {
@@ -14,20 +13,16 @@ namespace {
 constexpr int kExitFailed = 0;
 constexpr int kExitNormal = 1;
 
-std::u16string executableFolderOf(const std::u16string& executable) {
-    std::size_t end = executable.find_last_of(u"\\/");
-    return end == std::u16string::npos ? std::u16string() : executable.substr(0, end);
-}
-
 }  // namespace
 
 int runDesktopProgram(HINSTANCE instance) {
     // The dialogs may hold rich edit controls; a missing library only leaves them out.
     LoadLibraryW(L"RICHED32.DLL");
-    core::setExecutableFolder(executableFolderOf(platform::executablePath()));
-    std::u16string settingsPath = core::executableFolder() + u"\\" + core::kSettingsFileName;
+    const std::u16string dataFolder = core::programFolder();
+    core::setDataFolder(dataFolder);
+    std::u16string settingsPath = dataFolder + u"\\" + core::kSettingsFileName;
 
-    MainWindow window(instance, settingsPath, core::executableFolder());
+    MainWindow window(instance, settingsPath, dataFolder);
     if (!window.loadSettings()) return kExitFailed;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (!window.create()) {
