@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "client/control_client.h"
@@ -356,6 +357,30 @@ TEST_F(ControllerTest, StopSavesOnlyChangedSettings) {
     EXPECT_EQ(platform::iniReadString(settingsPath(), u"Config", u"iUseMouse", u""), u"1");
     EXPECT_EQ(platform::iniReadString(settingsPath(), u"Setup", u"iSeek1FF", u""), u"10")
         << "unchanged values are not rewritten over the hand edit";
+}
+
+// Every front-end stops through the controller: a headset that goes on changing a channel while
+// the program stops finds the last change it was told is done in the file.
+TEST_F(ControllerTest, TheLastChangeAnsweredOkBeforeTheStopIsTheOneSaved) {
+    startController();
+    ASSERT_TRUE(connectAndHandshake());
+    std::promise<void> firstOk;
+    std::u16string lastOk;
+    std::thread headset([&] {
+        for (int change = 0;; ++change) {
+            std::u16string path = folder.path16() + u"/change" + platform::fromUtf8(std::to_string(change));
+            std::u16string args[4] = {u"1", u"0", path, u""};
+            client::Reply reply;
+            if (!client.sendCommand(u"CM_SET_CHANNEL_TYPE", args) || !client.receiveReply(&reply, 5000)) return;
+            if (!reply.ok) return;
+            lastOk = path;
+            if (change == 0) firstOk.set_value();
+        }
+    });
+    firstOk.get_future().wait();
+    controller->stop();
+    headset.join();
+    EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), test::storedPath(lastOk));
 }
 
 }  // namespace
