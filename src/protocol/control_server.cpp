@@ -31,8 +31,10 @@ ControlServer::ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, l
 }
 
 ControlServer::~ControlServer() {
-    search_.reset();  // cancels and joins a running search before anything it reads goes
+    // The control thread goes first: it reads search_ until its last pass. Then a running search
+    // is cancelled and joined, before anything it reads goes.
     thread_.stop();
+    search_.reset();
     teardown();
     log_.close();
     platform::socketsCleanup();
