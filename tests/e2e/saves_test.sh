@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# OK means saved: a channel change the server answered OK survives a kill -9 right after the OK;
-# the last change answered OK while the server stops (SIGTERM, SIGINT) is the one in the file; a
-# closed terminal (SIGHUP, a console pipe whose reader is gone) stops the server cleanly, with the
-# log closed by SHUTDOWN and the word list's unsaved entries written.
+# OK means saved: a channel change and a headset's key the server answered OK survive a kill -9
+# right after the OK; the last change answered OK while the server stops (SIGTERM, SIGINT) is the
+# one in the file; a closed terminal (SIGHUP, a console pipe whose reader is gone) stops the
+# server cleanly, with the log closed by SHUTDOWN and the word list's unsaved entries written.
 # Usage: saves_test.sh <tamvikvr-server> <tamvikvr-client>
 source "$(dirname "$0")/lib.sh"
 server_binary=$1
@@ -25,18 +25,20 @@ for round in $(seq 1 "$rounds"); do
   start_server "$install"
   wait_for_text "$install/console.txt" "code=0x0001 接続待ち" || fail "round $round: the server listens"
   wanted=$(server_path "$work/kill/$round")
-  if command CM_SET_CHANNEL_TYPE 1 0 "$wanted" | grep -qxF "#RET_OK()"; then
+  if command CM_SET_CHANNEL_TYPE 1 0 "$wanted" | grep -qxF "#RET_OK()" &&
+    command CM_INI_WRITE_STRING client rw.round "$round" | grep -qxF "#RET_OK()"; then
     sleep 0.005
     kill -KILL "$server_pid"
     wait "$server_pid" 2>/dev/null || true
     server_pid=""
     [ "$(channel_path | tr '\\' '/')" = "$wanted" ] || lost=$((lost + 1))
+    read_utf16 "$install/TamvikVRServer.ini" | grep -qxF "rw.round=$round" || lost=$((lost + 1))
   else
     fail "round $round: the change is answered OK"
     stop_server
   fi
 done
-check "$rounds changes answered OK, each followed by kill -9 5 ms later: none lost" test "$lost" -eq 0
+check "$rounds channel changes and headset keys answered OK, then kill -9 5 ms later: none lost" test "$lost" -eq 0
 
 # Changes go on while the server stops; the last one it answered OK must be the one in the file.
 for how in TERM INT; do
