@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
     }
     platform::installStopSignalHandler();
     platform::useUtf8Console();
-    core::setExecutableFolder(dataFolder);
-    std::u16string settingsPath = core::executableFolder();
+    core::setDataFolder(dataFolder);
+    std::u16string settingsPath = core::dataFolder();
     core::appendPath(settingsPath, core::kSettingsFileName);
 
     bool glosses = !protocol::japaneseLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     }
     ui::StartupSummary summary =
         ui::summarizeStartup(controller.settings(), controller.controlState(), controller.videoState(),
-                             core::executableFolder(), platform::lanIpv4Addresses());
+                             core::dataFolder(), platform::lanIpv4Addresses());
     if (summary.mouseOn) summary.mouseProblem = controller.mouseProblem();
     view.showSummary(summary);
     while (!platform::waitForStopSignal(ui::Controller::kTickMs)) controller.tick();

@@ -68,7 +68,7 @@ public:
     ListingRun(const fs::path& root, int sortName) {
         fs::path work = fs::temp_directory_path() / "tvr-listing-bench";
         fs::create_directories(work);
-        tvr::core::setExecutableFolder(tvr::platform::fromUtf8(work.string()));
+        tvr::core::setDataFolder(tvr::platform::fromUtf8(work.string()));
         std::ofstream(work / "bench.vrl") << root.string() << "\n";
         tvr::core::Config config = tvr::core::defaultConfig();
         config.channels[2].path = u"bench.vrl";

@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "clip.mp4", std::ios::binary) << std::string(kVideoBytes, 'v');
-    tvr::core::setExecutableFolder(tvr::platform::fromUtf8(folder.string()));
+    tvr::core::setDataFolder(tvr::platform::fromUtf8(folder.string()));
     QuietView view;
     int failures = 0;
     {

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     const fs::path work = fs::temp_directory_path() / "tvr-save-channel-bench";
     fs::remove_all(work);
     fs::create_directories(work);
-    tvr::core::setExecutableFolder(tvr::platform::fromUtf8(work.string()));
+    tvr::core::setDataFolder(tvr::platform::fromUtf8(work.string()));
 
     tvr::core::Config config = tvr::core::defaultConfig();
     tvr::library::LibraryState library;

@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     const fs::path folders = work / "folders";
     generateTree(tree);
     generateFolders(folders);
-    tvr::core::setExecutableFolder(tvr::platform::fromUtf8(work.string()));
+    tvr::core::setDataFolder(tvr::platform::fromUtf8(work.string()));
     std::ofstream(work / "SearchFolder1.vrl") << tree.string() << "\n";
 
     SearchSettings settings{tvr::core::defaultConfig(), {}};

@@ -16,6 +16,8 @@ echo "== word list =="
 build/word_list_bench
 echo "== favourites save =="
 build/save_channel_bench
+echo "== channel change saved before its OK, and the stop =="
+build/channel_save_bench
 echo "== search engine =="
 bash bench/search_bench.sh build
 echo "== video server =="

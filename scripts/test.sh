@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Installs what is missing, builds with warnings as errors, and runs every test: once in the
 # normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer, with a short run of
-# every fuzz target in between, then the Windows cross build under Wine.
+# every fuzz target in between, the threaded services' tests under ThreadSanitizer, then the
+# Windows cross build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -62,6 +63,14 @@ cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs"
 part_done "sanitizer build and tests"
+
+# The tests of the threaded services (controller and settings writer, control server, video
+# server, search, mouse relay) under ThreadSanitizer; only those test executables are built. They
+# run clean without suppressions: a race found fails its test.
+cmake --preset tsan
+cmake --build --preset tsan -j "$jobs"
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --preset tsan -j "$jobs"
+part_done "ThreadSanitizer build and tests"
 
 # The Windows cross build: its tests and the end-to-end scripts under Wine, with build/'s client.
 bash scripts/test-windows.sh

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Path helpers that look at the disk: state, folder creation, and resolving settings against
-// the executable folder.
+// the data folder.
 #include <mutex>
+#include <optional>
 
 #include "core/path_parts.h"
 #include "core/paths.h"
@@ -16,37 +17,40 @@ std::mutex& folderMutex() {
     return mutex;
 }
 
-std::u16string& folderValue() {
-    static std::u16string folder;
+std::optional<std::u16string>& folderValue() {
+    static std::optional<std::u16string> folder;
     return folder;
 }
 
-bool folderKnown = false;
-
 bool isFolder(std::u16string_view path) { return platform::pathKind(path) == platform::PathKind::Folder; }
+
+std::u16string withoutTrailingSeparators(std::u16string folder) {
+    while (folder.size() > 1 && isSeparator(folder.back())) folder.pop_back();
+    return folder;
+}
 
 }  // namespace
 
-const std::u16string& executableFolder() {
-    std::lock_guard lock(folderMutex());
-    if (!folderKnown) {
-        // The executable has no extension on Linux, so the folder is everything before the last
-        // separator rather than splitPath's folder.
-        std::u16string path = platform::executablePath();
-        std::size_t cut = path.size();
-        while (cut > 0 && !isSeparator(path[cut - 1])) --cut;
-        while (cut > 1 && isSeparator(path[cut - 1])) --cut;
-        folderValue() = path.substr(0, cut);
-        folderKnown = true;
-    }
-    return folderValue();
+std::u16string_view programFolderOf(std::u16string_view programPath) {
+    std::size_t cut = programPath.find_last_of(u"/\\");
+    if (cut == std::u16string_view::npos) return {};
+    return programPath.substr(0, cut == 0 ? 1 : cut);  // a program in the root keeps the root
 }
 
-void setExecutableFolder(std::u16string folder) {
-    while (folder.size() > 1 && isSeparator(folder.back())) folder.pop_back();
+std::u16string programFolder() {
+    return withoutTrailingSeparators(std::u16string(programFolderOf(platform::executablePath())));
+}
+
+std::u16string dataFolder() {
+    std::lock_guard lock(folderMutex());
+    if (!folderValue()) folderValue() = programFolder();
+    return *folderValue();
+}
+
+void setDataFolder(std::u16string folder) {
+    folder = withoutTrailingSeparators(std::move(folder));
     std::lock_guard lock(folderMutex());
     folderValue() = std::move(folder);
-    folderKnown = true;
 }
 
 bool getPathState(std::u16string_view path, bool* isFolderOut) {
@@ -59,7 +63,7 @@ std::u16string appFilePath(std::u16string_view path) {
     PathParts parts = splitParts(path);
     if (!parts.drive.empty() || !parts.dir.empty()) return std::u16string(path);
     // A bare name, with or without extension, lives beside the executable.
-    std::u16string result = executableFolder();
+    std::u16string result = dataFolder();
     appendPath(result, path);
     return result;
 }
@@ -88,12 +92,12 @@ void resolveStoreFolder(std::u16string* folder, std::u16string_view setting) {
         *folder = setting;
         return;
     }
-    // An absolute setting names its own place; joining it to the executable folder would hide
+    // An absolute setting names its own place; joining it to the data folder would hide
     // the store in an unexpected subfolder.
     if (isAbsolutePath(setting)) {
         *folder = setting;
     } else {
-        *folder = executableFolder();
+        *folder = dataFolder();
         appendPath(*folder, setting);
     }
     if (!isFolder(*folder)) makeFolderTree(*folder);
@@ -108,7 +112,7 @@ bool resolveDataFile(std::u16string* file, std::u16string_view setting) {
         *file = setting;
         return false;
     }
-    *file = executableFolder();
+    *file = dataFolder();
     appendPath(*file, setting);
     return platform::pathKind(*file) == platform::PathKind::File;
 }

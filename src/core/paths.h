@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Path helpers on UTF-16 paths. "\" and "/" both separate folders where a rule says so; the
-// system joins with "/". Relative storage settings resolve against the executable folder.
+// system joins with "/". Relative storage settings resolve against the data folder.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,14 +26,14 @@ SplitResult splitPath(std::u16string_view path);
 void appendPath(std::u16string& base, std::u16string_view tail);
 /// False when missing; otherwise true, with isFolder telling a folder from anything else.
 bool getPathState(std::u16string_view path, bool* isFolder = nullptr);
-/// A bare file name (no drive, no separator) is placed in the executable folder; other paths stay as they are.
+/// A bare file name (no drive, no separator) is placed in the data folder; other paths stay as they are.
 std::u16string appFilePath(std::u16string_view path);
 /// True when the folder exists afterwards (parents are created); an empty path is the current folder.
 /// `created`, when given, receives the folders this call made, outermost first.
 bool makeFolderTree(std::u16string_view path, std::vector<std::u16string>* created = nullptr);
-/// An existing or absolute folder as given, else the executable folder joined with it; created.
+/// An existing or absolute folder as given, else the data folder joined with it; created.
 void resolveStoreFolder(std::u16string* folder, std::u16string_view setting);
-/// The setting when it is a file or absolute, else the executable folder joined with it; true when that is a file.
+/// The setting when it is a file or absolute, else the data folder joined with it; true when that is a file.
 bool resolveDataFile(std::u16string* file, std::u16string_view setting);
 /// The drive ("C:") or "//server/share" root; false with an empty root when there is none.
 bool getPathRoot(std::u16string_view path, std::u16string* root);
@@ -47,9 +47,15 @@ void getFileWriteTime(platform::FileTime* time, std::u16string_view path);
 /// offset in line just after the field, or -1 when there is no such field.
 std::ptrdiff_t getLineField(std::u16string* field, std::u16string_view line, int n);
 
-/// The folder of the executable, without a trailing separator.
-const std::u16string& executableFolder();
-/// Sets the executable folder (start-up, and tests that work in a temporary folder).
-void setExecutableFolder(std::u16string folder);
+/// The folder that holds the settings, the log, the list files and the stores: the program's
+/// folder until a front-end sets another; without a trailing separator. A copy, for any thread.
+std::u16string dataFolder();
+/// Sets the data folder (start-up, and tests that work in a temporary folder).
+void setDataFolder(std::u16string folder);
+/// The folder of the running program, where the helper libraries ship; without a trailing separator.
+std::u16string programFolder();
+/// The folder part of a program's path: everything before the last separator ("\" or "/"); a
+/// program has no extension on Linux, so a folder is not told by the lack of one.
+std::u16string_view programFolderOf(std::u16string_view programPath);
 
 }  // namespace tvr::core

@@ -21,7 +21,7 @@ std::u16string folderOfFile(std::u16string_view setting) {
 
 int removeWriteLeftovers(std::u16string_view settingsPath, const Config& config) {
     std::set<std::u16string> folders;
-    folders.insert(executableFolder());
+    folders.insert(dataFolder());
     folders.insert(splitPath(appFilePath(settingsPath)).folder);
     for (const ChannelConfig& channel : config.channels) {
         if (channel.type == kChannelSearchList || channel.type == kChannelFavoriteList) {

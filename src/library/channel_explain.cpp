@@ -33,7 +33,7 @@ std::u16string explainUnresolvedChannel(const core::Config& config, int index) {
         return core::format(u"the folder does not exist%s: give [%s] pcPath an existing folder or (PCVideo)",
                             {where, section});
     }
-    std::u16string candidate = core::executableFolder();
+    std::u16string candidate = core::dataFolder();
     core::appendPath(candidate, path);
     if (channel.type == core::kChannelSearchList || channel.type == core::kChannelFavoriteList) {
         return core::format(u"no list file yet at %s; the headset writes it when it saves this list",

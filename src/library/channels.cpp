@@ -44,7 +44,7 @@ bool resolveChannelRoot(const core::Config& config, std::int32_t channel, Channe
         result.isFolder = isFolder;
     } else if (entry.type != core::kChannelPcFolder) {
         // A bare list-file name (or nothing at all) lives beside the executable.
-        std::u16string candidate = core::executableFolder();
+        std::u16string candidate = core::dataFolder();
         core::appendPath(candidate, path);
         if (!core::getPathState(candidate, &isFolder)) {
             return false;

@@ -31,6 +31,6 @@ std::u16string sharedLibraryFileName(std::u16string_view name);
 /// The folders the libraries that ship with the program are looked for in, in order: the
 /// program's own folder, and on Linux then "../lib/tamvikvr" beside it, where the package (and an
 /// install to /usr/local) puts its private libraries.
-std::vector<std::u16string> helperLibraryFolders(std::u16string_view executablePath);
+std::vector<std::u16string> helperLibraryFolders(std::u16string_view programFolder);
 
 }  // namespace tvr::platform

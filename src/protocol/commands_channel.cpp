@@ -25,10 +25,14 @@ bool setChannelType(HandlerContext& context, CommandCall& call) {
                       u"the path cannot be stored in the settings file: it holds a line break, a NUL or "
                       u"a broken UTF-16 character");
     }
-    if (context.frontEnd != nullptr) {
-        const auto& changed = context.config.channels[static_cast<std::size_t>(channel)];
+    const auto& changed = context.config.channels[static_cast<std::size_t>(channel)];
+    if (context.frontEnd != nullptr)
         context.frontEnd->post({core::kRefreshChannels, channel, changed.type, changed.path});
-    }
+    // OK tells the headset the change survives anything: it leaves only once the file holds it.
+    if (context.channelSaver != nullptr && !context.channelSaver->saveChannel(channel, changed.type, changed.path))
+        return refuse(context,
+                      u"the settings file could not be written in time: the channel is changed, and its "
+                      u"save is tried again");
     return true;
 }
 

@@ -23,15 +23,18 @@ constexpr std::int64_t kLongestTimeoutMs = 0x7FFFFFFF;
 
 }  // namespace
 
-ControlServer::ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, library::LibraryState& library)
-    : clock_(clock), frontEnd_(frontEnd), library_(library) {
+ControlServer::ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, library::LibraryState& library,
+                             core::ChannelSaver* channelSaver)
+    : clock_(clock), frontEnd_(frontEnd), channelSaver_(channelSaver), library_(library) {
     platform::socketsStartup();
     if (!thread_.start([this] { return loopPass(); })) teardown();
 }
 
 ControlServer::~ControlServer() {
-    search_.reset();  // cancels and joins a running search before anything it reads goes
+    // The control thread goes first: it reads search_ until its last pass. Then a running search
+    // is cancelled and joined, before anything it reads goes.
     thread_.stop();
+    search_.reset();
     teardown();
     log_.close();
     platform::socketsCleanup();
@@ -107,7 +110,7 @@ void ControlServer::applyNow(const core::Config& config) {
         session_.suspendChanged = true;
     }
     if (log_.isOpen() && config_.serverLog == 0) log_.close();
-    if (!log_.isOpen() && config_.serverLog == 1) log_.open(core::ServerLog::pathIn(core::executableFolder()));
+    if (!log_.isOpen() && config_.serverLog == 1) log_.open(core::ServerLog::pathIn(core::dataFolder()));
 }
 
 void ControlServer::postStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2) {
@@ -142,7 +145,8 @@ std::u16string ControlServer::addressText() const {
 HandlerContext ControlServer::context() {
     // A long copy of a moved video asks this between blocks, so a stop need not wait for it.
     auto stopping = [this] { return thread_.stopRequested(); };
-    return HandlerContext{config_, library_, line_, status_, frontEnd_, clock_, log_, session_, search_, stopping};
+    return HandlerContext{config_, library_, line_,    status_, frontEnd_, channelSaver_,
+                          clock_,  log_,     session_, search_, stopping};
 }
 
 void ControlServer::connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {

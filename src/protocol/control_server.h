@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/access_gate.h"
+#include "core/channel_saver.h"
 #include "core/clock.h"
 #include "core/command_queue.h"
 #include "core/log.h"
@@ -33,8 +34,10 @@ namespace tvr::protocol {
 
 class ControlServer final : public core::AccessGate {
 public:
-    /// Starts the worker thread at once; it idles until startListening.
-    ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, library::LibraryState& library);
+    /// Starts the worker thread at once; it idles until startListening. A channel saver, when
+    /// given, writes each channel change before its OK.
+    ControlServer(core::Clock& clock, core::CommandQueue* frontEnd, library::LibraryState& library,
+                  core::ChannelSaver* channelSaver = nullptr);
     /// Stops the thread, then tears down.
     ~ControlServer() override;
     ControlServer(const ControlServer&) = delete;
@@ -88,6 +91,7 @@ private:
 
     core::Clock& clock_;
     core::CommandQueue* frontEnd_;
+    core::ChannelSaver* channelSaver_;
     library::LibraryState& library_;
     core::WorkerThread thread_;
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/channel_saver.h"
 #include "core/clock.h"
 #include "core/command_queue.h"
 #include "core/log.h"
@@ -23,7 +24,8 @@ struct HandlerContext {
     library::LibraryState& library;
     ReplySink& reply;
     StatusBoard& status;
-    core::CommandQueue* frontEnd;  // null when no front-end listens
+    core::CommandQueue* frontEnd;      // null when no front-end listens
+    core::ChannelSaver* channelSaver;  // writes channel changes before OK; null without a settings writer
     core::Clock& clock;
     core::ServerLog& log;
     Session& session;

@@ -59,7 +59,7 @@ Outcome commandSetup(HandlerContext& context, std::u16string_view text) {
     context.reply.appendText(core::format(u"#RET_USE_HTTP(<port>%d)", {config.portHttp}));
     if (config.usePassword == 0) context.session.authenticate();
     if (!context.session.authenticated) context.reply.appendText(u"#RET_REQUEST_PASSWORD()");
-    std::u16string ruleFile = core::executableFolder();
+    std::u16string ruleFile = core::dataFolder();
     core::appendPath(ruleFile, u"VRFormat.txt");
     std::vector<stores::VrRule> rules;
     if (stores::readVrFormatRules(ruleFile, &rules)) appendVrFormatRules(context.reply, rules);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/controller.h"
 
+#include "core/paths.h"
 #include "core/text.h"
 #include "core/write_leftovers.h"
 #include "platform/dynamic_library.h"
@@ -34,7 +35,7 @@ bool Controller::loadSettings() {
 }
 
 void Controller::saveSettings() {
-    if (writer_) writer_->save(settings_.config());
+    if (writer_) writer_->save(settings_.config(), channelChangesTaken_);
 }
 
 void Controller::flushSettings() {
@@ -49,9 +50,9 @@ void Controller::startServices() {
     const core::Config& config = settings_.config();
     core::removeWriteLeftovers(settings_.path(), config);
     // The helper ships with the program, so it is looked for beside the program, not in the data folder.
-    mediaProblem_ = media_.load(platform::helperLibraryFolders(platform::executablePath()));
+    mediaProblem_ = media_.load(platform::helperLibraryFolders(core::programFolder()));
     video_ = std::make_unique<http::VideoServer>();
-    control_ = std::make_unique<protocol::ControlServer>(clock_, &commands_, library_);
+    control_ = std::make_unique<protocol::ControlServer>(clock_, &commands_, library_, writer_.get());
     startMouse();
     running_ = true;
     controlState_ = {};
@@ -135,6 +136,7 @@ void Controller::onCommand(const core::FrontEndCommand& command) {
         auto& channel = settings_.config().channels[static_cast<std::size_t>(command.channel)];
         channel.type = command.type;
         channel.path = command.path;
+        ++channelChangesTaken_;
         saveSettings();
         // The headset may name a folder that is not there: the user sees it now, not at the next start.
         ChannelSummary changed = summarizeChannel(settings_.config(), command.channel);
@@ -161,11 +163,13 @@ void Controller::forceDisconnect() {
 void Controller::stop() {
     if (!running_) return;
     running_ = false;
+    // Nothing is answered from here on, so the save below holds every change answered OK.
     video_->close();
     video_.reset();
     control_.reset();  // stops its thread, then tears down: "Release()" and "SHUTDOWN"
     mouse_.reset();    // stops its thread, then gives the pointer back
     media_.release();
+    for (const auto& command : commands_.drain()) onCommand(command);
     saveSettings();
     flushSettings();
 }

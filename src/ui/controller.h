@@ -55,7 +55,8 @@ public:
     void startServices();
     /// One 100 ms timer tick: reads the status slot and drains the service commands.
     void tick();
-    /// Stops the services in order, releases the media helper and saves changed settings.
+    /// Stops answering the headset first, then the other services, releases the media helper and
+    /// saves the changed settings, the headset's last changes included; waits for the write.
     void stop();
     /// Applies edited settings to the running services and saves them.
     void applySettings();
@@ -105,6 +106,8 @@ private:
     library::LibraryState library_;
     media::MediaHelper media_;
     std::u16string mediaProblem_;
+    std::unique_ptr<SettingsWriter> writer_;  // from a successful load on; outlives the control server
+    std::uint64_t channelChangesTaken_ = 0;   // the headset's channel changes applied to settings_
     std::unique_ptr<http::VideoServer> video_;
     std::unique_ptr<protocol::ControlServer> control_;
     mouse::CurvaneLibrary curvane_;
@@ -116,7 +119,6 @@ private:
     std::u16string mouseAddress_;     // that headset's address
     ServiceState controlState_;
     ServiceState videoState_;
-    std::unique_ptr<SettingsWriter> writer_;  // from a successful load on
     bool running_ = false;
     std::int32_t lastShownCode_ = 0;
 };

@@ -4,9 +4,9 @@
 // buttons, the hot keys and the headset's suspension events. Why it cannot capture is shown once.
 // The relay waits for the headset's login: a device that connects without the password must not
 // take the PC's pointer away nor receive its movements.
+#include "core/paths.h"
 #include "core/text.h"
 #include "platform/dynamic_library.h"
-#include "platform/system_paths.h"
 #include "protocol/status_codes.h"
 #include "ui/controller.h"
 
@@ -15,7 +15,7 @@ namespace tvr::ui {
 void Controller::startMouse() {
     mouseLibrary_ = options_.mouseLibrary;
     if (mouseLibrary_ == nullptr) {
-        curvane_.load(platform::helperLibraryFolders(platform::executablePath()));
+        curvane_.load(platform::helperLibraryFolders(core::programFolder()));
         mouseLibrary_ = &curvane_;
     }
     mouse_ = std::make_unique<mouse::MouseRelay>(*mouseLibrary_, clock_, &commands_);

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ui/settings_writer.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "ui/window_rect_store.h"
 
 namespace tvr::ui {
@@ -8,30 +11,46 @@ namespace tvr::ui {
 SettingsWriter::SettingsWriter(const core::SettingsStore& loaded) : store_(loaded), thread_([this] { run(); }) {}
 
 SettingsWriter::~SettingsWriter() {
+    close();
+    thread_.join();
+}
+
+void SettingsWriter::close() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
     changed_.notify_all();
-    thread_.join();
 }
 
-void SettingsWriter::save(const core::Config& config) {
-    {
-        std::lock_guard lock(mutex_);
-        pendingConfig_ = config;
-        ++asked_;
-    }
+std::uint64_t SettingsWriter::askLocked() {
+    std::uint64_t ticket = ++asked_;
     changed_.notify_all();
+    return ticket;
+}
+
+void SettingsWriter::save(const core::Config& config, std::uint64_t channelChangesTaken) {
+    std::lock_guard lock(mutex_);
+    pendingConfig_ = config;
+    std::erase_if(channelChanges_, [&](const ChannelChange& change) { return change.number <= channelChangesTaken; });
+    askLocked();
 }
 
 void SettingsWriter::keepRect(std::u16string section, const core::WindowRect& rect) {
-    {
-        std::lock_guard lock(mutex_);
-        pendingRects_.emplace_back(std::move(section), rect);
-        ++asked_;
-    }
-    changed_.notify_all();
+    std::lock_guard lock(mutex_);
+    pendingRects_.emplace_back(std::move(section), rect);
+    askLocked();
+}
+
+bool SettingsWriter::saveChannel(std::int32_t channel, std::int32_t type, std::u16string_view path) {
+    if (channel < 0 || channel >= core::kChannelCount) return false;
+    std::unique_lock lock(mutex_);
+    channelChanges_.push_back({++channelChangeCount_, channel, type, std::u16string(path)});
+    channelsPending_ = true;
+    std::uint64_t ticket = askLocked();
+    bool written =
+        changed_.wait_for(lock, std::chrono::milliseconds(kChannelSaveWaitMs), [&] { return written_ >= ticket; });
+    return written && lastFailed_ < ticket;
 }
 
 void SettingsWriter::flush() {
@@ -47,14 +66,24 @@ void SettingsWriter::run() {
         if (written_ == asked_) return;  // stopping with nothing left to write
         std::uint64_t taking = asked_;
         std::optional<core::Config> config = std::exchange(pendingConfig_, std::nullopt);
+        if (std::exchange(channelsPending_, false) || (config && !channelChanges_.empty())) {
+            if (!config) config = store_.config();
+            for (const ChannelChange& change : channelChanges_) {
+                auto& channel = config->channels[static_cast<std::size_t>(change.channel)];
+                channel.type = change.type;
+                channel.path = change.path;
+            }
+        }
         auto rects = std::exchange(pendingRects_, {});
         lock.unlock();
+        bool ok = true;
         if (config) {
             store_.config() = std::move(*config);
-            store_.save();
+            ok = store_.save();
         }
-        for (const auto& [section, rect] : rects) saveWindowRect(store_.path(), section, rect);
+        for (const auto& [section, rect] : rects) ok = saveWindowRect(store_.path(), section, rect) && ok;
         lock.lock();
+        if (!ok) lastFailed_ = taking;
         written_ = taking;
         changed_.notify_all();
     }

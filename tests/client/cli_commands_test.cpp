@@ -23,6 +23,7 @@
 #include "platform/utf.h"
 #include "protocol/command_table.h"
 #include "protocol/control_server.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 
 namespace tvr::client {
@@ -32,8 +33,9 @@ using test::OnePeer;
 
 class CliAgainstServer : public ::testing::Test {
 protected:
+    test::DataFolderScope dataFolder_;  // first made, last gone
     void SetUp() override {
-        core::setExecutableFolder(folder.path16());
+        dataFolder_.set(folder.path16());
         config = core::defaultConfig();
     }
 

@@ -7,6 +7,7 @@
 
 #include "platform/time.h"
 #include "platform/utf.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 
 namespace tvr::core {
@@ -124,7 +125,8 @@ TEST(LineFieldTest, QuotesInsideAFieldGroupAndAreDropped) {
 
 class DiskPathTest : public ::testing::Test {
 protected:
-    void SetUp() override { setExecutableFolder(temp.path16()); }
+    test::DataFolderScope dataFolder_;  // first made, last gone
+    void SetUp() override { dataFolder_.set(temp.path16()); }
     test::TempFolder temp;
 };
 
@@ -139,8 +141,8 @@ TEST_F(DiskPathTest, PathStateTellsFoldersFromFiles) {
 }
 
 TEST_F(DiskPathTest, ExecutableFolderHasNoTrailingSeparator) {
-    setExecutableFolder(temp.path16() + u"/");
-    EXPECT_EQ(executableFolder(), temp.path16());
+    dataFolder_.set(temp.path16() + u"/");
+    EXPECT_EQ(dataFolder(), temp.path16());
 }
 
 TEST_F(DiskPathTest, BareNamesGoBesideTheExecutable) {

@@ -7,6 +7,7 @@
 
 #include "core/paths.h"
 #include "platform/utf.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 
 namespace tvr::core {
@@ -15,8 +16,7 @@ namespace {
 TEST(WriteLeftoversTest, RemovesTemporariesBesideSettingsListsAndStores) {
     test::TempFolder exe;
     test::TempFolder lists;
-    const std::u16string previous = executableFolder();
-    setExecutableFolder(exe.path16());
+    test::DataFolderScope dataFolder(exe.path16());
 
     Config config = defaultConfig();
     config.channels[6] = {kChannelFavoriteList, platform::fromUtf8(lists.file("favorite.vrl"))};
@@ -35,7 +35,6 @@ TEST(WriteLeftoversTest, RemovesTemporariesBesideSettingsListsAndStores) {
     EXPECT_FALSE(std::filesystem::exists(exe.file("VRFormat/.VRFormat.txt.tmp-000000")));
     EXPECT_EQ(exe.read("TamvikVRServer.ini"), "kept");
     EXPECT_EQ(lists.read("favorite.vrl"), "kept");
-    setExecutableFolder(previous);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "protocol/control_server.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 
 namespace tvr::test {
@@ -23,8 +24,9 @@ inline constexpr int kReplyTimeoutMs = 30000;
 
 class ControlServerTest : public ::testing::Test {
 protected:
+    test::DataFolderScope dataFolder_;  // first made, last gone
     void SetUp() override {
-        core::setExecutableFolder(folder.path16());
+        dataFolder_.set(folder.path16());
         config = core::defaultConfig();
     }
     void TearDown() override { server.reset(); }

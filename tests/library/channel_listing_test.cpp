@@ -10,6 +10,7 @@
 #include "core/paths.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
+#include "support/data_folder_scope.h"
 #include "support/link_maze.h"
 #include "support/temp_folder.h"
 
@@ -40,8 +41,7 @@ public:
 class ChannelListingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous_ = core::executableFolder();
-        core::setExecutableFolder(exe_.path16());
+        dataFolder_.set(exe_.path16());
         extensions_.build(u"mp4 avi");
         tree_.write("a.mp4", "x");
         tree_.write("B.MP4", "x");
@@ -52,7 +52,6 @@ protected:
         tree_.write("$RECYCLE.BIN/gone.mp4", "x");
         tree_.makeFolder("Empty/Deeper");
     }
-    void TearDown() override { core::setExecutableFolder(previous_); }
 
     void setChannel(int ch, std::int32_t type, const std::u16string& path) {
         config_.channels[static_cast<std::size_t>(ch)] = core::ChannelConfig{type, path};
@@ -73,7 +72,7 @@ protected:
     ListFile favoriteList_;
     RecordingSink sink_;
     ChannelLister lister_;
-    std::u16string previous_;
+    test::DataFolderScope dataFolder_;
 };
 
 TEST_F(ChannelListingTest, PcFolderListsOnlyItsOwnVideoFiles) {

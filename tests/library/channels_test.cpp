@@ -7,6 +7,7 @@
 #include "core/text.h"
 #include "platform/fs.h"
 #include "platform/system_paths.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 
 namespace tvr::library {
@@ -15,11 +16,7 @@ namespace {
 // Channels resolve bare names against the executable folder; the tests put it in a temp folder.
 class ChannelsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = core::executableFolder();
-        core::setExecutableFolder(exe_.path16());
-    }
-    void TearDown() override { core::setExecutableFolder(previous_); }
+    void SetUp() override { dataFolder_.set(exe_.path16()); }
 
     void setChannel(int ch, std::int32_t type, std::u16string path) {
         config_.channels[static_cast<std::size_t>(ch)] = core::ChannelConfig{type, std::move(path)};
@@ -28,7 +25,7 @@ protected:
     test::TempFolder exe_;
     test::TempFolder data_;
     core::Config config_;
-    std::u16string previous_;
+    test::DataFolderScope dataFolder_;
 };
 
 TEST_F(ChannelsTest, FolderGivenAsItIsResolvesWithoutRecursionForPcFolder) {

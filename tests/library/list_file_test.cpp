@@ -8,6 +8,7 @@
 
 #include "core/paths.h"
 #include "platform/utf.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 
 namespace tvr::library {
@@ -17,16 +18,12 @@ const std::string kBom = "\xEF\xBB\xBF";
 
 class ListFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = core::executableFolder();
-        core::setExecutableFolder(tmp.path16());
-    }
-    void TearDown() override { core::setExecutableFolder(previous_); }
+    void SetUp() override { dataFolder_.set(tmp.path16()); }
 
     test::TempFolder tmp;
 
 private:
-    std::u16string previous_;
+    test::DataFolderScope dataFolder_;
 };
 
 std::vector<std::u16string> paths(const ListFile& list) {

@@ -10,6 +10,7 @@
 #include "protocol/command_table.h"
 #include "protocol/handler_context.h"
 #include "protocol/text_handlers.h"
+#include "support/data_folder_scope.h"
 #include "support/recording_sink.h"
 #include "support/temp_folder.h"
 
@@ -18,14 +19,12 @@ namespace tvr::test {
 class HandlerHarness {
 public:
     HandlerHarness() {
-        previousFolder_ = core::executableFolder();
-        core::setExecutableFolder(folder.path16());
+        dataFolder_.set(folder.path16());
         config = core::defaultConfig();
     }
-    ~HandlerHarness() { core::setExecutableFolder(previousFolder_); }
 
     protocol::HandlerContext context() {
-        return {config, library, sink, status, &frontEnd, clock, log, session, search, [] { return false; }};
+        return {config, library, sink, status, &frontEnd, nullptr, clock, log, session, search, [] { return false; }};
     }
     /// Applies the settings to the library state, as the server does when it takes them.
     void apply() { library.apply(config); }
@@ -63,7 +62,7 @@ public:
     std::unique_ptr<search::SearchEngine> search;
 
 private:
-    std::u16string previousFolder_;
+    test::DataFolderScope dataFolder_;
 };
 
 }  // namespace tvr::test

@@ -4,7 +4,8 @@
 # tamvikvr-server-gui, find its window, force a disconnect of a connected headset with the global
 # hot key, open the settings dialog from the keyboard and accept it, and stop the program with
 # SIGTERM; then check the settings file and the log. A second program on the same display cannot
-# have the hot keys and one without a display has none; both say so and still run. --help needs
+# have the hot keys and one without a display has none; both say so and still run, and stop
+# cleanly on SIGTERM and on SIGHUP (a closed terminal). --help needs
 # no display. Screenshots of both windows go to the output folder.
 #
 #   desktop_gui_test.sh tamvikvr-server-gui tamvikvr-client OUTPUT_FOLDER
@@ -82,10 +83,14 @@ INI
   background_pids+=($pid)
   check "the $other program's window still runs" wait_for_text "$work/$other/TamvikVR Server[Log].txt" "接続待ち"
   check "the $other program says why it has no hot keys" wait_for_text "$work/$other.txt" "ホットキー"
-  kill -TERM "$pid"
+  # A closed terminal sends SIGHUP: the program stops as on SIGTERM, its log closed.
+  if [ "$other" = taken ]; then signal=TERM; else signal=HUP; fi
+  kill "-$signal" "$pid"
   status=0
   wait "$pid" || status=$?
-  check "the $other program ends cleanly on SIGTERM (status $status)" test "$status" = 0
+  check "the $other program ends cleanly on SIG$signal (status $status)" test "$status" = 0
+  check "the $other program's log ends with SHUTDOWN" \
+    grep -qE ", SHUTDOWN$" < <(tail -n 1 "$work/$other/TamvikVR Server[Log].txt")
 done
 check "a second program says the hot keys are taken" grep -q "他のプログラムが使っています" "$work/taken.txt"
 check "a program without a display says it has no hot keys" grep -q "X ディスプレイがありません" "$work/none.txt"

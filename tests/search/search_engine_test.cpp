@@ -14,6 +14,7 @@
 
 #include "core/paths.h"
 #include "platform/utf.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 
 namespace tvr::search {
@@ -48,15 +49,13 @@ protected:
     }
 
     void SetUp() override {
-        previous_ = core::executableFolder();
-        core::setExecutableFolder(exe_.path16());
+        dataFolder_.set(exe_.path16());
         std::string list;
         for (int i = 0; i < kTreeRepeats; ++i) list += tree_->path() + "\n";
         exe_.write("SearchFolder1.vrl", list);
         engine_ = SearchEngine::create();
         ASSERT_NE(engine_, nullptr);
     }
-    void TearDown() override { core::setExecutableFolder(previous_); }
 
     static SearchSettings settings() {
         core::Config config = core::defaultConfig();
@@ -85,7 +84,7 @@ protected:
     static test::TempFolder* tree_;
     test::TempFolder exe_;
     std::unique_ptr<SearchEngine> engine_;
-    std::u16string previous_;
+    test::DataFolderScope dataFolder_;
 };
 
 test::TempFolder* SearchEngineTest::tree_ = nullptr;

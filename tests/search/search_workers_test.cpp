@@ -15,6 +15,7 @@
 #include "search/find_file_worker.h"
 #include "search/folder_rows.h"
 #include "search/search_file_worker.h"
+#include "support/data_folder_scope.h"
 #include "support/link_maze.h"
 #include "support/temp_folder.h"
 
@@ -37,14 +38,12 @@ Rows sorted(Rows rows) {
 class SearchWorkersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous_ = core::executableFolder();
-        core::setExecutableFolder(exe_.path16());
+        dataFolder_.set(exe_.path16());
         settings_.config = core::defaultConfig();
         settings_.config.searchFolder1 = u"SearchFolder1.vrl";
         settings_.config.pcFolderListPath = u"PCFolderList.vrl";
         settings_.extensions.build(u"mp4");
     }
-    void TearDown() override { core::setExecutableFolder(previous_); }
 
     std::string at(const std::string& relative) const { return tree_.file(relative); }
 
@@ -94,7 +93,7 @@ protected:
     test::TempFolder exe_;
     test::TempFolder tree_;
     SearchSettings settings_;
-    std::u16string previous_;
+    test::DataFolderScope dataFolder_;
 };
 
 TEST_F(SearchWorkersTest, ACancelledFindLooksNowhere) {

@@ -10,6 +10,7 @@
 
 #include "core/paths.h"
 #include "platform/utf.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 
 namespace tvr::stores {
@@ -56,11 +57,9 @@ std::vector<std::u16string> names(const MarkerStore& store) {
 class MarkerStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous_ = core::executableFolder();
-        core::setExecutableFolder(tmp.path16());
+        dataFolder_.set(tmp.path16());
         tmp.makeFolder("trim");
     }
-    void TearDown() override { core::setExecutableFolder(previous_); }
 
     void scan() { store.scanMarkerFolder(tmp.file16("trim")); }
 
@@ -68,7 +67,7 @@ protected:
     MarkerStore store;
 
 private:
-    std::u16string previous_;
+    test::DataFolderScope dataFolder_;
 };
 
 TEST_F(MarkerStoreTest, ScanIndexesMarkerFilesInCodeUnitOrder) {

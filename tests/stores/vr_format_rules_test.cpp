@@ -8,6 +8,7 @@
 
 #include "core/paths.h"
 #include "platform/utf.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 
 namespace tvr::stores {
@@ -21,11 +22,7 @@ VrRule rule(bool sp, const std::string& key, const std::string& layout, const st
 
 class VrFormatRulesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = core::executableFolder();
-        core::setExecutableFolder(tmp.path16());
-    }
-    void TearDown() override { core::setExecutableFolder(previous_); }
+    void SetUp() override { dataFolder_.set(tmp.path16()); }
 
     // Writes VRFormat.txt beside the executable and reads its rules.
     bool read(const std::string& content) {
@@ -37,7 +34,7 @@ protected:
     Rules rules;
 
 private:
-    std::u16string previous_;
+    test::DataFolderScope dataFolder_;
 };
 
 TEST_F(VrFormatRulesTest, ReadsEachRuleInEitherForm) {

@@ -8,6 +8,7 @@
 
 #include "core/paths.h"
 #include "platform/utf.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 
 namespace tvr::stores {
@@ -25,17 +26,15 @@ std::string utf16File(const std::string& text) {
 class VrFormatStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous_ = core::executableFolder();
-        core::setExecutableFolder(tmp.path16());
+        dataFolder_.set(tmp.path16());
         tmp.makeFolder("VRFormat");
     }
-    void TearDown() override { core::setExecutableFolder(previous_); }
 
     test::TempFolder tmp;
     const std::u16string folder = tmp.file16("VRFormat");
 
 private:
-    std::u16string previous_;
+    test::DataFolderScope dataFolder_;
 };
 
 TEST_F(VrFormatStoreTest, SavedFormatIsFoundByBaseNameFromAnyFolder) {

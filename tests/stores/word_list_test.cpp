@@ -8,6 +8,7 @@
 
 #include "core/paths.h"
 #include "platform/fs.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 
 namespace tvr::stores {
@@ -24,11 +25,9 @@ Pairs pairsOf(const WordList& list) {
 class WordListTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous_ = core::executableFolder();
-        core::setExecutableFolder(tmp.path16());
+        dataFolder_.set(tmp.path16());
         list.setPath(u"WordList.txt");
     }
-    void TearDown() override { core::setExecutableFolder(previous_); }
 
     // Another writer: new bytes, and a write time either new or the one the file had.
     void writeFile(const std::string& bytes, bool keepTime) {
@@ -46,7 +45,7 @@ protected:
     WordList list;
 
 private:
-    std::u16string previous_;
+    test::DataFolderScope dataFolder_;
 };
 
 TEST_F(WordListTest, SaveWritesTenWordsALineWithIdsAscendingAndReadsBack) {

@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
     const std::string mode = argv[1];
     const std::u16string folder = platform::fromUtf8(argv[2]);
     const std::string kind = argv[3];
-    core::setExecutableFolder(folder);
+    core::setDataFolder(folder);
     if (mode == "init") return writeVersion(kind, folder, 0) ? 0 : 1;
     if (mode == "write") {
         for (int i = 1;; ++i) {

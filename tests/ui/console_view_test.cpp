@@ -16,6 +16,7 @@
 #include "platform/utf.h"
 #include "protocol/status_codes.h"
 #include "protocol/status_gloss.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 #include "ui/console/server_command_line.h"
 #include "ui/startup_summary.h"
@@ -181,7 +182,7 @@ TEST(ConsoleSummary, EveryFactOnItsOwnLine) {
 
 TEST(ConsoleSummary, ChannelsSayWhatTheyResolveToOrWhatToChange) {
     test::TempFolder folder;
-    core::setExecutableFolder(folder.path16());
+    test::DataFolderScope dataFolder(folder.path16());
     folder.makeFolder("videos");
     folder.write("ch3.vrl", "");
     folder.write("a.mp4", "");
@@ -226,7 +227,7 @@ TEST(ConsoleSummary, ChannelsSayWhatTheyResolveToOrWhatToChange) {
 
 TEST(ConsoleSummary, SettingsWarningsLeaveThePortsToTheirServiceLines) {
     test::TempFolder folder;
-    core::setExecutableFolder(folder.path16());
+    test::DataFolderScope dataFolder(folder.path16());
     folder.write("TamvikVRServer.ini",
                  "[Setup]\r\niSeek1RW=back\r\n[Config]\r\niPortHttp=x\r\niUsePassword=2\r\niServerLog=1\r\n");
     core::SettingsStore settings(folder.file16("TamvikVRServer.ini"));

@@ -13,6 +13,7 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "platform/ini_file.h"
+#include "support/data_folder_scope.h"
 #include "support/fake_capture.h"
 #include "support/temp_folder.h"
 #include "support/udp_receiver.h"
@@ -33,7 +34,8 @@ struct ProblemView final : ui::StatusView {
 
 class ControllerMouseTest : public ::testing::Test {
 protected:
-    void SetUp() override { core::setExecutableFolder(folder.path16()); }
+    test::DataFolderScope dataFolder_;  // first made, last gone
+    void SetUp() override { dataFolder_.set(folder.path16()); }
 
     void startController(const char16_t* useMouse) {
         std::u16string ini = folder.file16("TamvikVRServer.ini");

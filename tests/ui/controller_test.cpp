@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "client/control_client.h"
@@ -16,6 +17,7 @@
 #include "http/raw_http_client.h"
 #include "platform/ini_file.h"
 #include "platform/utf.h"
+#include "support/data_folder_scope.h"
 #include "support/stored_path.h"
 #include "support/temp_folder.h"
 
@@ -37,7 +39,8 @@ struct RecordingView final : ui::StatusView {
 
 class ControllerTest : public ::testing::Test {
 protected:
-    void SetUp() override { core::setExecutableFolder(folder.path16()); }
+    test::DataFolderScope dataFolder_;  // first made, last gone
+    void SetUp() override { dataFolder_.set(folder.path16()); }
 
     std::u16string settingsPath() const { return folder.file16("TamvikVRServer.ini"); }
     void startController() {
@@ -95,9 +98,12 @@ TEST_F(ControllerTest, ChannelChangedByTheHeadsetIsSavedToTheSettingsFile) {
     ASSERT_TRUE(client.sendCommand(u"CM_SET_CHANNEL_TYPE", args));
     ASSERT_TRUE(client.receiveReply(&reply, 5000));
     ASSERT_TRUE(reply.ok);
-    controller->tick();
-    controller->flushSettings();  // the save runs on the settings writer's thread
+    EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), test::storedPath(folder.path16()))
+        << "the OK leaves only once the file holds the change, before the front-end's next tick";
+    controller->saveSettings();  // a save of the window's values, which do not hold the change yet
+    controller->flushSettings();
     EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), test::storedPath(folder.path16()));
+    controller->tick();
     EXPECT_EQ(controller->settings().config().channels[1].path, test::storedPath(folder.path16()));
 }
 
@@ -351,6 +357,30 @@ TEST_F(ControllerTest, StopSavesOnlyChangedSettings) {
     EXPECT_EQ(platform::iniReadString(settingsPath(), u"Config", u"iUseMouse", u""), u"1");
     EXPECT_EQ(platform::iniReadString(settingsPath(), u"Setup", u"iSeek1FF", u""), u"10")
         << "unchanged values are not rewritten over the hand edit";
+}
+
+// Every front-end stops through the controller: a headset that goes on changing a channel while
+// the program stops finds the last change it was told is done in the file.
+TEST_F(ControllerTest, TheLastChangeAnsweredOkBeforeTheStopIsTheOneSaved) {
+    startController();
+    ASSERT_TRUE(connectAndHandshake());
+    std::promise<void> firstOk;
+    std::u16string lastOk;
+    std::thread headset([&] {
+        for (int change = 0;; ++change) {
+            std::u16string path = folder.path16() + u"/change" + platform::fromUtf8(std::to_string(change));
+            std::u16string args[4] = {u"1", u"0", path, u""};
+            client::Reply reply;
+            if (!client.sendCommand(u"CM_SET_CHANNEL_TYPE", args) || !client.receiveReply(&reply, 5000)) return;
+            if (!reply.ok) return;
+            lastOk = path;
+            if (change == 0) firstOk.set_value();
+        }
+    });
+    firstOk.get_future().wait();
+    controller->stop();
+    headset.join();
+    EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), test::storedPath(lastOk));
 }
 
 }  // namespace

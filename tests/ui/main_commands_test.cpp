@@ -12,6 +12,7 @@
 #include "client/control_client.h"
 #include "core/paths.h"
 #include "platform/ini_file.h"
+#include "support/data_folder_scope.h"
 #include "support/stored_path.h"
 #include "support/temp_folder.h"
 
@@ -64,8 +65,9 @@ struct FakeWindow final : ui::MainWindowView {
 
 class MainCommandsTest : public ::testing::Test {
 protected:
+    test::DataFolderScope dataFolder_;  // first made, last gone
     void SetUp() override {
-        core::setExecutableFolder(exe);
+        dataFolder_.set(exe);
         ASSERT_TRUE(controller.start());
         commands.fillRows();
     }

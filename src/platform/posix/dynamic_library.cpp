@@ -28,11 +28,10 @@ void DynamicLibrary::close() {
 
 std::u16string sharedLibraryFileName(std::u16string_view name) { return u"lib" + std::u16string(name) + u".so"; }
 
-std::vector<std::u16string> helperLibraryFolders(std::u16string_view executablePath) {
-    std::u16string_view folder = executablePath.substr(0, executablePath.rfind(u'/'));
-    std::size_t parentEnd = folder.rfind(u'/');
-    if (folder.empty() || parentEnd == std::u16string_view::npos) return {std::u16string(folder)};
-    return {std::u16string(folder), std::u16string(folder.substr(0, parentEnd)) + u"/lib/tamvikvr"};
+std::vector<std::u16string> helperLibraryFolders(std::u16string_view programFolder) {
+    std::size_t parentEnd = programFolder.rfind(u'/');
+    if (programFolder.empty() || parentEnd == std::u16string_view::npos) return {std::u16string(programFolder)};
+    return {std::u16string(programFolder), std::u16string(programFolder.substr(0, parentEnd)) + u"/lib/tamvikvr"};
 }
 
 }  // namespace tvr::platform

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-// SIGINT and SIGTERM set a flag and write to a self-pipe, so a waiting thread wakes at once
-// and the handler itself does nothing but async-signal-safe work.
+// SIGINT, SIGTERM and SIGHUP set a flag and write to a self-pipe, so a waiting thread wakes at
+// once and the handler itself does nothing but async-signal-safe work. A closed terminal sends
+// SIGHUP and leaves the console pipe without a reader: the server stops cleanly on the first and
+// ignores SIGPIPE, so a console write to that pipe fails and is dropped instead of ending it.
 #include "platform/stop_signal.h"
 
 #include <fcntl.h>
@@ -40,6 +42,8 @@ void install() {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace

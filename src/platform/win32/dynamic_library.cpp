@@ -36,8 +36,8 @@ void DynamicLibrary::close() {
 
 std::u16string sharedLibraryFileName(std::u16string_view name) { return std::u16string(name) + u".dll"; }
 
-std::vector<std::u16string> helperLibraryFolders(std::u16string_view executablePath) {
-    return {std::u16string(executablePath.substr(0, executablePath.find_last_of(u"\\/")))};
+std::vector<std::u16string> helperLibraryFolders(std::u16string_view programFolder) {
+    return {std::u16string(programFolder)};
 }
 
 }  // namespace tvr::platform

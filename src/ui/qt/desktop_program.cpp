@@ -90,11 +90,11 @@ int runDesktopProgram(int argc, char** argv) {
         failure(u"the data folder " + wanted + u" cannot be created");
         return kExitFailed;
     }
-    core::setExecutableFolder(dataFolder);
-    std::u16string settingsPath = core::executableFolder();
+    core::setDataFolder(dataFolder);
+    std::u16string settingsPath = core::dataFolder();
     core::appendPath(settingsPath, core::kSettingsFileName);
 
-    MainWindow window(settingsPath, core::executableFolder());
+    MainWindow window(settingsPath, core::dataFolder());
     if (!window.loadSettings()) {
         failure(u"the settings file " + settingsPath + u" can neither be read nor created");
         return kExitFailed;

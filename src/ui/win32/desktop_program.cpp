@@ -21,12 +21,12 @@ int runDesktopProgram(HINSTANCE instance) {
     LoadLibraryW(L"RICHED32.DLL");
     // The zip's copy keeps its files beside itself, the installed one in %APPDATA%\TamvikVR.
     std::u16string wanted;
-    std::u16string dataFolder = dataFolderFor(ServerCommandLine{}, &wanted);
+    const std::u16string dataFolder = dataFolderFor(ServerCommandLine{}, &wanted);
     if (dataFolder.empty()) return kExitFailed;
-    core::setExecutableFolder(dataFolder);
-    std::u16string settingsPath = core::executableFolder() + u"\\" + core::kSettingsFileName;
+    core::setDataFolder(dataFolder);
+    std::u16string settingsPath = dataFolder + u"\\" + core::kSettingsFileName;
 
-    MainWindow window(instance, settingsPath, core::executableFolder());
+    MainWindow window(instance, settingsPath, dataFolder);
     if (!window.loadSettings()) return kExitFailed;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (!window.create()) {

@@ -23,6 +23,7 @@
 #include "protocol/command_table.h"
 #include "protocol/control_server.h"
 #include "protocol/golden/transcript.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 
 namespace tvr::test::golden {
@@ -280,9 +281,8 @@ TEST_P(GoldenTranscript, RepliesAreTheGoldenBytes) {
     const bool update = std::getenv("TVR_GOLDEN_UPDATE") != nullptr;
 
     TempFolder folder;
-    const std::u16string previousFolder = core::executableFolder();
-    core::setExecutableFolder(folder.path16());
     {
+        const test::DataFolderScope dataFolder(folder.path16());
         GoldenReplay replay(folder);
         replay.makeFixtures();
         ASSERT_TRUE(replay.start());
@@ -309,7 +309,6 @@ TEST_P(GoldenTranscript, RepliesAreTheGoldenBytes) {
             EXPECT_TRUE(expected == bytes) << "case \"" << c.name << "\": the reply bytes differ from the golden ones";
         }
     }
-    core::setExecutableFolder(previousFolder);
     if (update) std::ofstream(path, std::ios::binary) << formatFile(file);
 }
 

@@ -20,6 +20,7 @@
 #include "client/control_client.h"
 #include "core/paths.h"
 #include "platform/ini_file.h"
+#include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 #include "ui/dialog_ids.h"
 #include "ui/qt/qt_text.h"
@@ -40,7 +41,7 @@ private Q_SLOTS:
     void init() {
         folder.emplace();
         exe = folder->path16();
-        core::setExecutableFolder(exe);
+        dataFolder_.set(exe);
         window.emplace(folder->file16("TamvikVRServer.ini"), exe, ui::ControllerOptions{nullptr, true, 0x7F000001});
         QVERIFY(window->loadSettings());
         window->start();
@@ -184,6 +185,7 @@ private:
         return toQString(platform::iniReadString(window->controller().settings().path(), section, key, u""));
     }
 
+    DataFolderScope dataFolder_;
     std::optional<TempFolder> folder;
     std::u16string exe;
     std::optional<ui::qt::MainWindow> window;

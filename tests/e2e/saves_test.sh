@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# OK means saved: a channel change and a headset's key the server answered OK survive a kill -9
+# right after the OK; the last change answered OK while the server stops (SIGTERM, SIGINT) is the
+# one in the file; a closed terminal (SIGHUP, a console pipe whose reader is gone) stops the
+# server cleanly, with the log closed by SHUTDOWN and the word list's unsaved entries written.
+# Usage: saves_test.sh <tamvikvr-server> <tamvikvr-client>
+source "$(dirname "$0")/lib.sh"
+server_binary=$1
+client_binary=$2
+rounds=${SAVES_TEST_ROUNDS:-20}
+
+install="$work/install"
+mkdir -p "$install"
+cp "$server_binary" "$install/"
+control_port=$(free_port)
+printf '[Config]\niPortServer=%s\niPortHttp=0\niServerLog=1\n' "$control_port" | write_utf16 "$install/TamvikVRServer.ini"
+
+command() { "$client_binary" --host 127.0.0.1 --port "$control_port" command "$@" 2>&1; }
+# The path of channel 1 in the settings file, as the server wrote it.
+channel_path() { read_utf16 "$install/TamvikVRServer.ini" | sed -n '/^\[ch\.1\]/,/^\[/s/^pcPath=//p'; }
+
+lost=0
+for round in $(seq 1 "$rounds"); do
+  start_server "$install"
+  wait_for_text "$install/console.txt" "code=0x0001 接続待ち" || fail "round $round: the server listens"
+  wanted=$(server_path "$work/kill/$round")
+  if command CM_SET_CHANNEL_TYPE 1 0 "$wanted" | grep -qxF "#RET_OK()" &&
+    command CM_INI_WRITE_STRING client rw.round "$round" | grep -qxF "#RET_OK()"; then
+    sleep 0.005
+    kill -KILL "$server_pid"
+    wait "$server_pid" 2>/dev/null || true
+    server_pid=""
+    [ "$(channel_path | tr '\\' '/')" = "$wanted" ] || lost=$((lost + 1))
+    read_utf16 "$install/TamvikVRServer.ini" | grep -qxF "rw.round=$round" || lost=$((lost + 1))
+  else
+    fail "round $round: the change is answered OK"
+    stop_server
+  fi
+done
+check "$rounds channel changes and headset keys answered OK, then kill -9 5 ms later: none lost" test "$lost" -eq 0
+
+# Changes go on while the server stops; the last one it answered OK must be the one in the file.
+for how in TERM INT; do
+  if windows_server && [ "$how" = TERM ]; then continue; fi  # under Wine SIGTERM ends the process at once
+  start_server "$install"
+  wait_for_text "$install/console.txt" "code=0x0001 接続待ち" || fail "SIG$how: the server listens"
+  rm -f "$work/last_ok"
+  (
+    for change in $(seq 1 1000); do
+      wanted=$(server_path "$work/stop/$how/$change")
+      command CM_SET_CHANNEL_TYPE 1 0 "$wanted" | grep -qxF "#RET_OK()" && echo "$wanted" >"$work/last_ok"
+      kill -0 "$server_pid" 2>/dev/null || break
+    done
+  ) &
+  changes_pid=$!
+  background_pids+=("$changes_pid")
+  for _ in $(seq 1 200); do [ -s "$work/last_ok" ] && break; sleep 0.01; done
+  kill "-$how" "$server_pid"
+  wait "$server_pid" && status=0 || status=$?
+  server_pid=""
+  wait "$changes_pid" || true
+  check "SIG$how: exit status 0" test "$status" = 0
+  check "SIG$how: the last change answered OK is the one in the file" \
+    test "$(channel_path | tr '\\' '/')" = "$(cat "$work/last_ok")"
+done
+
+if windows_server; then finish; exit; fi
+# A terminal that closes: the console pipe's reader is gone, console lines still come (a headset
+# connects and leaves; the stop's own last line comes in any case), then SIGHUP. The word added
+# without a save is written at the stop.
+mkfifo "$work/console"
+(cd "$install" && exec "./${server_binary##*/}" >"$work/console" 2>&1) &
+server_pid=$!
+head -n 1 "$work/console" >/dev/null
+check "the server answers with its console pipe's reader gone" grep -qxF "#RET_OK()" < <(command CM_WORDLIST_ADD id unsaved-word)
+kill -HUP "$server_pid" 2>/dev/null || true
+wait "$server_pid" && status=0 || status=$?
+server_pid=""
+check "SIGHUP: exit status 0 (its last console line is dropped too)" test "$status" = 0
+check "SIGHUP: the log ends with SHUTDOWN" grep -qE ", SHUTDOWN$" < <(tail -n 1 "$install/TamvikVR Server[Log].txt")
+check "SIGHUP: the unsaved word is written" grep -qF '"id" "unsaved-word"' "$install/WordList.txt"
+finish
