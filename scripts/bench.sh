@@ -13,6 +13,8 @@ build/listing_bench
 build/listing_bench --links
 echo "== word list =="
 build/word_list_bench
+echo "== settings file =="
+build/settings_file_bench
 echo "== favourites save =="
 build/save_channel_bench
 echo "== search engine =="
