@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// File text decoding on any bytes, the encode/decode round trip for text that both encodings
+// File text decoding on any bytes, the encode/decode round trip for text that every encoding
 // can hold, and the line-field and path splitters on any UTF-16 text.
 #include <cstdlib>
 #include <string>
@@ -36,6 +36,8 @@ void checkDecoding(std::string_view bytes) {
     std::u16string text = platform::decodeText(bytes, &detected);
     if (detected == platform::TextEncoding::Utf16Le) {
         check(bytes.starts_with("\xFF\xFE") && text.size() == (bytes.size() - 2) / 2);
+    } else if (detected == platform::TextEncoding::Utf16Be) {
+        check(bytes.starts_with("\xFE\xFF") && text.size() == (bytes.size() - 2) / 2);
     } else {
         check(isWellFormed(text) && text.size() <= bytes.size());
     }
@@ -46,6 +48,8 @@ void checkRoundTrip(std::u16string_view text) {
     platform::TextEncoding detected = platform::TextEncoding::Utf8;
     back = platform::decodeText(platform::encodeText(text, platform::TextEncoding::Utf16Le), &detected);
     check(back == text && detected == platform::TextEncoding::Utf16Le);
+    back = platform::decodeText(platform::encodeText(text, platform::TextEncoding::Utf16Be), &detected);
+    check(back == text && detected == platform::TextEncoding::Utf16Be);
     if (!isWellFormed(text)) return;
     back = platform::decodeText(platform::encodeText(text, platform::TextEncoding::Utf8), &detected);
     check(back == text && detected == platform::TextEncoding::Utf8);

@@ -14,6 +14,8 @@ build/listing_bench
 build/listing_bench --links
 echo "== word list =="
 build/word_list_bench
+echo "== settings file =="
+build/settings_file_bench
 echo "== favourites save =="
 build/save_channel_bench
 echo "== channel change saved before its OK, and the stop =="

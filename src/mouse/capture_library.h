@@ -15,7 +15,8 @@ enum CaptureState : std::int32_t {
     kButton1 = 3,
     kButton2 = 4,
     kButton3 = 5,
-    kGivenBack = 6,  // 1 once the user's key combination gave the pointer back
+    kGivenBack = 6,    // 1 once the user's key combination gave the pointer back
+    kDisplayLost = 7,  // 1 once the display went away: the handle captures no more
 };
 
 class CaptureLibrary {

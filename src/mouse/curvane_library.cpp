@@ -25,6 +25,8 @@ std::u16string reasonText(std::int32_t code) {
             return u"the mouse capture ran out of system resources";
         case 7:
             return u"another capture of this program holds the mouse already";
+        case 8:
+            return u"the X display went away (the X server ended); the next login tries again";
         default:
             return core::format(u"the mouse capture failed (reason %d)", {code});
     }

@@ -107,6 +107,12 @@ bool MouseRelay::step() {
     std::lock_guard lock(mutex_);
     if (!active_ || !capturing_ || hook_ == nullptr) return false;
     library_.get(hook_);
+    if (library_.state(hook_, kDisplayLost) == 1) {
+        // Nothing more can come from this capture: the relay ends and says why.
+        problem_ = u"the display went away (the X server ended); the next login tries again";
+        stopLocked();
+        return false;
+    }
     x_ += static_cast<std::uint32_t>(library_.state(hook_, kDeltaX));
     y_ += static_cast<std::uint32_t>(library_.state(hook_, kDeltaY));
     wheel_ += static_cast<std::uint32_t>(library_.state(hook_, kDeltaWheel));

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Private-profile INI files as Windows reads and writes them. The file is read whole on every
-// call; a write changes only the bytes of the one line it touches (or inserts), so the rest of
-// the file keeps its encoding, byte-order mark and line ends exactly. A file holds some fifty
-// keys: every lookup parses the lines it passes, and an edit splits the lines again from the
-// one it changed.
+// Private-profile INI files as Windows reads and writes them: UTF-8 (or ANSI), UTF-16LE or
+// UTF-16BE after their byte-order marks, lines ended by CR LF, LF or a lone CR. The bytes stay as
+// read; one pass indexes the lines that matter (section names and keys) by byte offset, and a
+// write changes only the bytes of the one line it touches (or inserts) and moves the offsets
+// after it. So the rest of the file keeps its encoding, mark and line ends exactly, and reading or
+// writing costs one pass over the file however many blank or other lines it holds.
 #include "platform/ini_file.h"
 
 #include <memory>
@@ -20,23 +21,30 @@ namespace tvr::platform {
 
 namespace {
 
-struct Line {
-    std::size_t begin = 0;       // byte offset of the first character
-    std::size_t contentEnd = 0;  // byte offset of the line end (CR LF or LF) or the file end
-    std::size_t next = 0;        // byte offset just after the line end
-    std::u16string text;         // the decoded characters, without the line end
+enum class Encoding { Utf8, Utf16Le, Utf16Be };
 
-    bool hasEnd() const { return next != contentEnd; }
+// A section line or a key line; other lines (blank, comments) are never read or written.
+struct Entry {
+    std::size_t begin = 0;       // byte offset of the first character
+    std::size_t contentEnd = 0;  // byte offset of the line end, or the file end
+    std::size_t next = 0;        // byte offset just after the line end
+    bool section = false;
+
+    void shift(std::ptrdiff_t delta) {
+        begin = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(begin) + delta);
+        contentEnd = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(contentEnd) + delta);
+        next = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(next) + delta);
+    }
 };
 
 }  // namespace
 
 struct IniDocument::Text {
     std::string bytes;
-    bool utf16 = false;
+    Encoding encoding = Encoding::Utf8;
     std::size_t bomSize = 0;
-    bool crlf = true;
-    std::vector<Line> lines;
+    std::u16string eol = u"\r\n";  // the file's first line end, for the lines a write adds
+    std::vector<Entry> entries;    // in file order
 };
 
 namespace {
@@ -74,83 +82,108 @@ std::optional<std::pair<std::u16string_view, std::u16string_view>> keyValue(std:
     return std::make_pair(trim(line.substr(0, equals)), trim(line.substr(equals + 1)));
 }
 
+std::size_t unitSize(const IniText& ini) { return ini.encoding == Encoding::Utf8 ? 1 : 2; }
+
+// One code unit; in UTF-8 one byte, which is enough for the ASCII characters that shape lines.
 char16_t unitAt(const IniText& ini, std::size_t offset) {
-    if (!ini.utf16) return static_cast<unsigned char>(ini.bytes[offset]);
-    return static_cast<char16_t>(static_cast<unsigned char>(ini.bytes[offset]) |
-                                 (static_cast<unsigned char>(ini.bytes[offset + 1]) << 8));
+    const auto byte = [&ini](std::size_t at) { return static_cast<unsigned char>(ini.bytes[at]); };
+    switch (ini.encoding) {
+        case Encoding::Utf16Le:
+            return static_cast<char16_t>(byte(offset) | (byte(offset + 1) << 8));
+        case Encoding::Utf16Be:
+            return static_cast<char16_t>((byte(offset) << 8) | byte(offset + 1));
+        case Encoding::Utf8:
+            break;
+    }
+    return byte(offset);
 }
 
 std::string encodeUnits(const IniText& ini, std::u16string_view text) {
-    if (!ini.utf16) return platform::toUtf8(text);
+    if (ini.encoding == Encoding::Utf8) return platform::toUtf8(text);
+    const bool little = ini.encoding == Encoding::Utf16Le;
     std::string out;
+    out.reserve(2 * text.size());
     for (char16_t unit : text) {
-        out.push_back(static_cast<char>(unit & 0xFF));
-        out.push_back(static_cast<char>(unit >> 8));
+        const auto low = static_cast<char>(unit & 0xFF);
+        const auto high = static_cast<char>(unit >> 8);
+        out.push_back(little ? low : high);
+        out.push_back(little ? high : low);
     }
     return out;
 }
 
 std::u16string decodeUnits(const IniText& ini, std::size_t begin, std::size_t end) {
-    if (!ini.utf16) return platform::fromUtf8(std::string_view(ini.bytes).substr(begin, end - begin));
+    if (ini.encoding == Encoding::Utf8) {
+        return platform::fromUtf8(std::string_view(ini.bytes).substr(begin, end - begin));
+    }
     std::u16string text;
+    text.reserve((end - begin) / 2);
     for (std::size_t i = begin; i < end; i += 2) text.push_back(unitAt(ini, i));
     return text;
 }
 
-// Splits the bytes into lines again from line `index` on (after an edit there or later). The
-// line ends of the whole file stay as first detected.
-void splitFrom(IniText& ini, std::size_t index, bool* sawLf = nullptr, bool* sawCrLf = nullptr) {
-    std::size_t unit = ini.utf16 ? 2 : 1;
-    std::size_t pos = index < ini.lines.size() ? ini.lines[index].begin : ini.bomSize;
-    ini.lines.resize(index < ini.lines.size() ? index : 0);
-    while (pos < ini.bytes.size()) {
-        Line line;
-        line.begin = pos;
-        std::size_t scan = pos;
-        while (scan < ini.bytes.size() && unitAt(ini, scan) != u'\n') scan += unit;
-        line.contentEnd = scan;
-        line.next = scan < ini.bytes.size() ? scan + unit : scan;
-        if (scan < ini.bytes.size()) {
-            if (sawLf != nullptr) *sawLf = true;
-            if (scan > pos && unitAt(ini, scan - unit) == u'\r') {
-                line.contentEnd -= unit;
-                if (sawCrLf != nullptr) *sawCrLf = true;
-            }
-        }
-        line.text = decodeUnits(ini, line.begin, line.contentEnd);
-        pos = line.next;
-        ini.lines.push_back(std::move(line));
-    }
+std::u16string lineText(const IniText& ini, const Entry& entry) {
+    return decodeUnits(ini, entry.begin, entry.contentEnd);
 }
 
-void parse(IniText& ini) {
-    if (ini.bytes.starts_with("\xFF\xFE")) {
-        ini.utf16 = true;
-        ini.bomSize = 2;
-    } else if (ini.bytes.starts_with("\xEF\xBB\xBF")) {
-        ini.bomSize = 3;
-    }
-    if (ini.utf16 && (ini.bytes.size() - ini.bomSize) % 2 != 0) ini.bytes.pop_back();
-    bool sawLf = false;
-    bool sawCrLf = false;
-    splitFrom(ini, 0, &sawLf, &sawCrLf);
-    ini.crlf = sawCrLf || !sawLf;
-}
-
-// The first section of that name: later ones of the same name are never read or written.
-std::optional<std::size_t> findSection(const IniText& ini, std::u16string_view section) {
-    for (std::size_t i = 0; i < ini.lines.size(); ++i) {
-        auto name = sectionName(ini.lines[i].text);
-        if (name && sameName(*name, section)) return i;
+// Whether the line from begin to end names a section or holds a key, from its code units alone.
+std::optional<bool> classify(const IniText& ini, std::size_t begin, std::size_t end) {
+    const std::size_t unit = unitSize(ini);
+    std::size_t at = begin;
+    while (at < end && isBlank(unitAt(ini, at))) at += unit;
+    if (at == end) return std::nullopt;
+    if (unitAt(ini, at) == u'[') return true;
+    for (; at < end; at += unit) {
+        if (unitAt(ini, at) == u'=') return false;
     }
     return std::nullopt;
 }
 
-// Index one past the section's last line: the next section line or the end of the file.
-std::size_t sectionEnd(const IniText& ini, std::size_t header) {
-    std::size_t i = header + 1;
-    while (i < ini.lines.size() && !sectionName(ini.lines[i].text)) ++i;
-    return i;
+void parse(IniText& ini) {
+    if (ini.bytes.starts_with("\xFF\xFE")) {
+        ini.encoding = Encoding::Utf16Le;
+        ini.bomSize = 2;
+    } else if (ini.bytes.starts_with("\xFE\xFF")) {
+        ini.encoding = Encoding::Utf16Be;
+        ini.bomSize = 2;
+    } else if (ini.bytes.starts_with("\xEF\xBB\xBF")) {
+        ini.bomSize = 3;
+    }
+    const std::size_t unit = unitSize(ini);
+    if (unit == 2 && (ini.bytes.size() - ini.bomSize) % 2 != 0) ini.bytes.pop_back();
+    bool eolSeen = false;
+    std::size_t pos = ini.bomSize;
+    while (pos < ini.bytes.size()) {
+        Entry entry;
+        entry.begin = pos;
+        std::size_t scan = pos;
+        char16_t c = 0;
+        while (scan < ini.bytes.size() && (c = unitAt(ini, scan)) != u'\n' && c != u'\r') scan += unit;
+        entry.contentEnd = scan;
+        entry.next = scan;
+        if (scan < ini.bytes.size()) {
+            const bool crLf = c == u'\r' && scan + unit < ini.bytes.size() && unitAt(ini, scan + unit) == u'\n';
+            entry.next = scan + (crLf ? 2 : 1) * unit;
+            if (!eolSeen) ini.eol = crLf ? u"\r\n" : std::u16string(1, c);
+            eolSeen = true;
+        }
+        if (std::optional<bool> section = classify(ini, entry.begin, entry.contentEnd)) {
+            entry.section = *section;
+            ini.entries.push_back(entry);
+        }
+        pos = entry.next;
+    }
+}
+
+// The first section of that name: later ones of the same name are never read or written.
+std::optional<std::size_t> findSection(const IniText& ini, std::u16string_view section) {
+    for (std::size_t i = 0; i < ini.entries.size(); ++i) {
+        if (!ini.entries[i].section) continue;
+        const std::u16string text = lineText(ini, ini.entries[i]);
+        auto name = sectionName(text);
+        if (name && sameName(*name, section)) return i;
+    }
+    return std::nullopt;
 }
 
 std::u16string_view stripQuotes(std::u16string_view value) {
@@ -167,16 +200,44 @@ bool writable(const IniText& ini, std::u16string_view section, std::u16string_vi
     if (section.empty() || key.empty() || key.front() == u'[') return false;
     // No line break, nor the character that would end its part of the line.
     auto fits = [&ini](std::u16string_view text, std::u16string_view stops) {
-        return text.find_first_of(stops) == std::u16string_view::npos && (ini.utf16 || !hasUnpairedSurrogate(text));
+        return text.find_first_of(stops) == std::u16string_view::npos &&
+               (ini.encoding != Encoding::Utf8 || !hasUnpairedSurrogate(text));
     };
     return fits(section, u"\r\n]") && fits(key, u"\r\n=") && fits(value, u"\r\n");
 }
 
-// The line end to put after the last line, which has none. A lone CR that ends that line is part
-// of its text; a LF alone after it would make the two one line end and change what the line
-// names or holds, so the line then gets a CR LF of its own.
-std::string endForLastLine(const IniText& ini, const std::string& eol) {
-    return ini.lines.back().text.ends_with(u'\r') ? encodeUnits(ini, u"\r\n") : eol;
+// Puts bytes at the offset and moves every entry from index `from` on behind them.
+void insertBytes(IniText& ini, std::size_t offset, const std::string& inserted, std::size_t from) {
+    ini.bytes.insert(offset, inserted);
+    for (std::size_t i = from; i < ini.entries.size(); ++i) {
+        ini.entries[i].shift(static_cast<std::ptrdiff_t>(inserted.size()));
+    }
+}
+
+// Adds a line of text after the entry `after`, or at the file's end.
+void addLine(IniText& ini, std::optional<std::size_t> after, std::u16string_view text, bool section) {
+    const std::string eol = encodeUnits(ini, ini.eol);
+    const std::string line = encodeUnits(ini, text);
+    std::size_t index = after ? *after + 1 : ini.entries.size();
+    std::size_t offset = after ? ini.entries[*after].next : ini.bytes.size();
+    Entry entry;
+    entry.section = section;
+    const std::size_t unit = unitSize(ini);
+    const bool lastLineOpen = offset == ini.bytes.size() && offset > ini.bomSize &&
+                              unitAt(ini, offset - unit) != u'\n' && unitAt(ini, offset - unit) != u'\r';
+    if (lastLineOpen) {
+        // The file's last line gets its line end first; it is the last entry when it matters.
+        ini.bytes += eol;
+        if (!ini.entries.empty() && ini.entries.back().next == offset) ini.entries.back().next += eol.size();
+        offset = ini.bytes.size();
+    }
+    // A key added after a last line without a line end gets none either, as Windows writes it.
+    const bool ends = !(lastLineOpen && after);
+    entry.begin = offset;
+    entry.contentEnd = offset + line.size();
+    entry.next = entry.contentEnd + (ends ? eol.size() : 0);
+    insertBytes(ini, offset, ends ? line + eol : line, index);
+    ini.entries.insert(ini.entries.begin() + static_cast<std::ptrdiff_t>(index), entry);
 }
 
 // Serialises read-modify-writes of one file in this process; the key is the resolved path, so
@@ -223,7 +284,7 @@ private:
 
 IniDocument::IniDocument() : text_(std::make_unique<Text>()) {
     text_->bytes = "\xFF\xFE";
-    text_->utf16 = true;
+    text_->encoding = Encoding::Utf16Le;
     text_->bomSize = 2;
 }
 
@@ -247,9 +308,9 @@ std::optional<std::u16string> IniDocument::find(std::u16string_view section, std
     auto header = findSection(ini, trim(section));
     if (!header) return std::nullopt;
     key = trim(key);
-    std::size_t end = sectionEnd(ini, *header);
-    for (std::size_t i = *header + 1; i < end; ++i) {
-        auto pair = keyValue(ini.lines[i].text);
+    for (std::size_t i = *header + 1; i < ini.entries.size() && !ini.entries[i].section; ++i) {
+        const std::u16string text = lineText(ini, ini.entries[i]);
+        auto pair = keyValue(text);
         if (pair && sameName(pair->first, key)) return std::u16string(stripQuotes(pair->second));
     }
     return std::nullopt;
@@ -260,40 +321,33 @@ bool IniDocument::write(std::u16string_view section, std::u16string_view key, st
     section = trim(section);
     key = trim(key);
     if (!writable(ini, section, key, value)) return false;
-    const std::string eol = encodeUnits(ini, ini.crlf ? u"\r\n" : u"\n");
+    const std::u16string entry = std::u16string(key) + u"=" + std::u16string(value);
     auto header = findSection(ini, section);
     if (!header) {
-        std::string addition;
-        if (!ini.lines.empty() && !ini.lines.back().hasEnd()) addition = endForLastLine(ini, eol);
-        addition += encodeUnits(ini, u"[" + std::u16string(section) + u"]") + eol;
-        addition += encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value)) + eol;
-        ini.bytes += addition;
-        splitFrom(ini, ini.lines.empty() ? 0 : ini.lines.size() - 1);
+        addLine(ini, std::nullopt, u"[" + std::u16string(section) + u"]", true);
+        addLine(ini, std::nullopt, entry, false);
         return true;
     }
-    std::size_t end = sectionEnd(ini, *header);
     std::size_t lastKey = *header;
-    for (std::size_t i = *header + 1; i < end; ++i) {
-        auto pair = keyValue(ini.lines[i].text);
-        if (!pair) continue;
+    for (std::size_t i = *header + 1; i < ini.entries.size() && !ini.entries[i].section; ++i) {
+        Entry& line = ini.entries[i];
+        const std::u16string text = lineText(ini, line);
+        auto pair = keyValue(text);
         if (sameName(pair->first, key)) {
             // The key keeps the spelling it has in the file.
-            const Line& line = ini.lines[i];
-            std::string replacement = encodeUnits(ini, std::u16string(pair->first) + u"=" + std::u16string(value));
+            const std::string replacement =
+                encodeUnits(ini, std::u16string(pair->first) + u"=" + std::u16string(value));
+            const auto delta = static_cast<std::ptrdiff_t>(replacement.size()) -
+                               static_cast<std::ptrdiff_t>(line.contentEnd - line.begin);
             ini.bytes.replace(line.begin, line.contentEnd - line.begin, replacement);
-            splitFrom(ini, i);
+            line.contentEnd = line.begin + replacement.size();
+            line.next = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(line.next) + delta);
+            for (std::size_t j = i + 1; j < ini.entries.size(); ++j) ini.entries[j].shift(delta);
             return true;
         }
         lastKey = i;
     }
-    const Line& after = ini.lines[lastKey];
-    std::string entry = encodeUnits(ini, std::u16string(key) + u"=" + std::u16string(value));
-    if (after.hasEnd()) {
-        ini.bytes.insert(after.next, entry + eol);
-    } else {
-        ini.bytes.insert(after.next, endForLastLine(ini, eol) + entry);
-    }
-    splitFrom(ini, lastKey);
+    addLine(ini, lastKey, entry, false);
     return true;
 }
 

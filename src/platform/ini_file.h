@@ -3,8 +3,9 @@
 // The Windows private-profile functions (GetPrivateProfileStringW, WritePrivateProfileStringW)
 // on every platform: sections and keys are case-insensitive, names and values are trimmed,
 // one pair of enclosing quotes is stripped on read, new sections and keys are appended in
-// order, a UTF-16LE file stays UTF-16LE (a UTF-8 or ANSI file stays UTF-8), and every write
-// goes through a temporary file and an atomic rename.
+// order, a file keeps its encoding (UTF-16LE or UTF-16BE after its byte-order mark, else UTF-8
+// or ANSI) and its line ends (CR LF, LF or CR), and every write goes through a temporary file
+// and an atomic rename.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,7 +20,7 @@ class IniDocument {
 public:
     /// A new file: UTF-16LE with its byte-order mark, nothing else.
     IniDocument();
-    /// The bytes of an existing file (UTF-16LE after its mark, else UTF-8 or ANSI).
+    /// The bytes of an existing file (UTF-16LE or UTF-16BE after its mark, else UTF-8 or ANSI).
     explicit IniDocument(std::string bytes);
     ~IniDocument();
     IniDocument(const IniDocument&) = delete;

@@ -72,6 +72,8 @@ public:
     bool isClientAuthenticated() const override { return session_.authenticated.load(); }
     std::uint32_t clientAddress() const override { return session_.clientAddress.load(); }
     std::uint64_t currentLogin() const override { return session_.login.load(); }
+    /// The current login and the address of its connection (login 0 while nobody is logged in).
+    LoginPeer loginPeer() const { return session_.loginPeer(); }
     /// The last login that ended (0: none yet); its streams are to end with it.
     std::uint64_t endedLogin() const { return session_.endedLogin.load(); }
     void watchLogins(std::function<void()> onLogin) override;

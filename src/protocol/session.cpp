@@ -26,4 +26,15 @@ void Session::authenticate() {
     authenticated = true;
 }
 
+LoginPeer Session::loginPeer() const {
+    // The address changes only for a new connection, after the old login went to 0, and a new
+    // login never reuses an identity: the same login seen on both sides of the address read
+    // owns that address.
+    for (;;) {
+        const std::uint64_t before = login.load();
+        const std::uint32_t address = clientAddress.load();
+        if (login.load() == before) return LoginPeer{before, before != 0 ? address : 0};
+    }
+}
+
 }  // namespace tvr::protocol

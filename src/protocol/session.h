@@ -12,6 +12,12 @@ namespace tvr::protocol {
 
 class SaveChannelState;
 
+/// A login and the address its connection came from.
+struct LoginPeer {
+    std::uint64_t login = 0;  // 0: nobody is logged in
+    std::uint32_t address = 0;
+};
+
 struct Session {
     Session();
     ~Session();
@@ -21,6 +27,8 @@ struct Session {
     void endConnection();
     /// The connection has logged in: it gets the next login identity, unless it has one already.
     void authenticate();
+    /// The current login with its connection's address, read consistently from any thread.
+    LoginPeer loginPeer() const;
 
     std::atomic<bool> connected{false};
     std::atomic<bool> authenticated{false};

@@ -115,7 +115,7 @@ void Controller::tick() {
     }
     for (const auto& event : video_->takeEvents()) view_.showStream(platform::nowLocal(), event);
     for (const auto& command : commands_.drain()) onCommand(command);
-    startMouseOnceAuthenticated();
+    followLoginWithMouse();
 }
 
 void Controller::onStatus(const protocol::StatusSlot& status) {

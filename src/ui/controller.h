@@ -95,7 +95,7 @@ private:
     void startMouse();
     void onMouseStatus(const protocol::StatusSlot& status);
     void startMouseRelay(std::u16string_view address);
-    void startMouseOnceAuthenticated();
+    void followLoginWithMouse();
     void setMouseProblem(std::u16string problem, bool show);
 
     core::SettingsStore settings_;
@@ -115,8 +115,8 @@ private:
     std::unique_ptr<mouse::MouseRelay> mouse_;
     std::u16string mouseProblem_;
     bool mouseProblemShown_ = false;  // each problem is shown once, not at every connection
-    bool mousePending_ = false;       // a headset connected; the relay starts once it has logged in
-    std::u16string mouseAddress_;     // that headset's address
+    std::uint64_t mouseLogin_ = 0;    // the login the relay last followed (0: none)
+    bool mouseRelaying_ = false;      // the relay started for that login and has not stopped
     ServiceState controlState_;
     ServiceState videoState_;
     bool running_ = false;

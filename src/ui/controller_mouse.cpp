@@ -2,11 +2,14 @@
 // The controller's side of the mouse relay: the relay starts when a headset connects and the
 // user wants the PC mouse relayed, stops when it leaves, and pauses and resumes on the window's
 // buttons, the hot keys and the headset's suspension events. Why it cannot capture is shown once.
-// The relay waits for the headset's login: a device that connects without the password must not
-// take the PC's pointer away nor receive its movements.
+// The relay follows the headset's login, not its connection: a device that connects without the
+// password must not take the PC's pointer away nor receive its movements, and each login starts
+// the relay once, towards the address that login came from.
 #include "core/paths.h"
 #include "core/text.h"
 #include "platform/dynamic_library.h"
+#include "platform/socket.h"
+#include "platform/utf.h"
 #include "protocol/status_codes.h"
 #include "ui/controller.h"
 
@@ -33,15 +36,6 @@ void Controller::startMouse() {
 void Controller::onMouseStatus(const protocol::StatusSlot& status) {
     namespace status_code = protocol::status;
     switch (status.code) {
-        case status_code::kConnected:
-            mousePending_ = settings_.config().useMouse != 0;
-            mouseAddress_ = status.text2;
-            startMouseOnceAuthenticated();
-            break;
-        case status_code::kDisconnected:
-            mousePending_ = false;
-            mouse_->stop();
-            break;
         case status_code::kSuspended:
             if (mouse_->isActive() && mouse_->hasHook()) mouse_->pause();
             break;
@@ -53,10 +47,24 @@ void Controller::onMouseStatus(const protocol::StatusSlot& status) {
     }
 }
 
-void Controller::startMouseOnceAuthenticated() {
-    if (!mousePending_ || !control_->isClientAuthenticated()) return;
-    mousePending_ = false;
-    startMouseRelay(mouseAddress_);
+void Controller::followLoginWithMouse() {
+    // The events read in this tick may be older than the login in place now (a connection that
+    // came and went just before the headset logged in): the login itself names the target.
+    const protocol::LoginPeer peer = control_->loginPeer();
+    if (peer.login == mouseLogin_) {
+        if (mouseRelaying_ && !mouse_->isActive()) {
+            // The relay ended itself (the display went away); the next login tries again.
+            mouseRelaying_ = false;
+            setMouseProblem(mouse_->problem(), true);
+        }
+        return;
+    }
+    mouseLogin_ = peer.login;
+    mouseRelaying_ = false;
+    mouse_->stop();
+    if (peer.login == 0 || settings_.config().useMouse == 0) return;
+    startMouseRelay(platform::fromAscii(platform::formatIpv4(peer.address)));
+    mouseRelaying_ = mouse_->isActive();
 }
 
 void Controller::startMouseRelay(std::u16string_view address) {

@@ -8,6 +8,7 @@
 
 #include "platform/ini_file.h"
 #include "platform/test_bytes.h"
+#include "platform/text_file.h"
 #include "platform/utf.h"
 #include "support/temp_folder.h"
 
@@ -178,7 +179,7 @@ TEST(IniDocumentTest, AnEditedDocumentReadsLikeItsOwnBytes) {
         "[a]\nx=1\n[b]\ny=2",
         "k0=before any section\r\n[a]\r\nx=1\r",
         "\xEF\xBB\xBF[A]\r\n  X = 1 \r\n[b]\r\n[a]\r\nx=dup\r\n",
-        // A last line that ends in a lone CR names another section ("a\r") until a line end follows it.
+        // A lone CR ends a line, also among LF line ends.
         "[b]\ny=2\n[a\r",
         utf16leWithBom(u"[b]\ny=2\n[a\r"),
     };
@@ -212,17 +213,42 @@ TEST(IniDocumentTest, AnEditedDocumentReadsLikeItsOwnBytes) {
     }
 }
 
-// A lone CR at the end of the last line is part of its text; a write that appends after the line
-// must leave its value as it was.
-TEST(IniDocumentTest, AWriteAfterALastLineEndingInCrLeavesThatLineAsItWas) {
-    for (const std::string& start : {std::string("[b]\ny=2\r"), utf16leWithBom(u"[b]\ny=2\r")}) {
-        IniDocument document(start);
-        ASSERT_TRUE(document.write(u"b", u"new", u"1"));
-        ASSERT_TRUE(document.write(u"c", u"z", u"3"));
-        const IniDocument reread(document.bytes());
-        EXPECT_EQ(reread.find(u"b", u"y"), u"2\r");
-        EXPECT_EQ(reread.find(u"b", u"new"), u"1");
-        EXPECT_EQ(reread.find(u"c", u"z"), u"3");
+// Files as people write them, in every encoding Windows reads and with every line end: the keys
+// read, and the writes keep the file's encoding, mark and line ends, byte for byte.
+TEST_F(IniFileTest, FilesKeepTheirEncodingAndLineEnds) {
+    struct Encoding {
+        const char* name;
+        std::string (*encode)(std::u16string_view);
+    };
+    const Encoding encodings[] = {
+        {"UTF-8", [](std::u16string_view text) { return toUtf8(text); }},
+        {"UTF-8 with mark", [](std::u16string_view text) { return encodeText(text, TextEncoding::Utf8); }},
+        {"UTF-16LE", [](std::u16string_view text) { return encodeText(text, TextEncoding::Utf16Le); }},
+        {"UTF-16BE", [](std::u16string_view text) { return encodeText(text, TextEncoding::Utf16Be); }},
+    };
+    const std::u16string lineEnds[] = {u"\r\n", u"\n", u"\r"};
+    for (const Encoding& encoding : encodings) {
+        for (const std::u16string& end : lineEnds) {
+            SCOPED_TRACE(std::string(encoding.name) + ", line end " +
+                         (end == u"\r\n" ? "CR LF"
+                          : end == u"\n" ? "LF"
+                                         : "CR"));
+            auto lines = [&end](std::initializer_list<std::u16string_view> list) {
+                std::u16string text;
+                for (std::u16string_view line : list) text += std::u16string(line) + end;
+                return text;
+            };
+            temp_.write("TamvikVRServer.ini", encoding.encode(lines({u"[Config]", u"iPortServer=12000", u"", u"[File]",
+                                                                     u"pcTrimPath=C:\\\u52D5\u753B"})));
+            EXPECT_EQ(read(u"config", u"iPortServer"), u"12000");
+            EXPECT_EQ(read(u"File", u"pcTrimPath"), u"C:\\\u52D5\u753B");
+            ASSERT_TRUE(write(u"Config", u"iPortServer", u"1"));
+            ASSERT_TRUE(write(u"Config", u"iUseMouse", u"1"));
+            ASSERT_TRUE(write(u"Setup", u"iSeek1FF", u"10"));
+            EXPECT_EQ(temp_.read("TamvikVRServer.ini"),
+                      encoding.encode(lines({u"[Config]", u"iPortServer=1", u"iUseMouse=1", u"", u"[File]",
+                                             u"pcTrimPath=C:\\\u52D5\u753B", u"[Setup]", u"iSeek1FF=10"})));
+        }
     }
 }
 

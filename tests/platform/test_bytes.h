@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Byte helpers for the platform tests: building UTF-16LE file content from ASCII-range text.
+// Byte helpers for the platform tests: building UTF-16 file content from text.
 #include <string>
 #include <string_view>
 
@@ -28,5 +28,15 @@ inline std::u16string decodeUtf16le(std::string_view bytes) {
 
 /// UTF-16LE bytes with the byte-order mark in front.
 inline std::string utf16leWithBom(std::u16string_view text) { return "\xFF\xFE" + utf16le(text); }
+
+/// UTF-16BE bytes with the byte-order mark in front.
+inline std::string utf16beWithBom(std::u16string_view text) {
+    std::string out = "\xFE\xFF";
+    for (char16_t unit : text) {
+        out.push_back(static_cast<char>(unit >> 8));
+        out.push_back(static_cast<char>(unit & 0xFF));
+    }
+    return out;
+}
 
 }  // namespace tvr::test

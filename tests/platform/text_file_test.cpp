@@ -37,10 +37,12 @@ TEST(TextFileRead, FileWithoutByteOrderMarkIsUtf8) {
     EXPECT_EQ(readLines(temp, "a.txt"), (Lines{u"caf\u00E9"}));
 }
 
-TEST(TextFileRead, Utf16LeWithMarkIsDecoded) {
+TEST(TextFileRead, Utf16WithMarkIsDecodedInEitherByteOrderWithAnyLineEnd) {
     test::TempFolder temp;
-    temp.write("a.txt", test::utf16leWithBom(u"\u65E5\u672C\r\nx\n"));
-    EXPECT_EQ(readLines(temp, "a.txt"), (Lines{u"\u65E5\u672C", u"x"}));
+    temp.write("le.txt", test::utf16leWithBom(u"\u65E5\u672C\r\nx\ny\rz"));
+    EXPECT_EQ(readLines(temp, "le.txt"), (Lines{u"\u65E5\u672C", u"x", u"y", u"z"}));
+    temp.write("be.txt", test::utf16beWithBom(u"\u65E5\u672C\r\r\nx\r"));
+    EXPECT_EQ(readLines(temp, "be.txt"), (Lines{u"\u65E5\u672C", u"", u"x"}));
 }
 
 TEST(TextFileRead, MissingFileFails) {

@@ -12,8 +12,9 @@ namespace tvr::test {
 
 class UdpReceiver {
 public:
-    UdpReceiver() {
-        platform::Ipv4Endpoint local{0x7F000001, 0};
+    /// Listens on the loopback address and port given (0: any free port).
+    explicit UdpReceiver(std::uint32_t address = 0x7F000001, std::uint16_t port = 0) {
+        platform::Ipv4Endpoint local{address, port};
         socket_ = platform::udpSocket(&local);
         port_ = platform::localEndpoint(socket_).port;
     }

@@ -13,6 +13,7 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "platform/ini_file.h"
+#include "platform/socket.h"
 #include "support/data_folder_scope.h"
 #include "support/fake_capture.h"
 #include "support/temp_folder.h"
@@ -113,8 +114,7 @@ TEST_F(ControllerMouseTest, RelayFollowsTheHeadsetItsEventsAndTheButtons) {
     EXPECT_TRUE(relay.isCapturing());
 
     client.close();
-    ASSERT_TRUE(tickUntil([&] { return shown(3); }));
-    EXPECT_FALSE(relay.isActive());
+    ASSERT_TRUE(tickUntil([&] { return shown(3) && !relay.isActive(); }));
     EXPECT_EQ(capture.liveHandles(), 0);
     EXPECT_TRUE(view.problems.empty());
 }
@@ -147,6 +147,46 @@ TEST_F(ControllerMouseTest, RelayWaitsForThePassword) {
     ASSERT_TRUE(reply.ok);
     ASSERT_TRUE(tickUntil([&] { return controller->mouseRelay()->isActive(); }));
     EXPECT_TRUE(receiver.next().has_value());
+}
+
+// A host without the password connects and leaves just as the headset logs in, all read by the
+// controller in one tick: the relay goes to the login's own address and starts once.
+TEST_F(ControllerMouseTest, RelayFollowsTheLoginNotAConnectionThatCameBeforeIt) {
+    std::u16string ini = folder.file16("TamvikVRServer.ini");
+    ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"iUsePassword", u"1"));
+    ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"pcPassword", u"1234"));
+    startController(u"1");
+    mouse::MouseRelay& relay = *controller->mouseRelay();
+    for (std::uint32_t strangerAddress : {kLoopback, 0x7F000002u}) {
+        UdpReceiver other(0x7F000002, receiver.port());
+        const platform::Ipv4Endpoint strangerLocal{strangerAddress, 0};
+        for (int round = 0; round < 100; ++round) {
+            SCOPED_TRACE("stranger " + platform::formatIpv4(strangerAddress) + ", round " + std::to_string(round));
+            client::ControlClient stranger;
+            client::Reply reply;
+            ASSERT_TRUE(stranger.connect("127.0.0.1", controller->controlServer()->port(), 2000, &strangerLocal));
+            ASSERT_TRUE(stranger.sendTexts({client::ControlClient::setupMessage()}) &&
+                        stranger.receiveReply(&reply, 5000));
+            stranger.close();
+            ASSERT_TRUE(connectAndHandshake());
+            ASSERT_TRUE(client.sendTexts({u"#CMD_PASSWORD(<pass>\"1234\")"}) && client.receiveReply(&reply, 5000));
+            ASSERT_TRUE(reply.ok);
+            ASSERT_TRUE(tickUntil([&] { return relay.isActive(); }));
+            // Datagrams to the stranger would have left before the headset's first one.
+            for (const char* expected : {"#MOUSE(ct=0,", "#MOUSE(ct=1,"}) {
+                auto datagram = receiver.next();
+                ASSERT_TRUE(datagram.has_value());
+                ASSERT_EQ(datagram->rfind(expected, 0), 0u) << *datagram;
+            }
+            if (strangerAddress != kLoopback) {
+                ASSERT_FALSE(other.next(0).has_value()) << "the stranger got datagrams";
+            }
+            client.close();
+            ASSERT_TRUE(tickUntil([&] { return !relay.isActive() && !controller->controlServer()->isConnected(); }));
+            while (receiver.next(0) || other.next(0)) {
+            }
+        }
+    }
 }
 
 TEST_F(ControllerMouseTest, RelayStaysOffWhenNotWanted) {

@@ -14,13 +14,14 @@
 
 /// Indexes of Curvane_GetState.
 enum CurvaneState : std::int32_t {
-    kCurvaneDeltaX = 0,      // horizontal movement since the previous snapshot, device counts
-    kCurvaneDeltaY = 1,      // vertical movement, down positive
-    kCurvaneDeltaWheel = 2,  // wheel movement, 120 a notch, away from the user positive
-    kCurvaneButton1 = 3,     // left button: 1 while held down
-    kCurvaneButton2 = 4,     // right button
-    kCurvaneButton3 = 5,     // middle button
-    kCurvaneGivenBack = 6,   // 1 once Ctrl+Shift+Alt+D ended the capture, until the next start
+    kCurvaneDeltaX = 0,       // horizontal movement since the previous snapshot, device counts
+    kCurvaneDeltaY = 1,       // vertical movement, down positive
+    kCurvaneDeltaWheel = 2,   // wheel movement, 120 a notch, away from the user positive
+    kCurvaneButton1 = 3,      // left button: 1 while held down
+    kCurvaneButton2 = 4,      // right button
+    kCurvaneButton3 = 5,      // middle button
+    kCurvaneGivenBack = 6,    // 1 once Ctrl+Shift+Alt+D ended the capture, until the next start
+    kCurvaneDisplayLost = 7,  // 1 once the display went away; the handle captures no more
 };
 
 /// Why the last Curvane_Create or Curvane_Start failed: Curvane_GetState(nullptr, 0).
@@ -33,6 +34,7 @@ enum CurvaneFailure : std::int32_t {
     kCurvaneHookRefused = 5,   // the system refused the mouse hook
     kCurvaneNoResources = 6,   // memory, a thread or a window could not be made
     kCurvaneAlreadyTaken = 7,  // another handle of this process captures already
+    kCurvaneDisplayGone = 8,   // the display the handle captured from went away (the X server ended)
 };
 
 /// A new handle, or null (see Curvane_GetState(nullptr, 0) for why).

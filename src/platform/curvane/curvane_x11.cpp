@@ -4,10 +4,14 @@
 // screen's edges. While capturing, the pointer is grabbed and confined to a 1x1 input-only
 // window at its position, so it neither moves nor clicks anything on the desktop. The grab is
 // held on a second connection: the X server gives raw events to every client but the grabbing one.
+// Xlib ends the whole process when a connection breaks (the X server ended): both connections
+// get an exit handler that returns instead, which leaves the connection dead but harmless (every
+// later call on it fails at once), and the handle reports the display lost.
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
@@ -15,6 +19,7 @@
 #include <mutex>
 #include <new>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/curvane/curvane.h"
 
@@ -23,7 +28,7 @@ namespace {
 std::atomic<std::int32_t> lastFailure{kCurvaneNoFailure};
 
 constexpr std::int32_t kWheelNotch = 120;
-constexpr std::size_t kStateCount = 7;
+constexpr std::size_t kStateCount = 8;
 
 struct Capture {
     Display* display = nullptr;      // raw events
@@ -33,6 +38,7 @@ struct Capture {
     int xiOpcode = 0;
     std::mutex mutex;
     bool capturing = false;
+    std::atomic<bool> lost{false};  // a connection broke: nothing more comes from this display
 
     // Collected since the previous snapshot; fractions of a count carry over.
     double dx = 0;
@@ -56,6 +62,42 @@ bool anyDown(const Capture& capture, const auto& keys) {
         if (key != 0 && capture.keyDown[key]) return true;
     }
     return false;
+}
+
+// Our connections, whose breaking the library reports instead of Xlib's message on stderr.
+std::mutex ownedMutex;
+std::vector<Display*> owned;
+XIOErrorHandler previousIoHandler = nullptr;
+
+int onIoError(Display* display) {
+    {
+        std::lock_guard lock(ownedMutex);
+        for (Display* mine : owned) {
+            if (mine == display) return 0;
+        }
+    }
+    return previousIoHandler != nullptr ? previousIoHandler(display) : 0;
+}
+
+// Called by Xlib in place of exit() once one of the handle's connections broke.
+void onConnectionLost(Display*, void* data) {
+    static_cast<Capture*>(data)->lost = true;
+    lastFailure = kCurvaneDisplayGone;
+}
+
+void own(Capture& capture, Display* display) {
+    static std::once_flag installed;
+    std::call_once(installed, [] { previousIoHandler = XSetIOErrorHandler(onIoError); });
+    XSetIOErrorExitHandler(display, onConnectionLost, &capture);
+    std::lock_guard lock(ownedMutex);
+    owned.push_back(display);
+}
+
+// One entry only: a connection opened meanwhile may already have the same address.
+void disown(Display* display) {
+    std::lock_guard lock(ownedMutex);
+    auto found = std::find(owned.begin(), owned.end(), display);
+    if (found != owned.end()) owned.erase(found);
 }
 
 // Tablets and virtual machines' pointers report positions, not movement; their raw values
@@ -94,6 +136,12 @@ void selectRawEvents(Capture& capture, bool on) {
 
 void endCapture(Capture& capture) {
     if (!capture.capturing) return;
+    if (capture.lost) {
+        // The X server took the grab and the window with it.
+        capture.capturing = false;
+        capture.held = {};
+        return;
+    }
     selectRawEvents(capture, false);
     XUngrabPointer(capture.grabDisplay, CurrentTime);
     XDestroyWindow(capture.grabDisplay, capture.confine);
@@ -221,6 +269,8 @@ CURVANE_API void* Curvane_Create() {
         XCloseDisplay(connection);
         return fail(kCurvaneNoResources);
     }
+    own(*capture, connection);
+    own(*capture, grabConnection);
     capture->display = connection;
     capture->grabDisplay = grabConnection;
     capture->root = DefaultRootWindow(connection);
@@ -238,6 +288,10 @@ CURVANE_API std::int32_t Curvane_Start(void* handle) {
     if (handle == nullptr) return 0;
     auto& capture = *static_cast<Capture*>(handle);
     std::lock_guard lock(capture.mutex);
+    if (capture.lost) {
+        lastFailure = kCurvaneDisplayGone;
+        return 0;
+    }
     if (capture.capturing) return 1;
     Window rootReturn = 0;
     Window child = 0;
@@ -256,6 +310,11 @@ CURVANE_API std::int32_t Curvane_Start(void* handle) {
     int grabbed =
         XGrabPointer(capture.grabDisplay, capture.root, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                      GrabModeAsync, GrabModeAsync, capture.confine, None, CurrentTime);
+    if (capture.lost) {
+        // A dead connection answers every request with success.
+        capture.confine = 0;
+        return 0;
+    }
     if (grabbed != GrabSuccess) {
         XDestroyWindow(capture.grabDisplay, capture.confine);
         capture.confine = 0;
@@ -265,6 +324,7 @@ CURVANE_API std::int32_t Curvane_Start(void* handle) {
     }
     selectRawEvents(capture, true);
     XSync(capture.display, True);
+    if (capture.lost) return 0;
     capture.capturing = true;
     capture.givenBack = false;
     capture.dx = capture.dy = 0;
@@ -287,6 +347,16 @@ CURVANE_API void Curvane_Get(void* handle) {
     auto& capture = *static_cast<Capture*>(handle);
     std::lock_guard lock(capture.mutex);
     readEvents(capture);
+    // Reading finds no events on a broken connection but does not report it; a request that
+    // needs no answer does, at once.
+    XNoOp(capture.display);
+    XFlush(capture.display);
+    if (capture.lost) {
+        capture.capturing = false;
+        capture.snapshot = {};
+        capture.snapshot[kCurvaneDisplayLost] = 1;
+        return;
+    }
     capture.snapshot[kCurvaneDeltaX] = takeWhole(&capture.dx);
     capture.snapshot[kCurvaneDeltaY] = takeWhole(&capture.dy);
     capture.snapshot[kCurvaneDeltaWheel] = capture.wheel;
@@ -314,6 +384,8 @@ CURVANE_API void Curvane_Release(void* handle) {
         endCapture(*capture);
         XCloseDisplay(capture->grabDisplay);
         XCloseDisplay(capture->display);
+        disown(capture->grabDisplay);
+        disown(capture->display);
     }
     delete capture;
 }

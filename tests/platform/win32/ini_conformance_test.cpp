@@ -10,6 +10,7 @@
 
 #include "platform/ini_file.h"
 #include "platform/test_bytes.h"
+#include "platform/text_file.h"
 #include "platform/utf.h"
 #include "support/temp_folder.h"
 
@@ -37,8 +38,8 @@ struct IniCase {
     std::vector<Operation> operations;
     // Windows edits the file in place and leaves the lines it does not change byte for byte, as
     // we do. Wine rewrites the whole file from what it parsed: blanks around section names, keys
-    // and values go, and LF line ends become CR LF. Under Wine such a case compares the files
-    // line by line in that normal form instead of byte for byte.
+    // and values go, and LF or CR line ends become CR LF. Under Wine such a case compares the
+    // files line by line in that normal form, and their encodings, instead of byte for byte.
     bool wineRewritesUntouchedLines = false;
 };
 
@@ -54,16 +55,19 @@ std::u16string trimmed(std::u16string_view text) {
     return std::u16string(text.substr(first, text.find_last_not_of(kBlanks) - first + 1));
 }
 
-// The file as Wine writes it: every line in its trimmed form, ending in CR LF.
+// The file as Wine writes it: in its own encoding, every line in its trimmed form, ending in
+// CR LF, whatever ended it before (CR LF, LF or a lone CR).
 std::u16string wineNormalForm(const std::string& bytes) {
-    std::u16string text = bytes.size() >= 2 ? test::decodeUtf16le(bytes.substr(2)) : std::u16string();
-    std::u16string out;
+    TextEncoding encoding = TextEncoding::Utf8;
+    std::u16string text = decodeText(bytes, &encoding);
+    std::u16string out = encoding == TextEncoding::Utf8      ? u"UTF-8\n"
+                         : encoding == TextEncoding::Utf16Le ? u"LE\n"
+                                                             : u"BE\n";
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find(u'\n', start);
+        std::size_t end = text.find_first_of(u"\r\n", start);
         if (end == std::u16string::npos) end = text.size();
         std::u16string line = trimmed(std::u16string_view(text).substr(start, end - start));
-        if (!line.empty() && line.back() == u'\r') line = trimmed(line.substr(0, line.size() - 1));
         std::size_t equals = line.find(u'=');
         if (!line.empty() && line.front() == u'[' && line.back() == u']') {
             line = u"[" + trimmed(std::u16string_view(line).substr(1, line.size() - 2)) + u"]";
@@ -72,7 +76,7 @@ std::u16string wineNormalForm(const std::string& bytes) {
                    trimmed(std::u16string_view(line).substr(equals + 1));
         }
         out += line + u"\r\n";
-        start = end + 1;
+        start = end + (text.compare(end, 2, u"\r\n") == 0 ? 2 : 1);
     }
     return out;
 }
@@ -152,6 +156,33 @@ std::vector<IniCase> corpus() {
          true,
          utf16leWithBom(u"[A]\r\n"),
          {write(u"A", u"long", kLong), read(u"A", u"long"), write(u"A", u"long", u"short")}},
+        {"utf16be_with_mark",
+         true,
+         test::utf16beWithBom(u"[Config]\r\niPortServer=12000\r\npcPath=C:\\\u52D5\u753B\r\n"),
+         {read(u"Config", u"iPortServer"), read(u"Config", u"pcPath"), write(u"Config", u"iPortServer", u"1"),
+          write(u"Config", u"new", u"\u65E5"), write(u"Other", u"k", u"v"), read(u"other", u"K")}},
+        {"cr_only_line_ends",
+         true,
+         "[A]\rk=1\rj=2\r[B]\rz=3\r",
+         {read(u"A", u"k"), read(u"A", u"j"), read(u"B", u"z"), write(u"A", u"k", u"4"), write(u"A", u"n", u"5"),
+          write(u"C", u"c", u"6"), read(u"A", u"n")},
+         true},
+        {"utf16le_cr_only",
+         true,
+         utf16leWithBom(u"[A]\rk=1\r[B]\rz=3"),
+         {read(u"A", u"k"), read(u"B", u"z"), write(u"A", u"k", u"4"), write(u"B", u"n", u"5"),
+          write(u"C", u"c", u"6")},
+         true},
+        {"utf16be_cr_only",
+         true,
+         test::utf16beWithBom(u"[A]\rk=1\r"),
+         {read(u"A", u"k"), write(u"A", u"k", u"2"), write(u"A", u"m", u"3"), write(u"D", u"d", u"4")},
+         true},
+        {"lone_cr_among_crlf",
+         true,
+         "[A]\r\nk=1\rj=2\r\n[B]\r\ny=3\r",
+         {read(u"A", u"k"), read(u"A", u"j"), read(u"B", u"y"), write(u"A", u"j", u"4"), write(u"B", u"n", u"5")},
+         true},
         {"missing_file", false, "", {read(u"A", u"k"), write(u"A", u"k", u"v"), read(u"A", u"k")}},
     };
 }
