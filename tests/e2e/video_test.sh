@@ -123,11 +123,13 @@ check "hold ends with status 0 on SIGTERM" test "$hold_status" = 0
 check "console shows the hold's disconnect" \
   wait_for_lines "$install/console.txt" "code=0x0003 切断(正常終了) 127.0.0.1" 2
 # Without an authenticated client the video server accepts nothing: the connection waits in the
-# backlog and curl gets no answer at all within its time limit.
+# backlog for a login (30 s, then 404) and curl gets no answer at all within its time limit.
 curl_status=0
 status=$(curl -sS --max-time 2 -o /dev/null -w '%{http_code}' "$clip_url" 2>/dev/null) || curl_status=$?
 check "no answer once the hold has ended (curl gave up with status $curl_status)" \
   test "$curl_status" != 0 -a "$status" = 000
+check "console says the request waits for a headset to log in" \
+  wait_for_text "$install/console.txt" "video: a request waits for a headset to log in"
 
 stop_server
 check "server exit status 0 after $(stop_how)" test "$stop_status" = 0

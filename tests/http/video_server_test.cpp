@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "core/clock.h"
 #include "core/extension_filter.h"
 #include "http/raw_http_client.h"
 #include "platform/sequential_reader.h"
@@ -113,9 +114,22 @@ protected:
         return fetch(request, client);
     }
 
+    // Appends the server's new events to `events`; returns how many it holds now.
+    std::size_t takeEvents(std::vector<StreamEvent>* events) {
+        for (StreamEvent& event : server_.takeEvents()) events->push_back(std::move(event));
+        return events->size();
+    }
+
+    // Waits until the server thread has looked at the clock in two more passes.
+    void waitPasses() {
+        std::uint64_t reads = clock_.reads();
+        ASSERT_TRUE(eventually([&] { return clock_.reads() >= reads + 2; }));
+    }
+
     test::TempFolder folder_;
     TestGate gate_;
-    VideoServer server_;
+    core::ManualClock clock_;
+    VideoServer server_{clock_};
     std::string content_;
     std::string path_;
 };
@@ -273,16 +287,60 @@ TEST_F(VideoServerTest, OtherHostsAreRefusedAtOnceAndTakeNoPlaceFromThePlayer) {
     EXPECT_TRUE(reply.body == big);
 }
 
-TEST_F(VideoServerTest, NoAcceptWhileNoClientIsAuthenticated) {
+// While nobody is logged in a request waits unaccepted, so that a player reconnecting while its
+// headset logs in anew is served once it has; the console hears of the wait once, at once.
+TEST_F(VideoServerTest, ARequestWithoutALoginWaitsAndIsServedOnceTheHeadsetLogsIn) {
     gate_.authenticated = false;
     RawHttpClient client;
     ASSERT_TRUE(client.connect(server_.port()));  // completes in the backlog
     ASSERT_TRUE(client.send(getRequest(path_)));
-    EXPECT_TRUE(client.quietFor(300));
+    std::vector<StreamEvent> events;
+    ASSERT_TRUE(eventually([&] { return takeEvents(&events) > 0; }));
+    EXPECT_EQ(events[0].kind, StreamEvent::Kind::AwaitingLogin);
+    clock_.advance(29999);
+    waitPasses();
+    EXPECT_TRUE(client.quietFor(0)) << "answered before 30 s";
     gate_.authenticated = true;
     HttpReply reply;
     ASSERT_TRUE(client.readReply(&reply));
     EXPECT_TRUE(reply.body == content_);
+    ASSERT_TRUE(eventually([&] { return takeEvents(&events) >= 3; }));
+    ASSERT_EQ(events.size(), 3u) << "the wait once, then the request and its end";
+    EXPECT_EQ(events[1].statusCode, 200);
+}
+
+// After 30 s without a login the waiting requests are accepted, answered 404 and closed, with
+// one console line for the wait and one for its end; the next request waits anew.
+TEST_F(VideoServerTest, ARequestWithoutALoginGetsNotFoundAfter30Seconds) {
+    gate_.authenticated = false;
+    RawHttpClient first;
+    RawHttpClient second;
+    ASSERT_TRUE(first.connect(server_.port()));
+    ASSERT_TRUE(first.send(getRequest(path_)));
+    std::vector<StreamEvent> events;
+    ASSERT_TRUE(eventually([&] { return takeEvents(&events) > 0; }));
+    ASSERT_TRUE(second.connect(server_.port()));
+    ASSERT_TRUE(second.send(getRequest(path_, "?stream=1")));
+    clock_.advance(29999);
+    waitPasses();
+    EXPECT_TRUE(first.quietFor(0)) << "answered before 30 s";
+    clock_.advance(1);
+    for (RawHttpClient* client : {&first, &second}) {
+        HttpReply reply;
+        ASSERT_TRUE(client->readReply(&reply));
+        EXPECT_EQ(reply.status, 404);
+        EXPECT_TRUE(client->waitClosed(5000));
+    }
+    ASSERT_TRUE(eventually([&] { return takeEvents(&events) >= 2; }));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, StreamEvent::Kind::AwaitingLogin);
+    EXPECT_EQ(events[1].kind, StreamEvent::Kind::LoginWaitOver);
+    EXPECT_EQ(events[1].connections, 2);
+
+    RawHttpClient later;
+    ASSERT_TRUE(later.connect(server_.port()));
+    ASSERT_TRUE(eventually([&] { return takeEvents(&events) > 2; }));
+    EXPECT_EQ(events[2].kind, StreamEvent::Kind::AwaitingLogin);
 }
 
 TEST_F(VideoServerTest, PercentEncodedUtf8NamesAndSlashes) {
