@@ -370,7 +370,10 @@ bool VideoServer::clientAllowed(const HttpConnection& connection) const {
 }
 
 bool VideoServer::requestAllowed(const HttpConnection& connection, const HttpRequest& request) const {
-    return request.targetValid && clientAllowed(connection) && gate_->isVideoAccepted(request.path);
+    // The extension is judged on the name the open reaches: on Windows "secret.txt." opens
+    // "secret.txt", and a lone-dot entry of the extensions setting must not let it through.
+    return request.targetValid && clientAllowed(connection) &&
+           gate_->isVideoAccepted(platform::openedPath(request.path));
 }
 
 void VideoServer::closeSlotConnection(Slot& slot) {

@@ -29,7 +29,7 @@ using test::RawHttpClient;
 // The control server's side of the access check, as a test sets it.
 class TestGate final : public core::AccessGate {
 public:
-    TestGate() { extensions_.build(u"mp4 mkv"); }
+    explicit TestGate(std::u16string_view extensions = u"mp4 mkv") { extensions_.build(extensions); }
     bool isVideoAccepted(std::u16string_view path) const override { return extensions_.isAccepted(path); }
     bool isClientAuthenticated() const override { return authenticated; }
     std::uint32_t clientAddress() const override { return client; }
@@ -735,6 +735,43 @@ TEST_F(VideoServerTest, StreamEventsTellRequestsAndEndsAndStayBounded) {
     ASSERT_EQ(events.size(), StreamEventQueue::kCapacity);
     EXPECT_EQ(events.front().rangeStart, kRequests - static_cast<std::int64_t>(StreamEventQueue::kCapacity));
     EXPECT_EQ(events.back().rangeStart, kRequests - 1);
+}
+
+// Two spaces in the extensions setting make a lone-dot entry, so a name ending in a dot is a
+// video. On Linux that is the file's real name; Windows opens "secret.txt." as "secret.txt", and
+// the name it opens is the one judged.
+TEST(VideoServerNames, ATrailingDotOrSpaceOpensNoOtherKindOfFile) {
+    test::TempFolder folder;
+    folder.write("secret.txt", "text");
+    folder.write("a.mp4", "video");
+    struct Case {
+        std::string name;
+        int status;
+        std::string body;
+    };
+#ifdef _WIN32
+    const Case cases[] = {
+        {"secret.txt.", 404, ""},  {"secret.txt. .", 404, ""}, {"secret.txt .", 404, ""},
+        {"secret.txt/.", 404, ""}, {"a.mp4.", 200, "video"},   {"a.mp4 . ", 200, "video"},
+    };
+#else
+    folder.write("secret.txt.", "dotted");
+    folder.write("clip.", "clip");
+    const Case cases[] = {{"secret.txt.", 200, "dotted"}, {"clip.", 200, "clip"}, {"secret.txt", 404, ""}};
+#endif
+    TestGate gate(u"mp4  mkv");
+    VideoServer server;
+    ASSERT_TRUE(server.start(0, &gate, kLoopback));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RawHttpClient client;
+        ASSERT_TRUE(client.connect(server.port()));
+        ASSERT_TRUE(client.send(getRequest(folder.file(c.name))));
+        HttpReply reply;
+        ASSERT_TRUE(client.readReply(&reply));
+        EXPECT_EQ(reply.status, c.status);
+        EXPECT_EQ(reply.body, c.body);
+    }
 }
 
 TEST(VideoServerLifecycle, CloseIsSafeBeforeAndAfterStart) {
