@@ -31,20 +31,21 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
 }
 
 // The request line names the target from a fixed offset on: "GET /" and "HEAD /" are skipped
-// without being compared, as the headset always sends them.
+// without being compared, as the headset always sends them. The query begins at the first literal
+// "?", before anything is decoded: an encoded "%3F" is part of the file's name ("what?.mp4", or
+// the "\\?\" of a long Windows path), and only the path is percent-decoded.
 void readRequestLine(std::string_view line, std::size_t targetOffset, HttpRequest* request) {
     std::string_view target = line.size() > targetOffset ? line.substr(targetOffset) : std::string_view();
     target = target.substr(0, target.find(' '));
+    std::size_t question = target.find('?');
     std::string decoded;
-    request->targetValid = percentDecode(target, &decoded);
+    request->targetValid = percentDecode(target.substr(0, question), &decoded);
     request->streamIndex = 0;
     request->path.clear();
     if (!request->targetValid) return;
-    std::string_view whole(decoded);
-    std::size_t question = whole.find('?');
-    request->path = platform::fromUtf8(whole.substr(0, question));
+    request->path = platform::fromUtf8(decoded);
     if (question == std::string_view::npos) return;
-    std::string_view query = whole.substr(question + 1);
+    std::string_view query = target.substr(question + 1);
     constexpr std::string_view kStream = "stream=";
     std::size_t at = query.find(kStream);
     if (at == std::string_view::npos) return;

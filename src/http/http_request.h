@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Reading the headset's requests: gathering a request's bytes until its blank line, then the
-// request line (GET or HEAD, a percent-encoded UTF-8 path, "stream=" in the query) and the
-// Range start. Pure functions on bytes, so every rule can be checked without sockets.
+// request line (GET or HEAD, a percent-encoded UTF-8 path, "stream=" in the query after the first
+// literal "?") and the Range start. Pure functions on bytes, so every rule can be checked without sockets.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,7 +33,7 @@ enum class Method { None, Get, Head };
 struct HttpRequest {
     Method method = Method::None;
     bool targetValid = false;  // false: an escape cut short or a decoded zero byte
-    std::u16string path;       // decoded and cut at the first "?"
+    std::u16string path;       // the target up to its first literal "?", decoded
     std::int32_t streamIndex = 0;
     bool hasRange = false;
     std::int64_t rangeStart = 0;

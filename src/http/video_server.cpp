@@ -39,7 +39,7 @@ Gathered nextRequest(HttpConnection& connection, HttpRequest* request) {
 
 }  // namespace
 
-VideoServer::VideoServer() {
+VideoServer::VideoServer(core::Clock& clock) : clock_(clock) {
     socketsStarted_ = platform::socketsStartup();
     if (!thread_.start([this] { return pass(); })) close();
 }
@@ -149,9 +149,12 @@ void VideoServer::endLoginsStep() {
 }
 
 void VideoServer::acceptStep() {
-    // While no control client is authenticated, connections wait in the backlog.
     std::uint64_t login = gate_ != nullptr ? gate_->currentLogin() : 0;
-    if (login == 0 || login <= endedLogin_) return;
+    if (login == 0 || login <= endedLogin_) {
+        awaitLoginStep();
+        return;
+    }
+    loginAwaited_ = false;
     for (int accepted = 0; accepted < kAcceptsPerPass; ++accepted) {
         platform::Ipv4Endpoint peer;
         platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
@@ -168,6 +171,41 @@ void VideoServer::acceptStep() {
         pending_.push_back(std::move(connection));
         return;
     }
+}
+
+void VideoServer::awaitLoginStep() {
+    // Nobody is logged in: connections wait in the backlog, where the headset's player finds its
+    // answer once the headset has logged in. The console hears of the wait once, at once; when no
+    // login comes in time, whoever waits gets 404 rather than silence.
+    if (!loginAwaited_) {
+        platform::PollItem listener;
+        listener.socket = listener_;
+        listener.wantRead = true;
+        if (platform::pollSockets(&listener, 1, 0, nullptr) == 0 || !listener.readable) return;
+        loginAwaited_ = true;
+        awaitedSinceMs_ = clock_.nowMs();
+        StreamEvent event;
+        event.kind = StreamEvent::Kind::AwaitingLogin;
+        events_.push(std::move(event));
+        return;
+    }
+    if (core::elapsedMs(clock_.nowMs(), awaitedSinceMs_) < kLoginWaitMs) return;
+    loginAwaited_ = false;
+    StreamEvent event;
+    event.kind = StreamEvent::Kind::LoginWaitOver;
+    for (int accepted = 0; accepted < kAcceptsPerPass; ++accepted) {
+        platform::Ipv4Endpoint peer;
+        platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
+        if (socket == platform::kInvalidSocket) break;
+        HttpConnection connection(socket, peer.address, 0);
+        // The request is read first: a socket closed with unread bytes is reset, and a reset
+        // can overtake the answer.
+        connection.receive();
+        connection.queue(notFoundHeader());
+        connection.flush();
+        ++event.connections;
+    }
+    if (event.connections > 0) events_.push(std::move(event));
 }
 
 void VideoServer::pendingStep() {
@@ -332,7 +370,10 @@ bool VideoServer::clientAllowed(const HttpConnection& connection) const {
 }
 
 bool VideoServer::requestAllowed(const HttpConnection& connection, const HttpRequest& request) const {
-    return request.targetValid && clientAllowed(connection) && gate_->isVideoAccepted(request.path);
+    // The extension is judged on the name the open reaches: on Windows "secret.txt." opens
+    // "secret.txt", and a lone-dot entry of the extensions setting must not let it through.
+    return request.targetValid && clientAllowed(connection) &&
+           gate_->isVideoAccepted(platform::openedPath(request.path));
 }
 
 void VideoServer::closeSlotConnection(Slot& slot) {
@@ -374,7 +415,9 @@ std::size_t VideoServer::collectPollItems(platform::PollItem* items, std::size_t
         items[count].wantWrite = wantWrite;
         ++count;
     };
-    if (gate_ != nullptr && gate_->currentLogin() > endedLogin_) add(listener_, false);
+    // Without a login the listener is watched only until a connection is seen waiting; from then
+    // on the passes' own pace times its wait.
+    if (gate_ != nullptr && (gate_->currentLogin() > endedLogin_ || !loginAwaited_)) add(listener_, false);
     for (const auto& connection : pending_) add(connection->socket(), connection->hasQueued());
     for (Slot& slot : slots_) {
         if (!slot.connection) continue;

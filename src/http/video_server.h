@@ -4,7 +4,9 @@
 // files, whole or from a Range start, over two stream slots chosen by "stream=". It serves only
 // the host of the authenticated control client, and only while it is: connections from other
 // hosts are refused at once, and every connection belongs to the login it was accepted under,
-// so its stream ends when that login does and never outlives it into the next one. One server
+// so its stream ends when that login does and never outlives it into the next one. While nobody
+// is logged in, connections wait unaccepted, so a player reconnecting while its headset logs in
+// anew is served once it has; after 30 s without a login they are answered 404 and closed. One server
 // thread does all socket work and waits on socket readiness and on the slots' readers, so bytes
 // go out as soon as they can. The front-end's calls never wait for that thread or the disk.
 #include <array>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "core/access_gate.h"
+#include "core/clock.h"
 #include "core/worker_thread.h"
 #include "http/http_connection.h"
 #include "http/stream_event.h"
@@ -27,9 +30,11 @@ namespace tvr::http {
 class VideoServer {
 public:
     static constexpr int kSlotCount = 2;
+    /// How long connections wait for a login before they are answered 404.
+    static constexpr std::uint32_t kLoginWaitMs = 30000;
 
-    /// Starts the server thread, which stays idle until start.
-    VideoServer();
+    /// Starts the server thread, which stays idle until start; clock times the wait for a login.
+    explicit VideoServer(core::Clock& clock = core::SystemClock::instance());
     /// Closes the server.
     ~VideoServer();
     VideoServer(const VideoServer&) = delete;
@@ -73,6 +78,7 @@ private:
     std::int32_t pass();
     void endLoginsStep();
     void acceptStep();
+    void awaitLoginStep();
     void pendingStep();
     void slotStep(int index);
     void sendStep(Slot& slot);
@@ -86,6 +92,7 @@ private:
     void endBody(Slot& slot);
     std::size_t collectPollItems(platform::PollItem* items, std::size_t capacity);
 
+    core::Clock& clock_;
     mutable std::mutex mutex_;  // held for each whole pass
     core::WorkerThread thread_;
     bool socketsStarted_ = false;
@@ -95,6 +102,8 @@ private:
     platform::SocketHandle listener_ = platform::kInvalidSocket;
     std::atomic<std::uint16_t> port_{0};
     std::atomic<std::uint64_t> endedLogin_{0};  // this login and every earlier one are over
+    bool loginAwaited_ = false;                 // connections wait in the backlog for a login
+    std::uint32_t awaitedSinceMs_ = 0;
     // Buffered reads with a sequential hint kept pace with nginx on Linux where unbuffered reads did not.
     platform::ReadMode readMode_ = platform::ReadMode::Buffered;
     std::vector<std::unique_ptr<HttpConnection>> pending_;

@@ -2,6 +2,7 @@
 #pragma once
 // Sequential reads that bypass the OS cache where possible (Windows: FILE_FLAG_NO_BUFFERING,
 // Linux: O_DIRECT, falling back to buffered reads with a sequential hint when refused).
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -47,8 +48,10 @@ public:
     void close();
 
 private:
-    std::intptr_t handle_ = -1;
-    ReadMode mode_ = ReadMode::Buffered;
+    // A stream's reader thread reads while the server thread asks readCached and isOpen; a read
+    // the unbuffered file refuses switches the mode (and on Windows the handle) under them.
+    std::atomic<std::intptr_t> handle_{-1};
+    std::atomic<ReadMode> mode_{ReadMode::Buffered};
     std::int64_t size_ = 0;
 };
 

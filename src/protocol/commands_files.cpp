@@ -58,7 +58,12 @@ bool moveFile(HandlerContext& context, CommandCall& call) {
                    core::format(u"msg=\"%s\", to=\"%s\", from=\"%s\"", {message, to, from}));
         return refuse(context, core::format(u"%s (%s)", {english, message}));
     };
-    if (!core::isSameRoot(to, from) || !core::isSameExtension(to, from)) {
+    // Extensions and names are judged as the system opens them: Windows moves "secret.txt." as
+    // "secret.txt", so its trailing dot must not pass for the extension of "shown.mp4.".
+    const std::u16string toOpened = platform::openedPath(to);
+    const std::u16string fromOpened = platform::openedPath(from);
+    if (!core::isSameRoot(to, from) || toOpened.empty() || fromOpened.empty() ||
+        !core::isSameExtension(toOpened, fromOpened)) {
         return fail(u"ドライブまたは拡張子が異なる", u"the drive or the extension differs");
     }
     // The folder that holds the target: a name without an extension is still the file's name.
@@ -73,11 +78,11 @@ bool moveFile(HandlerContext& context, CommandCall& call) {
         removeFolders(made);
         return fail(u"同じファイルが存在する、アクセス権が無い等", u"a file of that name exists, or access is denied");
     }
-    if (core::splitPath(to).name != core::splitPath(from).name) {
-        if (!context.library.markers().moveMarkerFile(to, from))
+    if (core::splitPath(toOpened).name != core::splitPath(fromOpened).name) {
+        if (!context.library.markers().moveMarkerFile(toOpened, fromOpened))
             return fail(u"同じファイル(Marker)が存在する", u"a marker file of the new name exists");
         const std::u16string& vrFolder = context.library.vrFormatFolder();
-        if (!vrFolder.empty() && !stores::moveVrFormatFile(vrFolder, to, from)) {
+        if (!vrFolder.empty() && !stores::moveVrFormatFile(vrFolder, toOpened, fromOpened)) {
             return fail(u"同じファイル(VRFormat)が存在する", u"a VR format file of the new name exists");
         }
     }

@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Real players against the video server while tamvikvr-client holds the login: mpv (FFmpeg's
 # HTTP stack) plays a 30 s H.264 video to the end, from a start time, and with a script that
-# seeks back and forth as a viewer does, under a Japanese name too, and again right after the
-# headset dropped and logged in again; GStreamer (libsoup's HTTP
-# stack) plays it to the end and seeks. Every player must finish without an error line, every
+# seeks back and forth as a viewer does, under a Japanese name and a name holding "?" too, and
+# again right after the headset dropped and logged in again; GStreamer (libsoup's HTTP stack)
+# plays it to the end and seeks. Every player must finish without an error line, every
 # seek must land where it was sent, and the console must show the requests and stream ends.
 # Usage: players_test.sh <tamvikvr-server> <tamvikvr-client>
 source "$(dirname "$0")/lib.sh"
@@ -21,6 +21,9 @@ ffmpeg -nostdin -v error -f lavfi -i testsrc2=duration=30:size=640x360:rate=25 -
   -g 25 -b:v 2M -pix_fmt yuv420p -movflags +faststart "$video"
 japanese="$videos/長い 動画.mp4"
 cp "$video" "$japanese"
+# A name holding "?", which a Linux file may have: its URL carries it as %3F.
+question="$videos/what?.mp4"
+if ! windows_server; then cp "$video" "$question"; fi
 echo "test video: $(stat -c %s "$video") bytes"
 
 url() { printf 'http://127.0.0.1:%s/%s' "$http_port" "$(url_path "$(server_path "$1")")"; }
@@ -52,6 +55,10 @@ check "mpv starts at 15 s and decodes 50 frames" \
   play mpv-start mpv "${mpv_options[@]}" --start=15 --frames=50 "$(url "$japanese")"
 check "mpv seeks back and forth in the Japanese name" \
   play mpv-seeks mpv "${mpv_options[@]}" --script="$players/seek_back_and_forth.lua" "$(url "$japanese")"
+if ! windows_server; then
+  check "mpv starts at 10 s and decodes 50 frames of what?.mp4" \
+    play mpv-question mpv "${mpv_options[@]}" --start=10 --frames=50 "$(url "$question")"
+fi
 # True when all five seeks of the player's output $work/$1.txt landed within 0.2 s of their
 # targets. mpv reports the position as the first frames after the seek play, which with
 # --untimed can be a few frames on: a seek that went wrong lands seconds away.

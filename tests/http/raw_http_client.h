@@ -11,6 +11,7 @@
 
 #include "platform/poll.h"
 #include "platform/socket.h"
+#include "support/narrow_connection.h"
 
 namespace tvr::test {
 
@@ -41,6 +42,12 @@ public:
     bool connect(std::uint16_t port, std::uint32_t fromAddress = 0) {
         platform::Ipv4Endpoint local{fromAddress, 0};
         socket_ = platform::tcpConnect({kLoopback, port}, 5000, fromAddress != 0 ? &local : nullptr);
+        return socket_ != platform::kInvalidSocket;
+    }
+
+    /// Connects to 127.0.0.1:port over a connection the server can fill after about 100 KB.
+    bool connectNarrow(std::uint16_t port) {
+        socket_ = test::connectNarrow(port);
         return socket_ != platform::kInvalidSocket;
     }
 

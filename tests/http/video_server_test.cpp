@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -12,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "core/clock.h"
 #include "core/extension_filter.h"
 #include "http/raw_http_client.h"
 #include "platform/sequential_reader.h"
@@ -28,7 +30,7 @@ using test::RawHttpClient;
 // The control server's side of the access check, as a test sets it.
 class TestGate final : public core::AccessGate {
 public:
-    TestGate() { extensions_.build(u"mp4 mkv"); }
+    explicit TestGate(std::u16string_view extensions = u"mp4 mkv") { extensions_.build(extensions); }
     bool isVideoAccepted(std::u16string_view path) const override { return extensions_.isAccepted(path); }
     bool isClientAuthenticated() const override { return authenticated; }
     std::uint32_t clientAddress() const override { return client; }
@@ -113,9 +115,22 @@ protected:
         return fetch(request, client);
     }
 
+    // Appends the server's new events to `events`; returns how many it holds now.
+    std::size_t takeEvents(std::vector<StreamEvent>* events) {
+        for (StreamEvent& event : server_.takeEvents()) events->push_back(std::move(event));
+        return events->size();
+    }
+
+    // Waits until the server thread has looked at the clock in two more passes.
+    void waitPasses() {
+        std::uint64_t reads = clock_.reads();
+        ASSERT_TRUE(eventually([&] { return clock_.reads() >= reads + 2; }));
+    }
+
     test::TempFolder folder_;
     TestGate gate_;
-    VideoServer server_;
+    core::ManualClock clock_;
+    VideoServer server_{clock_};
     std::string content_;
     std::string path_;
 };
@@ -273,16 +288,60 @@ TEST_F(VideoServerTest, OtherHostsAreRefusedAtOnceAndTakeNoPlaceFromThePlayer) {
     EXPECT_TRUE(reply.body == big);
 }
 
-TEST_F(VideoServerTest, NoAcceptWhileNoClientIsAuthenticated) {
+// While nobody is logged in a request waits unaccepted, so that a player reconnecting while its
+// headset logs in anew is served once it has; the console hears of the wait once, at once.
+TEST_F(VideoServerTest, ARequestWithoutALoginWaitsAndIsServedOnceTheHeadsetLogsIn) {
     gate_.authenticated = false;
     RawHttpClient client;
     ASSERT_TRUE(client.connect(server_.port()));  // completes in the backlog
     ASSERT_TRUE(client.send(getRequest(path_)));
-    EXPECT_TRUE(client.quietFor(300));
+    std::vector<StreamEvent> events;
+    ASSERT_TRUE(eventually([&] { return takeEvents(&events) > 0; }));
+    EXPECT_EQ(events[0].kind, StreamEvent::Kind::AwaitingLogin);
+    clock_.advance(29999);
+    waitPasses();
+    EXPECT_TRUE(client.quietFor(0)) << "answered before 30 s";
     gate_.authenticated = true;
     HttpReply reply;
     ASSERT_TRUE(client.readReply(&reply));
     EXPECT_TRUE(reply.body == content_);
+    ASSERT_TRUE(eventually([&] { return takeEvents(&events) >= 3; }));
+    ASSERT_EQ(events.size(), 3u) << "the wait once, then the request and its end";
+    EXPECT_EQ(events[1].statusCode, 200);
+}
+
+// After 30 s without a login the waiting requests are accepted, answered 404 and closed, with
+// one console line for the wait and one for its end; the next request waits anew.
+TEST_F(VideoServerTest, ARequestWithoutALoginGetsNotFoundAfter30Seconds) {
+    gate_.authenticated = false;
+    RawHttpClient first;
+    RawHttpClient second;
+    ASSERT_TRUE(first.connect(server_.port()));
+    ASSERT_TRUE(first.send(getRequest(path_)));
+    std::vector<StreamEvent> events;
+    ASSERT_TRUE(eventually([&] { return takeEvents(&events) > 0; }));
+    ASSERT_TRUE(second.connect(server_.port()));
+    ASSERT_TRUE(second.send(getRequest(path_, "?stream=1")));
+    clock_.advance(29999);
+    waitPasses();
+    EXPECT_TRUE(first.quietFor(0)) << "answered before 30 s";
+    clock_.advance(1);
+    for (RawHttpClient* client : {&first, &second}) {
+        HttpReply reply;
+        ASSERT_TRUE(client->readReply(&reply));
+        EXPECT_EQ(reply.status, 404);
+        EXPECT_TRUE(client->waitClosed(5000));
+    }
+    ASSERT_TRUE(eventually([&] { return takeEvents(&events) >= 2; }));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, StreamEvent::Kind::AwaitingLogin);
+    EXPECT_EQ(events[1].kind, StreamEvent::Kind::LoginWaitOver);
+    EXPECT_EQ(events[1].connections, 2);
+
+    RawHttpClient later;
+    ASSERT_TRUE(later.connect(server_.port()));
+    ASSERT_TRUE(eventually([&] { return takeEvents(&events) > 2; }));
+    EXPECT_EQ(events[2].kind, StreamEvent::Kind::AwaitingLogin);
 }
 
 TEST_F(VideoServerTest, PercentEncodedUtf8NamesAndSlashes) {
@@ -602,6 +661,56 @@ TEST_F(VideoServerTest, ASeekWhileTheReaderFillsABufferTakesItsFirstBytesFromThe
     EXPECT_TRUE(reply.body == big.substr(2500000));
 }
 
+TEST_F(VideoServerTest, ASeekOnTheSameConnectionWhileItsSocketIsFullGetsTheNewBytes) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows reads every block through the reader";
+#endif
+    // The player asks for another range on the connection it is still being sent the first one
+    // on, while its socket is full and the reader is filling a buffer for the first range: the
+    // new first block, taken from the cache, must not land in that buffer, whose read would
+    // overwrite it before it went out.
+    std::string big = patternBytes(4 * StreamSlot::kBufferSize, 37);
+    folder_.write("full.mp4", big);
+    server_.setReadMode(platform::ReadMode::Buffered);
+    static std::atomic<int> wholeReads;
+    wholeReads = 0;
+    // The first block comes from the cache into the first buffer and the first whole read fills
+    // the second; the second whole read, into the first buffer again, is held.
+    HeldReads held([](std::size_t capacity) { return capacity >= StreamSlot::kBufferSize && ++wholeReads == 2; });
+    RawHttpClient player;
+    ASSERT_TRUE(player.connectNarrow(server_.port()));
+    ASSERT_TRUE(player.send(getRequest(folder_.file("full.mp4"))));
+    // The player reads nothing: the socket fills long before the second buffer has gone out.
+    ASSERT_TRUE(HeldReads::waitEntered());
+    // The kernel grows a send buffer for a while after it first fills; a narrow connection's
+    // stops within about 150 ms, after which the server's socket takes no more bytes. Waiting
+    // less leaves room for the new first block, and the test then proves less, never fails.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::vector<StreamEvent> events;
+    ASSERT_TRUE(player.send(getRequest(folder_.file("full.mp4"), "", "Range: bytes=5000-\r\n")));
+    ASSERT_TRUE(eventually([&] {
+        takeEvents(&events);
+        return std::any_of(events.begin(), events.end(), [](const StreamEvent& e) { return e.rangeStart == 5000; });
+    }));
+    held.release();
+    // What the first body sent before the new answer is dropped; the new answer is found by its status line.
+    const std::string newHead = "HTTP/1.1 206 Partial Content\r\n";
+    const std::size_t length = big.size() - 5000;
+    auto bodyStart = [&](const std::string& got) {
+        std::size_t head = got.find(newHead);
+        std::size_t end = head == std::string::npos ? head : got.find("\r\n\r\n", head);
+        return end == std::string::npos ? end : end + 4;
+    };
+    ASSERT_TRUE(player.waitUnread(
+        [&](const std::string& got) {
+            std::size_t start = bodyStart(got);
+            return start != std::string::npos && got.size() >= start + length;
+        },
+        20000));
+    const std::string& got = player.unread();
+    EXPECT_TRUE(got.compare(bodyStart(got), length, big, 5000, length) == 0) << "the new body differs";
+}
+
 TEST_F(VideoServerTest, FrontEndCallsReturnWhileAReadStalls) {
     // The first small read of a seek, which the server thread itself makes when it can take the
     // block from the OS cache, stalls.
@@ -677,6 +786,43 @@ TEST_F(VideoServerTest, StreamEventsTellRequestsAndEndsAndStayBounded) {
     ASSERT_EQ(events.size(), StreamEventQueue::kCapacity);
     EXPECT_EQ(events.front().rangeStart, kRequests - static_cast<std::int64_t>(StreamEventQueue::kCapacity));
     EXPECT_EQ(events.back().rangeStart, kRequests - 1);
+}
+
+// Two spaces in the extensions setting make a lone-dot entry, so a name ending in a dot is a
+// video. On Linux that is the file's real name; Windows opens "secret.txt." as "secret.txt", and
+// the name it opens is the one judged.
+TEST(VideoServerNames, ATrailingDotOrSpaceOpensNoOtherKindOfFile) {
+    test::TempFolder folder;
+    folder.write("secret.txt", "text");
+    folder.write("a.mp4", "video");
+    struct Case {
+        std::string name;
+        int status;
+        std::string body;
+    };
+#ifdef _WIN32
+    const Case cases[] = {
+        {"secret.txt.", 404, ""},  {"secret.txt. .", 404, ""}, {"secret.txt .", 404, ""},
+        {"secret.txt/.", 404, ""}, {"a.mp4.", 200, "video"},   {"a.mp4 . ", 200, "video"},
+    };
+#else
+    folder.write("secret.txt.", "dotted");
+    folder.write("clip.", "clip");
+    const Case cases[] = {{"secret.txt.", 200, "dotted"}, {"clip.", 200, "clip"}, {"secret.txt", 404, ""}};
+#endif
+    TestGate gate(u"mp4  mkv");
+    VideoServer server;
+    ASSERT_TRUE(server.start(0, &gate, kLoopback));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RawHttpClient client;
+        ASSERT_TRUE(client.connect(server.port()));
+        ASSERT_TRUE(client.send(getRequest(folder.file(c.name))));
+        HttpReply reply;
+        ASSERT_TRUE(client.readReply(&reply));
+        EXPECT_EQ(reply.status, c.status);
+        EXPECT_EQ(reply.body, c.body);
+    }
 }
 
 TEST(VideoServerLifecycle, CloseIsSafeBeforeAndAfterStart) {

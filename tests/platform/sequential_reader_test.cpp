@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/aligned_reads.h"
 #include "platform/fs.h"
@@ -89,6 +91,37 @@ TEST(SequentialReader, ReadRefusedAsInvalidFallsBackToBuffered) {
     ASSERT_TRUE(reader.seek(10));
     ASSERT_EQ(reader.read(buffer.get() + 3, 5), 5);
     EXPECT_EQ(std::string(buffer.get() + 3, 5), bytes.substr(10, 5));
+}
+
+// The video server looks for cached bytes, and whether the file is open, on its own thread while
+// the slot's reader thread reads; a read the unbuffered file refuses switches the reader to
+// buffered reads under it. Run under ThreadSanitizer, this shows any state the two share unguarded.
+TEST(SequentialReader, CachedReadsWhileAReadFallsBackToBuffered) {
+    test::TempFolder temp;
+    const std::string bytes = pattern(3 * kSectorAlignment);
+    temp.write("v.mp4", bytes);
+    SequentialReader reader;
+    ASSERT_TRUE(reader.open(temp.file16("v.mp4")));
+    std::atomic<bool> done{false};
+    std::int64_t got = 0;
+    std::thread readerThread([&] {
+        AlignedBuffer buffer = makeBuffer();
+        // A misaligned target is refused by unbuffered reads.
+        got = reader.read(buffer.get() + 1, kSectorAlignment);
+        done = true;
+    });
+    AlignedBuffer cached = makeBuffer();
+    do {
+        EXPECT_TRUE(reader.isOpen());
+        std::int64_t taken = reader.readCached(0, cached.get(), kSectorAlignment);
+        if (taken > 0) {
+            EXPECT_TRUE(std::string(cached.get(), static_cast<std::size_t>(taken)) ==
+                        bytes.substr(0, static_cast<std::size_t>(taken)));
+        }
+    } while (!done);
+    readerThread.join();
+    EXPECT_EQ(got, static_cast<std::int64_t>(kSectorAlignment));
+    EXPECT_EQ(reader.mode(), ReadMode::Buffered);
 }
 
 TEST(SequentialReader, MissingFileAndFolderDoNotOpen) {

@@ -304,6 +304,27 @@ TEST_F(CommandsTest, MoveFileTakesItsCompanionFilesAndNeverOverwrites) {
     EXPECT_NE(logText(h).find("MOVE_FILE       , to=\""), std::string::npos);
 }
 
+// Windows opens "secret.txt." as "secret.txt": a move is judged by the names it reaches, so a
+// trailing dot cannot pass a text file off as a video. On Linux the dots are the real names.
+TEST_F(CommandsTest, MoveFileJudgesTheNamesTheSystemOpens) {
+    h.folder.write("v/secret.txt", "text");
+#ifdef _WIN32
+    run(h, u"CM_MOVE_FILE", {file("v/shown.mp4."), file("v/secret.txt.")}, &result);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(h.folder.read("v/secret.txt"), "text");
+    EXPECT_EQ(platform::pathKind(file("v/shown.mp4")), platform::PathKind::Missing);
+    run(h, u"CM_MOVE_FILE", {file("w/b.mp4 ."), file("v/a.mp4")}, &result);
+    ASSERT_TRUE(result) << "the target opens as w/b.mp4";
+    EXPECT_EQ(h.folder.read("w/b.mp4"), "video");
+#else
+    h.folder.write("v/secret.txt.", "dotted");
+    run(h, u"CM_MOVE_FILE", {file("v/shown.mp4."), file("v/secret.txt.")}, &result);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(h.folder.read("v/shown.mp4."), "dotted");
+    EXPECT_EQ(h.folder.read("v/secret.txt"), "text");
+#endif
+}
+
 // A move that fails leaves the disk as it was: no folder it made for the target stays.
 TEST_F(CommandsTest, FailedMoveLeavesNoFolderBehindAndANameWithoutExtensionIsAFile) {
     h.folder.write("v/plain", "no extension");

@@ -107,7 +107,7 @@ TEST(ConsoleStatus, JapaneseLocaleFollowsTheFirstVariableSet) {
     EXPECT_FALSE(protocol::japaneseLocale(nullptr, nullptr, nullptr));
 }
 
-TEST(ConsoleStream, RequestsAndEndsOfStreamsReadAsOneLineEach) {
+TEST(ConsoleStream, RequestsEndsAndWaitsForALoginReadAsOneLineEach) {
     using Kind = http::StreamEvent::Kind;
     struct Case {
         http::StreamEvent event;
@@ -132,6 +132,12 @@ TEST(ConsoleStream, RequestsAndEndsOfStreamsReadAsOneLineEach) {
          "video slot 0: ended after 3.0 GiB in 3 min 5 s (16.6 MiB/s) /v/a.mp4"},
         {{Kind::End, 0, 0, u"/v/a.mp4", 206, 65536, 250},
          "video slot 0: ended after 64.0 KiB in 250 ms (256.0 KiB/s) /v/a.mp4"},
+        {{Kind::AwaitingLogin, -1, 0, u"", 0, 0, 0, 0},
+         "video: a request waits for a headset to log in (answered 404 if none does within 30 s)"},
+        {{Kind::LoginWaitOver, -1, 0, u"", 0, 0, 0, 1},
+         "video: no headset logged in within 30 s: the waiting request got 404 and was closed"},
+        {{Kind::LoginWaitOver, -1, 0, u"", 0, 0, 0, 2},
+         "video: no headset logged in within 30 s: 2 waiting requests got 404 and were closed"},
     };
     for (const auto& c : cases) EXPECT_EQ(platform::toUtf8(ui::streamLine(c.event)), c.line);
 }

@@ -287,6 +287,8 @@ std::int64_t fileSize(std::u16string_view path) {
     return static_cast<std::int64_t>(st.st_size);
 }
 
+std::u16string openedPath(std::u16string_view path) { return std::u16string(path); }
+
 bool backslashIsSeparator() { return false; }
 
 std::u16string displayPath(std::u16string_view path) { return std::u16string(path); }

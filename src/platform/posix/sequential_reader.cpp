@@ -75,13 +75,13 @@ bool SequentialReader::open(std::u16string_view path, ReadMode preferred) {
 bool SequentialReader::seek(std::int64_t offset) {
     if (!isOpen() || offset < 0) return false;
     if (mode_ == ReadMode::Unbuffered && offset % static_cast<std::int64_t>(kSectorAlignment) != 0) return false;
-    return ::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) == offset;
+    return ::lseek(static_cast<int>(handle_.load()), static_cast<off_t>(offset), SEEK_SET) == offset;
 }
 
 std::int64_t SequentialReader::read(void* buffer, std::size_t capacity) {
     if (!isOpen() || buffer == nullptr) return -1;
     if (ReadHook hook = readHook.load()) hook(capacity);
-    int fd = static_cast<int>(handle_);
+    int fd = static_cast<int>(handle_.load());
     ssize_t got = retryOnEintr([&] { return ::read(fd, buffer, capacity); });
     if (got < 0 && errno == EINVAL && mode_ == ReadMode::Unbuffered) {
         // Refused at read time: drop O_DIRECT on the open file and read the same range buffered.
@@ -102,13 +102,13 @@ std::int64_t SequentialReader::readCached(std::int64_t offset, void* buffer, std
     // RWF_NOWAIT answers EAGAIN instead of waiting for the disk, and the read-ahead it starts
     // still helps the blocking read that follows.
     ssize_t got = retryOnEintr(
-        [&] { return ::preadv2(static_cast<int>(handle_), &part, 1, static_cast<off_t>(offset), RWF_NOWAIT); });
+        [&] { return ::preadv2(static_cast<int>(handle_.load()), &part, 1, static_cast<off_t>(offset), RWF_NOWAIT); });
     return got <= 0 ? -1 : static_cast<std::int64_t>(got);
 }
 
 void SequentialReader::close() {
     if (!isOpen()) return;
-    ::close(static_cast<int>(handle_));
+    ::close(static_cast<int>(handle_.load()));
     handle_ = -1;
     size_ = 0;
 }

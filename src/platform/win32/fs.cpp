@@ -191,6 +191,16 @@ std::int64_t fileSize(std::u16string_view path) {
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
 }
 
+std::u16string openedPath(std::u16string_view path) {
+    // GetFullPathNameW is the rewrite every open applies before the file system sees the name;
+    // a "\\?\" path skips it there and comes back unchanged here.
+    std::wstring full(32768, L'\0');
+    DWORD length = ::GetFullPathNameW(widePath(path).c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) return {};
+    full.resize(length);
+    return win32::fromWide(full);
+}
+
 bool backslashIsSeparator() { return true; }
 
 std::u16string displayPath(std::u16string_view path) {

@@ -75,13 +75,13 @@ bool SequentialReader::seek(std::int64_t offset) {
     if (mode_ == ReadMode::Unbuffered && offset % static_cast<std::int64_t>(kSectorAlignment) != 0) return false;
     LARGE_INTEGER distance{};
     distance.QuadPart = offset;
-    return ::SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), distance, nullptr, FILE_BEGIN) != 0;
+    return ::SetFilePointerEx(reinterpret_cast<HANDLE>(handle_.load()), distance, nullptr, FILE_BEGIN) != 0;
 }
 
 std::int64_t SequentialReader::read(void* buffer, std::size_t capacity) {
     if (!isOpen() || buffer == nullptr) return -1;
     if (ReadHook hook = readHook.load()) hook(capacity);
-    HANDLE file = reinterpret_cast<HANDLE>(handle_);
+    HANDLE file = reinterpret_cast<HANDLE>(handle_.load());
     if (mode_ == ReadMode::Unbuffered && !aligned(buffer, capacity)) {
         // A request the unbuffered handle cannot serve: reopen the same file buffered at the same
         // position, as the POSIX side drops O_DIRECT, so the caller still gets its bytes.
@@ -110,7 +110,7 @@ std::int64_t SequentialReader::readCached(std::int64_t, void*, std::size_t) { re
 
 void SequentialReader::close() {
     if (!isOpen()) return;
-    ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    ::CloseHandle(reinterpret_cast<HANDLE>(handle_.load()));
     handle_ = -1;
     size_ = 0;
 }

@@ -2,6 +2,7 @@
 #include "ui/console/console_view.h"
 
 #include "core/text.h"
+#include "http/video_server.h"
 #include "platform/socket.h"
 #include "protocol/status_gloss.h"
 
@@ -77,6 +78,18 @@ std::u16string duration(std::uint64_t ms) {
 }
 
 std::u16string streamLine(const http::StreamEvent& event) {
+    constexpr std::int32_t kWaitSeconds = http::VideoServer::kLoginWaitMs / 1000;
+    if (event.kind == http::StreamEvent::Kind::AwaitingLogin) {
+        return core::format(u"video: a request waits for a headset to log in (answered 404 if none does within %d s)",
+                            {kWaitSeconds});
+    }
+    if (event.kind == http::StreamEvent::Kind::LoginWaitOver) {
+        return core::format(
+            event.connections == 1
+                ? u"video: no headset logged in within %d s: the waiting request got 404 and was closed"
+                : u"video: no headset logged in within %d s: %d waiting requests got 404 and were closed",
+            {kWaitSeconds, event.connections});
+    }
     std::u16string slot = event.slot < 0 ? std::u16string(u"video") : core::format(u"video slot %d", {event.slot});
     if (event.kind == http::StreamEvent::Kind::Request) {
         return core::format(u"%s: %d from byte %I64d %s", {slot, event.statusCode, event.rangeStart, event.path});
