@@ -16,13 +16,14 @@
 namespace tvr::ui {
 namespace {
 
-// The PC folder rows that name no folder. The channel is kept as typed: the user may be about to
-// plug in the disk that holds it.
+// The PC folder rows that name a folder that is not there. The channel is kept as typed: the user
+// may be about to plug in the disk that holds it. A row left empty is not set, which the headset's
+// refusal explains when it asks for it.
 std::vector<std::u16string> folderProblems(const core::Config& config) {
     std::vector<std::u16string> problems;
     for (int index = 0; index < core::kChannelCount; ++index) {
         const core::ChannelConfig& channel = config.channels[static_cast<std::size_t>(index)];
-        if (channel.type != core::kChannelPcFolder) continue;
+        if (channel.type != core::kChannelPcFolder || channel.path.empty()) continue;
         library::ChannelRoot root;
         bool isFolder = false;
         bool resolved = library::resolveChannelRoot(config, index, &root);
@@ -155,6 +156,7 @@ std::u16string MainWindowModel::trayTooltip() const {
 
 void MainWindowModel::showStatus(const platform::LocalTime& time, std::int32_t code, std::u16string_view text1,
                                  std::u16string_view text2) {
+    if (echo_ != nullptr) echo_->showStatus(time, code, text1, text2);
     std::u16string shown(text1);
     if (!text2.empty()) shown += u" " + std::u16string(text2);
     addEvent({time, EventKind::Status, shown, protocol::statusGloss(code, text1, text2)});
@@ -168,16 +170,19 @@ void MainWindowModel::showStatus(const platform::LocalTime& time, std::int32_t c
 }
 
 void MainWindowModel::showProblem(std::u16string_view problem) {
+    if (echo_ != nullptr) echo_->showProblem(problem);
     problems_.emplace_back(problem);
     addEvent({platform::nowLocal(), EventKind::Problem, std::u16string(problem), {}});
     setStatus(1, std::u16string(problem));
 }
 
 void MainWindowModel::showEvent(const platform::LocalTime& time, std::u16string_view event) {
+    if (echo_ != nullptr) echo_->showEvent(time, event);
     addEvent({time, EventKind::Server, std::u16string(event), {}});
 }
 
 void MainWindowModel::showStream(const platform::LocalTime& time, const http::StreamEvent& event) {
+    if (echo_ != nullptr) echo_->showStream(time, event);
     addEvent({time, EventKind::Stream, streamLine(event), {}});
 }
 

@@ -45,6 +45,8 @@ public:
     /// (none when minimised or maximised) and stops the services. The rows are not read.
     void close(const std::optional<core::WindowRect>& rect);
 
+    /// Also tells every event to the console's view, so that both read the same stream.
+    void setEcho(StatusView* echo) { echo_ = echo; }
     /// Every problem met so far, the start-up problems first.
     const std::vector<std::u16string>& problems() const { return problems_; }
     /// A status bar part's whole text (0 or 1).
@@ -80,6 +82,7 @@ private:
     std::u16string status_[2];
     std::u16string state_;  // the latest connection state, for the tooltip
     std::deque<std::future<std::vector<std::u16string>>> folderChecks_;
+    StatusView* echo_ = nullptr;
     bool started_ = false;
     bool closed_ = false;
 };

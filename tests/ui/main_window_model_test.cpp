@@ -154,14 +154,17 @@ TEST_F(MainWindowModelTest, ApplyEnterAndTheTwoWaysToClose) {
 
 TEST_F(MainWindowModelTest, ApplyStoresAMissingFolderAndSaysSoAtOnce) {
     const std::u16string missing = storedPath(folder.file16("no such folder"));
-    window.shown[1] = {u"PCフォルダ", missing};
+    window.shown[4] = {u"PCフォルダ", missing};
     window.shown[3] = {u"PCフォルダ", exe};
+    ASSERT_EQ(window.shown[1].typeName, u"PCフォルダ");
+    ASSERT_TRUE(window.shown[1].path.empty());
     ASSERT_TRUE(model.onControl(IDC_APPLY));
-    EXPECT_EQ(iniValue(u"ch.1", u"pcPath"), missing) << "the folder is kept as typed";
-    const std::u16string expected = core::format(ui::text(ui::TextId::FolderMissing), {2, missing});
+    EXPECT_EQ(iniValue(u"ch.4", u"pcPath"), missing) << "the folder is kept as typed";
+    const std::u16string expected = core::format(ui::text(ui::TextId::FolderMissing), {5, missing});
     ASSERT_TRUE(tickUntil([&] { return window.status[1] == expected; })) << platform::toUtf8(window.status[1]);
     EXPECT_TRUE(hasEvent(model, expected));
     EXPECT_FALSE(hasEvent(model, u"チャンネル4")) << "an existing folder is no problem";
+    EXPECT_FALSE(hasEvent(model, u"チャンネル2")) << "a row left empty is not set, not missing";
 }
 
 TEST_F(MainWindowModelTest, FolderButtonChoosesByTheRowsTypeAndAFailedEditorIsSaid) {
