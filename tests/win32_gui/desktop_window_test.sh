@@ -6,7 +6,8 @@
 # disconnect of a connected headset by button and by hot key, hide to the tray and come back, quit
 # from the tray menu; then check the settings file and the log. Enter in a path box applies the
 # rows and the program runs on; a PC folder that is not there is said in the status bar; the event
-# window lists a real client's refused request; a second copy on busy ports says why. Screenshots
+# window lists a real client's refused request; a second copy on busy ports says why; without the
+# media helper the window comes up, then says so in a message box. Screenshots
 # of the main window, the settings dialog and the event window go to the output folder.
 #
 #   desktop_window_test.sh TamvikVRServer.exe gui_driver.exe tamvikvr-client OUTPUT_FOLDER
@@ -219,5 +220,23 @@ drive post "$title" 273 40002 0
 wait "$server_pid" || true
 server_pid=""
 kill "$holder" 2>/dev/null || true
+
+# Without the media helper the window comes up first, then the message box; the program runs on.
+mkdir -p "$work/no-helper"
+cp "$program" "$work/no-helper/"
+cp "$install/TamvikVRServer.ini" "$work/no-helper/"
+(cd "$work/no-helper" && exec "${wine_cmd[@]}" ./TamvikVRServer.exe >/dev/null 2>&1) &
+server_pid=$!
+check "without the media helper the window comes up" drive wait "$title" 30000
+check "and says so in a message box" drive wait "DLL エラー" 10000
+drive post "DLL エラー" 273 1 0  # WM_COMMAND IDOK closes the message box
+check "the message box closes" drive gone "DLL エラー" 10000
+helper_tip() { drive tip "$title" 100 1 | grep -c "ZentrovaDirectShow.dll"; }
+check "the status bar keeps the media helper's problem" wait_for 1 helper_tip
+drive post "$title" 273 40002 0
+exit_status=0
+wait "$server_pid" || exit_status=$?
+server_pid=""
+check "the program without the media helper ends normally (status $exit_status)" test "$exit_status" = 1
 echo "window test took $(($(date +%s) - began)) s"
 finish

@@ -19,6 +19,13 @@ namespace tvr::ui::win32 {
 namespace {
 
 constexpr UINT kHotKeyModifiers = MOD_CONTROL | MOD_SHIFT | MOD_ALT | MOD_NOREPEAT;
+constexpr UINT kAlertMessage = WM_APP + 1;
+
+// A double-click on the status bar opens the event window.
+bool isStatusBarDoubleClick(LPARAM notification) {
+    const auto* header = reinterpret_cast<const NMHDR*>(notification);
+    return header->idFrom == IDC_STATUS_BAR && header->code == static_cast<UINT>(NM_DBLCLK);
+}
 
 }  // namespace
 
@@ -52,11 +59,11 @@ INT_PTR MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             model_.tick();
             return TRUE;
         case WM_NOTIFY:
-            // A double-click on the status bar opens the event window.
-            if (reinterpret_cast<NMHDR*>(lParam)->idFrom != IDC_STATUS_BAR ||
-                reinterpret_cast<NMHDR*>(lParam)->code != static_cast<UINT>(NM_DBLCLK))
-                return FALSE;
+            if (!isStatusBarDoubleClick(lParam)) return FALSE;
             model_.run(Command::ShowEvents);
+            return TRUE;
+        case kAlertMessage:
+            showAlert();
             return TRUE;
         case WM_SYSCOMMAND:
             return (wParam & 0xFFF0) == SC_MINIMIZE && minimiseToTray();
@@ -161,6 +168,15 @@ void MainWindow::showStatusPart(int part, std::u16string_view text) {
 void MainWindow::showTrayTooltip(std::u16string_view text) { tray_->setTooltip(text); }
 
 void MainWindow::alert(std::u16string_view title, std::u16string_view text) {
+    // Shown once the window is up and its timer runs, so the box never holds the start.
+    alerts_.emplace_back(title, text);
+    PostMessageW(window_, kAlertMessage, 0, 0);
+}
+
+void MainWindow::showAlert() {
+    if (alerts_.empty()) return;
+    auto [title, text] = alerts_.front();
+    alerts_.pop_front();
     MessageBoxW(window_, wide(text).c_str(), wide(title).c_str(), MB_OK | MB_ICONERROR);
 }
 

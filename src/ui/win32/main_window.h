@@ -6,8 +6,10 @@
 // to the model.
 #include <windows.h>
 
+#include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "ui/main_window_model.h"
 #include "ui/win32/event_window.h"
@@ -58,6 +60,7 @@ private:
     bool minimiseToTray();
     void onTray(LPARAM mouseMessage);
     void layoutStatusBar();
+    void showAlert();
 
     HINSTANCE instance_;
     std::u16string executableFolder_;
@@ -68,6 +71,7 @@ private:
     std::unique_ptr<EventWindow> events_;
     UINT taskbarCreated_ = 0;
     core::WindowRect rect_;
+    std::deque<std::pair<std::u16string, std::u16string>> alerts_;  // title and text, to show
 };
 
 }  // namespace tvr::ui::win32
