@@ -10,6 +10,7 @@
 #include "protocol/status_gloss.h"
 #include "ui/console/console_view.h"
 #include "ui/server_address.h"
+#include "ui/startup_summary.h"
 #include "ui/window_rect_store.h"
 #include "ui/window_texts.h"
 
@@ -54,8 +55,7 @@ void MainWindowModel::start() {
     controller_.startServices();
     started_ = true;
     for (const core::SettingProblem& problem : controller_.settings().problems()) {
-        bool port = problem.section == u"Config" && (problem.key == u"iPortServer" || problem.key == u"iPortHttp");
-        if (!port)
+        if (!isServicePortProblem(problem))
             showProblem(core::format(text(TextId::SettingNotNumber), {problem.section, problem.key, problem.text}));
     }
     for (const ServiceState* state : {&controller_.videoState(), &controller_.controlState()}) {
