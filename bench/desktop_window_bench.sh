@@ -42,6 +42,8 @@ long=$(printf 'n%.0s' $(seq 1 200))
 mkdir -p "$install/big"
 for i in $(seq 1 150); do : >"$install/big/$long$i.mp4"; done
 cp "$windows/TamvikVRServer.exe" "$install/"
+# The media helper ships beside the program; without it the start would show a message box.
+cp "$windows/ZentrovaDirectShow.dll" "$install/"
 read -r control_port http_port < <(two_free_ports)
 write_utf16 "$install/TamvikVRServer.ini" <<INI
 [ch.1]

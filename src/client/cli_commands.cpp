@@ -215,7 +215,7 @@ std::string explainRefusal(const std::string& what, std::u16string_view final) {
         text += "its code and text are the server's last status, " + platform::toUtf8(status) +
                 ", not necessarily the reason;";
     }
-    return text + " the server's console prints a line saying why it refused\n";
+    return text + " the server's console and the desktop window's event list say why it refused\n";
 }
 
 int runCli(const CliOptions& options, std::ostream& out, std::ostream& err) {

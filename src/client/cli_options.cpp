@@ -262,7 +262,7 @@ std::string usageText() {
            "\n"
            "A refused request ends with \"#RET_ERR(<code>N,<message>\"...\")\": its code and text are the\n"
            "server's last status event, not necessarily the reason; the client explains them, and the\n"
-           "server's console prints a line saying why it refused.\n"
+           "server's console and the desktop window's event list say why it refused.\n"
            "\n"
            "Exit status: 0 success, 1 the server refused the request, 2 usage error,\n"
            "3 connection or input/output error.\n";

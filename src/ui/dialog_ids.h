@@ -8,6 +8,7 @@
 #define IDM_TRAY 105
 #define IDI_APP 106
 #define IDI_TRAY 107
+#define IDD_EVENTS 108
 
 // Main window: the eight channel rows (combo box, path edit, folder button, edit button).
 #define IDC_ROW1_TYPE 1023
@@ -57,6 +58,8 @@
 #define ID_TRAY_ICON 40001
 #define IDM_TRAY_QUIT 40002
 #define IDM_TRAY_SHOW 40003
+#define IDM_TRAY_EVENTS 40004
+#define IDC_ENTER 1  // Enter where no button has the focus (the dialog manager's IDOK)
 #define ID_HOTKEY_DISCONNECT 260
 #define ID_HOTKEY_MOUSE_ON 261
 #define ID_HOTKEY_MOUSE_OFF 262
@@ -96,3 +99,6 @@
 #define IDC_OK 1001
 #define IDC_CANCEL 1002
 #define IDC_DIALOG_CLOSE 2  // the close box and Esc
+
+// Event window.
+#define IDC_EVENT_LIST 1100

@@ -11,6 +11,10 @@
 
 namespace tvr::ui {
 
+bool isServicePortProblem(const core::SettingProblem& problem) {
+    return problem.section == u"Config" && (problem.key == u"iPortServer" || problem.key == u"iPortHttp");
+}
+
 ChannelSummary summarizeChannel(const core::Config& config, int index) {
     const core::ChannelConfig& channel = config.channels[static_cast<std::size_t>(index)];
     ChannelSummary summary;
@@ -65,8 +69,7 @@ StartupSummary summarizeStartup(const core::SettingsStore& settings, const Servi
     summary.settingsFile = platform::displayPath(settings.path());
     for (const core::SettingProblem& problem : settings.problems()) {
         // The two service ports name their own problem on their service's line.
-        bool port = problem.section == u"Config" && (problem.key == u"iPortServer" || problem.key == u"iPortHttp");
-        if (port) continue;
+        if (isServicePortProblem(problem)) continue;
         summary.warnings.push_back(core::format(u"[%s] %s=%s is not a number; the default is used",
                                                 {problem.section, problem.key, problem.text}));
     }

@@ -47,6 +47,9 @@ struct StartupSummary {
 StartupSummary summarizeStartup(const core::SettingsStore& settings, const ServiceState& control,
                                 const ServiceState& video, std::u16string dataFolder,
                                 std::vector<std::uint32_t> addresses);
+/// Whether a settings value that is no number is a service port's, which that service's own
+/// problem names.
+bool isServicePortProblem(const core::SettingProblem& problem);
 /// What channel index (0 to 7) of the configuration resolves to, or why it does not.
 ChannelSummary summarizeChannel(const core::Config& config, int index);
 /// The channel after its number: "PC folder \"/v\" -> folder /v", or its explanation.

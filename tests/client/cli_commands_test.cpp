@@ -246,7 +246,7 @@ TEST(CliFormatting, ErrorRepliesAreExplained) {
         std::u16string reply;
         std::string second;  // the second line
     };
-    const std::string tail = " the server's console prints a line saying why it refused\n";
+    const std::string tail = " the server's console and the desktop window's event list say why it refused\n";
     const Case cases[] = {
         {u"#RET_ERR(<code>2,<message>\"127.0.0.1\")",
          "its code and text are the server's last status, 0x0002 127.0.0.1 (a headset connected), not "

@@ -94,6 +94,19 @@ wait_for_lines() {
 }
 
 # Two different free ports, printed on one line.
+# Listens on the ports as another program would, until killed (at most 300 s); prints "held"
+# once it listens on all of them.
+hold_ports() {
+  python3 -c '
+import socket, sys, time
+held = []
+for port in sys.argv[1:]:
+    s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    s.bind(("0.0.0.0", int(port))); s.listen(1); held.append(s)
+print("held", flush=True)
+time.sleep(300)' "$@"
+}
+
 two_free_ports() {
   local first second
   first=$(free_port)

@@ -5,8 +5,10 @@
 # hot key, open the settings dialog from the keyboard and accept it, and stop the program with
 # SIGTERM; then check the settings file and the log. A second program on the same display cannot
 # have the hot keys and one without a display has none; both say so and still run, and stop
-# cleanly on SIGTERM and on SIGHUP (a closed terminal). --help needs
-# no display. Screenshots of both windows go to the output folder.
+# cleanly on SIGTERM and on SIGHUP (a closed terminal). Enter in a path box applies the rows and
+# the program runs on; the event window, opened by a double-click on the status bar, shows the
+# refusal a real client met; a copy on busy ports says why. --help needs no display. Screenshots
+# of the windows go to the output folder.
 #
 #   desktop_gui_test.sh tamvikvr-server-gui tamvikvr-client OUTPUT_FOLDER
 set -euo pipefail
@@ -40,6 +42,7 @@ INI
 log="$install/TamvikVR Server[Log].txt"
 ini_value() { read_utf16 "$1/TamvikVRServer.ini" | awk -v section="[$2]" -v key="$3" -F= '
   /^\[/ { in_section = ($0 == section) } in_section && $1 == key { print substr($0, length(key) + 2) }'; }
+wait_ini() { for _ in $(seq 1 100); do [ "$(ini_value "$1" "$2" "$3")" = "$4" ] && return 0; sleep 0.1; done; return 1; }
 window_of() { xdotool search --name "^$1\$" 2>/dev/null | head -1; }
 wait_window() { for _ in $(seq 1 200); do [ -n "$(window_of "$1")" ] && return 0; sleep 0.05; done; return 1; }
 gone_window() { for _ in $(seq 1 200); do [ -z "$(window_of "$1")" ] && return 0; sleep 0.05; done; return 1; }
@@ -95,9 +98,33 @@ done
 check "a second program says the hot keys are taken" grep -q "他のプログラムが使っています" "$work/taken.txt"
 check "a program without a display says it has no hot keys" grep -q "X ディスプレイがありません" "$work/none.txt"
 
-# The settings dialog from the keyboard: Shift+Tab from the first row reaches 設定 in three steps.
+# Enter in row 2's path box (Tab twice from row 1's type: row 1 is a VR device, its box is off)
+# applies the rows as 適用 does, and says that the folder is not there; the program runs on.
 xdotool windowfocus --sync "$(window_of "$title")"
-xdotool key shift+Tab shift+Tab shift+Tab space
+xdotool key Tab Tab
+xdotool type --delay 20 "/no/such/folder"
+xdotool key Return
+check "Enter in a path box saves the rows" wait_ini "$install" ch.1 pcPath /no/such/folder
+check "the program runs on after Enter" kill -0 "$server_pid"
+check "the missing folder is said" wait_for_text "$work/program.txt" "チャンネル2 のフォルダがありません: /no/such/folder"
+
+# A real client's refused request reaches the event window, opened by a double-click on the
+# status bar; the console prints the same stream.
+"$client" --port "$control_port" list 1 >"$work/refused.txt" 2>&1 || true
+check "the client is refused channel 1" grep -q "refused #CMD_GET_CHANNEL" "$work/refused.txt"
+check "the console has the refusal with its reason" wait_for_text "$work/program.txt" "refused #CMD_GET_CHANNEL: channel 2"
+eval "$(xdotool getwindowgeometry --shell "$(window_of "$title")")"
+xdotool mousemove $((X + 40)) $((Y + HEIGHT - 8)) click --repeat 2 --delay 60 1
+events="イベント - TamvikVR Server"
+check "a double-click on the status bar opens the event window" wait_window "$events"
+sleep 0.3
+import -window "$(window_of "$events")" "$shots/event-window.png" 2>/dev/null
+xdotool windowclose "$(window_of "$events")" 2>/dev/null || xdotool windowunmap "$(window_of "$events")"
+check "the event window closes" gone_window "$events"
+
+# The settings dialog from the keyboard: Shift+Tab from row 2's path box reaches 設定 in five steps.
+xdotool windowfocus --sync "$(window_of "$title")"
+xdotool key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
 check "設定 opens the settings dialog" wait_window "設定"
 sleep 0.3
 import -window "$(window_of "設定")" "$shots/settings-dialog.png" 2>/dev/null
@@ -110,5 +137,27 @@ stop_server
 check "SIGTERM ends the program as closing the window does (status $stop_status)" test "$stop_status" = 0
 check "the log ends with SHUTDOWN" test "$(tail -1 "$log" | awk -F', ' '{print $3}' | tr -d ' ')" = SHUTDOWN
 check "the main window's rectangle is kept" grep -qE '^ *-?[0-9]+$' <<<"$(ini_value "$install" cdlgMain mrcWnd.rcRight)"
+
+# A copy on ports another program holds comes up and says why, in full, on its console and in
+# the status bar (screenshot).
+mkdir -p "$work/busy"
+hold_ports "$control_port" "$http_port" >"$work/held.txt" &
+holder=$!
+background_pids+=($holder)
+check "another program holds the ports" wait_for_text "$work/held.txt" held
+cp "$install/TamvikVRServer.ini" "$work/busy/"
+"$program" --data-dir "$work/busy" >"$work/busy.txt" 2>&1 &
+busy=$!
+background_pids+=($busy)
+check "the copy on busy ports comes up" wait_window "$title"
+check "it says the control port is in use, in full" \
+  wait_for_text "$work/busy.txt" "[Config] iPortServer=$control_port cannot be used (another program listens on it, or it is not allowed)"
+sleep 0.3
+import -window "$(window_of "$title")" "$shots/main-window-busy-ports.png" 2>/dev/null
+kill -TERM "$busy"
+busy_status=0
+wait "$busy" || busy_status=$?
+check "the copy on busy ports ends cleanly (status $busy_status)" test "$busy_status" = 0
+kill "$holder" 2>/dev/null || true
 echo "window test took $(($(date +%s) - began)) s"
 finish

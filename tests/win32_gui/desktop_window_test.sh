@@ -4,8 +4,11 @@
 # TamvikVRServer.exe, find its window from another program (gui_driver.exe), read the title and
 # the address, apply a channel row, run the settings dialog (a bad port refused, then OK), force a
 # disconnect of a connected headset by button and by hot key, hide to the tray and come back, quit
-# from the tray menu; then check the settings file and the log. Screenshots of both windows go
-# to the output folder.
+# from the tray menu; then check the settings file and the log. Enter in a path box applies the
+# rows and the program runs on; a PC folder that is not there is said in the status bar; the event
+# window lists a real client's refused request; a second copy on busy ports says why; without the
+# media helper the window comes up, then says so in a message box. Screenshots
+# of the main window, the settings dialog and the event window go to the output folder.
 #
 #   desktop_window_test.sh TamvikVRServer.exe gui_driver.exe tamvikvr-client OUTPUT_FOLDER
 #
@@ -99,6 +102,20 @@ drive click "$title" 1004
 check "apply saves the row's type" wait_for 0 ini_value ch.2 iType
 check "apply saves the row's path" test "$(ini_value ch.2 pcPath | tr '\\' '/')" = "Z:$install/videos"
 
+# Enter in a path box applies the rows as 適用 does; the window stays.
+drive set "$title" 1018 "entered.vrl"
+drive key "$title" 1018 13  # VK_RETURN
+check "Enter in a path box saves the rows" wait_for entered.vrl ini_value ch.3 pcPath
+check "the program runs on after Enter" test "$(drive visible "$title")" = 1
+
+# A PC folder that is not there is kept as typed and said at once.
+drive select "$title" 1052 1
+drive set "$title" 1020 "Z:$install/no such folder"
+drive click "$title" 1004
+check "a missing folder is stored as typed" wait_for "Z:$install/no such folder" ini_value ch.4 pcPath
+missing_tip() { drive tip "$title" 100 1 | grep -c "no such folder"; }
+check "the status bar says the folder is missing" wait_for 1 missing_tip
+
 # Settings: a bad port is refused with a message naming the field; then OK saves.
 drive click "$title" 1003
 check "the settings dialog opens" drive wait "設定" 10000
@@ -141,6 +158,31 @@ wait "$hold" || hold_status=$?
 check "Ctrl+Shift+Alt+S drops the headset (client status $hold_status)" test "$hold_status" = 3
 check "the log has the second forced disconnect" wait_for_lines "$log" "切断(強制切断)" 2
 
+# A real client's refused request is in the event window, opened from the tray menu; a
+# double-click on the status bar opens it again after it was closed.
+refused=$("$client" --port "$control_port" list 1 2>&1 || true)
+check "the client is refused channel 1 ($refused)" grep -q "console" <<<"$refused"
+events="イベント - TamvikVR Server"
+drive post "$title" 273 40004 0  # WM_COMMAND of "イベントを表示(&E)"
+check "イベントを表示(&E) opens the event window" drive wait "$events" 10000
+listed_refusal() { drive items "$events" 1100 | grep -c "refused #CMD_GET_CHANNEL: channel 2"; }
+check "the event window lists the refusal" wait_for 1 listed_refusal
+listed_folder() { drive items "$events" 1100 | grep -c "no such folder"; }
+check "the event window lists the missing folder" wait_for 1 listed_folder
+drive items "$events" 1100 >"$work/events.txt"
+in_order() {
+  awk '/接続中/ && !c { c = NR } /切断\(強制切断\)/ && !d { d = NR } /refused #CMD_GET_CHANNEL/ { r = NR }
+       END { exit !(c && d && r && c < d && d < r) }' "$work/events.txt"
+}
+check "the event window lists connection, disconnection and refusal in order" in_order
+shot "$events" event-window.png
+drive post "$events" 16 0 0  # WM_CLOSE hides it
+check "closing the event window hides it" wait_for 0 drive visible "$events"
+read -r left top right bottom < <(drive rect "$title")
+xdotool mousemove $((left + 60)) $((bottom - 12)) click --repeat 2 --delay 80 1
+check "a double-click on the status bar opens it again" wait_for 1 drive visible "$events"
+drive post "$events" 16 0 0
+
 # The tray: minimising hides the window, a double-click on the icon shows it again.
 drive post "$title" 274 61472 0  # WM_SYSCOMMAND SC_MINIMIZE
 check "minimising hides the window in the tray" wait_for 0 drive visible "$title"
@@ -157,5 +199,44 @@ check "the program ends with status 1 after the tray's quit" test "$exit_status"
 check "the log ends with SHUTDOWN" test "$(server_text "$log" | tail -1 | awk -F', ' '{print $3}' | tr -d ' ')" = SHUTDOWN
 check "the main window's rectangle is kept" grep -qE '^ *-?[0-9]+$' <<<"$(ini_value cdlgMain mrcWnd.rcRight)"
 check "the applied row is still in the file" test "$(ini_value ch.2 iType)" = 0
+
+# A second copy on busy ports: another program holds both ports; the window says so readably.
+hold_ports "$control_port" "$http_port" >"$work/held.txt" &
+holder=$!
+background_pids+=($holder)
+check "another program holds the ports" wait_for_text "$work/held.txt" held
+(cd "$install" && exec "${wine_cmd[@]}" ./TamvikVRServer.exe >"$work/second.txt" 2>&1) &
+server_pid=$!
+check "the second copy's window comes up" drive wait "$title" 30000
+busy_tip() { drive tip "$title" 100 1 | grep -c "iPortServer=$control_port cannot be used"; }
+check "its status bar's tooltip says the control port is in use" wait_for 1 busy_tip
+tip=$(drive tip "$title" 100 1)
+shown=$(drive part "$title" 100 1)
+# Whole, or the tooltip's start up to a space, then "…".
+between_words() { local start=${shown%…}; [ "$shown" = "$tip" ] || { [[ $tip == "$start"* ]] && [ "${tip:${#start}:1}" = " " ]; }; }
+check "the status bar shows the problem whole or cut between words ($shown)" between_words
+shot "$title" main-window-busy-ports.png
+drive post "$title" 273 40002 0
+wait "$server_pid" || true
+server_pid=""
+kill "$holder" 2>/dev/null || true
+
+# Without the media helper the window comes up first, then the message box; the program runs on.
+mkdir -p "$work/no-helper"
+cp "$program" "$work/no-helper/"
+cp "$install/TamvikVRServer.ini" "$work/no-helper/"
+(cd "$work/no-helper" && exec "${wine_cmd[@]}" ./TamvikVRServer.exe >/dev/null 2>&1) &
+server_pid=$!
+check "without the media helper the window comes up" drive wait "$title" 30000
+check "and says so in a message box" drive wait "DLL エラー" 10000
+drive post "DLL エラー" 273 1 0  # WM_COMMAND IDOK closes the message box
+check "the message box closes" drive gone "DLL エラー" 10000
+helper_tip() { drive tip "$title" 100 1 | grep -c "ZentrovaDirectShow.dll"; }
+check "the status bar keeps the media helper's problem" wait_for 1 helper_tip
+drive post "$title" 273 40002 0
+exit_status=0
+wait "$server_pid" || exit_status=$?
+server_pid=""
+check "the program without the media helper ends normally (status $exit_status)" test "$exit_status" = 1
 echo "window test took $(($(date +%s) - began)) s"
 finish

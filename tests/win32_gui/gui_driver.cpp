@@ -15,7 +15,13 @@
 //   gui_driver post TITLE MESSAGE W L     posts a message to the window
 //   gui_driver time TITLE MESSAGE W COUNT sends a message COUNT times, prints the longest in ms
 //   gui_driver rect TITLE                 prints left top right bottom
+//   gui_driver key TITLE ID VK            posts a key press (WM_KEYDOWN) to a control
+//   gui_driver part TITLE ID PART         prints a status bar part's text
+//   gui_driver tip TITLE ID PART          prints a status bar part's tooltip
+//   gui_driver items TITLE ID             prints a list box's lines
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <chrono>
 #include <cstdio>
@@ -48,6 +54,27 @@ std::wstring controlText(HWND control) {
     wchar_t buffer[4096] = {};
     SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, nullptr);
     return buffer;
+}
+
+// A text a common control writes into a buffer: the buffer lives in the control's process, since
+// messages from WM_USER on carry a pointer that Windows does not copy between processes.
+std::wstring remoteText(HWND control, UINT message, WPARAM wParam) {
+    constexpr SIZE_T kChars = 4096;
+    DWORD process = 0;
+    GetWindowThreadProcessId(control, &process);
+    HANDLE handle = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+    if (handle == nullptr) return L"";
+    void* buffer = VirtualAllocEx(handle, nullptr, kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE);
+    std::wstring text(kChars, L'\0');
+    if (buffer != nullptr) {
+        SendMessageTimeoutW(control, message, wParam, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
+                            nullptr);
+        ReadProcessMemory(handle, buffer, text.data(), kChars * sizeof(wchar_t), nullptr);
+        VirtualFreeEx(handle, buffer, 0, MEM_RELEASE);
+    }
+    CloseHandle(handle);
+    text.resize(wcsnlen(text.c_str(), kChars));
+    return text;
 }
 
 int usage() {
@@ -96,6 +123,23 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%s\n", utf8(controlText(control)).c_str());
     } else if (action == L"set" && argc > 4) {
         SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]), SMTO_ABORTIFHUNG, 5000, nullptr);
+    } else if (action == L"key" && argc > 4) {
+        PostMessageW(control, WM_KEYDOWN, static_cast<WPARAM>(_wtoi(argv[4])), 1);
+    } else if (action == L"part" && argc > 4) {
+        std::printf("%s\n", utf8(remoteText(control, SB_GETTEXTW, static_cast<WPARAM>(_wtoi(argv[4])))).c_str());
+    } else if (action == L"tip" && argc > 4) {
+        WPARAM partAndSize = MAKEWPARAM(_wtoi(argv[4]), 4096);
+        std::printf("%s\n", utf8(remoteText(control, SB_GETTIPTEXTW, partAndSize)).c_str());
+    } else if (action == L"items") {
+        LRESULT count = SendMessageW(control, LB_GETCOUNT, 0, 0);
+        // Messages below WM_USER, as this one, carry their text between processes themselves.
+        for (LRESULT i = 0; i < count; ++i) {
+            std::wstring line(
+                static_cast<std::size_t>(SendMessageW(control, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, L'\0');
+            line.resize(static_cast<std::size_t>(
+                SendMessageW(control, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()))));
+            std::printf("%s\n", utf8(line).c_str());
+        }
     } else if (action == L"enabled") {
         std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
     } else if (action == L"click") {

@@ -16,6 +16,7 @@
 #include "platform/stop_signal.h"
 #include "platform/system_paths.h"
 #include "platform/utf.h"
+#include "ui/console/console_view.h"
 #include "ui/console/server_command_line.h"
 #include "ui/qt/global_hotkeys.h"
 #include "ui/qt/main_window.h"
@@ -94,20 +95,20 @@ int runDesktopProgram(int argc, char** argv) {
     std::u16string settingsPath = core::dataFolder();
     core::appendPath(settingsPath, core::kSettingsFileName);
 
+    // The terminal that started the program reads the same events as the event window.
+    ConsoleView console(stdout);
     MainWindow window(settingsPath, core::dataFolder());
     if (!window.loadSettings()) {
         failure(u"the settings file " + settingsPath + u" can neither be read nor created");
         return kExitFailed;
     }
+    window.model().setEcho(&console);
     window.setOnClosed([] { QApplication::quit(); });
     window.start();
     window.show();
 
     GlobalHotKeys hotKeys([&window](int id) { window.onHotKey(id); });
-    if (std::u16string problem = hotKeys.grab(); !problem.empty()) {
-        std::fprintf(stderr, "tamvikvr-server-gui: %s\n", platform::toUtf8(problem).c_str());
-        window.showHotKeyProblem(problem);
-    }
+    if (std::u16string problem = hotKeys.grab(); !problem.empty()) window.showHotKeyProblem(problem);
 
     QTimer stopCheck;
     QObject::connect(&stopCheck, &QTimer::timeout, &window, [&window] {

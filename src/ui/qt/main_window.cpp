@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -18,12 +19,14 @@
 #include "core/version.h"
 #include "ui/dialog_ids.h"
 #include "ui/qt/choosers.h"
+#include "ui/qt/event_window.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/separator.h"
 #include "ui/qt/settings_dialog.h"
 #include "ui/qt/window_placement.h"
-#include "ui/server_address.h"
+#include "ui/text_fit.h"
 #include "ui/window_rect_store.h"
+#include "ui/window_texts.h"
 
 namespace tvr::ui::qt {
 namespace {
@@ -35,12 +38,11 @@ constexpr int kFirstPartWidth = 300;
 
 MainWindow::MainWindow(std::u16string settingsPath, std::u16string executableFolder, ControllerOptions options)
     : executableFolder_(executableFolder),
-      controller_(std::move(settingsPath), *this, options),
-      commands_(controller_, *this, std::move(executableFolder)) {
+      model_(std::move(settingsPath), *this, std::move(executableFolder), options) {
     setWindowTitle(toQString(u"TamvikVR Server Ver" + std::u16string(core::kAppVersion)));
     setWindowIcon(QIcon(QStringLiteral(":/tamvikvr/app.ico")));
     build();
-    connect(&tick_, &QTimer::timeout, this, [this] { controller_.tick(); });
+    connect(&tick_, &QTimer::timeout, this, [this] { model_.tick(); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -48,7 +50,7 @@ MainWindow::~MainWindow() = default;
 QPushButton* MainWindow::commandButton(const QString& text, int id) {
     auto* button = new QPushButton(text);
     button->setObjectName(QString::number(id));
-    connect(button, &QPushButton::clicked, this, [this, id] { commands_.onCommand(id); });
+    connect(button, &QPushButton::clicked, this, [this, id] { model_.onControl(id); });
     return button;
 }
 
@@ -75,7 +77,8 @@ void MainWindow::build() {
         grid->addWidget(row.folder, line, 3);
         grid->addWidget(row.edit, line, 4);
         connect(row.type, &QComboBox::currentIndexChanged, this,
-                [this, id = ids.type] { commands_.onCommand(id, kNotifySelectionChanged); });
+                [this, id = ids.type] { model_.onControl(id, kNotifySelectionChanged); });
+        connect(row.path, &QLineEdit::returnPressed, this, [this] { model_.run(Command::Enter); });
     }
     grid->setColumnStretch(2, 1);
     layout->addLayout(grid);
@@ -124,59 +127,88 @@ void MainWindow::build() {
     for (std::size_t i = 0; i < statusParts_.size(); ++i) {
         statusParts_[i] = new QLabel;
         statusParts_[i]->setObjectName(QStringLiteral("status%1").arg(i));
+        // A double-click anywhere on the status bar opens the event window.
+        statusParts_[i]->installEventFilter(this);
     }
     statusParts_[0]->setFixedWidth(kFirstPartWidth);
+    statusParts_[1]->setMinimumWidth(1);
     statusBar()->addWidget(statusParts_[0]);
     statusBar()->addWidget(statusParts_[1], 1);
+    statusBar()->installEventFilter(this);
 
     tray_ = new QSystemTrayIcon(QIcon(QStringLiteral(":/tamvikvr/tray.ico")), this);
-    tray_->setToolTip(QStringLiteral("TamvikVR Server"));
     trayMenu_ = new QMenu(this);
-    connect(trayMenu_->addAction(QStringLiteral(u"ウインドウを表示(&W)")), &QAction::triggered, this,
-            [this] { commands_.onCommand(IDM_TRAY_SHOW); });
-    connect(trayMenu_->addAction(QStringLiteral(u"終了(&Q)")), &QAction::triggered, this,
-            [this] { commands_.onCommand(IDM_TRAY_QUIT); });
+    for (auto [textId, id] :
+         {std::pair{TextId::TrayShowWindow, IDM_TRAY_SHOW}, std::pair{TextId::TrayShowEvents, IDM_TRAY_EVENTS},
+          std::pair{TextId::TrayQuit, IDM_TRAY_QUIT}})
+        connect(trayMenu_->addAction(toQString(text(textId))), &QAction::triggered, this,
+                [this, id] { model_.onControl(id); });
     tray_->setContextMenu(trayMenu_);
     // Most Linux trays report a single click as Trigger, where Windows users double-click.
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-            commands_.onCommand(IDM_TRAY_SHOW);
+            model_.run(Command::ShowWindow);
     });
 }
 
 void MainWindow::start() {
-    commands_.fillRows();
-    controller_.startServices();
-    for (const ServiceState* state : {&controller_.videoState(), &controller_.controlState()}) {
-        if (!state->problem.empty()) showProblem(state->problem);
-    }
-    address_->setText(toQString(thisServerAddress()));
+    model_.start();
     tick_.start(Controller::kTickMs);
     adjustSize();
-    rect_ = loadWindowRect(controller_.settings().path(), kMainWindowSection);
+    rect_ = loadWindowRect(controller().settings().path(), kMainWindowSection);
     placeWindow(*this, nullptr, rect_);
 }
 
-QString MainWindow::statusText(int part) const { return statusParts_[static_cast<std::size_t>(part)]->text(); }
+void MainWindow::showAddress(std::u16string_view address) { address_->setText(toQString(address)); }
 
-void MainWindow::showStatus(const platform::LocalTime&, std::int32_t, std::u16string_view text1,
-                            std::u16string_view text2) {
-    statusParts_[0]->setText(toQString(text1));
-    if (!text2.empty()) problems_.clear();
-    statusParts_[1]->setText(toQString(text2.empty() ? std::u16string_view(problems_) : text2));
+void MainWindow::showStatusPart(int part, std::u16string_view text) {
+    QLabel* label = statusPart(part);
+    label->setToolTip(toQString(text));
+    fitStatus(part);
 }
 
-void MainWindow::showProblem(std::u16string_view text) {
-    // The first status event ("接続待ち") comes a tick after the start; a problem found at the
-    // start stays in the second part until an event or a notice has something to say there.
-    if (!problems_.empty()) problems_ += u"  ";
-    problems_ += text;
-    statusParts_[1]->setText(toQString(problems_));
+void MainWindow::fitStatus(int part) {
+    QLabel* label = statusPart(part);
+    const int room = label->contentsRect().width();
+    const QFontMetrics metrics = label->fontMetrics();
+    // Before the first layout the label has no width yet: it is fitted again on resize.
+    auto fits = [&](std::u16string_view text) {
+        return room <= 1 || metrics.horizontalAdvance(toQString(text)) <= room;
+    };
+    label->setText(toQString(fitAtWord(model_.statusText(part), fits)));
 }
 
-void MainWindow::showNotice(std::u16string_view text) {
-    problems_.clear();
-    statusParts_[1]->setText(toQString(text));
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // The labels take their new width after this event.
+    QTimer::singleShot(0, this, [this] {
+        fitStatus(0);
+        fitStatus(1);
+    });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) model_.run(Command::ShowEvents);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showTrayTooltip(std::u16string_view text) { tray_->setToolTip(toQString(text)); }
+
+void MainWindow::alert(std::u16string_view title, std::u16string_view text) {
+    // Not modal: the window and the services run on while the box is shown.
+    auto* box = new QMessageBox(QMessageBox::Critical, toQString(title), toQString(text), QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+void MainWindow::showEventWindow() {
+    if (events_ == nullptr) events_ = new EventWindow(model_.events(), this);
+    events_->open();
+}
+
+void MainWindow::eventsAdded() {
+    if (events_ != nullptr) events_->update();
 }
 
 ChannelRows MainWindow::rows() {
@@ -207,7 +239,7 @@ void MainWindow::setRowPath(int row, std::u16string_view path) {
     rows_[static_cast<std::size_t>(row)].path->setText(toQString(path));
 }
 
-bool MainWindow::runSettingsDialog() { return qt::runSettingsDialog(controller_.settings(), executableFolder_, this); }
+bool MainWindow::runSettingsDialog() { return qt::runSettingsDialog(controller(), executableFolder_, this); }
 
 std::optional<std::u16string> MainWindow::chooseListFile(const ListFileStart& start) {
     return qt::chooseListFile(this, start);
@@ -217,9 +249,7 @@ std::optional<std::u16string> MainWindow::chooseFolder(std::u16string_view start
     return qt::chooseFolder(this, start);
 }
 
-void MainWindow::openInEditor(std::u16string_view path) {
-    if (!qt::openInEditor(path)) showNotice(u"編集できません: " + std::u16string(path));
-}
+bool MainWindow::openInEditor(std::u16string_view path) { return qt::openInEditor(path); }
 
 void MainWindow::showFromTray() {
     tray_->hide();
@@ -248,13 +278,12 @@ void MainWindow::minimiseToTray() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
-    if (closed_) return;
-    closed_ = true;
+    if (model_.closed()) return;
     currentRect(*this, &rect_);
-    saveWindowRect(controller_.settings().path(), kMainWindowSection, rect_);
     tick_.stop();
-    controller_.stop();
+    model_.close(rect_);
     tray_->hide();
+    if (events_ != nullptr) events_->close();
     if (onClosed_) onClosed_();
 }
 

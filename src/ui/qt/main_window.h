@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The main window: the channel rows, the address, the mouse and disconnect buttons, a two-part
-// status bar and the tray icon. It owns the controller, and so the services, and drives them
-// through the same commands as every window front-end.
+// status bar, the tray icon and the event window. Its model owns the controller, and so the
+// services; the window only maps its widgets to the model.
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
 #include <functional>
 #include <string>
 
-#include "ui/controller.h"
-#include "ui/main_commands.h"
-#include "ui/status_view.h"
+#include "ui/main_window_model.h"
 
 class QComboBox;
 class QLabel;
@@ -22,47 +20,55 @@ class QSystemTrayIcon;
 
 namespace tvr::ui::qt {
 
-class MainWindow final : public QMainWindow, public StatusView, public MainWindowView {
+class EventWindow;
+
+class MainWindow final : public QMainWindow, public MainWindowView {
 public:
     MainWindow(std::u16string settingsPath, std::u16string executableFolder, ControllerOptions options = {});
     ~MainWindow() override;
 
     /// Loads the settings; false when the settings file can neither be read nor created.
-    bool loadSettings() { return controller_.loadSettings(); }
+    bool loadSettings() { return model_.loadSettings(); }
     /// Fills the rows, starts the services and the 100 ms tick, and places the window.
     void start();
     /// What runs once the window has closed and stopped the services (the program quits).
     void setOnClosed(std::function<void()> onClosed) { onClosed_ = std::move(onClosed); }
     /// A global hot key (260 S, 261 M, 262 D) was pressed.
-    void onHotKey(int hotKeyId) { commands_.onHotKey(hotKeyId); }
-    /// Tells the user, once, why there are no global hot keys.
-    void showHotKeyProblem(std::u16string_view text) { showProblem(text); }
+    void onHotKey(int hotKeyId) { model_.onHotKey(hotKeyId); }
+    /// Tells the user why there are no global hot keys.
+    void showHotKeyProblem(std::u16string_view text) { model_.showProblem(text); }
 
-    Controller& controller() { return controller_; }
-    /// The tray icon's menu: "ウインドウを表示(&W)" and "終了(&Q)".
+    MainWindowModel& model() { return model_; }
+    Controller& controller() { return model_.controller(); }
+    /// The tray icon's menu: "ウインドウを表示(&W)", "イベントを表示(&E)" and "終了(&Q)".
     QMenu* trayMenu() const { return trayMenu_; }
-    /// A status bar part's text (0 or 1).
-    QString statusText(int part) const;
-
-    void showStatus(const platform::LocalTime& time, std::int32_t code, std::u16string_view text1,
-                    std::u16string_view text2) override;
-    void showProblem(std::u16string_view text) override;
+    /// A status bar part's label (0 or 1): the text that fits, the whole text as its tooltip.
+    QLabel* statusPart(int part) const { return statusParts_[static_cast<std::size_t>(part)]; }
+    /// The event window, once opened.
+    EventWindow* eventWindow() const { return events_; }
 
     ChannelRows rows() override;
     void showRows(const ChannelRows& rows) override;
     void enableRow(int row, const RowEnabling& enabling) override;
     void setRowPath(int row, std::u16string_view path) override;
+    void showAddress(std::u16string_view address) override;
+    void showStatusPart(int part, std::u16string_view text) override;
+    void showTrayTooltip(std::u16string_view text) override;
+    void alert(std::u16string_view title, std::u16string_view text) override;
     bool runSettingsDialog() override;
     std::optional<std::u16string> chooseListFile(const ListFileStart& start) override;
     std::optional<std::u16string> chooseFolder(std::u16string_view start) override;
-    void openInEditor(std::u16string_view path) override;
+    bool openInEditor(std::u16string_view path) override;
     void showFromTray() override;
+    void showEventWindow() override;
+    void eventsAdded() override;
     void closeWindow() override;
-    void showNotice(std::u16string_view text) override;
 
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Row {
@@ -74,19 +80,18 @@ private:
     void build();
     QPushButton* commandButton(const QString& text, int id);
     void minimiseToTray();
+    void fitStatus(int part);
 
     std::u16string executableFolder_;
-    Controller controller_;
-    MainCommands commands_;
+    MainWindowModel model_;
     std::array<Row, core::kChannelCount> rows_{};
     QLineEdit* address_ = nullptr;
     std::array<QLabel*, 2> statusParts_{};
-    std::u16string problems_;  // shown in part 1 until an event or a notice takes its place
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* trayMenu_ = nullptr;
+    EventWindow* events_ = nullptr;
     QTimer tick_;
     core::WindowRect rect_;
-    bool closed_ = false;
     std::function<void()> onClosed_;
 };
 

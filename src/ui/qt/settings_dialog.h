@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The modal settings dialog: every setting but the channels, saved on OK.
+// The modal settings dialog: every setting but the channels, saved on OK by the settings writer.
 #include <QDialog>
 #include <array>
 #include <string>
 
-#include "core/settings.h"
+#include "ui/controller.h"
 #include "ui/settings_form.h"
 
 class QCheckBox;
@@ -16,7 +16,7 @@ namespace tvr::ui::qt {
 class SettingsDialog final : public QDialog {
 public:
     /// The dialog over the owner, filled from the settings and placed as it was last time.
-    SettingsDialog(core::SettingsStore& settings, std::u16string executableFolder, QWidget* owner);
+    SettingsDialog(Controller& controller, std::u16string executableFolder, QWidget* owner);
 
     /// OK: reads every field into the settings and saves them; a port that is not one is refused
     /// with a message and the dialog stays open.
@@ -33,12 +33,12 @@ private:
     void build();
     void run(const SettingsCommand& command);
 
-    core::SettingsStore& settings_;
+    Controller& controller_;
     std::u16string executableFolder_;
     std::array<QWidget*, kSettingsFieldCount> fields_{};
 };
 
-/// Runs the dialog; true when the user pressed OK and the settings were saved.
-bool runSettingsDialog(core::SettingsStore& settings, std::u16string executableFolder, QWidget* owner);
+/// Runs the dialog; true when the user pressed OK and the settings were handed to the writer.
+bool runSettingsDialog(Controller& controller, std::u16string executableFolder, QWidget* owner);
 
 }  // namespace tvr::ui::qt

@@ -3,9 +3,12 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include "core/version.h"
 #include "ui/dialog_ids.h"
-#include "ui/server_address.h"
+#include "ui/text_fit.h"
 #include "ui/win32/choosers.h"
 #include "ui/win32/settings_dialog.h"
 #include "ui/win32/win_text.h"
@@ -16,14 +19,20 @@ namespace tvr::ui::win32 {
 namespace {
 
 constexpr UINT kHotKeyModifiers = MOD_CONTROL | MOD_SHIFT | MOD_ALT | MOD_NOREPEAT;
+constexpr UINT kAlertMessage = WM_APP + 1;
+
+// A double-click on the status bar opens the event window.
+bool isStatusBarDoubleClick(LPARAM notification) {
+    const auto* header = reinterpret_cast<const NMHDR*>(notification);
+    return header->idFrom == IDC_STATUS_BAR && header->code == static_cast<UINT>(NM_DBLCLK);
+}
 
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, std::u16string settingsPath, std::u16string executableFolder)
     : instance_(instance),
       executableFolder_(executableFolder),
-      controller_(std::move(settingsPath), *this),
-      commands_(controller_, *this, std::move(executableFolder)) {}
+      model_(std::move(settingsPath), *this, std::move(executableFolder)) {}
 
 bool MainWindow::create() {
     return CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN), nullptr, procedure,
@@ -43,11 +52,18 @@ INT_PTR CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam,
 INT_PTR MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            return commands_.onCommand(LOWORD(wParam), HIWORD(wParam));
+            return model_.onControl(LOWORD(wParam), HIWORD(wParam));
         case WM_HOTKEY:
-            return commands_.onHotKey(static_cast<int>(wParam));
+            return model_.onHotKey(static_cast<int>(wParam));
         case WM_TIMER:
-            controller_.tick();
+            model_.tick();
+            return TRUE;
+        case WM_NOTIFY:
+            if (!isStatusBarDoubleClick(lParam)) return FALSE;
+            model_.run(Command::ShowEvents);
+            return TRUE;
+        case kAlertMessage:
+            showAlert();
             return TRUE;
         case WM_SYSCOMMAND:
             return (wParam & 0xFFF0) == SC_MINIMIZE && minimiseToTray();
@@ -74,41 +90,45 @@ void MainWindow::init(HWND window) {
     HANDLE icon = LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED);
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SetWindowTextW(window, wide(u"TamvikVR Server Ver" + std::u16string(core::kAppVersion)).c_str());
-    rect_ = loadWindowRect(controller_.settings().path(), kMainWindowSection);
+    rect_ = loadWindowRect(model_.controller().settings().path(), kMainWindowSection);
     placeWindow(window, nullptr, rect_);
     for (const ChannelRowIds& row : kChannelRowIds) {
         for (std::u16string_view name : kChannelTypeNames)
             SendDlgItemMessageW(window, row.type, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(name).c_str()));
     }
-    commands_.fillRows();
-
-    controller_.startServices();
-    // Without the media helper the program goes on; the user is told once, as the program starts.
-    if (!controller_.mediaProblem().empty())
-        MessageBoxW(window, wide(controller_.mediaProblem()).c_str(), L"DLL エラー", MB_OK | MB_ICONERROR);
-    for (const ServiceState* state : {&controller_.videoState(), &controller_.controlState()}) {
-        if (!state->problem.empty()) showProblem(state->problem);
-    }
-    setItemText(window, IDC_ADDRESS, thisServerAddress());
-    RegisterHotKey(window, ID_HOTKEY_DISCONNECT, kHotKeyModifiers, 'S');
-    RegisterHotKey(window, ID_HOTKEY_MOUSE_ON, kHotKeyModifiers, 'M');
-    RegisterHotKey(window, ID_HOTKEY_MOUSE_OFF, kHotKeyModifiers, 'D');
+    // The status bar and the tray come first: the start's problems are shown in them.
+    statusBar_ =
+        CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBT_TOOLTIPS, 0, 0, 0, 0,
+                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)), instance_, nullptr);
+    layoutStatusBar();
     tray_ = std::make_unique<TrayIcon>(instance_, window, IDI_TRAY);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-    statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0, 0, window,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)), instance_, nullptr);
-    int edges[] = {300, 1100};
-    SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    events_ = std::make_unique<EventWindow>(instance_, window, model_.events());
+    model_.start();
+    for (auto [id, key, keys] : {std::tuple{ID_HOTKEY_DISCONNECT, 'S', u"Ctrl+Shift+Alt+S"},
+                                 std::tuple{ID_HOTKEY_MOUSE_ON, 'M', u"Ctrl+Shift+Alt+M"},
+                                 std::tuple{ID_HOTKEY_MOUSE_OFF, 'D', u"Ctrl+Shift+Alt+D"}}) {
+        if (!RegisterHotKey(window, id, kHotKeyModifiers, static_cast<UINT>(key))) model_.hotKeyTaken(keys);
+    }
     SetTimer(window, ID_TIMER, Controller::kTickMs, nullptr);
+}
+
+void MainWindow::layoutStatusBar() {
+    // Part 1 ends at 1100 pixels or at the window's edge, whichever comes first, so its text is
+    // cut where the user can see the cut.
+    RECT client{};
+    GetClientRect(window_, &client);
+    int edges[] = {300, std::min<int>(1100, std::max<int>(301, client.right))};
+    SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
 }
 
 void MainWindow::destroy() {
     currentRect(window_, &rect_);
-    controller_.keepWindowRect(kMainWindowSection, rect_);
     PostQuitMessage(0);
     KillTimer(window_, ID_TIMER);
     for (int id : {ID_HOTKEY_DISCONNECT, ID_HOTKEY_MOUSE_ON, ID_HOTKEY_MOUSE_OFF}) UnregisterHotKey(window_, id);
-    controller_.stop();
+    model_.close(rect_);
+    events_.reset();
     tray_.reset();
     window_ = nullptr;
 }
@@ -122,21 +142,51 @@ bool MainWindow::minimiseToTray() {
 }
 
 void MainWindow::onTray(LPARAM mouseMessage) {
-    if (mouseMessage == WM_LBUTTONDBLCLK) commands_.onCommand(IDM_TRAY_SHOW);
+    if (mouseMessage == WM_LBUTTONDBLCLK) model_.run(Command::ShowWindow);
     if (mouseMessage == WM_RBUTTONDOWN) tray_->showMenu(instance_, IDM_TRAY);
 }
 
-void MainWindow::setStatusText(int part, std::u16string_view text) {
-    SendMessageW(statusBar_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(wide(text).c_str()));
+void MainWindow::showStatusPart(int part, std::u16string_view text) {
+    RECT room{};
+    SendMessageW(statusBar_, SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&room));
+    HDC dc = GetDC(statusBar_);
+    HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(statusBar_, WM_GETFONT, 0, 0)));
+    const LONG width = room.right - room.left - 8;  // the part's borders and margins
+    auto fits = [&](std::u16string_view candidate) {
+        SIZE size{};
+        std::wstring line = wide(candidate);
+        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+        return size.cx <= width;
+    };
+    std::wstring shown = wide(fitAtWord(text, fits));
+    SelectObject(dc, font);
+    ReleaseDC(statusBar_, dc);
+    SendMessageW(statusBar_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(shown.c_str()));
+    SendMessageW(statusBar_, SB_SETTIPTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(wide(text).c_str()));
 }
 
-void MainWindow::showStatus(const platform::LocalTime&, std::int32_t, std::u16string_view text1,
-                            std::u16string_view text2) {
-    setStatusText(0, text1);
-    setStatusText(1, text2);
+void MainWindow::showTrayTooltip(std::u16string_view text) { tray_->setTooltip(text); }
+
+void MainWindow::alert(std::u16string_view title, std::u16string_view text) {
+    // Shown once the window is up and its timer runs, so the box never holds the start.
+    alerts_.emplace_back(title, text);
+    PostMessageW(window_, kAlertMessage, 0, 0);
 }
 
-void MainWindow::showProblem(std::u16string_view text) { setStatusText(0, text); }
+void MainWindow::showAlert() {
+    if (alerts_.empty()) return;
+    auto [title, text] = alerts_.front();
+    alerts_.pop_front();
+    MessageBoxW(window_, wide(text).c_str(), wide(title).c_str(), MB_OK | MB_ICONERROR);
+}
+
+void MainWindow::showAddress(std::u16string_view address) { setItemText(window_, IDC_ADDRESS, address); }
+
+void MainWindow::showEventWindow() { events_->open(); }
+
+void MainWindow::eventsAdded() {
+    if (events_) events_->update();
+}
 
 ChannelRows MainWindow::rows() {
     ChannelRows rows;
@@ -171,7 +221,7 @@ void MainWindow::setRowPath(int row, std::u16string_view path) {
 }
 
 bool MainWindow::runSettingsDialog() {
-    return win32::runSettingsDialog(instance_, window_, controller_, executableFolder_);
+    return win32::runSettingsDialog(instance_, window_, model_.controller(), executableFolder_);
 }
 
 std::optional<std::u16string> MainWindow::chooseListFile(const ListFileStart& start) {
@@ -182,7 +232,11 @@ std::optional<std::u16string> MainWindow::chooseFolder(std::u16string_view start
     return win32::chooseFolder(window_, start);
 }
 
-void MainWindow::openInEditor(std::u16string_view path) { openInNotepad(path); }
+bool MainWindow::openInEditor(std::u16string_view path) {
+    // Notepad's start is not checked, as the original program never did.
+    openInNotepad(path);
+    return true;
+}
 
 void MainWindow::showFromTray() {
     tray_->remove();
@@ -191,7 +245,5 @@ void MainWindow::showFromTray() {
 }
 
 void MainWindow::closeWindow() { DestroyWindow(window_); }
-
-void MainWindow::showNotice(std::u16string_view text) { setStatusText(1, text); }
 
 }  // namespace tvr::ui::win32

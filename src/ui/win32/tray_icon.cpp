@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/win32/tray_icon.h"
 
+#include <string>
+
 #include "ui/dialog_ids.h"
 
 namespace tvr::ui::win32 {
@@ -30,6 +32,12 @@ void TrayIcon::remove() {
 
 void TrayIcon::restore() {
     if (shown_) Shell_NotifyIconW(NIM_ADD, &data_);
+}
+
+void TrayIcon::setTooltip(std::u16string_view text) {
+    std::wstring tip(text.begin(), text.end());
+    lstrcpynW(data_.szTip, tip.c_str(), ARRAYSIZE(data_.szTip));
+    if (shown_) Shell_NotifyIconW(NIM_MODIFY, &data_);
 }
 
 void TrayIcon::showMenu(HINSTANCE instance, int menuId) {

@@ -2,6 +2,8 @@
 #pragma once
 // The notification-area icon of the main window while it is hidden.
 #include <windows.h>
+
+#include <string_view>
 // After windows.h, which it needs.
 #include <shellapi.h>
 
@@ -24,6 +26,8 @@ public:
     void remove();
     /// Shows the icon again after Explorer restarted ("TaskbarCreated"), if it was shown.
     void restore();
+    /// Sets the tooltip (cut to what the shell holds), at once when the icon is shown.
+    void setTooltip(std::u16string_view text);
     /// Shows the tray menu at the cursor; its commands reach the window as WM_COMMAND.
     void showMenu(HINSTANCE instance, int menuId);
 

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -23,6 +24,7 @@
 #include "support/data_folder_scope.h"
 #include "support/temp_folder.h"
 #include "ui/dialog_ids.h"
+#include "ui/qt/event_window.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/settings_dialog.h"
 
@@ -89,6 +91,13 @@ private Q_SLOTS:
         QCOMPARE(ini(u"ch.2", u"iType"), QStringLiteral("0"));
         QCOMPARE(ini(u"ch.2", u"pcPath"), QStringLiteral("/videos/3"));
         QVERIFY(!closed);
+        QTRY_VERIFY_WITH_TIMEOUT(window->statusPart(1)->toolTip().contains(QStringLiteral("/videos/3")), 5000);
+
+        lineEdit(IDC_ROW4_PATH)->setText(QStringLiteral("entered.vrl"));
+        QTest::keyClick(lineEdit(IDC_ROW4_PATH), Qt::Key_Return);
+        QCOMPARE(ini(u"ch.3", u"pcPath"), QStringLiteral("entered.vrl"));
+        QVERIFY2(!closed && window->controller().controlServer(),
+                 "Enter in a path box applies and the program runs on");
     }
 
     void editButtonOpensTheRowsListBesideTheProgram() {
@@ -101,7 +110,7 @@ private Q_SLOTS:
 
     void settingsDialogReadsBackAndRefusesABadPort() {
         core::Config before = window->controller().settings().config();
-        ui::qt::SettingsDialog dialog(window->controller().settings(), exe, &*window);
+        ui::qt::SettingsDialog dialog(window->controller(), exe, &*window);
         dialog.show();
         int lastY = -1;
         for (const ui::SettingsField& field : ui::settingsFields()) {
@@ -114,6 +123,13 @@ private Q_SLOTS:
         QCOMPARE(dialog.edit(IDC_PORT_SERVER)->text(), QString::number(before.portServer));
         QCOMPARE(dialog.edit(IDC_PASSWORD)->echoMode(), QLineEdit::Password);
         QVERIFY(dialog.edit(IDC_SEARCH_LIST)->isReadOnly());
+        QVERIFY2(dialog.edit(IDC_SEARCH_LIST)->palette().color(QPalette::Base) !=
+                     dialog.edit(IDC_EXTENSIONS)->palette().color(QPalette::Base),
+                 "a read-only field looks read-only");
+        QCOMPARE(dialog.edit(IDC_EXTENSIONS)->mapTo(&dialog, QPoint(0, 0)).x(),
+                 dialog.edit(IDC_PORT_SERVER)->mapTo(&dialog, QPoint(0, 0)).x());
+        QCOMPARE(dialog.edit(IDC_SEARCH_LIST)->mapTo(&dialog, QPoint(0, 0)).x(),
+                 dialog.edit(IDC_MOUSE_SCALE)->mapTo(&dialog, QPoint(0, 0)).x());
 
         QTest::keyClicks(dialog.edit(IDC_MOUSE_SCALE), QStringLiteral("x"));
         QCOMPARE(dialog.edit(IDC_MOUSE_SCALE)->text(), QString::number(before.mouseScale));
@@ -146,19 +162,30 @@ private Q_SLOTS:
         client::Reply reply;
         QVERIFY(headset.connect("127.0.0.1", window->controller().controlServer()->port(), 2000));
         QVERIFY(headset.sendTexts({client::ControlClient::setupMessage()}) && headset.receiveReply(&reply, 5000));
-        QTRY_COMPARE_WITH_TIMEOUT(window->statusText(0), QStringLiteral(u"接続中"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(window->statusPart(0)->text(), QStringLiteral(u"接続中"), 5000);
+        QVERIFY(headset.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)"}) && headset.receiveReply(&reply, 5000));
         window->onHotKey(ID_HOTKEY_DISCONNECT);
         QVERIFY2(headset.waitClosed(5000), "Ctrl+Shift+Alt+S drops the headset");
-        QTRY_COMPARE_WITH_TIMEOUT(window->statusText(0), QStringLiteral(u"接続待ち"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(window->statusPart(0)->text(), QStringLiteral(u"接続待ち"), 5000);
 
         window->onHotKey(ID_HOTKEY_MOUSE_OFF);
         std::u16string problem = window->controller().mouseProblem();
-        if (!problem.empty()) QCOMPARE(window->statusText(1), toQString(problem));
+        if (!problem.empty()) QCOMPARE(window->statusPart(1)->toolTip(), toQString(problem));
+
+        QTest::mouseDClick(window->statusPart(0), Qt::LeftButton);
+        QVERIFY2(window->eventWindow() != nullptr && window->eventWindow()->isVisible(),
+                 "a double-click on the status bar opens the event window");
+        QString events = window->eventWindow()->text();
+        QVERIFY(events.indexOf(QStringLiteral(u"接続中")) >= 0);
+        QVERIFY2(events.indexOf(QStringLiteral("refused #CMD_GET_CHANNEL")) > events.indexOf(QStringLiteral(u"接続中")),
+                 qPrintable(events));
+        QVERIFY(events.indexOf(QStringLiteral(u"切断(強制切断)")) > events.indexOf(QStringLiteral("refused")));
 
         QList<QAction*> tray = window->trayMenu()->actions();
-        QCOMPARE(tray.size(), 2);
+        QCOMPARE(tray.size(), 3);
         QCOMPARE(tray[0]->text(), QStringLiteral(u"ウインドウを表示(&W)"));
-        QCOMPARE(tray[1]->text(), QStringLiteral(u"終了(&Q)"));
+        QCOMPARE(tray[1]->text(), QStringLiteral(u"イベントを表示(&E)"));
+        QCOMPARE(tray[2]->text(), QStringLiteral(u"終了(&Q)"));
         window->showMinimized();
         QCoreApplication::processEvents();
         if (!QSystemTrayIcon::isSystemTrayAvailable())
@@ -168,7 +195,7 @@ private Q_SLOTS:
         tray[0]->trigger();
         QVERIFY2(window->isVisible() && !window->isMinimized(), "ウインドウを表示 shows the window again");
         lineEdit(IDC_ROW4_PATH)->setText(QStringLiteral("typed.vrl"));
-        tray[1]->trigger();
+        tray[2]->trigger();
         QVERIFY2(closed, "終了(&Q) quits");
         QCOMPARE(ini(u"ch.3", u"pcPath"), QStringLiteral("typed.vrl"));
         QVERIFY2(!ini(u"cdlgMain", u"mrcWnd.rcRight").isEmpty(), "the window's rectangle is kept");

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+#include "ui/event_list.h"
+
+#include "core/text.h"
+
+namespace tvr::ui {
+
+void EventList::add(WindowEvent event) {
+    if (events_.size() >= kCapacity) events_.pop_front();
+    events_.push_back(std::move(event));
+    ++added_;
+}
+
+std::u16string eventLine(const WindowEvent& event) {
+    const platform::LocalTime& time = event.time;
+    std::u16string line =
+        core::format(u"%04d-%02d-%02d %02d:%02d:%02d  %s",
+                     {time.year, time.month, time.day, time.hour, time.minute, time.second, event.text});
+    if (!event.gloss.empty()) line += u"  (" + event.gloss + u")";
+    return line;
+}
+
+}  // namespace tvr::ui

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The texts the windows show, by identifier, so that every window takes them from one table per
+// language instead of spelling them where they are used.
+#include <string_view>
+
+namespace tvr::ui {
+
+enum class TextId {
+    AppName,           // the tray tooltip's first words and the title of the program's boxes
+    TooltipSeparator,  // between the name and the state in the tray tooltip
+    DllErrorTitle,     // the media helper's message box
+    EventWindowTitle,  // the event window
+    TrayShowWindow,    // the tray menu's entries
+    TrayShowEvents,
+    TrayQuit,
+    FolderMissing,     // channel number, folder: a PC folder row names no folder
+    FolderIsFile,      // channel number, path: a PC folder row names a file
+    SettingNotNumber,  // section, key, value: a setting that is no number
+    HotKeyTaken,       // keys: another program holds a global hot key
+    EditorFailed,      // path: no editor could open the list file
+    MouseRelayIdle,    // マウス ON or OFF while no relay runs
+};
+
+/// The text of an identifier in the program's language.
+std::u16string_view text(TextId id);
+
+}  // namespace tvr::ui

@@ -1,0 +1,300 @@
+// SPDX-License-Identifier: MIT
+// The main window's model through a fake window and a real controller with its services on
+// loopback: start-up problems, the commands and Enter, the two ways to close, the folder check
+// of 適用, the event list and the tray tooltip.
+#include "ui/main_window_model.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "client/control_client.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "platform/ini_file.h"
+#include "platform/utf.h"
+#include "support/data_folder_scope.h"
+#include "support/stored_path.h"
+#include "support/temp_folder.h"
+#include "ui/window_texts.h"
+
+namespace tvr::test {
+namespace {
+
+constexpr std::uint32_t kLoopback = 0x7F000001;
+
+// The window as the model sees it, with what the user would pick in the choosers.
+struct FakeWindow final : ui::MainWindowView {
+    ui::ChannelRows shown;
+    std::array<ui::RowEnabling, core::kChannelCount> enabled{};
+    std::array<std::u16string, 2> status;
+    std::u16string tooltip, address;
+    std::vector<std::u16string> alerts;
+    std::optional<std::u16string> pickFile, pickFolder;
+    std::optional<ui::ListFileStart> fileChooserStart;
+    std::optional<std::u16string> folderChooserStart, edited;
+    bool settingsOk = false, fromTray = false, closed = false, editorWorks = true;
+    int settingsRuns = 0, eventWindows = 0, eventNotices = 0;
+
+    ui::ChannelRows rows() override { return shown; }
+    void showRows(const ui::ChannelRows& rows) override { shown = rows; }
+    void enableRow(int row, const ui::RowEnabling& enabling) override {
+        enabled[static_cast<std::size_t>(row)] = enabling;
+    }
+    void setRowPath(int row, std::u16string_view path) override { shown[static_cast<std::size_t>(row)].path = path; }
+    void showAddress(std::u16string_view text) override { address = text; }
+    void showStatusPart(int part, std::u16string_view text) override { status[static_cast<std::size_t>(part)] = text; }
+    void showTrayTooltip(std::u16string_view text) override { tooltip = text; }
+    void alert(std::u16string_view, std::u16string_view text) override { alerts.emplace_back(text); }
+    bool runSettingsDialog() override {
+        ++settingsRuns;
+        return settingsOk;
+    }
+    std::optional<std::u16string> chooseListFile(const ui::ListFileStart& start) override {
+        fileChooserStart = start;
+        return pickFile;
+    }
+    std::optional<std::u16string> chooseFolder(std::u16string_view start) override {
+        folderChooserStart = std::u16string(start);
+        return pickFolder;
+    }
+    bool openInEditor(std::u16string_view path) override {
+        edited = std::u16string(path);
+        return editorWorks;
+    }
+    void showFromTray() override { fromTray = true; }
+    void showEventWindow() override { ++eventWindows; }
+    void eventsAdded() override { ++eventNotices; }
+    void closeWindow() override { closed = true; }
+};
+
+bool hasEvent(const ui::MainWindowModel& model, std::u16string_view text) {
+    const auto& events = model.events().events();
+    return std::any_of(events.begin(), events.end(),
+                       [&](const ui::WindowEvent& event) { return event.text.find(text) != std::u16string::npos; });
+}
+
+class MainWindowModelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dataFolder.set(exe);
+        ASSERT_TRUE(model.loadSettings());
+        model.start();
+    }
+    std::u16string iniValue(std::u16string_view section, std::u16string_view key) {
+        model.controller().flushSettings();
+        return platform::iniReadString(model.controller().settings().path(), section, key, u"?");
+    }
+    // Ticks as the window's timer does until the condition holds or five seconds pass.
+    bool tickUntil(const std::function<bool()>& condition) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!condition() && std::chrono::steady_clock::now() < deadline) {
+            model.tick();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return condition();
+    }
+    void connectHeadset(client::ControlClient* headset) {
+        client::Reply reply;
+        ASSERT_TRUE(headset->connect("127.0.0.1", model.controller().controlServer()->port(), 2000));
+        ASSERT_TRUE(headset->sendTexts({client::ControlClient::setupMessage()}) && headset->receiveReply(&reply, 5000));
+    }
+
+    TempFolder folder;
+    DataFolderScope dataFolder;
+    std::u16string exe = storedPath(folder.path16());
+    FakeWindow window;
+    ui::MainWindowModel model{folder.file16("TamvikVRServer.ini"), window, exe,
+                              ui::ControllerOptions{nullptr, true, kLoopback}};
+};
+
+TEST_F(MainWindowModelTest, StartFillsTheRowsAndAComboChangeEnablesByTheNewType) {
+    EXPECT_EQ(window.shown[2].path, u"ch3.vrl");
+    EXPECT_EQ(window.enabled[0], (ui::RowEnabling{false, false, false}));
+    EXPECT_EQ(window.enabled[1], (ui::RowEnabling{true, true, false}));
+    EXPECT_EQ(window.enabled[7], (ui::RowEnabling{true, true, true}));
+    EXPECT_EQ(window.tooltip, u"TamvikVR Server");
+
+    window.shown[2].typeName = u"PCフォルダ";
+    EXPECT_TRUE(model.onControl(IDC_ROW3_TYPE, 5)) << "other combo notifications are its own but change nothing";
+    EXPECT_EQ(window.enabled[2], (ui::RowEnabling{true, true, true}));
+    EXPECT_TRUE(model.onControl(IDC_ROW3_TYPE, ui::kNotifySelectionChanged));
+    EXPECT_EQ(window.enabled[2], (ui::RowEnabling{true, true, false}));
+}
+
+// 適用, Enter in a path box and 終了 store the rows; only 終了 closes. The close box closes
+// without reading them.
+TEST_F(MainWindowModelTest, ApplyEnterAndTheTwoWaysToClose) {
+    struct Case {
+        int id;
+        bool closes;
+    };
+    const Case cases[] = {{IDC_APPLY, false}, {IDC_ENTER, false}, {IDM_TRAY_QUIT, true}, {IDC_QUIT, true}};
+    int row = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        std::u16string path = core::format(u"list%d.vrl", {c.id});
+        window.shown[static_cast<std::size_t>(row)] = {u"プレイリスト", path};
+        window.closed = false;
+        ASSERT_TRUE(model.onControl(c.id));
+        EXPECT_EQ(iniValue(core::format(u"ch.%d", {row}), u"pcPath"), path);
+        EXPECT_EQ(iniValue(core::format(u"ch.%d", {row}), u"iType"), u"4");
+        EXPECT_EQ(window.closed, c.closes);
+        ++row;
+    }
+
+    window.shown[6].path = u"typed, then the close box";
+    model.close(core::WindowRect{10, 20, 410, 320});
+    EXPECT_TRUE(model.closed());
+    EXPECT_EQ(iniValue(u"ch.6", u"pcPath"), u"search.vrl");
+    EXPECT_EQ(iniValue(u"cdlgMain", u"mrcWnd.rcRight"), u"410");
+    EXPECT_FALSE(model.controller().controlServer()) << "closing stops the services";
+}
+
+TEST_F(MainWindowModelTest, ApplyStoresAMissingFolderAndSaysSoAtOnce) {
+    const std::u16string missing = storedPath(folder.file16("no such folder"));
+    window.shown[4] = {u"PCフォルダ", missing};
+    window.shown[3] = {u"PCフォルダ", exe};
+    ASSERT_EQ(window.shown[1].typeName, u"PCフォルダ");
+    ASSERT_TRUE(window.shown[1].path.empty());
+    ASSERT_TRUE(model.onControl(IDC_APPLY));
+    EXPECT_EQ(iniValue(u"ch.4", u"pcPath"), missing) << "the folder is kept as typed";
+    const std::u16string expected = core::format(ui::text(ui::TextId::FolderMissing), {5, missing});
+    ASSERT_TRUE(tickUntil([&] { return window.status[1] == expected; })) << platform::toUtf8(window.status[1]);
+    EXPECT_TRUE(hasEvent(model, expected));
+    EXPECT_FALSE(hasEvent(model, u"チャンネル4")) << "an existing folder is no problem";
+    EXPECT_FALSE(hasEvent(model, u"チャンネル2")) << "a row left empty is not set, not missing";
+}
+
+TEST_F(MainWindowModelTest, FolderButtonChoosesByTheRowsTypeAndAFailedEditorIsSaid) {
+    window.pickFile = exe + storedPath(u"/favs.vrl");
+    ASSERT_TRUE(model.onControl(IDC_ROW8_FOLDER));
+    EXPECT_EQ(window.fileChooserStart->folder, exe);
+    EXPECT_EQ(window.shown[7].path, u"favs.vrl") << "a list beside the program is kept by its bare name";
+
+    window.pickFolder = storedPath(folder.file16("videos"));
+    ASSERT_TRUE(model.onControl(IDC_ROW2_FOLDER));
+    EXPECT_EQ(window.folderChooserStart, exe) << "an empty PC folder row starts in the program's folder";
+    EXPECT_EQ(window.shown[1].path, *window.pickFolder);
+
+    window.folderChooserStart.reset();
+    window.fileChooserStart.reset();
+    ASSERT_TRUE(model.onControl(IDC_ROW1_FOLDER));
+    EXPECT_FALSE(window.folderChooserStart || window.fileChooserStart) << "a VR device row has nothing to choose";
+
+    window.editorWorks = false;
+    ASSERT_TRUE(model.onControl(IDC_ROW7_EDIT));
+    EXPECT_EQ(window.edited, exe + storedPath(u"/search.vrl"));
+    EXPECT_EQ(window.status[1], core::format(ui::text(ui::TextId::EditorFailed), {*window.edited}));
+}
+
+TEST_F(MainWindowModelTest, TrayEntriesSettingsAndUnknownIds) {
+    ASSERT_TRUE(model.onControl(IDM_TRAY_SHOW));
+    EXPECT_TRUE(window.fromTray);
+    ASSERT_TRUE(model.onControl(IDM_TRAY_EVENTS));
+    EXPECT_EQ(window.eventWindows, 1);
+    ASSERT_TRUE(model.onControl(IDC_SETTINGS));
+    EXPECT_EQ(window.settingsRuns, 1);
+    EXPECT_FALSE(model.onControl(1002)) << "no command of this window has id 1002";
+    EXPECT_FALSE(model.onControl(IDC_ROW1_PATH));
+    EXPECT_FALSE(model.onHotKey(263));
+    EXPECT_FALSE(window.closed);
+}
+
+// A headset's visit as the user reads it: the tooltip follows the state, the refusal and the
+// disconnection by Ctrl+Shift+Alt+S are listed in order, and マウス ON without a relay says why.
+TEST_F(MainWindowModelTest, EventsAndTooltipFollowAHeadset) {
+    client::ControlClient headset;
+    connectHeadset(&headset);
+    ASSERT_TRUE(tickUntil([&] { return window.tooltip == u"TamvikVR Server - 接続中 127.0.0.1"; }))
+        << platform::toUtf8(window.tooltip);
+    client::Reply reply;
+    ASSERT_TRUE(headset.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)"}) && headset.receiveReply(&reply, 5000));
+    ASSERT_TRUE(model.onHotKey(ID_HOTKEY_DISCONNECT));
+    ASSERT_TRUE(tickUntil([&] { return window.status[0] == u"接続待ち"; }));
+
+    std::vector<std::u16string> texts;
+    for (const ui::WindowEvent& event : model.events().events()) texts.push_back(event.text);
+    auto at = [&](std::u16string_view start) {
+        return std::find_if(texts.begin(), texts.end(),
+                            [&](const std::u16string& text) { return text.compare(0, start.size(), start) == 0; }) -
+               texts.begin();
+    };
+    const auto count = static_cast<std::ptrdiff_t>(texts.size());
+    ASSERT_LT(at(u"接続中"), count);
+    ASSERT_LT(at(u"refused #CMD_GET_CHANNEL"), count);
+    ASSERT_LT(at(u"切断(強制切断)"), count);
+    EXPECT_LT(at(u"接続中"), at(u"refused #CMD_GET_CHANNEL"));
+    EXPECT_LT(at(u"refused #CMD_GET_CHANNEL"), at(u"切断(強制切断)"));
+    EXPECT_FALSE(model.events().events()[static_cast<std::size_t>(at(u"接続中"))].gloss.empty())
+        << "a Japanese status text carries its meaning";
+    EXPECT_EQ(window.tooltip, u"TamvikVR Server - 接続待ち");
+    EXPECT_EQ(window.eventNotices, static_cast<int>(model.events().added()));
+
+    ASSERT_TRUE(model.onHotKey(ID_HOTKEY_MOUSE_ON));
+    std::u16string problem = model.controller().mouseProblem();
+    EXPECT_EQ(window.status[1], problem.empty() ? ui::text(ui::TextId::MouseRelayIdle) : problem);
+}
+
+TEST(MainWindowModelStart, ASecondCopyOnBusyPortsKeepsEveryProblem) {
+    TempFolder first;
+    DataFolderScope dataFolder(storedPath(first.path16()));
+    FakeWindow running;
+    ui::MainWindowModel owner(first.file16("TamvikVRServer.ini"), running, storedPath(first.path16()),
+                              ui::ControllerOptions{nullptr, true, kLoopback});
+    ASSERT_TRUE(owner.loadSettings());
+    owner.start();
+    const int controlPort = owner.controller().controlState().port;
+    const int httpPort = owner.controller().videoState().port;
+
+    TempFolder second;
+    dataFolder.set(storedPath(second.path16()));
+    const std::u16string ini = second.file16("TamvikVRServer.ini");
+    ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"iPortServer", core::format(u"%d", {controlPort})));
+    ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"iPortHttp", core::format(u"%d", {httpPort})));
+    ASSERT_TRUE(platform::iniWriteString(ini, u"Setup", u"iSeek1FF", u"ten"));
+    FakeWindow window;
+    ui::MainWindowModel copy(ini, window, storedPath(second.path16()),
+                             ui::ControllerOptions{nullptr, false, kLoopback});
+    ASSERT_TRUE(copy.loadSettings());
+    copy.start();
+    copy.hotKeyTaken(u"Ctrl+Shift+Alt+S");
+
+    std::vector<std::u16string> wanted = {
+        u"[Setup] iSeek1FF=ten",
+        core::format(u"[Config] iPortHttp=%d cannot be used", {httpPort}),
+        core::format(u"[Config] iPortServer=%d cannot be used", {controlPort}),
+    };
+    if (!copy.controller().mediaProblem().empty()) {
+        wanted.push_back(copy.controller().mediaProblem());
+        EXPECT_EQ(window.alerts, std::vector<std::u16string>{copy.controller().mediaProblem()});
+    }
+    wanted.push_back(core::format(ui::text(ui::TextId::HotKeyTaken), {u"Ctrl+Shift+Alt+S"}));
+    const std::vector<std::u16string>& problems = copy.problems();
+    ASSERT_GE(problems.size(), wanted.size());
+    // The mouse relay's problem, where this machine has one, comes first: it is found as the
+    // services are made.
+    std::size_t offset = problems.size() - wanted.size();
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        EXPECT_EQ(problems[offset + i].rfind(wanted[i], 0), 0u) << platform::toUtf8(problems[offset + i]);
+        EXPECT_TRUE(hasEvent(copy, wanted[i]));
+    }
+    EXPECT_EQ(window.status[1], problems.back()) << "the latest problem is shown whole";
+}
+
+TEST(EventList, KeepsTheLastThousandInOrder) {
+    ui::EventList list;
+    for (int i = 0; i < 1005; ++i) list.add({{}, ui::EventKind::Server, core::format(u"%d", {i}), {}});
+    ASSERT_EQ(list.events().size(), ui::EventList::kCapacity);
+    EXPECT_EQ(list.events().front().text, u"5");
+    EXPECT_EQ(list.events().back().text, u"1004");
+    EXPECT_EQ(list.added(), 1005u);
+    EXPECT_EQ(ui::eventLine({{2026, 12, 8, 9, 5, 3}, ui::EventKind::Status, u"接続中 192.168.1.5", u"connected"}),
+              u"2026-12-08 09:05:03  接続中 192.168.1.5  (connected)");
+}
+
+}  // namespace
+}  // namespace tvr::test
