@@ -21,10 +21,13 @@ enum class ReadMode { Unbuffered, Buffered };
 /// Evicts the file's pages from the OS cache, so that its next reads come from the disk (benchmarks).
 bool dropCachedPages(std::u16string_view path);
 
-/// Called before every SequentialReader::read with the requested size; lets tests slow reads down.
+/// Called before every SequentialReader::read and every block of a whole-file read
+/// (readFileBytesUpTo) with the requested size; lets tests slow reads down or count them.
 using ReadHook = void (*)(std::size_t capacity);
 /// Installs the hook for every reader of the process (nullptr: none).
 void setReadHook(ReadHook hook);
+/// The installed hook (nullptr: none).
+ReadHook installedReadHook();
 
 class SequentialReader {
 public:

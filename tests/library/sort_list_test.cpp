@@ -105,6 +105,33 @@ TEST(SortListKeys, TimeDescendingIsNewestFirstWithNameTies) {
     EXPECT_EQ(folder.sorted(kSortByTime, 0, 0), (Names{"new.mp4", "b.mp4", "a.mp4", "old.mp4"}));
 }
 
+// Records equal in both keys keep the order they were added in, the folder's enumeration order,
+// across the sort's short runs and the merges between them. Names differing only in case are
+// equal names; without a time both time keys are 0.
+TEST(SortListKeys, EqualRecordsKeepTheirAddedOrderBeyondOneRun) {
+    const std::string base = "episode";
+    Names added;
+    for (int i = 0; i < 100; ++i) {
+        const int variant = i * 37 % 100;  // added in an order that is no code-unit order
+        std::string name = base;
+        for (std::size_t bit = 0; bit < base.size(); ++bit) {
+            if (variant >> bit & 1) name[bit] = static_cast<char>(name[bit] - 'a' + 'A');
+        }
+        added.push_back(name + ".mp4");
+    }
+    for (std::int32_t key : {kSortByName, kSortByTime, kSortByDate}) {
+        for (std::int32_t mode : {0, 1}) {
+            SCOPED_TRACE("key " + std::to_string(key) + " mode " + std::to_string(mode));
+            SortList sorter;
+            for (const std::string& name : added) sorter.add(platform::fromUtf8(name));
+            ASSERT_TRUE(sorter.sort(key, mode, mode));
+            Names sorted;
+            for (std::size_t i = 0; i < sorter.count(); ++i) sorted.push_back(platform::toUtf8(sorter.get(i).name));
+            EXPECT_EQ(sorted, added);
+        }
+    }
+}
+
 TEST(SortListKeys, DateKeyIgnoresTimeOfDay) {
     SortedFolder folder;
     folder.add("b.mp4", kDay - 3 * 3600);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -139,6 +140,9 @@ TEST(FsFiles, AtomicWriteReplacesAndReadsBack) {
     EXPECT_EQ(entries, 1u);
 }
 
+std::atomic<int> blockReads{0};
+void countBlockRead(std::size_t) { ++blockReads; }
+
 TEST(FsFiles, BoundedReadRefusesALargerFileWithoutReadingIt) {
     test::TempFolder temp;
     temp.write("five.txt", "12345");
@@ -154,8 +158,14 @@ TEST(FsFiles, BoundedReadRefusesALargerFileWithoutReadingIt) {
                           Case{"missing", 64ULL << 20, ReadStatus::kCannotRead}}) {
         SCOPED_TRACE(std::string(c.file) + " up to " + std::to_string(c.maxBytes));
         std::string bytes = "before";
-        EXPECT_EQ(readFileBytesUpTo(temp.file16(c.file), c.maxBytes, &bytes), c.expected);
+        blockReads = 0;
+        setReadHook(&countBlockRead);
+        ReadStatus status = readFileBytesUpTo(temp.file16(c.file), c.maxBytes, &bytes);
+        setReadHook(nullptr);
+        EXPECT_EQ(status, c.expected);
         EXPECT_EQ(bytes, c.expected == ReadStatus::kRead ? "12345" : "before");
+        // A file larger than the bound is refused by its size, before any block is read.
+        EXPECT_EQ(blockReads > 0, c.expected == ReadStatus::kRead) << blockReads << " blocks read";
     }
 }
 

@@ -336,6 +336,11 @@ TEST_F(CommandsTest, FailedMoveLeavesNoFolderBehindAndANameWithoutExtensionIsAFi
     EXPECT_FALSE(result) << "a folder into itself";
     run(h, u"CM_MOVE_FILE", {file("n1/n2/gone.mp4"), file("v/gone.mp4")}, &result);
     EXPECT_FALSE(result) << "no such source";
+    // The folder tree itself fails part-way: "new" and "new/a" are made, the 300-character name is refused.
+    run(h, u"CM_MOVE_FILE", {file("new/a/" + std::string(300, 'n') + "/v.mp4"), file("v/a.mp4")}, &result);
+    EXPECT_FALSE(result) << "a folder name longer than any file system allows";
+    EXPECT_EQ(platform::pathKind(file("new")), platform::PathKind::Missing);
+    EXPECT_EQ(h.folder.read("v/a.mp4"), "video");
     EXPECT_EQ(platform::pathKind(file("v/sub")), platform::PathKind::Folder);
     EXPECT_EQ(platform::pathKind(file("v/sub/deeper")), platform::PathKind::Missing);
     EXPECT_EQ(platform::pathKind(file("n1")), platform::PathKind::Missing);

@@ -13,6 +13,7 @@
 
 #include "platform/fs.h"
 #include "platform/posix/posix_util.h"
+#include "platform/sequential_reader.h"
 
 namespace tvr::platform {
 
@@ -65,6 +66,7 @@ ReadStatus readFileBytesUpTo(std::u16string_view path, std::uint64_t maxBytes, s
     char buffer[65536];
     ReadStatus status = ReadStatus::kRead;
     for (;;) {
+        if (ReadHook hook = installedReadHook()) hook(sizeof buffer);
         ssize_t got = retryOnEintr([&] { return ::read(fd, buffer, sizeof buffer); });
         if (got == 0) break;
         if (got < 0) {

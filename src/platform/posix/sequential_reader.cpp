@@ -40,6 +40,8 @@ void alignedFree(void* memory) { std::free(memory); }
 
 void setReadHook(ReadHook hook) { readHook.store(hook); }
 
+ReadHook installedReadHook() { return readHook.load(); }
+
 bool dropCachedPages(std::u16string_view path) {
     int fd = openFile(posix::nativePath(path), false);
     if (fd < 0) return false;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/fs.h"
+#include "platform/sequential_reader.h"
 #include "platform/win32/win_util.h"
 
 namespace tvr::platform {
@@ -67,6 +68,7 @@ ReadStatus readFileBytesUpTo(std::u16string_view path, std::uint64_t maxBytes, s
     }
     char buffer[65536];
     for (;;) {
+        if (ReadHook hook = installedReadHook()) hook(sizeof buffer);
         DWORD got = 0;
         if (!::ReadFile(file.handle, buffer, sizeof buffer, &got, nullptr)) return ReadStatus::kCannotRead;
         if (got == 0) break;

@@ -39,6 +39,8 @@ bool dropCachedPages(std::u16string_view path) {
 
 void setReadHook(ReadHook hook) { readHook.store(hook); }
 
+ReadHook installedReadHook() { return readHook.load(); }
+
 void* alignedAlloc(std::size_t size, std::size_t alignment) {
     if (size == 0) size = alignment;
     return ::_aligned_malloc(size, alignment);
