@@ -9,6 +9,7 @@
 
 #include "core/extension_filter.h"
 #include "core/settings.h"
+#include "library/folder_read_ahead.h"
 #include "library/folder_walk.h"
 #include "library/list_file.h"
 #include "library/listing_sink.h"
@@ -69,9 +70,11 @@ private:
 
     std::size_t folderCap_;
     SortList sorter_;
-    FolderWalk* walk_ = nullptr;  // the running listing's walk
+    FolderWalk* walk_ = nullptr;            // the running listing's walk
+    FolderReadAhead* readAhead_ = nullptr;  // and its read-ahead
     ListingNotes notes_;
-    std::vector<std::unique_ptr<std::vector<std::u16string>>> folderLists_;  // one per depth, reused
+    // One per depth, reused: the sub-folder names, then the paths of the sub-folders to enter.
+    std::vector<std::unique_ptr<std::vector<std::u16string>>> folderLists_;
 };
 
 }  // namespace tvr::library
