@@ -11,6 +11,8 @@ bash bench/control_bench.sh build
 echo "== channel listing =="
 build/listing_bench
 build/listing_bench --links
+echo "== cold and warm walks of large libraries =="
+bash bench/cold_walk.sh build
 echo "== word list =="
 build/word_list_bench
 echo "== favourites save =="
