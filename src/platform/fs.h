@@ -38,7 +38,7 @@ bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(c
 /// What tells whether a folder's entries changed since an earlier look: the folder's identity
 /// and its change and write times.
 struct FolderStamp {
-    std::uint64_t device = 0;  // as FileIdentity::device (0 where the OS gives none)
+    std::uint64_t device = 0;  // as in FileIdentity
     std::uint64_t node = 0;
     FileTime changed = 0;
     FileTime written = 0;

@@ -71,19 +71,19 @@ bool fileIdentity(std::u16string_view path, FileIdentity* identity) {
 std::vector<std::uint64_t> pseudoFileSystemDevices() { return {}; }
 
 bool folderStamp(std::u16string_view folder, FolderStamp* stamp) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (folder.empty() || !::GetFileAttributesExW(widePath(folder).c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (folder.empty() || !handleInformation(folder, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return false;
     }
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
-    // NTFS moves a folder's last-write time when an entry is added, removed or renamed; the
-    // creation time tells a folder put in place of another.
-    stamp->device = 0;
-    stamp->node = 0;
-    stamp->changed = win32::fromFiletime(data.ftCreationTime);
-    stamp->written = win32::fromFiletime(data.ftLastWriteTime);
+    // NTFS moves a folder's last-write time when an entry is added, removed or renamed. The file
+    // index tells a folder put in place of another, whose times may be the same (tunnelling).
+    stamp->device = info.dwVolumeSerialNumber;
+    stamp->node = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    stamp->changed = win32::fromFiletime(info.ftCreationTime);
+    stamp->written = win32::fromFiletime(info.ftLastWriteTime);
     stamp->quiet = stamp->written + kStampSettleTime < win32::fromFiletime(now);
     return true;
 }
