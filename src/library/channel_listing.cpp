@@ -33,7 +33,7 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
     // must not wait behind a walk of a whole disk.
     FolderWalk walk([&context] { return context.sink.abandoned(); }, folderCap_);
     walk_ = &walk;
-    FolderReadAhead readAhead(true);
+    FolderReadAhead readAhead(true, readAheadStart_);
     readAhead_ = &readAhead;
     context.sink.root(root.root);
 
@@ -119,7 +119,7 @@ int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& c
             }
             return true;
         },
-        &undecodable, [this] { return walk_->shouldStop(); });
+        &undecodable);
     if (undecodable > 0) noteUndecodable(folder);
     if (walk_->shouldStop()) return 0;
 

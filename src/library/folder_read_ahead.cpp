@@ -10,9 +10,17 @@ namespace tvr::library {
 
 namespace {
 
-// How often a walk waiting for a folder that a thread still reads asks its stop check: a stop
-// must not wait for a slow folder on a network share.
-constexpr std::chrono::milliseconds kStopPoll{20};
+using namespace std::chrono_literals;
+
+// How long a folder read takes at most when its entries are at hand (in the caches): a fixed
+// part and a part per entry, with and without a file test per entry. A read that takes longer
+// waited for the disk.
+constexpr std::chrono::nanoseconds kAtHandWithTimes = 100us;
+constexpr std::chrono::nanoseconds kAtHandPerEntryWithTimes = 2us;
+constexpr std::chrono::nanoseconds kAtHandNames = 40us;
+constexpr std::chrono::nanoseconds kAtHandPerEntryName = 500ns;
+// So many reads that waited start the threads: one alone may be a moment the processor was away.
+constexpr int kSlowReadsToStart = 4;
 
 }  // namespace
 
@@ -22,27 +30,21 @@ struct FolderReadAhead::Slot {
     std::u16string folder;
     State state = State::kWaiting;
     bool inQueue = true;  // still announced; false once the walk took or passed it
-    bool taken = false;   // the walk reads it now
     bool usable = false;  // the entries are the folder's whole content at the stamp
     platform::FolderStamp stamp;
     std::vector<platform::DirEntry> entries;
     std::size_t undecodable = 0;
 };
 
-FolderReadAhead::FolderReadAhead(bool withTimes) : withTimes_(withTimes) {}
+FolderReadAhead::FolderReadAhead(bool withTimes, Start start) : withTimes_(withTimes), start_(start) {}
 
 FolderReadAhead::~FolderReadAhead() {
-    cancel();
-    for (std::thread& thread : threads_) thread.join();
-}
-
-void FolderReadAhead::cancel() {
     {
         std::lock_guard lock(mutex_);
         cancelled_.store(true, std::memory_order_relaxed);
     }
     work_.notify_all();
-    done_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
 }
 
 bool FolderReadAhead::waitReady(std::size_t folders, std::chrono::milliseconds timeout) {
@@ -50,18 +52,20 @@ bool FolderReadAhead::waitReady(std::size_t folders, std::chrono::milliseconds t
     return done_.wait_for(lock, timeout, [&] { return readyFolders_ >= folders; });
 }
 
-void FolderReadAhead::announce(const std::vector<std::u16string>& folders) {
-    if (folders.empty() || cancelled_.load(std::memory_order_relaxed)) return;
-    if (threads_.empty()) {
-        // Read on the walk's thread, once per walk, before any thread may read a folder.
-        skippedDevices_ = platform::pseudoFileSystemDevices();
-        try {
-            for (std::size_t i = 0; i < kThreads; ++i) threads_.emplace_back([this] { threadMain(); });
-        } catch (const std::system_error&) {
-            // Fewer threads read ahead, or none: the walk then reads each folder itself.
-            if (threads_.empty()) return;
-        }
+void FolderReadAhead::startThreads() {
+    started_ = true;
+    // Read on the walk's thread, once per walk, before any thread may read a folder.
+    skippedDevices_ = platform::pseudoFileSystemDevices();
+    try {
+        for (std::size_t i = 0; i < kThreads; ++i) threads_.emplace_back([this] { threadMain(); });
+    } catch (const std::system_error&) {
+        // Fewer threads read ahead, or none: the walk then reads each folder itself.
     }
+}
+
+void FolderReadAhead::announce(const std::vector<std::u16string>& folders) {
+    if (folders.empty()) return;
+    if (!started_ && start_ == Start::kAtOnce) startThreads();
     {
         std::lock_guard lock(mutex_);
         for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
@@ -83,33 +87,40 @@ void FolderReadAhead::announceSubFolders(const std::u16string& folder, std::vect
     announce(names);
 }
 
-bool FolderReadAhead::read(const std::u16string& folder, const EntryVisit& onEntry, std::size_t* undecodable,
-                           const StopCheck& stop) {
+bool FolderReadAhead::read(const std::u16string& folder, const EntryVisit& onEntry, std::size_t* undecodable) {
     SlotPtr slot;
     {
-        std::unique_lock lock(mutex_);
+        std::lock_guard lock(mutex_);
         slot = takeSlot(folder);
-        while (slot && slot->state == Slot::State::kReading) {
-            if (done_.wait_for(lock, kStopPoll, [&] { return slot->state != Slot::State::kReading; })) break;
-            lock.unlock();
-            const bool stopped = stop && stop();
-            lock.lock();
-            if (stopped) {
-                cancelled_.store(true, std::memory_order_relaxed);
-                work_.notify_all();
-                return false;
-            }
-        }
     }
+    // A folder a thread still reads is read here too: its blocks are on their way already, and
+    // the walk never waits for another thread, so every stop check stays where it was.
     platform::FolderStamp now;
-    if (!slot || !slot->usable || !platform::folderStamp(folder, &now) || !now.sameAs(slot->stamp)) {
-        return readNow(folder, onEntry, undecodable);
+    if (slot && slot->usable && platform::folderStamp(folder, &now) && now.sameAs(slot->stamp)) {
+        for (const platform::DirEntry& entry : slot->entries) {
+            if (!onEntry(entry)) break;
+        }
+        if (undecodable != nullptr) *undecodable += slot->undecodable;
+        return true;
     }
-    for (const platform::DirEntry& entry : slot->entries) {
-        if (!onEntry(entry)) break;
-    }
-    if (undecodable != nullptr) *undecodable += slot->undecodable;
-    return true;
+    if (started_) return readNow(folder, onEntry, undecodable);
+    // Threads start once the walk has waited for the disk a few times: a walk whose folders are
+    // at hand would only share its processor with them.
+    std::size_t entries = 0;
+    const auto began = std::chrono::steady_clock::now();
+    const bool readable = readNow(
+        folder,
+        [&](const platform::DirEntry& entry) {
+            ++entries;
+            return onEntry(entry);
+        },
+        undecodable);
+    const auto took = std::chrono::steady_clock::now() - began;
+    const auto count = static_cast<std::int64_t>(entries);
+    const auto expected =
+        withTimes_ ? kAtHandWithTimes + kAtHandPerEntryWithTimes * count : kAtHandNames + kAtHandPerEntryName * count;
+    if (took > expected && ++slowReads_ >= kSlowReadsToStart) startThreads();
+    return readable;
 }
 
 bool FolderReadAhead::readNow(const std::u16string& folder, const EntryVisit& onEntry, std::size_t* undecodable) const {
@@ -123,8 +134,7 @@ FolderReadAhead::SlotPtr FolderReadAhead::takeSlot(const std::u16string& folder)
     auto found = std::find_if(queue_.rbegin(), queue_.rend(), [&](const SlotPtr& s) { return s->folder == folder; });
     const auto keep = found == queue_.rend() ? queue_.begin() : std::prev(found.base());
     for (auto it = keep; it != queue_.end(); ++it) leaveQueue(**it);
-    SlotPtr slot = found == queue_.rend() ? nullptr : *keep;
-    if (slot) slot->taken = true;
+    SlotPtr slot = found == queue_.rend() || (*keep)->state != Slot::State::kReady ? nullptr : *keep;
     queue_.erase(keep, queue_.end());
     work_.notify_all();
     return slot;
@@ -137,17 +147,28 @@ void FolderReadAhead::leaveQueue(Slot& slot) {
     readyEntries_ -= slot.entries.size();
 }
 
-bool FolderReadAhead::hasRoom() const {
-    return reading_ + readyFolders_ < kWindowFolders && readyEntries_ < kEntryBudget;
-}
-
 FolderReadAhead::SlotPtr FolderReadAhead::nextToRead() {
-    if (!hasRoom()) return nullptr;
-    // The nearest folder nobody reads yet: past at most a window of folders read or being read.
-    for (auto it = queue_.rbegin(); it != queue_.rend(); ++it) {
-        if ((*it)->state == Slot::State::kWaiting) return *it;
+    // The nearest folder nobody reads yet, among the folders the walk enters next. Folders read
+    // while they were near may lie further off now (the walk announced nearer ones since).
+    const std::size_t window = std::min(queue_.size(), kWindowFolders);
+    auto nearest = queue_.end();
+    for (std::size_t i = 1; i <= window && nearest == queue_.end(); ++i) {
+        if (queue_[queue_.size() - i]->state == Slot::State::kWaiting)
+            nearest = queue_.end() - static_cast<std::ptrdiff_t>(i);
     }
-    return nullptr;
+    if (nearest == queue_.end()) return nullptr;
+    // Their entries make way for the nearer folder; they are read again when they come near.
+    for (auto it = queue_.begin(); readyEntries_ >= kEntryBudget && it != nearest; ++it) {
+        Slot& far = **it;
+        if (far.state != Slot::State::kReady) continue;
+        leaveQueue(far);
+        far.inQueue = true;
+        far.state = Slot::State::kWaiting;
+        far.usable = false;
+        far.undecodable = 0;
+        far.entries = {};
+    }
+    return readyEntries_ < kEntryBudget ? *nearest : nullptr;
 }
 
 void FolderReadAhead::threadMain() {
@@ -157,16 +178,14 @@ void FolderReadAhead::threadMain() {
         work_.wait(lock, [&] { return cancelled_.load(std::memory_order_relaxed) || (slot = nextToRead()); });
         if (cancelled_.load(std::memory_order_relaxed)) return;
         slot->state = Slot::State::kReading;
-        ++reading_;
         lock.unlock();
         readSlot(*slot);
         lock.lock();
-        --reading_;
         slot->state = Slot::State::kReady;
         if (slot->inQueue) {
             ++readyFolders_;
             readyEntries_ += slot->entries.size();
-        } else if (!slot->taken) {
+        } else {
             slot->entries = {};  // passed by the walk: nobody will read it
         }
         done_.notify_all();

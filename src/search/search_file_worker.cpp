@@ -53,7 +53,7 @@ private:
             }
             return true;
         };
-        readAhead_.read(folder, keep, nullptr, [this] { return walk_.shouldStop(); });
+        readAhead_.read(folder, keep, nullptr);
         if (!visited) visited_.insert(folder);
         readAhead_.announceSubFolders(folder, subFolders);
         for (const std::u16string& path : subFolders) {

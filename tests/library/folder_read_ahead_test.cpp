@@ -49,12 +49,13 @@ Listing enumerated(const std::u16string& folder, bool withTimes) {
 
 Listing readThrough(FolderReadAhead& readAhead, const std::u16string& folder, bool withTimes, bool* readable) {
     Listing out;
-    *readable = readAhead.read(folder,
-                               [&](const platform::DirEntry& entry) {
-                                   out.push_back(line(entry, withTimes));
-                                   return true;
-                               },
-                               nullptr, {});
+    *readable = readAhead.read(
+        folder,
+        [&](const platform::DirEntry& entry) {
+            out.push_back(line(entry, withTimes));
+            return true;
+        },
+        nullptr);
     return sorted(out);
 }
 
@@ -73,7 +74,7 @@ TEST(FolderReadAheadTest, AFolderIsGivenAsItIsWhenTheWalkReadsItWhateverHappened
         const Listing same = enumerated(temp.file16("Same"), withTimes);
         ASSERT_EQ(same.size(), 3u);
 
-        FolderReadAhead readAhead(withTimes);
+        FolderReadAhead readAhead(withTimes, FolderReadAhead::Start::kAtOnce);
         readAhead.announce({temp.file16("Same"), temp.file16("Filled"), temp.file16("Removed"), temp.file16("Replaced"),
                             temp.file16("Emptied")});
         ASSERT_TRUE(readAhead.waitReady(5, 30s));
@@ -110,7 +111,7 @@ TEST(FolderReadAheadTest, FoldersTheWalkPassesFreeTheirPlaceInTheWindow) {
     std::vector<std::u16string> shows;
     for (std::size_t s = 0; s < kShows; ++s) shows.push_back(temp.file16("Show " + std::to_string(s)));
 
-    FolderReadAhead readAhead(true);
+    FolderReadAhead readAhead(true, FolderReadAhead::Start::kAtOnce);
     readAhead.announce(shows);
     ASSERT_TRUE(readAhead.waitReady(kWindow, 30s));
     // The walk leaves out two shows of three, as a walk leaves out folders it has been in; the

@@ -76,7 +76,7 @@ protected:
     stores::MarkerStore markers_;
     ListFile searchList_;
     ListFile favoriteList_;
-    ChannelLister lister_;
+    ChannelLister lister_{kMaxWalkFolders, FolderReadAhead::Start::kAtOnce};
     std::u16string previous_;
 };
 
