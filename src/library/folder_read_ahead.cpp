@@ -19,8 +19,10 @@ constexpr std::chrono::nanoseconds kAtHandWithTimes = 100us;
 constexpr std::chrono::nanoseconds kAtHandPerEntryWithTimes = 2us;
 constexpr std::chrono::nanoseconds kAtHandNames = 40us;
 constexpr std::chrono::nanoseconds kAtHandPerEntryName = 500ns;
-// So many reads that waited start the threads: one alone may be a moment the processor was away.
+// So many reads that waited, and at least one read in kSlowShare, start the threads: one alone
+// may be a moment another program had the processor.
 constexpr int kSlowReadsToStart = 4;
+constexpr int kSlowShare = 4;
 
 }  // namespace
 
@@ -119,7 +121,8 @@ bool FolderReadAhead::read(const std::u16string& folder, const EntryVisit& onEnt
     const auto count = static_cast<std::int64_t>(entries);
     const auto expected =
         withTimes_ ? kAtHandWithTimes + kAtHandPerEntryWithTimes * count : kAtHandNames + kAtHandPerEntryName * count;
-    if (took > expected && ++slowReads_ >= kSlowReadsToStart) startThreads();
+    ++reads_;
+    if (took > expected && ++slowReads_ >= kSlowReadsToStart && slowReads_ * kSlowShare >= reads_) startThreads();
     return readable;
 }
 

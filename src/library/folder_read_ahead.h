@@ -77,8 +77,9 @@ private:
 
     const bool withTimes_;
     const Start start_;
-    bool started_ = false;  // the walk's thread alone reads and writes these two
+    bool started_ = false;  // the walk's thread alone reads and writes these three
     int slowReads_ = 0;
+    int reads_ = 0;
     std::vector<std::uint64_t> skippedDevices_;  // pseudo file systems: never read ahead
     std::mutex mutex_;
     std::condition_variable work_;  // a folder to read, room in the window, or the end
