@@ -12,6 +12,8 @@ bash bench/round_trip_bench.sh build
 echo "== channel listing =="
 build/listing_bench
 build/listing_bench --links
+echo "== cold and warm walks of large libraries =="
+bash bench/cold_walk.sh build
 echo "== word list =="
 build/word_list_bench
 echo "== settings file =="

@@ -33,6 +33,8 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
     // must not wait behind a walk of a whole disk.
     FolderWalk walk([&context] { return context.sink.abandoned(); }, folderCap_);
     walk_ = &walk;
+    FolderReadAhead readAhead(true, readAheadStart_);
+    readAhead_ = &readAhead;
     context.sink.root(root.root);
 
     std::int64_t count = 0;
@@ -50,6 +52,7 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
         }
         result = listListFile(root.root, count, sort, context);
     }
+    readAhead_ = nullptr;
     walk_ = nullptr;
     // A walk cut short by its folder cap still answers with what it sent.
     notes_.capped = walk.capped();
@@ -105,7 +108,7 @@ int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& c
     const auto abandoned = [&] { return context.sink.abandoned(); };
     sorter_.clear();
     std::size_t undecodable = 0;
-    platform::enumerateFolder(
+    readAhead_->read(
         folder,
         [&](const platform::DirEntry& entry) {
             if (walk_->shouldStop()) return false;
@@ -144,11 +147,9 @@ int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& c
     }
 
     sortFolderNames(subFolders);
-    std::u16string child;
-    for (const std::u16string& name : subFolders) {
-        child = folder;
-        core::appendPath(child, name);
-        if (listFolderTree(child, count, depth + 1, true, sort, context) == 0) {
+    readAhead_->announceSubFolders(folder, subFolders);
+    for (const std::u16string& path : subFolders) {
+        if (listFolderTree(path, count, depth + 1, true, sort, context) == 0) {
             return 0;
         }
     }

@@ -9,6 +9,7 @@
 
 #include "core/extension_filter.h"
 #include "core/settings.h"
+#include "library/folder_read_ahead.h"
 #include "library/folder_walk.h"
 #include "library/list_file.h"
 #include "library/listing_sink.h"
@@ -49,8 +50,11 @@ struct ListingNotes {
 
 class ChannelLister {
 public:
-    /// A lister whose walks enter at most folderCap folders per request.
-    explicit ChannelLister(std::size_t folderCap = kMaxWalkFolders) : folderCap_(folderCap) {}
+    /// A lister whose walks enter at most folderCap folders per request and start reading ahead
+    /// as readAhead says.
+    explicit ChannelLister(std::size_t folderCap = kMaxWalkFolders,
+                           FolderReadAhead::Start readAhead = FolderReadAhead::Start::kWhenSlow)
+        : folderCap_(folderCap), readAheadStart_(readAhead) {}
     /// Lists channel ch into the context's sink; 0 when it does not resolve, its list file
     /// cannot be opened or is too large, or the sink was abandoned partway (no end then).
     int listChannel(std::int32_t ch, const SortRequest& sort, ListingContext& context);
@@ -68,10 +72,13 @@ private:
     void noteUndecodable(const std::u16string& folder);
 
     std::size_t folderCap_;
+    FolderReadAhead::Start readAheadStart_;
     SortList sorter_;
-    FolderWalk* walk_ = nullptr;  // the running listing's walk
+    FolderWalk* walk_ = nullptr;            // the running listing's walk
+    FolderReadAhead* readAhead_ = nullptr;  // and its read-ahead
     ListingNotes notes_;
-    std::vector<std::unique_ptr<std::vector<std::u16string>>> folderLists_;  // one per depth, reused
+    // One per depth, reused: the sub-folder names, then the paths of the sub-folders to enter.
+    std::vector<std::unique_ptr<std::vector<std::u16string>>> folderLists_;
 };
 
 }  // namespace tvr::library

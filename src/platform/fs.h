@@ -35,6 +35,23 @@ bool enumerateFolder(std::u16string_view folder, const std::function<bool(const 
 /// no file test per entry. Links are followed; dangling ones are skipped.
 bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
                           std::size_t* undecodable = nullptr);
+/// What tells whether a folder's entries changed since an earlier look: the folder's identity
+/// and its change and write times.
+struct FolderStamp {
+    std::uint64_t device = 0;  // as in FileIdentity
+    std::uint64_t node = 0;
+    FileTime changed = 0;
+    FileTime written = 0;
+    /// The folder was last written long enough before the look (more than the coarsest time
+    /// stamps, 2 s) that an entry added, removed or renamed after it must move its write time.
+    bool quiet = false;
+    /// Equal stamps, the first of a quiet folder, mean the same entries.
+    bool sameAs(const FolderStamp& other) const {
+        return device == other.device && node == other.node && changed == other.changed && written == other.written;
+    }
+};
+/// The folder's stamp now (links followed); false when it is no folder or cannot be examined.
+bool folderStamp(std::u16string_view folder, FolderStamp* stamp);
 /// Creates one folder (the parent must exist).
 bool makeFolder(std::u16string_view path);
 /// Lets only the folder's owner read, write and enter it (0700). Windows: nothing to do, as a

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/paths.h"
+#include "library/folder_read_ahead.h"
 #include "library/folder_walk.h"
 #include "search/list_walk.h"
 
@@ -16,7 +17,7 @@ namespace {
 class NameSearch {
 public:
     NameSearch(std::u16string_view text, const SearchContext& context)
-        : text_(text), context_(context), walk_([&context] { return context.stopped(); }) {}
+        : text_(text), context_(context), walk_([&context] { return context.stopped(); }), readAhead_(false) {}
 
     // A folder a list names starts a tree of its own. False when the request stops.
     bool searchTree(const std::u16string& folder, bool once) {
@@ -40,7 +41,7 @@ private:
         context_.results.setProgress(folder);
         std::vector<std::u16string> subFolders;
         std::u16string row;
-        platform::enumerateFolderNames(folder, [&](const platform::DirEntry& entry) {
+        const auto keep = [&](const platform::DirEntry& entry) {
             if (walk_.shouldStop()) return false;
             if (entry.isFolder) {
                 if (library::isWalkedFolder(entry)) subFolders.push_back(entry.name);
@@ -51,13 +52,12 @@ private:
                 context_.results.add({std::move(row)});
             }
             return true;
-        });
+        };
+        readAhead_.read(folder, keep, nullptr);
         if (!visited) visited_.insert(folder);
-        std::u16string child;
-        for (const std::u16string& name : subFolders) {
-            child = folder;
-            core::appendPath(child, name);
-            if (!searchFolder(child, once)) return false;
+        readAhead_.announceSubFolders(folder, subFolders);
+        for (const std::u16string& path : subFolders) {
+            if (!searchFolder(path, once)) return false;
         }
         return !walk_.shouldStop();
     }
@@ -65,6 +65,7 @@ private:
     std::u16string text_;
     const SearchContext& context_;
     library::FolderWalk walk_;
+    library::FolderReadAhead readAhead_;
     std::unordered_set<std::u16string> visited_;  // exact texts, as the lists name them ("#once")
 };
 

@@ -17,6 +17,7 @@
 #include "search/search_file_worker.h"
 #include "support/data_folder_scope.h"
 #include "support/link_maze.h"
+#include "support/quiet_tree.h"
 #include "support/temp_folder.h"
 
 namespace tvr::search {
@@ -211,6 +212,36 @@ TEST_F(SearchWorkersTest, ASearchEndsWithTheRowsItHasAtTheRowCap) {
     exe_.write("SearchFolder1.vrl", lines({at("V"), at("V")}));
     EXPECT_EQ(rowsOf([&](const SearchContext& context) { searchFileNames(u"Trip", context); }, 3).size(), 3u);
     EXPECT_EQ(search("Trip").size(), 10u) << "without the cap each line is searched";
+}
+
+// The rows a one-at-a-time walk finds: depth first, folders and files in enumeration order.
+void walkInEnumerationOrder(const std::u16string& folder, Rows* rows) {
+    std::vector<std::u16string> subFolders;
+    platform::enumerateFolderNames(folder, [&](const platform::DirEntry& entry) {
+        if (entry.isFolder) {
+            subFolders.push_back(entry.name);
+        } else {
+            rows->push_back(platform::toUtf8(folder) + "/" + platform::toUtf8(entry.name));
+        }
+        return true;
+    });
+    for (const std::u16string& name : subFolders) walkInEnumerationOrder(folder + u"/" + name, rows);
+}
+
+TEST_F(SearchWorkersTest, FoldersReadAheadGiveTheRowsInWalkOrderAndTheCapStopsTheThreads) {
+    test::makeQuietShows(at("Q/Part 1"), 60, 10);
+    test::makeQuietShows(at("Q/Part 2"), 60, 10);
+    test::quietFolders(at("Q"));
+    exe_.write("SearchFolder1.vrl", lines({at("Q")}));
+    Rows expected;
+    walkInEnumerationOrder(platform::fromUtf8(at("Q")), &expected);
+    ASSERT_EQ(expected.size(), 1200u);
+
+    EXPECT_EQ(search(""), expected);
+    for (const std::size_t cap : {1u, 15u, 700u}) {
+        const Rows rows = rowsOf([&](const SearchContext& context) { searchFileNames(u"", context); }, cap);
+        EXPECT_EQ(rows, Rows(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(cap)));
+    }
 }
 
 TEST_F(SearchWorkersTest, GetDirFlagsSubFoldersThatHaveSubFolders) {

@@ -8,6 +8,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,6 +30,8 @@ using posix::nativePath;
 using posix::retryOnEintr;
 
 constexpr FileTime kUnixEpochAsFileTime = 116444736000000000LL;
+// How long after its last change a folder counts as quiet: beyond the coarsest time stamps (2 s).
+constexpr FileTime kStampSettleTime = 3 * 10000000LL;
 
 FileTime toFileTime(const struct timespec& ts) { return fileTimeFromUnix(ts.tv_sec, ts.tv_nsec); }
 
@@ -185,6 +188,20 @@ bool fileIdentity(std::u16string_view path, FileIdentity* identity) {
     if (path.empty() || ::stat(nativePath(path).c_str(), &st) != 0) return false;
     identity->device = static_cast<std::uint64_t>(st.st_dev);
     identity->node = static_cast<std::uint64_t>(st.st_ino);
+    return true;
+}
+
+bool folderStamp(std::u16string_view folder, FolderStamp* stamp) {
+    struct stat st {};
+    if (folder.empty() || ::stat(nativePath(folder).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    stamp->device = static_cast<std::uint64_t>(st.st_dev);
+    stamp->node = static_cast<std::uint64_t>(st.st_ino);
+    stamp->changed = toFileTime(st.st_ctim);
+    stamp->written = toFileTime(st.st_mtim);
+    // Adding, removing or renaming an entry moves the write time to the change's time stamp.
+    stamp->quiet = stamp->written + kStampSettleTime < toFileTime(now);
     return true;
 }
 

@@ -14,6 +14,9 @@ namespace {
 using win32::HandleCloser;
 using win32::widePath;
 
+// How long after its last change a folder counts as quiet: beyond the coarsest time stamps (2 s).
+constexpr FileTime kStampSettleTime = 3 * 10000000LL;
+
 // What an open handle names, links already followed by the open.
 bool handleInformation(std::u16string_view path, BY_HANDLE_FILE_INFORMATION* info) {
     HandleCloser file{win32::openExisting(path, FILE_READ_ATTRIBUTES)};
@@ -66,6 +69,24 @@ bool fileIdentity(std::u16string_view path, FileIdentity* identity) {
 }
 
 std::vector<std::uint64_t> pseudoFileSystemDevices() { return {}; }
+
+bool folderStamp(std::u16string_view folder, FolderStamp* stamp) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (folder.empty() || !handleInformation(folder, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return false;
+    }
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    // NTFS moves a folder's last-write time when an entry is added, removed or renamed. The file
+    // index tells a folder put in place of another, whose times may be the same (tunnelling).
+    stamp->device = info.dwVolumeSerialNumber;
+    stamp->node = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    stamp->changed = win32::fromFiletime(info.ftCreationTime);
+    stamp->written = win32::fromFiletime(info.ftLastWriteTime);
+    stamp->quiet = stamp->written + kStampSettleTime < win32::fromFiletime(now);
+    return true;
+}
 
 bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
                      std::size_t* undecodable) {
