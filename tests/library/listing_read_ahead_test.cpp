@@ -9,6 +9,7 @@
 #include "core/paths.h"
 #include "library/channel_listing.h"
 #include "platform/utf.h"
+#include "support/data_folder_scope.h"
 #include "support/quiet_tree.h"
 #include "support/temp_folder.h"
 
@@ -55,14 +56,12 @@ private:
 class ListingReadAheadTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous_ = core::executableFolder();
-        core::setExecutableFolder(exe_.path16());
+        dataFolder_.set(exe_.path16());
         extensions_.build(u"mp4");
         test::makeQuietShows(tree_.path(), kShows, kVideos);
         exe_.write("ch3.vrl", tree_.path() + "\n");
         config_.channels[2] = core::ChannelConfig{core::kChannelPlaylist, u"ch3.vrl"};
     }
-    void TearDown() override { core::setExecutableFolder(previous_); }
 
     int list(HeadsetSink& sink, SortRequest sort = {}) {
         ListingContext context{config_, extensions_, markers_, searchList_, favoriteList_, sink};
@@ -70,6 +69,7 @@ protected:
     }
 
     test::TempFolder exe_;
+    test::DataFolderScope dataFolder_;
     test::TempFolder tree_;
     core::Config config_;
     core::ExtensionTable extensions_;
@@ -77,7 +77,6 @@ protected:
     ListFile searchList_;
     ListFile favoriteList_;
     ChannelLister lister_{kMaxWalkFolders, FolderReadAhead::Start::kAtOnce};
-    std::u16string previous_;
 };
 
 TEST_F(ListingReadAheadTest, AHeadsetLeavingWhileTheThreadsReadEndsTheListingAndTheNextIsWholeAndInOrder) {
