@@ -28,7 +28,8 @@ enum class TextId {
     PortServerLabel,   // the port fields' labels
     PortHttpLabel,
     PortMouseLabel,
-    TypeVrDevice,  // the channel types, in the order the combo boxes list them
+    FileChooserTitle,  // the list-file chooser
+    TypeVrDevice,      // the channel types, in the order the combo boxes list them
     TypePcFolder,
     TypePlaylist,
     TypeSearchList,

@@ -17,7 +17,7 @@
     </message>
     <message>
         <source>※ コンボボックスで「PCフォルダ」を選択し、右のボタンで目的のフォルダを指定します。</source>
-        <translation>* Choose &quot;PC folder&quot; in a combo box, then pick the folder with the button on the right.</translation>
+        <translation>* Choose &quot;PC folder&quot;, then its folder with the button on the right.</translation>
     </message>
     <message>
         <source>※ プレイリストを使うと 一つのチェンネルに複数のフォルダを登録できます。</source>
@@ -79,7 +79,7 @@ C+S+A+KEY[S]</translation>
     </message>
     <message>
         <source>座標スケール (100)</source>
-        <translation>Pointer scale (100)</translation>
+        <translation>Scale (100)</translation>
     </message>
     <message>
         <source>※ VRヘッドセットでタムヴィクVR使用中は</source>
@@ -95,7 +95,7 @@ C+S+A+KEY[S]</translation>
     </message>
     <message>
         <source>動画ファイル拡張子</source>
-        <translation>Video file extensions</translation>
+        <translation>Extensions</translation>
     </message>
     <message>
         <source>※ 半角スペースで区切る 【例】  &quot;mp4 avi flv&quot;</source>
@@ -107,7 +107,7 @@ C+S+A+KEY[S]</translation>
     </message>
     <message>
         <source>送り (10)</source>
-        <translation>Forward (10)</translation>
+        <translation>Fwd (10)</translation>
     </message>
     <message>
         <source>戻し (-3)</source>
