@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/channel_rows.h"
 
+#include "ui/window_texts.h"
+
 namespace tvr::ui {
 namespace {
 
@@ -18,14 +20,20 @@ int comboIndexOf(std::int32_t type) {
     return -1;
 }
 
+std::array<std::u16string_view, 5> channelTypeNames() {
+    return {text(TextId::TypeVrDevice), text(TextId::TypePcFolder), text(TextId::TypePlaylist),
+            text(TextId::TypeSearchList), text(TextId::TypeFavoriteList)};
+}
+
 std::u16string_view channelTypeName(std::int32_t type) {
     int index = comboIndexOf(type);
-    return index < 0 ? std::u16string_view() : kChannelTypeNames[static_cast<std::size_t>(index)];
+    return index < 0 ? std::u16string_view() : channelTypeNames()[static_cast<std::size_t>(index)];
 }
 
 std::optional<std::int32_t> channelTypeFromName(std::u16string_view name) {
-    for (std::size_t i = 0; i < kChannelTypeNames.size(); ++i) {
-        if (kChannelTypeNames[i] == name) return kComboTypes[i];
+    const std::array<std::u16string_view, 5> names = channelTypeNames();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == name) return kComboTypes[i];
     }
     return std::nullopt;
 }

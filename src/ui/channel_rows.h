@@ -12,9 +12,8 @@
 
 namespace tvr::ui {
 
-/// The type names in the order the combo boxes list them.
-inline constexpr std::array<std::u16string_view, 5> kChannelTypeNames = {u"VRデバイス", u"PCフォルダ", u"プレイリスト",
-                                                                         u"検索リスト", u"お気に入りリスト"};
+/// The type names in the window's language, in the order the combo boxes list them.
+std::array<std::u16string_view, 5> channelTypeNames();
 
 /// The name a channel type shows, or empty for a type the window does not know.
 std::u16string_view channelTypeName(std::int32_t type);

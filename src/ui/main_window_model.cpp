@@ -6,6 +6,7 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "library/channels.h"
+#include "media/media_helper.h"
 #include "platform/fs.h"
 #include "protocol/status_gloss.h"
 #include "ui/console/console_view.h"
@@ -63,8 +64,9 @@ void MainWindowModel::start() {
     }
     // Without the media helper the program goes on; the user is told once, as the program starts.
     if (!controller_.mediaProblem().empty()) {
-        showProblem(controller_.mediaProblem());
-        view_.alert(text(TextId::DllErrorTitle), controller_.mediaProblem());
+        std::u16string problem = core::format(text(TextId::MediaLoadFailed), {media::helperLibraryFileName()});
+        showProblem(problem);
+        view_.alert(text(TextId::DllErrorTitle), problem);
     }
     view_.showAddress(thisServerAddress());
 }
@@ -157,11 +159,16 @@ std::u16string MainWindowModel::trayTooltip() const {
 void MainWindowModel::showStatus(const platform::LocalTime& time, std::int32_t code, std::u16string_view text1,
                                  std::u16string_view text2) {
     if (echo_ != nullptr) echo_->showStatus(time, code, text1, text2);
-    std::u16string shown(text1);
-    if (!text2.empty()) shown += u" " + std::u16string(text2);
-    addEvent({time, EventKind::Status, shown, protocol::statusGloss(code, text1, text2)});
-    setStatus(0, std::u16string(text1));
-    setStatus(1, text2.empty() && !problems_.empty() ? problems_.back() : std::u16string(text2));
+    // The headset and the log read the Japanese texts; an English window shows their meaning
+    // instead, which for a fault tells the second text's detail too.
+    std::u16string gloss = protocol::statusGloss(code, text1, text2);
+    const bool glossed = textLanguage() == Language::English && !gloss.empty();
+    std::u16string first = glossed ? gloss : std::u16string(text1);
+    std::u16string second = glossed && code >= 256 ? std::u16string() : std::u16string(text2);
+    std::u16string shown = second.empty() ? first : first + u" " + second;
+    addEvent({time, EventKind::Status, shown, glossed ? std::u16string() : gloss});
+    setStatus(0, first);
+    setStatus(1, second.empty() && !problems_.empty() ? problems_.back() : second);
     // Codes from 256 on report faults; the state is the connection's.
     if (code < 256) {
         state_ = shown;

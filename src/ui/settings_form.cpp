@@ -3,6 +3,7 @@
 
 #include "core/text.h"
 #include "ui/dialog_ids.h"
+#include "ui/window_texts.h"
 
 namespace tvr::ui {
 namespace {
@@ -141,7 +142,10 @@ std::optional<std::u16string> readSettingsForm(const SettingsFormValues& values,
             std::int32_t number = core::scanInt32(values[i].text);
             // A port of 0 would leave the service unreachable after the next start.
             if (field.port && (number < 1 || number > 65535)) {
-                return core::format(u"「%s」には 1 から 65535 までの数を入れてください。", {field.label});
+                TextId label = field.id == IDC_PORT_SERVER ? TextId::PortServerLabel
+                               : field.id == IDC_PORT_HTTP ? TextId::PortHttpLabel
+                                                           : TextId::PortMouseLabel;
+                return core::format(text(TextId::PortOutOfRange), {text(label)});
             }
             *numberOf(read, field.id) = number;
         } else {

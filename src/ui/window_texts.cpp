@@ -23,12 +23,59 @@ constexpr std::array kJapanese = {
     std::pair{TextId::MouseRelayIdle,
               std::u16string_view(
                   u"マウス中継は動いていません（ヘッドセット接続中、設定の「PCマウスを使う」がオンのときに動きます）")},
+    std::pair{TextId::MediaLoadFailed, std::u16string_view(u"%s の読み込みに失敗しました。")},
+    std::pair{TextId::PortOutOfRange, std::u16string_view(u"「%s」には 1 から 65535 までの数を入れてください。")},
+    std::pair{TextId::PortServerLabel, std::u16string_view(u"ポート番号")},
+    std::pair{TextId::PortHttpLabel, std::u16string_view(u"ポート番号 (動画用)")},
+    std::pair{TextId::PortMouseLabel, std::u16string_view(u"ポート番号 (マウス)")},
+    std::pair{TextId::FileChooserTitle, std::u16string_view(u"ファイル選択")},
+    std::pair{TextId::TypeVrDevice, std::u16string_view(u"VRデバイス")},
+    std::pair{TextId::TypePcFolder, std::u16string_view(u"PCフォルダ")},
+    std::pair{TextId::TypePlaylist, std::u16string_view(u"プレイリスト")},
+    std::pair{TextId::TypeSearchList, std::u16string_view(u"検索リスト")},
+    std::pair{TextId::TypeFavoriteList, std::u16string_view(u"お気に入りリスト")},
 };
+
+constexpr std::array kEnglish = {
+    std::pair{TextId::AppName, std::u16string_view(u"TamvikVR Server")},
+    std::pair{TextId::TooltipSeparator, std::u16string_view(u" - ")},
+    std::pair{TextId::DllErrorTitle, std::u16string_view(u"DLL error")},
+    std::pair{TextId::EventWindowTitle, std::u16string_view(u"Events - TamvikVR Server")},
+    std::pair{TextId::TrayShowWindow, std::u16string_view(u"Show &window")},
+    std::pair{TextId::TrayShowEvents, std::u16string_view(u"Show &events")},
+    std::pair{TextId::TrayQuit, std::u16string_view(u"&Quit")},
+    std::pair{TextId::FolderMissing, std::u16string_view(u"Channel %d: the folder is not there: %s")},
+    std::pair{TextId::FolderIsFile, std::u16string_view(u"Channel %d names a file, not a folder: %s")},
+    std::pair{TextId::SettingNotNumber, std::u16string_view(u"[%s] %s=%s is not a number; the default is used")},
+    std::pair{TextId::HotKeyTaken, std::u16string_view(u"Hot key %s is held by another program")},
+    std::pair{TextId::EditorFailed, std::u16string_view(u"Cannot edit: %s")},
+    std::pair{TextId::MouseRelayIdle,
+              std::u16string_view(u"The mouse relay is not running (it runs while a headset is connected and "
+                                  u"\"Use the PC mouse\" is on in the settings)")},
+    std::pair{TextId::MediaLoadFailed, std::u16string_view(u"%s could not be loaded.")},
+    std::pair{TextId::PortOutOfRange, std::u16string_view(u"Enter a number from 1 to 65535 in \"%s\".")},
+    std::pair{TextId::PortServerLabel, std::u16string_view(u"Port")},
+    std::pair{TextId::PortHttpLabel, std::u16string_view(u"Port (video)")},
+    std::pair{TextId::PortMouseLabel, std::u16string_view(u"Port (mouse)")},
+    std::pair{TextId::FileChooserTitle, std::u16string_view(u"Choose a file")},
+    std::pair{TextId::TypeVrDevice, std::u16string_view(u"VR device")},
+    std::pair{TextId::TypePcFolder, std::u16string_view(u"PC folder")},
+    std::pair{TextId::TypePlaylist, std::u16string_view(u"Playlist")},
+    std::pair{TextId::TypeSearchList, std::u16string_view(u"Search list")},
+    std::pair{TextId::TypeFavoriteList, std::u16string_view(u"Favorites list")},
+};
+static_assert(kEnglish.size() == kJapanese.size(), "every text has both languages");
+
+Language current = Language::Japanese;
 
 }  // namespace
 
+void setTextLanguage(Language language) { current = language; }
+
+Language textLanguage() { return current; }
+
 std::u16string_view text(TextId id) {
-    for (const auto& [key, value] : kJapanese) {
+    for (const auto& [key, value] : current == Language::English ? kEnglish : kJapanese) {
         if (key == id) return value;
     }
     return {};

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The texts the windows show, by identifier, so that every window takes them from one table per
-// language instead of spelling them where they are used.
+// language (Japanese, English), chosen once as the program starts, instead of spelling them where
+// they are used.
 #include <string_view>
+
+#include "ui/language.h"
 
 namespace tvr::ui {
 
@@ -20,7 +23,23 @@ enum class TextId {
     HotKeyTaken,       // keys: another program holds a global hot key
     EditorFailed,      // path: no editor could open the list file
     MouseRelayIdle,    // マウス ON or OFF while no relay runs
+    MediaLoadFailed,   // file name: the media helper library could not be loaded
+    PortOutOfRange,    // field label: a port field of the settings dialog holds no port
+    PortServerLabel,   // the port fields' labels
+    PortHttpLabel,
+    PortMouseLabel,
+    FileChooserTitle,  // the list-file chooser
+    TypeVrDevice,      // the channel types, in the order the combo boxes list them
+    TypePcFolder,
+    TypePlaylist,
+    TypeSearchList,
+    TypeFavoriteList,
 };
+
+/// Chooses the language of every text; called once, before the first window is made.
+void setTextLanguage(Language language);
+/// The language the texts come in (Japanese until chosen).
+Language textLanguage();
 
 /// The text of an identifier in the program's language.
 std::u16string_view text(TextId id);

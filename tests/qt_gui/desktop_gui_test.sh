@@ -7,8 +7,10 @@
 # have the hot keys and one without a display has none; both say so and still run, and stop
 # cleanly on SIGTERM and on SIGHUP (a closed terminal). Enter in a path box applies the rows and
 # the program runs on; the event window, opened by a double-click on the status bar, shows the
-# refusal a real client met; a copy on busy ports says why. --help needs no display. Screenshots
-# of the windows go to the output folder.
+# refusal a real client met; a copy on busy ports says why. --help needs no display. The language
+# follows the system's (LC_MESSAGES ja: Japanese; LC_ALL C over LANG ja: English) unless --language says
+# otherwise, and in English no window shows a Japanese character. Screenshots of the windows in
+# both languages go to the output folder.
 #
 #   desktop_gui_test.sh tamvikvr-server-gui tamvikvr-client OUTPUT_FOLDER
 set -euo pipefail
@@ -18,6 +20,10 @@ program=$(realpath "$1")
 client=$(realpath "$2")
 shots=$(mkdir -p "$3" && realpath "$3")
 title="TamvikVR Server Ver1.32a"
+# The windows in Japanese as they are written: by --language, since a locale this machine lacks
+# would leave the program's X titles in the C character set; the window without a display gets
+# Japanese from its LC_MESSAGES instead.
+unset LC_ALL LC_MESSAGES
 began=$(date +%s)
 
 check "--help answers without a display" bash -c "env -u DISPLAY -u WAYLAND_DISPLAY '$program' --help | grep -q -- --data-dir"
@@ -47,7 +53,7 @@ window_of() { xdotool search --name "^$1\$" 2>/dev/null | head -1; }
 wait_window() { for _ in $(seq 1 200); do [ -n "$(window_of "$1")" ] && return 0; sleep 0.05; done; return 1; }
 gone_window() { for _ in $(seq 1 200); do [ -z "$(window_of "$1")" ] && return 0; sleep 0.05; done; return 1; }
 
-(cd "$install" && exec ./tamvikvr-server-gui >"$work/program.txt" 2>&1) &
+(cd "$install" && exec ./tamvikvr-server-gui --language ja >"$work/program.txt" 2>&1) &
 server_pid=$!
 check "the main window comes up" wait_window "$title"
 check "the control server waits for the headset" wait_for_text "$log" "接続待ち"
@@ -78,9 +84,9 @@ iPortHttp=$port_b
 iServerLog=1
 INI
   if [ "$other" = taken ]; then
-    "$program" --data-dir "$work/$other" >"$work/$other.txt" 2>&1 &
+    "$program" --language ja --data-dir "$work/$other" >"$work/$other.txt" 2>&1 &
   else
-    env -u DISPLAY QT_QPA_PLATFORM=offscreen "$program" --data-dir "$work/$other" >"$work/$other.txt" 2>&1 &
+    env -u DISPLAY LC_MESSAGES=ja_JP.UTF-8 QT_QPA_PLATFORM=offscreen "$program" --data-dir "$work/$other" >"$work/$other.txt" 2>&1 &
   fi
   pid=$!
   background_pids+=($pid)
@@ -146,7 +152,7 @@ holder=$!
 background_pids+=($holder)
 check "another program holds the ports" wait_for_text "$work/held.txt" held
 cp "$install/TamvikVRServer.ini" "$work/busy/"
-"$program" --data-dir "$work/busy" >"$work/busy.txt" 2>&1 &
+"$program" --language=ja --data-dir "$work/busy" >"$work/busy.txt" 2>&1 &
 busy=$!
 background_pids+=($busy)
 check "the copy on busy ports comes up" wait_window "$title"
@@ -159,5 +165,52 @@ busy_status=0
 wait "$busy" || busy_status=$?
 check "the copy on busy ports ends cleanly (status $busy_status)" test "$busy_status" = 0
 kill "$holder" 2>/dev/null || true
+
+# English: LC_ALL (C over LANG ja) chooses it; the settings dialog and the event window come up
+# under their English titles and nothing on screen is Japanese (screenshots *-en.png).
+mkdir -p "$work/en"
+read -r port_a port_b < <(two_free_ports)
+write_utf16 "$work/en/TamvikVRServer.ini" <<INI
+[Config]
+iPortServer=$port_a
+iPortHttp=$port_b
+INI
+env LC_ALL=C.UTF-8 LANG=ja_JP.UTF-8 "$program" --data-dir "$work/en" >"$work/en.txt" 2>&1 &
+english=$!
+background_pids+=($english)
+check "the English window comes up" wait_window "$title"
+check "its console speaks English" wait_for_text "$work/en.txt" "waiting for a headset"
+sleep 0.3
+import -window "$(window_of "$title")" "$shots/main-window-en.png" 2>/dev/null
+xdotool windowfocus --sync "$(window_of "$title")"
+xdotool key Tab Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
+check "Settings opens the settings dialog" wait_window "Settings"
+sleep 0.3
+import -window "$(window_of "Settings")" "$shots/settings-dialog-en.png" 2>/dev/null
+xdotool windowfocus --sync "$(window_of "Settings")"
+xdotool key Escape
+check "Escape closes the dialog" gone_window "Settings"
+eval "$(xdotool getwindowgeometry --shell "$(window_of "$title")")"
+xdotool mousemove $((X + 40)) $((Y + HEIGHT - 8)) click --repeat 2 --delay 60 1
+check "the event window has its English title" wait_window "Events - TamvikVR Server"
+sleep 0.3
+import -window "$(window_of "Events - TamvikVR Server")" "$shots/event-window-en.png" 2>/dev/null
+kill -TERM "$english"
+english_status=0
+wait "$english" || english_status=$?
+check "the English program ends cleanly (status $english_status)" test "$english_status" = 0
+
+# --language ja wins over an English system.
+env LC_ALL=C.UTF-8 "$program" --data-dir "$work/en" --language ja >"$work/ja.txt" 2>&1 &
+japanese=$!
+background_pids+=($japanese)
+check "the window asked for in Japanese comes up" wait_window "$title"
+xdotool windowfocus --sync "$(window_of "$title")"
+xdotool key Tab Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
+check "--language ja gives the settings dialog its Japanese title" wait_window "設定"
+xdotool key Escape
+kill -TERM "$japanese"
+wait "$japanese" || true
+check "an unknown language is refused" bash -c "! '$program' --language fr --version 2>/dev/null"
 echo "window test took $(($(date +%s) - began)) s"
 finish

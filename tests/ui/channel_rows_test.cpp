@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/window_texts.h"
+
 namespace tvr::test {
 namespace {
 
@@ -11,19 +13,26 @@ TEST(ChannelRowsTest, EachTypeHasItsComboItemAndEnablesItsControls) {
     struct Case {
         std::int32_t type;
         int comboIndex;
+        std::u16string_view japanese, english;
         ui::RowEnabling enabling;  // path edit, "フォル", "編集"
     };
     const Case cases[] = {
-        {core::kChannelVrDevice, 0, {false, false, false}},  {core::kChannelPcFolder, 1, {true, true, false}},
-        {core::kChannelPlaylist, 2, {true, true, true}},     {core::kChannelSearchList, 3, {true, true, true}},
-        {core::kChannelFavoriteList, 4, {true, true, true}},
+        {core::kChannelVrDevice, 0, u"VRデバイス", u"VR device", {false, false, false}},
+        {core::kChannelPcFolder, 1, u"PCフォルダ", u"PC folder", {true, true, false}},
+        {core::kChannelPlaylist, 2, u"プレイリスト", u"Playlist", {true, true, true}},
+        {core::kChannelSearchList, 3, u"検索リスト", u"Search list", {true, true, true}},
+        {core::kChannelFavoriteList, 4, u"お気に入りリスト", u"Favorites list", {true, true, true}},
     };
-    for (const Case& c : cases) {
-        std::u16string_view name = ui::channelTypeName(c.type);
-        EXPECT_EQ(ui::comboIndexOf(c.type), c.comboIndex);
-        EXPECT_EQ(name, ui::kChannelTypeNames[static_cast<std::size_t>(c.comboIndex)]);
-        EXPECT_EQ(ui::channelTypeFromName(name), c.type);
-        EXPECT_EQ(ui::rowEnabling(name), c.enabling) << c.type;
+    for (ui::Language language : {ui::Language::English, ui::Language::Japanese}) {
+        ui::setTextLanguage(language);
+        for (const Case& c : cases) {
+            std::u16string_view name = ui::channelTypeName(c.type);
+            EXPECT_EQ(name, language == ui::Language::English ? c.english : c.japanese);
+            EXPECT_EQ(ui::comboIndexOf(c.type), c.comboIndex);
+            EXPECT_EQ(name, ui::channelTypeNames()[static_cast<std::size_t>(c.comboIndex)]);
+            EXPECT_EQ(ui::channelTypeFromName(name), c.type);
+            EXPECT_EQ(ui::rowEnabling(name), c.enabling) << c.type;
+        }
     }
     EXPECT_EQ(ui::channelTypeName(9), u"") << "a type the window does not know selects no item";
     EXPECT_EQ(ui::comboIndexOf(-1), -1);

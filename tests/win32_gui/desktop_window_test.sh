@@ -82,7 +82,7 @@ unusable_status=0
 (cd "$work/unusable" && exec timeout 60 "${wine_cmd[@]}" ./TamvikVRServer.exe >/dev/null 2>&1) || unusable_status=$?
 check "an unusable settings file ends the program with status 0 (got $unusable_status)" test "$unusable_status" = 0
 
-(cd "$install" && exec "${wine_cmd[@]}" ./TamvikVRServer.exe >"$work/program.txt" 2>&1) &
+(cd "$install" && exec "${wine_cmd[@]}" ./TamvikVRServer.exe --language ja >"$work/program.txt" 2>&1) &
 server_pid=$!
 check "the main window comes up" drive wait "$title" 30000
 check "its title" test "$(drive title "$title")" = "$title"
@@ -205,7 +205,7 @@ hold_ports "$control_port" "$http_port" >"$work/held.txt" &
 holder=$!
 background_pids+=($holder)
 check "another program holds the ports" wait_for_text "$work/held.txt" held
-(cd "$install" && exec "${wine_cmd[@]}" ./TamvikVRServer.exe >"$work/second.txt" 2>&1) &
+(cd "$install" && exec "${wine_cmd[@]}" ./TamvikVRServer.exe --language=ja >"$work/second.txt" 2>&1) &
 server_pid=$!
 check "the second copy's window comes up" drive wait "$title" 30000
 busy_tip() { drive tip "$title" 100 1 | grep -c "iPortServer=$control_port cannot be used"; }
@@ -225,7 +225,7 @@ kill "$holder" 2>/dev/null || true
 mkdir -p "$work/no-helper"
 cp "$program" "$work/no-helper/"
 cp "$install/TamvikVRServer.ini" "$work/no-helper/"
-(cd "$work/no-helper" && exec "${wine_cmd[@]}" ./TamvikVRServer.exe >/dev/null 2>&1) &
+(cd "$work/no-helper" && exec "${wine_cmd[@]}" ./TamvikVRServer.exe --language ja >/dev/null 2>&1) &
 server_pid=$!
 check "without the media helper the window comes up" drive wait "$title" 30000
 check "and says so in a message box" drive wait "DLL エラー" 10000
@@ -238,5 +238,43 @@ exit_status=0
 wait "$server_pid" || exit_status=$?
 server_pid=""
 check "the program without the media helper ends normally (status $exit_status)" test "$exit_status" = 1
+# English, the choice of Wine's English user interface language (no --language): no control of
+# the main window, the settings dialog, its message box or the event window shows Japanese.
+no_japanese() { ! grep -P '[\x{3000}-\x{30FF}\x{4E00}-\x{9FFF}\x{FF00}-\x{FFEF}]' "$1"; }
+(cd "$install" && exec env LC_ALL=C.UTF-8 "${wine_cmd[@]}" ./TamvikVRServer.exe >"$work/english.txt" 2>&1) &
+server_pid=$!
+check "the English main window comes up" drive wait "$title" 30000
+check "its control server waits for the headset" wait_for_text "$log" "接続待ち"
+drive dump "$title" >"$work/main-en.txt"
+check "the main window has its English buttons" grep -qx "Settings" "$work/main-en.txt"
+check "the main window's combo boxes list the English types" grep -qx "Favorites list" "$work/main-en.txt"
+check "no control of the main window is Japanese" no_japanese "$work/main-en.txt"
+shot "$title" main-window-en.png
+drive click "$title" 1003
+check "the English settings dialog opens" drive wait "Settings" 10000
+drive dump "Settings" >"$work/settings-en.txt"
+check "no control of the settings dialog is Japanese" no_japanese "$work/settings-en.txt"
+shot "Settings" settings-dialog-en.png
+drive set "Settings" 1032 0
+drive click "Settings" 1001
+check "a port of 0 is refused in English" drive wait "TamvikVR Server" 10000
+drive dump "TamvikVR Server" >"$work/refusal-en.txt"
+check "the refusal names the field in English" grep -q "Port (video)" "$work/refusal-en.txt"
+check "the refusal is not Japanese" no_japanese "$work/refusal-en.txt"
+drive post "TamvikVR Server" 273 1 0
+check "the message box closes" drive gone "TamvikVR Server" 10000
+drive post "Settings" 273 2 0  # IDCANCEL
+check "Cancel closes the dialog" drive gone "Settings" 10000
+drive post "$title" 273 40004 0
+check "the event window has its English title" drive wait "Events - TamvikVR Server" 10000
+drive dump "Events - TamvikVR Server" >"$work/events-en.txt"
+drive items "Events - TamvikVR Server" 1100 >>"$work/events-en.txt"
+cp "$work/events-en.txt" "$shots/events-en.txt"
+check "the event window is listed in English" grep -qx "Events - TamvikVR Server" "$work/events-en.txt"
+check "no line of the event window is Japanese" no_japanese "$work/events-en.txt"
+shot "Events - TamvikVR Server" event-window-en.png
+drive post "$title" 273 40002 0
+wait "$server_pid" || true
+server_pid=""
 echo "window test took $(($(date +%s) - began)) s"
 finish

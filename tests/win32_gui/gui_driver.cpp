@@ -19,6 +19,8 @@
 //   gui_driver part TITLE ID PART         prints a status bar part's text
 //   gui_driver tip TITLE ID PART          prints a status bar part's tooltip
 //   gui_driver items TITLE ID             prints a list box's lines
+//   gui_driver dump TITLE                 prints the title, every control's text and every
+//                                         combo box item, one a line
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
@@ -77,6 +79,24 @@ std::wstring remoteText(HWND control, UINT message, WPARAM wParam) {
     return text;
 }
 
+// Prints one control's text, and a combo box's items.
+BOOL CALLBACK dumpControl(HWND control, LPARAM) {
+    std::printf("%s\n", utf8(controlText(control)).c_str());
+    wchar_t kind[32] = {};
+    GetClassNameW(control, kind, 32);
+    if (lstrcmpiW(kind, L"ComboBox") == 0) {
+        LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            std::wstring item(
+                static_cast<std::size_t>(SendMessageW(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, L'\0');
+            item.resize(static_cast<std::size_t>(
+                SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()))));
+            std::printf("%s\n", utf8(item).c_str());
+        }
+    }
+    return TRUE;
+}
+
 int usage() {
     std::fputs("usage: gui_driver ACTION TITLE [ARGS]; see the source's head\n", stderr);
     return 2;
@@ -116,6 +136,9 @@ int wmain(int argc, wchar_t** argv) {
             if (took.count() > longest) longest = took.count();
         }
         std::printf("%.1f\n", longest);
+    } else if (action == L"dump") {
+        std::printf("%s\n", utf8(controlText(window)).c_str());
+        EnumChildWindows(window, dumpControl, 0);
     } else if (control == nullptr) {
         std::fprintf(stderr, "gui_driver: no control with that id\n");
         return 1;

@@ -12,7 +12,7 @@ namespace tvr::ui::qt {
 
 std::optional<std::u16string> chooseListFile(QWidget* owner, const ListFileStart& start) {
     QString initial = QDir(toQString(start.folder)).filePath(toQString(start.fileName));
-    QFileDialog dialog(owner, QStringLiteral(u"ファイル選択"), initial,
+    QFileDialog dialog(owner, translated(u"ファイル選択"), initial,
                        QStringLiteral(u"TamvikVR Files(*.vrl);;All Files(*.*)"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral(u"vrl"));

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,14 @@
 #include "platform/fs.h"
 #include "platform/stop_signal.h"
 #include "platform/system_paths.h"
+#include "platform/ui_language.h"
 #include "platform/utf.h"
 #include "ui/console/console_view.h"
 #include "ui/console/server_command_line.h"
 #include "ui/qt/global_hotkeys.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/translation.h"
 
 namespace tvr::ui::qt {
 namespace {
@@ -30,7 +33,7 @@ constexpr int kExitUsage = 2;
 constexpr int kStopCheckMs = 200;
 
 std::string usage() {
-    return "Usage: tamvikvr-server-gui [--data-dir DIR] [Qt options such as -platform NAME]\n"
+    return "Usage: tamvikvr-server-gui [--data-dir DIR] [--language ja|en] [Qt options such as -platform NAME]\n"
            "Runs the TamvikVR server with its desktop window: the eight channels, the server address,\n"
            "the settings dialog, a tray icon and the hot keys Ctrl+Shift+Alt+S (force disconnect),\n"
            "M (mouse on) and D (mouse off). Ends with 終了 in the window or the tray menu, by closing\n"
@@ -38,10 +41,19 @@ std::string usage() {
            "\n"
            "  --data-dir DIR  keep TamvikVRServer.ini, the log, the list files and the stores in DIR\n"
            "                  (created when missing) instead of beside the executable\n"
+           "  --language ja|en  the windows' language; without it Japanese on a Japanese system\n"
+           "                  (LC_ALL, LC_MESSAGES, LANG), English on any other\n"
            "  --version       print the version and exit\n"
            "  --help, -h      print this text and exit\n"
            "\n"
            "Machines without a display run tamvikvr-server instead. Settings: see docs/configuration.md.\n";
+}
+
+// Parses the arguments after the program name, --language among them.
+bool parseCommandLine(std::vector<std::string> arguments, ServerCommandLine* line, std::optional<Language>* language,
+                      std::string* error) {
+    *line = {};
+    return takeLanguageOption(arguments, language, error) && parseServerCommandLine(arguments, line, error);
 }
 
 // Answers --help and --version; false when the line asks for a run.
@@ -69,7 +81,8 @@ int runDesktopProgram(int argc, char** argv) {
     ServerCommandLine line;
     std::string error;
     // --help and --version answer before Qt looks for a display, so they work without one.
-    if (parseServerCommandLine(platform::utf8Arguments(argc, argv), &line, &error) && answered(line)) return 0;
+    std::optional<Language> language;
+    if (parseCommandLine(platform::utf8Arguments(argc, argv), &line, &language, &error) && answered(line)) return 0;
 
     QApplication app(argc, argv);
     // A log-out or kill ends the program as closing the window does: services stopped, saved.
@@ -78,12 +91,13 @@ int runDesktopProgram(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     std::vector<std::string> arguments;
     for (const QString& argument : QApplication::arguments().mid(1)) arguments.push_back(argument.toStdString());
-    line = {};
-    if (!parseServerCommandLine(arguments, &line, &error)) {
+    if (!parseCommandLine(arguments, &line, &language, &error)) {
         std::fprintf(stderr, "tamvikvr-server-gui: %s\n%s", error.c_str(), usage().c_str());
         return kExitUsage;
     }
     if (answered(line)) return 0;
+    if (!useLanguage(chooseLanguage(language, platform::userInterfaceLanguage())))
+        std::fputs("tamvikvr-server-gui: the English texts cannot be loaded\n", stderr);
 
     std::u16string wanted;
     std::u16string dataFolder = dataFolderFor(line, &wanted);

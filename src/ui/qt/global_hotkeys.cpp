@@ -5,6 +5,7 @@
 #include <array>
 
 #include "ui/dialog_ids.h"
+#include "ui/qt/qt_text.h"
 // Last: Xlib's macros (None, Bool, KeyPress) would clash with names in the Qt headers.
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -58,7 +59,8 @@ GlobalHotKeys::~GlobalHotKeys() = default;
 std::u16string GlobalHotKeys::grab() {
     connection_.reset();
     Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) return u"ホットキー (Ctrl+Shift+Alt+S/M/D) は使えません: X ディスプレイがありません";
+    if (display == nullptr)
+        return fromQString(translated(u"ホットキー (Ctrl+Shift+Alt+S/M/D) は使えません: X ディスプレイがありません"));
     auto connection = std::make_unique<Connection>();
     connection->display = display;
     Window root = DefaultRootWindow(display);
@@ -77,8 +79,9 @@ std::u16string GlobalHotKeys::grab() {
     XSync(display, False);
     XSetErrorHandler(previous);
     if (grabRefused || !mapped) {
-        return grabRefused ? u"ホットキー (Ctrl+Shift+Alt+S/M/D) は使えません: 他のプログラムが使っています"
-                           : u"ホットキー (Ctrl+Shift+Alt+S/M/D) は使えません: キーボードにキーがありません";
+        return fromQString(
+            grabRefused ? translated(u"ホットキー (Ctrl+Shift+Alt+S/M/D) は使えません: 他のプログラムが使っています")
+                        : translated(u"ホットキー (Ctrl+Shift+Alt+S/M/D) は使えません: キーボードにキーがありません"));
     }
     connection->notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
     QObject::connect(connection->notifier.get(), &QSocketNotifier::activated, [this] { drain(); });

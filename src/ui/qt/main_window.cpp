@@ -57,7 +57,7 @@ QPushButton* MainWindow::commandButton(const QString& text, int id) {
 void MainWindow::build() {
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
-    layout->addWidget(new QLabel(QStringLiteral(u"チャンネル")));
+    layout->addWidget(new QLabel(translated(u"チャンネル")));
     auto* grid = new QGridLayout;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const ChannelRowIds& ids = kChannelRowIds[i];
@@ -65,12 +65,12 @@ void MainWindow::build() {
         int line = static_cast<int>(i);
         row.type = new QComboBox;
         row.type->setObjectName(QString::number(ids.type));
-        for (std::u16string_view name : kChannelTypeNames) row.type->addItem(toQString(name));
+        for (std::u16string_view name : channelTypeNames()) row.type->addItem(toQString(name));
         row.path = new QLineEdit;
         row.path->setObjectName(QString::number(ids.path));
         row.path->setMinimumWidth(240);
-        row.folder = commandButton(QStringLiteral(u"フォル"), ids.folder);
-        row.edit = commandButton(QStringLiteral(u"編集"), ids.edit);
+        row.folder = commandButton(translated(u"フォル"), ids.folder);
+        row.edit = commandButton(translated(u"編集"), ids.edit);
         grid->addWidget(new QLabel(QString::number(line + 1)), line, 0, Qt::AlignRight);
         grid->addWidget(row.type, line, 1);
         grid->addWidget(row.path, line, 2);
@@ -82,14 +82,14 @@ void MainWindow::build() {
     }
     grid->setColumnStretch(2, 1);
     layout->addLayout(grid);
-    layout->addWidget(new QLabel(
-        QStringLiteral(u"※ コンボボックスで「PCフォルダ」を選択し、右のボタンで目的のフォルダを指定します。")));
     layout->addWidget(
-        new QLabel(QStringLiteral(u"※ プレイリストを使うと 一つのチェンネルに複数のフォルダを登録できます。")));
+        new QLabel(translated(u"※ コンボボックスで「PCフォルダ」を選択し、右のボタンで目的のフォルダを指定します。")));
+    layout->addWidget(
+        new QLabel(translated(u"※ プレイリストを使うと 一つのチェンネルに複数のフォルダを登録できます。")));
     layout->addWidget(separator());
 
     auto* addressLine = new QHBoxLayout;
-    addressLine->addWidget(new QLabel(QStringLiteral(u"サーバーアドレス")));
+    addressLine->addWidget(new QLabel(translated(u"サーバーアドレス")));
     address_ = new QLineEdit;
     address_->setObjectName(QString::number(IDC_ADDRESS));
     address_->setReadOnly(true);
@@ -102,11 +102,11 @@ void MainWindow::build() {
     for (auto [text, key, id] : {std::tuple{u"マウス ON", u"C+S+A+KEY[M]", IDC_MOUSE_ON},
                                  std::tuple{u"マウス OFF", u"C+S+A+KEY[D]", IDC_MOUSE_OFF}}) {
         auto* column = new QVBoxLayout;
-        column->addWidget(commandButton(toQString(text), id));
+        column->addWidget(commandButton(translated(text), id));
         column->addWidget(new QLabel(toQString(key)));
         mouseLine->addLayout(column);
     }
-    auto* disconnect = commandButton(QStringLiteral(u"強制 切断\nC+S+A+KEY[S]"), IDC_DISCONNECT);
+    auto* disconnect = commandButton(translated(u"強制 切断\nC+S+A+KEY[S]"), IDC_DISCONNECT);
     disconnect->setMinimumHeight(44);
     mouseLine->addWidget(disconnect);
     mouseLine->addStretch(1);
@@ -114,13 +114,13 @@ void MainWindow::build() {
     layout->addWidget(separator());
 
     auto* buttons = new QHBoxLayout;
-    QPushButton* refresh = commandButton(QStringLiteral(u"情報更新"), IDC_REFRESH);
+    QPushButton* refresh = commandButton(translated(u"情報更新"), IDC_REFRESH);
     refresh->hide();
     buttons->addWidget(refresh);
     buttons->addStretch(1);
     for (auto [text, id] :
          {std::pair{u"設定", IDC_SETTINGS}, std::pair{u"適用", IDC_APPLY}, std::pair{u"終了", IDC_QUIT}})
-        buttons->addWidget(commandButton(toQString(text), id));
+        buttons->addWidget(commandButton(translated(text), id));
     layout->addLayout(buttons);
     setCentralWidget(central);
 

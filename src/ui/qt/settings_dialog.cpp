@@ -35,7 +35,7 @@ struct Item {
 
 SettingsDialog::SettingsDialog(Controller& controller, std::u16string executableFolder, QWidget* owner)
     : QDialog(owner), controller_(controller), executableFolder_(std::move(executableFolder)) {
-    setWindowTitle(QStringLiteral(u"設定"));
+    setWindowTitle(translated(u"設定"));
     build();
     SettingsFormValues values = settingsFormFrom(controller_.settings().config());
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -51,7 +51,7 @@ void SettingsDialog::build() {
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         const SettingsField& field = settingsFields()[i];
         if (field.kind == FieldKind::Check) {
-            fields_[i] = new QCheckBox(toQString(field.label));
+            fields_[i] = new QCheckBox(translated(field.label));
         } else {
             auto* line = new QLineEdit;
             if (field.digitsOnly) line->setValidator(digits);
@@ -93,7 +93,7 @@ void SettingsDialog::build() {
     auto addLine = [&](std::initializer_list<Item> items, int indent = 0) {
         auto item = items.begin();
         if (item != items.end() && item->id == 0) {
-            auto* label = new QLabel(toQString(item->text));
+            auto* label = new QLabel(translated(item->text));
             label->setIndent(indent);
             grid->addWidget(label, line, 0);
             ++item;
@@ -102,7 +102,7 @@ void SettingsDialog::build() {
         bool stretches = false;
         for (; item != items.end(); ++item) {
             if (item->id == 0) {
-                row->addWidget(new QLabel(toQString(item->text)));
+                row->addWidget(new QLabel(translated(item->text)));
                 continue;
             }
             auto [widget, text] = field(item->id);
@@ -112,9 +112,9 @@ void SettingsDialog::build() {
         if (!stretches) row->addStretch(1);
         grid->addLayout(row, line++, 1);
     };
-    auto hint = [&](const char16_t* text, int indent) { wide(new QLabel(toQString(text)), indent); };
+    auto hint = [&](const char16_t* text, int indent) { wide(new QLabel(translated(text)), indent); };
     auto button = [this](const char16_t* text, int id) {
-        auto* push = new QPushButton(toQString(text));
+        auto* push = new QPushButton(translated(text));
         push->setObjectName(QString::number(id));
         push->setAutoDefault(false);
         connect(push, &QPushButton::clicked, this, [this, id] { run(routeSettingsCommand(id)); });
@@ -137,7 +137,7 @@ void SettingsDialog::build() {
     hint(u"※ CTRL+SHIFT+ALT+Dキーでパソコンの操作へ戻ります。", 16);
     wide(separator());
     addLine({u"動画ファイル拡張子", IDC_EXTENSIONS});
-    grid->addWidget(new QLabel(QStringLiteral(u"※ 半角スペースで区切る 【例】  \"mp4 avi flv\"")), line++, 1);
+    grid->addWidget(new QLabel(translated(u"※ 半角スペースで区切る 【例】  \"mp4 avi flv\"")), line++, 1);
     addLine({u"指定秒送り", u"送り (10)", IDC_SEEK_FORWARD, u"秒", u"戻し (-3)", IDC_SEEK_BACKWARD, u"秒"});
     addLine({u"再生速度", IDC_RATE0, IDC_RATE1, IDC_RATE2, IDC_RATE3, IDC_RATE4, IDC_RATE5, u"％"});
     addLine({u"スクリーンサイズ", IDC_SIZE0, IDC_SIZE1, IDC_SIZE2, u"％"});
@@ -154,7 +154,7 @@ void SettingsDialog::build() {
     for (auto [label, editId, buttonId] : {std::tuple{u"検索対象リスト", IDC_SEARCH_LIST, IDC_SEARCH_LIST_EDIT},
                                            std::tuple{u"ワードリスト", IDC_WORD_LIST, IDC_WORD_LIST_EDIT},
                                            std::tuple{u"PCフォルダリスト", IDC_FOLDER_LIST, IDC_FOLDER_LIST_EDIT}}) {
-        grid->addWidget(new QLabel(toQString(label)), line, 0);
+        grid->addWidget(new QLabel(translated(label)), line, 0);
         grid->addLayout(pathLine(editId, u"編集", buttonId), line++, 1);
     }
     wide(separator());
@@ -168,7 +168,7 @@ void SettingsDialog::build() {
     ok->setObjectName(QString::number(IDC_OK));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto* cancel = new QPushButton(QStringLiteral(u"キャンセル"));
+    auto* cancel = new QPushButton(translated(u"キャンセル"));
     cancel->setObjectName(QString::number(IDC_CANCEL));
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/win32/win_text.h"
+#include "ui/window_texts.h"
 
 namespace tvr::ui::win32 {
 namespace {
@@ -35,7 +36,8 @@ std::optional<std::u16string> chooseListFile(HWND owner, const ListFileStart& st
     dialog.lpstrFileTitle = title.data();
     dialog.nMaxFileTitle = static_cast<DWORD>(title.size());
     dialog.lpstrInitialDir = folder.c_str();
-    dialog.lpstrTitle = L"ファイル選択";
+    const std::wstring caption = wide(text(TextId::FileChooserTitle));
+    dialog.lpstrTitle = caption.c_str();
     dialog.lpstrDefExt = L"vrl";
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameW(&dialog)) return std::nullopt;

@@ -3,10 +3,17 @@
 
 #include <objbase.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "core/paths.h"
 #include "core/settings.h"
+#include "platform/console.h"
+#include "platform/ui_language.h"
 #include "ui/console/server_command_line.h"
 #include "ui/win32/main_window.h"
+#include "ui/win32/resource_language.h"
 
 namespace tvr::ui::win32 {
 namespace {
@@ -19,6 +26,12 @@ constexpr int kExitNormal = 1;
 int runDesktopProgram(HINSTANCE instance) {
     // The dialogs may hold rich edit controls; a missing library only leaves them out.
     LoadLibraryW(L"RICHED32.DLL");
+    // The one option: --language ja|en; anything else on the line is left alone, as before.
+    std::vector<std::string> arguments = platform::utf8Arguments(0, nullptr);
+    std::optional<Language> language;
+    std::string error;
+    if (!takeLanguageOption(arguments, &language, &error)) language.reset();
+    useLanguage(chooseLanguage(language, platform::userInterfaceLanguage()));
     // The zip's copy keeps its files beside itself, the installed one in %APPDATA%\TamvikVR.
     std::u16string wanted;
     const std::u16string dataFolder = dataFolderFor(ServerCommandLine{}, &wanted);

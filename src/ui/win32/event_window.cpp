@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "ui/dialog_ids.h"
+#include "ui/win32/resource_language.h"
 #include "ui/win32/win_text.h"
 #include "ui/window_texts.h"
 
@@ -33,7 +34,8 @@ INT_PTR CALLBACK EventWindow::procedure(HWND window, UINT message, WPARAM, LPARA
 }
 
 void EventWindow::open() {
-    if (window_ == nullptr) window_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_EVENTS), owner_, procedure, 0);
+    if (window_ == nullptr)
+        window_ = CreateDialogIndirectParamW(instance_, dialogTemplate(instance_, IDD_EVENTS), owner_, procedure, 0);
     if (window_ == nullptr) return;
     ShowWindow(window_, SW_SHOW);
     update();

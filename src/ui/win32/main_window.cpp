@@ -10,6 +10,7 @@
 #include "ui/dialog_ids.h"
 #include "ui/text_fit.h"
 #include "ui/win32/choosers.h"
+#include "ui/win32/resource_language.h"
 #include "ui/win32/settings_dialog.h"
 #include "ui/win32/win_text.h"
 #include "ui/win32/window_placement.h"
@@ -35,8 +36,8 @@ MainWindow::MainWindow(HINSTANCE instance, std::u16string settingsPath, std::u16
       model_(std::move(settingsPath), *this, std::move(executableFolder)) {}
 
 bool MainWindow::create() {
-    return CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN), nullptr, procedure,
-                              reinterpret_cast<LPARAM>(this)) != nullptr;
+    return CreateDialogIndirectParamW(instance_, dialogTemplate(instance_, IDD_MAIN), nullptr, procedure,
+                                      reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 INT_PTR CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -93,7 +94,7 @@ void MainWindow::init(HWND window) {
     rect_ = loadWindowRect(model_.controller().settings().path(), kMainWindowSection);
     placeWindow(window, nullptr, rect_);
     for (const ChannelRowIds& row : kChannelRowIds) {
-        for (std::u16string_view name : kChannelTypeNames)
+        for (std::u16string_view name : channelTypeNames())
             SendDlgItemMessageW(window, row.type, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(name).c_str()));
     }
     // The status bar and the tray come first: the start's problems are shown in them.

@@ -4,6 +4,7 @@
 #include "ui/dialog_ids.h"
 #include "ui/settings_form.h"
 #include "ui/win32/choosers.h"
+#include "ui/win32/resource_language.h"
 #include "ui/win32/win_text.h"
 #include "ui/win32/window_placement.h"
 #include "ui/window_rect_store.h"
@@ -105,8 +106,8 @@ private:
 
 bool runSettingsDialog(HINSTANCE instance, HWND owner, Controller& controller, std::u16string executableFolder) {
     SettingsDialog dialog(controller, std::move(executableFolder));
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), owner, SettingsDialog::procedure,
-                           reinterpret_cast<LPARAM>(&dialog)) == TRUE;
+    return DialogBoxIndirectParamW(instance, dialogTemplate(instance, IDD_SETTINGS), owner, SettingsDialog::procedure,
+                                   reinterpret_cast<LPARAM>(&dialog)) == TRUE;
 }
 
 }  // namespace tvr::ui::win32

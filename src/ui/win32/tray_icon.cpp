@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ui/dialog_ids.h"
+#include "ui/win32/resource_language.h"
 
 namespace tvr::ui::win32 {
 
@@ -41,7 +42,7 @@ void TrayIcon::setTooltip(std::u16string_view text) {
 }
 
 void TrayIcon::showMenu(HINSTANCE instance, int menuId) {
-    HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(menuId));
+    HMENU menu = loadMenu(instance, menuId);
     if (menu == nullptr) return;
     POINT cursor{};
     GetCursorPos(&cursor);

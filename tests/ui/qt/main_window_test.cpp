@@ -2,9 +2,11 @@
 // The Qt main window and settings dialog on Qt's offscreen platform, with a real controller and
 // its services on loopback: rows enabled by their type and applied into the settings file, the
 // settings dialog's read-back and port check, "編集" opening a row's list, and the tray menu and
-// hot keys reaching the controller.
+// hot keys reaching the controller; in each language, every text of the windows, the tray menu
+// and the message boxes.
 #include "ui/qt/main_window.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -16,6 +18,7 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QUrl>
+#include <algorithm>
 #include <optional>
 
 #include "client/control_client.h"
@@ -27,6 +30,7 @@
 #include "ui/qt/event_window.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/settings_dialog.h"
+#include "ui/qt/translation.h"
 
 namespace tvr::test {
 
@@ -44,17 +48,104 @@ private Q_SLOTS:
         folder.emplace();
         exe = folder->path16();
         dataFolder_.set(exe);
-        window.emplace(folder->file16("TamvikVRServer.ini"), exe, ui::ControllerOptions{nullptr, true, 0x7F000001});
-        QVERIFY(window->loadSettings());
-        window->start();
-        window->show();
-        closed = false;
-        window->setOnClosed([this] { closed = true; });
+        makeWindow();
     }
 
     void cleanup() {
         window.reset();
         folder.reset();
+        QVERIFY(ui::qt::useLanguage(ui::Language::Japanese));
+    }
+
+    void everyTextSpeaksTheChosenLanguage_data() {
+        QTest::addColumn<bool>("english");
+        QTest::newRow("Japanese") << false;
+        QTest::newRow("English") << true;
+    }
+
+    void everyTextSpeaksTheChosenLanguage() {
+        QFETCH(bool, english);
+        QVERIFY(ui::qt::useLanguage(english ? ui::Language::English : ui::Language::Japanese));
+        window.reset();
+        makeWindow();
+        // A headset that connects and is dropped leaves status texts in the bar and the events.
+        client::ControlClient headset;
+        client::Reply reply;
+        QVERIFY(headset.connect("127.0.0.1", window->controller().controlServer()->port(), 2000));
+        QVERIFY(headset.sendTexts({client::ControlClient::setupMessage()}) && headset.receiveReply(&reply, 5000));
+        QTRY_COMPARE_WITH_TIMEOUT(window->statusPart(0)->text(),
+                                  english ? QStringLiteral("a headset connected") : QStringLiteral(u"接続中"), 5000);
+        window->onHotKey(ID_HOTKEY_DISCONNECT);
+        QVERIFY(headset.waitClosed(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(window->statusPart(0)->text(),
+                                  english ? QStringLiteral("waiting for a headset") : QStringLiteral(u"接続待ち"),
+                                  5000);
+        lineEdit(IDC_ROW3_PATH)->setText(QStringLiteral("/no/such/folder"));
+        window->findChild<QComboBox*>(QString::number(IDC_ROW3_TYPE))->setCurrentIndex(1);
+        button(IDC_APPLY)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(window->statusPart(1)->toolTip().contains(QStringLiteral("/no/such/folder")), 5000);
+        window->model().hotKeyTaken(u"Ctrl+Shift+Alt+S");
+        QTest::mouseDClick(window->statusPart(0), Qt::LeftButton);
+
+        ui::qt::SettingsDialog dialog(window->controller(), exe, &*window);
+        dialog.show();
+        dialog.edit(IDC_PORT_MOUSE)->setText(QStringLiteral("0"));
+        dialog.accept();
+        auto* refusal = dialog.findChild<QMessageBox*>();
+        QVERIFY(refusal != nullptr);
+
+        // Each control's caption, by its id, as the two languages write it.
+        struct Caption {
+            QWidget* owner;
+            int id;
+            const char16_t *japanese, *english;
+        };
+        for (const Caption& c : {
+                 Caption{&*window, IDC_SETTINGS, u"設定", u"Settings"},
+                 Caption{&*window, IDC_APPLY, u"適用", u"Apply"},
+                 Caption{&*window, IDC_QUIT, u"終了", u"Quit"},
+                 Caption{&*window, IDC_REFRESH, u"情報更新", u"Refresh"},
+                 Caption{&*window, IDC_MOUSE_ON, u"マウス ON", u"Mouse ON"},
+                 Caption{&*window, IDC_MOUSE_OFF, u"マウス OFF", u"Mouse OFF"},
+                 Caption{&*window, IDC_DISCONNECT, u"強制 切断\nC+S+A+KEY[S]", u"Disconnect\nC+S+A+KEY[S]"},
+                 Caption{&*window, IDC_ROW1_FOLDER, u"フォル", u"Fold."},
+                 Caption{&*window, IDC_ROW8_EDIT, u"編集", u"Edit"},
+                 Caption{&dialog, IDC_TRIM_FOLDER, u"フォルダ", u"Folder"},
+                 Caption{&dialog, IDC_WORD_LIST_EDIT, u"編集", u"Edit"},
+                 Caption{&dialog, IDC_CANCEL, u"キャンセル", u"Cancel"},
+                 Caption{&dialog, IDC_USE_PASSWORD, u"パスワードを使う (off)", u"Use a password (off)"},
+                 Caption{&dialog, IDC_USE_MOUSE, u"PCマウスを使う　(Off)", u"Use the PC mouse (Off)"},
+             }) {
+            auto* control = c.owner->findChild<QAbstractButton*>(QString::number(c.id));
+            QVERIFY2(control != nullptr, qPrintable(QString::number(c.id)));
+            QCOMPARE(control->text(), QString::fromUtf16(english ? c.english : c.japanese));
+        }
+        QCOMPARE(dialog.windowTitle(), english ? QStringLiteral("Settings") : QStringLiteral(u"設定"));
+        QStringList types;
+        auto* type = window->findChild<QComboBox*>(QString::number(IDC_ROW1_TYPE));
+        for (int i = 0; i < type->count(); ++i) types << type->itemText(i);
+        QCOMPARE(types.join(u'|'),
+                 english ? QStringLiteral("VR device|PC folder|Playlist|Search list|Favorites list")
+                         : QStringLiteral(u"VRデバイス|PCフォルダ|プレイリスト|検索リスト|お気に入りリスト"));
+        QVERIFY(refusal->text().contains(english ? QStringLiteral("Port (mouse)")
+                                                 : QStringLiteral(u"ポート番号 (マウス)")));
+
+        QStringList texts = shownTexts({&*window, &dialog, window->eventWindow(), window->trayMenu()});
+        QVERIFY(texts.size() > 60);
+        QString all = texts.join(u'\n');
+        if (english) {
+            for (const QString& text : texts) QVERIFY2(!hasJapanese(text), qPrintable(text));
+        } else {
+            for (const char16_t* part :
+                 {u"チャンネル", u"サーバーアドレス", u"ウインドウを表示(&W)", u"イベントを表示(&E)", u"終了(&Q)",
+                  u"イベント - TamvikVR Server", u"送り (10)", u"秒",
+                  u"ホットキー Ctrl+Shift+Alt+S は他のプログラムが使っています",
+                  u"チャンネル3 のフォルダがありません: /no/such/folder"})
+                QVERIFY2(texts.contains(QString::fromUtf16(part)) || all.contains(QString::fromUtf16(part)),
+                         qPrintable(QString::fromUtf16(part)));
+        }
+        refusal->accept();
+        dialog.reject();
     }
 
     void rowsEnableByTypeAndApplyReachesTheSettingsFile() {
@@ -203,6 +294,47 @@ private Q_SLOTS:
     }
 
 private:
+    void makeWindow() {
+        window.emplace(folder->file16("TamvikVRServer.ini"), exe, ui::ControllerOptions{nullptr, true, 0x7F000001});
+        QVERIFY(window->loadSettings());
+        window->start();
+        window->show();
+        closed = false;
+        window->setOnClosed([this] { closed = true; });
+    }
+
+    // Every text the widgets show: titles, labels, buttons, combo items, fields, tool tips, menu
+    // entries, message boxes and the event list, of each widget and everything inside it.
+    static QStringList shownTexts(std::initializer_list<QWidget*> tops) {
+        QStringList texts;
+        for (QWidget* top : tops) {
+            if (top == nullptr) continue;
+            QList<QWidget*> widgets = top->findChildren<QWidget*>();
+            widgets.prepend(top);
+            for (QWidget* widget : widgets) {
+                texts << widget->windowTitle() << widget->toolTip();
+                if (auto* label = qobject_cast<QLabel*>(widget)) texts << label->text();
+                if (auto* button = qobject_cast<QAbstractButton*>(widget)) texts << button->text();
+                if (auto* line = qobject_cast<QLineEdit*>(widget)) texts << line->text();
+                if (auto* box = qobject_cast<QMessageBox*>(widget)) texts << box->text();
+                if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+                    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
+                }
+                for (QAction* action : widget->actions()) texts << action->text();
+            }
+            if (auto* events = dynamic_cast<ui::qt::EventWindow*>(top)) texts << events->text().split(u'\n');
+        }
+        texts.removeAll(QString());
+        return texts;
+    }
+
+    static bool hasJapanese(const QString& text) {
+        return std::any_of(text.begin(), text.end(), [](QChar c) {
+            char16_t u = c.unicode();
+            return (u >= 0x3000 && u <= 0x30FF) || (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xFF00 && u <= 0xFFEF);
+        });
+    }
+
     QLineEdit* lineEdit(int id) { return window->findChild<QLineEdit*>(QString::number(id)); }
     QPushButton* button(int id) { return window->findChild<QPushButton*>(QString::number(id)); }
     // The settings are written on the controller's writer thread: what it was asked to write is
