@@ -79,20 +79,26 @@ std::wstring remoteText(HWND control, UINT message, WPARAM wParam) {
     return text;
 }
 
+// Prints each item of a combo box or list box, one a line. Messages below WM_USER, as these
+// are, carry their text between processes themselves.
+void printItems(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage) {
+    LRESULT count = SendMessageW(control, countMessage, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::wstring item(static_cast<std::size_t>(SendMessageW(control, lengthMessage, static_cast<WPARAM>(i), 0)) + 1,
+                          L'\0');
+        item.resize(static_cast<std::size_t>(
+            SendMessageW(control, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()))));
+        std::printf("%s\n", utf8(item).c_str());
+    }
+}
+
 // Prints one control's text, and a combo box's items.
 BOOL CALLBACK dumpControl(HWND control, LPARAM) {
     std::printf("%s\n", utf8(controlText(control)).c_str());
     wchar_t kind[32] = {};
     GetClassNameW(control, kind, 32);
     if (lstrcmpiW(kind, L"ComboBox") == 0) {
-        LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            std::wstring item(
-                static_cast<std::size_t>(SendMessageW(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, L'\0');
-            item.resize(static_cast<std::size_t>(
-                SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()))));
-            std::printf("%s\n", utf8(item).c_str());
-        }
+        printItems(control, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
     }
     return TRUE;
 }
@@ -154,15 +160,7 @@ int wmain(int argc, wchar_t** argv) {
         WPARAM partAndSize = MAKEWPARAM(_wtoi(argv[4]), 4096);
         std::printf("%s\n", utf8(remoteText(control, SB_GETTIPTEXTW, partAndSize)).c_str());
     } else if (action == L"items") {
-        LRESULT count = SendMessageW(control, LB_GETCOUNT, 0, 0);
-        // Messages below WM_USER, as this one, carry their text between processes themselves.
-        for (LRESULT i = 0; i < count; ++i) {
-            std::wstring line(
-                static_cast<std::size_t>(SendMessageW(control, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, L'\0');
-            line.resize(static_cast<std::size_t>(
-                SendMessageW(control, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()))));
-            std::printf("%s\n", utf8(line).c_str());
-        }
+        printItems(control, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
     } else if (action == L"enabled") {
         std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
     } else if (action == L"click") {
