@@ -33,7 +33,8 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
     // must not wait behind a walk of a whole disk.
     FolderWalk walk([&context] { return context.sink.abandoned(); }, folderCap_);
     walk_ = &walk;
-    FolderReadAhead readAhead(true, readAheadStart_);
+    // Only an order by date reads every file's time: on a cold disk that is a read per file.
+    FolderReadAhead readAhead(sortNeedsTimes(sort.sortName), readAheadStart_);
     readAhead_ = &readAhead;
     context.sink.root(root.root);
 
@@ -130,6 +131,15 @@ int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& c
     if (files > 0) {
         if (!sorter_.sort(sort.sortName, sort.sortMode, sort.sortMode2nd, abandoned)) {
             return 0;
+        }
+        if (sort.sortName == kSortByName) {
+            sorter_.settleNameTies([&folder](const std::u16string& name) {
+                std::u16string path = folder;
+                core::appendPath(path, name);
+                platform::FileTime time = 0;
+                platform::fileWriteTime(path, &time);
+                return time;
+            });
         }
         if (sort.sortName != kSortByName && !sorter_.group(abandoned)) {
             return 0;

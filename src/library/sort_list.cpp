@@ -40,16 +40,20 @@ bool samePrefix(const std::u16string& representative, const std::u16string& memb
     return representative.size() >= k && representative.compare(0, k, member, 0, k) == 0;
 }
 
-}  // namespace
-
-void SortList::add(std::u16string name, platform::FileTime writeTime) {
-    SortRecord& record = records_.emplace_back();
-    record.name = std::move(name);
+void setTimeKeys(SortRecord& record, platform::FileTime writeTime) {
     platform::LocalTime local;
     if (writeTime != 0 && platform::fileTimeToLocal(writeTime, &local)) {
         record.dateKey = std::int64_t{local.year} * 10000 + local.month * 100 + local.day;
         record.dateTimeKey = record.dateKey * 1000000 + local.hour * 10000 + local.minute * 100 + local.second;
     }
+}
+
+}  // namespace
+
+void SortList::add(std::u16string name, platform::FileTime writeTime) {
+    SortRecord& record = records_.emplace_back();
+    record.name = std::move(name);
+    setTimeKeys(record, writeTime);
 }
 
 bool SortList::comesFirst(const SortRecord& a, const SortRecord& b) const {
@@ -136,6 +140,23 @@ bool SortList::group(const std::function<bool()>& abandoned) {
         record.groupId = counter++;
     }
     return sort(kSortByGroup, 1, 1, abandoned);
+}
+
+void SortList::settleNameTies(const std::function<platform::FileTime(const std::u16string&)>& writeTimeOf) {
+    // Equal names sit side by side in their added order; ordering each such run by time alone
+    // gives what the whole sort gives with every time known.
+    const auto at = [this](std::size_t index) { return records_.begin() + static_cast<std::ptrdiff_t>(index); };
+    for (std::size_t begin = 0; begin < records_.size();) {
+        std::size_t end = begin + 1;
+        while (end < records_.size() && compareNames(records_[begin], records_[end]) == 0) ++end;
+        if (end - begin > 1) {
+            for (std::size_t i = begin; i < end; ++i) setTimeKeys(records_[i], writeTimeOf(records_[i].name));
+            std::stable_sort(at(begin), at(end), [this](const SortRecord& a, const SortRecord& b) {
+                return comesFirst(a, b);
+            });
+        }
+        begin = end;
+    }
 }
 
 void sortFolderNames(std::vector<std::u16string>& names) {

@@ -33,6 +33,9 @@ public:
     /// Gathers series members at their first member's place, ascending inside each series;
     /// false as sort() when abandoned.
     bool group(const std::function<bool()>& abandoned = {});
+    /// After a name sort of records added without times: the records whose names compare equal
+    /// get their times from writeTimeOf and are ordered by them, as a sort that had every time.
+    void settleNameTies(const std::function<platform::FileTime(const std::u16string&)>& writeTimeOf);
     std::size_t count() const { return records_.size(); }
     const SortRecord& get(std::size_t index) const { return records_[index]; }
 
@@ -45,6 +48,10 @@ private:
     std::vector<SortRecord> records_;
     std::vector<std::size_t> groups_;  // representative record index per open group
 };
+
+/// True when the key orders by the files' times; a name sort needs them only for names that
+/// compare equal.
+inline bool sortNeedsTimes(std::int32_t sortName) { return sortName == kSortByTime || sortName == kSortByDate; }
 
 /// Sorts sub-folder names ascending in natural order; names differing only in case by code unit.
 void sortFolderNames(std::vector<std::u16string>& names);

@@ -198,6 +198,35 @@ TEST_F(ChannelListingTest, SortRequestOrdersEachFolder) {
                             }));
 }
 
+TEST_F(ChannelListingTest, NamesEqualButForCaseAreOrderedByTheirFilesTimes) {
+    test::TempFolder twins;
+    twins.write("clip.mp4", "x");
+    twins.write("CLIP.mp4", "x");
+    twins.write("Clip.mp4", "x");
+    std::size_t files = 0;
+    platform::enumerateFolderNames(twins.path16(), [&](const platform::DirEntry&) { return ++files > 0; }, nullptr);
+    if (files != 3) GTEST_SKIP() << "this file system does not tell names apart by case";
+    test::setModificationTime(twins.file("Clip.mp4"), 1'500'000'060);
+    test::setModificationTime(twins.file("clip.mp4"), 1'500'000'000);
+    test::setModificationTime(twins.file("CLIP.mp4"), 1'500'000'030);
+    setChannel(1, core::kChannelPcFolder, twins.path16());
+    const struct {
+        SortRequest sort;
+        std::vector<std::string> order;
+    } cases[] = {
+        {{0, 1, 1}, {"clip.mp4", "CLIP.mp4", "Clip.mp4"}},
+        {{0, 1, 0}, {"Clip.mp4", "CLIP.mp4", "clip.mp4"}},
+        {{1, 1, 1}, {"clip.mp4", "CLIP.mp4", "Clip.mp4"}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(list(1, c.sort), 1);
+        Events expected{"root " + twins.path(), "folder 0 " + twins.path(), "begin"};
+        for (const std::string& name : c.order) expected.push_back("entry 0 " + twins.path() + " | " + name);
+        expected.insert(expected.end(), {"end", "total 3"});
+        EXPECT_EQ(sink_.events, expected) << c.sort.sortMode2nd;
+    }
+}
+
 TEST_F(ChannelListingTest, MarkerStateTwoForUnreadMarkerFiles) {
     test::TempFolder markerFolder;
     markerFolder.write("a.trm", "");
