@@ -121,24 +121,31 @@ public:
         int status = 0;
         ::waitpid(pid_, &status, 0);
     }
-    // The playlist listing of the tree in the headset's order (0 by name, 1 by date and time);
-    // how many files it sent.
-    std::size_t list(int sortName) {
+    // The playlist listing of the tree in the headset's order (0 by name, 1 by date and time):
+    // the time until its last record arrived, in ms; files gets how many files it sent.
+    double list(int sortName, std::size_t* files) {
         tvr::client::Reply reply;
         const std::u16string request = tvr::core::format(u"#CMD_GET_CHANNEL(<ch>2,<sort_name>%d)", {sortName});
-        if (!client_.sendTexts({request}) || !client_.receiveReply(&reply, kReplyTimeoutMs) ||
-            !reply.ok) {
+        const auto start = Clock::now();
+        if (!client_.sendTexts({request}) || !client_.receiveReply(&reply, kReplyTimeoutMs) || !reply.ok) {
             std::exit(1);
         }
-        return reply.entries().size();
+        const double took = ms(Clock::now() - start);
+        *files = 0;
+        for (const auto& record : reply.records) *files += record.entries.size();
+        return took;
     }
-    // CM_SEARCH_FILE over the tree, polled as the headset polls it; how many rows it found.
-    std::int32_t search() {
+    // CM_SEARCH_FILE over the tree, polled as the headset polls it: the time until it reported
+    // finished, in ms; rows gets how many rows it found.
+    double search(std::int32_t* rows) {
+        const auto start = Clock::now();
         if (!command(u"CM_SEARCH_FILE", kSearchText).ok) std::exit(1);
         while (value(command(u"CM_SEARCH_ISFINISHED")) != 1) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        return value(command(u"CM_SEARCH_GETNUM"));
+        const double took = ms(Clock::now() - start);
+        *rows = value(command(u"CM_SEARCH_GETNUM"));
+        return took;
     }
     // Forgets the peak so far: the next peakKib() is the peak from now on.
     void resetPeak() const { std::ofstream("/proc/" + std::to_string(pid_) + "/clear_refs") << "5\n"; }
@@ -180,14 +187,13 @@ struct Figures {
     long peakKib = 0;
 };
 
-// Cold runs (each after a drop) and warm runs (after one warm-up) of one walk.
-Figures measure(const std::function<void()>& walk, int runs, bool cold, const Server* server) {
+// Cold runs (each after a drop) and warm runs (after one warm-up) of one walk, which returns its
+// own time in ms (what it reads after its end is not the walk's).
+Figures measure(const std::function<double()>& walk, int runs, bool cold, const Server* server) {
     Figures figures;
     auto timed = [&] {
         if (server != nullptr) server->resetPeak();
-        const auto start = Clock::now();
-        walk();
-        const double took = ms(Clock::now() - start);
+        const double took = walk();
         if (server != nullptr) figures.peakKib = std::max(figures.peakKib, server->peakKib());
         return took;
     };
@@ -240,17 +246,17 @@ int main(int argc, char** argv) {
     std::size_t listed = 0;
     std::int32_t found = 0;
     const std::string quoted = "'" + tree.string() + "'";
-    const Figures listing = measure([&] { listed = server.list(0); }, runs, cold, &server);
-    const Figures byDate = measure([&] { listed = server.list(1); }, runs, cold, &server);
-    const Figures search = measure([&] { found = server.search(); }, runs, cold, &server);
+    const Figures listing = measure([&] { return server.list(0, &listed); }, runs, cold, &server);
+    const Figures byDate = measure([&] { return server.list(1, &listed); }, runs, cold, &server);
+    const Figures search = measure([&] { return server.search(&found); }, runs, cold, &server);
     const Figures findSort =
-        measure([&] { timeShell("find " + quoted + " -printf '%T@ %p\\n' | sort"); }, runs, cold, nullptr);
+        measure([&] { return timeShell("find " + quoted + " -printf '%T@ %p\\n' | sort"); }, runs, cold, nullptr);
     const Figures findName =
-        measure([&] { timeShell("find " + quoted + " -name '*" + tvr::platform::toUtf8(kSearchText) + "*'"); }, runs,
-                cold, nullptr);
+        measure([&] { return timeShell("find " + quoted + " -name '*" + tvr::platform::toUtf8(kSearchText) + "*'"); },
+                runs, cold, nullptr);
     Figures fd;
     if (haveFd) {
-        fd = measure([&] { timeShell("fdfind -j8 --changed-within 100y . " + quoted); }, runs, cold, nullptr);
+        fd = measure([&] { return timeShell("fdfind -j8 --changed-within 100y . " + quoted); }, runs, cold, nullptr);
     }
 
     std::printf("%d empty videos in %d folders; median of %d runs, caches %s\n", files,

@@ -51,7 +51,7 @@ struct ListingNotes {
 class ChannelLister {
 public:
     /// A lister whose walks enter at most folderCap folders per request and start reading ahead
-    /// as readAhead says.
+    /// as readAhead says (a listing by date starts them at once).
     explicit ChannelLister(std::size_t folderCap = kMaxWalkFolders,
                            FolderReadAhead::Start readAhead = FolderReadAhead::Start::kWhenSlow)
         : folderCap_(folderCap), readAheadStart_(readAhead) {}

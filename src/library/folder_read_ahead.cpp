@@ -76,7 +76,13 @@ void FolderReadAhead::announce(const std::vector<std::u16string>& folders) {
             queue_.push_back(std::move(slot));
         }
     }
-    work_.notify_all();
+    wakeReaders(folders.size());
+}
+
+void FolderReadAhead::wakeReaders(std::size_t newFolders) {
+    // One thread per folder that came within reach: waking every thread for each folder the walk
+    // takes would cost more processor time than the reads on a warm cache.
+    for (std::size_t i = 0; i < std::min(newFolders, threads_.size()); ++i) work_.notify_one();
 }
 
 void FolderReadAhead::announceSubFolders(const std::u16string& folder, std::vector<std::u16string>& names) {
@@ -138,8 +144,9 @@ FolderReadAhead::SlotPtr FolderReadAhead::takeSlot(const std::u16string& folder)
     const auto keep = found == queue_.rend() ? queue_.begin() : std::prev(found.base());
     for (auto it = keep; it != queue_.end(); ++it) leaveQueue(**it);
     SlotPtr slot = found == queue_.rend() || (*keep)->state != Slot::State::kReady ? nullptr : *keep;
+    const auto passed = static_cast<std::size_t>(queue_.end() - keep);
     queue_.erase(keep, queue_.end());
-    work_.notify_all();
+    wakeReaders(passed);
     return slot;
 }
 

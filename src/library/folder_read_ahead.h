@@ -70,6 +70,7 @@ private:
     bool readNow(const std::u16string& folder, const EntryVisit& onEntry, std::size_t* undecodable) const;
     SlotPtr takeSlot(const std::u16string& folder);  // with mutex_ held; a slot read ahead or none
     void leaveQueue(Slot& slot);
+    void wakeReaders(std::size_t newFolders);
     void startThreads();
     SlotPtr nextToRead();
     void readSlot(Slot& slot);

@@ -151,9 +151,8 @@ void SortList::settleNameTies(const std::function<platform::FileTime(const std::
         while (end < records_.size() && compareNames(records_[begin], records_[end]) == 0) ++end;
         if (end - begin > 1) {
             for (std::size_t i = begin; i < end; ++i) setTimeKeys(records_[i], writeTimeOf(records_[i].name));
-            std::stable_sort(at(begin), at(end), [this](const SortRecord& a, const SortRecord& b) {
-                return comesFirst(a, b);
-            });
+            std::stable_sort(at(begin), at(end),
+                             [this](const SortRecord& a, const SortRecord& b) { return comesFirst(a, b); });
         }
         begin = end;
     }

@@ -13,6 +13,8 @@
 // whose zeros differ, fewer zeros sort first ("a1" < "a01"). Names that differ only in letter
 // case compare equal, as StrCmpLogicalW treats them, so a listing's second key orders them.
 // Each step compares a key derived from one name alone, so the whole is a strict weak ordering.
+#include <algorithm>
+
 #include "platform/case_fold.h"
 #include "platform/natural_compare.h"
 
@@ -49,8 +51,15 @@ int compareNumbers(std::u16string_view a, std::size_t aStart, std::size_t aEnd, 
 }  // namespace
 
 int portableNaturalCompare(std::u16string_view a, std::u16string_view b) {
-    std::size_t i = 0;
-    std::size_t j = 0;
+    // Names in one folder often share a long start ("Episode 12 ..."): the identical code units
+    // compare equal token by token and leave no zero tie, so the walk starts where they part,
+    // moved back to the start of a digit run that the parting point cuts.
+    std::size_t start = 0;
+    const std::size_t common = std::min(a.size(), b.size());
+    while (start < common && a[start] == b[start]) ++start;
+    while (start > 0 && isDigit(a[start - 1])) --start;
+    std::size_t i = start;
+    std::size_t j = start;
     int zeroTie = 0;
     while (i < a.size() && j < b.size()) {
         if (isDigit(a[i]) && isDigit(b[j])) {

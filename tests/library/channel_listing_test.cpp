@@ -204,7 +204,8 @@ TEST_F(ChannelListingTest, NamesEqualButForCaseAreOrderedByTheirFilesTimes) {
     twins.write("CLIP.mp4", "x");
     twins.write("Clip.mp4", "x");
     std::size_t files = 0;
-    platform::enumerateFolderNames(twins.path16(), [&](const platform::DirEntry&) { return ++files > 0; }, nullptr);
+    platform::enumerateFolderNames(
+        twins.path16(), [&](const platform::DirEntry&) { return ++files > 0; }, nullptr);
     if (files != 3) GTEST_SKIP() << "this file system does not tell names apart by case";
     test::setModificationTime(twins.file("Clip.mp4"), 1'500'000'060);
     test::setModificationTime(twins.file("clip.mp4"), 1'500'000'000);

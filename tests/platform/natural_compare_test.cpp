@@ -62,6 +62,31 @@ TEST(NaturalCompare, CaseOnlyDifferencesAreEqualWhileLeadingZerosStillDecide) {
     EXPECT_TRUE(less(u"A1b", u"a01B"));
 }
 
+TEST(NaturalCompare, NamesSharingTheirStartPartInsideANumberOrAfterIt) {
+    const struct {
+        const char16_t* a;
+        const char16_t* b;
+        int order;
+    } cases[] = {
+        {u"Episode 12 title", u"Episode 123 title", -1},
+        {u"ab12x", u"ab123", -1},
+        {u"Ep 10", u"Ep 010", -1},
+        {u"Ep 010", u"Ep 10", 1},
+        {u"x19", u"x2", 1},
+        {u"a01b2", u"a01b02", -1},
+        {u"Show 7a", u"Show 7A", 0},
+        {u"Show 7", u"Show 7 ", -1},
+        {u"12", u"9", 1},
+        {u"a007", u"a07", 1},
+    };
+    for (const auto& c : cases) {
+        const int order = portableNaturalCompare(c.a, c.b);
+        EXPECT_EQ((order > 0) - (order < 0), c.order) << std::u16string(c.a).size();
+        const int reverse = portableNaturalCompare(c.b, c.a);
+        EXPECT_EQ((reverse > 0) - (reverse < 0), -c.order) << std::u16string(c.a).size();
+    }
+}
+
 TEST(NaturalCompare, IsAStrictWeakOrderingOnACorpus) {
     const std::vector<std::u16string> corpus = {u"",
                                                 u"a",
