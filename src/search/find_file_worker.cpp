@@ -11,13 +11,19 @@ namespace tvr::search {
 void FindFileWorker::run(std::u16string_view path, const SearchContext& context) {
     context_ = &context;
     walk_.emplace([&context] { return context.stopped(); });
+    readAhead_.emplace(false);
     fileTests_ = 0;
     const core::SplitResult parts = core::splitPath(path);
     name_ = parts.nameWithExt;
-    if (name_.empty()) return;
-    if (!context.stopped() && !lastFolder_.empty() && lookIn(lastFolder_, false)) return;
-    if (context.stopped() || lookInTree(parts.folder)) return;
-    walkListFile(context.settings.config.searchFolder1, false, context,
+    if (!name_.empty()) search(parts.folder);
+    // The read-ahead's threads end with the request.
+    readAhead_.reset();
+}
+
+void FindFileWorker::search(const std::u16string& rememberedFolder) {
+    if (!context_->stopped() && !lastFolder_.empty() && lookIn(lastFolder_, false)) return;
+    if (context_->stopped() || lookInTree(rememberedFolder)) return;
+    walkListFile(context_->settings.config.searchFolder1, false, *context_,
                  [this](const std::u16string& folder, bool) { return !lookInTree(folder); });
 }
 
@@ -51,15 +57,16 @@ bool FindFileWorker::lookIn(const std::u16string& folder, bool descend) {
     }
     if (!descend) return false;
     std::vector<std::u16string> subFolders;
-    platform::enumerateFolderNames(folder, [&](const platform::DirEntry& entry) {
-        if (walk_->shouldStop()) return false;
-        if (library::isWalkedFolder(entry)) subFolders.push_back(entry.name);
-        return true;
-    });
-    std::u16string child;
-    for (const std::u16string& name : subFolders) {
-        child = folder;
-        core::appendPath(child, name);
+    readAhead_->read(
+        folder,
+        [&](const platform::DirEntry& entry) {
+            if (walk_->shouldStop()) return false;
+            if (library::isWalkedFolder(entry)) subFolders.push_back(entry.name);
+            return true;
+        },
+        nullptr);
+    readAhead_->announceSubFolders(folder, subFolders);
+    for (const std::u16string& child : subFolders) {
         if (lookIn(child, true)) return true;
     }
     return walk_->shouldStop();

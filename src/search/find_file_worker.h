@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "library/folder_read_ahead.h"
 #include "library/folder_walk.h"
 #include "search/search_context.h"
 
@@ -22,6 +23,8 @@ public:
     std::uint64_t fileTests() const { return fileTests_; }
 
 private:
+    // The folder of the last hit, then the remembered folder's tree, then the list's trees.
+    void search(const std::u16string& rememberedFolder);
     // True when the request ends here: found, or stopped.
     bool lookIn(const std::u16string& folder, bool descend);
     // lookIn with descending, as a tree of its own.
@@ -31,6 +34,7 @@ private:
     std::u16string name_;
     const SearchContext* context_ = nullptr;
     std::optional<library::FolderWalk> walk_;  // the running request's
+    std::optional<library::FolderReadAhead> readAhead_;
     std::uint64_t fileTests_ = 0;
 };
 

@@ -5,6 +5,7 @@
 
 #include "core/paths.h"
 #include "core/text.h"
+#include "library/folder_read_ahead.h"
 #include "library/folder_walk.h"
 #include "library/list_file.h"
 #include "platform/fs.h"
@@ -45,14 +46,17 @@ void listComputer(const SearchContext& context) {
 }
 
 // Stops at the first sub-folder; the headset only needs to know whether to offer a way down.
-bool hasSubFolder(const std::u16string& folder, const SearchContext& context) {
+bool hasSubFolder(const std::u16string& folder, library::FolderReadAhead& readAhead, const SearchContext& context) {
     bool found = false;
     context.results.setProgress(folder);
-    platform::enumerateFolderNames(folder, [&](const platform::DirEntry& entry) {
-        if (context.stopped()) return false;
-        found = library::isWalkedFolder(entry);
-        return !found;
-    });
+    readAhead.read(
+        folder,
+        [&](const platform::DirEntry& entry) {
+            if (context.stopped()) return false;
+            found = library::isWalkedFolder(entry);
+            return !found;
+        },
+        nullptr);
     return found;
 }
 
@@ -65,13 +69,14 @@ void listSubFolders(std::u16string_view folder, const SearchContext& context) {
         if (library::isWalkedFolder(entry)) names.push_back(entry.name);
         return true;
     });
-    std::u16string child;
-    for (const std::u16string& name : names) {
+    // Each sub-folder is looked into once, in this order: a cold disk serves several at a time.
+    library::FolderReadAhead readAhead(false);
+    std::vector<std::u16string> paths = names;
+    readAhead.announceSubFolders(std::u16string(folder), paths);
+    for (std::size_t i = 0; i < names.size(); ++i) {
         if (context.stopped()) return;
-        child.assign(folder);
-        core::appendPath(child, name);
-        const bool deeper = hasSubFolder(child, context);
-        context.results.add({name, FolderRow{name, deeper ? 1 : 0, kSubFolderRow}});
+        const bool deeper = hasSubFolder(paths[i], readAhead, context);
+        context.results.add({names[i], FolderRow{names[i], deeper ? 1 : 0, kSubFolderRow}});
     }
 }
 
