@@ -94,8 +94,8 @@ TEST_F(SearchEngineTest, SearchRunsToTheEndAndIsReadInWindows) {
     EXPECT_EQ(engine_->rowCount(), 0);
     exe_.write("SearchFolder1.vrl", tree_->path() + "\n#once\n" + tree_->path() + "\n");
 
+    // This search is short: on a busy machine it may end before the first question.
     engine_->startSearchFile(u"Episode 7", settings());
-    EXPECT_EQ(engine_->isFinished(), 0);
     ASSERT_TRUE(waitFinished());
     EXPECT_EQ(engine_->progress(), u"");
 
