@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Walks of a large library, cold (page cache, dentries and inodes dropped before each run) and
 // warm, over a real connection to the server executable: the playlist listing of the whole tree
+// in name order (which reads no file's time) and in date order (which reads every file's time),
 // and CM_SEARCH_FILE over it, side by side with `find -printf '%T@ %p\n' | sort` and
 // `fdfind -j8 --changed-within 100y` (both read every file's time; the second in parallel, the
-// floor a disk allows), and for the search also `find -name`. The server's peak memory during
-// each of its runs comes from /proc (VmHWM, reset before the run).
+// floor a disk allows), and for the search also `find -name`. A walk's time runs from the request
+// to the last record of its answer. The server's peak memory during each of its runs comes from
+// /proc (VmHWM, reset before the run). A reference server (another build) is measured the same
+// way in the same run, one server at a time.
 // Usage: cold_walk_bench <tamvikvr-server> <work folder> <files (a multiple of 10,000)> [runs]
+//        [reference server]
 // Cold figures need the right to write /proc/sys/vm/drop_caches (root); without it they are
 // skipped, saying so. fdfind figures are skipped when fdfind is not installed.
 #include <fcntl.h>
@@ -223,17 +227,44 @@ void printRatio(const char* what, const Figures& ours, const Figures& theirs, bo
     std::printf("\n");
 }
 
+// The server's three walks, each cold and warm; one server runs at a time.
+struct ServerFigures {
+    Figures byName;
+    Figures byDate;
+    Figures search;
+    std::size_t listed = 0;
+    std::int32_t found = 0;
+};
+
+ServerFigures measureServer(const fs::path& binary, const fs::path& install, const fs::path& tree, int runs,
+                            bool cold) {
+    Server server(binary, install, tree);
+    ServerFigures f;
+    f.byName = measure([&] { return server.list(0, &f.listed); }, runs, cold, &server);
+    f.byDate = measure([&] { return server.list(1, &f.listed); }, runs, cold, &server);
+    f.search = measure([&] { return server.search(&f.found); }, runs, cold, &server);
+    return f;
+}
+
+void printChange(const char* what, const Figures& ours, const Figures& reference, bool cold) {
+    std::printf("  %-44s", what);
+    if (cold) std::printf(" cold %.2f", median(ours.cold) / median(reference.cold));
+    std::printf("  warm %.2f\n", median(ours.warm) / median(reference.warm));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: cold_walk_bench <tamvikvr-server> <work folder> <files> [runs]\n");
+        std::fprintf(stderr,
+                     "usage: cold_walk_bench <tamvikvr-server> <work folder> <files> [runs] [reference server]\n");
         return 2;
     }
     const fs::path binary = fs::absolute(argv[1]);
     const fs::path work = fs::absolute(argv[2]);
     const int files = std::atoi(argv[3]);
     const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
+    const fs::path reference = argc > 5 ? fs::absolute(argv[5]) : fs::path();
     if (files < kFilesPerShow * kShowsPerGroup || files % (kFilesPerShow * kShowsPerGroup) != 0) return 2;
     const fs::path tree = work / ("tree-" + std::to_string(files));
     generateTree(tree, files);
@@ -242,13 +273,10 @@ int main(int argc, char** argv) {
     if (!cold) std::printf("cold figures skipped: /proc/sys/vm/drop_caches is not writable (needs root)\n");
     if (!haveFd) std::printf("fdfind figures skipped: fdfind is not installed (Debian package fd-find)\n");
 
-    Server server(binary, work / "install", tree);
-    std::size_t listed = 0;
-    std::int32_t found = 0;
+    const ServerFigures ours = measureServer(binary, work / "install", tree, runs, cold);
+    ServerFigures before;
+    if (!reference.empty()) before = measureServer(reference, work / "install-reference", tree, runs, cold);
     const std::string quoted = "'" + tree.string() + "'";
-    const Figures listing = measure([&] { return server.list(0, &listed); }, runs, cold, &server);
-    const Figures byDate = measure([&] { return server.list(1, &listed); }, runs, cold, &server);
-    const Figures search = measure([&] { return server.search(&found); }, runs, cold, &server);
     const Figures findSort =
         measure([&] { return timeShell("find " + quoted + " -printf '%T@ %p\\n' | sort"); }, runs, cold, nullptr);
     const Figures findName =
@@ -262,20 +290,31 @@ int main(int argc, char** argv) {
     std::printf("%d empty videos in %d folders; median of %d runs, caches %s\n", files,
                 files / kFilesPerShow + files / (kFilesPerShow * kShowsPerGroup) + 1, runs,
                 cold ? "dropped before each cold run" : "not dropped");
-    printRow(("playlist listing by name (" + std::to_string(listed) + " files)").c_str(), listing, cold);
-    printRow("playlist listing by date", byDate, cold);
-    printRow(("CM_SEARCH_FILE (" + std::to_string(found) + " rows)").c_str(), search, cold);
+    printRow(("playlist listing by name (" + std::to_string(ours.listed) + " files)").c_str(), ours.byName, cold);
+    printRow("playlist listing by date", ours.byDate, cold);
+    printRow(("CM_SEARCH_FILE (" + std::to_string(ours.found) + " rows)").c_str(), ours.search, cold);
+    if (!reference.empty()) {
+        printRow("reference: playlist listing by name", before.byName, cold);
+        printRow("reference: playlist listing by date", before.byDate, cold);
+        printRow("reference: CM_SEARCH_FILE", before.search, cold);
+    }
     printRow("find -printf '%T@ %p\\n' | sort", findSort, cold);
     printRow("find -name", findName, cold);
     if (haveFd) printRow("fdfind -j8 --changed-within 100y", fd, cold);
-    printRatio("listing by name / find | sort:", listing, findSort, cold, 0.5, 0.7);
-    printRatio("listing by date / find | sort:", byDate, findSort, cold, 0.5, 0.7);
+    printRatio("listing by name / find | sort:", ours.byName, findSort, cold, 0.5, 0.7);
+    printRatio("listing by date / find | sort:", ours.byDate, findSort, cold, 0.5, 0.7);
     if (haveFd) {
-        printRatio("listing by name / fdfind:", listing, fd, cold, 1.2, 0);
-        printRatio("listing by date / fdfind:", byDate, fd, cold, 1.2, 0);
+        printRatio("listing by name / fdfind:", ours.byName, fd, cold, 1.2, 0);
+        printRatio("listing by date / fdfind:", ours.byDate, fd, cold, 1.2, 0);
     }
-    printRatio("search / find -name:", search, findName, cold, 0.5, 0);
-    std::printf("  server peak memory: %.1f MiB (target under 32 MiB at 1,000,000 files)\n",
-                static_cast<double>(std::max({listing.peakKib, byDate.peakKib, search.peakKib})) / 1024.0);
+    printRatio("search / find -name:", ours.search, findName, cold, 0.5, 0);
+    if (!reference.empty()) {
+        printChange("listing by name / reference:", ours.byName, before.byName, cold);
+        printChange("listing by date / reference:", ours.byDate, before.byDate, cold);
+        printChange("search / reference:", ours.search, before.search, cold);
+    }
+    std::printf(
+        "  server peak memory: %.1f MiB (target under 32 MiB at 1,000,000 files)\n",
+        static_cast<double>(std::max({ours.byName.peakKib, ours.byDate.peakKib, ours.search.peakKib})) / 1024.0);
     return 0;
 }
