@@ -58,8 +58,18 @@ void FolderReadAhead::startThreads() {
     started_ = true;
     // Read on the walk's thread, once per walk, before any thread may read a folder.
     skippedDevices_ = platform::pseudoFileSystemDevices();
+    addThreads();
+}
+
+void FolderReadAhead::addThreads() {
+    // A thread per folder waiting, up to kThreads: a small tree starts no more than it can use.
+    std::size_t waiting = 0;
+    {
+        std::lock_guard lock(mutex_);
+        waiting = queue_.size();
+    }
     try {
-        for (std::size_t i = 0; i < kThreads; ++i) threads_.emplace_back([this] { threadMain(); });
+        while (threads_.size() < std::min(waiting, kThreads)) threads_.emplace_back([this] { threadMain(); });
     } catch (const std::system_error&) {
         // Fewer threads read ahead, or none: the walk then reads each folder itself.
     }
@@ -67,7 +77,6 @@ void FolderReadAhead::startThreads() {
 
 void FolderReadAhead::announce(const std::vector<std::u16string>& folders) {
     if (folders.empty()) return;
-    if (!started_ && start_ == Start::kAtOnce) startThreads();
     {
         std::lock_guard lock(mutex_);
         for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
@@ -75,6 +84,11 @@ void FolderReadAhead::announce(const std::vector<std::u16string>& folders) {
             slot->folder = *it;
             queue_.push_back(std::move(slot));
         }
+    }
+    if (!started_ && start_ == Start::kAtOnce) {
+        startThreads();
+    } else if (started_ && threads_.size() < kThreads) {
+        addThreads();
     }
     wakeReaders(folders.size());
 }

@@ -72,6 +72,7 @@ private:
     void leaveQueue(Slot& slot);
     void wakeReaders(std::size_t newFolders);
     void startThreads();
+    void addThreads();
     SlotPtr nextToRead();
     void readSlot(Slot& slot);
     void threadMain();
