@@ -30,14 +30,22 @@ TEST(FsPosix, LinksAreFollowedAndDanglingOnesSkipped) {
     std::filesystem::create_symlink(temp.file("gone"), temp.file("dangling"));
     EXPECT_EQ(pathKind(temp.file16("link")), PathKind::Folder);
     EXPECT_EQ(pathKind(temp.file16("dangling")), PathKind::Missing);
-    std::map<std::u16string, DirEntry> seen;
-    ASSERT_TRUE(enumerateFolder(temp.path16(), [&](const DirEntry& e) {
-        seen[e.name] = e;
-        return true;
-    }));
-    EXPECT_EQ(seen.size(), 3u);
-    EXPECT_TRUE(seen[u"link"].isFolder);
-    EXPECT_EQ(seen.count(u"dangling"), 0u);
+    // With times and with names only (which tells kinds without a look-up per entry) alike.
+    for (const auto enumerate : {&enumerateFolder, &enumerateFolderNames}) {
+        std::map<std::u16string, DirEntry> seen;
+        ASSERT_TRUE(enumerate(
+            temp.path16(),
+            [&](const DirEntry& e) {
+                seen[e.name] = e;
+                return true;
+            },
+            nullptr));
+        EXPECT_EQ(seen.size(), 3u);
+        EXPECT_TRUE(seen[u"link"].isFolder);
+        EXPECT_TRUE(seen[u"sub"].isFolder);
+        EXPECT_FALSE(seen[u"f.mp4"].isFolder);
+        EXPECT_EQ(seen.count(u"dangling"), 0u);
+    }
     EXPECT_FALSE(backslashIsSeparator());
 }
 
