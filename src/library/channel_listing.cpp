@@ -33,10 +33,8 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
     // must not wait behind a walk of a whole disk.
     FolderWalk walk([&context] { return context.sink.abandoned(); }, folderCap_);
     walk_ = &walk;
-    // Only an order by date reads every file's time, a look-up per file: its threads pay off on a
-    // warm cache too, so they start at once.
-    const bool withTimes = sortNeedsTimes(sort.sortName);
-    FolderReadAhead readAhead(withTimes, withTimes ? FolderReadAhead::Start::kAtOnce : readAheadStart_);
+    // Only an order by date reads every file's time: on a cold disk that is a read per file.
+    FolderReadAhead readAhead(sortNeedsTimes(sort.sortName), readAheadStart_);
     readAhead_ = &readAhead;
     context.sink.root(root.root);
 

@@ -12,13 +12,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// How long a folder read takes at most when its entries are at hand (in the caches): a fixed
-// part and a part per entry, with and without a file test per entry. A read that takes longer
-// waited for the disk.
-constexpr std::chrono::nanoseconds kAtHandWithTimes = 100us;
-constexpr std::chrono::nanoseconds kAtHandPerEntryWithTimes = 2us;
-constexpr std::chrono::nanoseconds kAtHandNames = 40us;
-constexpr std::chrono::nanoseconds kAtHandPerEntryName = 500ns;
+// How long a read of names takes at most when its entries are at hand (in the caches): a fixed
+// part and a part per entry. A read that takes longer waited for the disk.
+constexpr std::chrono::nanoseconds kAtHand = 40us;
+constexpr std::chrono::nanoseconds kAtHandPerEntry = 500ns;
 // So many reads that waited, and at least one read in kSlowShare, start the threads: one alone
 // may be a moment another program had the processor.
 constexpr int kSlowReadsToStart = 4;
@@ -38,7 +35,8 @@ struct FolderReadAhead::Slot {
     std::size_t undecodable = 0;
 };
 
-FolderReadAhead::FolderReadAhead(bool withTimes, Start start) : withTimes_(withTimes), start_(start) {}
+FolderReadAhead::FolderReadAhead(bool withTimes, Start start)
+    : withTimes_(withTimes), start_(withTimes ? Start::kAtOnce : start) {}
 
 FolderReadAhead::~FolderReadAhead() {
     {
@@ -139,8 +137,7 @@ bool FolderReadAhead::read(const std::u16string& folder, const EntryVisit& onEnt
         undecodable);
     const auto took = std::chrono::steady_clock::now() - began;
     const auto count = static_cast<std::int64_t>(entries);
-    const auto expected =
-        withTimes_ ? kAtHandWithTimes + kAtHandPerEntryWithTimes * count : kAtHandNames + kAtHandPerEntryName * count;
+    const auto expected = kAtHand + kAtHandPerEntry * count;
     ++reads_;
     if (took > expected && ++slowReads_ >= kSlowReadsToStart && slowReads_ * kSlowShare >= reads_) startThreads();
     return readable;

@@ -43,7 +43,8 @@ public:
     };
 
     /// withTimes: entries carry their last-write times (enumerateFolder), else names and folder
-    /// flags only (enumerateFolderNames).
+    /// flags only (enumerateFolderNames). A walk with times starts its threads at once: a look-up
+    /// per entry pays off on a warm cache too.
     explicit FolderReadAhead(bool withTimes, Start start = Start::kWhenSlow);
     /// Ends the read-ahead at once and joins its threads: none starts another folder, and one
     /// mid-folder leaves it at the next entry.
