@@ -2,12 +2,14 @@
 // Walks of a large library, cold (page cache, dentries and inodes dropped before each run) and
 // warm, over a real connection to the server executable: the playlist listing of the whole tree
 // in name order (which reads no file's time) and in date order (which reads every file's time),
-// and CM_SEARCH_FILE over it, side by side with `find -printf '%T@ %p\n' | sort` and
+// CM_SEARCH_FILE and CM_FIND_FILE (of a name nowhere) over it and CM_GETDIR of a folder of
+// shows, side by side with `find -printf '%T@ %p\n' | sort` and
 // `fdfind -j8 --changed-within 100y` (both read every file's time; the second in parallel, the
-// floor a disk allows), and for the search also `find -name`. A walk's time runs from the request
-// to the last record of its answer. The server's peak memory during each of its runs comes from
-// /proc (VmHWM, reset before the run). A reference server (another build) is measured the same
-// way in the same run, one server at a time.
+// floor a disk allows), and for the searches also `find -name`. A walk's time runs from the
+// request to the last record of its answer. The server's peak memory during each of its runs
+// comes from /proc (VmHWM, reset before the run). A reference server (another build) is
+// measured the same way in the same run, one server at a time.
+//
 // Usage: cold_walk_bench <tamvikvr-server> <work folder> <files (a multiple of 10,000)> [runs]
 //        [reference server]
 // Cold figures need the right to write /proc/sys/vm/drop_caches (root); without it they are
@@ -139,18 +141,28 @@ public:
         for (const auto& record : reply.records) *files += record.entries.size();
         return took;
     }
-    // CM_SEARCH_FILE over the tree, polled as the headset polls it: the time until it reported
-    // finished, in ms; rows gets how many rows it found.
+    // CM_SEARCH_FILE over the tree: the time until it reported finished, in ms; rows gets how
+    // many rows it found.
     double search(std::int32_t* rows) {
-        const auto start = Clock::now();
-        if (!command(u"CM_SEARCH_FILE", kSearchText).ok) std::exit(1);
-        while (value(command(u"CM_SEARCH_ISFINISHED")) != 1) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        const double took = ms(Clock::now() - start);
+        const double took = runSearch(u"CM_SEARCH_FILE", kSearchText);
         *rows = value(command(u"CM_SEARCH_GETNUM"));
         return took;
     }
+    // One search command, polled as the headset polls it: the time until it reported finished.
+    double runSearch(std::u16string_view name, std::u16string argument) {
+        const auto start = Clock::now();
+        if (!command(name, std::move(argument)).ok) std::exit(1);
+        while (value(command(u"CM_SEARCH_ISFINISHED")) != 1) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return ms(Clock::now() - start);
+    }
+    // CM_FIND_FILE for a name the tree does not hold, so that it walks the whole search-folder
+    // list: the time until it reported finished, in ms.
+    double findMissing() { return runSearch(u"CM_FIND_FILE", u"/moved/Episode 100 some title.mp4"); }
+    // CM_GETDIR of a folder of 100 shows, each looked into for a folder below it: the time until
+    // it reported finished, in ms.
+    double listShows(const fs::path& group) { return runSearch(u"CM_GETDIR", tvr::platform::fromUtf8(group.string())); }
     // Forgets the peak so far: the next peakKib() is the peak from now on.
     void resetPeak() const { std::ofstream("/proc/" + std::to_string(pid_) + "/clear_refs") << "5\n"; }
     long peakKib() const {
@@ -232,6 +244,8 @@ struct ServerFigures {
     Figures byName;
     Figures byDate;
     Figures search;
+    Figures find;
+    Figures getDir;
     std::size_t listed = 0;
     std::int32_t found = 0;
 };
@@ -243,6 +257,8 @@ ServerFigures measureServer(const fs::path& binary, const fs::path& install, con
     f.byName = measure([&] { return server.list(0, &f.listed); }, runs, cold, &server);
     f.byDate = measure([&] { return server.list(1, &f.listed); }, runs, cold, &server);
     f.search = measure([&] { return server.search(&f.found); }, runs, cold, &server);
+    f.find = measure([&] { return server.findMissing(); }, runs, cold, &server);
+    f.getDir = measure([&] { return server.listShows(tree / "Group 0"); }, runs, cold, &server);
     return f;
 }
 
@@ -293,10 +309,14 @@ int main(int argc, char** argv) {
     printRow(("playlist listing by name (" + std::to_string(ours.listed) + " files)").c_str(), ours.byName, cold);
     printRow("playlist listing by date", ours.byDate, cold);
     printRow(("CM_SEARCH_FILE (" + std::to_string(ours.found) + " rows)").c_str(), ours.search, cold);
+    printRow("CM_FIND_FILE, a name nowhere", ours.find, cold);
+    printRow("CM_GETDIR, 100 shows", ours.getDir, cold);
     if (!reference.empty()) {
         printRow("reference: playlist listing by name", before.byName, cold);
         printRow("reference: playlist listing by date", before.byDate, cold);
         printRow("reference: CM_SEARCH_FILE", before.search, cold);
+        printRow("reference: CM_FIND_FILE, a name nowhere", before.find, cold);
+        printRow("reference: CM_GETDIR, 100 shows", before.getDir, cold);
     }
     printRow("find -printf '%T@ %p\\n' | sort", findSort, cold);
     printRow("find -name", findName, cold);
@@ -308,13 +328,17 @@ int main(int argc, char** argv) {
         printRatio("listing by date / fdfind:", ours.byDate, fd, cold, 1.2, 0);
     }
     printRatio("search / find -name:", ours.search, findName, cold, 0.5, 0);
+    printChange("find / find -name:", ours.find, findName, cold);
     if (!reference.empty()) {
         printChange("listing by name / reference:", ours.byName, before.byName, cold);
         printChange("listing by date / reference:", ours.byDate, before.byDate, cold);
         printChange("search / reference:", ours.search, before.search, cold);
+        printChange("find / reference:", ours.find, before.find, cold);
+        printChange("getdir / reference:", ours.getDir, before.getDir, cold);
     }
-    std::printf(
-        "  server peak memory: %.1f MiB (target under 32 MiB at 1,000,000 files)\n",
-        static_cast<double>(std::max({ours.byName.peakKib, ours.byDate.peakKib, ours.search.peakKib})) / 1024.0);
+    std::printf("  server peak memory: %.1f MiB (target under 32 MiB at 1,000,000 files)\n",
+                static_cast<double>(
+                    std::max({ours.byName.peakKib, ours.byDate.peakKib, ours.search.peakKib, ours.find.peakKib})) /
+                    1024.0);
     return 0;
 }

@@ -47,6 +47,20 @@ bool FindFileWorker::lookIn(const std::u16string& folder, bool descend) {
         }
     }
     context_->results.setProgress(folder);
+    // The folder is read before the name is tested in it: on a cold disk that read is what shows
+    // the read-ahead is worth its threads, and it brings in what the test then looks up.
+    std::vector<std::u16string> subFolders;
+    if (descend) {
+        readAhead_->read(
+            folder,
+            [&](const platform::DirEntry& entry) {
+                if (walk_->shouldStop()) return false;
+                if (library::isWalkedFolder(entry)) subFolders.push_back(entry.name);
+                return true;
+            },
+            nullptr);
+        if (walk_->shouldStop()) return true;
+    }
     std::u16string candidate = folder;
     core::appendPath(candidate, name_);
     ++fileTests_;
@@ -56,15 +70,6 @@ bool FindFileWorker::lookIn(const std::u16string& folder, bool descend) {
         return true;
     }
     if (!descend) return false;
-    std::vector<std::u16string> subFolders;
-    readAhead_->read(
-        folder,
-        [&](const platform::DirEntry& entry) {
-            if (walk_->shouldStop()) return false;
-            if (library::isWalkedFolder(entry)) subFolders.push_back(entry.name);
-            return true;
-        },
-        nullptr);
     readAhead_->announceSubFolders(folder, subFolders);
     for (const std::u16string& child : subFolders) {
         if (lookIn(child, true)) return true;
