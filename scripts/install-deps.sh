@@ -11,6 +11,7 @@ packages=(
   googletest libgtest-dev libgmock-dev        # tests
   libutfcpp-dev                               # UTF-8 conversion headers
   curl ffmpeg                                 # real clients of the video server in the tests
+  strace                                      # the saves test: a replaced file's folder is flushed
   mpv gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   python3-gi gir1.2-gstreamer-1.0             # real players of the video server in the tests
   nginx-light procps                          # the video server benchmark

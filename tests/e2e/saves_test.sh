@@ -3,7 +3,8 @@
 # OK means saved: a channel change and a headset's key the server answered OK survive a kill -9
 # right after the OK; the last change answered OK while the server stops (SIGTERM, SIGINT) is the
 # one in the file; a closed terminal (SIGHUP, a console pipe whose reader is gone) stops the
-# server cleanly, with the log closed by SHUTDOWN and the word list's unsaved entries written.
+# server cleanly, with the log closed by SHUTDOWN and the word list's unsaved entries written;
+# a replaced settings file's folder is flushed after the rename.
 # Usage: saves_test.sh <tamvikvr-server> <tamvikvr-client>
 source "$(dirname "$0")/lib.sh"
 server_binary=$1
@@ -80,4 +81,26 @@ server_pid=""
 check "SIGHUP: exit status 0 (its last console line is dropped too)" test "$status" = 0
 check "SIGHUP: the log ends with SHUTDOWN" grep -qE ", SHUTDOWN$" < <(tail -n 1 "$install/TamvikVR Server[Log].txt")
 check "SIGHUP: the unsaved word is written" grep -qF '"id" "unsaved-word"' "$install/WordList.txt"
+
+# A replaced file's new name lives in its folder: the folder is flushed after the rename, before
+# the OK leaves, or a power cut could bring the old settings file back.
+(cd "$install" && exec strace -f -y -qq -e trace=rename,fsync -o "$work/trace" "./${server_binary##*/}" \
+  >console.txt 2>&1) &
+strace_pid=$!
+background_pids+=("$strace_pid")
+wait_for_text "$install/console.txt" "code=0x0001 接続待ち" || fail "under strace: the server listens"
+server_pid=$(pgrep -P "$strace_pid")
+check "under strace: a headset's key is answered OK" grep -qxF "#RET_OK()" < <(command CM_INI_WRITE_STRING client rw.flushed yes)
+kill -TERM "$server_pid"
+wait "$strace_pid" || true
+server_pid=""
+# The rename's thread flushes the folder (strace -y names it) before it renames anything else.
+folder_flushed() {
+  awk -v folder="<$(realpath "$install")>" '
+    /rename\(.*\/TamvikVRServer\.ini"\) = 0/ { thread = $1; renamed = 1; next }
+    renamed && $1 == thread && /rename\(/ { renamed = 0 }
+    renamed && $1 == thread && index($0, "fsync(") && index($0, folder ") = 0") { found = 1 }
+    END { exit !found }' "$work/trace"
+}
+check "the settings file's folder is flushed after its rename" folder_flushed
 finish

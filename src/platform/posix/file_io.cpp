@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Whole-file reads, atomic replacement and the append-only log file on POSIX.
+#include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -46,6 +47,16 @@ std::string resolveLinkTarget(const std::string& path) {
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
     std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), ::free);
     return resolved ? std::string(resolved.get()) : path;
+}
+
+// The new name of a renamed file lives in its folder: until the folder is flushed, a power cut
+// can bring back the old file. File systems that cannot flush a folder keep their names anyway.
+bool flushFolder(const std::string& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;
+    ::close(fd);
+    return flushed;
 }
 
 }  // namespace
@@ -101,8 +112,11 @@ bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
     bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return flushFolder(folder);
 }
 
 int removeAtomicWriteLeftovers(std::u16string_view folder) {
