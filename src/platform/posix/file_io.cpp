@@ -50,10 +50,11 @@ std::string resolveLinkTarget(const std::string& path) {
 }
 
 // The new name of a renamed file lives in its folder: until the folder is flushed, a power cut
-// can bring back the old file. File systems that cannot flush a folder keep their names anyway.
+// can bring back the old file. A folder this program may write in but not read, or a file system
+// that cannot flush a folder, keeps the name as well as it can; only a failed flush fails.
 bool flushFolder(const std::string& folder) {
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return errno == EACCES || errno == EPERM;
     const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;
     ::close(fd);
     return flushed;
