@@ -78,10 +78,11 @@ bool ControlServer::startListening(std::uint16_t port, const core::Config& confi
     return true;
 }
 
-void ControlServer::applySettings(const core::Config& config) {
+void ControlServer::applySettings(const core::Config& config, std::uint64_t headsetChannelChangesTaken) {
     {
         std::lock_guard guard(pendingMutex_);
         pendingConfig_ = config;
+        pendingChangesTaken_ = headsetChannelChangesTaken;
     }
     thread_.wake();
 }
@@ -93,11 +94,15 @@ void ControlServer::watchLogins(std::function<void()> onLogin) {
 
 void ControlServer::applyPending() {
     std::optional<core::Config> config;
+    std::uint64_t taken = 0;
     {
         std::lock_guard guard(pendingMutex_);
         config.swap(pendingConfig_);
+        taken = pendingChangesTaken_;
     }
-    if (config) applyNow(*config);
+    if (!config) return;
+    channelChanges_.keepOver(*config, taken);
+    applyNow(*config);
 }
 
 void ControlServer::applyNow(const core::Config& config) {
@@ -145,8 +150,8 @@ std::u16string ControlServer::addressText() const {
 HandlerContext ControlServer::context() {
     // A long copy of a moved video asks this between blocks, so a stop need not wait for it.
     auto stopping = [this] { return thread_.stopRequested(); };
-    return HandlerContext{config_, library_, line_,    status_, frontEnd_, channelSaver_,
-                          clock_,  log_,     session_, search_, stopping};
+    return HandlerContext{config_,         library_, line_, status_,  frontEnd_, channelSaver_,
+                          channelChanges_, clock_,   log_,  session_, search_,   stopping};
 }
 
 void ControlServer::connectionSetup(platform::SocketHandle socket, const platform::Ipv4Endpoint& peer) {

@@ -46,7 +46,9 @@ public:
     /// Listens on the port (0: any free port) and applies the settings; false when it cannot listen.
     bool startListening(std::uint16_t port, const core::Config& config, std::uint32_t bindAddress = 0);
     /// Hands new settings to the control thread, which takes them before its next pass; never waits.
-    void applySettings(const core::Config& config);
+    /// headsetChannelChangesTaken: how many of the headset's channel changes (posted to the
+    /// front-end, in order) the settings hold; the later ones stay over their channels.
+    void applySettings(const core::Config& config, std::uint64_t headsetChannelChangesTaken);
     /// Copies and clears the status slot; never waits on the network.
     void takeStatus(StatusSlot* status) { status_.take(status); }
     /// Every status event since the last call, in order.
@@ -98,8 +100,10 @@ private:
     core::WorkerThread thread_;
 
     core::Config config_ = core::defaultConfig();  // the control thread's copy
-    std::mutex pendingMutex_;                      // guards pendingConfig_ and onLogin_
+    HeadsetChannelChanges channelChanges_;
+    std::mutex pendingMutex_;  // guards pendingConfig_, pendingChangesTaken_ and onLogin_
     std::optional<core::Config> pendingConfig_;
+    std::uint64_t pendingChangesTaken_ = 0;
     std::function<void()> onLogin_;
     core::ServerLog log_;
     StatusBoard status_{log_};

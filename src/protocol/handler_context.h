@@ -12,6 +12,7 @@
 #include "core/settings.h"
 #include "library/library_state.h"
 #include "platform/fs.h"
+#include "protocol/headset_channel_changes.h"
 #include "protocol/reply_sink.h"
 #include "protocol/session.h"
 #include "protocol/status_board.h"
@@ -24,8 +25,9 @@ struct HandlerContext {
     library::LibraryState& library;
     ReplySink& reply;
     StatusBoard& status;
-    core::CommandQueue* frontEnd;      // null when no front-end listens
-    core::ChannelSaver* channelSaver;  // writes channel changes before OK; null without a settings writer
+    core::CommandQueue* frontEnd;           // null when no front-end listens
+    core::ChannelSaver* channelSaver;       // writes channel changes before OK; null without a settings writer
+    HeadsetChannelChanges& channelChanges;  // the changes posted to the front-end
     core::Clock& clock;
     core::ServerLog& log;
     Session& session;

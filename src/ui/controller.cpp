@@ -149,7 +149,7 @@ void Controller::onCommand(const core::FrontEndCommand& command) {
 
 void Controller::applySettings() {
     if (!running_) return;
-    control_->applySettings(listeningConfig());
+    control_->applySettings(listeningConfig(), channelChangesTaken_);
     saveSettings();
 }
 

@@ -24,7 +24,8 @@ public:
     }
 
     protocol::HandlerContext context() {
-        return {config, library, sink, status, &frontEnd, nullptr, clock, log, session, search, [] { return false; }};
+        return {config,         library, sink, status,  &frontEnd, nullptr,
+                channelChanges, clock,   log,  session, search,    [] { return false; }};
     }
     /// Applies the settings to the library state, as the server does when it takes them.
     void apply() { library.apply(config); }
@@ -57,6 +58,7 @@ public:
     core::ServerLog log;
     protocol::StatusBoard status{log};
     core::CommandQueue frontEnd;
+    protocol::HeadsetChannelChanges channelChanges;
     core::ManualClock clock;
     protocol::Session session;
     std::unique_ptr<search::SearchEngine> search;

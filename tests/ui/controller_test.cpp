@@ -103,8 +103,22 @@ TEST_F(ControllerTest, ChannelChangedByTheHeadsetIsSavedToTheSettingsFile) {
     controller->saveSettings();  // a save of the window's values, which do not hold the change yet
     controller->flushSettings();
     EXPECT_EQ(platform::iniReadString(settingsPath(), u"ch.1", u"pcPath", u"?"), test::storedPath(folder.path16()));
+    // Applying the window's values, which do not hold the change yet, keeps it for the headset too.
+    controller->applySettings();
     controller->tick();
     EXPECT_EQ(controller->settings().config().channels[1].path, test::storedPath(folder.path16()));
+    const std::u16string channel[4] = {u"1", u"", u"", u""};
+    ASSERT_TRUE(client.sendCommand(u"CM_GET_CHANNEL_TYPE", channel));
+    ASSERT_TRUE(client.receiveReply(&reply, 5000));
+    ASSERT_FALSE(reply.records.empty());
+    EXPECT_EQ(reply.records[0].result.text, test::storedPath(folder.path16()));
+    // Once the window holds the change, its next apply is the settings in force.
+    controller->settings().config().channels[1].path = folder.file16("chosen");
+    controller->applySettings();
+    ASSERT_TRUE(client.sendCommand(u"CM_GET_CHANNEL_TYPE", channel));
+    ASSERT_TRUE(client.receiveReply(&reply, 5000));
+    ASSERT_FALSE(reply.records.empty());
+    EXPECT_EQ(reply.records[0].result.text, folder.file16("chosen"));
 }
 
 TEST_F(ControllerTest, StreamSlotIsReleasedOnceTheHeadsetHasGone) {
