@@ -101,7 +101,8 @@ void ControlServer::applyPending() {
         taken = pendingChangesTaken_;
     }
     if (!config) return;
-    channelChanges_.keepOver(*config, taken);
+    channelChanges_.forget(taken);
+    channelChanges_.putOver(*config);
     applyNow(*config);
 }
 

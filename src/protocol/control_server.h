@@ -100,8 +100,8 @@ private:
     core::WorkerThread thread_;
 
     core::Config config_ = core::defaultConfig();  // the control thread's copy
-    HeadsetChannelChanges channelChanges_;
-    std::mutex pendingMutex_;  // guards pendingConfig_, pendingChangesTaken_ and onLogin_
+    core::ChannelChangeLog channelChanges_;        // the headset's, posted to the front-end
+    std::mutex pendingMutex_;                      // guards pendingConfig_, pendingChangesTaken_ and onLogin_
     std::optional<core::Config> pendingConfig_;
     std::uint64_t pendingChangesTaken_ = 0;
     std::function<void()> onLogin_;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/channel_change_log.h"
 #include "core/channel_saver.h"
 #include "core/clock.h"
 #include "core/command_queue.h"
@@ -12,7 +13,6 @@
 #include "core/settings.h"
 #include "library/library_state.h"
 #include "platform/fs.h"
-#include "protocol/headset_channel_changes.h"
 #include "protocol/reply_sink.h"
 #include "protocol/session.h"
 #include "protocol/status_board.h"
@@ -25,9 +25,9 @@ struct HandlerContext {
     library::LibraryState& library;
     ReplySink& reply;
     StatusBoard& status;
-    core::CommandQueue* frontEnd;           // null when no front-end listens
-    core::ChannelSaver* channelSaver;       // writes channel changes before OK; null without a settings writer
-    HeadsetChannelChanges& channelChanges;  // the changes posted to the front-end
+    core::CommandQueue* frontEnd;            // null when no front-end listens
+    core::ChannelSaver* channelSaver;        // writes channel changes before OK; null without a settings writer
+    core::ChannelChangeLog& channelChanges;  // the changes posted to the front-end
     core::Clock& clock;
     core::ServerLog& log;
     Session& session;

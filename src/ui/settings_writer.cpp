@@ -32,7 +32,7 @@ std::uint64_t SettingsWriter::askLocked() {
 void SettingsWriter::save(const core::Config& config, std::uint64_t channelChangesTaken) {
     std::lock_guard lock(mutex_);
     pendingConfig_ = config;
-    std::erase_if(channelChanges_, [&](const ChannelChange& change) { return change.number <= channelChangesTaken; });
+    channelChanges_.forget(channelChangesTaken);
     askLocked();
 }
 
@@ -45,7 +45,7 @@ void SettingsWriter::keepRect(std::u16string section, const core::WindowRect& re
 bool SettingsWriter::saveChannel(std::int32_t channel, std::int32_t type, std::u16string_view path) {
     if (channel < 0 || channel >= core::kChannelCount) return false;
     std::unique_lock lock(mutex_);
-    channelChanges_.push_back({++channelChangeCount_, channel, type, std::u16string(path)});
+    channelChanges_.add(channel, core::ChannelConfig{type, std::u16string(path)});
     channelsPending_ = true;
     std::uint64_t ticket = askLocked();
     bool written =
@@ -68,11 +68,7 @@ void SettingsWriter::run() {
         std::optional<core::Config> config = std::exchange(pendingConfig_, std::nullopt);
         if (std::exchange(channelsPending_, false) || (config && !channelChanges_.empty())) {
             if (!config) config = store_.config();
-            for (const ChannelChange& change : channelChanges_) {
-                auto& channel = config->channels[static_cast<std::size_t>(change.channel)];
-                channel.type = change.type;
-                channel.path = change.path;
-            }
+            channelChanges_.putOver(*config);
         }
         auto rects = std::exchange(pendingRects_, {});
         lock.unlock();

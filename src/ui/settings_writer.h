@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/channel_change_log.h"
 #include "core/channel_saver.h"
 #include "core/settings.h"
 
@@ -44,13 +45,6 @@ public:
     bool saveChannel(std::int32_t channel, std::int32_t type, std::u16string_view path) override;
 
 private:
-    struct ChannelChange {
-        std::uint64_t number;
-        std::int32_t channel;
-        std::int32_t type;
-        std::u16string path;
-    };
-
     void run();
     std::uint64_t askLocked();
 
@@ -58,8 +52,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::optional<core::Config> pendingConfig_;
-    std::vector<ChannelChange> channelChanges_;  // not yet taken by the front-end
-    std::uint64_t channelChangeCount_ = 0;
+    core::ChannelChangeLog channelChanges_;  // not yet taken by the front-end
     bool channelsPending_ = false;
     std::vector<std::pair<std::u16string, core::WindowRect>> pendingRects_;
     std::uint64_t asked_ = 0;

@@ -58,7 +58,7 @@ public:
     core::ServerLog log;
     protocol::StatusBoard status{log};
     core::CommandQueue frontEnd;
-    protocol::HeadsetChannelChanges channelChanges;
+    core::ChannelChangeLog channelChanges;
     core::ManualClock clock;
     protocol::Session session;
     std::unique_ptr<search::SearchEngine> search;

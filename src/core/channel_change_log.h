@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The headset's channel changes that the front-end may not have taken into its own settings yet.
-// The front-end hands its settings to the control thread when the user applies them; settings
-// older than a change must not undo it on the control thread, so the changes the front-end had
-// not taken are put back over what it hands over. The control thread alone uses this.
+// The front-end's settings hold the changes it has taken, counted in order; settings it saves or
+// applies must not undo a later change, so the later ones are put back over their channels. The
+// settings writer keeps one for the file, the control thread one for the settings in force.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,31 +11,35 @@
 
 #include "core/settings.h"
 
-namespace tvr::protocol {
+namespace tvr::core {
 
-class HeadsetChannelChanges {
+class ChannelChangeLog {
 public:
-    /// Notes a change as it is posted to the front-end, which counts the changes it takes.
-    void add(std::int32_t channel, const core::ChannelConfig& value) {
+    /// Notes the next change (the front-end counts the changes it takes in the same order).
+    void add(std::int32_t channel, const ChannelConfig& value) {
         // A newer change of a channel supersedes the older one: one change a channel at most.
         std::erase_if(changes_, [&](const Change& change) { return change.channel == channel; });
         changes_.push_back({++made_, channel, value});
     }
-    /// Puts the changes after the first `taken` over the settings' channels; forgets the others.
-    void keepOver(core::Config& config, std::uint64_t taken) {
+    /// Forgets the first `taken` changes: the front-end's settings hold them.
+    void forget(std::uint64_t taken) {
         std::erase_if(changes_, [&](const Change& change) { return change.number <= taken; });
+    }
+    /// Puts the changes not forgotten over the settings' channels.
+    void putOver(Config& config) const {
         for (const Change& change : changes_) config.channels[static_cast<std::size_t>(change.channel)] = change.value;
     }
+    bool empty() const { return changes_.empty(); }
 
 private:
     struct Change {
         std::uint64_t number;
         std::int32_t channel;
-        core::ChannelConfig value;
+        ChannelConfig value;
     };
 
     std::uint64_t made_ = 0;
     std::vector<Change> changes_;
 };
 
-}  // namespace tvr::protocol
+}  // namespace tvr::core
