@@ -175,8 +175,10 @@ OutputFile::Opened OutputFile::open(std::u16string_view path) {
         ::CreateFileW(native.c_str(), GENERIC_WRITE, win32::kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
     std::wstring target = native;
     if (existing == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND) return Opened::Failed;
+        // A link whose target is missing would be replaced by the rename, not followed.
+        const bool danglingLink =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (::GetLastError() != ERROR_FILE_NOT_FOUND || danglingLink) return Opened::Failed;
     } else if (::GetFileType(existing) != FILE_TYPE_DISK) {
         // A device (NUL, CON) or a pipe takes the bytes as they come; there is nothing to replace.
         handle_ = reinterpret_cast<std::intptr_t>(existing);
