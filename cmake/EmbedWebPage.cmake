@@ -3,7 +3,7 @@
 # page and reads nothing from disk. Run at build time: cmake -DPAGE_DIR=... -DOUTPUT=... -P this file.
 set(files "index.html" "app.js" "style.css")
 set(paths "/" "/app.js" "/style.css")
-set(types "text/html; charset=utf-8" "text/javascript; charset=utf-8" "text/css; charset=utf-8")
+set(types "text/html" "text/javascript" "text/css")
 set(body "// Generated from src/ui/web/page/ by cmake/EmbedWebPage.cmake; edit those files instead.\n")
 string(APPEND body "#include \"ui/web/web_assets.h\"\n\nnamespace tvr::ui::web {\nnamespace {\n\n")
 set(table "")

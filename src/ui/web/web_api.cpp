@@ -158,7 +158,7 @@ WebResponse WebApi::handle(const WebRequest& request) {
     }
     if (const WebAsset* asset = findWebAsset(request.path)) {
         WebResponse response;
-        response.contentType = std::string(asset->contentType);
+        response.contentType = std::string(asset->contentType) + "; charset=utf-8";
         response.body = std::string(asset->bytes);
         return response;
     }

@@ -8,8 +8,8 @@ namespace tvr::ui::web {
 
 /// One embedded file of the page.
 struct WebAsset {
-    std::string_view path;  // "/", "/app.js", "/style.css"
-    std::string_view contentType;
+    std::string_view path;         // "/", "/app.js", "/style.css"
+    std::string_view contentType;  // without its charset: every file is UTF-8
     std::string_view bytes;
 };
 
