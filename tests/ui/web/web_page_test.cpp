@@ -305,5 +305,22 @@ TEST_F(WebPageTest, SettingsAreReadWithTheDialogsRules) {
     EXPECT_EQ(model.controller().settings().config().extensions, u"mkv mp4");
 }
 
+// The browser's preference picks the page's language: Japanese only when its best range is "ja".
+TEST(WebPageLanguage, AcceptLanguageChoosesByWeight) {
+    const std::pair<std::string_view, ui::Language> cases[] = {
+        {"ja", ui::Language::Japanese},
+        {"ja-JP,ja;q=0.9,en-US;q=0.8", ui::Language::Japanese},
+        {"en-US,en;q=0.9,ja;q=0.8", ui::Language::English},
+        {"en;q=0.5, ja;q=0.9", ui::Language::Japanese},
+        {"jam", ui::Language::English},
+        {"", ui::Language::English},
+        {"fr, ja", ui::Language::English},
+    };
+    for (const auto& [header, language] : cases) {
+        SCOPED_TRACE(header);
+        EXPECT_EQ(ui::web::languageOfAcceptLanguage(header), language);
+    }
+}
+
 }  // namespace
 }  // namespace tvr::test
