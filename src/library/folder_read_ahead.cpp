@@ -181,8 +181,10 @@ bool FolderReadAhead::open(const std::u16string& folder, platform::FileIdentity*
         opened_.openTook = std::chrono::steady_clock::now() - began;
         opened_.timed = !started_;
         // On a share every request waits a round trip: the threads start with the first folder.
-        if (!opensSeen_ && !started_ && opened_.handle->isOpen() && opened_.handle->onShare()) startThreads();
-        opensSeen_ = true;
+        if (!shareChecked_ && opened_.handle->isOpen()) {
+            shareChecked_ = true;
+            if (!started_ && opened_.handle->onShare()) startThreads();
+        }
     }
     if (!opened_.handle->isOpen()) return false;
     *identity = opened_.handle->identity();

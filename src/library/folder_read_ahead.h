@@ -116,8 +116,8 @@ private:
     const Start start_;
     const StopCheck stop_;
     std::u16string lookedFor_;
-    bool started_ = false;  // the walk's thread alone reads and writes these four
-    bool opensSeen_ = false;
+    bool started_ = false;       // the walk's thread alone reads and writes these four
+    bool shareChecked_ = false;  // the first folder opened told whether it lies on a share
     int slowReads_ = 0;
     int reads_ = 0;
     Opened opened_;

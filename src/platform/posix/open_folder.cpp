@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/posix/mount_table.h"
 #include "platform/posix/posix_util.h"
 
 namespace tvr::platform {
@@ -21,17 +22,6 @@ namespace {
 
 // How long after its last change a folder counts as quiet: beyond the coarsest time stamps (2 s).
 constexpr FileTime kStampSettleTime = 3 * 10000000LL;
-
-// File systems whose requests go over a network; FUSE ones too (sshfs, rclone and the like),
-// except "fuseblk", which serves a local disk.
-bool isShareType(std::string_view type) {
-    constexpr std::string_view kTypes[] = {"nfs",  "nfs4",  "cifs",      "smb3",   "smbfs",   "9p",
-                                           "afs",  "ceph",  "glusterfs", "lustre", "davfs",   "ncpfs",
-                                           "fuse", "sshfs", "gpfs",      "beegfs", "orangefs"};
-    for (std::string_view known : kTypes)
-        if (type == known) return true;
-    return type.starts_with("fuse.");
-}
 
 // The stamp from what the system holds of the open folder: the attributes its open brought,
 // or on a local disk the folder as it is; never a request to the share.
@@ -133,26 +123,8 @@ bool OpenFolder::onShare() const {
     // The mount table names each file system's device and type; reading it asks no share.
     std::string table;
     if (!open_ || !readFileBytes(u"/proc/self/mountinfo", &table)) return false;
-    const std::string device = std::to_string(major(static_cast<dev_t>(stamp_.device))) + ":" +
-                               std::to_string(minor(static_cast<dev_t>(stamp_.device)));
-    std::string_view rest(table);
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        const std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        // Fields: mount id, parent id, major:minor, root, mount point, options..., "-", type, ...
-        std::size_t start = 0;
-        for (int field = 0; field < 2 && start != std::string_view::npos; ++field) {
-            start = line.find(' ', start);
-            if (start != std::string_view::npos) ++start;
-        }
-        if (start == std::string_view::npos || line.substr(start, line.find(' ', start) - start) != device) continue;
-        const std::size_t dash = line.find(" - ");
-        if (dash == std::string_view::npos) return false;
-        const std::string_view after = line.substr(dash + 3);
-        return isShareType(after.substr(0, after.find(' ')));
-    }
-    return false;
+    const auto device = static_cast<dev_t>(stamp_.device);
+    return posix::isShareDevice(table, std::to_string(major(device)) + ":" + std::to_string(minor(device)));
 }
 
 }  // namespace tvr::platform
