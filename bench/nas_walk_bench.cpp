@@ -42,6 +42,14 @@ namespace {
 constexpr int kReplyTimeoutMs = 600000;
 constexpr char kNowhere[] = "nowhere-at-all";
 
+pid_t serverPid = 0;  // stopped when the bench fails
+
+[[noreturn]] void fail(const char* why) {
+    std::fprintf(stderr, "nas_walk_bench: %s\n", why);
+    if (serverPid > 0) ::kill(serverPid, SIGTERM);
+    std::exit(1);
+}
+
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 double median(std::vector<double> values) {
@@ -59,7 +67,7 @@ long statusField(pid_t pid, const char* field) {
 }
 
 // The server executable in a folder of its own, channel 2 a playlist of the tree, the search
-// folder list the tree; and a headset connected to it.
+// folder list the tree; and a headset connected to it, which stays silent while fdfind runs.
 class Server {
 public:
     Server(const fs::path& binary, const fs::path& install, const fs::path& tree) {
@@ -67,7 +75,7 @@ public:
         fs::copy_file(binary, install / "tamvikvr-server", fs::copy_options::overwrite_existing);
         const std::uint16_t port = freePort();
         std::ofstream(install / "TamvikVRServer.ini")
-            << "[Config]\r\niPortServer=" << port << "\r\niPortHttp=" << freePort() << "\r\n";
+            << "[Config]\r\niPortServer=" << port << "\r\niPortHttp=" << freePort() << "\r\niLiveTimeOutSec=3600\r\n";
         std::ofstream(install / "ch3.vrl") << tree.string() << "\n";
         std::ofstream(install / "SearchFolder1.vrl") << tree.string() << "\n";
         const std::string exe = (install / "tamvikvr-server").string();
@@ -79,13 +87,14 @@ public:
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
         const bool spawned = posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv, environ) == 0;
         posix_spawn_file_actions_destroy(&actions);
-        if (!spawned) std::exit(3);
+        if (!spawned) fail("the server did not start");
+        serverPid = pid_;
         for (int i = 0; i < 200 && !client_.connect("127.0.0.1", port, 100); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         tvr::client::Reply reply;
         if (!client_.sendTexts({tvr::client::ControlClient::setupMessage()}) || !client_.receiveReply(&reply, 5000)) {
-            std::exit(3);
+            fail("no handshake");
         }
     }
     ~Server() {
@@ -102,7 +111,7 @@ public:
         const std::u16string request = tvr::core::format(u"#CMD_GET_CHANNEL(<ch>2,<sort_name>%d)", {sortName});
         const auto start = Clock::now();
         if (!client_.sendTexts({request}) || !client_.receiveReply(&reply, kReplyTimeoutMs) || !reply.ok) {
-            std::exit(1);
+            fail("the listing failed");
         }
         const double took = ms(Clock::now() - start);
         *files = 0;
@@ -112,7 +121,7 @@ public:
     // One search command, polled as the headset polls it: the time until it reported finished.
     double search(std::u16string_view name, std::u16string argument) {
         const auto start = Clock::now();
-        if (!command(name, std::move(argument)).ok) std::exit(1);
+        if (!command(name, std::move(argument)).ok) fail("a search did not start");
         while (value(command(u"CM_SEARCH_ISFINISHED")) != 1) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
@@ -130,7 +139,7 @@ private:
     tvr::client::Reply command(std::u16string_view name, std::u16string a0 = u"") {
         const std::u16string args[4] = {std::move(a0), u"", u"", u""};
         tvr::client::Reply reply;
-        if (!client_.sendCommand(name, args) || !client_.receiveReply(&reply, kReplyTimeoutMs)) std::exit(1);
+        if (!client_.sendCommand(name, args) || !client_.receiveReply(&reply, kReplyTimeoutMs)) fail("no reply");
         return reply;
     }
     static std::int32_t value(const tvr::client::Reply& reply) {
@@ -176,7 +185,7 @@ double theirs(const std::string& shell, int runs) {
     std::vector<double> times;
     for (int i = 0; i <= runs; ++i) {
         const auto start = Clock::now();
-        if (std::system((shell + " >/dev/null").c_str()) != 0) std::exit(4);
+        if (std::system((shell + " >/dev/null").c_str()) != 0) fail(("failed: " + shell).c_str());
         if (i > 0) times.push_back(ms(Clock::now() - start));
     }
     return median(times);
