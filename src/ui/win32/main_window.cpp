@@ -233,10 +233,11 @@ std::optional<std::u16string> MainWindow::chooseFolder(std::u16string_view start
     return win32::chooseFolder(window_, start);
 }
 
-bool MainWindow::openInEditor(std::u16string_view path) {
-    // Notepad's start is not checked, as the original program never did.
+EditorOutcome MainWindow::openInEditor(std::u16string_view path) {
+    // Notepad's start is not checked, as the original program never did; Notepad itself offers
+    // to make a missing file.
     openInNotepad(path);
-    return true;
+    return EditorOutcome::Opened;
 }
 
 void MainWindow::showFromTray() {
