@@ -91,6 +91,8 @@ check "the event window lies beside the main window, not over it" \
   test $((EVENTS_X >= MAIN_X + MAIN_WIDTH || EVENTS_X + EVENTS_WIDTH <= MAIN_X ||
           EVENTS_Y >= MAIN_Y + MAIN_HEIGHT || EVENTS_Y + EVENTS_HEIGHT <= MAIN_Y)) = 1
 check "the event window has the focus" test "$(xdotool getwindowfocus)" = "$(window_of "$events")"
+import -window root -crop "$((MAIN_WIDTH + EVENTS_WIDTH + 40))x$((MAIN_HEIGHT + EVENTS_HEIGHT + 40))+$((MAIN_X < EVENTS_X ? MAIN_X : EVENTS_X))+$((MAIN_Y < EVENTS_Y ? MAIN_Y : EVENTS_Y))" \
+  "$shots/event-window-beside.png" 2>/dev/null
 second=0
 (cd "$install" && exec timeout 20 ./tamvikvr-server-gui --language ja >"$work/second.txt" 2>&1) || second=$?
 check "a second start for the same folder ends at once (status $second)" test "$second" = 0
