@@ -34,17 +34,27 @@ set(CPACK_NSIS_INSTALLED_ICON_NAME "TamvikVRServer.exe")
 set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/src/ui/win32/app.ico")
 set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/src/ui/win32/app.ico")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_NSIS_BRANDING_TEXT "TamvikVR Server 1.32a")
 # CPack's script with only English and Japanese, and the texts of tamvikvr.nsh in both.
 set(CPACK_MODULE_PATH "${PROJECT_SOURCE_DIR}/packaging/windows")
 # A 64-bit installer for 64-bit programs (and one that a 64-bit-only Wine can run); the start-menu
 # folder without the version; the uninstaller's first page says that the user's data stays; the
-# finish page can start the program.
+# finish page can start the program and says what to enter on the headset, and its second box
+# starts the program with Windows; the bottom line names the program, not the install system.
 set(CPACK_NSIS_DEFINES
     "Target amd64-unicode
   !define MUI_STARTMENUPAGE_DEFAULTFOLDER \"TamvikVR Server\"
   !define MUI_UNCONFIRMPAGE_TEXT_TOP \"$(UninstallKeepsData)\"
   !define MUI_FINISHPAGE_RUN \"$INSTDIR\\TamvikVRServer.exe\"
+  !define MUI_FINISHPAGE_TEXT \"$(FinishText)\"
+  !define MUI_FINISHPAGE_SHOWREADME \"\"
+  !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+  !define MUI_FINISHPAGE_SHOWREADME_TEXT \"$(StartWithWindows)\"
+  !define MUI_FINISHPAGE_SHOWREADME_FUNCTION TvrStartWithWindows
   !include \"${PROJECT_SOURCE_DIR}/packaging/windows/tamvikvr.nsh\"")
+# Before the files are replaced or removed, the running program of the install folder is asked
+# to end; files still in use end the installer or uninstaller unsuccessfully.
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "!insertmacro TvrPrepareInstall")
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "!insertmacro TvrInstallExtras")
-set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "!insertmacro TvrUninstallExtras")
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "Call un.TvrCloseRunning")
 include(CPack)

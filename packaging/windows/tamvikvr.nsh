@@ -1,10 +1,77 @@
 ; SPDX-License-Identifier: MIT
 ; What the TamvikVR Server installer and uninstaller do beyond copying and removing the files;
-; cmake/WindowsPackage.cmake has CPack's script include this and insert the two macros.
+; cmake/WindowsPackage.cmake has CPack's script include this and insert its macros.
 
 ; Beside an installed program: its data then lives in %APPDATA%\TamvikVR, not in Program Files.
 ; The zip's copy has no such file and keeps its data beside itself.
 !define TVR_INSTALLED_MARKER "InstalledBySetup.txt"
+
+; The window command of the program's tray menu entry 終了 (IDM_TRAY_QUIT in src/ui/dialog_ids.h):
+; the program applies the window, saves, stops serving and ends, as when the user quits it.
+!define TVR_QUIT_COMMAND 40002
+; The property the program puts on its main window (src/ui/win32/single_instance.cpp).
+!define TVR_WINDOW_MARK "TamvikVRServer.DataFolder"
+; How long one running program may take to save and end, in milliseconds.
+!define TVR_CLOSE_WAIT_MS 10000
+
+; Asks each running TamvikVRServer.exe of $INSTDIR to end as its 終了 does and waits up to
+; TVR_CLOSE_WAIT_MS for it. Copies in other folders hold no file of this install and keep
+; running. A program that does not end keeps its files, which the callers then find in use.
+!macro TvrCloseRunningFunction UN
+Function ${UN}TvrCloseRunning
+  StrCpy $R0 0
+  next_window:
+    FindWindow $R0 "#32770" "" 0 $R0
+    StrCmp $R0 0 done
+    System::Call 'user32::GetPropW(p R0, w "${TVR_WINDOW_MARK}") p .R1'
+    StrCmp $R1 0 next_window
+    System::Call 'user32::GetWindowThreadProcessId(p R0, *i .R2)'
+    ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION: enough to read its path and wait for it.
+    System::Call 'kernel32::OpenProcess(i 0x101000, i 0, i R2) p .R3'
+    StrCmp $R3 0 next_window
+    StrCpy $R4 ""
+    System::Call 'kernel32::QueryFullProcessImageNameW(p R3, i 0, w .R4, *i ${NSIS_MAX_STRLEN})'
+    StrCmp $R4 "$INSTDIR\TamvikVRServer.exe" 0 other_program
+    DetailPrint "$(ClosingProgram)"
+    SendMessage $R0 0x0111 ${TVR_QUIT_COMMAND} 0 /TIMEOUT=${TVR_CLOSE_WAIT_MS}
+    System::Call 'kernel32::WaitForSingleObject(p R3, i ${TVR_CLOSE_WAIT_MS}) i .R4'
+    System::Call 'kernel32::CloseHandle(p R3)'
+    ; It ended: its window is gone, so the search starts again from the first window.
+    StrCmp $R4 0 0 next_window
+    DetailPrint "$(ProgramClosed)"
+    StrCpy $R0 0
+    Goto next_window
+  other_program:
+    System::Call 'kernel32::CloseHandle(p R3)'
+    Goto next_window
+  done:
+FunctionEnd
+!macroend
+!insertmacro TvrCloseRunningFunction ""
+!insertmacro TvrCloseRunningFunction "un."
+
+; Ends the installer or uninstaller unsuccessfully when a file could not be written or removed
+; (the error flag), saying so, so that a program left running is never reported as replaced or
+; removed.
+!macro TvrAbortOnErrors Text
+  IfErrors 0 +4
+    DetailPrint "${Text}"
+    MessageBox MB_OK|MB_ICONSTOP "${Text}" /SD IDOK
+    Abort "${Text}"
+!macroend
+
+!include FileFunc.nsh
+
+; The installing user's Run value that starts the program when they sign in to Windows.
+!define TVR_RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define TVR_RUN_VALUE "TamvikVR Server"
+
+; The finish page's second box: start the program with Windows (off unless the user ticks it).
+; A silent install does so when given /STARTWITHWINDOWS.
+Function TvrStartWithWindows
+  WriteRegStr HKCU "${TVR_RUN_KEY}" "${TVR_RUN_VALUE}" '"$INSTDIR\TamvikVRServer.exe"'
+  DetailPrint "$(StartWithWindows): HKCU\${TVR_RUN_KEY}\${TVR_RUN_VALUE}"
+FunctionEnd
 
 ; Runs netsh on one server program's inbound rule for private networks; Action is "add" or
 ; "delete". Where netsh or its advfirewall context is missing (Wine), the result is only logged.
@@ -30,6 +97,14 @@
   Delete "$SMPROGRAMS\$MUI_TEMP\TamvikVR Server.lnk"
 !macroend
 
+; Before the files are copied: the running program ends, and SetOverwrite try makes a file that
+; still cannot be replaced set the error flag that TvrAbortOnErrors reads after the copy.
+!macro TvrPrepareInstall
+  Call TvrCloseRunning
+  SetOverwrite try
+  ClearErrors
+!macroend
+
 !macro TvrInstallExtras
   ; An earlier installer let every user change this folder; it now has Program Files' own
   ; permissions again, so no user can replace a program or plant a library another user loads.
@@ -42,11 +117,21 @@
   FileClose $0
   !insertmacro TvrFirewallRule add TamvikVRServer.exe
   !insertmacro TvrFirewallRule add tamvikvr-server.exe
+  ; Apps & features shows the installed size, in KiB.
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD SHCTX "Software\Microsoft\Windows\CurrentVersion\Uninstall\TamvikVR Server" "EstimatedSize" $0
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/STARTWITHWINDOWS" $1
+  IfErrors +2
+    Call TvrStartWithWindows
 !macroend
 
+; After the program files are gone: the firewall rules, the marker and the Run value go too.
 !macro TvrUninstallExtras
   !insertmacro TvrFirewallRule delete TamvikVRServer.exe
   !insertmacro TvrFirewallRule delete tamvikvr-server.exe
   Delete "$INSTDIR\${TVR_INSTALLED_MARKER}"
+  DeleteRegValue HKCU "${TVR_RUN_KEY}" "${TVR_RUN_VALUE}"
   DetailPrint "$(UninstallKeepsData)"
 !macroend

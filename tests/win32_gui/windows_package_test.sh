@@ -5,8 +5,10 @@
 # installed, with a start-menu folder without the version; the installed server takes an earlier
 # install's settings into %APPDATA%\TamvikVR once; the program started from its start-menu link
 # shows its window and serves a channel set in %APPDATA%\TamvikVR\TamvikVRServer.ini to the Linux
-# client, writing nothing in its own folder; the zip's copy keeps its files beside itself; a
-# silent uninstall leaves only the user's data folder.
+# client, writing nothing in its own folder; the zip's copy keeps its files beside itself; the
+# install with /STARTWITHWINDOWS sets the Run value and the installed size; an uninstall with a
+# file in use fails and keeps the install; a silent uninstall closes the running program and
+# leaves only the user's data folder.
 #
 #   windows_package_test.sh BUILD_WINDOWS_FOLDER LINUX_TAMVIKVR_CLIENT
 #
@@ -56,7 +58,7 @@ printf '[File]\npcExt=mp4 mkv\n[Config]\niPortServer=%s\niPortHttp=%s\niPortMous
 
 began=$(date +%s)
 install_status=0
-"${wine_cmd[@]}" "$installer" /S >"$work/install.txt" 2>&1 || install_status=$?
+"${wine_cmd[@]}" "$installer" /S /STARTWITHWINDOWS >"$work/install.txt" 2>&1 || install_status=$?
 echo "silent install took $(($(date +%s) - began)) s"
 check "the silent install succeeds where netsh has no firewall (status $install_status)" test "$install_status" = 0
 for file in TamvikVRServer.exe tamvikvr-server.exe tamvikvr-client.exe Curvane.dll ZentrovaDirectShow.dll \
@@ -64,6 +66,16 @@ for file in TamvikVRServer.exe tamvikvr-server.exe tamvikvr-client.exe Curvane.d
   check "the installer puts $file in Program Files" test -f "$target/$file"
 done
 check "the start-menu folder has no version and holds the program" test -f "$menu/TamvikVR Server.lnk"
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+"${wine_cmd[@]}" reg query "$run_key" /v "TamvikVR Server" >"$work/run-key.txt" 2>&1 || true
+check "/STARTWITHWINDOWS starts the program with the user's Windows" \
+  grep -qF 'C:\Program Files\TamvikVR Server\TamvikVRServer.exe' "$work/run-key.txt"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TamvikVR Server'
+"${wine_cmd[@]}" reg query "$uninstall_key" /v EstimatedSize >"$work/size.txt" 2>&1 || true
+size_kib=$(($(grep -o '0x[0-9a-fA-F]*' "$work/size.txt" || echo 0)))
+folder_kib=$(du -sk "$target" | cut -f1)
+check "Apps & features shows the installed size ($size_kib KiB, the folder $folder_kib KiB)" \
+  test "$size_kib" -gt $((folder_kib / 2)) -a "$size_kib" -le $((folder_kib * 2))
 check "the earlier install's settings are left where they were" test -f "$target/TamvikVRServer.ini"
 (cd "$target" && find . -type f | sort) >"$work/installed-files.txt"
 
@@ -133,6 +145,33 @@ check "the zip's copy keeps its settings beside itself" test -s "$portable/Tamvi
 check "the zip's copy names its own folder" \
   grep -q "^  data folder: .*TamvikVRServer-1.32a-win64\$" <(server_text "$work/zip-1.txt")
 
+# A server the uninstaller does not close (the console one, from the install folder) keeps its
+# files in use: the uninstaller, run in place, says so, ends unsuccessfully and keeps itself and
+# its registry entries for another try.
+start_console "$target" "$work/busy-console.txt"
+check "the console server runs from the install folder" wait_for_text "$work/busy-console.txt" "code=0x0001"
+install_windows=$(sed 's|^'"$drive_c"'|C:|; s|/|\\|g' <<<"$target")
+busy_status=0
+"${wine_cmd[@]}" "$target/Uninstall.exe" /S "_?=$install_windows" >"$work/busy-uninstall.txt" 2>&1 || busy_status=$?
+check "the uninstall with a file in use does not report success (status $busy_status)" test "$busy_status" != 0
+check "and keeps the program in use" test -f "$target/tamvikvr-server.exe"
+check "and itself" test -f "$target/Uninstall.exe"
+check "and the mark that sends the program's data to %APPDATA%" test -f "$target/InstalledBySetup.txt"
+check "and its Apps & features entry" \
+  "${wine_cmd[@]}" reg query "$uninstall_key"
+stop_server
+
+# Uninstalled while the program runs from the start menu, hidden as in the tray: the uninstaller
+# asks it to end as its 終了 does, waits for it, and only then removes its files.
+log_starts() { grep -c "接続待ち" <(server_text "$data/TamvikVR Server[Log].txt") || true; }
+starts_before=$(log_starts)
+"${wine_cmd[@]}" start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\TamvikVR Server\TamvikVR Server.lnk' \
+  >"$work/start-again.txt" 2>&1 &
+background_pids+=($!)
+check "the program runs again before the uninstall" wait_for_window
+serving_again() { for _ in $(seq 1 200); do [ "$(log_starts)" -gt "$starts_before" ] && return 0; sleep 0.05; done; return 1; }
+check "and serves again" serving_again
+xdotool search --name "^$title\$" | while read -r window; do xdotool windowunmap "$window"; done
 began=$(date +%s)
 "${wine_cmd[@]}" "$target/Uninstall.exe" /S
 # The uninstaller runs on from a copy in the temporary folder; its last step is the start menu.
@@ -141,10 +180,14 @@ echo "silent uninstall took $(($(date +%s) - began)) s"
 # Only the earlier install's settings file, which this installer did not make, may stay there.
 check "the uninstaller removes everything it put in the install folder" \
   test "$(cd "$target" 2>/dev/null && find . -type f)" = "./TamvikVRServer.ini"
+check "no program of the install runs after the uninstall" bash -c '! pgrep -f "TamvikVRServer\.exe" >/dev/null'
+check "the program ended as its 終了 does, its log ending with SHUTDOWN" \
+  test "$(tail -n 1 "$data/TamvikVR Server[Log].txt" | tr -d '\r' | grep -c 'SHUTDOWN$')" = 1
 check "and the start-menu folder" test ! -e "$menu"
 for key in 'HKLM\Software\TamvikVR' 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TamvikVR Server'; do
   check "and the registry key $key" bash -c '! "${@}" reg query "$0" >/dev/null 2>&1' "$key" "${wine_cmd[@]}"
 done
+check "and the Run value" bash -c '! "${@}" reg query "$0" /v "TamvikVR Server" >/dev/null 2>&1' "$run_key" "${wine_cmd[@]}"
 check "and keeps the user's data folder" test -s "$data/TamvikVRServer.ini"
 echo "what the install left:"
 find "$target" "$menu" "$data" 2>/dev/null | sed "s|^$drive_c|C:|" || true
