@@ -34,7 +34,6 @@ set(CPACK_NSIS_INSTALLED_ICON_NAME "TamvikVRServer.exe")
 set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/src/ui/win32/app.ico")
 set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/src/ui/win32/app.ico")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-set(CPACK_NSIS_BRANDING_TEXT "TamvikVR Server 1.32a")
 # CPack's script with only English and Japanese, and the texts of tamvikvr.nsh in both.
 set(CPACK_MODULE_PATH "${PROJECT_SOURCE_DIR}/packaging/windows")
 # A 64-bit installer for 64-bit programs (and one that a 64-bit-only Wine can run); the start-menu
@@ -43,6 +42,7 @@ set(CPACK_MODULE_PATH "${PROJECT_SOURCE_DIR}/packaging/windows")
 # starts the program with Windows; the bottom line names the program, not the install system.
 set(CPACK_NSIS_DEFINES
     "Target amd64-unicode
+  BrandingText \"TamvikVR Server 1.32a\"
   !define MUI_STARTMENUPAGE_DEFAULTFOLDER \"TamvikVR Server\"
   !define MUI_UNCONFIRMPAGE_TEXT_TOP \"$(UninstallKeepsData)\"
   !define MUI_FINISHPAGE_RUN \"$INSTDIR\\TamvikVRServer.exe\"

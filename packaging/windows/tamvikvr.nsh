@@ -50,6 +50,33 @@ FunctionEnd
 !insertmacro TvrCloseRunningFunction ""
 !insertmacro TvrCloseRunningFunction "un."
 
+; Sets the error flag when one of the programs or libraries in $INSTDIR is in use: Windows lets
+; nobody write to a running program's files. Checked before anything is removed, so that an
+; uninstall that cannot finish leaves the install whole.
+!macro TvrCheckFilesFree
+  StrCpy $R9 0
+  !insertmacro TvrCheckFileFree TamvikVRServer.exe
+  !insertmacro TvrCheckFileFree tamvikvr-server.exe
+  !insertmacro TvrCheckFileFree tamvikvr-client.exe
+  !insertmacro TvrCheckFileFree Curvane.dll
+  !insertmacro TvrCheckFileFree ZentrovaDirectShow.dll
+  ClearErrors
+  StrCmp $R9 0 +2
+    SetErrors
+!macroend
+
+; Counts the file in $R9 when it exists and cannot be opened for writing.
+!macro TvrCheckFileFree File
+  IfFileExists "$INSTDIR\${File}" 0 +8
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${File}" a
+    IfErrors +3
+      FileClose $0
+      Goto +3
+    IntOp $R9 $R9 + 1
+    DetailPrint "$(FileInUse) $INSTDIR\${File}"
+!macroend
+
 ; Ends the installer or uninstaller unsuccessfully when a file could not be written or removed
 ; (the error flag), saying so, so that a program left running is never reported as replaced or
 ; removed.

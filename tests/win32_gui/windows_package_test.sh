@@ -150,9 +150,12 @@ check "the zip's copy names its own folder" \
 # its registry entries for another try.
 start_console "$target" "$work/busy-console.txt"
 check "the console server runs from the install folder" wait_for_text "$work/busy-console.txt" "code=0x0001"
-install_windows=$(sed 's|^'"$drive_c"'|C:|; s|/|\\|g' <<<"$target")
+# NSIS reads _?= only unquoted, which wine's own command line would quote: a batch file runs the
+# uninstaller in place, waits for it and passes on its status.
+printf '@"C:\\Program Files\\TamvikVR Server\\Uninstall.exe" /S _?=C:\\Program Files\\TamvikVR Server\r\n@exit /b %%errorlevel%%\r\n' \
+  >"$drive_c/uninstall-in-place.bat"
 busy_status=0
-"${wine_cmd[@]}" "$target/Uninstall.exe" /S "_?=$install_windows" >"$work/busy-uninstall.txt" 2>&1 || busy_status=$?
+"${wine_cmd[@]}" cmd /c 'C:\uninstall-in-place.bat' >"$work/busy-uninstall.txt" 2>&1 || busy_status=$?
 check "the uninstall with a file in use does not report success (status $busy_status)" test "$busy_status" != 0
 check "and keeps the program in use" test -f "$target/tamvikvr-server.exe"
 check "and itself" test -f "$target/Uninstall.exe"
@@ -161,7 +164,7 @@ check "and its Apps & features entry" \
   "${wine_cmd[@]}" reg query "$uninstall_key"
 stop_server
 
-# Uninstalled while the program runs from the start menu, hidden as in the tray: the uninstaller
+# Uninstalled while the program started from the start menu runs: the uninstaller
 # asks it to end as its 終了 does, waits for it, and only then removes its files.
 log_starts() { grep -c "接続待ち" <(server_text "$data/TamvikVR Server[Log].txt") || true; }
 starts_before=$(log_starts)
@@ -171,11 +174,11 @@ background_pids+=($!)
 check "the program runs again before the uninstall" wait_for_window
 serving_again() { for _ in $(seq 1 200); do [ "$(log_starts)" -gt "$starts_before" ] && return 0; sleep 0.05; done; return 1; }
 check "and serves again" serving_again
-xdotool search --name "^$title\$" | while read -r window; do xdotool windowunmap "$window"; done
 began=$(date +%s)
 "${wine_cmd[@]}" "$target/Uninstall.exe" /S
 # The uninstaller runs on from a copy in the temporary folder; its last step is the start menu.
-for _ in $(seq 1 100); do [ -e "$target/TamvikVRServer.exe" ] || [ -e "$menu" ] || break; sleep 0.1; done
+# It first waits for the running program to end (10 s at most).
+for _ in $(seq 1 300); do [ -e "$target/TamvikVRServer.exe" ] || [ -e "$menu" ] || break; sleep 0.1; done
 echo "silent uninstall took $(($(date +%s) - began)) s"
 # Only the earlier install's settings file, which this installer did not make, may stay there.
 check "the uninstaller removes everything it put in the install folder" \
