@@ -34,6 +34,8 @@ constexpr std::array kJapanese = {
     std::pair{TextId::TypePlaylist, std::u16string_view(u"プレイリスト")},
     std::pair{TextId::TypeSearchList, std::u16string_view(u"検索リスト")},
     std::pair{TextId::TypeFavoriteList, std::u16string_view(u"お気に入りリスト")},
+    std::pair{TextId::VideoRefused, std::u16string_view(u"動画の要求を断りました（404: %s）")},
+    std::pair{TextId::VideoRefusedCount, std::u16string_view(u"（%d 件）")},
 };
 
 constexpr std::array kEnglish = {
@@ -63,6 +65,8 @@ constexpr std::array kEnglish = {
     std::pair{TextId::TypePlaylist, std::u16string_view(u"Playlist")},
     std::pair{TextId::TypeSearchList, std::u16string_view(u"Search list")},
     std::pair{TextId::TypeFavoriteList, std::u16string_view(u"Favorites list")},
+    std::pair{TextId::VideoRefused, std::u16string_view(u"video: 404 (%s)")},
+    std::pair{TextId::VideoRefusedCount, std::u16string_view(u" (%d connections)")},
 };
 static_assert(kEnglish.size() == kJapanese.size(), "every text has both languages");
 

@@ -34,6 +34,8 @@ enum class TextId {
     TypePlaylist,
     TypeSearchList,
     TypeFavoriteList,
+    VideoRefused,       // reason: the video server answered a request 404
+    VideoRefusedCount,  // number: how many connections that answer went to
 };
 
 /// Chooses the language of every text; called once, before the first window is made.

@@ -219,7 +219,14 @@ std::u16string openedPath(std::u16string_view path) {
     DWORD length = ::GetFullPathNameW(widePath(path).c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length == 0 || length >= full.size()) return {};
     full.resize(length);
-    return win32::fromWide(full);
+    // The file system then opens a short name ("SECRET~1.MP4", in either form) as the file it
+    // belongs to ("secret.mp4x"), whose long name only the existing file can tell. A name that
+    // is not there opens nothing, and its full path is the answer.
+    std::wstring longName(32768, L'\0');
+    length = ::GetLongPathNameW(full.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
+    if (length == 0 || length >= longName.size()) return win32::fromWide(full);
+    longName.resize(length);
+    return win32::fromWide(longName);
 }
 
 bool backslashIsSeparator() { return true; }
