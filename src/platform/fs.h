@@ -162,10 +162,11 @@ private:
 /// The existing folder's full path with links resolved; empty when it cannot be had.
 std::u16string canonicalFolder(std::u16string_view path);
 
-/// The path an open of this text reaches: on Windows absolute, with "." and ".." resolved and the
+/// The path an open of this text reaches: on Windows absolute, with "." and ".." resolved, the
 /// trailing dots and spaces of every name dropped, as each Win32 open does ("secret.txt." opens
-/// "secret.txt"), empty when Windows cannot form it; elsewhere the text itself, whose names are
-/// the files' real names.
+/// "secret.txt"), and the short names of existing files and folders given long ("SECRET~1.MP4"
+/// opens "secret.mp4x"), empty when Windows cannot form it; elsewhere the text itself, whose
+/// names are the files' real names.
 std::u16string openedPath(std::u16string_view path);
 /// The native path separator rule: true when '\' separates folders too (Windows).
 bool backslashIsSeparator();

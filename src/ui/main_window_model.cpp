@@ -10,6 +10,7 @@
 #include "platform/fs.h"
 #include "protocol/status_gloss.h"
 #include "ui/console/console_view.h"
+#include "ui/refusal_line.h"
 #include "ui/server_address.h"
 #include "ui/startup_summary.h"
 #include "ui/window_rect_store.h"
@@ -217,7 +218,7 @@ void MainWindowModel::showEvent(const platform::LocalTime& time, std::u16string_
 
 void MainWindowModel::showStream(const platform::LocalTime& time, const http::StreamEvent& event) {
     if (echo_ != nullptr) echo_->showStream(time, event);
-    addEvent({time, EventKind::Stream, streamLine(event)});
+    addEvent({time, EventKind::Stream, refusalLine(event).value_or(streamLine(event))});
 }
 
 void MainWindowModel::addEvent(WindowEvent event) {

@@ -38,7 +38,9 @@ enum class TextId {
     TypePlaylist,
     TypeSearchList,
     TypeFavoriteList,
-    WebStatus,  // the web page's headings, buttons and notes
+    VideoRefused,       // reason: the video server answered a request 404
+    VideoRefusedCount,  // number: how many connections that answer went to
+    WebStatus,          // the web page's headings, buttons and notes
     WebServerAddress,
     WebProblems,
     WebChannels,

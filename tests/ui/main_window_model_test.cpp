@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <set>
 #include <thread>
 
 #include "client/control_client.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "http/refusal_reason.h"
 #include "platform/fs.h"
 #include "platform/ini_file.h"
 #include "platform/utf.h"
@@ -276,6 +278,40 @@ TEST_F(MainWindowModelTest, EventsAndTooltipFollowAHeadset) {
     ASSERT_TRUE(model.onHotKey(ID_HOTKEY_MOUSE_ON));
     std::u16string problem = model.controller().mouseProblem();
     EXPECT_EQ(window.status[1], problem.empty() ? ui::text(ui::TextId::MouseRelayIdle) : problem);
+}
+
+// A refused video request names its reason in the window's language, from the one table of
+// reasons; a served request keeps the console's line.
+TEST_F(MainWindowModelTest, ARefusedVideoRequestNamesItsReasonInTheWindowsLanguage) {
+    using Kind = http::StreamEvent::Kind;
+    const platform::LocalTime time{2026, 12, 9, 20, 0, 0};
+    auto shown = [&](http::StreamEvent event) {
+        model.showStream(time, event);
+        return model.events().events().back().text;
+    };
+    std::set<std::u16string> texts;
+    for (ui::Language language : {ui::Language::Japanese, ui::Language::English}) {
+        ui::setTextLanguage(language);
+        for (const http::RefusalText& row : http::refusalTexts()) {
+            if (row.reason == http::RefusalReason::None) continue;
+            const std::u16string_view reason = language == ui::Language::English ? row.english : row.japanese;
+            EXPECT_TRUE(texts.insert(std::u16string(reason)).second) << "one text per reason and language";
+            http::StreamEvent event{Kind::Request, 1, 0, u"/v/a.mp4", 404};
+            event.reason = row.reason;
+            EXPECT_EQ(shown(event), core::format(ui::text(ui::TextId::VideoRefused), {reason}) + u" /v/a.mp4");
+        }
+    }
+    EXPECT_FALSE(texts.contains(u"")) << "no reason without words";
+
+    ui::setTextLanguage(ui::Language::Japanese);
+    http::StreamEvent strangers{Kind::Request, -1, 0, u"", 404, 0, 0, 3, http::RefusalReason::OtherHost, 0x0A000005};
+    EXPECT_EQ(shown(strangers),
+              u"動画の要求を断りました（404: ログイン中のヘッドセット以外のホストからの要求です） 10.0.0.5（3 件）");
+    ui::setTextLanguage(ui::Language::English);
+    http::StreamEvent waited{Kind::LoginWaitOver, -1, 0, u"", 0, 0, 0, 2, http::RefusalReason::NobodyLoggedIn};
+    EXPECT_EQ(shown(waited), u"video: 404 (no headset logged in while it waited) (2 connections)");
+    ui::setTextLanguage(ui::Language::Japanese);
+    EXPECT_EQ(shown({Kind::Request, 0, 0, u"/v/a.mp4", 200}), u"video slot 0: 200 from byte 0 /v/a.mp4");
 }
 
 TEST(MainWindowModelStart, ASecondCopyOnBusyPortsKeepsEveryProblem) {

@@ -2,6 +2,7 @@
 #include "ui/console/console_view.h"
 
 #include "core/text.h"
+#include "http/refusal_reason.h"
 #include "http/video_server.h"
 #include "platform/socket.h"
 #include "protocol/status_gloss.h"
@@ -77,6 +78,22 @@ std::u16string duration(std::uint64_t ms) {
                         {static_cast<std::int64_t>(ms / 60000), static_cast<std::int64_t>(ms % 60000 / 1000)});
 }
 
+namespace {
+
+// A refused request names its reason, then what was refused: the path, or the host that asked.
+std::u16string refusedLine(std::u16string_view slot, const http::StreamEvent& event) {
+    std::u16string line = core::format(u"%s: 404 (%s)", {slot, http::refusalText(event.reason).english});
+    if (!event.path.empty()) {
+        line += u" " + event.path;
+    } else if (event.peerAddress != 0) {
+        line += u" to " + platform::fromUtf8(platform::formatIpv4(event.peerAddress));
+    }
+    if (event.connections > 1) line += core::format(u" (%d connections)", {event.connections});
+    return line;
+}
+
+}  // namespace
+
 std::u16string streamLine(const http::StreamEvent& event) {
     constexpr std::int32_t kWaitSeconds = http::VideoServer::kLoginWaitMs / 1000;
     if (event.kind == http::StreamEvent::Kind::AwaitingLogin) {
@@ -91,6 +108,9 @@ std::u16string streamLine(const http::StreamEvent& event) {
             {kWaitSeconds, event.connections});
     }
     std::u16string slot = event.slot < 0 ? std::u16string(u"video") : core::format(u"video slot %d", {event.slot});
+    if (event.kind == http::StreamEvent::Kind::Request && event.reason != http::RefusalReason::None) {
+        return refusedLine(slot, event);
+    }
     if (event.kind == http::StreamEvent::Kind::Request) {
         return core::format(u"%s: %d from byte %I64d %s", {slot, event.statusCode, event.rangeStart, event.path});
     }
