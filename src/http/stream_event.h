@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/event_stamp.h"
+
 namespace tvr::http {
 
 struct StreamEvent {
@@ -22,6 +24,7 @@ struct StreamEvent {
     std::uint64_t bytesSent = 0;   // End: body bytes sent on that connection
     std::uint32_t durationMs = 0;  // End: from the request to the end of the body
     int connections = 0;           // LoginWaitOver: the connections answered 404
+    core::EventStamp stamp;        // when it was queued
 };
 
 /// A bounded, thread-safe queue of stream events; the oldest are dropped when it is full.
@@ -29,7 +32,7 @@ class StreamEventQueue {
 public:
     static constexpr std::size_t kCapacity = 256;
 
-    /// Adds an event, dropping the oldest one when the queue is full.
+    /// Adds an event stamped now, dropping the oldest one when the queue is full.
     void push(StreamEvent event);
     /// Returns the queued events, oldest first, and empties the queue.
     std::vector<StreamEvent> take();

@@ -34,6 +34,18 @@ constexpr std::array kJapanese = {
     std::pair{TextId::TypePlaylist, std::u16string_view(u"プレイリスト")},
     std::pair{TextId::TypeSearchList, std::u16string_view(u"検索リスト")},
     std::pair{TextId::TypeFavoriteList, std::u16string_view(u"お気に入りリスト")},
+    std::pair{TextId::ListingSkipped,
+              std::u16string_view(u"チャンネル%d: %sを表示、拡張子が [File] pcExt (%s) にない%sを除外しました: %s — "
+                                  u"再生する拡張子は pcExt に追加してください")},
+    std::pair{TextId::SearchSkipped,
+              std::u16string_view(u"検索: %sが見つかり、名前は合っても拡張子が [File] pcExt (%s) にない%sを除外しました: "
+                                  u"%s — 再生する拡張子は pcExt に追加してください")},
+    std::pair{TextId::VideosOne, std::u16string_view(u"動画 1 本")},
+    std::pair{TextId::VideosMany, std::u16string_view(u"動画 %I64d 本")},
+    std::pair{TextId::FilesOne, std::u16string_view(u"ファイル 1 個")},
+    std::pair{TextId::FilesMany, std::u16string_view(u"ファイル %I64d 個")},
+    std::pair{TextId::NamesOne, std::u16string_view(u"1 件")},
+    std::pair{TextId::NamesMany, std::u16string_view(u"%I64d 件")},
 };
 
 constexpr std::array kEnglish = {
@@ -63,6 +75,18 @@ constexpr std::array kEnglish = {
     std::pair{TextId::TypePlaylist, std::u16string_view(u"Playlist")},
     std::pair{TextId::TypeSearchList, std::u16string_view(u"Search list")},
     std::pair{TextId::TypeFavoriteList, std::u16string_view(u"Favorites list")},
+    std::pair{TextId::ListingSkipped,
+              std::u16string_view(u"channel %d: %s listed; %s left out whose extensions are not in [File] pcExt (%s): "
+                                  u"%s — add them to pcExt")},
+    std::pair{TextId::SearchSkipped,
+              std::u16string_view(u"search: %s found; %s matched but were left out, their extensions not being in "
+                                  u"[File] pcExt (%s): %s — add them to pcExt")},
+    std::pair{TextId::VideosOne, std::u16string_view(u"1 video")},
+    std::pair{TextId::VideosMany, std::u16string_view(u"%I64d videos")},
+    std::pair{TextId::FilesOne, std::u16string_view(u"1 file")},
+    std::pair{TextId::FilesMany, std::u16string_view(u"%I64d files")},
+    std::pair{TextId::NamesOne, std::u16string_view(u"1 more name")},
+    std::pair{TextId::NamesMany, std::u16string_view(u"%I64d more names")},
 };
 static_assert(kEnglish.size() == kJapanese.size(), "every text has both languages");
 
@@ -74,8 +98,10 @@ void setTextLanguage(Language language) { current = language; }
 
 Language textLanguage() { return current; }
 
-std::u16string_view text(TextId id) {
-    for (const auto& [key, value] : current == Language::English ? kEnglish : kJapanese) {
+std::u16string_view text(TextId id) { return text(id, current); }
+
+std::u16string_view text(TextId id, Language language) {
+    for (const auto& [key, value] : language == Language::English ? kEnglish : kJapanese) {
         if (key == id) return value;
     }
     return {};

@@ -34,6 +34,14 @@ enum class TextId {
     TypePlaylist,
     TypeSearchList,
     TypeFavoriteList,
+    ListingSkipped,    // channel number, videos listed, files left out, pcExt, the extensions: a listing's skip note
+    SearchSkipped,     // videos found, names left out, pcExt, the extensions: a name search's skip note
+    VideosOne,         // a count of videos, one and many
+    VideosMany,
+    FilesOne,          // a count of files, one and many
+    FilesMany,
+    NamesOne,          // a count of names, one and many
+    NamesMany,
 };
 
 /// Chooses the language of every text; called once, before the first window is made.
@@ -43,5 +51,7 @@ Language textLanguage();
 
 /// The text of an identifier in the program's language.
 std::u16string_view text(TextId id);
+/// The text of an identifier in the language given (the console speaks English in every program).
+std::u16string_view text(TextId id, Language language);
 
 }  // namespace tvr::ui

@@ -62,7 +62,7 @@ std::string serverUsage() {
            "Settings: see docs/configuration.md (installed: /usr/share/doc/tamvikvr-server/).\n";
 }
 
-std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted) {
+std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted, std::u16string* copiedFrom) {
     const std::u16string program = platform::executablePath();
     if (line.dataFolder.empty()) {
         *wanted = core::defaultDataFolder(program, platform::userConfigFolder());
@@ -71,7 +71,7 @@ std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* want
     }
     // Without a per-user folder the rule gives the program's own folder, where an earlier
     // install kept its settings.
-    if (!core::prepareDataFolder(*wanted, core::defaultDataFolder(program, {}))) return {};
+    if (!core::prepareDataFolder(*wanted, core::defaultDataFolder(program, {}), copiedFrom)) return {};
     return line.dataFolder.empty() ? *wanted : platform::canonicalFolder(*wanted);
 }
 
