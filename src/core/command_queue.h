@@ -22,7 +22,7 @@ struct FrontEndCommand {
     std::int32_t channel = -1;  // kRefreshChannels: the channel that changed
     std::int32_t type = 0;
     std::u16string path;
-    EventStamp stamp;  // when it was posted
+    EventStamp stamp{};  // when it was posted
 };
 
 class CommandQueue {

@@ -10,8 +10,7 @@
 
 namespace tvr::core {
 
-bool prepareDataFolder(std::u16string_view dataFolder, std::u16string_view programFolder,
-                       std::u16string* copiedFrom) {
+bool prepareDataFolder(std::u16string_view dataFolder, std::u16string_view programFolder, std::u16string* copiedFrom) {
     std::vector<std::u16string> made;
     if (dataFolder.empty() || !makeFolderTree(dataFolder, &made)) return false;
     for (const std::u16string& folder : made) {

@@ -24,7 +24,7 @@ struct StreamEvent {
     std::uint64_t bytesSent = 0;   // End: body bytes sent on that connection
     std::uint32_t durationMs = 0;  // End: from the request to the end of the body
     int connections = 0;           // LoginWaitOver: the connections answered 404
-    core::EventStamp stamp;        // when it was queued
+    core::EventStamp stamp{};      // when it was queued
 };
 
 /// A bounded, thread-safe queue of stream events; the oldest are dropped when it is full.

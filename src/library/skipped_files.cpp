@@ -45,8 +45,7 @@ SkipNote makeSkipNote(std::int32_t channel, std::int64_t shown, const SkippedFil
     return note;
 }
 
-FolderTop lookAtFolderTop(std::u16string_view folder, const core::ExtensionTable& extensions,
-                          std::size_t maxEntries) {
+FolderTop lookAtFolderTop(std::u16string_view folder, const core::ExtensionTable& extensions, std::size_t maxEntries) {
     FolderTop top;
     std::size_t seen = 0;
     top.complete = true;

@@ -39,11 +39,11 @@ private:
 
 /// What a listing or a search left out, for the front-end to tell.
 struct SkipNote {
-    std::int32_t channel = -1;  // the listed channel's index (0 to 7); -1 for a name search
-    std::int64_t shown = 0;     // the videos listed, or the names the search found
-    std::int64_t skipped = 0;   // the files left out for their extension
+    std::int32_t channel = -1;               // the listed channel's index (0 to 7); -1 for a name search
+    std::int64_t shown = 0;                  // the videos listed, or the names the search found
+    std::int64_t skipped = 0;                // the files left out for their extension
     std::vector<ExtensionCount> extensions;  // the most common of them (at most kNamed)
-    std::u16string accepted;    // the extensions setting ([File] pcExt) in force
+    std::u16string accepted;                 // the extensions setting ([File] pcExt) in force
 
     static constexpr std::size_t kNamed = 3;
 };
@@ -54,14 +54,13 @@ SkipNote makeSkipNote(std::int32_t channel, std::int64_t shown, const SkippedFil
 
 /// A look at the top of a folder only, bounded for the start-up summary.
 struct FolderTop {
-    bool read = false;         // the folder could be read
-    bool complete = false;     // every entry was looked at (else the first kMaxEntries)
-    std::int64_t videos = 0;   // files the table takes
-    SkippedFiles skipped;      // files it leaves out
+    bool read = false;        // the folder could be read
+    bool complete = false;    // every entry was looked at (else the first kMaxEntries)
+    std::int64_t videos = 0;  // files the table takes
+    SkippedFiles skipped;     // files it leaves out
 };
 
 /// Looks at the entries of folder itself (no sub-folder), at most maxEntries of them.
-FolderTop lookAtFolderTop(std::u16string_view folder, const core::ExtensionTable& extensions,
-                          std::size_t maxEntries);
+FolderTop lookAtFolderTop(std::u16string_view folder, const core::ExtensionTable& extensions, std::size_t maxEntries);
 
 }  // namespace tvr::library

@@ -28,7 +28,7 @@ bool setChannelType(HandlerContext& context, CommandCall& call) {
     const auto& changed = context.config.channels[static_cast<std::size_t>(channel)];
     if (context.frontEnd != nullptr) {
         context.channelChanges.add(channel, changed);
-        context.frontEnd->post({core::kRefreshChannels, channel, changed.type, changed.path, {}});
+        context.frontEnd->post({core::kRefreshChannels, channel, changed.type, changed.path});
     }
     // OK tells the headset the change survives anything: it leaves only once the file holds it.
     if (context.channelSaver != nullptr && !context.channelSaver->saveChannel(channel, changed.type, changed.path))

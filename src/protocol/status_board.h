@@ -23,7 +23,7 @@ struct StatusSlot {
     std::int32_t code = 0;
     std::u16string text1;
     std::u16string text2;
-    core::EventStamp stamp;  // when it was posted
+    core::EventStamp stamp{};  // when it was posted
 };
 
 /// A request the server answered with "#RET_ERR", and why (English, with the system's Japanese
@@ -31,14 +31,14 @@ struct StatusSlot {
 struct Refusal {
     std::u16string request;
     std::u16string reason;
-    core::EventStamp stamp;  // when it was refused
+    core::EventStamp stamp{};  // when it was refused
 };
 
 /// Something a request met that the user should hear of, though nothing was refused: the files
 /// a listing or a search left out for their extension.
 struct Note {
     library::SkipNote skip;
-    core::EventStamp stamp;  // when the request met it
+    core::EventStamp stamp{};  // when the request met it
 };
 
 class StatusBoard {

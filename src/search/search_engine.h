@@ -67,7 +67,7 @@ private:
     std::optional<Request> pending_;
     bool running_ = false;
     bool stopping_ = false;
-    std::u16string accepted_;   // the extensions setting of the last request
+    std::u16string accepted_;     // the extensions setting of the last request
     bool skipNoteTaken_ = false;  // its skip note went out
     std::atomic<bool> cancel_{false};
     SearchResults results_;

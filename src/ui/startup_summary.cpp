@@ -78,10 +78,10 @@ std::u16string skippedAtTop(const core::Config& config, int index) {
     if (!top.read || top.skipped.total() == 0) return {};
     std::u16string where =
         top.complete ? std::u16string(u"") : core::format(u" among its first %d entries", {kSummaryLookEntries});
-    return core::format(u"%I64d %s%s left out whose extensions are not in [File] pcExt (%s): %s — add them to pcExt",
-                        {top.skipped.total(), std::u16string_view(top.skipped.total() == 1 ? u"file" : u"files"),
-                         where, std::u16string_view(config.extensions),
-                         extensionCounts(top.skipped.mostCommon(library::SkipNote::kNamed))});
+    return core::format(
+        u"%I64d %s%s left out whose extensions are not in [File] pcExt (%s): %s — add them to pcExt",
+        {top.skipped.total(), std::u16string_view(top.skipped.total() == 1 ? u"file" : u"files"), where,
+         std::u16string_view(config.extensions), extensionCounts(top.skipped.mostCommon(library::SkipNote::kNamed))});
 }
 
 StartupSummary summarizeStartup(const core::SettingsStore& settings, const ServiceState& control,

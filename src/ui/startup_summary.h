@@ -30,7 +30,7 @@ struct StartupSummary {
     std::int32_t protocolVersion = 0;
     std::u16string dataFolder;  // settings, log, lists and stores live here
     std::u16string settingsFile;
-    std::u16string settingsCopiedFrom;  // the settings file --data-dir copied in at this start; empty when none
+    std::u16string settingsCopiedFrom;     // the settings file --data-dir copied in at this start; empty when none
     std::vector<std::u16string> warnings;  // settings values that could not be read
     ServiceState control;
     ServiceState video;

@@ -37,9 +37,10 @@ constexpr std::array kJapanese = {
     std::pair{TextId::ListingSkipped,
               std::u16string_view(u"チャンネル%d: %sを表示、拡張子が [File] pcExt (%s) にない%sを除外しました: %s — "
                                   u"再生する拡張子は pcExt に追加してください")},
-    std::pair{TextId::SearchSkipped,
-              std::u16string_view(u"検索: %sが見つかり、名前は合っても拡張子が [File] pcExt (%s) にない%sを除外しました: "
-                                  u"%s — 再生する拡張子は pcExt に追加してください")},
+    std::pair{
+        TextId::SearchSkipped,
+        std::u16string_view(u"検索: %sが見つかり、名前は合っても拡張子が [File] pcExt (%s) にない%sを除外しました: "
+                            u"%s — 再生する拡張子は pcExt に追加してください")},
     std::pair{TextId::VideosOne, std::u16string_view(u"動画 1 本")},
     std::pair{TextId::VideosMany, std::u16string_view(u"動画 %I64d 本")},
     std::pair{TextId::FilesOne, std::u16string_view(u"ファイル 1 個")},

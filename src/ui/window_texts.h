@@ -34,13 +34,13 @@ enum class TextId {
     TypePlaylist,
     TypeSearchList,
     TypeFavoriteList,
-    ListingSkipped,    // channel number, videos listed, files left out, pcExt, the extensions: a listing's skip note
-    SearchSkipped,     // videos found, names left out, pcExt, the extensions: a name search's skip note
-    VideosOne,         // a count of videos, one and many
+    ListingSkipped,  // channel number, videos listed, files left out, pcExt, the extensions: a listing's skip note
+    SearchSkipped,   // videos found, names left out, pcExt, the extensions: a name search's skip note
+    VideosOne,       // a count of videos, one and many
     VideosMany,
-    FilesOne,          // a count of files, one and many
+    FilesOne,  // a count of files, one and many
     FilesMany,
-    NamesOne,          // a count of names, one and many
+    NamesOne,  // a count of names, one and many
     NamesMany,
 };
 

@@ -118,7 +118,8 @@ void ConsoleView::showSummary(const StartupSummary& summary) {
     writeLine(u"  data folder: " + summary.dataFolder);
     writeLine(u"  settings file: " + summary.settingsFile);
     if (!summary.settingsCopiedFrom.empty()) {
-        writeLine(u"  settings copied from " + summary.settingsCopiedFrom + u" into the new data folder, which had none");
+        writeLine(u"  settings copied from " + summary.settingsCopiedFrom +
+                  u" into the new data folder, which had none");
     }
     for (const auto& warning : summary.warnings) writeLine(u"  warning: " + warning);
     writeLine(serviceLine(u"control server", summary.control));
