@@ -21,7 +21,7 @@ struct ChannelSummary {
     bool resolves = false;       // the headset can list it
     std::u16string target;       // what it resolves to ("folder /home/me/Videos"), when it does
     std::u16string explanation;  // why it does not, and what to change, when it does not
-    std::u16string skipped;      // a PC folder's files left out for their extension, from a look at its top
+    std::u16string skipped{};    // a PC folder's files left out for their extension, from a look at its top
 };
 
 /// Everything the start-up summary shows.
@@ -30,7 +30,7 @@ struct StartupSummary {
     std::int32_t protocolVersion = 0;
     std::u16string dataFolder;  // settings, log, lists and stores live here
     std::u16string settingsFile;
-    std::u16string settingsCopiedFrom;     // the settings file --data-dir copied in at this start; empty when none
+    std::u16string settingsCopiedFrom{};   // the settings file --data-dir copied in at this start; empty when none
     std::vector<std::u16string> warnings;  // settings values that could not be read
     ServiceState control;
     ServiceState video;

@@ -34,19 +34,19 @@ constexpr std::array kJapanese = {
     std::pair{TextId::TypePlaylist, std::u16string_view(u"プレイリスト")},
     std::pair{TextId::TypeSearchList, std::u16string_view(u"検索リスト")},
     std::pair{TextId::TypeFavoriteList, std::u16string_view(u"お気に入りリスト")},
-    std::pair{TextId::ListingSkipped,
-              std::u16string_view(u"チャンネル%d: %sを表示、拡張子が [File] pcExt (%s) にない%sを除外しました: %s — "
-                                  u"再生する拡張子は pcExt に追加してください")},
     std::pair{
-        TextId::SearchSkipped,
-        std::u16string_view(u"検索: %sが見つかり、名前は合っても拡張子が [File] pcExt (%s) にない%sを除外しました: "
+        TextId::ListingSkipped,
+        std::u16string_view(u"チャンネル%d: %sを表示、%sを除外しました（拡張子が [File] pcExt (%s) にありません）: "
                             u"%s — 再生する拡張子は pcExt に追加してください")},
+    std::pair{TextId::SearchSkipped,
+              std::u16string_view(u"検索: %sが見つかり、名前は合っても%sを除外しました（拡張子が [File] pcExt (%s) "
+                                  u"にありません）: %s — 再生する拡張子は pcExt に追加してください")},
     std::pair{TextId::VideosOne, std::u16string_view(u"動画 1 本")},
     std::pair{TextId::VideosMany, std::u16string_view(u"動画 %I64d 本")},
     std::pair{TextId::FilesOne, std::u16string_view(u"ファイル 1 個")},
     std::pair{TextId::FilesMany, std::u16string_view(u"ファイル %I64d 個")},
-    std::pair{TextId::NamesOne, std::u16string_view(u"1 件")},
-    std::pair{TextId::NamesMany, std::u16string_view(u"%I64d 件")},
+    std::pair{TextId::NamesOne, std::u16string_view(u"1 件の名前")},
+    std::pair{TextId::NamesMany, std::u16string_view(u"%I64d 件の名前")},
 };
 
 constexpr std::array kEnglish = {

@@ -32,8 +32,10 @@ check "summary: the relative folder with where it leads, and the files its top l
   grep -qxF "  channel 2: PC folder \"vids\" -> folder vids (relative to the folder the server was started in: $(server_path "$install")/vids); $left_out" \
   <(server_text "$install/console.txt")
 if ! windows_server; then
+  mouse_problem=$(server_text "$install/console.txt" | sed -n 's/^  mouse relay: not available, though \[Config\] iUseMouse is on: //p')
+  check "the summary says why the mouse relay is not available" test -n "$mouse_problem"
   check "the mouse relay's problem is told once, in the summary" \
-    test "$(server_text "$install/console.txt" | grep -c "there is no display to capture the mouse from")" = 1
+    test "$(server_text "$install/console.txt" | grep -cF -- "$mouse_problem")" = 1
 fi
 
 "${client[@]}" list 1 >"$work/list.txt" 2>&1 || true

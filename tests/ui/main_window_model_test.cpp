@@ -239,6 +239,34 @@ TEST_F(MainWindowModelTest, EventsAndTooltipFollowAHeadset) {
     EXPECT_EQ(window.status[1], problem.empty() ? ui::text(ui::TextId::MouseRelayIdle) : problem);
 }
 
+// A listing that leaves files out for their extension says so in the event list, in the
+// window's language.
+TEST_F(MainWindowModelTest, FilesLeftOutForTheirExtensionAreToldInTheWindowsLanguage) {
+    for (const char* name : {"a.mkv", "b.mkv", "c.avi", "d.mp4"}) folder.write(std::string("videos/") + name, "");
+    client::ControlClient headset;
+    connectHeadset(&headset);
+    std::u16string args[4] = {u"1", u"0", storedPath(folder.file16("videos")), u""};
+    client::Reply reply;
+    ASSERT_TRUE(headset.sendCommand(u"CM_SET_CHANNEL_TYPE", args) && headset.receiveReply(&reply, 5000));
+    ASSERT_TRUE(reply.ok);
+    struct LanguageScope {
+        ~LanguageScope() { ui::setTextLanguage(ui::Language::Japanese); }
+    } scope;
+    const std::pair<ui::Language, std::u16string_view> cases[] = {
+        {ui::Language::Japanese,
+         u"チャンネル2: 動画 1 本を表示、ファイル 3 個を除外しました"
+         u"（拡張子が [File] pcExt (mp4) にありません）: mkv 2, avi 1 — 再生する拡張子は pcExt に追加してください"},
+        {ui::Language::English,
+         u"channel 2: 1 video listed; 3 files left out whose extensions are not in [File] pcExt (mp4): mkv 2, avi 1 — "
+         u"add them to pcExt"},
+    };
+    for (const auto& [language, text] : cases) {
+        ui::setTextLanguage(language);
+        ASSERT_TRUE(headset.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)"}) && headset.receiveReply(&reply, 5000));
+        EXPECT_TRUE(tickUntil([&] { return hasEvent(model, text); })) << platform::toUtf8(text);
+    }
+}
+
 TEST(MainWindowModelStart, ASecondCopyOnBusyPortsKeepsEveryProblem) {
     TempFolder first;
     DataFolderScope dataFolder(storedPath(first.path16()));
