@@ -42,6 +42,26 @@ enum class TextId {
     FilesMany,
     NamesOne,  // a count of names, one and many
     NamesMany,
+    WebStatus,  // the web page's headings, buttons and notes
+    WebServerAddress,
+    WebProblems,
+    WebChannels,
+    WebChannelHint,
+    WebApply,
+    WebApplied,
+    WebFolderButton,
+    WebChooseFolder,
+    WebUp,
+    WebSelect,
+    WebCancel,
+    WebComputer,
+    WebSettings,
+    WebSettingsOk,
+    WebSaved,
+    WebPortNote,
+    WebEvents,
+    WebLanguage,  // the language switch: names the other language
+    WebSignIn,    // the page without a session
 };
 
 /// Chooses the language of every text; called once, before the first window is made.
@@ -51,7 +71,8 @@ Language textLanguage();
 
 /// The text of an identifier in the program's language.
 std::u16string_view text(TextId id);
-/// The text of an identifier in the language given (the console speaks English in every program).
+/// The text of an identifier in the given language (the web page speaks its browser's, the console
+/// English in every program).
 std::u16string_view text(TextId id, Language language);
 
 }  // namespace tvr::ui
