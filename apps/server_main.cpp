@@ -53,7 +53,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::u16string wanted;
-    std::u16string dataFolder = ui::dataFolderFor(line, &wanted);
+    std::u16string copiedFrom;
+    std::u16string dataFolder = ui::dataFolderFor(line, &wanted, &copiedFrom);
     if (dataFolder.empty()) {
         std::fprintf(stderr, "tamvikvr-server: the data folder %s cannot be created\n",
                      platform::toUtf8(wanted).c_str());
@@ -91,6 +92,7 @@ int main(int argc, char** argv) {
         ui::summarizeStartup(controller.settings(), controller.controlState(), controller.videoState(),
                              core::dataFolder(), platform::lanIpv4Addresses());
     if (summary.mouseOn) summary.mouseProblem = controller.mouseProblem();
+    if (!copiedFrom.empty()) summary.settingsCopiedFrom = platform::displayPath(copiedFrom);
     view.showSummary(summary);
     std::mutex modelMutex;
     ui::web::WebPage page(modelMutex, model, webView);

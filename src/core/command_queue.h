@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/event_stamp.h"
+
 namespace tvr::core {
 
 enum FrontEndCommandId : std::int32_t {
@@ -20,13 +22,15 @@ struct FrontEndCommand {
     std::int32_t channel = -1;  // kRefreshChannels: the channel that changed
     std::int32_t type = 0;
     std::u16string path;
+    EventStamp stamp{};  // when it was posted
 };
 
 class CommandQueue {
 public:
-    /// Queues a command (any thread).
+    /// Queues a command stamped now (any thread).
     void post(FrontEndCommand command) {
         std::lock_guard lock(mutex_);
+        command.stamp = stampEvent();
         queue_.push_back(std::move(command));
     }
     /// Takes every queued command in order.

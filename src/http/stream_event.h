@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/event_stamp.h"
 #include "http/refusal_reason.h"
 
 namespace tvr::http {
@@ -26,6 +27,7 @@ struct StreamEvent {
     int connections = 0;                         // LoginWaitOver, OtherHost: the connections answered 404
     RefusalReason reason = RefusalReason::None;  // a 404 Request, LoginWaitOver: why
     std::uint32_t peerAddress = 0;               // OtherHost: the first of those hosts (host order)
+    core::EventStamp stamp{};                    // when it was queued
 };
 
 /// A bounded, thread-safe queue of stream events; the oldest are dropped when it is full.
@@ -33,7 +35,7 @@ class StreamEventQueue {
 public:
     static constexpr std::size_t kCapacity = 256;
 
-    /// Adds an event, dropping the oldest one when the queue is full.
+    /// Adds an event stamped now, dropping the oldest one when the queue is full.
     void push(StreamEvent event);
     /// Returns the queued events, oldest first, and empties the queue.
     std::vector<StreamEvent> take();

@@ -44,6 +44,10 @@ Outcome commandGetChannel(HandlerContext& context, std::u16string_view text) {
             status::kError, status::kErrorText,
             core::format(status::kListTooLargeFormat, {notes.tooLargeBytes, std::u16string_view(notes.tooLargeList)}));
     }
+    // Once per listing: a library of .mkv files under the default extensions lists nothing.
+    if (notes.skipped.total() > 0) {
+        context.status.note(library::makeSkipNote(*channel, notes.listed, notes.skipped, context.config.extensions));
+    }
     if (listed) return Outcome::Success;
     if (notes.tooLargeList.empty()) refuse(context, library::explainUnlistedChannel(context.config, *channel));
     return Outcome::Failure;

@@ -72,7 +72,8 @@ public:
     void resumeMouse();
     /// "マウス OFF" and Ctrl+Shift+Alt+D: pauses capture, so the PC pointer works again.
     void pauseMouse();
-    /// Why the mouse relay cannot capture here; empty when it can.
+    /// Why the mouse relay cannot capture here; empty when it can. A front-end shows the one
+    /// found at start when [Config] iUseMouse is on; the controller shows every later one.
     std::u16string mouseProblem() const;
 
     core::SettingsStore& settings() { return settings_; }

@@ -12,6 +12,7 @@
 #include "ui/console/console_view.h"
 #include "ui/refusal_line.h"
 #include "ui/server_address.h"
+#include "ui/skip_note_text.h"
 #include "ui/startup_summary.h"
 #include "ui/window_rect_store.h"
 #include "ui/window_texts.h"
@@ -66,6 +67,8 @@ void MainWindowModel::start() {
             portProblem_ = true;
         }
     }
+    if (controller_.settings().config().useMouse != 0 && !controller_.mouseProblem().empty())
+        showProblem(u"mouse relay off: " + controller_.mouseProblem());
     // Without the media helper the program goes on; the user is told once, as the program starts.
     if (!controller_.mediaProblem().empty()) {
         std::u16string problem = core::format(text(TextId::MediaLoadFailed), {media::helperLibraryFileName()});
@@ -214,6 +217,11 @@ void MainWindowModel::noteProblem(std::u16string_view problem, bool keepsPortPro
 void MainWindowModel::showEvent(const platform::LocalTime& time, std::u16string_view event) {
     if (echo_ != nullptr) echo_->showEvent(time, event);
     addEvent({time, EventKind::Server, std::u16string(event)});
+}
+
+void MainWindowModel::showNote(const platform::LocalTime& time, const library::SkipNote& note) {
+    if (echo_ != nullptr) echo_->showNote(time, note);
+    addEvent({time, EventKind::Server, skipNoteText(note, textLanguage()), {}});
 }
 
 void MainWindowModel::showStream(const platform::LocalTime& time, const http::StreamEvent& event) {

@@ -65,6 +65,7 @@ public:
                     std::u16string_view text2) override;
     void showProblem(std::u16string_view text) override;
     void showEvent(const platform::LocalTime& time, std::u16string_view text) override;
+    void showNote(const platform::LocalTime& time, const library::SkipNote& note) override;
     void showStream(const platform::LocalTime& time, const http::StreamEvent& event) override;
 
 private:

@@ -40,6 +40,19 @@ constexpr std::array kJapanese = {
     std::pair{TextId::TypeFavoriteList, std::u16string_view(u"お気に入りリスト")},
     std::pair{TextId::VideoRefused, std::u16string_view(u"動画の要求を断りました（404: %s）")},
     std::pair{TextId::VideoRefusedCount, std::u16string_view(u"（%d 件）")},
+    std::pair{
+        TextId::ListingSkipped,
+        std::u16string_view(u"チャンネル%d: %sを表示、%sを除外しました（拡張子が [File] pcExt (%s) にありません）: "
+                            u"%s — 再生する拡張子は pcExt に追加してください")},
+    std::pair{TextId::SearchSkipped,
+              std::u16string_view(u"検索: %sが見つかり、名前は合っても%sを除外しました（拡張子が [File] pcExt (%s) "
+                                  u"にありません）: %s — 再生する拡張子は pcExt に追加してください")},
+    std::pair{TextId::VideosOne, std::u16string_view(u"動画 1 本")},
+    std::pair{TextId::VideosMany, std::u16string_view(u"動画 %I64d 本")},
+    std::pair{TextId::FilesOne, std::u16string_view(u"ファイル 1 個")},
+    std::pair{TextId::FilesMany, std::u16string_view(u"ファイル %I64d 個")},
+    std::pair{TextId::NamesOne, std::u16string_view(u"1 件の名前")},
+    std::pair{TextId::NamesMany, std::u16string_view(u"%I64d 件の名前")},
     std::pair{TextId::WebStatus, std::u16string_view(u"状態")},
     std::pair{TextId::WebServerAddress, std::u16string_view(u"サーバーアドレス")},
     std::pair{TextId::WebProblems, std::u16string_view(u"問題")},
@@ -99,6 +112,18 @@ constexpr std::array kEnglish = {
     std::pair{TextId::TypeFavoriteList, std::u16string_view(u"Favorites list")},
     std::pair{TextId::VideoRefused, std::u16string_view(u"video: 404 (%s)")},
     std::pair{TextId::VideoRefusedCount, std::u16string_view(u" (%d connections)")},
+    std::pair{TextId::ListingSkipped,
+              std::u16string_view(u"channel %d: %s listed; %s left out whose extensions are not in [File] pcExt (%s): "
+                                  u"%s — add them to pcExt")},
+    std::pair{TextId::SearchSkipped,
+              std::u16string_view(u"search: %s found; %s matched but were left out, their extensions not being in "
+                                  u"[File] pcExt (%s): %s — add them to pcExt")},
+    std::pair{TextId::VideosOne, std::u16string_view(u"1 video")},
+    std::pair{TextId::VideosMany, std::u16string_view(u"%I64d videos")},
+    std::pair{TextId::FilesOne, std::u16string_view(u"1 file")},
+    std::pair{TextId::FilesMany, std::u16string_view(u"%I64d files")},
+    std::pair{TextId::NamesOne, std::u16string_view(u"1 more name")},
+    std::pair{TextId::NamesMany, std::u16string_view(u"%I64d more names")},
     std::pair{TextId::WebStatus, std::u16string_view(u"Status")},
     std::pair{TextId::WebServerAddress, std::u16string_view(u"Server address")},
     std::pair{TextId::WebProblems, std::u16string_view(u"Problems")},

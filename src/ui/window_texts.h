@@ -40,7 +40,15 @@ enum class TextId {
     TypeFavoriteList,
     VideoRefused,       // reason: the video server answered a request 404
     VideoRefusedCount,  // number: how many connections that answer went to
-    WebStatus,          // the web page's headings, buttons and notes
+    ListingSkipped,     // channel number, videos listed, files left out, pcExt, the extensions: a listing's skip note
+    SearchSkipped,      // videos found, names left out, pcExt, the extensions: a name search's skip note
+    VideosOne,          // a count of videos, one and many
+    VideosMany,
+    FilesOne,  // a count of files, one and many
+    FilesMany,
+    NamesOne,  // a count of names, one and many
+    NamesMany,
+    WebStatus,  // the web page's headings, buttons and notes
     WebServerAddress,
     WebProblems,
     WebChannels,
@@ -69,7 +77,8 @@ Language textLanguage();
 
 /// The text of an identifier in the program's language.
 std::u16string_view text(TextId id);
-/// The text of an identifier in the given language (the web page speaks its browser's).
+/// The text of an identifier in the given language (the web page speaks its browser's, the console
+/// English in every program).
 std::u16string_view text(TextId id, Language language);
 
 }  // namespace tvr::ui

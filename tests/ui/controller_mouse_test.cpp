@@ -201,12 +201,12 @@ TEST_F(ControllerMouseTest, RelayStaysOffWhenNotWanted) {
 TEST_F(ControllerMouseTest, WhyTheMouseCannotBeCapturedIsShownOnce) {
     capture.createFails = true;
     startController(u"1");
-    EXPECT_EQ(controller->mouseProblem(), u"the fake refuses");
-    ASSERT_EQ(view.problems, (std::vector<std::u16string>{u"mouse relay off: the fake refuses"}));
+    EXPECT_EQ(controller->mouseProblem(), u"the fake refuses") << "the front-end tells it as it starts";
+    EXPECT_TRUE(view.problems.empty()) << "not a second time before the front-end's start-up lines";
     ASSERT_TRUE(connectAndHandshake());
     ASSERT_TRUE(tickUntil([&] { return shown(2); }));
     EXPECT_FALSE(controller->mouseRelay()->isActive());
-    EXPECT_EQ(view.problems.size(), 1u) << "a connection does not repeat the same line";
+    EXPECT_TRUE(view.problems.empty()) << "a connection does not repeat the same line";
 
     capture.createFails = false;
     client.close();

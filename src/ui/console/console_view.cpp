@@ -6,6 +6,7 @@
 #include "http/video_server.h"
 #include "platform/socket.h"
 #include "protocol/status_gloss.h"
+#include "ui/skip_note_text.h"
 
 namespace tvr::ui {
 
@@ -46,6 +47,10 @@ void ConsoleView::showProblem(std::u16string_view text) { writeLine(text); }
 void ConsoleView::showEvent(const platform::LocalTime& time, std::u16string_view text) {
     writeLine(core::format(u"%04d-%02d-%02d %02d:%02d:%02d %s",
                            {time.year, time.month, time.day, time.hour, time.minute, time.second, text}));
+}
+
+void ConsoleView::showNote(const platform::LocalTime& time, const library::SkipNote& note) {
+    showEvent(time, skipNoteText(note, Language::English));
 }
 
 namespace {
@@ -132,6 +137,10 @@ void ConsoleView::showSummary(const StartupSummary& summary) {
     writeLine(core::format(u"TamvikVR Server %s (protocol %d)", {summary.version, summary.protocolVersion}));
     writeLine(u"  data folder: " + summary.dataFolder);
     writeLine(u"  settings file: " + summary.settingsFile);
+    if (!summary.settingsCopiedFrom.empty()) {
+        writeLine(u"  settings copied from " + summary.settingsCopiedFrom +
+                  u" into the new data folder, which had none");
+    }
     for (const auto& warning : summary.warnings) writeLine(u"  warning: " + warning);
     writeLine(serviceLine(u"control server", summary.control));
     writeLine(serviceLine(u"video server", summary.video));

@@ -57,12 +57,15 @@ std::string serverUsage() {
            "\n"
            "The default data folder is the executable's own; a Linux server installed in /usr/bin or\n"
            "/usr/local/bin uses $XDG_CONFIG_HOME/tamvikvr (default ~/.config/tamvikvr) instead, and\n"
-           "a Windows install %APPDATA%\\TamvikVR, created on the first start (0700 on Linux). The\n"
-           "start-up summary names the folder in use.\n"
-           "Settings: see docs/configuration.md (installed: /usr/share/doc/tamvikvr-server/).\n";
+           "a Windows install %APPDATA%\\TamvikVR, created on the first start (0700 on Linux). When\n"
+           "that folder, or the DIR of --data-dir, holds no TamvikVRServer.ini yet and one lies beside\n"
+           "the program, that file is copied in once and left where it was. The start-up summary names\n"
+           "the folder in use and any settings file copied.\n"
+           "The settings are described in configuration.md: /usr/share/doc/tamvikvr-server/ on Linux,\n"
+           "the docs folder of a Windows install.\n";
 }
 
-std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted) {
+std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted, std::u16string* copiedFrom) {
     const std::u16string program = platform::executablePath();
     if (line.dataFolder.empty()) {
         *wanted = core::defaultDataFolder(program, platform::userConfigFolder());
@@ -71,7 +74,7 @@ std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* want
     }
     // Without a per-user folder the rule gives the program's own folder, where an earlier
     // install kept its settings.
-    if (!core::prepareDataFolder(*wanted, core::defaultDataFolder(program, {}))) return {};
+    if (!core::prepareDataFolder(*wanted, core::defaultDataFolder(program, {}), copiedFrom)) return {};
     return line.dataFolder.empty() ? *wanted : platform::canonicalFolder(*wanted);
 }
 

@@ -19,7 +19,9 @@ bool parseServerCommandLine(const std::vector<std::string>& arguments, ServerCom
 std::string serverUsage();
 /// The folder that settings, log, lists and stores resolve against, created when missing (an
 /// installed program's per-user folder on its first start); empty when it cannot be used, with
-/// the folder that was wanted in *wanted.
-std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted);
+/// the folder that was wanted in *wanted. *copiedFrom (when given) names the settings file beside
+/// the program that was copied into a new data folder, else stays empty.
+std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted,
+                             std::u16string* copiedFrom = nullptr);
 
 }  // namespace tvr::ui

@@ -43,13 +43,19 @@ std::string usage() {
            "the window, or on SIGINT or SIGTERM.\n"
            "\n"
            "  --data-dir DIR  keep TamvikVRServer.ini, the log, the list files and the stores in DIR\n"
-           "                  (created when missing) instead of beside the executable\n"
+           "                  (created when missing) instead of the default data folder\n"
            "  --language ja|en  the windows' language; without it Japanese on a Japanese system\n"
            "                  (LC_ALL, LC_MESSAGES, LANG), English on any other\n"
            "  --version       print the version and exit\n"
            "  --help, -h      print this text and exit\n"
            "\n"
-           "Machines without a display run tamvikvr-server instead. Settings: see docs/configuration.md.\n";
+           "The default data folder is the executable's own; installed in /usr/bin or /usr/local/bin\n"
+           "the program uses $XDG_CONFIG_HOME/tamvikvr (default ~/.config/tamvikvr) instead, created\n"
+           "on the first start (0700). When that folder, or the DIR of --data-dir, holds no\n"
+           "TamvikVRServer.ini yet and one lies beside the program, that file is copied in once and\n"
+           "left where it was.\n"
+           "Machines without a display run tamvikvr-server instead. The settings are described in\n"
+           "/usr/share/doc/tamvikvr-server/configuration.md.\n";
 }
 
 // Parses the arguments after the program name, --language among them.
