@@ -27,6 +27,7 @@
 namespace {
 
 constexpr int kExitUsage = 2;
+constexpr int kExitUnsaved = 3;
 
 }  // namespace
 
@@ -79,10 +80,11 @@ int main(int argc, char** argv) {
         ui::summarizeStartup(controller.settings(), controller.controlState(), controller.videoState(),
                              core::dataFolder(), platform::lanIpv4Addresses());
     if (summary.mouseOn) summary.mouseProblem = controller.mouseProblem();
+    for (const std::u16string& problem : controller.writeProblems()) summary.warnings.push_back(problem);
     view.showSummary(summary);
     while (!platform::waitForStopSignal(ui::Controller::kTickMs)) controller.tick();
     controller.tick();
     controller.stop();
-    view.showStopped();
-    return 0;
+    view.showStopped(controller.unsavedAtStop());
+    return controller.unsavedAtStop().empty() ? 0 : kExitUnsaved;
 }

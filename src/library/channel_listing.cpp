@@ -58,6 +58,8 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
     // A walk cut short by its folder cap still answers with what it sent.
     notes_.capped = walk.capped();
     if (walk.capped()) result = 1;
+    // A listing cut short because the headset left is no fault of the channel.
+    if (result == 0) notes_.abandoned = context.sink.abandoned();
     if (result != 0) {
         context.sink.end(count);
     }

@@ -45,7 +45,8 @@ struct ListingNotes {
     std::int64_t tooLargeBytes = 0;
     std::vector<std::u16string> undecodableFolders;  // folders whose names left out some files
     std::size_t moreUndecodableFolders = 0;
-    bool capped = false;  // the walk reached kMaxWalkFolders and ended there
+    bool capped = false;     // the walk reached kMaxWalkFolders and ended there
+    bool abandoned = false;  // nobody waited for the listing any more: it ended before it was complete
 };
 
 class ChannelLister {

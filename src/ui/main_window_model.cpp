@@ -62,6 +62,7 @@ void MainWindowModel::start() {
     for (const ServiceState* state : {&controller_.videoState(), &controller_.controlState()}) {
         if (!state->problem.empty()) showProblem(state->problem);
     }
+    for (const std::u16string& problem : controller_.writeProblems()) showProblem(problem);
     // Without the media helper the program goes on; the user is told once, as the program starts.
     if (!controller_.mediaProblem().empty()) {
         std::u16string problem = core::format(text(TextId::MediaLoadFailed), {media::helperLibraryFileName()});
@@ -148,6 +149,12 @@ void MainWindowModel::close(const std::optional<core::WindowRect>& rect) {
     if (rect) controller_.keepWindowRect(kMainWindowSection, *rect);
     controller_.stop();
     folderChecks_.clear();
+}
+
+std::u16string MainWindowModel::unsavedText() const {
+    std::u16string text;
+    for (const std::u16string& unsaved : controller_.unsavedAtStop()) text += (text.empty() ? u"" : u"\n") + unsaved;
+    return text;
 }
 
 std::u16string MainWindowModel::trayTooltip() const {

@@ -235,6 +235,34 @@ TEST_F(ChannelTest, AFolderWithNamesThatAreNotUtf8IsNamedOnTheConsoleOnce) {
               core::format(protocol::status::kUndecodableNamesFormat, {folder.file16("videos")}));
 }
 
+TEST_F(ChannelTest, AHeadsetThatLeavesAVrDeviceWalkIsSaidToHaveLeft) {
+    // Wide enough that the walk goes on well after its first packet left: each folder is a
+    // "#RET_DIR" line, some 400 of them a packet. Wine makes folders about a hundred times slower.
+    const int kShows = platform::backslashIsSeparator() ? 20 : 100;
+    folder.makeFolder("vr");
+    for (int show = 0; show < kShows; ++show) {
+        const std::string name = "vr/show " + std::to_string(show);
+        folder.makeFolder(name);
+        for (int season = 0; season < 100; ++season) folder.makeFolder(name + "/season " + std::to_string(season));
+    }
+    config.channels[1].type = core::kChannelVrDevice;
+    config.channels[1].path = folder.file16("vr");
+    connectAuthenticated();
+    ASSERT_TRUE(client.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)"}));
+    std::vector<client::Record> records;
+    ASSERT_TRUE(client.receivePacket(&records, kReplyTimeoutMs)) << "the walk never started";
+    client.close();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::vector<protocol::Refusal> refusals;
+    while (refusals.empty() && std::chrono::steady_clock::now() < deadline) {
+        server->takeEvents(&refusals);
+        if (refusals.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_EQ(refusals.size(), 1u) << "the walk ended without a word";
+    EXPECT_EQ(refusals[0].request, u"#CMD_GET_CHANNEL");
+    EXPECT_EQ(refusals[0].reason, u"channel 2 ([ch.1], VR device): the headset left before the listing ended");
+}
+
 // A playlist whose lines each walk the same tree again: a listing far longer than any wait below.
 class LongListingTest : public ChannelTest {
 protected:

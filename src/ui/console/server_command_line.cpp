@@ -59,7 +59,15 @@ std::string serverUsage() {
            "/usr/local/bin uses $XDG_CONFIG_HOME/tamvikvr (default ~/.config/tamvikvr) instead, and\n"
            "a Windows install %APPDATA%\\TamvikVR, created on the first start (0700 on Linux). The\n"
            "start-up summary names the folder in use.\n"
-           "Settings: see docs/configuration.md (installed: /usr/share/doc/tamvikvr-server/).\n";
+           "Settings: see docs/configuration.md (installed: /usr/share/doc/tamvikvr-server/).\n"
+           "\n"
+           "Exit status:\n"
+           "  0  stopped with everything saved (also when the settings file can neither be read nor\n"
+           "     created, as the desktop program does: the server then does not start)\n"
+           "  1  the data folder cannot be created\n"
+           "  2  a wrong command line\n"
+           "  3  stopped, but a change could not be saved (the settings file or the word list): the\n"
+           "     last line names what and why (permission, read-only file system, no space, ...)\n";
 }
 
 std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted) {

@@ -30,6 +30,7 @@ namespace {
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitUnsaved = 3;
 constexpr int kStopCheckMs = 200;
 
 std::string usage() {
@@ -46,7 +47,14 @@ std::string usage() {
            "  --version       print the version and exit\n"
            "  --help, -h      print this text and exit\n"
            "\n"
-           "Machines without a display run tamvikvr-server instead. Settings: see docs/configuration.md.\n";
+           "Machines without a display run tamvikvr-server instead. Settings: see docs/configuration.md.\n"
+           "\n"
+           "Exit status:\n"
+           "  0  closed with everything saved\n"
+           "  1  the data folder or the settings file can neither be read nor created\n"
+           "  2  a wrong command line\n"
+           "  3  closed, but a change could not be saved: a message box and the last line name what\n"
+           "     and why (permission, read-only file system, no space, ...)\n";
 }
 
 // Parses the arguments after the program name, --language among them.
@@ -130,7 +138,12 @@ int runDesktopProgram(int argc, char** argv) {
     });
     stopCheck.start(kStopCheckMs);
     QApplication::exec();
-    return 0;
+    // A change that did not reach the disk is told before the program goes.
+    const std::u16string unsaved = window.model().unsavedText();
+    if (unsaved.empty()) return 0;
+    console.showStopped(window.model().controller().unsavedAtStop());
+    QMessageBox::warning(nullptr, QStringLiteral("TamvikVR Server"), toQString(unsaved));
+    return kExitUnsaved;
 }
 
 }  // namespace tvr::ui::qt
