@@ -14,6 +14,7 @@
 #include "client/control_client.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "platform/fs.h"
 #include "platform/ini_file.h"
 #include "platform/utf.h"
 #include "support/data_folder_scope.h"
@@ -283,6 +284,32 @@ TEST(MainWindowModelStart, ASecondCopyOnBusyPortsKeepsEveryProblem) {
         EXPECT_TRUE(hasEvent(copy, wanted[i]));
     }
     EXPECT_EQ(window.status[1], problems.back()) << "the latest problem is shown whole";
+}
+
+// A data folder gone between the load and the start: the start says the folder cannot be
+// written, and a close that could not save gives the text of the box shown before the end.
+TEST_F(MainWindowModelTest, AFolderThatCannotBeWrittenIsSaidAtStartAndAtTheClose) {
+    folder.makeFolder("gone");
+    const std::u16string ini = folder.file16("gone/TamvikVRServer.ini");
+    FakeWindow window;
+    ui::MainWindowModel gone(ini, window, exe, ui::ControllerOptions{nullptr, true, kLoopback});
+    ASSERT_TRUE(gone.loadSettings());
+    ASSERT_TRUE(platform::removeFile(ini));
+    ASSERT_TRUE(platform::removeFolder(folder.file16("gone")));
+    gone.start();
+    const std::u16string folderProblem = u"the data folder " + platform::displayPath(folder.file16("gone")) +
+                                         u" cannot be written: its folder is not there";
+    EXPECT_TRUE(std::any_of(gone.problems().begin(), gone.problems().end(),
+                            [&](const std::u16string& problem) { return problem.starts_with(folderProblem); }));
+    EXPECT_TRUE(hasEvent(gone, folderProblem));
+
+    window.shown[1] = {u"PCフォルダ", exe};
+    ASSERT_TRUE(gone.onControl(IDC_QUIT));
+    gone.close(std::nullopt);
+    EXPECT_EQ(gone.unsavedText(),
+              u"the settings file " + platform::displayPath(ini) + u" cannot be written: its folder is not there");
+    model.close(std::nullopt);
+    EXPECT_TRUE(model.unsavedText().empty()) << "a close that saved everything has nothing to say";
 }
 
 TEST(EventList, KeepsTheLastThousandInOrder) {
