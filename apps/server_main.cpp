@@ -31,6 +31,7 @@
 namespace {
 
 constexpr int kExitUsage = 2;
+constexpr int kExitUnsaved = 3;
 
 }  // namespace
 
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
                              core::dataFolder(), platform::lanIpv4Addresses());
     if (summary.mouseOn) summary.mouseProblem = controller.mouseProblem();
     if (!copiedFrom.empty()) summary.settingsCopiedFrom = platform::displayPath(copiedFrom);
+    for (const std::u16string& problem : controller.writeProblems()) summary.warnings.push_back(problem);
     view.showSummary(summary);
     std::mutex modelMutex;
     ui::web::WebPage page(modelMutex, model, webView);
@@ -113,6 +115,6 @@ int main(int argc, char** argv) {
     std::lock_guard<std::mutex> lock(modelMutex);
     model.tick();
     model.close(std::nullopt);
-    view.showStopped();
-    return 0;
+    view.showStopped(controller.unsavedAtStop());
+    return controller.unsavedAtStop().empty() ? 0 : kExitUnsaved;
 }

@@ -15,14 +15,15 @@ namespace tvr::core {
 enum FrontEndCommandId : std::int32_t {
     kRefreshChannels = 1005,  // a channel changed: show the channels again and save the settings
     kForceDisconnect = 1006,  // the mouse hold asks to drop the headset
+    kSaveFailed = 1007,       // a file the headset changed could not be saved: path says which and why
 };
 
 struct FrontEndCommand {
     std::int32_t id = 0;
     std::int32_t channel = -1;  // kRefreshChannels: the channel that changed
     std::int32_t type = 0;
-    std::u16string path;
-    EventStamp stamp{};  // when it was posted
+    std::u16string path;  // kSaveFailed: "the word list <path> cannot be written: <reason>"
+    EventStamp stamp{};   // when it was posted
 };
 
 class CommandQueue {

@@ -59,6 +59,8 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
     notes_.capped = walk.capped();
     notes_.listed = count;
     if (walk.capped()) result = 1;
+    // A listing cut short because the headset left is no fault of the channel.
+    if (result == 0) notes_.abandoned = context.sink.abandoned();
     if (result != 0) {
         context.sink.end(count);
     }

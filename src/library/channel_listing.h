@@ -49,6 +49,7 @@ struct ListingNotes {
     bool capped = false;      // the walk reached kMaxWalkFolders and ended there
     std::int64_t listed = 0;  // the videos listed
     SkippedFiles skipped;     // files of the walked folders whose extension is not a video's
+    bool abandoned = false;   // nobody waited for the listing any more: it ended before it was complete
 };
 
 class ChannelLister {

@@ -108,6 +108,13 @@ inline bool readFileBytes(std::u16string_view path, std::string* bytes) {
 }
 /// Replaces the file's content through a temporary file and an atomic rename.
 bool writeFileAtomic(std::u16string_view path, std::string_view bytes);
+/// Why a write failed, in the terms a user can act on.
+enum class WriteFault { kNone, kPermission, kReadOnlyFileSystem, kNoSpace, kIsFolder, kNoFolder, kOther };
+/// Why this thread's last failed writeFileAtomic, AppendFile::open or AppendFile::write failed.
+WriteFault lastWriteFault();
+/// Whether a new file can be made, written and flushed in the folder now (a one-byte temporary
+/// file, removed again); kNone when it can.
+WriteFault probeFolderWrite(std::u16string_view folder);
 /// Deletes the temporary files that writeFileAtomic leaves in the folder when the process dies
 /// mid-write (no other files); returns how many it deleted.
 int removeAtomicWriteLeftovers(std::u16string_view folder);

@@ -67,6 +67,8 @@ public:
     /// Stops serving: sends what is pending, drops the client ("Release()"), logs SHUTDOWN.
     void teardown();
 
+    /// Why the log's last open or line write failed; kNone while every one succeeded.
+    platform::WriteFault logFault() const { return log_.fault(); }
     bool isListening() const { return listening_.load(); }
     bool isConnected() const { return session_.connected.load(); }
     /// The bound control port (useful with port 0).

@@ -7,8 +7,10 @@
 
 #include "core/paths.h"
 #include "core/text.h"
+#include "core/write_fault.h"
 #include "core/write_leftovers.h"
 #include "platform/dynamic_library.h"
+#include "platform/fs.h"
 #include "platform/system_paths.h"
 #include "protocol/status_codes.h"
 #include "ui/startup_summary.h"
@@ -80,6 +82,28 @@ void Controller::startServices() {
             controlState_.problem = unusable(u"iPortServer", *port);
         }
     }
+    findWriteProblems();
+}
+
+void Controller::findWriteProblems() {
+    writeProblems_.clear();
+    // The settings file is replaced through a temporary file beside it, as are the lists and stores.
+    const std::u16string& path = settings_.path();
+    std::size_t cut = path.find_last_of(platform::backslashIsSeparator() ? u"/\\" : u"/");
+    std::u16string folder = cut == std::u16string::npos ? u"." : path.substr(0, cut == 0 ? 1 : cut);
+    if (platform::WriteFault fault = platform::probeFolderWrite(folder); fault != platform::WriteFault::kNone) {
+        writeProblems_.push_back(core::unwritableText(u"the data folder", folder, fault) +
+                                 u"; the settings file, lists and stores there cannot be saved");
+    }
+    if (control_->isListening() && settings_.config().serverLog == 1) {
+        if (platform::WriteFault fault = control_->logFault(); fault != platform::WriteFault::kNone)
+            writeProblems_.push_back(core::unwritableText(u"the log", core::ServerLog::pathIn(folder), fault));
+    }
+}
+
+void Controller::showSaveFailures() {
+    if (!writer_) return;
+    for (const std::u16string& failure : writer_->takeFailures()) view_.showEvent(platform::nowLocal(), failure);
 }
 
 std::optional<std::uint16_t> Controller::portFor(std::u16string_view key, std::int32_t configured,
@@ -133,6 +157,7 @@ void Controller::tick() {
     for (const auto& command : commands) lines.emplace_back(command.stamp.order, [&] { onCommand(command); });
     std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& line : lines) line.second();
+    showSaveFailures();
     followLoginWithMouse();
 }
 
@@ -162,6 +187,9 @@ void Controller::onCommand(const core::FrontEndCommand& command) {
                         core::format(u"channel %d set by the headset: ", {changed.number}) + describeChannel(changed));
     } else if (command.id == core::kForceDisconnect) {
         forceDisconnect();
+    } else if (command.id == core::kSaveFailed) {
+        wordListFailure_ = command.path;
+        view_.showEvent(platform::nowLocal(), command.path);
     }
 }
 
@@ -190,6 +218,13 @@ void Controller::stop() {
     for (const auto& command : commands_.drain()) onCommand(command);
     saveSettings();
     flushSettings();
+    showSaveFailures();
+    unsavedAtStop_.clear();
+    if (writer_) {
+        if (std::u16string unsaved = writer_->unsaved(); !unsaved.empty()) unsavedAtStop_.push_back(unsaved);
+    }
+    // The teardown saved the word list a last time; still changed, it is not on disk.
+    if (library_.wordList().isModified()) unsavedAtStop_.push_back(wordListFailure_);
 }
 
 }  // namespace tvr::ui

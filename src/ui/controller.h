@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/clock.h"
 #include "core/command_queue.h"
@@ -84,6 +85,11 @@ public:
     const ServiceState& videoState() const { return videoState_; }
     /// Why the media helper did not load, for the front-end to show once; empty when it loaded.
     const std::u16string& mediaProblem() const { return mediaProblem_; }
+    /// What startServices found it cannot write (the data folder with the settings file, the
+    /// log when it is on), each with why; empty when everything can be written.
+    const std::vector<std::u16string>& writeProblems() const { return writeProblems_; }
+    /// What stop() could not save, each with why; empty when everything reached the disk.
+    const std::vector<std::u16string>& unsavedAtStop() const { return unsavedAtStop_; }
 
     /// How often the front-end should call tick().
     static constexpr int kTickMs = 100;
@@ -98,6 +104,8 @@ private:
     void startMouseRelay(std::u16string_view address);
     void followLoginWithMouse();
     void setMouseProblem(std::u16string problem, bool show);
+    void findWriteProblems();
+    void showSaveFailures();
 
     core::SettingsStore settings_;
     StatusView& view_;
@@ -107,6 +115,9 @@ private:
     library::LibraryState library_;
     media::MediaHelper media_;
     std::u16string mediaProblem_;
+    std::vector<std::u16string> writeProblems_;
+    std::vector<std::u16string> unsavedAtStop_;
+    std::u16string wordListFailure_;          // why the word list's newest failed save failed
     std::unique_ptr<SettingsWriter> writer_;  // from a successful load on; outlives the control server
     std::uint64_t channelChangesTaken_ = 0;   // the headset's channel changes applied to settings_
     std::unique_ptr<http::VideoServer> video_;

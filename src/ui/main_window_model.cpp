@@ -69,6 +69,7 @@ void MainWindowModel::start() {
     }
     if (controller_.settings().config().useMouse != 0 && !controller_.mouseProblem().empty())
         showProblem(u"mouse relay off: " + controller_.mouseProblem());
+    for (const std::u16string& problem : controller_.writeProblems()) showProblem(problem);
     // Without the media helper the program goes on; the user is told once, as the program starts.
     if (!controller_.mediaProblem().empty()) {
         std::u16string problem = core::format(text(TextId::MediaLoadFailed), {media::helperLibraryFileName()});
@@ -173,6 +174,12 @@ void MainWindowModel::close(const std::optional<core::WindowRect>& rect) {
     if (rect) controller_.keepWindowRect(kMainWindowSection, *rect);
     controller_.stop();
     folderChecks_.clear();
+}
+
+std::u16string MainWindowModel::unsavedText() const {
+    std::u16string text;
+    for (const std::u16string& unsaved : controller_.unsavedAtStop()) text += (text.empty() ? u"" : u"\n") + unsaved;
+    return text;
 }
 
 std::u16string MainWindowModel::trayTooltip() const {

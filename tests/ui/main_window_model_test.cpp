@@ -312,92 +312,120 @@ TEST_F(MainWindowModelTest, ARefusedVideoRequestNamesItsReasonInTheWindowsLangua
     EXPECT_EQ(shown(waited), u"video: 404 (no headset logged in while it waited) (2 connections)");
     ui::setTextLanguage(ui::Language::Japanese);
     EXPECT_EQ(shown({Kind::Request, 0, 0, u"/v/a.mp4", 200}), u"video slot 0: 200 from byte 0 /v/a.mp4");
-    // A listing that leaves files out for their extension says so in the event list, in the
-    // window's language.
-    TEST_F(MainWindowModelTest, FilesLeftOutForTheirExtensionAreToldInTheWindowsLanguage) {
-        for (const char* name : {"a.mkv", "b.mkv", "c.avi", "d.mp4"}) folder.write(std::string("videos/") + name, "");
-        client::ControlClient headset;
-        connectHeadset(&headset);
-        std::u16string args[4] = {u"1", u"0", storedPath(folder.file16("videos")), u""};
-        client::Reply reply;
-        ASSERT_TRUE(headset.sendCommand(u"CM_SET_CHANNEL_TYPE", args) && headset.receiveReply(&reply, 5000));
-        ASSERT_TRUE(reply.ok);
-        struct LanguageScope {
-            ~LanguageScope() { ui::setTextLanguage(ui::Language::Japanese); }
-        } scope;
-        const std::pair<ui::Language, std::u16string_view> cases[] = {
-            {ui::Language::Japanese,
-             u"チャンネル2: 動画 1 本を表示、ファイル 3 個を除外しました"
-             u"（拡張子が [File] pcExt (mp4) にありません）: mkv 2, avi 1 — 再生する拡張子は pcExt に追加してください"},
-            {ui::Language::English,
-             u"channel 2: 1 video listed; 3 files left out whose extensions are not in [File] pcExt (mp4): mkv 2, avi "
-             u"1 — "
-             u"add them to pcExt"},
-        };
-        for (const auto& [language, text] : cases) {
-            ui::setTextLanguage(language);
-            ASSERT_TRUE(headset.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)"}) && headset.receiveReply(&reply, 5000));
-            EXPECT_TRUE(tickUntil([&] { return hasEvent(model, text); })) << platform::toUtf8(text);
-        }
+}
+
+// A listing that leaves files out for their extension says so in the event list, in the
+// window's language.
+TEST_F(MainWindowModelTest, FilesLeftOutForTheirExtensionAreToldInTheWindowsLanguage) {
+    for (const char* name : {"a.mkv", "b.mkv", "c.avi", "d.mp4"}) folder.write(std::string("videos/") + name, "");
+    client::ControlClient headset;
+    connectHeadset(&headset);
+    std::u16string args[4] = {u"1", u"0", storedPath(folder.file16("videos")), u""};
+    client::Reply reply;
+    ASSERT_TRUE(headset.sendCommand(u"CM_SET_CHANNEL_TYPE", args) && headset.receiveReply(&reply, 5000));
+    ASSERT_TRUE(reply.ok);
+    struct LanguageScope {
+        ~LanguageScope() { ui::setTextLanguage(ui::Language::Japanese); }
+    } scope;
+    const std::pair<ui::Language, std::u16string_view> cases[] = {
+        {ui::Language::Japanese,
+         u"チャンネル2: 動画 1 本を表示、ファイル 3 個を除外しました"
+         u"（拡張子が [File] pcExt (mp4) にありません）: mkv 2, avi 1 — 再生する拡張子は pcExt に追加してください"},
+        {ui::Language::English,
+         u"channel 2: 1 video listed; 3 files left out whose extensions are not in [File] pcExt (mp4): mkv 2, avi "
+         u"1 — "
+         u"add them to pcExt"},
+    };
+    for (const auto& [language, text] : cases) {
+        ui::setTextLanguage(language);
+        ASSERT_TRUE(headset.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)"}) && headset.receiveReply(&reply, 5000));
+        EXPECT_TRUE(tickUntil([&] { return hasEvent(model, text); })) << platform::toUtf8(text);
     }
+}
 
-    TEST(MainWindowModelStart, ASecondCopyOnBusyPortsKeepsEveryProblem) {
-        TempFolder first;
-        DataFolderScope dataFolder(storedPath(first.path16()));
-        FakeWindow running;
-        ui::MainWindowModel owner(first.file16("TamvikVRServer.ini"), running, storedPath(first.path16()),
-                                  ui::ControllerOptions{nullptr, true, kLoopback});
-        ASSERT_TRUE(owner.loadSettings());
-        owner.start();
-        const int controlPort = owner.controller().controlState().port;
-        const int httpPort = owner.controller().videoState().port;
+TEST(MainWindowModelStart, ASecondCopyOnBusyPortsKeepsEveryProblem) {
+    TempFolder first;
+    DataFolderScope dataFolder(storedPath(first.path16()));
+    FakeWindow running;
+    ui::MainWindowModel owner(first.file16("TamvikVRServer.ini"), running, storedPath(first.path16()),
+                              ui::ControllerOptions{nullptr, true, kLoopback});
+    ASSERT_TRUE(owner.loadSettings());
+    owner.start();
+    const int controlPort = owner.controller().controlState().port;
+    const int httpPort = owner.controller().videoState().port;
 
-        TempFolder second;
-        dataFolder.set(storedPath(second.path16()));
-        const std::u16string ini = second.file16("TamvikVRServer.ini");
-        ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"iPortServer", core::format(u"%d", {controlPort})));
-        ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"iPortHttp", core::format(u"%d", {httpPort})));
-        ASSERT_TRUE(platform::iniWriteString(ini, u"Setup", u"iSeek1FF", u"ten"));
-        FakeWindow window;
-        ui::MainWindowModel copy(ini, window, storedPath(second.path16()),
-                                 ui::ControllerOptions{nullptr, false, kLoopback});
-        ASSERT_TRUE(copy.loadSettings());
-        copy.start();
-        copy.hotKeyTaken(u"Ctrl+Shift+Alt+S");
+    TempFolder second;
+    dataFolder.set(storedPath(second.path16()));
+    const std::u16string ini = second.file16("TamvikVRServer.ini");
+    ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"iPortServer", core::format(u"%d", {controlPort})));
+    ASSERT_TRUE(platform::iniWriteString(ini, u"Config", u"iPortHttp", core::format(u"%d", {httpPort})));
+    ASSERT_TRUE(platform::iniWriteString(ini, u"Setup", u"iSeek1FF", u"ten"));
+    FakeWindow window;
+    ui::MainWindowModel copy(ini, window, storedPath(second.path16()),
+                             ui::ControllerOptions{nullptr, false, kLoopback});
+    ASSERT_TRUE(copy.loadSettings());
+    copy.start();
+    copy.hotKeyTaken(u"Ctrl+Shift+Alt+S");
 
-        std::vector<std::u16string> wanted = {
-            u"[Setup] iSeek1FF=ten",
-            core::format(u"[Config] iPortHttp=%d cannot be used", {httpPort}),
-            core::format(u"[Config] iPortServer=%d cannot be used", {controlPort}),
-        };
-        if (!copy.controller().mediaProblem().empty()) {
-            wanted.push_back(copy.controller().mediaProblem());
-            EXPECT_EQ(window.alerts, std::vector<std::u16string>{copy.controller().mediaProblem()});
-        }
-        wanted.push_back(core::format(ui::text(ui::TextId::HotKeyTaken), {u"Ctrl+Shift+Alt+S"}));
-        const std::vector<std::u16string>& problems = copy.problems();
-        ASSERT_GE(problems.size(), wanted.size());
-        // The mouse relay's problem, where this machine has one, comes first: it is found as the
-        // services are made.
-        std::size_t offset = problems.size() - wanted.size();
-        for (std::size_t i = 0; i < wanted.size(); ++i) {
-            EXPECT_EQ(problems[offset + i].rfind(wanted[i], 0), 0u) << platform::toUtf8(problems[offset + i]);
-            EXPECT_TRUE(hasEvent(copy, wanted[i]));
-        }
-        EXPECT_EQ(window.status[1].rfind(core::format(u"[Config] iPortServer=%d cannot be used", {controlPort}), 0), 0u)
-            << "the busy port is said before the hot key: " << platform::toUtf8(window.status[1]);
+    std::vector<std::u16string> wanted = {
+        u"[Setup] iSeek1FF=ten",
+        core::format(u"[Config] iPortHttp=%d cannot be used", {httpPort}),
+        core::format(u"[Config] iPortServer=%d cannot be used", {controlPort}),
+    };
+    if (!copy.controller().mediaProblem().empty()) {
+        wanted.push_back(copy.controller().mediaProblem());
+        EXPECT_EQ(window.alerts, std::vector<std::u16string>{copy.controller().mediaProblem()});
     }
-
-    TEST(EventList, KeepsTheLastThousandInOrder) {
-        ui::EventList list;
-        for (int i = 0; i < 1005; ++i) list.add({{}, ui::EventKind::Server, core::format(u"%d", {i})});
-        ASSERT_EQ(list.events().size(), ui::EventList::kCapacity);
-        EXPECT_EQ(list.events().front().text, u"5");
-        EXPECT_EQ(list.events().back().text, u"1004");
-        EXPECT_EQ(list.added(), 1005u);
-        EXPECT_EQ(ui::eventLine({{2026, 12, 8, 9, 5, 3}, ui::EventKind::Status, u"接続中 192.168.1.5"}),
-                  u"2026-12-08 09:05:03  接続中 192.168.1.5");
+    wanted.push_back(core::format(ui::text(ui::TextId::HotKeyTaken), {u"Ctrl+Shift+Alt+S"}));
+    const std::vector<std::u16string>& problems = copy.problems();
+    ASSERT_GE(problems.size(), wanted.size());
+    // The mouse relay's problem, where this machine has one, comes first: it is found as the
+    // services are made.
+    std::size_t offset = problems.size() - wanted.size();
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        EXPECT_EQ(problems[offset + i].rfind(wanted[i], 0), 0u) << platform::toUtf8(problems[offset + i]);
+        EXPECT_TRUE(hasEvent(copy, wanted[i]));
     }
+    EXPECT_EQ(window.status[1].rfind(core::format(u"[Config] iPortServer=%d cannot be used", {controlPort}), 0), 0u)
+        << "the busy port is said before the hot key: " << platform::toUtf8(window.status[1]);
+}
+
+// A data folder gone between the load and the start: the start says the folder cannot be
+// written, and a close that could not save gives the text of the box shown before the end.
+TEST_F(MainWindowModelTest, AFolderThatCannotBeWrittenIsSaidAtStartAndAtTheClose) {
+    folder.makeFolder("gone");
+    const std::u16string ini = folder.file16("gone/TamvikVRServer.ini");
+    FakeWindow window;
+    ui::MainWindowModel gone(ini, window, exe, ui::ControllerOptions{nullptr, true, kLoopback});
+    ASSERT_TRUE(gone.loadSettings());
+    ASSERT_TRUE(platform::removeFile(ini));
+    ASSERT_TRUE(platform::removeFolder(folder.file16("gone")));
+    gone.start();
+    const std::u16string folderProblem = u"the data folder " + platform::displayPath(folder.file16("gone")) +
+                                         u" cannot be written: its folder is not there";
+    EXPECT_TRUE(std::any_of(gone.problems().begin(), gone.problems().end(),
+                            [&](const std::u16string& problem) { return problem.starts_with(folderProblem); }));
+    EXPECT_TRUE(hasEvent(gone, folderProblem));
+
+    window.shown[1] = {u"PCフォルダ", exe};
+    ASSERT_TRUE(gone.onControl(IDC_QUIT));
+    gone.close(std::nullopt);
+    EXPECT_EQ(gone.unsavedText(),
+              u"the settings file " + platform::displayPath(ini) + u" cannot be written: its folder is not there");
+    model.close(std::nullopt);
+    EXPECT_TRUE(model.unsavedText().empty()) << "a close that saved everything has nothing to say";
+}
+
+TEST(EventList, KeepsTheLastThousandInOrder) {
+    ui::EventList list;
+    for (int i = 0; i < 1005; ++i) list.add({{}, ui::EventKind::Server, core::format(u"%d", {i})});
+    ASSERT_EQ(list.events().size(), ui::EventList::kCapacity);
+    EXPECT_EQ(list.events().front().text, u"5");
+    EXPECT_EQ(list.events().back().text, u"1004");
+    EXPECT_EQ(list.added(), 1005u);
+    EXPECT_EQ(ui::eventLine({{2026, 12, 8, 9, 5, 3}, ui::EventKind::Status, u"接続中 192.168.1.5"}),
+              u"2026-12-08 09:05:03  接続中 192.168.1.5");
+}
 
 }  // namespace
 }  // namespace tvr::test

@@ -166,7 +166,15 @@ void ConsoleView::showSummary(const StartupSummary& summary) {
         writeLine(core::format(u"  channel %d: ", {channel.number}) + describeChannel(channel));
 }
 
-void ConsoleView::showStopped() { writeLine(u"TamvikVR Server stopped; settings saved."); }
+void ConsoleView::showStopped(const std::vector<std::u16string>& unsaved) {
+    if (unsaved.empty()) {
+        writeLine(u"TamvikVR Server stopped; settings saved.");
+        return;
+    }
+    std::u16string line = u"TamvikVR Server stopped, but changes are NOT saved: ";
+    for (std::size_t i = 0; i < unsaved.size(); ++i) line += (i == 0 ? u"" : u"; ") + unsaved[i];
+    writeLine(line);
+}
 
 void ConsoleView::writeLine(std::u16string_view line) {
     // Paths and names come from the headset and the network: a line break or a terminal control

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/startup_summary.h"
 #include "ui/status_view.h"
@@ -36,8 +37,8 @@ public:
     void showStream(const platform::LocalTime& time, const http::StreamEvent& event) override;
     /// The start-up summary, one fact per line.
     void showSummary(const StartupSummary& summary);
-    /// The one line written when the server has stopped.
-    void showStopped();
+    /// The one line written when the server has stopped: what could not be saved and why, if anything.
+    void showStopped(const std::vector<std::u16string>& unsaved = {});
 
 private:
     void writeLine(std::u16string_view line);

@@ -62,7 +62,15 @@ std::string serverUsage() {
            "the program, that file is copied in once and left where it was. The start-up summary names\n"
            "the folder in use and any settings file copied.\n"
            "The settings are described in configuration.md: /usr/share/doc/tamvikvr-server/ on Linux,\n"
-           "the docs folder of a Windows install.\n";
+           "the docs folder of a Windows install.\n"
+           "\n"
+           "Exit status:\n"
+           "  0  stopped with everything saved (also when the settings file can neither be read nor\n"
+           "     created, as the desktop program does: the server then does not start)\n"
+           "  1  the data folder cannot be created\n"
+           "  2  a wrong command line\n"
+           "  3  stopped, but a change could not be saved (the settings file or the word list): the\n"
+           "     last line names what and why (permission, read-only file system, no space, ...)\n";
 }
 
 std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted, std::u16string* copiedFrom) {

@@ -31,6 +31,7 @@ namespace {
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitUnsaved = 3;
 constexpr int kStopCheckMs = 200;
 // How long a second start waits for the running program to answer (it may be starting too).
 constexpr int kAskRunningMs = 10000;
@@ -55,7 +56,14 @@ std::string usage() {
            "TamvikVRServer.ini yet and one lies beside the program, that file is copied in once and\n"
            "left where it was.\n"
            "Machines without a display run tamvikvr-server instead. The settings are described in\n"
-           "/usr/share/doc/tamvikvr-server/configuration.md.\n";
+           "/usr/share/doc/tamvikvr-server/configuration.md.\n"
+           "\n"
+           "Exit status:\n"
+           "  0  closed with everything saved\n"
+           "  1  the data folder or the settings file can neither be read nor created\n"
+           "  2  a wrong command line\n"
+           "  3  closed, but a change could not be saved: a message box and the last line name what\n"
+           "     and why (permission, read-only file system, no space, ...)\n";
 }
 
 // Parses the arguments after the program name, --language among them.
@@ -153,7 +161,12 @@ int runDesktopProgram(int argc, char** argv) {
     });
     stopCheck.start(kStopCheckMs);
     QApplication::exec();
-    return 0;
+    // A change that did not reach the disk is told before the program goes.
+    const std::u16string unsaved = window.model().unsavedText();
+    if (unsaved.empty()) return 0;
+    console.showStopped(window.model().controller().unsavedAtStop());
+    QMessageBox::warning(nullptr, QStringLiteral("TamvikVR Server"), toQString(unsaved));
+    return kExitUnsaved;
 }
 
 }  // namespace tvr::ui::qt
