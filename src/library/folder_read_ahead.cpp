@@ -21,6 +21,8 @@ constexpr std::chrono::nanoseconds kAtHandPerEntry = 500ns;
 constexpr int kSlowReadsToStart = 4;
 constexpr int kSlowShare = 4;
 
+std::atomic<FolderReadAhead::EnumerationHook> enumerationHook{nullptr};
+
 }  // namespace
 
 struct FolderReadAhead::Slot {
@@ -143,9 +145,19 @@ bool FolderReadAhead::read(const std::u16string& folder, const EntryVisit& onEnt
     return readable;
 }
 
+void FolderReadAhead::setEnumerationHook(EnumerationHook hook) { enumerationHook.store(hook); }
+
 bool FolderReadAhead::readNow(const std::u16string& folder, const EntryVisit& onEntry, std::size_t* undecodable) const {
-    return withTimes_ ? platform::enumerateFolder(folder, onEntry, undecodable)
-                      : platform::enumerateFolderNames(folder, onEntry, undecodable);
+    const auto enumerate = withTimes_ ? platform::enumerateFolder : platform::enumerateFolderNames;
+    const EnumerationHook hook = enumerationHook.load();
+    if (hook == nullptr) return enumerate(folder, onEntry, undecodable);
+    return enumerate(
+        folder,
+        [&](const platform::DirEntry& entry) {
+            hook(folder);
+            return onEntry(entry);
+        },
+        undecodable);
 }
 
 FolderReadAhead::SlotPtr FolderReadAhead::takeSlot(const std::u16string& folder) {

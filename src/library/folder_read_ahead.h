@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -35,6 +36,11 @@ public:
     static constexpr std::size_t kEntryBudget = 16384;
     /// A folder with more entries is left to the walk itself (its start is in the cache then).
     static constexpr std::size_t kMaxFolderEntries = 4096;
+
+    /// Called on the reading thread (the walk's or a read-ahead thread) before each entry a folder's enumeration gives.
+    using EnumerationHook = void (*)(std::u16string_view folder);
+    /// Installs the hook for every read-ahead of the process (nullptr: none); lets tests count and pace reads.
+    static void setEnumerationHook(EnumerationHook hook);
 
     /// When the threads start.
     enum class Start {

@@ -108,6 +108,10 @@ inline bool readFileBytes(std::u16string_view path, std::string* bytes) {
 }
 /// Replaces the file's content through a temporary file and an atomic rename.
 bool writeFileAtomic(std::u16string_view path, std::string_view bytes);
+/// Called with the folder writeFileAtomic flushes after each rename (Windows: the write-through rename); for tests.
+using FolderFlushHook = void (*)(std::u16string_view folder);
+/// Installs the hook for every writer of the process (nullptr: none).
+void setFolderFlushHook(FolderFlushHook hook);
 /// Deletes the temporary files that writeFileAtomic leaves in the folder when the process dies
 /// mid-write (no other files); returns how many it deleted.
 int removeAtomicWriteLeftovers(std::u16string_view folder);

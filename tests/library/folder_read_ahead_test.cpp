@@ -5,8 +5,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <future>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/fs.h"
@@ -58,6 +64,76 @@ Listing readThrough(FolderReadAhead& readAhead, const std::u16string& folder, bo
         nullptr);
     return sorted(out);
 }
+
+// Who reads one folder's entries, through the read-ahead's enumeration hook: the walk's thread or
+// a read-ahead thread. A held watch keeps a read-ahead thread at the folder's first entry until
+// the stop, then gives it 20 ms per entry, so that the stop comes while it is mid-folder.
+struct WatchCounts {
+    int walk = 0;       // entries read on the walk's thread
+    int threads = 0;    // entries read on read-ahead threads
+    int afterStop = 0;  // of those, read after the stop
+};
+
+class ReadWatch {
+public:
+    ReadWatch(std::u16string folder, bool hold) {
+        std::lock_guard lock(mutex_);
+        folder_ = std::move(folder);
+        hold_ = hold;
+        walk_ = std::this_thread::get_id();
+        counts_ = {};
+        stopping_ = false;
+        FolderReadAhead::setEnumerationHook(&onEntry);
+    }
+    ~ReadWatch() {
+        FolderReadAhead::setEnumerationHook(nullptr);
+        stop();
+    }
+    ReadWatch(const ReadWatch&) = delete;
+    ReadWatch& operator=(const ReadWatch&) = delete;
+
+    /// Waits until a read-ahead thread is at the folder's first entry.
+    bool waitHeld(std::chrono::seconds timeout) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, timeout, [] { return counts_.threads > 0; });
+    }
+    /// Lets the held thread go on.
+    static void stop() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+    }
+    WatchCounts counts() const {
+        std::lock_guard lock(mutex_);
+        return counts_;
+    }
+
+private:
+    static void onEntry(std::u16string_view folder) {
+        std::unique_lock lock(mutex_);
+        if (folder != folder_) return;
+        if (std::this_thread::get_id() == walk_) {
+            ++counts_.walk;
+            return;
+        }
+        if (stopping_) ++counts_.afterStop;
+        if (++counts_.threads == 1) changed_.notify_all();
+        if (!hold_) return;
+        changed_.wait_for(lock, std::chrono::seconds(60), [] { return stopping_; });
+        lock.unlock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+
+    static inline std::mutex mutex_;
+    static inline std::condition_variable changed_;
+    static inline std::u16string folder_;
+    static inline bool hold_ = false;
+    static inline std::thread::id walk_;
+    static inline WatchCounts counts_;
+    static inline bool stopping_ = false;
+};
 
 TEST(FolderReadAheadTest, AFolderIsGivenAsItIsWhenTheWalkReadsItWhateverHappenedSinceTheReadAhead) {
     for (const bool withTimes : {true, false}) {
@@ -114,6 +190,7 @@ TEST(FolderReadAheadTest, FoldersTheWalkPassesFreeTheirPlaceInTheWindow) {
     FolderReadAhead readAhead(true, FolderReadAhead::Start::kAtOnce);
     readAhead.announce(shows);
     ASSERT_TRUE(readAhead.waitReady(kWindow, 30s));
+    EXPECT_FALSE(readAhead.waitReady(kWindow + 1, 500ms)) << "the threads read beyond the window";
     // The walk leaves out two shows of three, as a walk leaves out folders it has been in; the
     // ones it passed must not keep the threads from reading ahead of where it is now.
     for (std::size_t s = 2; s <= kWindow; s += 3) {
@@ -121,6 +198,53 @@ TEST(FolderReadAheadTest, FoldersTheWalkPassesFreeTheirPlaceInTheWindow) {
         EXPECT_EQ(readThrough(readAhead, shows[s], true, &readable).size(), 2u) << s;
     }
     EXPECT_TRUE(readAhead.waitReady(kWindow, 30s));
+}
+
+// A folder written a moment ago may change again within one time stamp: the threads leave it to
+// the walk, which reads it as it is.
+TEST(FolderReadAheadTest, AFolderWrittenJustNowIsReadByTheWalkItself) {
+    test::TempFolder temp;
+    temp.write("Fresh/a.mp4", "x");
+    temp.write("Fresh/b.mp4", "x");
+    ReadWatch watch(temp.file16("Fresh"), false);
+    FolderReadAhead readAhead(true, FolderReadAhead::Start::kAtOnce);
+    readAhead.announce({temp.file16("Fresh")});
+    ASSERT_TRUE(readAhead.waitReady(1, 30s)) << "a thread has looked at the folder";
+    bool readable = false;
+    EXPECT_EQ(readThrough(readAhead, temp.file16("Fresh"), true, &readable), enumerated(temp.file16("Fresh"), true));
+    EXPECT_TRUE(readable);
+    EXPECT_EQ(watch.counts().threads, 0) << "a read-ahead thread read a folder written just now";
+    EXPECT_EQ(watch.counts().walk, 2);
+}
+
+// The end of a walk (its headset left, the server stops) ends the read-ahead at once: a thread
+// mid-folder leaves it at the next entry, and the threads that wait for work end too.
+TEST(FolderReadAheadTest, DestroyingItEndsAThreadMidFolderAndTheThreadsThatWait) {
+    test::TempFolder temp;
+    constexpr int kEntries = 256;  // paced to 20 ms each once the stop came: 5 s for the whole folder
+    for (int i = 0; i < kEntries; ++i) temp.write("Big/" + std::to_string(i) + ".mp4", "");
+    temp.write("A/a.mp4", "x");
+    temp.write("B/b.mp4", "x");
+    test::quietFolders(temp.path());
+    ReadWatch watch(temp.file16("Big"), true);
+    auto readAhead = std::make_unique<FolderReadAhead>(false, FolderReadAhead::Start::kAtOnce);
+    readAhead->announce({temp.file16("Big"), temp.file16("A"), temp.file16("B")});
+    ASSERT_TRUE(watch.waitHeld(30s)) << "a thread reads the large folder";
+    ASSERT_TRUE(readAhead->waitReady(2, 30s)) << "the small folders are read: their threads wait for work";
+
+    auto ended = std::make_shared<std::promise<void>>();
+    std::future<void> destroyed = ended->get_future();
+    std::thread destroyer([ended, owned = std::move(readAhead)]() mutable {
+        ReadWatch::stop();
+        owned.reset();
+        ended->set_value();
+    });
+    if (destroyed.wait_for(20s) != std::future_status::ready) {
+        destroyer.detach();  // a thread never woken keeps it in the join
+        FAIL() << "the read-ahead did not end within 20 s";
+    }
+    destroyer.join();
+    EXPECT_LT(watch.counts().afterStop, kEntries / 2) << "the thread read on through the folder after the stop";
 }
 
 }  // namespace

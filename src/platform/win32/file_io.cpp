@@ -28,6 +28,7 @@ using win32::HandleCloser;
 using win32::widePath;
 
 std::atomic<unsigned> tempCounter{0};
+std::atomic<FolderFlushHook> folderFlushHook{nullptr};
 
 // The folder part of a path, separator included; empty for a bare name.
 std::wstring folderOf(const std::wstring& path) {
@@ -98,9 +99,15 @@ bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
         ok = win32::writeAll(file.handle, bytes) && ::FlushFileBuffers(file.handle);
     }
     if (ok) ok = replaceFile(temp, target);
-    if (!ok) ::DeleteFileW(temp.c_str());
-    return ok;
+    if (!ok) {
+        ::DeleteFileW(temp.c_str());
+        return false;
+    }
+    if (FolderFlushHook hook = folderFlushHook.load()) hook(win32::fromWide(folderOf(target)));
+    return true;
 }
+
+void setFolderFlushHook(FolderFlushHook hook) { folderFlushHook.store(hook); }
 
 int removeAtomicWriteLeftovers(std::u16string_view folder) {
     std::u16string base(folder);
