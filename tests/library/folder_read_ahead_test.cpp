@@ -65,9 +65,10 @@ Listing readThrough(FolderReadAhead& readAhead, const std::u16string& folder, bo
     return sorted(out);
 }
 
-// Who reads one folder's entries, through the read-ahead's enumeration hook: the walk's thread or
-// a read-ahead thread. A held watch keeps a read-ahead thread at the folder's first entry until
-// the stop, then gives it 20 ms per entry, so that the stop comes while it is mid-folder.
+// Who reads the first of the watched folders, through the read-ahead's enumeration hook: the
+// walk's thread or a read-ahead thread. A held watch keeps each read-ahead thread at the first
+// entry of its watched folder until every watched folder has a thread of its own; the thread of
+// the first then waits for the stop and takes 20 ms an entry, so that the stop finds it mid-folder.
 struct WatchCounts {
     int walk = 0;       // entries read on the walk's thread
     int threads = 0;    // entries read on read-ahead threads
@@ -76,9 +77,10 @@ struct WatchCounts {
 
 class ReadWatch {
 public:
-    ReadWatch(std::u16string folder, bool hold) {
+    ReadWatch(std::vector<std::u16string> folders, bool hold) {
         std::lock_guard lock(mutex_);
-        folder_ = std::move(folder);
+        folders_ = std::move(folders);
+        entered_.assign(folders_.size(), false);
         hold_ = hold;
         walk_ = std::this_thread::get_id();
         counts_ = {};
@@ -92,12 +94,12 @@ public:
     ReadWatch(const ReadWatch&) = delete;
     ReadWatch& operator=(const ReadWatch&) = delete;
 
-    /// Waits until a read-ahead thread is at the folder's first entry.
+    /// Waits until every watched folder has a read-ahead thread at its first entry.
     bool waitHeld(std::chrono::seconds timeout) {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, timeout, [] { return counts_.threads > 0; });
+        return changed_.wait_for(lock, timeout, [] { return allEntered(); });
     }
-    /// Lets the held thread go on.
+    /// Lets the held thread of the first folder go on.
     static void stop() {
         {
             std::lock_guard lock(mutex_);
@@ -111,16 +113,27 @@ public:
     }
 
 private:
+    static bool allEntered() { return std::find(entered_.begin(), entered_.end(), false) == entered_.end(); }
     static void onEntry(std::u16string_view folder) {
         std::unique_lock lock(mutex_);
-        if (folder != folder_) return;
+        const auto index =
+            static_cast<std::size_t>(std::find(folders_.begin(), folders_.end(), folder) - folders_.begin());
+        if (index == folders_.size()) return;
         if (std::this_thread::get_id() == walk_) {
-            ++counts_.walk;
+            counts_.walk += index == 0 ? 1 : 0;
             return;
         }
-        if (stopping_) ++counts_.afterStop;
-        if (++counts_.threads == 1) changed_.notify_all();
+        if (index == 0) {
+            ++counts_.threads;
+            counts_.afterStop += stopping_ ? 1 : 0;
+        }
+        if (!entered_[index]) {
+            entered_[index] = true;
+            changed_.notify_all();
+        }
         if (!hold_) return;
+        changed_.wait_for(lock, std::chrono::seconds(60), [] { return allEntered(); });
+        if (index != 0) return;
         changed_.wait_for(lock, std::chrono::seconds(60), [] { return stopping_; });
         lock.unlock();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -128,7 +141,8 @@ private:
 
     static inline std::mutex mutex_;
     static inline std::condition_variable changed_;
-    static inline std::u16string folder_;
+    static inline std::vector<std::u16string> folders_;
+    static inline std::vector<bool> entered_;
     static inline bool hold_ = false;
     static inline std::thread::id walk_;
     static inline WatchCounts counts_;
@@ -214,7 +228,7 @@ TEST(FolderReadAheadTest, AFolderWrittenJustNowIsReadByTheWalkItself) {
     test::TempFolder temp;
     temp.write("Fresh/a.mp4", "x");
     temp.write("Fresh/b.mp4", "x");
-    ReadWatch watch(temp.file16("Fresh"), false);
+    ReadWatch watch({temp.file16("Fresh")}, false);
     FolderReadAhead readAhead(true, FolderReadAhead::Start::kAtOnce);
     readAhead.announce({temp.file16("Fresh")});
     ASSERT_TRUE(readAhead.waitReady(1, 30s)) << "a thread has looked at the folder";
@@ -234,11 +248,12 @@ TEST(FolderReadAheadTest, DestroyingItEndsAThreadMidFolderAndTheThreadsThatWait)
     temp.write("A/a.mp4", "x");
     temp.write("B/b.mp4", "x");
     test::quietFolders(temp.path());
-    ReadWatch watch(temp.file16("Big"), true);
     auto readAhead = std::make_unique<FolderReadAhead>(false, FolderReadAhead::Start::kAtOnce);
+    // Gone first: a failed assertion lets the threads go.
+    ReadWatch watch({temp.file16("Big"), temp.file16("A"), temp.file16("B")}, true);
     readAhead->announce({temp.file16("Big"), temp.file16("A"), temp.file16("B")});
-    ASSERT_TRUE(watch.waitHeld(30s)) << "a thread reads the large folder";
-    ASSERT_TRUE(readAhead->waitReady(2, 30s)) << "the small folders are read: their threads wait for work";
+    ASSERT_TRUE(watch.waitHeld(30s)) << "a thread of its own in each folder";
+    ASSERT_TRUE(readAhead->waitReady(2, 30s)) << "the small folders are read: their two threads wait for work";
 
     auto ended = std::make_shared<std::promise<void>>();
     std::future<void> destroyed = ended->get_future();
