@@ -5,6 +5,7 @@
 // SIGTERM (Ctrl+C or closing the console on Windows).
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,11 @@
 #include "protocol/status_gloss.h"
 #include "ui/console/console_view.h"
 #include "ui/console/server_command_line.h"
-#include "ui/controller.h"
+#include "ui/main_window_model.h"
 #include "ui/startup_summary.h"
+#include "ui/web/web_page.h"
+#include "ui/web/web_view.h"
+#include "ui/window_texts.h"
 
 namespace {
 
@@ -63,12 +67,20 @@ int main(int argc, char** argv) {
 
     bool glosses = !protocol::japaneseLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
     ui::ConsoleView view(stdout, glosses);
-    ui::Controller controller(settingsPath, view);
-    if (!controller.start()) {
+    ui::setTextLanguage(glosses ? ui::Language::English : ui::Language::Japanese);
+    // The console and the web page are two views of one window model; the page reaches it from
+    // its own thread, under this mutex.
+    ui::web::WebView webView;
+    ui::MainWindowModel model(settingsPath, webView, core::dataFolder());
+    ui::Controller& controller = model.controller();
+    webView.setController(&controller);
+    if (!model.loadSettings()) {
         std::fprintf(stderr, "The settings file %s can neither be read nor created.\n",
                      platform::toUtf8(settingsPath).c_str());
         return 0;
     }
+    model.start();
+    model.setEcho(&view);
     if (!controller.mediaProblem().empty()) {
         // The desktop program shows this in a message box; here it is one line, and the server goes on.
         std::u16string gloss =
@@ -80,9 +92,25 @@ int main(int argc, char** argv) {
                              core::dataFolder(), platform::lanIpv4Addresses());
     if (summary.mouseOn) summary.mouseProblem = controller.mouseProblem();
     view.showSummary(summary);
-    while (!platform::waitForStopSignal(ui::Controller::kTickMs)) controller.tick();
-    controller.tick();
-    controller.stop();
+    std::mutex modelMutex;
+    ui::web::WebPage page(modelMutex, model, webView);
+    const core::Config& config = controller.settings().config();
+    if (ui::web::webPageWanted(config, true)) {
+        std::u16string problem;
+        bool portValid = config.portWeb >= 1 && config.portWeb <= 65535;
+        if (!portValid) problem = u"web page off: [Config] iPortWeb is not a port from 1 to 65535";
+        if (portValid && page.start(static_cast<std::uint16_t>(config.portWeb), core::dataFolder(), &problem))
+            std::printf("  web page: %s\n", page.signInAddress().c_str());
+        if (!problem.empty()) view.showProblem(problem);
+        std::fflush(stdout);
+    }
+    while (!platform::waitForStopSignal(ui::Controller::kTickMs)) {
+        std::lock_guard<std::mutex> lock(modelMutex);
+        model.tick();
+    }
+    std::lock_guard<std::mutex> lock(modelMutex);
+    model.tick();
+    model.close(std::nullopt);
     view.showStopped();
     return 0;
 }

@@ -25,7 +25,18 @@ function(tvr_module name)
   endif()
   if(name STREQUAL "ui")
     file(GLOB console CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/ui/console/*.cpp)
-    list(APPEND sources ${console})
+    file(GLOB web CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/ui/web/*.cpp)
+    # The web page's files become a source file at build time (cmake/EmbedWebPage.cmake).
+    set(page_dir ${PROJECT_SOURCE_DIR}/src/ui/web/page)
+    set(page_files ${page_dir}/index.html ${page_dir}/app.js ${page_dir}/style.css)
+    set(page_source ${CMAKE_BINARY_DIR}/generated/web_assets.cpp)
+    add_custom_command(
+      OUTPUT ${page_source}
+      COMMAND ${CMAKE_COMMAND} -DPAGE_DIR=${page_dir} -DOUTPUT=${page_source} -P
+              ${PROJECT_SOURCE_DIR}/cmake/EmbedWebPage.cmake
+      DEPENDS ${page_files} ${PROJECT_SOURCE_DIR}/cmake/EmbedWebPage.cmake
+      COMMENT "Embedding the web page")
+    list(APPEND sources ${console} ${web} ${page_source})
   endif()
   if(NOT sources)
     # A subsystem without sources yet still links its dependencies for its dependants.
@@ -42,7 +53,7 @@ function(tvr_module name)
     target_link_libraries(tvr_${name} PUBLIC tvr_${dep})
   endforeach()
   if(name STREQUAL "platform" AND WIN32)
-    target_link_libraries(tvr_platform PUBLIC ws2_32 iphlpapi shlwapi shell32 ole32 winmm)
+    target_link_libraries(tvr_platform PUBLIC ws2_32 iphlpapi shlwapi shell32 ole32 winmm bcrypt)
   endif()
   tvr_warnings(tvr_${name})
   if(name STREQUAL "ui" AND WIN32)

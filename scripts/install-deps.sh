@@ -25,6 +25,7 @@ packages=(
   nsis                                        # the Windows installer (cpack in build-windows/)
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libx11-dev  # the Linux desktop program (Qt 6 Widgets, Qt Test, X hot keys)
   qt6-tools-dev qt6-l10n-tools                # the Linux desktop program's English catalogue (lrelease)
+  chromium chromium-driver python3-selenium   # the web page's test in a real browser
 )
 
 missing=()

@@ -55,6 +55,10 @@ part_done "Debian package"
 timeout 120 bash tests/qt_gui/desktop_gui_test.sh build/tamvikvr-server-gui build/tamvikvr-client build/screenshots
 part_done "desktop window test on Xvfb"
 
+# The headless server's web page in headless Chromium: sign-in, channels, live events, settings.
+timeout 120 bash tests/ui/web/browser_test.sh build/tamvikvr-server build/tamvikvr-client build/screenshots
+part_done "web page test in a browser"
+
 # Every parser's fuzz target for 10 s on its seeds, so that a parser regression fails here.
 bash scripts/fuzz.sh --smoke
 part_done "fuzz smoke run"

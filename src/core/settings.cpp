@@ -61,6 +61,8 @@ std::vector<KeyBinding> bindKeys(Config& config) {
     addNumber(keys, u"Config", u"iPortServer", &config.portServer);
     addNumber(keys, u"Config", u"iPortHttp", &config.portHttp);
     addNumber(keys, u"Config", u"iPortMouse", &config.portMouse);
+    addNumber(keys, u"Config", u"iUseWeb", &config.useWeb);
+    addNumber(keys, u"Config", u"iPortWeb", &config.portWeb);
     return keys;
 }
 
@@ -138,6 +140,8 @@ Config defaultConfig() {
     config.portMouse = 11923;
     config.liveTimeoutSec = 120;
     config.serverLog = 0;
+    config.useWeb = -1;
+    config.portWeb = 11924;
     return config;
 }
 

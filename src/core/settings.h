@@ -49,6 +49,8 @@ struct Config {
     std::int32_t portMouse = 0;
     std::int32_t liveTimeoutSec = 0;
     std::int32_t serverLog = 0;
+    std::int32_t useWeb = -1;  // the web page: 1 on, 0 off, -1 as the program has it (on without a window)
+    std::int32_t portWeb = 0;
     bool operator==(const Config&) const = default;
 };
 

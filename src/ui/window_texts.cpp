@@ -34,6 +34,30 @@ constexpr std::array kJapanese = {
     std::pair{TextId::TypePlaylist, std::u16string_view(u"プレイリスト")},
     std::pair{TextId::TypeSearchList, std::u16string_view(u"検索リスト")},
     std::pair{TextId::TypeFavoriteList, std::u16string_view(u"お気に入りリスト")},
+    std::pair{TextId::WebStatus, std::u16string_view(u"状態")},
+    std::pair{TextId::WebServerAddress, std::u16string_view(u"サーバーアドレス")},
+    std::pair{TextId::WebProblems, std::u16string_view(u"問題")},
+    std::pair{TextId::WebChannels, std::u16string_view(u"チャンネル")},
+    std::pair{
+        TextId::WebChannelHint,
+        std::u16string_view(u"※ コンボボックスで「PCフォルダ」を選択し、右のボタンで目的のフォルダを指定します。")},
+    std::pair{TextId::WebApply, std::u16string_view(u"適用")},
+    std::pair{TextId::WebApplied, std::u16string_view(u"適用しました")},
+    std::pair{TextId::WebFolderButton, std::u16string_view(u"フォル")},
+    std::pair{TextId::WebChooseFolder, std::u16string_view(u"フォルダの選択")},
+    std::pair{TextId::WebUp, std::u16string_view(u"上へ")},
+    std::pair{TextId::WebSelect, std::u16string_view(u"このフォルダを選ぶ")},
+    std::pair{TextId::WebCancel, std::u16string_view(u"キャンセル")},
+    std::pair{TextId::WebComputer, std::u16string_view(u"(コンピュータ)")},
+    std::pair{TextId::WebSettings, std::u16string_view(u"設定")},
+    std::pair{TextId::WebSettingsOk, std::u16string_view(u"OK")},
+    std::pair{TextId::WebSaved, std::u16string_view(u"保存しました")},
+    std::pair{TextId::WebPortNote, std::u16string_view(u"※ ポート番号の設定を反映させるにはサーバーの再起動が必要")},
+    std::pair{TextId::WebEvents, std::u16string_view(u"イベント")},
+    std::pair{TextId::WebLanguage, std::u16string_view(u"English")},
+    std::pair{
+        TextId::WebSignIn,
+        std::u16string_view(u"サーバーが起動時に表示したアドレス (トークン付き) からこのページを開いてください。")},
 };
 
 constexpr std::array kEnglish = {
@@ -63,6 +87,30 @@ constexpr std::array kEnglish = {
     std::pair{TextId::TypePlaylist, std::u16string_view(u"Playlist")},
     std::pair{TextId::TypeSearchList, std::u16string_view(u"Search list")},
     std::pair{TextId::TypeFavoriteList, std::u16string_view(u"Favorites list")},
+    std::pair{TextId::WebStatus, std::u16string_view(u"Status")},
+    std::pair{TextId::WebServerAddress, std::u16string_view(u"Server address")},
+    std::pair{TextId::WebProblems, std::u16string_view(u"Problems")},
+    std::pair{TextId::WebChannels, std::u16string_view(u"Channels")},
+    std::pair{
+        TextId::WebChannelHint,
+        std::u16string_view(u"Pick \"PC folder\" in a row's list, then its folder with the button on the right.")},
+    std::pair{TextId::WebApply, std::u16string_view(u"Apply")},
+    std::pair{TextId::WebApplied, std::u16string_view(u"Applied")},
+    std::pair{TextId::WebFolderButton, std::u16string_view(u"Folder")},
+    std::pair{TextId::WebChooseFolder, std::u16string_view(u"Choose a folder")},
+    std::pair{TextId::WebUp, std::u16string_view(u"Up")},
+    std::pair{TextId::WebSelect, std::u16string_view(u"Choose this folder")},
+    std::pair{TextId::WebCancel, std::u16string_view(u"Cancel")},
+    std::pair{TextId::WebComputer, std::u16string_view(u"(Computer)")},
+    std::pair{TextId::WebSettings, std::u16string_view(u"Settings")},
+    std::pair{TextId::WebSettingsOk, std::u16string_view(u"OK")},
+    std::pair{TextId::WebSaved, std::u16string_view(u"Saved")},
+    std::pair{TextId::WebPortNote, std::u16string_view(u"※ A port change takes effect when the server starts again")},
+    std::pair{TextId::WebEvents, std::u16string_view(u"Events")},
+    std::pair{TextId::WebLanguage, std::u16string_view(u"日本語")},
+    std::pair{
+        TextId::WebSignIn,
+        std::u16string_view(u"Open this page from the address (with its token) the server printed as it started.")},
 };
 static_assert(kEnglish.size() == kJapanese.size(), "every text has both languages");
 
@@ -74,8 +122,10 @@ void setTextLanguage(Language language) { current = language; }
 
 Language textLanguage() { return current; }
 
-std::u16string_view text(TextId id) {
-    for (const auto& [key, value] : current == Language::English ? kEnglish : kJapanese) {
+std::u16string_view text(TextId id) { return text(id, current); }
+
+std::u16string_view text(TextId id, Language language) {
+    for (const auto& [key, value] : language == Language::English ? kEnglish : kJapanese) {
         if (key == id) return value;
     }
     return {};

@@ -34,6 +34,26 @@ enum class TextId {
     TypePlaylist,
     TypeSearchList,
     TypeFavoriteList,
+    WebStatus,  // the web page's headings, buttons and notes
+    WebServerAddress,
+    WebProblems,
+    WebChannels,
+    WebChannelHint,
+    WebApply,
+    WebApplied,
+    WebFolderButton,
+    WebChooseFolder,
+    WebUp,
+    WebSelect,
+    WebCancel,
+    WebComputer,
+    WebSettings,
+    WebSettingsOk,
+    WebSaved,
+    WebPortNote,
+    WebEvents,
+    WebLanguage,  // the language switch: names the other language
+    WebSignIn,    // the page without a session
 };
 
 /// Chooses the language of every text; called once, before the first window is made.
@@ -43,5 +63,7 @@ Language textLanguage();
 
 /// The text of an identifier in the program's language.
 std::u16string_view text(TextId id);
+/// The text of an identifier in the given language (the web page speaks its browser's).
+std::u16string_view text(TextId id, Language language);
 
 }  // namespace tvr::ui

@@ -92,6 +92,8 @@ const Lines kDefaultFile = {
     u"iPortServer=11922",
     u"iPortHttp=11921",
     u"iPortMouse=11923",
+    u"iUseWeb=-1",
+    u"iPortWeb=11924",
 };
 
 class SettingsTest : public ::testing::Test {

@@ -77,6 +77,8 @@ iServerLog=0
 iPortServer=11922
 iPortHttp=11921
 iPortMouse=11923
+iUseWeb=-1
+iPortWeb=11924
 INI
 )
 check "settings file holds every key in order with its default" \

@@ -1,0 +1,27 @@
+# SPDX-License-Identifier: MIT
+# Turns the web page's files (src/ui/web/page/) into one C++ source, so the program carries its
+# page and reads nothing from disk. Run at build time: cmake -DPAGE_DIR=... -DOUTPUT=... -P this file.
+set(files "index.html" "app.js" "style.css")
+set(paths "/" "/app.js" "/style.css")
+set(types "text/html" "text/javascript" "text/css")
+set(body "// Generated from src/ui/web/page/ by cmake/EmbedWebPage.cmake; edit those files instead.\n")
+string(APPEND body "#include \"ui/web/web_assets.h\"\n\nnamespace tvr::ui::web {\nnamespace {\n\n")
+set(table "")
+foreach(index RANGE 2)
+  list(GET files ${index} file)
+  list(GET paths ${index} path)
+  list(GET types ${index} type)
+  file(READ "${PAGE_DIR}/${file}" hex HEX)
+  string(LENGTH "${hex}" hex_length)
+  math(EXPR size "${hex_length} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n"
+                       bytes "${bytes}")
+  string(APPEND body "const unsigned char kFile${index}[] = {\n${bytes}0};\n\n")
+  string(APPEND table "    {\"${path}\", \"${type}\", {reinterpret_cast<const char*>(kFile${index}), ${size}}},\n")
+endforeach()
+string(APPEND body "const WebAsset kAssets[] = {\n${table}};\n\n}  // namespace\n\n")
+string(APPEND body "const WebAsset* findWebAsset(std::string_view path) {\n")
+string(APPEND body "    for (const WebAsset& asset : kAssets) {\n        if (asset.path == path) return &asset;\n    }\n")
+string(APPEND body "    return nullptr;\n}\n\n}  // namespace tvr::ui::web\n")
+file(WRITE "${OUTPUT}" "${body}")

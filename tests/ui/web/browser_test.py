@@ -1,0 +1,117 @@
+# SPDX-License-Identifier: MIT
+"""The web page in a real browser (headless Chromium through chromedriver): sign in with the
+token, choose channel 2's folder and see a real client list it, see a missing folder's problem
+and a client's refused request appear live, change a setting, switch the language, and take
+screenshots at desktop and phone widths.
+
+Usage: browser_test.py <sign-in address> <work folder> <client command...> -- <settings file> <screenshots>
+"""
+import os
+import subprocess
+import sys
+import tempfile
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support import expected_conditions as ready
+from selenium.webdriver.support.ui import WebDriverWait
+
+address, work = sys.argv[1], sys.argv[2]
+split = sys.argv.index("--")
+client = sys.argv[3:split]
+settings_file, screenshots = sys.argv[split + 1], sys.argv[split + 2]
+failures = 0
+
+
+def check(what, condition):
+    global failures
+    print(("ok: " if condition else "FAIL: ") + what, flush=True)
+    if not condition:
+        failures += 1
+
+
+def wait_for(what, condition, seconds=10):
+    try:
+        WebDriverWait(driver, seconds).until(lambda _: condition())
+        check(what, True)
+    except Exception:  # the time-out says the page never showed it
+        check(what, False)
+
+
+def events_text():
+    return driver.find_element(By.ID, "events").text
+
+
+def apply():
+    driver.execute_script("document.getElementById('channels-result').textContent = ''")
+    driver.find_element(By.ID, "apply").click()
+    wait_for("apply answered", lambda: driver.find_element(By.ID, "channels-result").text != "")
+
+
+def client_list():
+    return subprocess.run(client + ["list", "1"], capture_output=True, text=True, timeout=30)
+
+
+profile = tempfile.mkdtemp(prefix="tvr-chromium-")
+options = webdriver.ChromeOptions()
+for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
+             "--no-first-run", "--disable-component-update", "--disable-sync", "--lang=en-US",
+             "--user-data-dir=" + profile, "--window-size=1280,1700"):
+    options.add_argument(flag)
+options.binary_location = "/usr/bin/chromium"
+driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+try:
+    driver.get(address)
+    wait_for("the page shows the eight rows", lambda: len(driver.find_elements(By.CSS_SELECTOR, ".row")) == 8)
+    check("the token left the address bar", "token" not in driver.current_url)
+    check("the page speaks the browser's English", driver.find_element(By.ID, "h-channels").text == "Channels")
+
+    # Channel 2 through the folder chooser: open it at the work folder, enter "videos", choose it.
+    path = driver.find_element(By.ID, "path1")
+    path.clear()
+    path.send_keys(work)
+    driver.find_element(By.ID, "folder1").click()
+    wait_for("the chooser lists the work folder's sub-folders",
+             lambda: "videos" in driver.find_element(By.ID, "chooser-list").text)
+    check("the chooser lists no files", "not-a-folder.txt" not in driver.find_element(By.ID, "chooser-list").text)
+    driver.find_element(By.XPATH, "//ul[@id='chooser-list']//button[text()='videos']").click()
+    wait_for("the chooser entered videos", lambda: driver.find_element(By.ID, "chooser-path").text.endswith("/videos"))
+    driver.find_element(By.ID, "chooser-select").click()
+    check("the chosen folder is in the row", path.get_attribute("value") == work + "/videos")
+    apply()
+    listing = client_list()
+    check("a real client lists channel 2's video", "clip.mp4" in listing.stdout)
+
+    # A folder that is not there: the problem shows in the events and the problem list, live.
+    path = driver.find_element(By.ID, "path1")
+    path.clear()
+    path.send_keys(work + "/missing", Keys.ENTER)
+    wait_for("the missing folder appears in the events", lambda: work + "/missing" in events_text())
+    wait_for("and in the problems", lambda: work + "/missing" in driver.find_element(By.ID, "problems").text)
+    client_list()
+    wait_for("the client's refused request appears without reloading", lambda: "refused" in events_text())
+
+    # A setting: the extensions field, saved through the dialog's rules.
+    field = driver.find_element(By.ID, "field4")
+    field.clear()
+    field.send_keys("mp4 mkv")
+    driver.find_element(By.ID, "settings-ok").click()
+    wait_for("the settings were saved", lambda: driver.find_element(By.ID, "settings-result").text == "Saved")
+    with open(settings_file, "rb") as file:
+        check("the settings file holds the new extensions", "pcExt=mp4 mkv" in file.read().decode("utf-16"))
+    driver.execute_script("window.scrollTo(0, 0)")
+    driver.save_screenshot(os.path.join(screenshots, "web-desktop.png"))
+
+    # The language switch, by the keyboard.
+    driver.find_element(By.ID, "language").send_keys(Keys.ENTER)
+    wait_for("the page switched to Japanese", lambda: driver.find_element(By.ID, "h-channels").text == "チャンネル")
+    driver.set_window_size(390, 2400)
+    driver.execute_script("window.scrollTo(0, 0)")
+    driver.save_screenshot(os.path.join(screenshots, "web-phone.png"))
+    check("the phone width needs no sideways scrolling",
+          driver.execute_script("return document.documentElement.scrollWidth <= window.innerWidth"))
+finally:
+    driver.quit()
+sys.exit(1 if failures else 0)
