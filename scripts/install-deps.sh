@@ -15,6 +15,7 @@ packages=(
   mpv gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   python3-gi gir1.2-gstreamer-1.0             # real players of the video server in the tests
   nginx-light procps                          # the video server benchmark
+  python3-fusepy fuse3 libfuse2 fd-find       # the walk benchmarks: a slow share through FUSE, fdfind beside
   g++-mingw-w64-x86-64-posix mingw-w64-tools  # the Windows cross build
   wine wine64                                 # the Windows test run
   help2man lintian systemd                    # the Debian package: manual pages, its checks, the unit's check
