@@ -115,6 +115,10 @@ WriteFault lastWriteFault();
 /// Whether a new file can be made, written and flushed in the folder now (a one-byte temporary
 /// file, removed again); kNone when it can.
 WriteFault probeFolderWrite(std::u16string_view folder);
+/// Called with the folder writeFileAtomic flushes after each rename (Windows: the write-through rename); for tests.
+using FolderFlushHook = void (*)(std::u16string_view folder);
+/// Installs the hook for every writer of the process (nullptr: none).
+void setFolderFlushHook(FolderFlushHook hook);
 /// Deletes the temporary files that writeFileAtomic leaves in the folder when the process dies
 /// mid-write (no other files); returns how many it deleted.
 int removeAtomicWriteLeftovers(std::u16string_view folder);

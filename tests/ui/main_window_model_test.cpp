@@ -160,15 +160,21 @@ TEST_F(MainWindowModelTest, ApplyEnterAndTheTwoWaysToClose) {
 
 TEST_F(MainWindowModelTest, ApplyStoresAMissingFolderAndSaysSoAtOnce) {
     const std::u16string missing = storedPath(folder.file16("no such folder"));
+    folder.write("a file.mp4", "x");
+    const std::u16string file = storedPath(folder.file16("a file.mp4"));
     window.shown[4] = {u"PCフォルダ", missing};
+    window.shown[5] = {u"PCフォルダ", file};
     window.shown[3] = {u"PCフォルダ", exe};
     ASSERT_EQ(window.shown[1].typeName, u"PCフォルダ");
     ASSERT_TRUE(window.shown[1].path.empty());
     ASSERT_TRUE(model.onControl(IDC_APPLY));
     EXPECT_EQ(iniValue(u"ch.4", u"pcPath"), missing) << "the folder is kept as typed";
     const std::u16string expected = core::format(ui::text(ui::TextId::FolderMissing), {5, missing});
-    ASSERT_TRUE(tickUntil([&] { return window.status[1] == expected; })) << platform::toUtf8(window.status[1]);
+    const std::u16string isFile = core::format(ui::text(ui::TextId::FolderIsFile), {6, file});
+    ASSERT_TRUE(tickUntil([&] { return window.status[1] == isFile; })) << platform::toUtf8(window.status[1]);
     EXPECT_TRUE(hasEvent(model, expected));
+    EXPECT_FALSE(hasEvent(model, core::format(ui::text(ui::TextId::FolderMissing), {6, file})))
+        << "a file is no missing folder";
     EXPECT_FALSE(hasEvent(model, u"チャンネル4")) << "an existing folder is no problem";
     EXPECT_FALSE(hasEvent(model, u"チャンネル2")) << "a row left empty is not set, not missing";
 
@@ -242,7 +248,8 @@ TEST_F(MainWindowModelTest, TrayEntriesSettingsAndUnknownIds) {
     EXPECT_FALSE(window.closed);
 }
 
-// A headset's visit as the user reads it: the tooltip follows the state, the refusal and the
+// A headset's visit as the user reads it: the tooltip follows the state and not a fault (a wrong
+// password), the refusal and the
 // disconnection by Ctrl+Shift+Alt+S are listed in order, and マウス ON without a relay says why.
 TEST_F(MainWindowModelTest, EventsAndTooltipFollowAHeadset) {
     client::ControlClient headset;
@@ -250,6 +257,9 @@ TEST_F(MainWindowModelTest, EventsAndTooltipFollowAHeadset) {
     ASSERT_TRUE(tickUntil([&] { return window.tooltip == u"TamvikVR Server - 接続中 127.0.0.1"; }))
         << platform::toUtf8(window.tooltip);
     client::Reply reply;
+    ASSERT_TRUE(headset.sendTexts({u"#CMD_PASSWORD(<pass>\"wrong\")"}) && headset.receiveReply(&reply, 5000));
+    ASSERT_TRUE(tickUntil([&] { return hasEvent(model, u"パスワードが一致しません"); }));
+    EXPECT_EQ(window.tooltip, u"TamvikVR Server - 接続中 127.0.0.1") << "a fault is no connection state";
     ASSERT_TRUE(headset.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)"}) && headset.receiveReply(&reply, 5000));
     ASSERT_TRUE(model.onHotKey(ID_HOTKEY_DISCONNECT));
     ASSERT_TRUE(tickUntil([&] { return window.status[0] == u"接続待ち"; }));

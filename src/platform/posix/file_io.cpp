@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <random>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include "platform/fs.h"
 #include "platform/posix/posix_util.h"
 #include "platform/sequential_reader.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 
@@ -50,6 +52,8 @@ std::string resolveLinkTarget(const std::string& path) {
     return resolved ? std::string(resolved.get()) : path;
 }
 
+std::atomic<FolderFlushHook> folderFlushHook{nullptr};
+
 // The new name of a renamed file lives in its folder: until the folder is flushed, a power cut
 // can bring back the old file. A folder this program may write in but not read, or a file system
 // that cannot flush a folder, keeps the name as well as it can; only a failed flush fails.
@@ -58,6 +62,7 @@ bool flushFolder(const std::string& folder) {
     if (fd < 0) return errno == EACCES || errno == EPERM;
     const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;
     ::close(fd);
+    if (FolderFlushHook hook = folderFlushHook.load()) hook(platform::fromUtf8(folder));
     return flushed;
 }
 
@@ -150,6 +155,8 @@ WriteFault probeFolderWrite(std::u16string_view folder) {
     ::unlink(temp.c_str());
     return ok ? WriteFault::kNone : faultOf(error);
 }
+
+void setFolderFlushHook(FolderFlushHook hook) { folderFlushHook.store(hook); }
 
 ReadStatus readFileBytesUpTo(std::u16string_view path, std::uint64_t maxBytes, std::string* bytes) {
     if (path.empty() || bytes == nullptr) return ReadStatus::kCannotRead;

@@ -28,6 +28,7 @@ using win32::HandleCloser;
 using win32::widePath;
 
 std::atomic<unsigned> tempCounter{0};
+std::atomic<FolderFlushHook> folderFlushHook{nullptr};
 
 // The folder part of a path, separator included; empty for a bare name.
 std::wstring folderOf(const std::wstring& path) {
@@ -150,9 +151,15 @@ bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
         if (!ok) failWrite();
     }
     if (ok && !replaceFile(temp, target)) ok = failWrite();
-    if (!ok) ::DeleteFileW(temp.c_str());
-    return ok;
+    if (!ok) {
+        ::DeleteFileW(temp.c_str());
+        return false;
+    }
+    if (FolderFlushHook hook = folderFlushHook.load()) hook(win32::fromWide(folderOf(target)));
+    return true;
 }
+
+void setFolderFlushHook(FolderFlushHook hook) { folderFlushHook.store(hook); }
 
 int removeAtomicWriteLeftovers(std::u16string_view folder) {
     std::u16string base(folder);
