@@ -26,6 +26,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libx11-dev  # the Linux desktop program (Qt 6 Widgets, Qt Test, X hot keys)
   qt6-tools-dev qt6-l10n-tools                # the Linux desktop program's English catalogue (lrelease)
   chromium chromium-driver python3-selenium   # the web page's test in a real browser
+  libsodium-dev                               # the web password's Argon2id hash
 )
 
 missing=()
