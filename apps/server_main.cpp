@@ -43,12 +43,8 @@ int setWebPassword(const std::u16string& dataFolder) {
     }
     std::string password;
     std::string again;
-    std::fputs("Web password: ", stdout);
-    std::fflush(stdout);
-    bool read = platform::readHiddenLine(&password);
-    std::fputs("Again: ", stdout);
-    std::fflush(stdout);
-    read = read && platform::readHiddenLine(&again);
+    bool read = platform::readHiddenLine("Web password: ", &password);
+    read = read && platform::readHiddenLine("Again: ", &again);
     if (!read || password != again) {
         std::fputs("tamvikvr-server: the two passwords differ; nothing was changed\n", stderr);
         return 1;

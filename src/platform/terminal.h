@@ -5,8 +5,9 @@
 
 namespace tvr::platform {
 
-/// Reads one line from standard input without echoing it when standard input is a terminal
-/// (a plain read otherwise), without its line end; false at end of input or on a read error.
-bool readHiddenLine(std::string* line);
+/// Shows the prompt, then reads one line from standard input without echoing it when standard
+/// input is a terminal (a plain read otherwise), without its line end; false at end of input or
+/// on a read error.
+bool readHiddenLine(const char* prompt, std::string* line);
 
 }  // namespace tvr::platform
