@@ -87,6 +87,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "TamvikVR Server developers <tamvikvr@exampl
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own texts (the file chooser's buttons) in the desktop program's Japanese windows.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "PC-side server for the TamvikVR headset video player
 The TamvikVR player on a stand-alone VR headset browses this PC's video

@@ -14,6 +14,8 @@ build/listing_bench
 build/listing_bench --links
 echo "== cold and warm walks of large libraries =="
 bash bench/cold_walk.sh build
+echo "== walks of a library on a network share =="
+bash bench/nas_walk.sh build
 echo "== word list =="
 build/word_list_bench
 echo "== settings file =="

@@ -15,6 +15,7 @@ packages=(
   mpv gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   python3-gi gir1.2-gstreamer-1.0             # real players of the video server in the tests
   nginx-light procps                          # the video server benchmark
+  python3-fusepy fuse3 libfuse2 fd-find       # the walk benchmarks: a slow share through FUSE, fdfind beside
   g++-mingw-w64-x86-64-posix mingw-w64-tools  # the Windows cross build
   wine wine64                                 # the Windows test run
   help2man lintian systemd                    # the Debian package: manual pages, its checks, the unit's check
@@ -25,6 +26,7 @@ packages=(
   nsis                                        # the Windows installer (cpack in build-windows/)
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libx11-dev  # the Linux desktop program (Qt 6 Widgets, Qt Test, X hot keys)
   qt6-tools-dev qt6-l10n-tools                # the Linux desktop program's English catalogue (lrelease)
+  qt6-translations-l10n                       # Qt's own dialogs in the Linux desktop program's Japanese windows
   chromium chromium-driver python3-selenium   # the web page's test in a real browser
   libsodium-dev                               # the web password's Argon2id hash
 )

@@ -9,7 +9,6 @@
 #include "client/http_fetch.h"
 #include "core/text.h"
 #include "core/version.h"
-#include "platform/fs.h"
 #include "platform/stop_signal.h"
 #include "platform/utf.h"
 #include "protocol/status_gloss.h"
@@ -122,37 +121,6 @@ private:
     std::int32_t announcedHttpPort_ = 0;
 };
 
-// Writes the body to standard output or to a file that is created only once the server says yes,
-// and removed again when the fetch fails half way.
-class FetchOutput {
-public:
-    FetchOutput(const std::u16string& path, std::ostream& out) : path_(path), out_(out) {}
-    ~FetchOutput() { file_.close(); }
-
-    bool toStdout() const { return path_ == u"-"; }
-    bool open() {
-        if (toStdout()) return true;
-        platform::removeFile(path_);
-        bool created = false;
-        return file_.open(path_, &created);
-    }
-    bool write(std::string_view bytes) {
-        if (!toStdout()) return file_.write(bytes);
-        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return static_cast<bool>(out_);
-    }
-    void abandon() {
-        if (toStdout() || !file_.isOpen()) return;
-        file_.close();
-        platform::removeFile(path_);
-    }
-
-private:
-    std::u16string path_;
-    std::ostream& out_;
-    platform::AppendFile file_;
-};
-
 int runFetch(const CliOptions& options, Session& session, std::ostream& out) {
     std::int32_t port = options.httpPort != 0 ? options.httpPort : session.announcedHttpPort();
     if (port <= 0 || port > 65535)
@@ -160,17 +128,12 @@ int runFetch(const CliOptions& options, Session& session, std::ostream& out) {
     FetchRequest request{options.host,      static_cast<std::uint16_t>(port),
                          options.fetchPath, options.stream,
                          options.from,      options.timeoutMs};
-    FetchOutput output(options.output, out);
-    FetchResult result = httpFetch(
-        request, [&](const ResponseHead&) { return output.open(); },
-        [&](std::string_view bytes) { return output.write(bytes); });
+    FetchResult result = fetchToOutput(request, options.output, out);
     out.flush();
     if (result.outcome != FetchResult::Outcome::Ok) {
-        output.abandon();
-        if (result.error == "the output cannot be written") result.error += ": " + platform::toUtf8(options.output);
         return session.fail(result.outcome == FetchResult::Outcome::Refused ? kExitRefused : kExitIo, result.error);
     }
-    if (!output.toStdout())
+    if (options.output != u"-")
         out << result.head.statusLine << '\n'
             << result.bytes << " bytes written to " << platform::toUtf8(options.output) << '\n';
     return kExitOk;

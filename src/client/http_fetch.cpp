@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/fs.h"
 #include "platform/poll.h"
 #include "platform/socket.h"
 #include "platform/time.h"
@@ -12,6 +13,8 @@
 namespace tvr::client {
 
 namespace {
+
+constexpr const char* kCannotWrite = "the output cannot be written";
 
 bool isUnreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
@@ -233,7 +236,7 @@ FetchResult httpFetch(const FetchRequest& request, const HeadCheck& onHead, cons
     result.error = checkSuccessHead(head, request);
     if (!result.error.empty()) return result;
     if (onHead && !onHead(head)) {
-        result.error = "the output cannot be written";
+        result.error = kCannotWrite;
         return result;
     }
 
@@ -252,13 +255,41 @@ FetchResult httpFetch(const FetchRequest& request, const HeadCheck& onHead, cons
         auto wanted = static_cast<std::size_t>(
             std::min<std::int64_t>(head.contentLength - result.bytes, static_cast<std::int64_t>(pending.size())));
         if (!sink(pending.substr(0, wanted))) {
-            result.error = "the output cannot be written";
+            result.error = kCannotWrite;
             return result;
         }
         result.bytes += static_cast<std::int64_t>(wanted);
         pending.remove_prefix(wanted);
     }
     result.outcome = FetchResult::Outcome::Ok;
+    return result;
+}
+
+FetchResult fetchToOutput(const FetchRequest& request, std::u16string_view output, std::ostream& out) {
+    using Opened = platform::OutputFile::Opened;
+    const bool toStdout = output == u"-";
+    platform::OutputFile file;
+    Opened opened = Opened::Ok;
+    FetchResult result = httpFetch(
+        request,
+        [&](const ResponseHead&) {
+            if (!toStdout) opened = file.open(output);
+            return opened == Opened::Ok;
+        },
+        [&](std::string_view bytes) {
+            if (!toStdout) return file.write(bytes);
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            return static_cast<bool>(out);
+        });
+    if (result.outcome == FetchResult::Outcome::Ok && !toStdout && !file.commit()) {
+        result.outcome = FetchResult::Outcome::IoError;
+        result.error = kCannotWrite;
+    }
+    if (opened == Opened::Folder) {
+        result.error = "the output is a folder: " + platform::toUtf8(output);
+    } else if (result.error == kCannotWrite) {
+        result.error += ": " + platform::toUtf8(output);
+    }
     return result;
 }
 

@@ -5,6 +5,7 @@
 // gives the start. The body is exactly Content-Length bytes; the server keeps the connection open.
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -60,5 +61,8 @@ using HeadCheck = std::function<bool(const ResponseHead&)>;
 
 /// Connects, sends the GET and hands the body to sink.
 FetchResult httpFetch(const FetchRequest& request, const HeadCheck& onHead, const ByteSink& sink);
+/// Fetches into the output as curl and wget do (platform::OutputFile): "-" is out; nothing the path
+/// names is cut or replaced before the whole body is there, and a failed fetch leaves it as it was.
+FetchResult fetchToOutput(const FetchRequest& request, std::u16string_view output, std::ostream& out);
 
 }  // namespace tvr::client

@@ -27,12 +27,14 @@ std::size_t charactersFor(std::size_t capacityBytes) { return capacityBytes / 2 
 }  // namespace
 
 bool writeWindowRect(std::u16string_view file, std::u16string_view section, const WindowRect& rect) {
-    bool allWritten = true;
-    for (const RectKey& entry : kRectKeys) {
-        std::u16string value = format(u"%8d", {std::int64_t{rect.*entry.field}});
-        if (!platform::iniWriteString(file, section, entry.key, value)) allWritten = false;
-    }
-    return allWritten;
+    return platform::iniEdit(file, [&](platform::IniDocument& document) {
+        for (const RectKey& entry : kRectKeys) {
+            if (!document.writeAligned(section, entry.key, format(u"%8d", {std::int64_t{rect.*entry.field}}))) {
+                return false;
+            }
+        }
+        return true;
+    });
 }
 
 bool readWindowRect(std::u16string_view file, std::u16string_view section, WindowRect* rect) {

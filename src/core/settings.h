@@ -100,7 +100,7 @@ struct WindowRect {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
     bool operator==(const WindowRect&) const = default;
 };
-/// Writes "mrcWnd.rcLeft" and its siblings with "%8d" in the section.
+/// Writes "mrcWnd.rcLeft" and its siblings with "%8d" in the section, all four in one replace.
 bool writeWindowRect(std::u16string_view file, std::u16string_view section, const WindowRect& rect);
 /// Reads the four keys; false (rect unchanged) when any is missing or empty.
 bool readWindowRect(std::u16string_view file, std::u16string_view section, WindowRect* rect);

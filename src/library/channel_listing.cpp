@@ -34,7 +34,7 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
     FolderWalk walk([&context] { return context.sink.abandoned(); }, folderCap_);
     walk_ = &walk;
     // Only an order by date reads every file's time: on a cold disk that is a read per file.
-    FolderReadAhead readAhead(sortNeedsTimes(sort.sortName), readAheadStart_);
+    FolderReadAhead readAhead(sortNeedsTimes(sort.sortName), readAheadStart_, [&walk] { return walk.shouldStop(); });
     readAhead_ = &readAhead;
     context.sink.root(root.root);
 
@@ -67,7 +67,8 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
 int ChannelLister::listFolderTree(const std::u16string& folder, std::int64_t& count, int depth, bool recurse,
                                   const SortRequest& sort, ListingContext& context) {
     if (depth == 0) walk_->beginTree();
-    switch (walk_->enter(folder)) {
+    // The open tells the folder's identity: sub-folders open by name in the folder held open.
+    switch (walk_->enter([&](platform::FileIdentity* identity) { return readAhead_->open(folder, identity); })) {
         case WalkStep::kEnter:
             return listFolderLevel(folder, count, depth, recurse, sort, context);
         case WalkStep::kSkip:
@@ -109,8 +110,7 @@ int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& c
     const auto abandoned = [&] { return context.sink.abandoned(); };
     sorter_.clear();
     std::size_t undecodable = 0;
-    readAhead_->read(
-        folder,
+    readAhead_->readOpened(
         [&](const platform::DirEntry& entry) {
             if (walk_->shouldStop()) return false;
             if (entry.isFolder) {

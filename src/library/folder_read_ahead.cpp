@@ -27,16 +27,21 @@ struct FolderReadAhead::Slot {
     enum class State { kWaiting, kReading, kReady };
 
     std::u16string folder;
+    std::u16string name;  // in the parent, which it opens by when there is one
+    FolderPtr parent;
     State state = State::kWaiting;
     bool inQueue = true;  // still announced; false once the walk took or passed it
+    bool wanted = false;  // the walk took it: what a thread reads of it goes to the walk
     bool usable = false;  // the entries are the folder's whole content at the stamp
+    FolderPtr handle;     // the thread's open; null when it could not open the folder
     platform::FolderStamp stamp;
     std::vector<platform::DirEntry> entries;
     std::size_t undecodable = 0;
+    platform::PathKind lookedFor = platform::PathKind::Missing;  // the name looked for, when usable
 };
 
-FolderReadAhead::FolderReadAhead(bool withTimes, Start start)
-    : withTimes_(withTimes), start_(withTimes ? Start::kAtOnce : start) {}
+FolderReadAhead::FolderReadAhead(bool withTimes, Start start, StopCheck stop)
+    : withTimes_(withTimes), start_(withTimes ? Start::kAtOnce : start), stop_(std::move(stop)) {}
 
 FolderReadAhead::~FolderReadAhead() {
     {
@@ -50,6 +55,16 @@ FolderReadAhead::~FolderReadAhead() {
 bool FolderReadAhead::waitReady(std::size_t folders, std::chrono::milliseconds timeout) {
     std::unique_lock lock(mutex_);
     return done_.wait_for(lock, timeout, [&] { return readyFolders_ >= folders; });
+}
+
+FolderReadAhead::FolderPtr FolderReadAhead::openFolder(const FolderPtr& parent, const std::u16string& pathOrName) {
+    const std::shared_ptr<std::atomic<std::size_t>> held = heldFolders_;
+    ++*held;
+    auto* folder = new platform::OpenFolder(parent.get(), pathOrName);
+    return FolderPtr(folder, [held](platform::OpenFolder* closed) {
+        delete closed;
+        --*held;
+    });
 }
 
 void FolderReadAhead::startThreads() {
@@ -74,21 +89,48 @@ void FolderReadAhead::addThreads() {
 }
 
 void FolderReadAhead::announce(const std::vector<std::u16string>& folders) {
-    if (folders.empty()) return;
+    std::vector<SlotPtr> slots;
+    for (const std::u16string& folder : folders) {
+        slots.push_back(std::make_shared<Slot>());
+        slots.back()->folder = folder;
+    }
+    announceSlots(std::move(slots));
+}
+
+void FolderReadAhead::announceSubFolders(const std::u16string& folder, std::vector<std::u16string>& names) {
+    // The folder held open lets its sub-folders open by name, unless too many are held already
+    // (a deep tree): those open by their path.
+    FolderPtr parent;
+    if (opened_.handle && opened_.folder == folder && *heldFolders_ < kMaxHeldFolders) parent = opened_.handle;
+    opened_ = Opened{};
+    std::vector<SlotPtr> slots;
+    std::u16string path;
+    for (std::u16string& name : names) {
+        path = folder;
+        core::appendPath(path, name);
+        auto slot = std::make_shared<Slot>();
+        slot->folder = path;
+        if (parent) slot->name = name;
+        slot->parent = parent;
+        slots.push_back(std::move(slot));
+        name.swap(path);
+    }
+    announceSlots(std::move(slots));
+}
+
+void FolderReadAhead::announceSlots(std::vector<SlotPtr> slots) {
+    if (slots.empty()) return;
+    const std::size_t count = slots.size();
     {
         std::lock_guard lock(mutex_);
-        for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
-            auto slot = std::make_shared<Slot>();
-            slot->folder = *it;
-            queue_.push_back(std::move(slot));
-        }
+        for (auto it = slots.rbegin(); it != slots.rend(); ++it) queue_.push_back(std::move(*it));
     }
     if (!started_ && start_ == Start::kAtOnce) {
         startThreads();
     } else if (started_ && threads_.size() < kThreads) {
         addThreads();
     }
-    wakeReaders(folders.size());
+    wakeReaders(count);
 }
 
 void FolderReadAhead::wakeReaders(std::size_t newFolders) {
@@ -97,45 +139,84 @@ void FolderReadAhead::wakeReaders(std::size_t newFolders) {
     for (std::size_t i = 0; i < std::min(newFolders, threads_.size()); ++i) work_.notify_one();
 }
 
-void FolderReadAhead::announceSubFolders(const std::u16string& folder, std::vector<std::u16string>& names) {
-    std::u16string path;
-    for (std::u16string& name : names) {
-        path = folder;
-        core::appendPath(path, name);
-        name.swap(path);
+void FolderReadAhead::waitWhileRead(std::unique_lock<std::mutex>& lock, const Slot& slot) {
+    // Its open and read are under way: reading it again would wait for the share once more. The
+    // stop check is asked meanwhile, so a stop does not wait for a slow folder.
+    while (slot.state != Slot::State::kReady) {
+        if (done_.wait_for(lock, 10ms, [&] { return slot.state == Slot::State::kReady; })) return;
+        lock.unlock();
+        const bool stopped = stop_ && stop_();
+        lock.lock();
+        if (stopped) return;
     }
-    announce(names);
 }
 
-bool FolderReadAhead::read(const std::u16string& folder, const EntryVisit& onEntry, std::size_t* undecodable) {
+bool FolderReadAhead::open(const std::u16string& folder, platform::FileIdentity* identity) {
+    opened_ = Opened{};
+    opened_.folder = folder;
     SlotPtr slot;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         slot = takeSlot(folder);
+        if (slot && slot->state == Slot::State::kReading) waitWhileRead(lock, *slot);
+        if (slot && slot->state != Slot::State::kReady) {
+            if (slot->state == Slot::State::kReading) return false;  // stopped while it was read
+            slot->wanted = false;
+        }
     }
-    // A folder a thread still reads is read here too: its blocks are on their way already, and
-    // the walk never waits for another thread, so every stop check stays where it was.
-    platform::FolderStamp now;
-    if (slot && slot->usable && platform::folderStamp(folder, &now) && now.sameAs(slot->stamp)) {
-        for (const platform::DirEntry& entry : slot->entries) {
+    if (slot && slot->state == Slot::State::kReady && slot->handle) {
+        // What the system holds of the folder tells whether its entries are still those read.
+        platform::FolderStamp now;
+        if (!slot->usable) {
+            opened_.handle = slot->handle;  // opened but not read: read it now
+        } else if (slot->handle->heldStamp(&now) && now.sameAs(slot->stamp)) {
+            opened_.handle = slot->handle;
+            opened_.slot = slot;
+        }
+    }
+    if (!opened_.handle) {
+        const auto began = std::chrono::steady_clock::now();
+        const bool byName = slot && slot->parent;
+        opened_.handle = openFolder(byName ? slot->parent : nullptr, byName ? slot->name : folder);
+        opened_.openTook = std::chrono::steady_clock::now() - began;
+        opened_.timed = !started_;
+        // On a share every request waits a round trip: the threads start with the first folder.
+        if (!shareChecked_ && opened_.handle->isOpen()) {
+            shareChecked_ = true;
+            if (!started_ && opened_.handle->onShare()) startThreads();
+        }
+    }
+    if (!opened_.handle->isOpen()) return false;
+    *identity = opened_.handle->identity();
+    return true;
+}
+
+bool FolderReadAhead::readOpened(const EntryVisit& onEntry, std::size_t* undecodable) {
+    if (opened_.slot) {
+        for (const platform::DirEntry& entry : opened_.slot->entries) {
             if (!onEntry(entry)) break;
         }
-        if (undecodable != nullptr) *undecodable += slot->undecodable;
+        if (undecodable != nullptr) *undecodable += opened_.slot->undecodable;
         return true;
     }
-    if (started_) return readNow(folder, onEntry, undecodable);
+    if (!opened_.handle || !opened_.handle->isOpen()) return false;
+    if (started_ || !opened_.timed) return opened_.handle->read(withTimes_, onEntry, undecodable);
+    return readTimed(onEntry, undecodable);
+}
+
+bool FolderReadAhead::readTimed(const EntryVisit& onEntry, std::size_t* undecodable) {
     // Threads start once the walk has waited for the disk a few times: a walk whose folders are
     // at hand would only share its processor with them.
     std::size_t entries = 0;
     const auto began = std::chrono::steady_clock::now();
-    const bool readable = readNow(
-        folder,
+    const bool readable = opened_.handle->read(
+        withTimes_,
         [&](const platform::DirEntry& entry) {
             ++entries;
             return onEntry(entry);
         },
         undecodable);
-    const auto took = std::chrono::steady_clock::now() - began;
+    const auto took = std::chrono::steady_clock::now() - began + opened_.openTook;
     const auto count = static_cast<std::int64_t>(entries);
     const auto expected = kAtHand + kAtHandPerEntry * count;
     ++reads_;
@@ -143,9 +224,17 @@ bool FolderReadAhead::read(const std::u16string& folder, const EntryVisit& onEnt
     return readable;
 }
 
-bool FolderReadAhead::readNow(const std::u16string& folder, const EntryVisit& onEntry, std::size_t* undecodable) const {
-    return withTimes_ ? platform::enumerateFolder(folder, onEntry, undecodable)
-                      : platform::enumerateFolderNames(folder, onEntry, undecodable);
+platform::PathKind FolderReadAhead::kindInOpened(std::u16string_view name) {
+    if (opened_.slot && name == lookedFor_) return opened_.slot->lookedFor;
+    if (opened_.handle && opened_.handle->isOpen()) return opened_.handle->kindOf(name);
+    std::u16string path = opened_.folder;
+    core::appendPath(path, name);
+    return platform::pathKind(path);
+}
+
+bool FolderReadAhead::read(const std::u16string& folder, const EntryVisit& onEntry, std::size_t* undecodable) {
+    platform::FileIdentity identity;
+    return open(folder, &identity) && readOpened(onEntry, undecodable);
 }
 
 FolderReadAhead::SlotPtr FolderReadAhead::takeSlot(const std::u16string& folder) {
@@ -153,8 +242,9 @@ FolderReadAhead::SlotPtr FolderReadAhead::takeSlot(const std::u16string& folder)
     // the queue were nearer, so it passed them (entered already, or left out).
     auto found = std::find_if(queue_.rbegin(), queue_.rend(), [&](const SlotPtr& s) { return s->folder == folder; });
     const auto keep = found == queue_.rend() ? queue_.begin() : std::prev(found.base());
+    SlotPtr slot = found == queue_.rend() ? nullptr : *keep;
+    if (slot) slot->wanted = true;
     for (auto it = keep; it != queue_.end(); ++it) leaveQueue(**it);
-    SlotPtr slot = found == queue_.rend() || (*keep)->state != Slot::State::kReady ? nullptr : *keep;
     const auto passed = static_cast<std::size_t>(queue_.end() - keep);
     queue_.erase(keep, queue_.end());
     wakeReaders(passed);
@@ -166,6 +256,14 @@ void FolderReadAhead::leaveQueue(Slot& slot) {
     if (slot.state != Slot::State::kReady) return;
     --readyFolders_;
     readyEntries_ -= slot.entries.size();
+    if (!slot.wanted) forget(slot);
+}
+
+void FolderReadAhead::forget(Slot& slot) {
+    slot.usable = false;
+    slot.undecodable = 0;
+    slot.entries = {};
+    slot.handle = nullptr;
 }
 
 FolderReadAhead::SlotPtr FolderReadAhead::nextToRead() {
@@ -178,18 +276,17 @@ FolderReadAhead::SlotPtr FolderReadAhead::nextToRead() {
             nearest = queue_.end() - static_cast<std::ptrdiff_t>(i);
     }
     if (nearest == queue_.end()) return nullptr;
-    // Their entries make way for the nearer folder; they are read again when they come near.
-    for (auto it = queue_.begin(); readyEntries_ >= kEntryBudget && it != nearest; ++it) {
+    // Their entries and open folders make way for the nearer folder; they are read again when
+    // they come near.
+    const auto full = [&] { return readyEntries_ >= kEntryBudget || readyFolders_ >= kWindowFolders; };
+    for (auto it = queue_.begin(); full() && it != nearest; ++it) {
         Slot& far = **it;
         if (far.state != Slot::State::kReady) continue;
         leaveQueue(far);
         far.inQueue = true;
         far.state = Slot::State::kWaiting;
-        far.usable = false;
-        far.undecodable = 0;
-        far.entries = {};
     }
-    return readyEntries_ < kEntryBudget ? *nearest : nullptr;
+    return full() ? nullptr : *nearest;
 }
 
 void FolderReadAhead::threadMain() {
@@ -206,32 +303,48 @@ void FolderReadAhead::threadMain() {
         if (slot->inQueue) {
             ++readyFolders_;
             readyEntries_ += slot->entries.size();
-        } else {
-            slot->entries = {};  // passed by the walk: nobody will read it
+        } else if (!slot->wanted) {
+            forget(*slot);  // passed by the walk: nobody will read it
         }
         done_.notify_all();
     }
 }
 
 void FolderReadAhead::readSlot(Slot& slot) {
-    // A folder that changed a moment ago may change again within one time stamp: the walk reads
-    // it itself. The stamp comes first, so any change during the read shows at the walk's look.
-    if (!platform::folderStamp(slot.folder, &slot.stamp) || !slot.stamp.quiet ||
+    FolderPtr handle = openFolder(slot.parent, slot.parent ? slot.name : slot.folder);
+    if (!handle->isOpen()) return;  // the walk tries it again itself
+    slot.handle = handle;
+    // The open brought the stamp, so any change during the read shows at the walk's look. A
+    // folder that changed a moment ago may change again within one time stamp: the walk reads
+    // it itself, from this open.
+    slot.stamp = handle->stamp();
+    if (!slot.stamp.quiet ||
         std::find(skippedDevices_.begin(), skippedDevices_.end(), slot.stamp.device) != skippedDevices_.end()) {
         return;
     }
     bool whole = true;
+    bool seen = false;
     const auto keep = [&](const platform::DirEntry& entry) {
         if (cancelled_.load(std::memory_order_relaxed) || slot.entries.size() >= kMaxFolderEntries) {
             whole = false;
             return false;
         }
+        if (!lookedFor_.empty() && entry.name == lookedFor_) {
+            seen = true;
+            slot.lookedFor = entry.isFolder ? platform::PathKind::Folder : platform::PathKind::File;
+        }
         slot.entries.push_back(entry);
         return true;
     };
-    const bool readable = readNow(slot.folder, keep, &slot.undecodable);
+    const bool readable = handle->read(withTimes_, keep, &slot.undecodable);
     slot.usable = readable && whole;
-    if (!slot.usable) slot.entries = {};
+    if (!slot.usable) {
+        slot.entries = {};
+        slot.undecodable = 0;
+        return;
+    }
+    // A name the folder does not list may still open (a file system that ignores case).
+    if (!lookedFor_.empty() && !seen) slot.lookedFor = handle->kindOf(lookedFor_);
 }
 
 }  // namespace tvr::library

@@ -39,7 +39,11 @@ public:
 
     /// Starts another tree of the same request: its folders may be entered again.
     void beginTree();
-    /// Decides about a folder before the walk reads it.
+    /// Tells the identity of the folder to enter; false when it cannot be examined.
+    using Identify = std::function<bool(platform::FileIdentity*)>;
+    /// Decides about a folder before the walk reads it; identify is asked only when the walk goes on.
+    WalkStep enter(const Identify& identify);
+    /// Decides about the folder at the path, examining it there.
     WalkStep enter(std::u16string_view folder);
     /// True once the walk is to end: asks the stop check again unless it already ended.
     bool shouldStop();

@@ -132,6 +132,33 @@ private:
     std::intptr_t handle_ = -1;
 };
 
+/// A download's output, written as curl and wget write theirs: nothing the path names is removed
+/// or cut before the whole body is there. A link is followed to its target; a device or named
+/// pipe is written through; a file (or none) gets a temporary file beside it that replaces it on
+/// commit, with the old file's mode or, for a new one, the mode the umask gives.
+class OutputFile {
+public:
+    enum class Opened { Ok, Folder, Failed };
+    OutputFile() = default;
+    /// Abandons an output that was not committed.
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    /// Opens the output for the path; Folder when it names a folder, Failed when it cannot be written.
+    Opened open(std::u16string_view path);
+    /// Writes the bytes in order.
+    bool write(std::string_view bytes);
+    /// Puts the whole body in place: the temporary file replaces the path's file; false when that fails.
+    bool commit();
+    /// Removes the temporary file, leaving what the path names as it was.
+    void abandon();
+
+private:
+    std::intptr_t handle_ = -1;
+    std::u16string temp_;    // empty when written through
+    std::u16string target_;  // the file the temporary one replaces, links followed
+};
+
 /// The existing folder's full path with links resolved; empty when it cannot be had.
 std::u16string canonicalFolder(std::u16string_view path);
 

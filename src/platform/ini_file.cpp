@@ -7,6 +7,7 @@
 // writing costs one pass over the file however many blank or other lines it holds.
 #include "platform/ini_file.h"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -193,6 +194,15 @@ std::u16string_view stripQuotes(std::u16string_view value) {
     return value;
 }
 
+// The text that reads back as the value: the reader trims blanks and drops one pair of matching
+// quotes, so a value either would change is put in double quotes. Every other value is written
+// as it is, as Windows writes it.
+std::u16string storedValue(std::u16string_view value) {
+    const bool blankEnd = !value.empty() && (isBlank(value.front()) || isBlank(value.back()));
+    if (!blankEnd && stripQuotes(value).size() == value.size()) return std::u16string(value);
+    return u"\"" + std::u16string(value) + u"\"";
+}
+
 // Names and values that would break the line structure are refused rather than written, so
 // text from the network can never add lines, keys or sections of its own. UTF-8 has no form for
 // an unpaired surrogate: it would be written as U+FFFD and never read back.
@@ -238,6 +248,42 @@ void addLine(IniText& ini, std::optional<std::size_t> after, std::u16string_view
     entry.next = entry.contentEnd + (ends ? eol.size() : 0);
     insertBytes(ini, offset, ends ? line + eol : line, index);
     ini.entries.insert(ini.entries.begin() + static_cast<std::ptrdiff_t>(index), entry);
+}
+
+// Writes the key's line with `stored`, the text that reads back as `value`; false for refused text.
+bool writeLine(IniText& ini, std::u16string_view section, std::u16string_view key, std::u16string_view value,
+               std::u16string_view stored) {
+    section = trim(section);
+    key = trim(key);
+    if (!writable(ini, section, key, value)) return false;
+    const std::u16string entry = std::u16string(key) + u"=" + std::u16string(stored);
+    auto header = findSection(ini, section);
+    if (!header) {
+        addLine(ini, std::nullopt, u"[" + std::u16string(section) + u"]", true);
+        addLine(ini, std::nullopt, entry, false);
+        return true;
+    }
+    std::size_t lastKey = *header;
+    for (std::size_t i = *header + 1; i < ini.entries.size() && !ini.entries[i].section; ++i) {
+        Entry& line = ini.entries[i];
+        const std::u16string text = lineText(ini, line);
+        auto pair = keyValue(text);
+        if (sameName(pair->first, key)) {
+            // The key keeps the spelling it has in the file.
+            const std::string replacement =
+                encodeUnits(ini, std::u16string(pair->first) + u"=" + std::u16string(stored));
+            const auto delta = static_cast<std::ptrdiff_t>(replacement.size()) -
+                               static_cast<std::ptrdiff_t>(line.contentEnd - line.begin);
+            ini.bytes.replace(line.begin, line.contentEnd - line.begin, replacement);
+            line.contentEnd = line.begin + replacement.size();
+            line.next = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(line.next) + delta);
+            for (std::size_t j = i + 1; j < ini.entries.size(); ++j) ini.entries[j].shift(delta);
+            return true;
+        }
+        lastKey = i;
+    }
+    addLine(ini, lastKey, entry, false);
+    return true;
 }
 
 // Serialises read-modify-writes of one file in this process; the key is the resolved path, so
@@ -317,38 +363,13 @@ std::optional<std::u16string> IniDocument::find(std::u16string_view section, std
 }
 
 bool IniDocument::write(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
-    IniText& ini = *text_;
-    section = trim(section);
-    key = trim(key);
-    if (!writable(ini, section, key, value)) return false;
-    const std::u16string entry = std::u16string(key) + u"=" + std::u16string(value);
-    auto header = findSection(ini, section);
-    if (!header) {
-        addLine(ini, std::nullopt, u"[" + std::u16string(section) + u"]", true);
-        addLine(ini, std::nullopt, entry, false);
-        return true;
-    }
-    std::size_t lastKey = *header;
-    for (std::size_t i = *header + 1; i < ini.entries.size() && !ini.entries[i].section; ++i) {
-        Entry& line = ini.entries[i];
-        const std::u16string text = lineText(ini, line);
-        auto pair = keyValue(text);
-        if (sameName(pair->first, key)) {
-            // The key keeps the spelling it has in the file.
-            const std::string replacement =
-                encodeUnits(ini, std::u16string(pair->first) + u"=" + std::u16string(value));
-            const auto delta = static_cast<std::ptrdiff_t>(replacement.size()) -
-                               static_cast<std::ptrdiff_t>(line.contentEnd - line.begin);
-            ini.bytes.replace(line.begin, line.contentEnd - line.begin, replacement);
-            line.contentEnd = line.begin + replacement.size();
-            line.next = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(line.next) + delta);
-            for (std::size_t j = i + 1; j < ini.entries.size(); ++j) ini.entries[j].shift(delta);
-            return true;
-        }
-        lastKey = i;
-    }
-    addLine(ini, lastKey, entry, false);
-    return true;
+    return writeLine(*text_, section, key, value, storedValue(value));
+}
+
+bool IniDocument::writeAligned(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    const std::size_t padding = std::min(value.find_first_not_of(u" \t"), value.size());
+    return writeLine(*text_, section, key, value,
+                     std::u16string(value.substr(0, padding)) + storedValue(value.substr(padding)));
 }
 
 std::u16string iniReadString(std::u16string_view file, std::u16string_view section, std::u16string_view key,

@@ -5,7 +5,8 @@
 // one pair of enclosing quotes is stripped on read, new sections and keys are appended in
 // order, a file keeps its encoding (UTF-16LE or UTF-16BE after its byte-order mark, else UTF-8
 // or ANSI) and its line ends (CR LF, LF or CR), and every write goes through a temporary file
-// and an atomic rename.
+// and an atomic rename. Unlike Windows, a value that begins or ends with a blank or is itself in
+// matching quotes is written in double quotes, so it reads back as it was written.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -32,6 +33,8 @@ public:
     std::optional<std::u16string> find(std::u16string_view section, std::u16string_view key) const;
     /// Writes a key as iniWriteString does, in memory; false for refused text.
     bool write(std::u16string_view section, std::u16string_view key, std::u16string_view value);
+    /// Writes a value aligned by leading blanks ("%8d") with its blanks bare: they read back trimmed.
+    bool writeAligned(std::u16string_view section, std::u16string_view key, std::u16string_view value);
     /// The file's bytes with every write so far.
     const std::string& bytes() const;
 

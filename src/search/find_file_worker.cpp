@@ -11,10 +11,12 @@ namespace tvr::search {
 void FindFileWorker::run(std::u16string_view path, const SearchContext& context) {
     context_ = &context;
     walk_.emplace([&context] { return context.stopped(); });
-    readAhead_.emplace(false);
+    readAhead_.emplace(false, library::FolderReadAhead::Start::kWhenSlow, [this] { return walk_->shouldStop(); });
     fileTests_ = 0;
     const core::SplitResult parts = core::splitPath(path);
     name_ = parts.nameWithExt;
+    // The threads look the name up with each folder they read, so the walk need not ask again.
+    readAhead_->lookFor(name_);
     if (!name_.empty()) search(parts.folder);
     // The read-ahead's threads end with the request.
     readAhead_.reset();
@@ -37,7 +39,7 @@ bool FindFileWorker::lookIn(const std::u16string& folder, bool descend) {
     // is no place the headset knows of.
     if (folder.empty()) return false;
     if (descend) {
-        switch (walk_->enter(folder)) {
+        switch (walk_->enter([&](platform::FileIdentity* identity) { return readAhead_->open(folder, identity); })) {
             case library::WalkStep::kEnter:
                 break;
             case library::WalkStep::kSkip:
@@ -51,8 +53,7 @@ bool FindFileWorker::lookIn(const std::u16string& folder, bool descend) {
     // the read-ahead is worth its threads, and it brings in what the test then looks up.
     std::vector<std::u16string> subFolders;
     if (descend) {
-        readAhead_->read(
-            folder,
+        readAhead_->readOpened(
             [&](const platform::DirEntry& entry) {
                 if (walk_->shouldStop()) return false;
                 if (library::isWalkedFolder(entry)) subFolders.push_back(entry.name);
@@ -64,7 +65,8 @@ bool FindFileWorker::lookIn(const std::u16string& folder, bool descend) {
     std::u16string candidate = folder;
     core::appendPath(candidate, name_);
     ++fileTests_;
-    if (platform::pathKind(candidate) == platform::PathKind::File) {
+    const platform::PathKind kind = descend ? readAhead_->kindInOpened(name_) : platform::pathKind(candidate);
+    if (kind == platform::PathKind::File) {
         lastFolder_ = folder;
         context_->results.add({std::move(candidate)});
         return true;

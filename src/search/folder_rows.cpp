@@ -63,16 +63,22 @@ bool hasSubFolder(const std::u16string& folder, library::FolderReadAhead& readAh
 void listSubFolders(std::u16string_view folder, const SearchContext& context) {
     if (context.stopped()) return;
     context.results.setProgress(folder);
+    // Each sub-folder is looked into once, in this order: a cold disk serves several at a time,
+    // and each opens by its name in the folder held open.
+    library::FolderReadAhead readAhead(false, library::FolderReadAhead::Start::kWhenSlow,
+                                       [&context] { return context.stopped(); });
+    const std::u16string parent(folder);
     std::vector<std::u16string> names;
-    platform::enumerateFolderNames(folder, [&](const platform::DirEntry& entry) {
-        if (context.stopped()) return false;
-        if (library::isWalkedFolder(entry)) names.push_back(entry.name);
-        return true;
-    });
-    // Each sub-folder is looked into once, in this order: a cold disk serves several at a time.
-    library::FolderReadAhead readAhead(false);
+    readAhead.read(
+        parent,
+        [&](const platform::DirEntry& entry) {
+            if (context.stopped()) return false;
+            if (library::isWalkedFolder(entry)) names.push_back(entry.name);
+            return true;
+        },
+        nullptr);
     std::vector<std::u16string> paths = names;
-    readAhead.announceSubFolders(std::u16string(folder), paths);
+    readAhead.announceSubFolders(parent, paths);
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (context.stopped()) return;
         const bool deeper = hasSubFolder(paths[i], readAhead, context);

@@ -17,7 +17,10 @@ namespace {
 class NameSearch {
 public:
     NameSearch(std::u16string_view text, const SearchContext& context)
-        : text_(text), context_(context), walk_([&context] { return context.stopped(); }), readAhead_(false) {}
+        : text_(text),
+          context_(context),
+          walk_([&context] { return context.stopped(); }),
+          readAhead_(false, library::FolderReadAhead::Start::kWhenSlow, [this] { return walk_.shouldStop(); }) {}
 
     // A folder a list names starts a tree of its own. False when the request stops.
     bool searchTree(const std::u16string& folder, bool once) {
@@ -30,7 +33,7 @@ private:
         // Every walk descends, so a folder already searched was searched with its whole tree.
         const bool visited = visited_.contains(folder);
         if (visited && once) return true;
-        switch (walk_.enter(folder)) {
+        switch (walk_.enter([&](platform::FileIdentity* identity) { return readAhead_.open(folder, identity); })) {
             case library::WalkStep::kEnter:
                 break;
             case library::WalkStep::kSkip:
@@ -53,7 +56,7 @@ private:
             }
             return true;
         };
-        readAhead_.read(folder, keep, nullptr);
+        readAhead_.readOpened(keep, nullptr);
         if (!visited) visited_.insert(folder);
         readAhead_.announceSubFolders(folder, subFolders);
         for (const std::u16string& path : subFolders) {

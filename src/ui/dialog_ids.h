@@ -59,7 +59,8 @@
 #define IDM_TRAY_QUIT 40002
 #define IDM_TRAY_SHOW 40003
 #define IDM_TRAY_EVENTS 40004
-#define IDC_ENTER 1  // Enter where no button has the focus (the dialog manager's IDOK)
+#define IDM_SYSTEM_EVENTS 0x0EE0  // the window's system menu entry: a multiple of 16 below 0xF000
+#define IDC_ENTER 1               // Enter where no button has the focus (the dialog manager's IDOK)
 #define ID_HOTKEY_DISCONNECT 260
 #define ID_HOTKEY_MOUSE_ON 261
 #define ID_HOTKEY_MOUSE_OFF 262

@@ -13,11 +13,8 @@ void EventList::add(WindowEvent event) {
 
 std::u16string eventLine(const WindowEvent& event) {
     const platform::LocalTime& time = event.time;
-    std::u16string line =
-        core::format(u"%04d-%02d-%02d %02d:%02d:%02d  %s",
-                     {time.year, time.month, time.day, time.hour, time.minute, time.second, event.text});
-    if (!event.gloss.empty()) line += u"  (" + event.gloss + u")";
-    return line;
+    return core::format(u"%04d-%02d-%02d %02d:%02d:%02d  %s",
+                        {time.year, time.month, time.day, time.hour, time.minute, time.second, event.text});
 }
 
 }  // namespace tvr::ui

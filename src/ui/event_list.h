@@ -17,8 +17,7 @@ enum class EventKind { Status, Server, Stream, Problem };
 struct WindowEvent {
     platform::LocalTime time;
     EventKind kind = EventKind::Status;
-    std::u16string text;   // the system's own text (Japanese status texts as the headset sees them)
-    std::u16string gloss;  // what a Japanese status text means, when it has a meaning to tell
+    std::u16string text;  // in the window's language where a meaning is known, else as the headset sees it
 };
 
 class EventList {
@@ -37,7 +36,7 @@ private:
     std::uint64_t added_ = 0;
 };
 
-/// "2026-12-08 20:41:28  接続中 192.168.1.5  (a headset connected)": one line of the event window.
+/// "2026-12-08 20:41:28  接続中 192.168.1.5": one line of the event window.
 std::u16string eventLine(const WindowEvent& event);
 
 }  // namespace tvr::ui

@@ -60,7 +60,10 @@ void MainWindowModel::start() {
             showProblem(core::format(text(TextId::SettingNotNumber), {problem.section, problem.key, problem.text}));
     }
     for (const ServiceState* state : {&controller_.videoState(), &controller_.controlState()}) {
-        if (!state->problem.empty()) showProblem(state->problem);
+        if (!state->problem.empty()) {
+            showProblem(state->problem);
+            portProblem_ = true;
+        }
     }
     // Without the media helper the program goes on; the user is told once, as the program starts.
     if (!controller_.mediaProblem().empty()) {
@@ -76,8 +79,9 @@ void MainWindowModel::tick() {
     controller_.tick();
     while (!folderChecks_.empty() &&
            folderChecks_.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-        for (const std::u16string& problem : folderChecks_.front().get()) showProblem(problem);
+        std::vector<std::u16string> found = folderChecks_.front().get();
         folderChecks_.pop_front();
+        foldersChecked(std::move(found));
     }
 }
 
@@ -139,7 +143,24 @@ void MainWindowModel::run(Command command, int row) {
 }
 
 void MainWindowModel::hotKeyTaken(std::u16string_view keys) {
-    showProblem(core::format(text(TextId::HotKeyTaken), {keys}));
+    // A second copy on busy ports serves nothing: that is what its status bar must say first.
+    noteProblem(core::format(text(TextId::HotKeyTaken), {keys}), true);
+}
+
+void MainWindowModel::reportEdit(std::u16string_view path, EditorOutcome outcome) {
+    switch (outcome) {
+        case EditorOutcome::Opened:
+            break;
+        case EditorOutcome::CreatedAndOpened:
+            showEvent(platform::nowLocal(), core::format(text(TextId::ListFileCreated), {path}));
+            break;
+        case EditorOutcome::NoEditor:
+            showProblem(core::format(text(TextId::EditorMissing), {path}));
+            break;
+        case EditorOutcome::Failed:
+            showProblem(core::format(text(TextId::EditorFailed), {path}));
+            break;
+    }
 }
 
 void MainWindowModel::close(const std::optional<core::WindowRect>& rect) {
@@ -161,14 +182,15 @@ void MainWindowModel::showStatus(const platform::LocalTime& time, std::int32_t c
     if (echo_ != nullptr) echo_->showStatus(time, code, text1, text2);
     // The headset and the log read the Japanese texts; an English window shows their meaning
     // instead, which for a fault tells the second text's detail too.
-    std::u16string gloss = protocol::statusGloss(code, text1, text2);
-    const bool glossed = textLanguage() == Language::English && !gloss.empty();
+    std::u16string gloss =
+        textLanguage() == Language::English ? protocol::statusGloss(code, text1, text2) : std::u16string();
+    const bool glossed = !gloss.empty();
     std::u16string first = glossed ? gloss : std::u16string(text1);
     std::u16string second = glossed && code >= 256 ? std::u16string() : std::u16string(text2);
     std::u16string shown = second.empty() ? first : first + u" " + second;
-    addEvent({time, EventKind::Status, shown, glossed ? std::u16string() : gloss});
+    addEvent({time, EventKind::Status, shown});
     setStatus(0, first);
-    setStatus(1, second.empty() && !problems_.empty() ? problems_.back() : second);
+    setStatus(1, second.empty() ? standingProblem_ : second);
     // Codes from 256 on report faults; the state is the connection's.
     if (code < 256) {
         state_ = shown;
@@ -176,21 +198,26 @@ void MainWindowModel::showStatus(const platform::LocalTime& time, std::int32_t c
     }
 }
 
-void MainWindowModel::showProblem(std::u16string_view problem) {
+void MainWindowModel::showProblem(std::u16string_view problem) { noteProblem(problem, false); }
+
+void MainWindowModel::noteProblem(std::u16string_view problem, bool keepsPortProblem) {
     if (echo_ != nullptr) echo_->showProblem(problem);
     problems_.emplace_back(problem);
-    addEvent({platform::nowLocal(), EventKind::Problem, std::u16string(problem), {}});
-    setStatus(1, std::u16string(problem));
+    addEvent({platform::nowLocal(), EventKind::Problem, std::u16string(problem)});
+    if (keepsPortProblem && portProblem_) return;
+    standingProblem_ = problem;
+    portProblem_ = false;
+    setStatus(1, standingProblem_);
 }
 
 void MainWindowModel::showEvent(const platform::LocalTime& time, std::u16string_view event) {
     if (echo_ != nullptr) echo_->showEvent(time, event);
-    addEvent({time, EventKind::Server, std::u16string(event), {}});
+    addEvent({time, EventKind::Server, std::u16string(event)});
 }
 
 void MainWindowModel::showStream(const platform::LocalTime& time, const http::StreamEvent& event) {
     if (echo_ != nullptr) echo_->showStream(time, event);
-    addEvent({time, EventKind::Stream, streamLine(event), {}});
+    addEvent({time, EventKind::Stream, streamLine(event)});
 }
 
 void MainWindowModel::addEvent(WindowEvent event) {
@@ -212,6 +239,21 @@ void MainWindowModel::apply() {
 void MainWindowModel::checkFolders() {
     // A folder on a sleeping disk or a lost network share can take seconds to answer.
     folderChecks_.push_back(std::async(std::launch::async, folderProblems, controller_.settings().config()));
+}
+
+void MainWindowModel::foldersChecked(std::vector<std::u16string> found) {
+    // The rows were applied again: the folders an earlier apply missed are mended or found missing
+    // again now.
+    for (const std::u16string& old : folderProblems_) {
+        std::erase(problems_, old);
+        if (old == standingProblem_) standingProblem_.clear();
+    }
+    folderProblems_ = found;
+    if (found.empty()) {
+        setStatus(1, std::u16string(text(TextId::Applied)));
+        return;
+    }
+    for (const std::u16string& problem : found) showProblem(problem);
 }
 
 void MainWindowModel::fillRows() {
@@ -239,7 +281,7 @@ void MainWindowModel::choosePath(int row) {
 
 void MainWindowModel::editRow(int row) {
     std::u16string target = notepadTarget(view_.rows()[static_cast<std::size_t>(row)].path, executableFolder_);
-    if (!view_.openInEditor(target)) showProblem(core::format(text(TextId::EditorFailed), {target}));
+    reportEdit(target, view_.openInEditor(target));
 }
 
 void MainWindowModel::mouse(bool on) {

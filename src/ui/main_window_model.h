@@ -39,15 +39,19 @@ public:
     bool onControl(int id, int notification = kNotifyClicked);
     /// Runs the command of a global hot key; false when the id is none.
     bool onHotKey(int hotKeyId);
-    /// A global hot key the window could not have ("Ctrl+Shift+Alt+S").
+    /// A global hot key the window could not have ("Ctrl+Shift+Alt+S"); a port problem stays in
+    /// the status bar before it.
     void hotKeyTaken(std::u16string_view keys);
+    /// Tells what became of "編集" on the file (the settings dialog's too): a file made, or why
+    /// nothing opened, with its whole path.
+    void reportEdit(std::u16string_view path, EditorOutcome outcome);
     /// The window closed (close box, "終了" after its apply, a stop signal): keeps its rectangle
     /// (none when minimised or maximised) and stops the services. The rows are not read.
     void close(const std::optional<core::WindowRect>& rect);
 
     /// Also tells every event to the console's view, so that both read the same stream.
     void setEcho(StatusView* echo) { echo_ = echo; }
-    /// Every problem met so far, the start-up problems first.
+    /// Every problem met so far and not mended since, the start-up problems first.
     const std::vector<std::u16string>& problems() const { return problems_; }
     /// A status bar part's whole text (0 or 1).
     const std::u16string& statusText(int part) const { return status_[part == 0 ? 0 : 1]; }
@@ -71,6 +75,8 @@ private:
     void editRow(int row);
     void mouse(bool on);
     void checkFolders();
+    void foldersChecked(std::vector<std::u16string> found);
+    void noteProblem(std::u16string_view text, bool keepsPortProblem);
     void addEvent(WindowEvent event);
     void setStatus(int part, std::u16string text);
 
@@ -79,6 +85,9 @@ private:
     Controller controller_;
     EventList events_;
     std::vector<std::u16string> problems_;
+    std::vector<std::u16string> folderProblems_;  // those the latest folder check found
+    std::u16string standingProblem_;              // the one the status bar shows between events
+    bool portProblem_ = false;                    // the standing problem is a port that cannot be used
     std::u16string status_[2];
     std::u16string state_;  // the latest connection state, for the tooltip
     std::deque<std::future<std::vector<std::u16string>>> folderChecks_;

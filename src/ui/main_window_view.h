@@ -10,6 +10,9 @@
 
 namespace tvr::ui {
 
+/// What became of "編集": opened, made empty and opened, or neither.
+enum class EditorOutcome { Opened, CreatedAndOpened, NoEditor, Failed };
+
 class MainWindowView {
 public:
     virtual ~MainWindowView() = default;
@@ -35,8 +38,8 @@ public:
     virtual std::optional<std::u16string> chooseListFile(const ListFileStart& start) = 0;
     /// The folder chooser; the picked folder, or nothing when cancelled.
     virtual std::optional<std::u16string> chooseFolder(std::u16string_view start) = 0;
-    /// Opens the file in Notepad (or the system's text editor); false when it could not.
-    virtual bool openInEditor(std::u16string_view path) = 0;
+    /// Opens the file in Notepad (or the system's text editor, making a missing file first).
+    virtual EditorOutcome openInEditor(std::u16string_view path) = 0;
     /// Takes the window out of the tray and shows it.
     virtual void showFromTray() = 0;
     /// Opens the event window, or brings it to the front.

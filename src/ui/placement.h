@@ -28,6 +28,13 @@ struct PlacementInput {
 /// The top-left corner the window moves to.
 Point placeWindow(const PlacementInput& input);
 
+/// Where a window of the given size opens beside the main window, inside the main window's work
+/// area: right of it, else left, else below, else above, on the first side where it fits whole;
+/// where none does, on the side that keeps most of it, made smaller down to the minimum size, and
+/// only then over the main window.
+core::WindowRect besideWindow(const core::WindowRect& main, std::int32_t width, std::int32_t height,
+                              const core::WindowRect& area, std::int32_t minWidth, std::int32_t minHeight);
+
 /// The top-left corner that centres a window of the given size on the area.
 Point centreOn(const core::WindowRect& area, std::int32_t width, std::int32_t height);
 

@@ -20,6 +20,10 @@ constexpr std::array kJapanese = {
     std::pair{TextId::SettingNotNumber, std::u16string_view(u"[%s] %s=%s は数字ではないため、初期値を使います")},
     std::pair{TextId::HotKeyTaken, std::u16string_view(u"ホットキー %s は他のプログラムが使っています")},
     std::pair{TextId::EditorFailed, std::u16string_view(u"編集できません: %s")},
+    std::pair{TextId::EditorMissing, std::u16string_view(u"テキストエディタが見つかりません: %s")},
+    std::pair{TextId::ListFileCreated, std::u16string_view(u"空のリストファイルを作りました: %s")},
+    std::pair{TextId::Applied, std::u16string_view(u"適用しました")},
+    std::pair{TextId::StatusBarHint, std::u16string_view(u"ダブルクリック (Ctrl+E) でイベントを表示")},
     std::pair{TextId::MouseRelayIdle,
               std::u16string_view(
                   u"マウス中継は動いていません（ヘッドセット接続中、設定の「PCマウスを使う」がオンのときに動きます）")},
@@ -82,6 +86,10 @@ constexpr std::array kEnglish = {
     std::pair{TextId::SettingNotNumber, std::u16string_view(u"[%s] %s=%s is not a number; the default is used")},
     std::pair{TextId::HotKeyTaken, std::u16string_view(u"Hot key %s is held by another program")},
     std::pair{TextId::EditorFailed, std::u16string_view(u"Cannot edit: %s")},
+    std::pair{TextId::EditorMissing, std::u16string_view(u"No text editor found for: %s")},
+    std::pair{TextId::ListFileCreated, std::u16string_view(u"Created the empty list file: %s")},
+    std::pair{TextId::Applied, std::u16string_view(u"Applied")},
+    std::pair{TextId::StatusBarHint, std::u16string_view(u"Double-click (Ctrl+E) to show the events")},
     std::pair{TextId::MouseRelayIdle,
               std::u16string_view(u"The mouse relay is not running (it runs while a headset is connected and "
                                   u"\"Use the PC mouse\" is on in the settings)")},

@@ -21,7 +21,11 @@ enum class TextId {
     FolderIsFile,      // channel number, path: a PC folder row names a file
     SettingNotNumber,  // section, key, value: a setting that is no number
     HotKeyTaken,       // keys: another program holds a global hot key
-    EditorFailed,      // path: no editor could open the list file
+    EditorFailed,      // path: the list file could not be made or opened
+    EditorMissing,     // path: no text editor is known to open the list file
+    ListFileCreated,   // path: 編集 made the empty list file it opens
+    Applied,           // 適用 stored the rows and every PC folder is there
+    StatusBarHint,     // the status bar's tooltip, after its whole text
     MouseRelayIdle,    // マウス ON or OFF while no relay runs
     MediaLoadFailed,   // file name: the media helper library could not be loaded
     PortOutOfRange,    // field label: a port field of the settings dialog holds no port

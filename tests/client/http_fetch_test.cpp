@@ -5,10 +5,20 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include "client/one_peer.h"
 #include "platform/socket.h"
+#include "platform/utf.h"
+#include "support/folder_link.h"
+#include "support/special_files.h"
+#include "support/temp_folder.h"
 
 namespace tvr::client {
 namespace {
@@ -189,6 +199,140 @@ TEST(HttpFetch, RefusedConnectionIsAnError) {
     Fetched fetched = fetch(port);
     EXPECT_EQ(fetched.result.outcome, FetchResult::Outcome::IoError);
     EXPECT_NE(fetched.result.error.find("cannot connect to the video server at 127.0.0.1:"), std::string::npos);
+}
+
+std::size_t entriesIn(const std::string& folder) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
+    return count;
+}
+
+// Where a fetched body goes, for each kind of thing the output names: as curl and wget write,
+// nothing is cut or replaced before the whole body has arrived, and no temporary file is left.
+TEST(FetchToOutput, EachKindOfOutputGetsTheWholeBodyOrKeepsWhatItHad) {
+    const std::string body = pattern(200000);
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 200000\r\n\r\n";
+    using Outcome = FetchResult::Outcome;
+    struct Kind {
+        const char* name;
+        // Makes what the output names; false when this OS cannot, which skips the row.
+        std::function<bool(const test::TempFolder&)> make;
+        std::string output;  // below the folder, or "-"
+        bool wholeBody;      // false: the server stops half way
+        Outcome outcome;
+        std::string error;  // the start of the error ("" for none); the output's path follows
+        std::size_t entries;
+        std::function<void(const test::TempFolder&, const std::string& printed)> check;
+    };
+    std::thread fifoReader;
+    std::ofstream fifoWriter;
+    std::string fifoBytes;
+    const Kind kinds[] = {
+        {"new file, mode from the umask", [](const test::TempFolder&) { return true; }, "new.mp4", true, Outcome::Ok,
+         "", 1,
+         [&](const test::TempFolder& folder, const std::string&) {
+             EXPECT_TRUE(folder.read("new.mp4") == body);
+             const int mode = test::permissionBits(folder.file("new.mp4"));
+             if (mode != -1) {
+                 EXPECT_EQ(mode, 0640);
+             }
+         }},
+        {"file replaced, keeping its mode",
+         [](const test::TempFolder& folder) {
+             folder.write("old.mp4", "old");
+             std::filesystem::permissions(folder.file("old.mp4"), std::filesystem::perms(0604));
+             return true;
+         },
+         "old.mp4", true, Outcome::Ok, "", 1,
+         [&](const test::TempFolder& folder, const std::string&) {
+             EXPECT_TRUE(folder.read("old.mp4") == body);
+             const int mode = test::permissionBits(folder.file("old.mp4"));
+             if (mode != -1) {
+                 EXPECT_EQ(mode, 0604);
+             }
+         }},
+        {"file kept when the fetch fails",
+         [](const test::TempFolder& folder) {
+             folder.write("old.mp4", "old");
+             return true;
+         },
+         "old.mp4", false, Outcome::IoError, "the video server closed the connection after 100000 of 200000 bytes", 1,
+         [](const test::TempFolder& folder, const std::string&) { EXPECT_EQ(folder.read("old.mp4"), "old"); }},
+        {"link followed to its file",
+         [](const test::TempFolder& folder) {
+             folder.write("real.mp4", "old");
+             return test::makeFileLink(folder.file("real.mp4"), folder.file("link.mp4"));
+         },
+         "link.mp4", true, Outcome::Ok, "", 2,
+         [&](const test::TempFolder& folder, const std::string&) {
+             EXPECT_TRUE(std::filesystem::is_symlink(folder.file("link.mp4")));
+             EXPECT_TRUE(folder.read("real.mp4") == body);
+         }},
+        {"folder refused",
+         [](const test::TempFolder& folder) {
+             folder.makeFolder("videos");
+             return true;
+         },
+         "videos", true, Outcome::IoError, "the output is a folder: ", 1,
+         [](const test::TempFolder& folder, const std::string&) {
+             EXPECT_TRUE(std::filesystem::is_directory(folder.file("videos")));
+             EXPECT_EQ(entriesIn(folder.file("videos")), 0u);
+         }},
+        {"named pipe written through",
+         [&](const test::TempFolder& folder) {
+             if (!test::makeFifo(folder.file("pipe"))) return false;
+             fifoReader = std::thread([&fifoBytes, path = folder.file("pipe")] {
+                 std::ifstream in(path, std::ios::binary);
+                 fifoBytes.assign(std::istreambuf_iterator<char>(in), {});
+             });
+             // A writer of our own keeps the reader until the check, whatever the fetch did.
+             fifoWriter.open(folder.file("pipe"), std::ios::binary);
+             return true;
+         },
+         "pipe", true, Outcome::Ok, "", 1,
+         [&](const test::TempFolder&, const std::string&) {
+             fifoWriter.close();
+             fifoReader.join();
+             EXPECT_TRUE(fifoBytes == body);
+         }},
+        {"character device written through",
+         [](const test::TempFolder& folder) { return test::makeNullDevice(folder.file("null")); }, "null", true,
+         Outcome::Ok, "", 1,
+         [](const test::TempFolder& folder, const std::string&) {
+             EXPECT_TRUE(test::isCharacterDevice(folder.file("null")));
+         }},
+        {"standard output", [](const test::TempFolder&) { return true; }, "-", true, Outcome::Ok, "", 0,
+         [&](const test::TempFolder&, const std::string& printed) { EXPECT_TRUE(printed == body); }},
+    };
+    const int oldMask = test::setCreationMask(027);
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        test::TempFolder folder;
+        if (!kind.make(folder)) {
+            std::cout << "skipped, this system cannot make it: " << kind.name << '\n';
+            continue;
+        }
+        OnePeer peer(head + (kind.wholeBody ? body : body.substr(0, 100000)), kind.wholeBody);
+        const std::string output = kind.output == "-" ? kind.output : folder.file(kind.output);
+        FetchRequest request{"127.0.0.1", peer.port(), u"/v/a.mp4", 0, 0, 5000};
+        std::ostringstream printed;
+        FetchResult result = fetchToOutput(request, platform::fromUtf8(output), printed);
+        EXPECT_EQ(result.outcome, kind.outcome) << result.error;
+        if (kind.error.empty()) {
+            EXPECT_EQ(result.error, "");
+        } else {
+            EXPECT_EQ(result.error.rfind(kind.error, 0), 0u) << result.error;
+        }
+        if (kind.error.ends_with(": ")) {
+            EXPECT_EQ(result.error, kind.error + output);
+        }
+        if (kind.output != "-") {
+            EXPECT_EQ(printed.str(), "");
+        }
+        kind.check(folder, printed.str());
+        EXPECT_EQ(entriesIn(folder.path()), kind.entries);
+    }
+    if (oldMask != -1) test::setCreationMask(oldMask);
 }
 
 }  // namespace

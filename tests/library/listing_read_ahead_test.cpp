@@ -3,11 +3,15 @@
 // and a headset that leaves while its threads read ends the listing there.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/paths.h"
 #include "library/channel_listing.h"
+#include "platform/open_folder.h"
 #include "platform/utf.h"
 #include "support/data_folder_scope.h"
 #include "support/quiet_tree.h"
@@ -53,6 +57,16 @@ private:
     bool left_ = false;
 };
 
+// A disk as slow as a network share: each request of a walk waits a round trip, and those the
+// listing's own thread makes are counted.
+std::atomic<std::thread::id> walkThread;
+std::atomic<int> walkRequests{0};
+
+void slowRequest(platform::FolderRequest) {
+    if (std::this_thread::get_id() == walkThread.load()) ++walkRequests;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
 class ListingReadAheadTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -95,6 +109,29 @@ TEST_F(ListingReadAheadTest, AHeadsetLeavingWhileTheThreadsReadEndsTheListingAnd
     HeadsetSink direct;
     ASSERT_EQ(list(direct, {kSortByDate, 0, 1}), 1);
     EXPECT_EQ(readAhead.events, direct.events);
+}
+
+TEST_F(ListingReadAheadTest, OnASlowDiskTheListingsThreadAsksNothingOfTheFoldersItsThreadsReadAndAnswersTheSame) {
+    // The first folder is the walk's own to open and read; every other one, its kind, identity,
+    // stamp and entries, comes with what the threads read, and the walk asks for it itself only
+    // when no thread had started it yet: at most one request a folder, and well under one.
+    constexpr int kMostRequests = 2 + kShows / 2;
+    for (const std::int32_t order : {kSortByName, kSortByDate}) {
+        SCOPED_TRACE(order);
+        const SortRequest sort{order, 1, 1};
+        HeadsetSink quick;
+        ASSERT_EQ(list(quick, sort), 1);
+
+        walkThread = std::this_thread::get_id();
+        walkRequests = 0;
+        platform::setFolderRequestHook(slowRequest);
+        HeadsetSink slow;
+        const int result = list(slow, sort);
+        platform::setFolderRequestHook(nullptr);
+        ASSERT_EQ(result, 1);
+        EXPECT_EQ(slow.events, quick.events);
+        EXPECT_LE(walkRequests.load(), kMostRequests);
+    }
 }
 
 }  // namespace

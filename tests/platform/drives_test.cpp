@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/fs.h"
@@ -59,6 +60,22 @@ TEST(DrivesTest, PseudoFileSystemsAreTheKernelsOwnAndWhateverIsMountedAtProcSysO
         "short line";
     EXPECT_EQ(posix::pseudoMountPoints(mounts),
               (std::vector<std::string>{"/proc", "/sys", "/dev", "/dev/pts", "/sys/fs/cgroup", "/run/netns/a b"}));
+}
+
+TEST(DrivesTest, SharesAreTheNetworkFileSystemsAndFuseOnesButNotFuseOnALocalDisk) {
+    const std::string mountInfo =
+        "22 1 0:21 / /proc rw,nosuid - proc proc rw\n"
+        "30 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
+        "41 30 0:45 / /mnt/nas rw,relatime shared:7 - nfs4 nas:/videos rw,vers=4.2\n"
+        "42 30 0:46 / /mnt/smb rw - cifs //pc/videos rw\n"
+        "43 30 0:47 / /mnt/remote rw - fuse.sshfs user@host: rw\n"
+        "44 30 8:17 / /media/usb rw - fuseblk /dev/sdb1 rw\n"
+        "45 30 0:48 / /mnt/slow rw - fuse slowfs rw\n"
+        "short line\n";
+    const std::pair<const char*, bool> devices[] = {{"0:45", true},  {"0:46", true},  {"0:47", true},
+                                                    {"0:48", true},  {"8:2", false},  {"8:17", false},
+                                                    {"0:21", false}, {"0:99", false}, {"", false}};
+    for (const auto& [device, share] : devices) EXPECT_EQ(posix::isShareDevice(mountInfo, device), share) << device;
 }
 
 TEST(DrivesTest, ListDrivesOffersOnlyReadablePlacesStartingWithTheRoot) {

@@ -252,6 +252,53 @@ TEST_F(IniFileTest, FilesKeepTheirEncodingAndLineEnds) {
     }
 }
 
+// Whatever is written reads back exactly, from the file, in every encoding: a value the reader's
+// trimming or quote stripping would change is written in double quotes, every other one as it is.
+TEST_F(IniFileTest, AwkwardValuesReadBackAsWritten) {
+    struct Row {
+        const char* name;
+        std::u16string value;
+        std::u16string stored;  // as the line holds it after "key="
+    };
+    const Row rows[] = {
+        {"trailing blank", u"/videos/show ", u"\"/videos/show \""},
+        {"leading blank", u" show", u"\" show\""},
+        {"trailing tab", u"C:\\\u52D5\u753B\t", u"\"C:\\\u52D5\u753B\t\""},
+        {"leading tab", u"\tx", u"\"\tx\""},
+        {"blanks only", u" \t ", u"\" \t \""},
+        {"tab inside", u"a\tb", u"a\tb"},
+        {"blank inside", u"My Films", u"My Films"},
+        {"double quotes around", u"\"kept\"", u"\"\"kept\"\""},
+        {"single quotes around", u"'kept'", u"\"'kept'\""},
+        {"quotes around blanks", u"\" x \"", u"\"\" x \"\""},
+        {"two quotes", u"\"\"", u"\"\"\"\""},
+        {"one quote", u"\"", u"\""},
+        {"quote at the start", u"\"open", u"\"open"},
+        {"quote at the end", u"close'", u"close'"},
+        {"quotes that differ", u"'mixed\"", u"'mixed\""},
+        {"quote and trailing blank", u"\"x ", u"\"\"x \""},
+        {"semicolons", u";not a comment; x", u";not a comment; x"},
+        {"equals signs", u"a=b==c=", u"a=b==c="},
+        {"non-BMP", u"\U0001F3A5\u52D5\U0001F3A5", u"\U0001F3A5\u52D5\U0001F3A5"},
+        {"non-BMP and blank", u"\U0001F3A5 ", u"\"\U0001F3A5 \""},
+        {"empty", u"", u""},
+    };
+    const std::pair<const char*, TextEncoding> encodings[] = {
+        {"UTF-16LE", TextEncoding::Utf16Le}, {"UTF-8", TextEncoding::Utf8}, {"UTF-16BE", TextEncoding::Utf16Be}};
+    for (auto [encodingName, encoding] : encodings) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(encodingName) + ", " + row.name);
+            temp_.write("TamvikVRServer.ini", encodeText(u"[ch.1]\r\npcPath=old\r\n", encoding));
+            ASSERT_TRUE(write(u"ch.1", u"pcPath", row.value));
+            ASSERT_TRUE(write(u"ch.1", u"added", row.value));
+            EXPECT_EQ(temp_.read("TamvikVRServer.ini"),
+                      encodeText(u"[ch.1]\r\npcPath=" + row.stored + u"\r\nadded=" + row.stored + u"\r\n", encoding));
+            EXPECT_EQ(toUtf8(read(u"ch.1", u"pcPath")), toUtf8(row.value));
+            EXPECT_EQ(toUtf8(read(u"ch.1", u"added")), toUtf8(row.value));
+        }
+    }
+}
+
 TEST_F(IniFileTest, ThreadsWritingOneFileUnderTwoSpellingsLoseNoKey) {
     constexpr int kWrites = 1000;
     // Each write flushes the file to disk; memory-backed storage keeps 2,000 of them quick.

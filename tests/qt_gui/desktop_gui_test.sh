@@ -51,6 +51,11 @@ ini_value() { read_utf16 "$1/TamvikVRServer.ini" | awk -v section="[$2]" -v key=
 wait_ini() { for _ in $(seq 1 100); do [ "$(ini_value "$1" "$2" "$3")" = "$4" ] && return 0; sleep 0.1; done; return 1; }
 window_of() { xdotool search --name "^$1\$" 2>/dev/null | head -1; }
 wait_window() { for _ in $(seq 1 200); do [ -n "$(window_of "$1")" ] && return 0; sleep 0.05; done; return 1; }
+visible_of() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+wait_visible() { for _ in $(seq 1 200); do [ -n "$(visible_of "$1")" ] && return 0; sleep 0.05; done; return 1; }
+gone_visible() { for _ in $(seq 1 200); do [ -z "$(visible_of "$1")" ] && return 0; sleep 0.05; done; return 1; }
+wait_for_file() { for _ in $(seq 1 100); do [ -e "$1" ] && return 0; sleep 0.05; done; return 1; }
+wait_focus() { for _ in $(seq 1 100); do [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0; sleep 0.05; done; return 1; }
 gone_window() { for _ in $(seq 1 200); do [ -z "$(window_of "$1")" ] && return 0; sleep 0.05; done; return 1; }
 
 (cd "$install" && exec ./tamvikvr-server-gui --language ja >"$work/program.txt" 2>&1) &
@@ -71,6 +76,30 @@ check "the log has the forced disconnect" wait_for_text "$log" "切断(強制切
 check "the window shows waiting again" wait_for_lines "$log" "接続待ち" 2
 sleep 0.3  # two ticks, so that the status bar shows the events before the picture
 import -window "$(window_of "$title")" "$shots/main-window.png" 2>/dev/null
+
+# Ctrl+E opens the event window beside the main window, not over it. A second start for the same
+# data folder brings the running window forward (the focus back on it) and ends at once, saying so.
+main_id=$(window_of "$title")
+xdotool windowfocus --sync "$main_id"
+xdotool key ctrl+e
+events="イベント - TamvikVR Server"
+check "Ctrl+E opens the event window" wait_window "$events"
+sleep 0.3
+eval "$(xdotool getwindowgeometry --shell "$main_id" | sed 's/^/MAIN_/')"
+eval "$(xdotool getwindowgeometry --shell "$(window_of "$events")" | sed 's/^/EVENTS_/')"
+check "the event window lies beside the main window, not over it" \
+  test $((EVENTS_X >= MAIN_X + MAIN_WIDTH || EVENTS_X + EVENTS_WIDTH <= MAIN_X ||
+          EVENTS_Y >= MAIN_Y + MAIN_HEIGHT || EVENTS_Y + EVENTS_HEIGHT <= MAIN_Y)) = 1
+check "the event window has the focus" test "$(xdotool getwindowfocus)" = "$(window_of "$events")"
+import -window root -crop "$((MAIN_WIDTH + EVENTS_WIDTH + 40))x$((MAIN_HEIGHT + EVENTS_HEIGHT + 40))+$((MAIN_X < EVENTS_X ? MAIN_X : EVENTS_X))+$((MAIN_Y < EVENTS_Y ? MAIN_Y : EVENTS_Y))" \
+  "$shots/event-window-beside.png" 2>/dev/null
+second=0
+(cd "$install" && exec timeout 20 ./tamvikvr-server-gui --language ja >"$work/second.txt" 2>&1) || second=$?
+check "a second start for the same folder ends at once (status $second)" test "$second" = 0
+check "it says the running program's window was brought forward" grep -q "already runs for .*brought forward" "$work/second.txt"
+check "the running window has the focus again" wait_focus "$main_id"
+check "one main window, the first one" test "$(xdotool search --name "^$title\$" | wc -l)" = 1
+check "the first program still serves" kill -0 "$server_pid"
 
 # A second program on the same display finds the keys taken, one without a display has none;
 # each says so once and runs on (each in a folder of its own, on ports of its own).
@@ -119,14 +148,17 @@ check "the missing folder is said" wait_for_text "$work/program.txt" "チャン�
 "$client" --port "$control_port" list 1 >"$work/refused.txt" 2>&1 || true
 check "the client is refused channel 1" grep -q "refused #CMD_GET_CHANNEL" "$work/refused.txt"
 check "the console has the refusal with its reason" wait_for_text "$work/program.txt" "refused #CMD_GET_CHANNEL: channel 2"
+xdotool windowfocus --sync "$(window_of "$events")"
+xdotool key Escape
+check "Escape puts the event window away" gone_visible "$events"
 eval "$(xdotool getwindowgeometry --shell "$(window_of "$title")")"
 xdotool mousemove $((X + 40)) $((Y + HEIGHT - 8)) click --repeat 2 --delay 60 1
-events="イベント - TamvikVR Server"
-check "a double-click on the status bar opens the event window" wait_window "$events"
+check "a double-click on the status bar opens the event window" wait_visible "$events"
 sleep 0.3
 import -window "$(window_of "$events")" "$shots/event-window.png" 2>/dev/null
-xdotool windowclose "$(window_of "$events")" 2>/dev/null || xdotool windowunmap "$(window_of "$events")"
-check "the event window closes" gone_window "$events"
+xdotool windowfocus --sync "$(visible_of "$events")"
+xdotool key Escape
+check "the event window closes" gone_visible "$events"
 
 # The settings dialog from the keyboard: Shift+Tab from row 2's path box reaches 設定 in five steps.
 xdotool windowfocus --sync "$(window_of "$title")"
@@ -165,6 +197,54 @@ busy_status=0
 wait "$busy" || busy_status=$?
 check "the copy on busy ports ends cleanly (status $busy_status)" test "$busy_status" = 0
 kill "$holder" 2>/dev/null || true
+
+# 編集 on row 3's list, which the user has not made yet (ch3.vrl): the program makes it empty and
+# private and opens it with the desktop's application for text (the user's default in
+# mimeapps.list, through xdg-open); without any opener (no xdg-open, no $VISUAL or $EDITOR) it
+# says so with the whole path (screenshot). Row 3's 編集 is seven Tabs from the first control.
+editor_log="$work/edited.txt"
+mkdir -p "$work/xdg/config" "$work/xdg/data/applications"
+printf '#!/bin/sh\necho "$@" >"%s"\n' "$editor_log" >"$work/editor.sh"
+chmod +x "$work/editor.sh"
+printf '[Desktop Entry]\nType=Application\nName=Test editor\nExec=%s %%f\nMimeType=text/plain;\n' "$work/editor.sh" \
+  >"$work/xdg/data/applications/tvr-test-editor.desktop"
+printf '[Default Applications]\ntext/plain=tvr-test-editor.desktop\n' >"$work/xdg/config/mimeapps.list"
+for opener in desktop none; do
+  mkdir -p "$work/edit-$opener"
+  read -r port_a port_b < <(two_free_ports)
+  write_utf16 "$work/edit-$opener/TamvikVRServer.ini" <<INI
+[Config]
+iPortServer=$port_a
+iPortHttp=$port_b
+INI
+  if [ "$opener" = desktop ]; then
+    env -u XDG_CURRENT_DESKTOP XDG_CONFIG_HOME="$work/xdg/config" XDG_DATA_HOME="$work/xdg/data" \
+      "$program" --language ja --data-dir "$work/edit-$opener" >"$work/edit-$opener.txt" 2>&1 &
+  else
+    env -u VISUAL -u EDITOR PATH=/nonexistent "$program" --language ja --data-dir "$work/edit-$opener" \
+      >"$work/edit-$opener.txt" 2>&1 &
+  fi
+  pid=$!
+  background_pids+=($pid)
+  check "the program for 編集 ($opener) comes up" wait_window "$title"
+  xdotool windowfocus --sync "$(window_of "$title")"
+  xdotool key Tab Tab Tab Tab Tab Tab Tab space
+  list="$work/edit-$opener/ch3.vrl"
+  check "編集 makes the missing list file ($opener)" wait_for_file "$list"
+  check "the list file is empty and private ($opener)" test "$(stat -c '%s %a' "$list")" = "0 600"
+  if [ "$opener" = desktop ]; then
+    check "the desktop's text application opens it" wait_for_text "$editor_log" "$list"
+    check "the event list says the file was made" wait_for_text "$work/edit-$opener.txt" "空のリストファイルを作りました: $list"
+  else
+    check "without an opener the whole path is said" \
+      wait_for_text "$work/edit-$opener.txt" "テキストエディタが見つかりません: $list"
+    sleep 0.3
+    import -window "$(window_of "$title")" "$shots/main-window-no-editor.png" 2>/dev/null
+  fi
+  kill -TERM "$pid"
+  wait "$pid" || true
+  check "the program for 編集 ($opener) is gone" gone_window "$title"
+done
 
 # English: LC_ALL (C over LANG ja) chooses it; the settings dialog and the event window come up
 # under their English titles and nothing on screen is Japanese (screenshots *-en.png).

@@ -4,13 +4,17 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/paths.h"
 #include "platform/drives.h"
+#include "platform/open_folder.h"
 #include "platform/utf.h"
 #include "search/find_file_worker.h"
 #include "search/folder_rows.h"
@@ -241,6 +245,46 @@ TEST_F(SearchWorkersTest, FoldersReadAheadGiveTheRowsInWalkOrderAndTheCapStopsTh
     for (const std::size_t cap : {1u, 15u, 700u}) {
         const Rows rows = rowsOf([&](const SearchContext& context) { searchFileNames(u"", context); }, cap);
         EXPECT_EQ(rows, Rows(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(cap)));
+    }
+}
+
+// A disk as slow as a network share: each request of a walk waits a round trip, and those the
+// request's own thread makes are counted.
+std::atomic<std::thread::id> walkThread;
+std::atomic<int> walkRequests{0};
+
+void slowRequest(platform::FolderRequest) {
+    if (std::this_thread::get_id() == walkThread.load()) ++walkRequests;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+TEST_F(SearchWorkersTest, OnASlowDiskAWalksThreadAsksNothingOfTheFoldersItsThreadsRead) {
+    test::makeQuietShows(at("Q/Part 1"), 60, 10);
+    test::makeQuietShows(at("Q/Part 2"), 60, 10);
+    test::quietFolders(at("Q"));
+    exe_.write("SearchFolder1.vrl", lines({at("Q")}));
+    constexpr int kFolders = 123;
+    // Until its threads start, after four slow reads, the walk opens, reads and (the finder)
+    // looks the name up itself; the finder also looks in the request's own folder first.
+    constexpr int kBeforeTheThreads = 4 * 3 + 2;
+    FindFileWorker worker;
+    const std::pair<const char*, std::function<Rows()>> walks[] = {
+        {"CM_SEARCH_FILE", [&] { return search("Episode 1"); }},
+        {"CM_FIND_FILE of a name nowhere", [&] { return find(worker, "/moved/Nowhere.mp4"); }},
+        {"CM_FIND_FILE", [&] { return find(worker, "/moved/Episode 9.mp4"); }},
+        {"CM_GETDIR", [&] { return getDir(platform::fromUtf8(at("Q/Part 2"))); }},
+    };
+    for (const auto& [name, walk] : walks) {
+        SCOPED_TRACE(name);
+        const Rows quick = walk();
+        walkThread = std::this_thread::get_id();
+        walkRequests = 0;
+        platform::setFolderRequestHook(slowRequest);
+        const Rows slow = walk();
+        platform::setFolderRequestHook(nullptr);
+        EXPECT_EQ(slow, quick);
+        // At most one request a folder, and none for those its threads read: well under one.
+        EXPECT_LE(walkRequests.load(), kBeforeTheThreads + kFolders / 2);
     }
 }
 

@@ -55,5 +55,29 @@ TEST(PlacementTest, WithoutAUsablePositionADialogIsCentredOnItsOwner) {
     EXPECT_EQ(ui::placeWindow(input), (ui::Point{2000, 100}));
 }
 
+// The event window opens beside the main window on the main window's monitor, never over it
+// while any side has room for it.
+TEST(PlacementTest, EventWindowOpensBesideTheMainWindow) {
+    struct Beside {
+        const char* name;
+        WindowRect main;
+        WindowRect expected;
+    };
+    const WindowRect area = kPrimary;  // 1920 x 1040
+    const Beside cases[] = {
+        {"right of it", {100, 100, 700, 600}, {700, 100, 1420, 460}},
+        {"left when the right has no room", {1300, 100, 1900, 600}, {580, 100, 1300, 460}},
+        {"below when neither side has room", {200, 50, 1800, 500}, {200, 500, 920, 860}},
+        {"above, kept on the area", {200, 600, 1800, 1000}, {200, 240, 920, 600}},
+        {"top kept on the area", {100, 900, 700, 1040}, {700, 680, 1420, 1040}},
+        {"narrowed to the widest side", {500, 100, 1500, 1000}, {0, 100, 500, 460}},
+        {"over it only when no side has the minimum", {50, 20, 1900, 1030}, {1200, 20, 1920, 380}},
+    };
+    for (const Beside& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ui::besideWindow(c.main, 720, 360, area, 320, 200), c.expected);
+    }
+}
+
 }  // namespace
 }  // namespace tvr::test

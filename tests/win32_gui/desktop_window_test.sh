@@ -163,8 +163,13 @@ check "the log has the second forced disconnect" wait_for_lines "$log" "切断(�
 refused=$("$client" --port "$control_port" list 1 2>&1 || true)
 check "the client is refused channel 1 ($refused)" grep -q "console" <<<"$refused"
 events="イベント - TamvikVR Server"
-drive post "$title" 273 40004 0  # WM_COMMAND of "イベントを表示(&E)"
-check "イベントを表示(&E) opens the event window" drive wait "$events" 10000
+drive post "$title" 274 3808 0  # WM_SYSCOMMAND of the system menu's "イベントを表示(&E)"
+check "the system menu's イベントを表示(&E) opens the event window" drive wait "$events" 10000
+read -r main_left main_top main_right main_bottom < <(drive rect "$title")
+read -r events_left events_top events_right events_bottom < <(drive rect "$events")
+check "the event window lies beside the main window, not over it" \
+  test $((events_left >= main_right || events_right <= main_left || events_top >= main_bottom ||
+          events_bottom <= main_top)) = 1
 listed_refusal() { drive items "$events" 1100 | grep -c "refused #CMD_GET_CHANNEL: channel 2"; }
 check "the event window lists the refusal" wait_for 1 listed_refusal
 listed_folder() { drive items "$events" 1100 | grep -c "no such folder"; }
@@ -182,6 +187,18 @@ read -r left top right bottom < <(drive rect "$title")
 xdotool mousemove $((left + 60)) $((bottom - 12)) click --repeat 2 --delay 80 1
 check "a double-click on the status bar opens it again" wait_for 1 drive visible "$events"
 drive post "$events" 16 0 0
+check "closing the event window hides it again" wait_for 0 drive visible "$events"
+
+# A second start for the same folder while the window hides in the tray: the running window
+# comes back and the second start ends at once; one window.
+drive post "$title" 274 61472 0  # WM_SYSCOMMAND SC_MINIMIZE
+check "the window hides in the tray" wait_for 0 drive visible "$title"
+second_status=0
+(cd "$install" && exec timeout 60 "${wine_cmd[@]}" ./TamvikVRServer.exe --language ja >/dev/null 2>&1) || second_status=$?
+check "a second start for the same folder ends at once (status $second_status)" test "$second_status" = 1
+check "the running window comes back from the tray" wait_for 1 drive visible "$title"
+check "one main window" test "$(xdotool search --onlyvisible --name "^$title\$" | wc -l)" = 1
+check "the running program still serves" kill -0 "$server_pid"
 
 # The tray: minimising hides the window, a double-click on the icon shows it again.
 drive post "$title" 274 61472 0  # WM_SYSCOMMAND SC_MINIMIZE

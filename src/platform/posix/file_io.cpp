@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <random>
 #include <string_view>
 #include <vector>
 
@@ -58,6 +59,45 @@ bool flushFolder(const std::string& folder) {
     const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;
     ::close(fd);
     return flushed;
+}
+
+// The file a write through the path reaches: every link followed, also one whose target does not
+// exist yet (a write creates it there); false for a loop of links.
+bool followLinks(std::string path, std::string* reached) {
+    constexpr int kMaxLinks = 40;
+    for (int link = 0; link < kMaxLinks; ++link) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            *reached = path;
+            return true;
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return false;
+        target.resize(static_cast<std::size_t>(length));
+        const std::size_t slash = path.rfind('/');
+        path = target.front() == '/' || slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+    }
+    return false;
+}
+
+// Creates "." + name + ".tmp-" + six letters or digits beside the file (the clean-up's naming), with
+// the mode less the umask; -1 when none can be made.
+int createTempBeside(const std::string& target, mode_t mode, std::string* temp) {
+    static constexpr char kChars[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    thread_local std::mt19937 random{std::random_device{}()};
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string unique;
+        for (std::size_t i = 0; i < kTempUniqueChars; ++i) unique += kChars[random() % (sizeof kChars - 1)];
+        *temp = folder + "." + name + std::string(kTempInfix) + unique;
+        const int fd =
+            retryOnEintr([&] { return ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode); });
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -167,6 +207,68 @@ void AppendFile::close() {
     if (!isOpen()) return;
     ::close(static_cast<int>(handle_));
     handle_ = -1;
+}
+
+OutputFile::~OutputFile() { abandon(); }
+
+OutputFile::Opened OutputFile::open(std::u16string_view path) {
+    abandon();
+    std::string target;
+    // A link's target that is no UTF-8 could not be named again in this layer's text.
+    if (path.empty() || !followLinks(nativePath(path), &target) || !isValidUtf8(target)) return Opened::Failed;
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT) return Opened::Failed;
+    if (exists && S_ISDIR(st.st_mode)) return Opened::Folder;
+    if (exists && !S_ISREG(st.st_mode)) {
+        // A device or a named pipe takes the bytes as they come; there is nothing to replace.
+        const int fd = retryOnEintr([&] { return ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC); });
+        if (fd < 0) return Opened::Failed;
+        handle_ = fd;
+        return Opened::Ok;
+    }
+    // A file this user may not write is not replaced behind its back.
+    if (exists && ::access(target.c_str(), W_OK) != 0) return Opened::Failed;
+    std::string temp;
+    const int fd = createTempBeside(target, exists ? 0600 : 0666, &temp);
+    if (fd < 0) return Opened::Failed;
+    handle_ = fd;
+    temp_ = fromUtf8(temp);
+    target_ = fromUtf8(target);
+    if (!exists) return Opened::Ok;
+    // The replacement keeps the old file's mode and, where this user may give it (root), its owner.
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0 && errno != EPERM) {
+        abandon();
+        return Opened::Failed;
+    }
+    if (::fchmod(fd, st.st_mode & 07777) != 0) {
+        abandon();
+        return Opened::Failed;
+    }
+    return Opened::Ok;
+}
+
+bool OutputFile::write(std::string_view bytes) { return handle_ != -1 && writeAll(static_cast<int>(handle_), bytes); }
+
+bool OutputFile::commit() {
+    if (handle_ == -1) return false;
+    const int fd = static_cast<int>(handle_);
+    handle_ = -1;
+    if (temp_.empty()) return ::close(fd) == 0;
+    const std::string temp = nativePath(temp_);
+    bool ok = ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), nativePath(target_).c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    temp_.clear();
+    return ok;
+}
+
+void OutputFile::abandon() {
+    if (handle_ != -1) ::close(static_cast<int>(handle_));
+    handle_ = -1;
+    if (!temp_.empty()) ::unlink(nativePath(temp_).c_str());
+    temp_.clear();
 }
 
 }  // namespace tvr::platform

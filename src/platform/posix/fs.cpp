@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/open_folder.h"
 #include "platform/posix/posix_util.h"
 #include "platform/time.h"
 
@@ -151,49 +152,31 @@ bool copyThenRemove(const std::string& from, const std::string& to, const StopQu
     return false;
 }
 
-// Calls onName(folder descriptor, entry) for each entry of the folder whose name decodes, "." and
-// ".." left out, and counts the others in undecodable; onName returns false to stop. False when
-// the folder cannot be read to its end.
-template <typename OnName>
-bool readFolderEntries(std::u16string_view folder, std::size_t* undecodable, OnName onName) {
-    const std::string path = nativePath(folder);
-    if (path.empty()) return false;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
-    if (!dir) return false;
-    const int folderFd = ::dirfd(dir.get());
-    for (;;) {
-        errno = 0;
-        const struct dirent* entry = ::readdir(dir.get());
-        if (entry == nullptr) return errno == 0;
-        const std::string_view name(entry->d_name);
-        if (name == "." || name == "..") continue;
-        if (!isValidUtf8(name)) {
-            if (undecodable != nullptr) ++*undecodable;
-            continue;
-        }
-        if (!onName(folderFd, *entry)) return true;
-    }
-}
-
 }  // namespace
 
 PathKind pathKind(std::u16string_view path) {
+    if (path.empty()) return PathKind::Missing;
+    noteFolderRequest(FolderRequest::kExamine);
     struct stat st {};
-    if (path.empty() || ::stat(nativePath(path).c_str(), &st) != 0) return PathKind::Missing;
+    if (::stat(nativePath(path).c_str(), &st) != 0) return PathKind::Missing;
     return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
 }
 
 bool fileIdentity(std::u16string_view path, FileIdentity* identity) {
+    if (path.empty()) return false;
+    noteFolderRequest(FolderRequest::kExamine);
     struct stat st {};
-    if (path.empty() || ::stat(nativePath(path).c_str(), &st) != 0) return false;
+    if (::stat(nativePath(path).c_str(), &st) != 0) return false;
     identity->device = static_cast<std::uint64_t>(st.st_dev);
     identity->node = static_cast<std::uint64_t>(st.st_ino);
     return true;
 }
 
 bool folderStamp(std::u16string_view folder, FolderStamp* stamp) {
+    if (folder.empty()) return false;
+    noteFolderRequest(FolderRequest::kExamine);
     struct stat st {};
-    if (folder.empty() || ::stat(nativePath(folder).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    if (::stat(nativePath(folder).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
     struct timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
     stamp->device = static_cast<std::uint64_t>(st.st_dev);
@@ -207,32 +190,12 @@ bool folderStamp(std::u16string_view folder, FolderStamp* stamp) {
 
 bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
                      std::size_t* undecodable) {
-    return readFolderEntries(folder, undecodable, [&](int folderFd, const dirent& entry) {
-        struct stat st {};
-        // Entries deleted since the listing and dangling links are skipped, as if never there.
-        if (::fstatat(folderFd, entry.d_name, &st, 0) != 0) return true;
-        DirEntry item;
-        item.name = platform::fromUtf8(entry.d_name);
-        item.isFolder = S_ISDIR(st.st_mode);
-        item.writeTime = toFileTime(st.st_mtim);
-        return onEntry(item);
-    });
+    return OpenFolder(nullptr, folder).read(true, onEntry, undecodable);
 }
 
 bool enumerateFolderNames(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
                           std::size_t* undecodable) {
-    DirEntry item;
-    return readFolderEntries(folder, undecodable, [&](int folderFd, const dirent& entry) {
-        if (entry.d_type == DT_LNK || entry.d_type == DT_UNKNOWN) {
-            struct stat st {};
-            if (::fstatat(folderFd, entry.d_name, &st, 0) != 0) return true;
-            item.isFolder = S_ISDIR(st.st_mode);
-        } else {
-            item.isFolder = entry.d_type == DT_DIR;
-        }
-        item.name = platform::fromUtf8(entry.d_name);
-        return onEntry(item);
-    });
+    return OpenFolder(nullptr, folder).read(false, onEntry, undecodable);
 }
 
 bool makeFolder(std::u16string_view path) { return !path.empty() && ::mkdir(nativePath(path).c_str(), 0777) == 0; }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The kernel's pseudo file systems, which a walk for videos leaves out: /proc alone links every
-// process's working folder and root back to the whole tree.
+// process's working folder and root back to the whole tree; and the network shares, where a walk
+// reads ahead from its first folder.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -58,6 +59,27 @@ std::vector<std::string> pseudoMountPoints(std::string_view mounts) {
         if (pseudo && std::find(points.begin(), points.end(), point) == points.end()) points.push_back(point);
     }
     return points;
+}
+
+bool isShareDevice(std::string_view mountInfo, std::string_view device) {
+    // FUSE file systems serve sshfs, rclone and the like; "fuseblk" serves a local disk.
+    constexpr std::string_view kShareTypes[] = {"nfs",   "nfs4",  "cifs", "smb3",      "smbfs",   "9p",
+                                                "afs",   "ceph",  "fuse", "glusterfs", "lustre",  "davfs",
+                                                "ncpfs", "sshfs", "gpfs", "beegfs",    "orangefs"};
+    while (!mountInfo.empty()) {
+        const std::size_t end = mountInfo.find('\n');
+        const std::string_view line = mountInfo.substr(0, end);
+        mountInfo = end == std::string_view::npos ? std::string_view() : mountInfo.substr(end + 1);
+        // Fields: mount id, parent id, major:minor, root, mount point, options, ..., "-", type, ...
+        const std::vector<std::string_view> parts = fields(line, 3);
+        const std::size_t dash = line.find(" - ");
+        if (parts.size() < 3 || parts[2] != device || dash == std::string_view::npos) continue;
+        const std::vector<std::string_view> type = fields(line.substr(dash + 3), 1);
+        if (type.empty()) return false;
+        return type[0].starts_with("fuse.") ||
+               std::find(std::begin(kShareTypes), std::end(kShareTypes), type[0]) != std::end(kShareTypes);
+    }
+    return false;
 }
 
 }  // namespace posix

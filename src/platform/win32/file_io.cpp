@@ -52,6 +52,16 @@ bool replaceFile(const std::wstring& temp, const std::wstring& target) {
     }
 }
 
+// The same naming as on POSIX, "." + name + ".tmp-" + six letters or digits, so the start-up
+// clean-up knows its own leftovers by the same rule on both platforms.
+std::wstring tempBeside(const std::wstring& target) {
+    std::uint64_t unique = std::uint64_t{::GetCurrentProcessId()} * 7919u + tempCounter.fetch_add(1);
+    std::wstring suffix;
+    for (int i = 0; i < 6; ++i, unique /= 36) suffix += L"0123456789abcdefghijklmnopqrstuvwxyz"[unique % 36];
+    std::wstring name = target.substr(target.find_last_of(L"/\\") + 1);
+    return folderOf(target) + L"." + name + L".tmp-" + suffix;
+}
+
 }  // namespace
 
 ReadStatus readFileBytesUpTo(std::u16string_view path, std::uint64_t maxBytes, std::string* bytes) {
@@ -83,13 +93,7 @@ ReadStatus readFileBytesUpTo(std::u16string_view path, std::uint64_t maxBytes, s
 bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
     if (path.empty()) return false;
     std::wstring target = widePath(path);
-    // The same naming as on POSIX, "." + name + ".tmp-" + six letters or digits, so the start-up
-    // clean-up knows its own leftovers by the same rule on both platforms.
-    std::uint64_t unique = std::uint64_t{::GetCurrentProcessId()} * 7919u + tempCounter.fetch_add(1);
-    std::wstring suffix;
-    for (int i = 0; i < 6; ++i, unique /= 36) suffix += L"0123456789abcdefghijklmnopqrstuvwxyz"[unique % 36];
-    std::wstring name = target.substr(target.find_last_of(L"/\\") + 1);
-    std::wstring temp = folderOf(target) + L"." + name + L".tmp-" + suffix;
+    std::wstring temp = tempBeside(target);
     bool ok = false;
     {
         HandleCloser file{
@@ -156,6 +160,69 @@ void AppendFile::close() {
     if (!isOpen()) return;
     ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
     handle_ = -1;
+}
+
+OutputFile::~OutputFile() { abandon(); }
+
+OutputFile::Opened OutputFile::open(std::u16string_view path) {
+    abandon();
+    if (path.empty()) return Opened::Failed;
+    const std::wstring native = widePath(path);
+    const DWORD attributes = ::GetFileAttributesW(native.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Opened::Folder;
+    // Opening what is there (links followed) neither cuts nor changes it, and tells what it is.
+    HANDLE existing =
+        ::CreateFileW(native.c_str(), GENERIC_WRITE, win32::kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::wstring target = native;
+    if (existing == INVALID_HANDLE_VALUE) {
+        // A link whose target is missing would be replaced by the rename, not followed.
+        const bool danglingLink =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (::GetLastError() != ERROR_FILE_NOT_FOUND || danglingLink) return Opened::Failed;
+    } else if (::GetFileType(existing) != FILE_TYPE_DISK) {
+        // A device (NUL, CON) or a pipe takes the bytes as they come; there is nothing to replace.
+        handle_ = reinterpret_cast<std::intptr_t>(existing);
+        return Opened::Ok;
+    } else {
+        std::wstring buffer(32768, L'\0');
+        const DWORD length = ::GetFinalPathNameByHandleW(existing, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                         FILE_NAME_NORMALIZED);
+        ::CloseHandle(existing);
+        if (length == 0 || length >= buffer.size()) return Opened::Failed;
+        target = buffer.substr(0, length);
+    }
+    const std::wstring temp = tempBeside(target);
+    HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Opened::Failed;
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    temp_ = win32::fromWide(temp);
+    target_ = win32::fromWide(target);
+    return Opened::Ok;
+}
+
+bool OutputFile::write(std::string_view bytes) {
+    return handle_ != -1 && win32::writeAll(reinterpret_cast<HANDLE>(handle_), bytes);
+}
+
+bool OutputFile::commit() {
+    if (handle_ == -1) return false;
+    HANDLE file = reinterpret_cast<HANDLE>(handle_);
+    handle_ = -1;
+    if (temp_.empty()) return ::CloseHandle(file) != 0;
+    const std::wstring temp = widePath(temp_);
+    bool ok = ::FlushFileBuffers(file) != 0;
+    ok = ::CloseHandle(file) != 0 && ok;
+    ok = ok && replaceFile(temp, widePath(target_));
+    if (!ok) ::DeleteFileW(temp.c_str());
+    temp_.clear();
+    return ok;
+}
+
+void OutputFile::abandon() {
+    if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
+    if (!temp_.empty()) ::DeleteFileW(widePath(temp_).c_str());
+    temp_.clear();
 }
 
 }  // namespace tvr::platform

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/open_folder.h"
 #include "platform/utf.h"
 #include "platform/win32/win_util.h"
 
@@ -49,6 +50,7 @@ DWORD CALLBACK moveProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_I
 
 PathKind pathKind(std::u16string_view path) {
     if (path.empty()) return PathKind::Missing;
+    noteFolderRequest(FolderRequest::kExamine);
     DWORD attributes = ::GetFileAttributesW(widePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
@@ -61,8 +63,10 @@ PathKind pathKind(std::u16string_view path) {
 }
 
 bool fileIdentity(std::u16string_view path, FileIdentity* identity) {
+    if (path.empty()) return false;
+    noteFolderRequest(FolderRequest::kExamine);
     BY_HANDLE_FILE_INFORMATION info{};
-    if (path.empty() || !handleInformation(path, &info)) return false;
+    if (!handleInformation(path, &info)) return false;
     identity->device = info.dwVolumeSerialNumber;
     identity->node = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
@@ -71,9 +75,10 @@ bool fileIdentity(std::u16string_view path, FileIdentity* identity) {
 std::vector<std::uint64_t> pseudoFileSystemDevices() { return {}; }
 
 bool folderStamp(std::u16string_view folder, FolderStamp* stamp) {
+    if (folder.empty()) return false;
+    noteFolderRequest(FolderRequest::kExamine);
     BY_HANDLE_FILE_INFORMATION info{};
-    if (folder.empty() || !handleInformation(folder, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    if (!handleInformation(folder, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return false;
     }
     FILETIME now{};
@@ -91,6 +96,7 @@ bool folderStamp(std::u16string_view folder, FolderStamp* stamp) {
 bool enumerateFolder(std::u16string_view folder, const std::function<bool(const DirEntry&)>& onEntry,
                      std::size_t* undecodable) {
     if (folder.empty()) return false;
+    noteFolderRequest(FolderRequest::kRead);
     std::wstring pattern = widePath(folder);
     if (pattern.back() != L'/' && pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/qt/choosers.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
-#include <QUrl>
 
 #include "ui/qt/qt_text.h"
 
@@ -27,7 +25,5 @@ std::optional<std::u16string> chooseFolder(QWidget* owner, std::u16string_view s
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return fromQString(QDir::toNativeSeparators(dialog.selectedFiles().front()));
 }
-
-bool openInEditor(std::u16string_view path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(path))); }
 
 }  // namespace tvr::ui::qt

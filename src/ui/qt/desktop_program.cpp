@@ -23,6 +23,7 @@
 #include "ui/qt/global_hotkeys.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/single_instance.h"
 #include "ui/qt/translation.h"
 
 namespace tvr::ui::qt {
@@ -31,6 +32,8 @@ namespace {
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kStopCheckMs = 200;
+// How long a second start waits for the running program to answer (it may be starting too).
+constexpr int kAskRunningMs = 10000;
 
 std::string usage() {
     return "Usage: tamvikvr-server-gui [--data-dir DIR] [--language ja|en] [Qt options such as -platform NAME]\n"
@@ -109,6 +112,18 @@ int runDesktopProgram(int argc, char** argv) {
     std::u16string settingsPath = core::dataFolder();
     core::appendPath(settingsPath, core::kSettingsFileName);
 
+    // One program per data folder: a second start brings the running program's window forward.
+    SingleInstance instance(core::dataFolder());
+    if (!instance.claim()) {
+        if (instance.askToShow(kAskRunningMs)) {
+            std::printf("tamvikvr-server-gui: TamvikVR Server already runs for %s; its window was brought forward\n",
+                        platform::toUtf8(core::dataFolder()).c_str());
+            return 0;
+        }
+        failure(u"TamvikVR Server already runs for " + core::dataFolder() + u" but does not answer");
+        return kExitFailed;
+    }
+
     // The terminal that started the program reads the same events as the event window.
     ConsoleView console(stdout);
     MainWindow window(settingsPath, core::dataFolder());
@@ -120,6 +135,8 @@ int runDesktopProgram(int argc, char** argv) {
     window.setOnClosed([] { QApplication::quit(); });
     window.start();
     window.show();
+    if (!instance.listen([&window] { window.model().run(Command::ShowWindow); }))
+        std::fputs("tamvikvr-server-gui: a second start cannot reach this program's window\n", stderr);
 
     GlobalHotKeys hotKeys([&window](int id) { window.onHotKey(id); });
     if (std::u16string problem = hotKeys.grab(); !problem.empty()) window.showHotKeyProblem(problem);

@@ -3,9 +3,11 @@
 
 #include <QBoxLayout>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <algorithm>
 
 #include "ui/qt/qt_text.h"
+#include "ui/qt/window_placement.h"
 #include "ui/window_texts.h"
 
 namespace tvr::ui::qt {
@@ -21,6 +23,9 @@ EventWindow::EventWindow(const EventList& events, QWidget* owner) : QWidget(owne
     list_->setMaximumBlockCount(static_cast<int>(EventList::kCapacity));
     layout->addWidget(list_);
     resize(720, 360);
+    // A window to glance at: Escape puts it away, as Ctrl+E in the main window brings it back.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
 }
 
 void EventWindow::update() {
@@ -32,7 +37,8 @@ void EventWindow::update() {
     listed_ = events_.added();
 }
 
-void EventWindow::open() {
+void EventWindow::open(const QWidget& main) {
+    if (!isVisible()) placeBeside(*this, main);
     show();
     update();
     raise();

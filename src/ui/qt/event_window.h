@@ -16,8 +16,9 @@ public:
     explicit EventWindow(const EventList& events, QWidget* owner);
     /// Lists the events added since the last call; does nothing while the window is hidden.
     void update();
-    /// Shows the window with every kept event and brings it to the front.
-    void open();
+    /// Shows the window with every kept event and brings it to the front; a hidden window opens
+    /// beside the main window.
+    void open(const QWidget& main);
     /// The listed text, one event a line.
     QString text() const;
 

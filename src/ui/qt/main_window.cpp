@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QWindowStateChangeEvent>
@@ -23,6 +24,7 @@
 #include "ui/qt/qt_text.h"
 #include "ui/qt/separator.h"
 #include "ui/qt/settings_dialog.h"
+#include "ui/qt/text_editor.h"
 #include "ui/qt/window_placement.h"
 #include "ui/text_fit.h"
 #include "ui/window_rect_store.h"
@@ -135,6 +137,10 @@ void MainWindow::build() {
     statusBar()->addWidget(statusParts_[0]);
     statusBar()->addWidget(statusParts_[1], 1);
     statusBar()->installEventFilter(this);
+    statusBar()->setToolTip(toQString(text(TextId::StatusBarHint)));
+    // The event window from the keyboard, wherever the focus is in the window.
+    auto* events = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+    connect(events, &QShortcut::activated, this, [this] { model_.run(Command::ShowEvents); });
 
     tray_ = new QSystemTrayIcon(QIcon(QStringLiteral(":/tamvikvr/tray.ico")), this);
     trayMenu_ = new QMenu(this);
@@ -163,7 +169,8 @@ void MainWindow::showAddress(std::u16string_view address) { address_->setText(to
 
 void MainWindow::showStatusPart(int part, std::u16string_view text) {
     QLabel* label = statusPart(part);
-    label->setToolTip(toQString(text));
+    QString hint = toQString(ui::text(TextId::StatusBarHint));
+    label->setToolTip(text.empty() ? hint : toQString(text) + QLatin1Char('\n') + hint);
     fitStatus(part);
 }
 
@@ -204,7 +211,7 @@ void MainWindow::alert(std::u16string_view title, std::u16string_view text) {
 
 void MainWindow::showEventWindow() {
     if (events_ == nullptr) events_ = new EventWindow(model_.events(), this);
-    events_->open();
+    events_->open(*this);
 }
 
 void MainWindow::eventsAdded() {
@@ -239,7 +246,11 @@ void MainWindow::setRowPath(int row, std::u16string_view path) {
     rows_[static_cast<std::size_t>(row)].path->setText(toQString(path));
 }
 
-bool MainWindow::runSettingsDialog() { return qt::runSettingsDialog(controller(), executableFolder_, this); }
+bool MainWindow::runSettingsDialog() {
+    return qt::runSettingsDialog(
+        controller(), executableFolder_, this,
+        [this](std::u16string_view path, EditorOutcome outcome) { model_.reportEdit(path, outcome); });
+}
 
 std::optional<std::u16string> MainWindow::chooseListFile(const ListFileStart& start) {
     return qt::chooseListFile(this, start);
@@ -249,7 +260,7 @@ std::optional<std::u16string> MainWindow::chooseFolder(std::u16string_view start
     return qt::chooseFolder(this, start);
 }
 
-bool MainWindow::openInEditor(std::u16string_view path) { return qt::openInEditor(path); }
+EditorOutcome MainWindow::openInEditor(std::u16string_view path) { return qt::openInEditor(path); }
 
 void MainWindow::showFromTray() {
     tray_->hide();

@@ -58,7 +58,7 @@ public:
     bool runSettingsDialog() override;
     std::optional<std::u16string> chooseListFile(const ListFileStart& start) override;
     std::optional<std::u16string> chooseFolder(std::u16string_view start) override;
-    bool openInEditor(std::u16string_view path) override;
+    EditorOutcome openInEditor(std::u16string_view path) override;
     void showFromTray() override;
     void showEventWindow() override;
     void eventsAdded() override;

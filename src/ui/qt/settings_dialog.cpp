@@ -17,6 +17,7 @@
 #include "ui/qt/choosers.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/separator.h"
+#include "ui/qt/text_editor.h"
 #include "ui/qt/window_placement.h"
 #include "ui/window_rect_store.h"
 
@@ -33,8 +34,12 @@ struct Item {
 
 }  // namespace
 
-SettingsDialog::SettingsDialog(Controller& controller, std::u16string executableFolder, QWidget* owner)
-    : QDialog(owner), controller_(controller), executableFolder_(std::move(executableFolder)) {
+SettingsDialog::SettingsDialog(Controller& controller, std::u16string executableFolder, QWidget* owner,
+                               EditReport edited)
+    : QDialog(owner),
+      controller_(controller),
+      executableFolder_(std::move(executableFolder)),
+      edited_(std::move(edited)) {
     setWindowTitle(translated(u"設定"));
     build();
     SettingsFormValues values = settingsFormFrom(controller_.settings().config());
@@ -184,7 +189,9 @@ void SettingsDialog::run(const SettingsCommand& command) {
         if (auto folder = chooseFolder(this, nativeSeparators(fromQString(line->text()))))
             line->setText(toQString(*folder));
     } else if (command.action == SettingsAction::OpenInNotepad) {
-        openInEditor(notepadTarget(fromQString(line->text()), executableFolder_));
+        std::u16string target = notepadTarget(fromQString(line->text()), executableFolder_);
+        EditorOutcome outcome = openInEditor(target);
+        if (edited_) edited_(target, outcome);
     }
 }
 
@@ -222,8 +229,9 @@ QCheckBox* SettingsDialog::check(int id) const {
     return index < 0 ? nullptr : qobject_cast<QCheckBox*>(fields_[static_cast<std::size_t>(index)]);
 }
 
-bool runSettingsDialog(Controller& controller, std::u16string executableFolder, QWidget* owner) {
-    SettingsDialog dialog(controller, std::move(executableFolder), owner);
+bool runSettingsDialog(Controller& controller, std::u16string executableFolder, QWidget* owner,
+                       SettingsDialog::EditReport edited) {
+    SettingsDialog dialog(controller, std::move(executableFolder), owner, std::move(edited));
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -6,7 +6,7 @@
 namespace tvr::ui::qt {
 
 /// Speaks the language from now on: the window texts' table and, for English, the embedded
-/// catalogue installed into the application; false when the catalogue cannot be loaded.
+/// catalogue, for Japanese Qt's own catalogue where installed; false when English cannot be loaded.
 bool useLanguage(Language language);
 
 }  // namespace tvr::ui::qt

@@ -36,6 +36,20 @@ void placeWindow(QWidget& window, const QWidget* owner, const core::WindowRect& 
     window.move(corner.x, corner.y);
 }
 
+void placeBeside(QWidget& window, const QWidget& main) {
+    // The smallest event window that still shows a line's time and the start of its text.
+    constexpr int kMinWidth = 320;
+    constexpr int kMinHeight = 200;
+    const QScreen* screen = main.screen();
+    if (screen == nullptr) return;
+    const QRect frame = window.frameGeometry();
+    const QSize margins = frame.size() - window.geometry().size();
+    const core::WindowRect placed = besideWindow(outerRect(main), frame.width(), frame.height(),
+                                                 fromRect(screen->availableGeometry()), kMinWidth, kMinHeight);
+    window.resize(placed.right - placed.left - margins.width(), placed.bottom - placed.top - margins.height());
+    window.move(placed.left, placed.top);
+}
+
 core::WindowRect outerRect(const QWidget& window) { return fromRect(window.frameGeometry()); }
 
 bool currentRect(const QWidget& window, core::WindowRect* rect) {

@@ -49,10 +49,10 @@ std::optional<std::u16string> WebView::chooseFolder(std::u16string_view start) {
     return std::nullopt;
 }
 
-bool WebView::openInEditor(std::u16string_view path) {
+EditorOutcome WebView::openInEditor(std::u16string_view path) {
     // No editor runs for a browser on another screen.
     (void)path;
-    return false;
+    return EditorOutcome::Failed;
 }
 
 void WebView::eventsAdded() {

@@ -14,12 +14,15 @@
 #include "ui/console/server_command_line.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/resource_language.h"
+#include "ui/win32/single_instance.h"
 
 namespace tvr::ui::win32 {
 namespace {
 
 constexpr int kExitFailed = 0;
 constexpr int kExitNormal = 1;
+// How long a second start looks for the running program's window (it may be starting too).
+constexpr int kAskRunningMs = 10000;
 
 }  // namespace
 
@@ -39,6 +42,10 @@ int runDesktopProgram(HINSTANCE instance) {
     core::setDataFolder(dataFolder);
     std::u16string settingsPath = dataFolder + u"\\" + core::kSettingsFileName;
 
+    // One program per data folder: a second start brings the running program's window forward.
+    SingleInstance single(dataFolder);
+    if (!single.claim()) return single.askToShow(kAskRunningMs) ? kExitNormal : kExitFailed;
+
     MainWindow window(instance, settingsPath, dataFolder);
     if (!window.loadSettings()) return kExitFailed;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -47,6 +54,7 @@ int runDesktopProgram(HINSTANCE instance) {
         CoUninitialize();
         return kExitFailed;
     }
+    single.mark(window.handle());
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (window.handle() != nullptr && IsDialogMessageW(window.handle(), &message)) continue;

@@ -6,6 +6,7 @@
 #include "ui/dialog_ids.h"
 #include "ui/win32/resource_language.h"
 #include "ui/win32/win_text.h"
+#include "ui/win32/window_placement.h"
 #include "ui/window_texts.h"
 
 namespace tvr::ui::win32 {
@@ -37,6 +38,7 @@ void EventWindow::open() {
     if (window_ == nullptr)
         window_ = CreateDialogIndirectParamW(instance_, dialogTemplate(instance_, IDD_EVENTS), owner_, procedure, 0);
     if (window_ == nullptr) return;
+    if (!IsWindowVisible(window_)) placeBeside(window_, owner_);
     ShowWindow(window_, SW_SHOW);
     update();
     SetForegroundWindow(window_);

@@ -17,7 +17,8 @@ public:
     EventWindow(const EventWindow&) = delete;
     EventWindow& operator=(const EventWindow&) = delete;
 
-    /// Shows the window with every kept event and brings it to the front.
+    /// Shows the window with every kept event and brings it to the front; a hidden window opens
+    /// beside the main window.
     void open();
     /// Lists the events added since the last call; does nothing while the window is hidden.
     void update();

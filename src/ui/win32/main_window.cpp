@@ -12,9 +12,11 @@
 #include "ui/win32/choosers.h"
 #include "ui/win32/resource_language.h"
 #include "ui/win32/settings_dialog.h"
+#include "ui/win32/single_instance.h"
 #include "ui/win32/win_text.h"
 #include "ui/win32/window_placement.h"
 #include "ui/window_rect_store.h"
+#include "ui/window_texts.h"
 
 namespace tvr::ui::win32 {
 namespace {
@@ -67,6 +69,10 @@ INT_PTR MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             showAlert();
             return TRUE;
         case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == IDM_SYSTEM_EVENTS) {
+                model_.run(Command::ShowEvents);
+                return TRUE;
+            }
             return (wParam & 0xFFF0) == SC_MINIMIZE && minimiseToTray();
         case kTrayMessage:
             // The dialog manager's DM_GETDEFID has the same number; only the icon's messages are ours.
@@ -82,7 +88,10 @@ INT_PTR MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             // Explorer restarted: its new taskbar knows no icon of ours.
             if (message == taskbarCreated_ && tray_) tray_->restore();
-            return FALSE;
+            // A second start for our data folder: the window comes forward, out of the tray too.
+            if (message != SingleInstance::showMessage()) return FALSE;
+            model_.run(Command::ShowWindow);
+            return TRUE;
     }
 }
 
@@ -105,6 +114,10 @@ void MainWindow::init(HWND window) {
     tray_ = std::make_unique<TrayIcon>(instance_, window, IDI_TRAY);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     events_ = std::make_unique<EventWindow>(instance_, window, model_.events());
+    // The events from the system menu (Alt+Space) too, where Windows users look for a window's extras.
+    HMENU system = GetSystemMenu(window, FALSE);
+    AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(system, MF_STRING, IDM_SYSTEM_EVENTS, wide(text(TextId::TrayShowEvents)).c_str());
     model_.start();
     for (auto [id, key, keys] : {std::tuple{ID_HOTKEY_DISCONNECT, 'S', u"Ctrl+Shift+Alt+S"},
                                  std::tuple{ID_HOTKEY_MOUSE_ON, 'M', u"Ctrl+Shift+Alt+M"},
@@ -128,6 +141,7 @@ void MainWindow::destroy() {
     PostQuitMessage(0);
     KillTimer(window_, ID_TIMER);
     for (int id : {ID_HOTKEY_DISCONNECT, ID_HOTKEY_MOUSE_ON, ID_HOTKEY_MOUSE_OFF}) UnregisterHotKey(window_, id);
+    SingleInstance::unmark(window_);
     model_.close(rect_);
     events_.reset();
     tray_.reset();
@@ -233,15 +247,17 @@ std::optional<std::u16string> MainWindow::chooseFolder(std::u16string_view start
     return win32::chooseFolder(window_, start);
 }
 
-bool MainWindow::openInEditor(std::u16string_view path) {
-    // Notepad's start is not checked, as the original program never did.
+EditorOutcome MainWindow::openInEditor(std::u16string_view path) {
+    // Notepad's start is not checked, as the original program never did; Notepad itself offers
+    // to make a missing file.
     openInNotepad(path);
-    return true;
+    return EditorOutcome::Opened;
 }
 
 void MainWindow::showFromTray() {
     tray_->remove();
     ShowWindow(window_, SW_SHOW);
+    if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
     SetForegroundWindow(window_);
 }
 

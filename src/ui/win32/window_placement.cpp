@@ -48,4 +48,19 @@ bool currentRect(HWND window, core::WindowRect* rect) {
     return true;
 }
 
+void placeBeside(HWND window, HWND main) {
+    // The smallest event window that still shows a line's time and the start of its text.
+    constexpr std::int32_t kMinWidth = 320;
+    constexpr std::int32_t kMinHeight = 200;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    RECT own{}, mainRect{};
+    if (!GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor) || !GetWindowRect(window, &own) ||
+        !GetWindowRect(main, &mainRect))
+        return;
+    core::WindowRect placed = besideWindow(fromRect(mainRect), own.right - own.left, own.bottom - own.top,
+                                           fromRect(monitor.rcWork), kMinWidth, kMinHeight);
+    MoveWindow(window, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top, TRUE);
+}
+
 }  // namespace tvr::ui::win32

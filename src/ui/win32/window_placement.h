@@ -12,5 +12,7 @@ namespace tvr::ui::win32 {
 void placeWindow(HWND window, HWND owner, const core::WindowRect& saved);
 /// The window's rectangle, or nothing new when it is minimised or maximised.
 bool currentRect(HWND window, core::WindowRect* rect);
+/// Moves and sizes a window beside the main window on the main window's monitor, not over it.
+void placeBeside(HWND window, HWND main);
 
 }  // namespace tvr::ui::win32

@@ -49,6 +49,28 @@ TEST(FsPosix, LinksAreFollowedAndDanglingOnesSkipped) {
     EXPECT_FALSE(backslashIsSeparator());
 }
 
+// A download's output through links: a chain of relative links whose last target does not exist
+// yet gets the file there, and the links stay; a loop of links is refused.
+TEST(FsPosix, OutputFileFollowsLinksToATargetNotThereYet) {
+    test::TempFolder temp;
+    temp.makeFolder("videos");
+    std::filesystem::create_symlink("videos/later.mp4", temp.file("dangling"));
+    std::filesystem::create_symlink("dangling", temp.file("chain"));
+    OutputFile output;
+    ASSERT_EQ(output.open(temp.file16("chain")), OutputFile::Opened::Ok);
+    ASSERT_TRUE(output.write("body"));
+    EXPECT_EQ(temp.read("videos/later.mp4"), "");
+    ASSERT_TRUE(output.commit());
+    EXPECT_EQ(temp.read("videos/later.mp4"), "body");
+    EXPECT_TRUE(std::filesystem::is_symlink(temp.file("chain")));
+    EXPECT_TRUE(std::filesystem::is_symlink(temp.file("dangling")));
+
+    std::filesystem::create_symlink("loop2", temp.file("loop1"));
+    std::filesystem::create_symlink("loop1", temp.file("loop2"));
+    EXPECT_EQ(output.open(temp.file16("loop1")), OutputFile::Opened::Failed);
+    EXPECT_TRUE(std::filesystem::is_symlink(temp.file("loop1")));
+}
+
 TEST(FsPosix, NamesThatAreNotUtf8AreLeftOutAndCounted) {
     test::TempFolder temp;
     // Latin-1 names would all read as "caf\uFFFD.mp4", the name of the third file.

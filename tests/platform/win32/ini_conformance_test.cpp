@@ -119,7 +119,7 @@ std::vector<IniCase> corpus() {
          true,
          utf16leWithBom(u"[Q]\r\nk1=\"double\"\r\nk2='single'\r\nk3=\"open\r\nk4=\" spaced \"\r\nk5=\"a\"b\"\r\n"),
          {read(u"Q", u"k1"), read(u"Q", u"k2"), read(u"Q", u"k3"), read(u"Q", u"k4"), read(u"Q", u"k5"),
-          write(u"Q", u"k6", u"\"kept\"")}},
+          write(u"Q", u"k6", u"\"half"), write(u"Q", u"k7", u"a\"b'")}},
         {"duplicate_sections_and_keys",
          true,
          utf16leWithBom(u"[A]\r\nk=1\r\nk=2\r\n[a]\r\nk=3\r\nj=4\r\n"),
@@ -220,6 +220,21 @@ TEST_P(IniConformance, SameValuesAndBytesAsWindows) {
             // hold every name, and we create it UTF-16LE with a byte-order mark. The text is the same.
             EXPECT_EQ(temp.read("ours.ini"), utf16leWithBom(platform::fromUtf8(temp.read("windows.ini"))));
         }
+    }
+}
+
+// Windows would write a value with blanks or quotes at its ends bare and read it back changed; we
+// write it in double quotes, and the real reader must give back exactly what we wrote.
+TEST(IniConformanceQuoting, WindowsReadsOurQuotedValuesAsWritten) {
+    const std::u16string values[] = {u"C:\\show ", u" show", u"show\t", u" \t ",   u"\"kept\"", u"'kept'",
+                                     u"\" x \"",   u"\"\"",  u"\"x ",   u"\"open", u";a=b; ",   u"\U0001F3A5\u52D5 "};
+    test::TempFolder temp;
+    const std::u16string ours = temp.file16("ours.ini");
+    const std::wstring windows = windowsPath(temp.file("ours.ini"));
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        const std::u16string key = u"k" + platform::fromUtf8(std::to_string(i));
+        ASSERT_TRUE(iniWriteString(ours, u"Q", key, values[i]));
+        EXPECT_EQ(platform::toUtf8(windowsRead(windows, read(u"Q", key))), platform::toUtf8(values[i]));
     }
 }
 

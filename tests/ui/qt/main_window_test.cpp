@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -31,6 +33,7 @@
 #include "ui/qt/qt_text.h"
 #include "ui/qt/settings_dialog.h"
 #include "ui/qt/translation.h"
+#include "ui/window_texts.h"
 
 namespace tvr::test {
 
@@ -143,7 +146,13 @@ private Q_SLOTS:
                   u"チャンネル3 のフォルダがありません: /no/such/folder"})
                 QVERIFY2(texts.contains(QString::fromUtf16(part)) || all.contains(QString::fromUtf16(part)),
                          qPrintable(QString::fromUtf16(part)));
+            QVERIFY2(!window->eventWindow()->text().contains(QStringLiteral("headset")),
+                     "the Japanese event list has no English gloss");
         }
+        // Qt's own dialogs (the folder chooser's buttons) speak the window's language too.
+        QDialogButtonBox standard(QDialogButtonBox::Cancel);
+        QCOMPARE(standard.button(QDialogButtonBox::Cancel)->text(),
+                 english ? QStringLiteral("Cancel") : QStringLiteral(u"キャンセル"));
         refusal->accept();
         dialog.reject();
     }
@@ -197,6 +206,9 @@ private Q_SLOTS:
         button(IDC_ROW3_EDIT)->click();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(opened, QString::fromStdString(folder->file("mine.vrl")));
+        QFileInfo made(opened);
+        QVERIFY2(made.exists() && made.size() == 0, "a list not made yet is made empty before it opens");
+        QCOMPARE(made.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
     }
 
     void settingsDialogReadsBackAndRefusesABadPort() {
@@ -261,7 +273,10 @@ private Q_SLOTS:
 
         window->onHotKey(ID_HOTKEY_MOUSE_OFF);
         std::u16string problem = window->controller().mouseProblem();
-        if (!problem.empty()) QCOMPARE(window->statusPart(1)->toolTip(), toQString(problem));
+        // The tooltip holds the whole text, then how to open the events.
+        if (!problem.empty())
+            QCOMPARE(window->statusPart(1)->toolTip(),
+                     toQString(problem) + u'\n' + toQString(ui::text(ui::TextId::StatusBarHint)));
 
         QTest::mouseDClick(window->statusPart(0), Qt::LeftButton);
         QVERIFY2(window->eventWindow() != nullptr && window->eventWindow()->isVisible(),
