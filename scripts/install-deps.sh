@@ -28,6 +28,7 @@ packages=(
   qt6-tools-dev qt6-l10n-tools                # the Linux desktop program's English catalogue (lrelease)
   qt6-translations-l10n                       # Qt's own dialogs in the Linux desktop program's Japanese windows
   chromium chromium-driver python3-selenium   # the web page's test in a real browser
+  libsodium-dev                               # the web password's Argon2id hash
 )
 
 missing=()

@@ -77,6 +77,15 @@ constexpr std::array kJapanese = {
     std::pair{
         TextId::WebSignIn,
         std::u16string_view(u"サーバーが起動時に表示したアドレス (トークン付き) からこのページを開いてください。")},
+    std::pair{TextId::WebPassword, std::u16string_view(u"Webパスワード")},
+    std::pair{TextId::WebPasswordNote,
+              std::u16string_view(u"※ ホームネットワークの端末はこのパスワードでサインインします (8～256バイト)")},
+    std::pair{TextId::WebPasswordSave, std::u16string_view(u"パスワードを設定")},
+    std::pair{TextId::WebLogIn, std::u16string_view(u"サインイン")},
+    std::pair{TextId::WebPasswordWrong, std::u16string_view(u"パスワードが一致しません")},
+    std::pair{TextId::WebPasswordLocked, std::u16string_view(u"パスワードを間違えたため30秒間サインインできません")},
+    std::pair{TextId::WebTokenLocalOnly,
+              std::u16string_view(u"トークンはサーバーのPCでのみ使えます。Webパスワードでサインインしてください。")},
 };
 
 constexpr std::array kEnglish = {
@@ -148,6 +157,16 @@ constexpr std::array kEnglish = {
     std::pair{
         TextId::WebSignIn,
         std::u16string_view(u"Open this page from the address (with its token) the server printed as it started.")},
+    std::pair{TextId::WebPassword, std::u16string_view(u"Web password")},
+    std::pair{TextId::WebPasswordNote,
+              std::u16string_view(u"※ Browsers on the home network sign in with this password (8 to 256 bytes)")},
+    std::pair{TextId::WebPasswordSave, std::u16string_view(u"Set password")},
+    std::pair{TextId::WebLogIn, std::u16string_view(u"Sign in")},
+    std::pair{TextId::WebPasswordWrong, std::u16string_view(u"The password does not match")},
+    std::pair{TextId::WebPasswordLocked,
+              std::u16string_view(u"A wrong password was given: signing in waits 30 seconds")},
+    std::pair{TextId::WebTokenLocalOnly,
+              std::u16string_view(u"The token works only on the server's PC; sign in with the web password.")},
 };
 static_assert(kEnglish.size() == kJapanese.size(), "every text has both languages");
 

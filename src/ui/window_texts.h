@@ -68,6 +68,13 @@ enum class TextId {
     WebEvents,
     WebLanguage,  // the language switch: names the other language
     WebSignIn,    // the page without a session
+    WebPassword,  // the web password: the field on the page and on the sign-in form
+    WebPasswordNote,
+    WebPasswordSave,
+    WebLogIn,
+    WebPasswordWrong,
+    WebPasswordLocked,
+    WebTokenLocalOnly,
 };
 
 /// Chooses the language of every text; called once, before the first window is made.

@@ -295,6 +295,11 @@ TEST(ServerCommandLine, OptionsAndMistakes) {
         {{"--data-dir"}, false, Action::Run, "--data-dir needs a folder"},
         {{"--data-dir="}, false, Action::Run, "--data-dir needs a folder"},
         {{"start"}, false, Action::Run, "unexpected argument \"start\""},
+        {{"--set-web-password", "--data-dir", "d"}, true, Action::SetWebPassword, "d"},
+        {{"--set-web-password=secret"},
+         false,
+         Action::Run,
+         "--set-web-password takes no value: it reads the password from the terminal"},
     };
     for (const Case& c : cases) {
         ServerCommandLine line;

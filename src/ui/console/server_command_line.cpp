@@ -22,6 +22,12 @@ bool parseServerCommandLine(const std::vector<std::string>& arguments, ServerCom
         const std::string& token = arguments[i];
         if (token == "--version") {
             line->action = ServerCommandLine::Action::Version;
+        } else if (token == "--set-web-password") {
+            line->action = ServerCommandLine::Action::SetWebPassword;
+        } else if (token.starts_with("--set-web-password=")) {
+            // A password on the command line would stay in the shell's history and the process list.
+            *error = "--set-web-password takes no value: it reads the password from the terminal";
+            return false;
         } else if (token == "--data-dir" || token.starts_with("--data-dir=")) {
             std::string value;
             if (token == "--data-dir") {
@@ -52,6 +58,10 @@ std::string serverUsage() {
            "\n"
            "  --data-dir DIR  keep TamvikVRServer.ini, the log, the list files and the stores in DIR\n"
            "                  (created when missing) instead of the default data folder\n"
+           "  --set-web-password\n"
+           "                  read a web password from the terminal (not shown), keep only its hash in\n"
+           "                  the data folder and exit; browsers on the home network sign in with it\n"
+           "                  ([Config] iUseWebLan=1)\n"
            "  --version       print the version and exit\n"
            "  --help, -h      print this text and exit\n"
            "\n"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The command line of the headless server: --help, --version and --data-dir DIR.
+// The command line of the headless server: --help, --version, --set-web-password and --data-dir DIR.
 #include <string>
 #include <vector>
 
@@ -8,7 +8,7 @@ namespace tvr::ui {
 
 /// What the command line asks for.
 struct ServerCommandLine {
-    enum class Action { Run, Help, Version };
+    enum class Action { Run, Help, Version, SetWebPassword };
     Action action = Action::Run;
     std::string dataFolder;  // empty: beside the executable
 };
