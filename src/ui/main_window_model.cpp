@@ -228,7 +228,7 @@ void MainWindowModel::showEvent(const platform::LocalTime& time, std::u16string_
 
 void MainWindowModel::showNote(const platform::LocalTime& time, const library::SkipNote& note) {
     if (echo_ != nullptr) echo_->showNote(time, note);
-    addEvent({time, EventKind::Server, skipNoteText(note, textLanguage()), {}});
+    addEvent({time, EventKind::Server, skipNoteText(note, textLanguage())});
 }
 
 void MainWindowModel::showStream(const platform::LocalTime& time, const http::StreamEvent& event) {

@@ -258,8 +258,9 @@ TEST_F(ChannelTest, AHeadsetThatLeavesAVrDeviceWalkIsSaidToHaveLeft) {
     client.close();
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     std::vector<protocol::Refusal> refusals;
+    std::vector<protocol::Note> notes;
     while (refusals.empty() && std::chrono::steady_clock::now() < deadline) {
-        server->takeEvents(&refusals);
+        server->takeEvents(&refusals, &notes);
         if (refusals.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ASSERT_EQ(refusals.size(), 1u) << "the walk ended without a word";
