@@ -178,9 +178,10 @@ TEST_F(MainWindowModelTest, ApplyStoresAMissingFolderAndSaysSoAtOnce) {
     EXPECT_FALSE(hasEvent(model, u"チャンネル4")) << "an existing folder is no problem";
     EXPECT_FALSE(hasEvent(model, u"チャンネル2")) << "a row left empty is not set, not missing";
 
-    // The folder is made and applied again: the mended problem leaves the status bar and the
-    // list of problems, and the apply says it succeeded.
+    // The folder is made, the file's row names a folder, and both are applied again: the mended problems leaves the
+    // status bar and the list of problems, and the apply says it succeeded.
     ASSERT_TRUE(platform::makeFolder(missing));
+    window.shown[5] = {u"PCフォルダ", exe};
     ASSERT_TRUE(model.onControl(IDC_APPLY));
     ASSERT_TRUE(tickUntil([&] { return window.status[1] == ui::text(ui::TextId::Applied); }))
         << platform::toUtf8(window.status[1]);
