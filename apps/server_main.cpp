@@ -18,6 +18,7 @@
 #include "platform/socket.h"
 #include "platform/stop_signal.h"
 #include "platform/system_paths.h"
+#include "platform/terminal.h"
 #include "platform/utf.h"
 #include "protocol/status_gloss.h"
 #include "ui/console/console_view.h"
@@ -25,12 +26,40 @@
 #include "ui/main_window_model.h"
 #include "ui/startup_summary.h"
 #include "ui/web/web_page.h"
+#include "ui/web/web_password.h"
 #include "ui/web/web_view.h"
 #include "ui/window_texts.h"
 
 namespace {
 
 constexpr int kExitUsage = 2;
+constexpr int kExitUnsaved = 3;
+
+// --set-web-password: the password twice from the terminal, never shown; only its hash is kept.
+int setWebPassword(const std::u16string& dataFolder) {
+    using namespace tvr;
+    if (!ui::web::webPasswordAvailable()) {
+        std::fputs("tamvikvr-server: this build cannot keep a web password (built without libsodium)\n", stderr);
+        return 1;
+    }
+    std::string password;
+    std::string again;
+    bool read = platform::readHiddenLine("Web password: ", &password);
+    read = read && platform::readHiddenLine("Again: ", &again);
+    if (!read || password != again) {
+        std::fputs("tamvikvr-server: the two passwords differ; nothing was changed\n", stderr);
+        return 1;
+    }
+    std::u16string problem;
+    if (!ui::web::storeWebPassword(dataFolder, password, &problem)) {
+        std::fprintf(stderr, "tamvikvr-server: %s; nothing was changed\n", platform::toUtf8(problem).c_str());
+        return 1;
+    }
+    std::u16string file = dataFolder;
+    core::appendPath(file, ui::web::kPasswordFileName);
+    std::printf("The web password's hash is kept in %s.\n", platform::toUtf8(file).c_str());
+    return 0;
+}
 
 }  // namespace
 
@@ -53,12 +82,14 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::u16string wanted;
-    std::u16string dataFolder = ui::dataFolderFor(line, &wanted);
+    std::u16string copiedFrom;
+    std::u16string dataFolder = ui::dataFolderFor(line, &wanted, &copiedFrom);
     if (dataFolder.empty()) {
         std::fprintf(stderr, "tamvikvr-server: the data folder %s cannot be created\n",
                      platform::toUtf8(wanted).c_str());
         return 1;
     }
+    if (line.action == ui::ServerCommandLine::Action::SetWebPassword) return setWebPassword(dataFolder);
     platform::installStopSignalHandler();
     platform::useUtf8Console();
     core::setDataFolder(dataFolder);
@@ -91,6 +122,8 @@ int main(int argc, char** argv) {
         ui::summarizeStartup(controller.settings(), controller.controlState(), controller.videoState(),
                              core::dataFolder(), platform::lanIpv4Addresses());
     if (summary.mouseOn) summary.mouseProblem = controller.mouseProblem();
+    if (!copiedFrom.empty()) summary.settingsCopiedFrom = platform::displayPath(copiedFrom);
+    for (const std::u16string& problem : controller.writeProblems()) summary.warnings.push_back(problem);
     view.showSummary(summary);
     std::mutex modelMutex;
     ui::web::WebPage page(modelMutex, model, webView);
@@ -99,8 +132,15 @@ int main(int argc, char** argv) {
         std::u16string problem;
         bool portValid = config.portWeb >= 1 && config.portWeb <= 65535;
         if (!portValid) problem = u"web page off: [Config] iPortWeb is not a port from 1 to 65535";
-        if (portValid && page.start(static_cast<std::uint16_t>(config.portWeb), core::dataFolder(), &problem))
+        if (portValid && page.start(static_cast<std::uint16_t>(config.portWeb), core::dataFolder(), &problem,
+                                    config.useWebLan == 1)) {
             std::printf("  web page: %s\n", page.signInAddress().c_str());
+            if (page.onHomeNetwork()) {
+                for (std::uint32_t address : platform::lanIpv4Addresses())
+                    std::printf("  web page on the home network (web password): http://%s:%d/\n",
+                                platform::formatIpv4(address).c_str(), page.port());
+            }
+        }
         if (!problem.empty()) view.showProblem(problem);
         std::fflush(stdout);
     }
@@ -111,6 +151,6 @@ int main(int argc, char** argv) {
     std::lock_guard<std::mutex> lock(modelMutex);
     model.tick();
     model.close(std::nullopt);
-    view.showStopped();
-    return 0;
+    view.showStopped(controller.unsavedAtStop());
+    return controller.unsavedAtStop().empty() ? 0 : kExitUnsaved;
 }

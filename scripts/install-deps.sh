@@ -18,7 +18,7 @@ packages=(
   python3-fusepy fuse3 libfuse2 fd-find       # the walk benchmarks: a slow share through FUSE, fdfind beside
   g++-mingw-w64-x86-64-posix mingw-w64-tools  # the Windows cross build
   wine wine64                                 # the Windows test run
-  help2man lintian systemd                    # the Debian package: manual pages, its checks, the unit's check
+  help2man groff-base lintian systemd         # the Debian package: manual pages (help2man, preconv), its checks, the unit's check
   desktop-file-utils appstream                # the Debian package: its desktop entry's and metainfo's checks
   libx11-dev libxi-dev                        # the mouse capture library on Linux (XInput 2)
   xvfb xauth xdotool                          # tests on a virtual display: mouse capture, the desktop windows
@@ -28,6 +28,7 @@ packages=(
   qt6-tools-dev qt6-l10n-tools                # the Linux desktop program's English catalogue (lrelease)
   qt6-translations-l10n                       # Qt's own dialogs in the Linux desktop program's Japanese windows
   chromium chromium-driver python3-selenium   # the web page's test in a real browser
+  libsodium-dev                               # the web password's Argon2id hash
 )
 
 missing=()

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 #include "client/command_help.h"
 #include "client/control_client.h"
@@ -71,10 +72,10 @@ public:
     }
 
     /// Sends one command record and reads its reply as request() does.
-    int command(const std::u16string& name, const std::u16string (&args)[4], Reply* reply) {
+    int command(const std::u16string& name, const std::u16string (&args)[4], Reply* reply, bool print = true) {
         std::string what = platform::toUtf8(name);
         if (!client_.sendCommand(name, args)) return fail(kExitIo, "cannot send " + what + " to " + where());
-        return finish(what, true, reply);
+        return finish(what, print, reply);
     }
 
     /// Keeps the connection open, sending nothing, until the time is up or a stop signal arrives.
@@ -137,6 +138,44 @@ int runFetch(const CliOptions& options, Session& session, std::ostream& out) {
         out << result.head.statusLine << '\n'
             << result.bytes << " bytes written to " << platform::toUtf8(options.output) << '\n';
     return kExitOk;
+}
+
+// The first result's value of a reply, as the headset reads CM_SEARCH_ISFINISHED and CM_SEARCH_GETNUM.
+std::int32_t firstValue(const Reply& reply) {
+    for (const Record& record : reply.records)
+        if (record.type == protocol::kResult) return record.result.value;
+    return 0;
+}
+
+// As the headset searches: start, poll until the search ends (a search ends when its headset
+// leaves, so all on this one connection), then read the rows in windows of 32.
+int runSearch(const CliOptions& options, Session& session, std::ostream& out) {
+    Reply reply;
+    const std::u16string none[4];
+    const std::u16string start[4] = {options.searchText};
+    int status = session.command(u"CM_SEARCH_FILE", start, &reply, false);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeoutMs);
+    constexpr int kPollMs = 50;
+    for (;;) {
+        if (status != kExitOk) return status;
+        status = session.command(u"CM_SEARCH_ISFINISHED", none, &reply, false);
+        if (status == kExitOk && firstValue(reply) == 1) break;
+        if (std::chrono::steady_clock::now() > deadline) return session.fail(kExitIo, "the search did not end in time");
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    }
+    status = session.command(u"CM_SEARCH_GETNUM", none, &reply, false);
+    const std::int32_t rows = firstValue(reply);
+    constexpr std::int32_t kWindow = 32;
+    for (std::int32_t first = 0; status == kExitOk && first < rows; first += kWindow) {
+        const std::u16string window[4] = {core::format(u"%d", {first}), core::format(u"%d", {kWindow})};
+        status = session.command(u"CM_SEARCH_GETPATH", window, &reply, false);
+        for (const Record& record : reply.records) {
+            if (record.type == protocol::kResult)
+                out << record.result.value << '\t' << platform::toUtf8(record.result.text) << '\n';
+        }
+    }
+    out.flush();
+    return status;
 }
 
 }  // namespace
@@ -206,6 +245,8 @@ int runCli(const CliOptions& options, std::ostream& out, std::ostream& err) {
             return session.request({listRequest(options)}, "#CMD_GET_CHANNEL", true, &reply);
         case Action::Command:
             return session.command(options.commandName, options.args, &reply);
+        case Action::Search:
+            return runSearch(options, session, out);
         case Action::Fetch:
             return runFetch(options, session, out);
         case Action::Hold:

@@ -144,7 +144,8 @@ private:
     }
 
     bool actionFrom(const std::vector<std::string>& positional) {
-        if (positional.empty()) return fail("no action given (handshake, list, command, commands, fetch or hold)");
+        if (positional.empty())
+            return fail("no action given (handshake, list, command, commands, search, fetch or hold)");
         const std::string& action = positional[0];
         std::size_t count = positional.size() - 1;
         if (action == "commands") {
@@ -174,6 +175,12 @@ private:
                 options_->args[i - 2] = platform::fromUtf8(positional[i]);
             return true;
         }
+        if (action == "search") {
+            options_->action = Action::Search;
+            if (count != 1 || positional[1].empty()) return fail("search needs exactly one non-empty text");
+            options_->searchText = platform::fromUtf8(positional[1]);
+            return true;
+        }
         if (action == "fetch") {
             options_->action = Action::Fetch;
             if (count != 1) return fail("fetch needs exactly one file path");
@@ -190,7 +197,7 @@ private:
             options_->holdSeconds = seconds;
             return true;
         }
-        return fail("unknown action \"" + action + "\" (handshake, list, command, commands, fetch or hold)");
+        return fail("unknown action \"" + action + "\" (handshake, list, command, commands, search, fetch or hold)");
     }
 
     // Action options make sense for one action only; a stray one is more likely a mistake than intended.
@@ -240,6 +247,9 @@ std::string usageText() {
            "                                  run an extended command: one line\n"
            "                                  \"index<TAB>value<TAB>text\" per result, then the reply\n"
            "  commands                        list every CM_ command with its arguments\n"
+           "  search <text>                   search the video names below the search-folder list\n"
+           "                                  for text, on one connection until the search ends;\n"
+           "                                  one line \"value<TAB>path\" per video found\n"
            "  fetch <path> [--stream N] [--from BYTES] [--output FILE|-]\n"
            "                                  fetch a file from the video server while the\n"
            "                                  control connection stays open (default output: stdout);\n"

@@ -9,7 +9,7 @@
 
 namespace tvr::client {
 
-enum class Action { Help, Version, Commands, Handshake, List, Command, Fetch, Hold };
+enum class Action { Help, Version, Commands, Handshake, List, Command, Search, Fetch, Hold };
 
 /// Everything the command line asks for.
 struct CliOptions {
@@ -29,6 +29,9 @@ struct CliOptions {
     // command
     std::u16string commandName;
     std::u16string args[4];
+
+    // search
+    std::u16string searchText;
 
     // fetch
     std::u16string fetchPath;

@@ -8,25 +8,30 @@
 #include <string>
 #include <vector>
 
+#include "core/event_stamp.h"
+
 namespace tvr::core {
 
 enum FrontEndCommandId : std::int32_t {
     kRefreshChannels = 1005,  // a channel changed: show the channels again and save the settings
     kForceDisconnect = 1006,  // the mouse hold asks to drop the headset
+    kSaveFailed = 1007,       // a file the headset changed could not be saved: path says which and why
 };
 
 struct FrontEndCommand {
     std::int32_t id = 0;
     std::int32_t channel = -1;  // kRefreshChannels: the channel that changed
     std::int32_t type = 0;
-    std::u16string path;
+    std::u16string path;  // kSaveFailed: "the word list <path> cannot be written: <reason>"
+    EventStamp stamp{};   // when it was posted
 };
 
 class CommandQueue {
 public:
-    /// Queues a command (any thread).
+    /// Queues a command stamped now (any thread).
     void post(FrontEndCommand command) {
         std::lock_guard lock(mutex_);
+        command.stamp = stampEvent();
         queue_.push_back(std::move(command));
     }
     /// Takes every queued command in order.

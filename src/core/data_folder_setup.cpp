@@ -10,7 +10,7 @@
 
 namespace tvr::core {
 
-bool prepareDataFolder(std::u16string_view dataFolder, std::u16string_view programFolder) {
+bool prepareDataFolder(std::u16string_view dataFolder, std::u16string_view programFolder, std::u16string* copiedFrom) {
     std::vector<std::u16string> made;
     if (dataFolder.empty() || !makeFolderTree(dataFolder, &made)) return false;
     for (const std::u16string& folder : made) {
@@ -25,7 +25,7 @@ bool prepareDataFolder(std::u16string_view dataFolder, std::u16string_view progr
     if (platform::pathKind(settings) == platform::PathKind::Missing &&
         platform::pathKind(earlier) == platform::PathKind::File && platform::readFileBytes(earlier, &bytes)) {
         // A failed copy leaves the defaults, as on a first start; the earlier file stays.
-        platform::writeFileAtomic(settings, bytes);
+        if (platform::writeFileAtomic(settings, bytes) && copiedFrom != nullptr) *copiedFrom = earlier;
     }
     return true;
 }

@@ -59,7 +59,10 @@ bool ServerLog::open(std::u16string_view path) {
 }
 
 bool ServerLog::startFile(bool* created) {
-    if (!file_.open(path_, created)) return false;
+    if (!file_.open(path_, created)) {
+        fault_ = platform::lastWriteFault();
+        return false;
+    }
     size_ = platform::fileSize(path_);
     if (size_ < 0) size_ = 0;
     // A new (or empty) file starts with the byte-order mark; an existing one is appended to.
@@ -82,7 +85,16 @@ void ServerLog::writeLine(const std::string& bytes) {
         if (!platform::moveNoOverwrite(path_, older)) platform::removeFile(path_);
         if (!startFile(&created)) return;
     }
-    if (file_.write(bytes)) size_ += length;
+    if (file_.write(bytes)) {
+        size_ += length;
+    } else {
+        fault_ = platform::lastWriteFault();
+    }
+}
+
+platform::WriteFault ServerLog::fault() const {
+    std::lock_guard lock(mutex_);
+    return fault_;
 }
 
 bool ServerLog::isOpen() const {

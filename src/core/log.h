@@ -35,6 +35,8 @@ public:
     /// Opens (appending) and writes the START line; false when the file cannot be opened.
     bool open(std::u16string_view path);
     bool isOpen() const;
+    /// Why the last open or line write that failed did so; kNone while none has failed.
+    platform::WriteFault fault() const;
     /// Writes the timestamp, the message and a line feed, first moving a file that the line would
     /// take past the cap to "<path>.1"; nothing when closed.
     void write(std::u16string_view message);
@@ -51,6 +53,7 @@ private:
     std::u16string path_;
     std::int64_t capBytes_;
     std::int64_t size_ = 0;
+    platform::WriteFault fault_ = platform::WriteFault::kNone;
 };
 
 }  // namespace tvr::core

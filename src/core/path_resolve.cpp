@@ -59,6 +59,11 @@ bool getPathState(std::u16string_view path, bool* isFolderOut) {
     return kind != platform::PathKind::Missing;
 }
 
+std::u16string openedName(std::u16string_view path) {
+    std::u16string opened = platform::openedPath(path);
+    return opened.empty() ? std::u16string(path) : opened;
+}
+
 std::u16string appFilePath(std::u16string_view path) {
     PathParts parts = splitParts(path);
     if (!parts.drive.empty() || !parts.dir.empty()) return std::u16string(path);

@@ -26,6 +26,10 @@ SplitResult splitPath(std::u16string_view path);
 void appendPath(std::u16string& base, std::u16string_view tail);
 /// False when missing; otherwise true, with isFolder telling a folder from anything else.
 bool getPathState(std::u16string_view path, bool* isFolder = nullptr);
+/// The path as the system opens it (platform::openedPath: on Windows "a.mp4." is "a.mp4" and a
+/// short name the long one), or as written where the system cannot form that; the name a video's
+/// stores and extension are judged by.
+std::u16string openedName(std::u16string_view path);
 /// A bare file name (no drive, no separator) is placed in the data folder; other paths stay as they are.
 std::u16string appFilePath(std::u16string_view path);
 /// True when the folder exists afterwards (parents are created); an empty path is the current folder.

@@ -63,6 +63,7 @@ std::vector<KeyBinding> bindKeys(Config& config) {
     addNumber(keys, u"Config", u"iPortMouse", &config.portMouse);
     addNumber(keys, u"Config", u"iUseWeb", &config.useWeb);
     addNumber(keys, u"Config", u"iPortWeb", &config.portWeb);
+    addNumber(keys, u"Config", u"iUseWebLan", &config.useWebLan);
     return keys;
 }
 
@@ -142,6 +143,7 @@ Config defaultConfig() {
     config.serverLog = 0;
     config.useWeb = -1;
     config.portWeb = 11924;
+    config.useWebLan = 0;
     return config;
 }
 

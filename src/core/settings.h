@@ -51,6 +51,7 @@ struct Config {
     std::int32_t serverLog = 0;
     std::int32_t useWeb = -1;  // the web page: 1 on, 0 off, -1 as the program has it (on without a window)
     std::int32_t portWeb = 0;
+    std::int32_t useWebLan = 0;  // 1: the web page listens on every IPv4 address (needs a web password)
     bool operator==(const Config&) const = default;
 };
 

@@ -7,6 +7,8 @@ namespace tvr::http {
 
 void StreamEventQueue::push(StreamEvent event) {
     std::lock_guard<std::mutex> lock(mutex_);
+    // Stamped under the lock, so the queue's order and the stamps' agree.
+    event.stamp = core::stampEvent();
     if (events_.size() == kCapacity) events_.pop_front();
     events_.push_back(std::move(event));
 }

@@ -155,22 +155,32 @@ void VideoServer::acceptStep() {
         return;
     }
     loginAwaited_ = false;
+    // The refused hosts of one pass make one event, so a flood of them cannot crowd the
+    // player's requests out of the event queue.
+    StreamEvent strangers;
+    strangers.statusCode = 404;
     for (int accepted = 0; accepted < kAcceptsPerPass; ++accepted) {
         platform::Ipv4Endpoint peer;
         platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
-        if (socket == platform::kInvalidSocket) return;
+        if (socket == platform::kInvalidSocket) break;
         auto connection = std::make_unique<HttpConnection>(socket, peer.address, login);
-        if (!clientAllowed(*connection)) {
+        RefusalReason refused = clientRefusal(*connection);
+        if (refused != RefusalReason::None) {
             // Another host never takes one of the player's waiting places: it gets its answer
             // now (a fresh socket takes a header whole) and is closed as the connection goes.
             connection->queue(notFoundHeader());
             connection->flush();
+            if (strangers.connections++ == 0) {
+                strangers.peerAddress = peer.address;
+                strangers.reason = refused;  // another host, or a login that ended as it came
+            }
             continue;
         }
         if (pending_.size() >= kMaxPending) pending_.erase(pending_.begin());
         pending_.push_back(std::move(connection));
-        return;
+        break;
     }
+    if (strangers.connections > 0) events_.push(std::move(strangers));
 }
 
 void VideoServer::awaitLoginStep() {
@@ -193,6 +203,7 @@ void VideoServer::awaitLoginStep() {
     loginAwaited_ = false;
     StreamEvent event;
     event.kind = StreamEvent::Kind::LoginWaitOver;
+    event.reason = RefusalReason::NobodyLoggedIn;
     for (int accepted = 0; accepted < kAcceptsPerPass; ++accepted) {
         platform::Ipv4Endpoint peer;
         platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
@@ -223,10 +234,13 @@ void VideoServer::pendingStep() {
                 alive = false;
                 break;
             }
-            bool slotValid = request.streamIndex >= 0 && request.streamIndex < kSlotCount;
+            RefusalReason refused = clientRefusal(connection);
+            if (refused == RefusalReason::None && (request.streamIndex < 0 || request.streamIndex >= kSlotCount)) {
+                refused = RefusalReason::NoSuchSlot;
+            }
             // Another host is refused on its own connection and never displaces the client's stream.
-            if (!slotValid || !clientAllowed(connection)) {
-                if (request.method == Method::Get) recordRequest(-1, request, 404);
+            if (refused != RefusalReason::None) {
+                if (request.method == Method::Get) recordRequest(-1, request, 404, refused);
                 connection.queue(notFoundHeader());
             } else if (request.method == Method::Head) {
                 answerHead(connection, request);
@@ -325,8 +339,10 @@ void VideoServer::serveGet(Slot& slot, const HttpRequest& request) {
     // A new request on the connection ends whatever body was still going out.
     endBody(slot);
     stream.stopBody();
-    if (!requestAllowed(connection, request) || !stream.open(request.path, readMode_)) {
-        recordRequest(slot.index, request, 404);
+    RefusalReason refused = requestRefusal(connection, request);
+    if (refused == RefusalReason::None && !stream.open(request.path, readMode_)) refused = openRefusal(request.path);
+    if (refused != RefusalReason::None) {
+        recordRequest(slot.index, request, 404, refused);
         connection.queue(notFoundHeader());
         return;
     }
@@ -347,7 +363,8 @@ void VideoServer::serveGet(Slot& slot, const HttpRequest& request) {
 
 void VideoServer::answerHead(HttpConnection& connection, const HttpRequest& request) {
     FileFacts facts;
-    bool isFile = requestAllowed(connection, request) && platform::pathKind(request.path) == platform::PathKind::File;
+    bool isFile = requestRefusal(connection, request) == RefusalReason::None &&
+                  platform::pathKind(request.path) == platform::PathKind::File;
     facts.size = isFile ? platform::fileSize(request.path) : -1;
     if (facts.size < 0) {
         connection.queue(notFoundHeader());
@@ -363,17 +380,39 @@ void VideoServer::answerHead(HttpConnection& connection, const HttpRequest& requ
 }
 
 bool VideoServer::clientAllowed(const HttpConnection& connection) const {
-    // The address alone is not enough: the same headset logging in again is a new login, and
-    // what it asked for before belongs to the old one.
-    return gate_ != nullptr && connection.login() > endedLogin_ && connection.login() == gate_->currentLogin() &&
-           connection.peerAddress() == gate_->clientAddress();
+    return clientRefusal(connection) == RefusalReason::None;
 }
 
-bool VideoServer::requestAllowed(const HttpConnection& connection, const HttpRequest& request) const {
+RefusalReason VideoServer::clientRefusal(const HttpConnection& connection) const {
+    // The address alone is not enough: the same headset logging in again is a new login, and
+    // what it asked for before belongs to the old one.
+    if (gate_ == nullptr || connection.login() <= endedLogin_ || connection.login() != gate_->currentLogin()) {
+        return RefusalReason::LoginEnded;
+    }
+    return connection.peerAddress() == gate_->clientAddress() ? RefusalReason::None : RefusalReason::OtherHost;
+}
+
+RefusalReason VideoServer::requestRefusal(const HttpConnection& connection, const HttpRequest& request) const {
+    if (!request.targetValid) return RefusalReason::Undecodable;
+    RefusalReason refused = clientRefusal(connection);
+    if (refused != RefusalReason::None) return refused;
     // The extension is judged on the name the open reaches: on Windows "secret.txt." opens
-    // "secret.txt", and a lone-dot entry of the extensions setting must not let it through.
-    return request.targetValid && clientAllowed(connection) &&
-           gate_->isVideoAccepted(platform::openedPath(request.path));
+    // "secret.txt" and the short name "SECRET~1.MP4" opens "secret.mp4x", and neither may pass
+    // for a video because its spelling does.
+    if (gate_->isVideoAccepted(platform::openedPath(request.path))) return RefusalReason::None;
+    return gate_->isVideoAccepted(request.path) ? RefusalReason::OtherSpelling : RefusalReason::Extension;
+}
+
+RefusalReason VideoServer::openRefusal(std::u16string_view path) {
+    switch (platform::pathKind(path)) {
+        case platform::PathKind::Missing:
+            return RefusalReason::NoSuchFile;
+        case platform::PathKind::Folder:
+            return RefusalReason::Folder;
+        case platform::PathKind::File:
+            break;
+    }
+    return RefusalReason::CannotOpen;
 }
 
 void VideoServer::closeSlotConnection(Slot& slot) {
@@ -383,8 +422,9 @@ void VideoServer::closeSlotConnection(Slot& slot) {
     if (slot.stream->releaseRequested()) slot.stream->closeFile();
 }
 
-void VideoServer::recordRequest(int slot, const HttpRequest& request, int statusCode) {
+void VideoServer::recordRequest(int slot, const HttpRequest& request, int statusCode, RefusalReason reason) {
     StreamEvent event;
+    event.reason = reason;
     event.kind = StreamEvent::Kind::Request;
     event.slot = slot;
     event.rangeStart = request.hasRange ? request.rangeStart : 0;

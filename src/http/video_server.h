@@ -20,6 +20,7 @@
 #include "core/clock.h"
 #include "core/worker_thread.h"
 #include "http/http_connection.h"
+#include "http/refusal_reason.h"
 #include "http/stream_event.h"
 #include "http/stream_slot.h"
 #include "platform/sequential_reader.h"
@@ -86,9 +87,12 @@ private:
     void serveGet(Slot& slot, const HttpRequest& request);
     void answerHead(HttpConnection& connection, const HttpRequest& request);
     bool clientAllowed(const HttpConnection& connection) const;
-    bool requestAllowed(const HttpConnection& connection, const HttpRequest& request) const;
+    RefusalReason clientRefusal(const HttpConnection& connection) const;
+    RefusalReason requestRefusal(const HttpConnection& connection, const HttpRequest& request) const;
+    static RefusalReason openRefusal(std::u16string_view path);
     void closeSlotConnection(Slot& slot);
-    void recordRequest(int slot, const HttpRequest& request, int statusCode);
+    void recordRequest(int slot, const HttpRequest& request, int statusCode,
+                       RefusalReason reason = RefusalReason::None);
     void endBody(Slot& slot);
     std::size_t collectPollItems(platform::PollItem* items, std::size_t capacity);
 

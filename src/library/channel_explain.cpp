@@ -46,19 +46,30 @@ std::u16string explainUnresolvedChannel(const core::Config& config, int index) {
     return core::format(u"%s not found", {platform::displayPath(candidate)});
 }
 
+namespace {
+
+std::u16string channelLabel(const core::Config& config, std::int32_t channel) {
+    const core::ChannelConfig& entry = config.channels[static_cast<std::size_t>(channel)];
+    return core::format(u"channel %d ([ch.%d], %s)", {channel + 1, channel, channelTypeName(entry.type)});
+}
+
+}  // namespace
+
 std::u16string explainUnlistedChannel(const core::Config& config, std::int32_t channel) {
     if (channel < 0 || channel >= core::kChannelCount) {
         return core::format(u"there is no channel <ch>%d: the headset numbers channels 0 to 7 (the console 1 to 8)",
                             {channel});
     }
-    const core::ChannelConfig& entry = config.channels[static_cast<std::size_t>(channel)];
-    std::u16string which =
-        core::format(u"channel %d ([ch.%d], %s)", {channel + 1, channel, channelTypeName(entry.type)});
+    const std::u16string which = channelLabel(config, channel);
     ChannelRoot root;
     if (resolveChannelRoot(config, channel, &root)) {
         return core::format(u"%s: the list file %s cannot be read", {which, root.root});
     }
     return which + u": " + explainUnresolvedChannel(config, channel);
+}
+
+std::u16string explainAbandonedListing(const core::Config& config, std::int32_t channel) {
+    return channelLabel(config, channel) + u": the headset left before the listing ended";
 }
 
 }  // namespace tvr::library

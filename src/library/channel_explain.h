@@ -15,5 +15,7 @@ std::u16string channelTypeName(std::int32_t type);
 std::u16string explainUnresolvedChannel(const core::Config& config, int index);
 /// Why "#CMD_GET_CHANNEL" for channel (any number the headset sent) lists nothing.
 std::u16string explainUnlistedChannel(const core::Config& config, std::int32_t channel);
+/// Why the listing of channel (0 to 7) ended before it was complete: the headset left.
+std::u16string explainAbandonedListing(const core::Config& config, std::int32_t channel);
 
 }  // namespace tvr::library

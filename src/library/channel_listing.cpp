@@ -57,7 +57,10 @@ int ChannelLister::listChannel(std::int32_t ch, const SortRequest& sort, Listing
     walk_ = nullptr;
     // A walk cut short by its folder cap still answers with what it sent.
     notes_.capped = walk.capped();
+    notes_.listed = count;
     if (walk.capped()) result = 1;
+    // A listing cut short because the headset left is no fault of the channel.
+    if (result == 0) notes_.abandoned = context.sink.abandoned();
     if (result != 0) {
         context.sink.end(count);
     }
@@ -117,6 +120,8 @@ int ChannelLister::listFolderLevel(const std::u16string& folder, std::int64_t& c
                 if (recurse && isWalkedFolder(entry)) subFolders.push_back(entry.name);
             } else if (context.extensions.isAccepted(entry.name)) {
                 sorter_.add(entry.name, entry.writeTime);
+            } else {
+                notes_.skipped.add(entry.name);
             }
             return true;
         },

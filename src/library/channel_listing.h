@@ -13,6 +13,7 @@
 #include "library/folder_walk.h"
 #include "library/list_file.h"
 #include "library/listing_sink.h"
+#include "library/skipped_files.h"
 #include "library/sort_list.h"
 #include "platform/fs.h"
 #include "stores/marker_store.h"
@@ -45,7 +46,10 @@ struct ListingNotes {
     std::int64_t tooLargeBytes = 0;
     std::vector<std::u16string> undecodableFolders;  // folders whose names left out some files
     std::size_t moreUndecodableFolders = 0;
-    bool capped = false;  // the walk reached kMaxWalkFolders and ended there
+    bool capped = false;      // the walk reached kMaxWalkFolders and ended there
+    std::int64_t listed = 0;  // the videos listed
+    SkippedFiles skipped;     // files of the walked folders whose extension is not a video's
+    bool abandoned = false;   // nobody waited for the listing any more: it ended before it was complete
 };
 
 class ChannelLister {

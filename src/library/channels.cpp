@@ -43,7 +43,7 @@ bool resolveChannelRoot(const core::Config& config, std::int32_t channel, Channe
         result.root = core::replaceAll(path, u'\\', u'/');
         result.isFolder = isFolder;
     } else if (entry.type != core::kChannelPcFolder) {
-        // A bare list-file name (or nothing at all) lives beside the executable.
+        // A list-file name that is not found as written (or nothing at all) lives in the data folder.
         std::u16string candidate = core::dataFolder();
         core::appendPath(candidate, path);
         if (!core::getPathState(candidate, &isFolder)) {

@@ -21,6 +21,8 @@ constexpr std::chrono::nanoseconds kAtHandPerEntry = 500ns;
 constexpr int kSlowReadsToStart = 4;
 constexpr int kSlowShare = 4;
 
+std::atomic<FolderReadAhead::EnumerationHook> enumerationHook{nullptr};
+
 }  // namespace
 
 struct FolderReadAhead::Slot {
@@ -200,8 +202,23 @@ bool FolderReadAhead::readOpened(const EntryVisit& onEntry, std::size_t* undecod
         return true;
     }
     if (!opened_.handle || !opened_.handle->isOpen()) return false;
-    if (started_ || !opened_.timed) return opened_.handle->read(withTimes_, onEntry, undecodable);
+    if (started_ || !opened_.timed) return readEntries(*opened_.handle, opened_.folder, onEntry, undecodable);
     return readTimed(onEntry, undecodable);
+}
+
+void FolderReadAhead::setEnumerationHook(EnumerationHook hook) { enumerationHook.store(hook); }
+
+bool FolderReadAhead::readEntries(platform::OpenFolder& handle, const std::u16string& folder, const EntryVisit& onEntry,
+                                  std::size_t* undecodable) const {
+    const EnumerationHook hook = enumerationHook.load();
+    if (hook == nullptr) return handle.read(withTimes_, onEntry, undecodable);
+    return handle.read(
+        withTimes_,
+        [&](const platform::DirEntry& entry) {
+            hook(folder);
+            return onEntry(entry);
+        },
+        undecodable);
 }
 
 bool FolderReadAhead::readTimed(const EntryVisit& onEntry, std::size_t* undecodable) {
@@ -209,8 +226,8 @@ bool FolderReadAhead::readTimed(const EntryVisit& onEntry, std::size_t* undecoda
     // at hand would only share its processor with them.
     std::size_t entries = 0;
     const auto began = std::chrono::steady_clock::now();
-    const bool readable = opened_.handle->read(
-        withTimes_,
+    const bool readable = readEntries(
+        *opened_.handle, opened_.folder,
         [&](const platform::DirEntry& entry) {
             ++entries;
             return onEntry(entry);
@@ -336,7 +353,7 @@ void FolderReadAhead::readSlot(Slot& slot) {
         slot.entries.push_back(entry);
         return true;
     };
-    const bool readable = handle->read(withTimes_, keep, &slot.undecodable);
+    const bool readable = readEntries(*handle, slot.folder, keep, &slot.undecodable);
     slot.usable = readable && whole;
     if (!slot.usable) {
         slot.entries = {};

@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -42,6 +43,11 @@ public:
     static constexpr std::size_t kMaxFolderEntries = 4096;
     /// Folders held open at most before sub-folders are opened by their whole path instead.
     static constexpr std::size_t kMaxHeldFolders = 128;
+
+    /// Called on the reading thread (the walk's or a read-ahead thread) before each entry a folder's enumeration gives.
+    using EnumerationHook = void (*)(std::u16string_view folder);
+    /// Installs the hook for every read-ahead of the process (nullptr: none); lets tests count and pace reads.
+    static void setEnumerationHook(EnumerationHook hook);
 
     /// When the threads start.
     enum class Start {
@@ -100,7 +106,9 @@ private:
     void announceSlots(std::vector<SlotPtr> slots);
     void waitWhileRead(std::unique_lock<std::mutex>& lock, const Slot& slot);
     bool readTimed(const EntryVisit& onEntry, std::size_t* undecodable);
-    SlotPtr takeSlot(const std::u16string& folder);  // with mutex_ held; the announced slot or none
+    bool readEntries(platform::OpenFolder& handle, const std::u16string& folder, const EntryVisit& onEntry,
+                     std::size_t* undecodable) const;  // through the enumeration hook
+    SlotPtr takeSlot(const std::u16string& folder);    // with mutex_ held; the announced slot or none
     void leaveQueue(Slot& slot);
     void forget(Slot& slot);
     void wakeReaders(std::size_t newFolders);

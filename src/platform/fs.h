@@ -108,6 +108,17 @@ inline bool readFileBytes(std::u16string_view path, std::string* bytes) {
 }
 /// Replaces the file's content through a temporary file and an atomic rename.
 bool writeFileAtomic(std::u16string_view path, std::string_view bytes);
+/// Why a write failed, in the terms a user can act on.
+enum class WriteFault { kNone, kPermission, kReadOnlyFileSystem, kNoSpace, kIsFolder, kNoFolder, kOther };
+/// Why this thread's last failed writeFileAtomic, AppendFile::open or AppendFile::write failed.
+WriteFault lastWriteFault();
+/// Whether a new file can be made, written and flushed in the folder now (a one-byte temporary
+/// file, removed again); kNone when it can.
+WriteFault probeFolderWrite(std::u16string_view folder);
+/// Called with the folder writeFileAtomic flushes after each rename (Windows: the write-through rename); for tests.
+using FolderFlushHook = void (*)(std::u16string_view folder);
+/// Installs the hook for every writer of the process (nullptr: none).
+void setFolderFlushHook(FolderFlushHook hook);
 /// Deletes the temporary files that writeFileAtomic leaves in the folder when the process dies
 /// mid-write (no other files); returns how many it deleted.
 int removeAtomicWriteLeftovers(std::u16string_view folder);
@@ -162,10 +173,11 @@ private:
 /// The existing folder's full path with links resolved; empty when it cannot be had.
 std::u16string canonicalFolder(std::u16string_view path);
 
-/// The path an open of this text reaches: on Windows absolute, with "." and ".." resolved and the
+/// The path an open of this text reaches: on Windows absolute, with "." and ".." resolved, the
 /// trailing dots and spaces of every name dropped, as each Win32 open does ("secret.txt." opens
-/// "secret.txt"), empty when Windows cannot form it; elsewhere the text itself, whose names are
-/// the files' real names.
+/// "secret.txt"), and the short names of existing files and folders given long ("SECRET~1.MP4"
+/// opens "secret.mp4x"), empty when Windows cannot form it; elsewhere the text itself, whose
+/// names are the files' real names.
 std::u16string openedPath(std::u16string_view path);
 /// The native path separator rule: true when '\' separates folders too (Windows).
 bool backslashIsSeparator();

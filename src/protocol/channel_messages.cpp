@@ -22,9 +22,12 @@ Outcome commandGetChannel(HandlerContext& context, std::u16string_view text) {
     sort.sortMode = intAfterKey(text, u"<sort_mode>").value_or(1);
     sort.sortMode2nd = intAfterKey(text, u"<sort_mode_2nd>").value_or(1);
     ListingReply listing(context.reply);
-    bool listed = *channel >= 0 && context.library.listChannel(context.config, *channel, sort, listing) == 1;
+    const bool listingRan = *channel >= 0;
+    bool listed = listingRan && context.library.listChannel(context.config, *channel, sort, listing) == 1;
     // Each goes to the console and the log; the refused list, posted last, makes the error reply.
-    const library::ListingNotes& notes = context.library.listingNotes();
+    // A channel number below 0 lists nothing, so an earlier listing's notes are not its own.
+    const library::ListingNotes none;
+    const library::ListingNotes& notes = listingRan ? context.library.listingNotes() : none;
     for (const std::u16string& folder : notes.undecodableFolders) {
         context.status.post(status::kError, status::kErrorText,
                             core::format(status::kUndecodableNamesFormat, {std::u16string_view(folder)}));
@@ -44,8 +47,16 @@ Outcome commandGetChannel(HandlerContext& context, std::u16string_view text) {
             status::kError, status::kErrorText,
             core::format(status::kListTooLargeFormat, {notes.tooLargeBytes, std::u16string_view(notes.tooLargeList)}));
     }
+    // Once per listing: a library of .mkv files under the default extensions lists nothing.
+    if (notes.skipped.total() > 0) {
+        context.status.note(library::makeSkipNote(*channel, notes.listed, notes.skipped, context.config.extensions));
+    }
     if (listed) return Outcome::Success;
-    if (notes.tooLargeList.empty()) refuse(context, library::explainUnlistedChannel(context.config, *channel));
+    if (notes.abandoned) {
+        refuse(context, library::explainAbandonedListing(context.config, *channel));
+    } else if (notes.tooLargeList.empty()) {
+        refuse(context, library::explainUnlistedChannel(context.config, *channel));
+    }
     return Outcome::Failure;
 }
 

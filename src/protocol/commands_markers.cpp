@@ -2,6 +2,7 @@
 // CM_GET_MARKER_LIST, CM_SAVE_MARKER and CM_LOAD_MARKER over the marker store.
 #include <array>
 
+#include "core/paths.h"
 #include "core/text.h"
 #include "protocol/command_table.h"
 #include "protocol/status_codes.h"
@@ -24,16 +25,18 @@ std::u16string markerText(const stores::MarkerRecord& marker) {
     return text;
 }
 
+// A video's markers are kept under the name the system opens: on Windows "a.mp4." and a short
+// name are the files "a.mp4" and the long name, and must not get marker files of their own.
 bool getMarkerList(HandlerContext& context, CommandCall& call) {
     for (int i = 0; i < 4 && !call.arg(i).empty(); ++i) {
-        call.addEntry(context.library.markers().resolveMarkerState(call.arg(i)), call.arg(i));
+        call.addEntry(context.library.markers().resolveMarkerState(core::openedName(call.arg(i))), call.arg(i));
     }
     return true;
 }
 
 bool saveMarker(HandlerContext& context, CommandCall& call) {
     stores::MarkerRecord marker;
-    marker.path = call.arg(0);
+    marker.path = core::openedName(call.arg(0));
     std::u16string_view text = call.arg(1);
     for (int n = 0; n < static_cast<int>(marker.slots.size()); ++n) {
         stores::MarkerSlot& slot = marker.slots[static_cast<std::size_t>(n)];
@@ -50,7 +53,7 @@ bool saveMarker(HandlerContext& context, CommandCall& call) {
 
 bool loadMarker(HandlerContext& context, CommandCall& call) {
     stores::MarkerRecord marker;
-    marker.path = call.arg(0);
+    marker.path = core::openedName(call.arg(0));
     if (context.library.markers().loadMarkerFile(marker) == 1) {
         call.addEntry(1, markerText(marker));
     } else {

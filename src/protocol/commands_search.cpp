@@ -51,9 +51,15 @@ bool getDir(HandlerContext& context, CommandCall& call) {
     return true;
 }
 
+// The headset learns that a search ended by polling; the user learns then, once, what it left out.
+void noteSkippedNames(HandlerContext& context) {
+    if (std::optional<library::SkipNote> note = context.search->takeSkipNote()) context.status.note(std::move(*note));
+}
+
 bool isFinished(HandlerContext& context, CommandCall& call) {
     if (!context.search) return refuseNoSearch(context);
     call.addEntry(context.search->isFinished(), u"");
+    noteSkippedNames(context);
     return true;
 }
 
@@ -88,6 +94,7 @@ bool getDirRows(HandlerContext& context, CommandCall& call) {
 bool getProgress(HandlerContext& context, CommandCall& call) {
     if (!context.search) return refuseNoSearch(context);
     call.addEntry(context.search->isFinished(), context.search->progress());
+    noteSkippedNames(context);
     return true;
 }
 

@@ -2,6 +2,7 @@
 // CM_SAVE_VR_FORMAT and CM_LOAD_VR_FORMAT: the projection the headset chose for a video.
 #include <array>
 
+#include "core/paths.h"
 #include "core/text.h"
 #include "protocol/command_table.h"
 #include "protocol/status_codes.h"
@@ -16,7 +17,8 @@ bool saveVrFormat(HandlerContext& context, CommandCall& call) {
     // A value without its closing quote is stored empty.
     const stores::VrFormat format{core::quotedAfter(call.arg(1), u"<layout>").value_or(u""),
                                   core::quotedAfter(call.arg(1), u"<screen>").value_or(u"")};
-    if (folder.empty() || !stores::saveVrFormatFile(folder, format, call.arg(0))) {
+    // Kept under the name the system opens, as the markers are.
+    if (folder.empty() || !stores::saveVrFormatFile(folder, format, core::openedName(call.arg(0)))) {
         context.status.post(status::kError, status::kErrorText, status::kSaveVrFormatFailed);
         return false;
     }
@@ -26,7 +28,7 @@ bool saveVrFormat(HandlerContext& context, CommandCall& call) {
 bool loadVrFormat(HandlerContext& context, CommandCall& call) {
     const std::u16string& folder = context.library.vrFormatFolder();
     stores::VrFormat format;
-    if (!folder.empty() && stores::loadVrFormat(folder, call.arg(0), &format)) {
+    if (!folder.empty() && stores::loadVrFormat(folder, core::openedName(call.arg(0)), &format)) {
         call.addEntry(1, u"<layout>\"" + format.layout + u"\",<screen>\"" + format.screen + u"\"");
     } else {
         call.addEntry(0, u"");

@@ -6,6 +6,7 @@
 
 #include "core/paths.h"
 #include "core/text.h"
+#include "core/write_fault.h"
 #include "platform/poll.h"
 #include "protocol/record_reply.h"
 #include "protocol/refusal.h"
@@ -169,7 +170,13 @@ void ControlServer::disconnect(std::u16string_view reason) {
     // The headset's word-list changes outlive the connection; saved before the status goes out,
     // so whoever sees the disconnect finds the file written. A failed save leaves the list
     // marked changed for the next try.
-    if (library_.wordList().isModified()) library_.wordList().saveWordList();
+    if (library_.wordList().isModified() && !library_.wordList().saveWordList() && frontEnd_ != nullptr) {
+        core::FrontEndCommand failed;
+        failed.id = core::kSaveFailed;
+        failed.path = core::unwritableText(u"the word list", core::appFilePath(library_.wordList().path()),
+                                           platform::lastWriteFault());
+        frontEnd_->post(std::move(failed));
+    }
     // Nobody is left to read a running search's rows; its walk may be of a whole disk.
     if (search_) search_->requestCancel();
     platform::SocketHandle socket = line_.release();

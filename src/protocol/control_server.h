@@ -53,8 +53,11 @@ public:
     void takeStatus(StatusSlot* status) { status_.take(status); }
     /// Every status event since the last call, in order.
     std::vector<StatusSlot> takeEvents(std::size_t* dropped = nullptr) { return status_.takeEvents(dropped); }
-    /// Every status event since the last call, and the requests refused meanwhile, in order.
-    std::vector<StatusSlot> takeEvents(std::vector<Refusal>* refusals) { return status_.takeEvents(refusals); }
+    /// Every status event since the last call, and the requests refused and the notes meanwhile,
+    /// in order.
+    std::vector<StatusSlot> takeEvents(std::vector<Refusal>* refusals, std::vector<Note>* notes) {
+        return status_.takeEvents(refusals, notes);
+    }
     /// Fills the status slot and writes the EVENT line (code >= 0) when the log is open.
     void postStatus(std::int32_t code, std::u16string_view text1, std::u16string_view text2);
     /// Posts status 1 "接続待ち" unless a new client is already connected (its status 2 stays).
@@ -64,6 +67,8 @@ public:
     /// Stops serving: sends what is pending, drops the client ("Release()"), logs SHUTDOWN.
     void teardown();
 
+    /// Why the log's last open or line write failed; kNone while every one succeeded.
+    platform::WriteFault logFault() const { return log_.fault(); }
     bool isListening() const { return listening_.load(); }
     bool isConnected() const { return session_.connected.load(); }
     /// The bound control port (useful with port 0).

@@ -12,7 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/event_stamp.h"
 #include "core/log.h"
+#include "library/skipped_files.h"
 
 namespace tvr::protocol {
 
@@ -21,6 +23,7 @@ struct StatusSlot {
     std::int32_t code = 0;
     std::u16string text1;
     std::u16string text2;
+    core::EventStamp stamp{};  // when it was posted
 };
 
 /// A request the server answered with "#RET_ERR", and why (English, with the system's Japanese
@@ -28,7 +31,14 @@ struct StatusSlot {
 struct Refusal {
     std::u16string request;
     std::u16string reason;
-    std::size_t position = 0;  // how many of the events taken with it came before it
+    core::EventStamp stamp{};  // when it was refused
+};
+
+/// Something a request met that the user should hear of, though nothing was refused: the files
+/// a listing or a search left out for their extension.
+struct Note {
+    library::SkipNote skip;
+    core::EventStamp stamp{};  // when the request met it
 };
 
 class StatusBoard {
@@ -49,9 +59,11 @@ public:
     std::uint64_t postCount() const;
     /// Queues a refusal for the front-end; the slot and the log stay as they are.
     void refuse(std::u16string request, std::u16string reason);
-    /// Every event and every refusal since the last call, each in order; a refusal's position
-    /// places it among the events.
-    std::vector<StatusSlot> takeEvents(std::vector<Refusal>* refusals);
+    /// Queues a note for the front-end; the slot, the log and the reply stay as they are.
+    void note(library::SkipNote skip);
+    /// Every event, refusal and note since the last call, each in order; their stamps place
+    /// them among each other.
+    std::vector<StatusSlot> takeEvents(std::vector<Refusal>* refusals, std::vector<Note>* notes);
     /// Runs post() only when stillIdle() holds under the board's lock.
     template <typename Check>
     void postIf(Check stillIdle, std::int32_t code, std::u16string_view text1, std::u16string_view text2) {
@@ -69,6 +81,7 @@ private:
     std::size_t dropped_ = 0;
     std::uint64_t postCount_ = 0;
     std::deque<Refusal> refusals_;
+    std::deque<Note> notes_;
 };
 
 }  // namespace tvr::protocol

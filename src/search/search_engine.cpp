@@ -54,6 +54,8 @@ void SearchEngine::start(Kind kind, std::u16string_view text, SearchSettings set
     }
     cancel_ = false;
     results_.clear();
+    accepted_ = settings.config.extensions;
+    skipNoteTaken_ = false;
     pending_ = Request{kind, std::u16string(text), std::move(settings)};
     lock.unlock();
     changed_.notify_all();
@@ -78,6 +80,15 @@ std::int32_t SearchEngine::rowCount() const { return results_.count(); }
 
 std::vector<SearchRow> SearchEngine::rows(std::int32_t first, std::int32_t count) const {
     return results_.window(first, count);
+}
+
+std::optional<library::SkipNote> SearchEngine::takeSkipNote() {
+    std::lock_guard lock(mutex_);
+    if (pending_ || running_ || skipNoteTaken_) return std::nullopt;
+    const library::SkippedFiles skipped = results_.skipped();
+    if (skipped.total() == 0) return std::nullopt;
+    skipNoteTaken_ = true;
+    return library::makeSkipNote(-1, results_.count(), skipped, accepted_);
 }
 
 void SearchEngine::threadMain() {

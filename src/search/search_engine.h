@@ -45,6 +45,9 @@ public:
     std::int32_t rowCount() const;
     /// Up to 32 rows from first on; none for a negative first or a count below 1.
     std::vector<SearchRow> rows(std::int32_t first, std::int32_t count) const;
+    /// Once per request, after it ended: what a name search left out for its extension, when it
+    /// left out anything.
+    std::optional<library::SkipNote> takeSkipNote();
 
 private:
     enum class Kind { FindFile, SearchFile, GetDir };
@@ -64,6 +67,8 @@ private:
     std::optional<Request> pending_;
     bool running_ = false;
     bool stopping_ = false;
+    std::u16string accepted_;     // the extensions setting of the last request
+    bool skipNoteTaken_ = false;  // its skip note went out
     std::atomic<bool> cancel_{false};
     SearchResults results_;
     FindFileWorker findFile_;  // used on the engine thread only; keeps the folder of the last hit

@@ -27,6 +27,8 @@ public:
         walk_.beginTree();
         return searchFolder(folder, once);
     }
+    /// The names that matched but whose extension is not a video's.
+    const library::SkippedFiles& skipped() const { return skipped_; }
 
 private:
     bool searchFolder(const std::u16string& folder, bool once) {
@@ -48,8 +50,11 @@ private:
             if (walk_.shouldStop()) return false;
             if (entry.isFolder) {
                 if (library::isWalkedFolder(entry)) subFolders.push_back(entry.name);
-            } else if (entry.name.find(text_) != std::u16string::npos &&
-                       context_.settings.extensions.isAccepted(entry.name)) {
+            } else if (entry.name.find(text_) != std::u16string::npos) {
+                if (!context_.settings.extensions.isAccepted(entry.name)) {
+                    skipped_.add(entry.name);
+                    return true;
+                }
                 row = folder;
                 core::appendPath(row, entry.name);
                 context_.results.add({std::move(row)});
@@ -70,6 +75,7 @@ private:
     library::FolderWalk walk_;
     library::FolderReadAhead readAhead_;
     std::unordered_set<std::u16string> visited_;  // exact texts, as the lists name them ("#once")
+    library::SkippedFiles skipped_;
 };
 
 }  // namespace
@@ -78,6 +84,7 @@ void searchFileNames(std::u16string_view text, const SearchContext& context) {
     NameSearch search(text, context);
     walkListFile(context.settings.config.searchFolder1, false, context,
                  [&search](const std::u16string& folder, bool once) { return search.searchTree(folder, once); });
+    context.results.setSkipped(search.skipped());
 }
 
 }  // namespace tvr::search

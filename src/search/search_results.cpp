@@ -21,6 +21,17 @@ void SearchResults::clear() {
     std::lock_guard lock(mutex_);
     rows_.clear();
     progress_.clear();
+    skipped_ = {};
+}
+
+void SearchResults::setSkipped(library::SkippedFiles skipped) {
+    std::lock_guard lock(mutex_);
+    skipped_ = std::move(skipped);
+}
+
+library::SkippedFiles SearchResults::skipped() const {
+    std::lock_guard lock(mutex_);
+    return skipped_;
 }
 
 std::int32_t SearchResults::count() const {

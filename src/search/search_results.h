@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "library/skipped_files.h"
+
 namespace tvr::search {
 
 /// What a folder row of a get-dir request stands for (its type field).
@@ -57,12 +59,17 @@ public:
     void setProgress(std::u16string_view folder);
     /// The folder being scanned.
     std::u16string progress() const;
+    /// Keeps what the request's walk left out for its extension.
+    void setSkipped(library::SkippedFiles skipped);
+    /// What the request's walk left out for its extension (none until it ends).
+    library::SkippedFiles skipped() const;
 
 private:
     std::size_t maxRows_;
     mutable std::mutex mutex_;
     std::vector<SearchRow> rows_;
     std::u16string progress_;
+    library::SkippedFiles skipped_;
 };
 
 }  // namespace tvr::search

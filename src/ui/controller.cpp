@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "ui/controller.h"
 
+#include <algorithm>
+#include <functional>
+#include <utility>
+
 #include "core/paths.h"
 #include "core/text.h"
+#include "core/write_fault.h"
 #include "core/write_leftovers.h"
 #include "platform/dynamic_library.h"
+#include "platform/fs.h"
 #include "platform/system_paths.h"
 #include "protocol/status_codes.h"
 #include "ui/startup_summary.h"
@@ -76,6 +82,28 @@ void Controller::startServices() {
             controlState_.problem = unusable(u"iPortServer", *port);
         }
     }
+    findWriteProblems();
+}
+
+void Controller::findWriteProblems() {
+    writeProblems_.clear();
+    // The settings file is replaced through a temporary file beside it, as are the lists and stores.
+    const std::u16string& path = settings_.path();
+    std::size_t cut = path.find_last_of(platform::backslashIsSeparator() ? u"/\\" : u"/");
+    std::u16string folder = cut == std::u16string::npos ? u"." : path.substr(0, cut == 0 ? 1 : cut);
+    if (platform::WriteFault fault = platform::probeFolderWrite(folder); fault != platform::WriteFault::kNone) {
+        writeProblems_.push_back(core::unwritableText(u"the data folder", folder, fault) +
+                                 u"; the settings file, lists and stores there cannot be saved");
+    }
+    if (control_->isListening() && settings_.config().serverLog == 1) {
+        if (platform::WriteFault fault = control_->logFault(); fault != platform::WriteFault::kNone)
+            writeProblems_.push_back(core::unwritableText(u"the log", core::ServerLog::pathIn(folder), fault));
+    }
+}
+
+void Controller::showSaveFailures() {
+    if (!writer_) return;
+    for (const std::u16string& failure : writer_->takeFailures()) view_.showEvent(platform::nowLocal(), failure);
 }
 
 std::optional<std::uint16_t> Controller::portFor(std::u16string_view key, std::int32_t configured,
@@ -105,23 +133,38 @@ void Controller::tick() {
     protocol::StatusSlot slot;
     control_->takeStatus(&slot);
     std::vector<protocol::Refusal> refusals;
-    std::vector<protocol::StatusSlot> events = control_->takeEvents(&refusals);
-    auto refusal = refusals.begin();
-    // Each refused request shows among the events in the order they happened.
-    for (std::size_t i = 0; i <= events.size(); ++i) {
-        for (; refusal != refusals.end() && refusal->position <= i; ++refusal)
-            view_.showEvent(platform::nowLocal(), u"refused " + refusal->request + u": " + refusal->reason);
-        if (i < events.size() && events[i].code != protocol::status::kNone) onStatus(events[i]);
+    std::vector<protocol::Note> notes;
+    std::vector<protocol::StatusSlot> events = control_->takeEvents(&refusals, &notes);
+    std::vector<http::StreamEvent> streams = video_->takeEvents();
+    std::vector<core::FrontEndCommand> commands = commands_.drain();
+    // Each queue keeps its own order; the stamps put every line of all of them into the order
+    // things happened, each shown with the time it happened.
+    std::vector<std::pair<std::uint64_t, std::function<void()>>> lines;
+    for (const auto& event : events) {
+        if (event.code != protocol::status::kNone) lines.emplace_back(event.stamp.order, [&] { onStatus(event); });
     }
-    for (const auto& event : video_->takeEvents()) view_.showStream(platform::nowLocal(), event);
-    for (const auto& command : commands_.drain()) onCommand(command);
+    for (const auto& refusal : refusals) {
+        lines.emplace_back(refusal.stamp.order, [&] {
+            view_.showEvent(refusal.stamp.time, u"refused " + refusal.request + u": " + refusal.reason);
+        });
+    }
+    for (const auto& note : notes) {
+        lines.emplace_back(note.stamp.order, [&] { view_.showNote(note.stamp.time, note.skip); });
+    }
+    for (const auto& stream : streams) {
+        lines.emplace_back(stream.stamp.order, [&] { view_.showStream(stream.stamp.time, stream); });
+    }
+    for (const auto& command : commands) lines.emplace_back(command.stamp.order, [&] { onCommand(command); });
+    std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& line : lines) line.second();
+    showSaveFailures();
     followLoginWithMouse();
 }
 
 void Controller::onStatus(const protocol::StatusSlot& status) {
     // Several disconnections read in one tick each ask for the waiting status: one line says it.
     bool repeatedWait = status.code == protocol::status::kWaiting && lastShownCode_ == protocol::status::kWaiting;
-    if (!repeatedWait) view_.showStatus(platform::nowLocal(), status.code, status.text1, status.text2);
+    if (!repeatedWait) view_.showStatus(status.stamp.time, status.code, status.text1, status.text2);
     lastShownCode_ = status.code;
     onMouseStatus(status);
     if (status.code == protocol::status::kDisconnected) {
@@ -140,10 +183,13 @@ void Controller::onCommand(const core::FrontEndCommand& command) {
         saveSettings();
         // The headset may name a folder that is not there: the user sees it now, not at the next start.
         ChannelSummary changed = summarizeChannel(settings_.config(), command.channel);
-        view_.showEvent(platform::nowLocal(),
+        view_.showEvent(command.stamp.time,
                         core::format(u"channel %d set by the headset: ", {changed.number}) + describeChannel(changed));
     } else if (command.id == core::kForceDisconnect) {
         forceDisconnect();
+    } else if (command.id == core::kSaveFailed) {
+        wordListFailure_ = command.path;
+        view_.showEvent(platform::nowLocal(), command.path);
     }
 }
 
@@ -172,6 +218,13 @@ void Controller::stop() {
     for (const auto& command : commands_.drain()) onCommand(command);
     saveSettings();
     flushSettings();
+    showSaveFailures();
+    unsavedAtStop_.clear();
+    if (writer_) {
+        if (std::u16string unsaved = writer_->unsaved(); !unsaved.empty()) unsavedAtStop_.push_back(unsaved);
+    }
+    // The teardown saved the word list a last time; still changed, it is not on disk.
+    if (library_.wordList().isModified()) unsavedAtStop_.push_back(wordListFailure_);
 }
 
 }  // namespace tvr::ui

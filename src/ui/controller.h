@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/clock.h"
 #include "core/command_queue.h"
@@ -72,7 +73,8 @@ public:
     void resumeMouse();
     /// "マウス OFF" and Ctrl+Shift+Alt+D: pauses capture, so the PC pointer works again.
     void pauseMouse();
-    /// Why the mouse relay cannot capture here; empty when it can.
+    /// Why the mouse relay cannot capture here; empty when it can. A front-end shows the one
+    /// found at start when [Config] iUseMouse is on; the controller shows every later one.
     std::u16string mouseProblem() const;
 
     core::SettingsStore& settings() { return settings_; }
@@ -83,6 +85,11 @@ public:
     const ServiceState& videoState() const { return videoState_; }
     /// Why the media helper did not load, for the front-end to show once; empty when it loaded.
     const std::u16string& mediaProblem() const { return mediaProblem_; }
+    /// What startServices found it cannot write (the data folder with the settings file, the
+    /// log when it is on), each with why; empty when everything can be written.
+    const std::vector<std::u16string>& writeProblems() const { return writeProblems_; }
+    /// What stop() could not save, each with why; empty when everything reached the disk.
+    const std::vector<std::u16string>& unsavedAtStop() const { return unsavedAtStop_; }
 
     /// How often the front-end should call tick().
     static constexpr int kTickMs = 100;
@@ -97,6 +104,8 @@ private:
     void startMouseRelay(std::u16string_view address);
     void followLoginWithMouse();
     void setMouseProblem(std::u16string problem, bool show);
+    void findWriteProblems();
+    void showSaveFailures();
 
     core::SettingsStore settings_;
     StatusView& view_;
@@ -106,6 +115,9 @@ private:
     library::LibraryState library_;
     media::MediaHelper media_;
     std::u16string mediaProblem_;
+    std::vector<std::u16string> writeProblems_;
+    std::vector<std::u16string> unsavedAtStop_;
+    std::u16string wordListFailure_;          // why the word list's newest failed save failed
     std::unique_ptr<SettingsWriter> writer_;  // from a successful load on; outlives the control server
     std::uint64_t channelChangesTaken_ = 0;   // the headset's channel changes applied to settings_
     std::unique_ptr<http::VideoServer> video_;

@@ -30,7 +30,10 @@ void Controller::startMouse() {
     } else {
         problem = mouseLibrary_->problem();
     }
-    setMouseProblem(std::move(problem), settings_.config().useMouse != 0);
+    // The front-end tells this one as it starts (the console in its summary), in its place
+    // among the start-up lines; later logins do not repeat it.
+    setMouseProblem(std::move(problem), false);
+    mouseProblemShown_ = settings_.config().useMouse != 0;
 }
 
 void Controller::onMouseStatus(const protocol::StatusSlot& status) {

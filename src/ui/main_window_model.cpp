@@ -10,7 +10,9 @@
 #include "platform/fs.h"
 #include "protocol/status_gloss.h"
 #include "ui/console/console_view.h"
+#include "ui/refusal_line.h"
 #include "ui/server_address.h"
+#include "ui/skip_note_text.h"
 #include "ui/startup_summary.h"
 #include "ui/window_rect_store.h"
 #include "ui/window_texts.h"
@@ -65,6 +67,9 @@ void MainWindowModel::start() {
             portProblem_ = true;
         }
     }
+    if (controller_.settings().config().useMouse != 0 && !controller_.mouseProblem().empty())
+        showProblem(u"mouse relay off: " + controller_.mouseProblem());
+    for (const std::u16string& problem : controller_.writeProblems()) showProblem(problem);
     // Without the media helper the program goes on; the user is told once, as the program starts.
     if (!controller_.mediaProblem().empty()) {
         std::u16string problem = core::format(text(TextId::MediaLoadFailed), {media::helperLibraryFileName()});
@@ -171,6 +176,12 @@ void MainWindowModel::close(const std::optional<core::WindowRect>& rect) {
     folderChecks_.clear();
 }
 
+std::u16string MainWindowModel::unsavedText() const {
+    std::u16string text;
+    for (const std::u16string& unsaved : controller_.unsavedAtStop()) text += (text.empty() ? u"" : u"\n") + unsaved;
+    return text;
+}
+
 std::u16string MainWindowModel::trayTooltip() const {
     std::u16string tooltip(text(TextId::AppName));
     if (!state_.empty()) tooltip += std::u16string(text(TextId::TooltipSeparator)) + state_;
@@ -215,9 +226,14 @@ void MainWindowModel::showEvent(const platform::LocalTime& time, std::u16string_
     addEvent({time, EventKind::Server, std::u16string(event)});
 }
 
+void MainWindowModel::showNote(const platform::LocalTime& time, const library::SkipNote& note) {
+    if (echo_ != nullptr) echo_->showNote(time, note);
+    addEvent({time, EventKind::Server, skipNoteText(note, textLanguage())});
+}
+
 void MainWindowModel::showStream(const platform::LocalTime& time, const http::StreamEvent& event) {
     if (echo_ != nullptr) echo_->showStream(time, event);
-    addEvent({time, EventKind::Stream, streamLine(event)});
+    addEvent({time, EventKind::Stream, refusalLine(event).value_or(streamLine(event))});
 }
 
 void MainWindowModel::addEvent(WindowEvent event) {

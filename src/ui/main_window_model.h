@@ -60,11 +60,15 @@ public:
     const EventList& events() const { return events_; }
     Controller& controller() { return controller_; }
     bool closed() const { return closed_; }
+    /// What closing could not save, a line each with why, for a box before the program ends;
+    /// empty when everything reached the disk.
+    std::u16string unsavedText() const;
 
     void showStatus(const platform::LocalTime& time, std::int32_t code, std::u16string_view text1,
                     std::u16string_view text2) override;
     void showProblem(std::u16string_view text) override;
     void showEvent(const platform::LocalTime& time, std::u16string_view text) override;
+    void showNote(const platform::LocalTime& time, const library::SkipNote& note) override;
     void showStream(const platform::LocalTime& time, const http::StreamEvent& event) override;
 
 private:

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "core/write_fault.h"
 #include "ui/window_rect_store.h"
 
 namespace tvr::ui {
@@ -53,6 +54,16 @@ bool SettingsWriter::saveChannel(std::int32_t channel, std::int32_t type, std::u
     return written && lastFailed_ < ticket;
 }
 
+std::vector<std::u16string> SettingsWriter::takeFailures() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(failures_, {});
+}
+
+std::u16string SettingsWriter::unsaved() {
+    std::lock_guard lock(mutex_);
+    return unsaved_;
+}
+
 void SettingsWriter::flush() {
     std::unique_lock lock(mutex_);
     std::uint64_t target = asked_;
@@ -73,13 +84,25 @@ void SettingsWriter::run() {
         auto rects = std::exchange(pendingRects_, {});
         lock.unlock();
         bool ok = true;
+        platform::WriteFault fault = platform::WriteFault::kNone;
+        auto note = [&](bool written) {
+            if (written) return;
+            ok = false;
+            fault = platform::lastWriteFault();  // this thread's, so the write's own
+        };
         if (config) {
             store_.config() = std::move(*config);
-            ok = store_.save();
+            note(store_.save());
         }
-        for (const auto& [section, rect] : rects) ok = saveWindowRect(store_.path(), section, rect) && ok;
+        for (const auto& [section, rect] : rects) note(saveWindowRect(store_.path(), section, rect));
         lock.lock();
-        if (!ok) lastFailed_ = taking;
+        if (ok) {
+            unsaved_.clear();
+        } else {
+            lastFailed_ = taking;
+            unsaved_ = core::unwritableText(u"the settings file", store_.path(), fault);
+            failures_.push_back(unsaved_);
+        }
         written_ = taking;
         changed_.notify_all();
     }

@@ -43,6 +43,10 @@ public:
     void close();
     /// The headset's channel change, written before the return (control thread).
     bool saveChannel(std::int32_t channel, std::int32_t type, std::u16string_view path) override;
+    /// Every write that failed since the last call, in order, each naming the file and why.
+    std::vector<std::u16string> takeFailures();
+    /// What the newest write could not save and why; empty when it saved everything.
+    std::u16string unsaved();
 
 private:
     void run();
@@ -57,7 +61,9 @@ private:
     std::vector<std::pair<std::u16string, core::WindowRect>> pendingRects_;
     std::uint64_t asked_ = 0;
     std::uint64_t written_ = 0;
-    std::uint64_t lastFailed_ = 0;  // the last request of the newest write that failed
+    std::uint64_t lastFailed_ = 0;          // the last request of the newest write that failed
+    std::vector<std::u16string> failures_;  // not yet taken
+    std::u16string unsaved_;                // the newest write's failure
     bool stopping_ = false;
     std::thread thread_;
 };

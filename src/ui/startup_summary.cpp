@@ -2,12 +2,15 @@
 #include "ui/startup_summary.h"
 
 #include "core/log.h"
+#include "core/path_parts.h"
 #include "core/paths.h"
 #include "core/text.h"
 #include "core/version.h"
 #include "library/channel_explain.h"
 #include "library/channels.h"
+#include "library/skipped_files.h"
 #include "platform/fs.h"
+#include "ui/skip_note_text.h"
 
 namespace tvr::ui {
 
@@ -29,7 +32,12 @@ ChannelSummary summarizeChannel(const core::Config& config, int index) {
     }
     // An empty list path resolves to the data folder itself, written with a trailing separator.
     if (root.root.size() > 1 && root.root.back() == u'/') root.root.pop_back();
-    const std::u16string shown = platform::displayPath(root.root);
+    std::u16string shown = platform::displayPath(root.root);
+    // A relative path is looked up from the folder the server was started in, which few expect.
+    if (!core::isAbsolutePath(root.root)) {
+        shown += core::format(u" (relative to the folder the server was started in: %s)",
+                              {platform::displayPath(platform::canonicalPath(root.root))});
+    }
     bool isFolder = false;
     if (!core::getPathState(root.root, &isFolder)) {
         summary.explanation = core::format(u"%s does not exist", {shown});
@@ -52,8 +60,28 @@ ChannelSummary summarizeChannel(const core::Config& config, int index) {
 std::u16string describeChannel(const ChannelSummary& channel) {
     std::u16string text = channel.typeName;
     if (!channel.path.empty()) text += core::format(u" \"%s\"", {channel.path});
-    if (channel.resolves) return text + u" -> " + channel.target;
-    return text + u", " + channel.explanation;
+    if (!channel.resolves) return text + u", " + channel.explanation;
+    text += u" -> " + channel.target;
+    if (!channel.skipped.empty()) text += u"; " + channel.skipped;
+    return text;
+}
+
+std::u16string skippedAtTop(const core::Config& config, int index) {
+    library::ChannelRoot root;
+    if (config.channels[static_cast<std::size_t>(index)].type != core::kChannelPcFolder ||
+        !library::resolveChannelRoot(config, index, &root) || !root.isFolder) {
+        return {};
+    }
+    core::ExtensionTable extensions;
+    extensions.build(config.extensions);
+    const library::FolderTop top = library::lookAtFolderTop(root.root, extensions, kSummaryLookEntries);
+    if (!top.read || top.skipped.total() == 0) return {};
+    std::u16string where =
+        top.complete ? std::u16string(u"") : core::format(u" among its first %d entries", {kSummaryLookEntries});
+    return core::format(
+        u"%I64d %s%s left out whose extensions are not in [File] pcExt (%s): %s — add them to pcExt",
+        {top.skipped.total(), std::u16string_view(top.skipped.total() == 1 ? u"file" : u"files"), where,
+         std::u16string_view(config.extensions), extensionCounts(top.skipped.mostCommon(library::SkipNote::kNamed))});
 }
 
 StartupSummary summarizeStartup(const core::SettingsStore& settings, const ServiceState& control,
@@ -83,7 +111,9 @@ StartupSummary summarizeStartup(const core::SettingsStore& settings, const Servi
     summary.logOn = summary.logWanted && control.problem.empty();
     summary.mouseOn = config.useMouse != 0;
     for (int index = 0; index < core::kChannelCount; ++index) {
-        summary.channels[static_cast<std::size_t>(index)] = summarizeChannel(config, index);
+        ChannelSummary& channel = summary.channels[static_cast<std::size_t>(index)];
+        channel = summarizeChannel(config, index);
+        if (channel.resolves) channel.skipped = skippedAtTop(config, index);
     }
     return summary;
 }

@@ -21,6 +21,7 @@ struct ChannelSummary {
     bool resolves = false;       // the headset can list it
     std::u16string target;       // what it resolves to ("folder /home/me/Videos"), when it does
     std::u16string explanation;  // why it does not, and what to change, when it does not
+    std::u16string skipped{};    // a PC folder's files left out for their extension, from a look at its top
 };
 
 /// Everything the start-up summary shows.
@@ -29,6 +30,7 @@ struct StartupSummary {
     std::int32_t protocolVersion = 0;
     std::u16string dataFolder;  // settings, log, lists and stores live here
     std::u16string settingsFile;
+    std::u16string settingsCopiedFrom{};   // the settings file --data-dir copied in at this start; empty when none
     std::vector<std::u16string> warnings;  // settings values that could not be read
     ServiceState control;
     ServiceState video;
@@ -54,5 +56,12 @@ bool isServicePortProblem(const core::SettingProblem& problem);
 ChannelSummary summarizeChannel(const core::Config& config, int index);
 /// The channel after its number: "PC folder \"/v\" -> folder /v", or its explanation.
 std::u16string describeChannel(const ChannelSummary& channel);
+/// At most this many entries of a PC folder's top are looked at as the server starts: a look, not
+/// a walk of a large library.
+inline constexpr int kSummaryLookEntries = 2000;
+/// What a look at the top of PC folder channel index (0 to 7) found left out for its extension:
+/// "31 files left out whose extensions are not in [File] pcExt (mp4): mkv 25, avi 6 — add them to
+/// pcExt"; empty for another type or when nothing was.
+std::u16string skippedAtTop(const core::Config& config, int index);
 
 }  // namespace tvr::ui

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "http/stream_event.h"
+#include "library/skipped_files.h"
 #include "platform/time.h"
 
 namespace tvr::ui {
@@ -23,6 +24,12 @@ public:
     virtual void showEvent(const platform::LocalTime& time, std::u16string_view text) {
         (void)time;
         (void)text;
+    }
+    /// What a listing or a search left out for its extension; views that show only statuses
+    /// ignore it.
+    virtual void showNote(const platform::LocalTime& time, const library::SkipNote& note) {
+        (void)time;
+        (void)note;
     }
     /// A video request or the end of a stream; views that do not show streams ignore it.
     virtual void showStream(const platform::LocalTime& time, const http::StreamEvent& event) {

@@ -38,6 +38,21 @@ constexpr std::array kJapanese = {
     std::pair{TextId::TypePlaylist, std::u16string_view(u"プレイリスト")},
     std::pair{TextId::TypeSearchList, std::u16string_view(u"検索リスト")},
     std::pair{TextId::TypeFavoriteList, std::u16string_view(u"お気に入りリスト")},
+    std::pair{TextId::VideoRefused, std::u16string_view(u"動画の要求を断りました（404: %s）")},
+    std::pair{TextId::VideoRefusedCount, std::u16string_view(u"（%d 件）")},
+    std::pair{
+        TextId::ListingSkipped,
+        std::u16string_view(u"チャンネル%d: %sを表示、%sを除外しました（拡張子が [File] pcExt (%s) にありません）: "
+                            u"%s — 再生する拡張子は pcExt に追加してください")},
+    std::pair{TextId::SearchSkipped,
+              std::u16string_view(u"検索: %sが見つかり、名前は合っても%sを除外しました（拡張子が [File] pcExt (%s) "
+                                  u"にありません）: %s — 再生する拡張子は pcExt に追加してください")},
+    std::pair{TextId::VideosOne, std::u16string_view(u"動画 1 本")},
+    std::pair{TextId::VideosMany, std::u16string_view(u"動画 %I64d 本")},
+    std::pair{TextId::FilesOne, std::u16string_view(u"ファイル 1 個")},
+    std::pair{TextId::FilesMany, std::u16string_view(u"ファイル %I64d 個")},
+    std::pair{TextId::NamesOne, std::u16string_view(u"1 件の名前")},
+    std::pair{TextId::NamesMany, std::u16string_view(u"%I64d 件の名前")},
     std::pair{TextId::WebStatus, std::u16string_view(u"状態")},
     std::pair{TextId::WebServerAddress, std::u16string_view(u"サーバーアドレス")},
     std::pair{TextId::WebProblems, std::u16string_view(u"問題")},
@@ -62,6 +77,15 @@ constexpr std::array kJapanese = {
     std::pair{
         TextId::WebSignIn,
         std::u16string_view(u"サーバーが起動時に表示したアドレス (トークン付き) からこのページを開いてください。")},
+    std::pair{TextId::WebPassword, std::u16string_view(u"Webパスワード")},
+    std::pair{TextId::WebPasswordNote,
+              std::u16string_view(u"※ ホームネットワークの端末はこのパスワードでサインインします (8～256バイト)")},
+    std::pair{TextId::WebPasswordSave, std::u16string_view(u"パスワードを設定")},
+    std::pair{TextId::WebLogIn, std::u16string_view(u"サインイン")},
+    std::pair{TextId::WebPasswordWrong, std::u16string_view(u"パスワードが一致しません")},
+    std::pair{TextId::WebPasswordLocked, std::u16string_view(u"パスワードを間違えたため30秒間サインインできません")},
+    std::pair{TextId::WebTokenLocalOnly,
+              std::u16string_view(u"トークンはサーバーのPCでのみ使えます。Webパスワードでサインインしてください。")},
 };
 
 constexpr std::array kEnglish = {
@@ -95,6 +119,20 @@ constexpr std::array kEnglish = {
     std::pair{TextId::TypePlaylist, std::u16string_view(u"Playlist")},
     std::pair{TextId::TypeSearchList, std::u16string_view(u"Search list")},
     std::pair{TextId::TypeFavoriteList, std::u16string_view(u"Favorites list")},
+    std::pair{TextId::VideoRefused, std::u16string_view(u"video: 404 (%s)")},
+    std::pair{TextId::VideoRefusedCount, std::u16string_view(u" (%d connections)")},
+    std::pair{TextId::ListingSkipped,
+              std::u16string_view(u"channel %d: %s listed; %s left out whose extensions are not in [File] pcExt (%s): "
+                                  u"%s — add them to pcExt")},
+    std::pair{TextId::SearchSkipped,
+              std::u16string_view(u"search: %s found; %s matched but were left out, their extensions not being in "
+                                  u"[File] pcExt (%s): %s — add them to pcExt")},
+    std::pair{TextId::VideosOne, std::u16string_view(u"1 video")},
+    std::pair{TextId::VideosMany, std::u16string_view(u"%I64d videos")},
+    std::pair{TextId::FilesOne, std::u16string_view(u"1 file")},
+    std::pair{TextId::FilesMany, std::u16string_view(u"%I64d files")},
+    std::pair{TextId::NamesOne, std::u16string_view(u"1 more name")},
+    std::pair{TextId::NamesMany, std::u16string_view(u"%I64d more names")},
     std::pair{TextId::WebStatus, std::u16string_view(u"Status")},
     std::pair{TextId::WebServerAddress, std::u16string_view(u"Server address")},
     std::pair{TextId::WebProblems, std::u16string_view(u"Problems")},
@@ -119,6 +157,16 @@ constexpr std::array kEnglish = {
     std::pair{
         TextId::WebSignIn,
         std::u16string_view(u"Open this page from the address (with its token) the server printed as it started.")},
+    std::pair{TextId::WebPassword, std::u16string_view(u"Web password")},
+    std::pair{TextId::WebPasswordNote,
+              std::u16string_view(u"※ Browsers on the home network sign in with this password (8 to 256 bytes)")},
+    std::pair{TextId::WebPasswordSave, std::u16string_view(u"Set password")},
+    std::pair{TextId::WebLogIn, std::u16string_view(u"Sign in")},
+    std::pair{TextId::WebPasswordWrong, std::u16string_view(u"The password does not match")},
+    std::pair{TextId::WebPasswordLocked,
+              std::u16string_view(u"A wrong password was given: signing in waits 30 seconds")},
+    std::pair{TextId::WebTokenLocalOnly,
+              std::u16string_view(u"The token works only on the server's PC; sign in with the web password.")},
 };
 static_assert(kEnglish.size() == kJapanese.size(), "every text has both languages");
 

@@ -38,6 +38,16 @@ enum class TextId {
     TypePlaylist,
     TypeSearchList,
     TypeFavoriteList,
+    VideoRefused,       // reason: the video server answered a request 404
+    VideoRefusedCount,  // number: how many connections that answer went to
+    ListingSkipped,     // channel number, videos listed, files left out, pcExt, the extensions: a listing's skip note
+    SearchSkipped,      // videos found, names left out, pcExt, the extensions: a name search's skip note
+    VideosOne,          // a count of videos, one and many
+    VideosMany,
+    FilesOne,  // a count of files, one and many
+    FilesMany,
+    NamesOne,  // a count of names, one and many
+    NamesMany,
     WebStatus,  // the web page's headings, buttons and notes
     WebServerAddress,
     WebProblems,
@@ -58,6 +68,13 @@ enum class TextId {
     WebEvents,
     WebLanguage,  // the language switch: names the other language
     WebSignIn,    // the page without a session
+    WebPassword,  // the web password: the field on the page and on the sign-in form
+    WebPasswordNote,
+    WebPasswordSave,
+    WebLogIn,
+    WebPasswordWrong,
+    WebPasswordLocked,
+    WebTokenLocalOnly,
 };
 
 /// Chooses the language of every text; called once, before the first window is made.
@@ -67,7 +84,8 @@ Language textLanguage();
 
 /// The text of an identifier in the program's language.
 std::u16string_view text(TextId id);
-/// The text of an identifier in the given language (the web page speaks its browser's).
+/// The text of an identifier in the given language (the web page speaks its browser's, the console
+/// English in every program).
 std::u16string_view text(TextId id, Language language);
 
 }  // namespace tvr::ui

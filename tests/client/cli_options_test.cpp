@@ -127,6 +127,7 @@ TEST(CliOptions, HelpWinsOverEverythingElse) {
     EXPECT_NE(usageText().find("fetch <path>"), std::string::npos);
     EXPECT_EQ(parse({"list", "1", "--version"}).options.action, Action::Version);
     EXPECT_EQ(parse({"commands"}).options.action, Action::Commands);
+    EXPECT_EQ(parse({"search", "ep 1"}).options.searchText, u"ep 1");
 }
 
 struct UsageError {
@@ -149,6 +150,8 @@ TEST(CliOptions, UsageErrorsNameTheProblem) {
         {{"--timeout", "0", "handshake"}, "--timeout needs a number"},
         {{"--host=", "handshake"}, "--host needs"},
         {{"--password", "a\"b", "handshake"}, "double quote"},
+        {{"search"}, "search needs exactly one non-empty text"},
+        {{"search", ""}, "search needs exactly one non-empty text"},
         {{"list"}, "exactly one channel"},
         {{"list", "1", "2"}, "exactly one channel"},
         {{"list", "one"}, "the channel needs a number"},

@@ -94,6 +94,7 @@ const Lines kDefaultFile = {
     u"iPortMouse=11923",
     u"iUseWeb=-1",
     u"iPortWeb=11924",
+    u"iUseWebLan=0",
 };
 
 class SettingsTest : public ::testing::Test {

@@ -121,10 +121,17 @@ check "console: list 1 refused because the folder does not exist" wait_for_text 
 check "console: a relative folder says what it resolved to" wait_for_text "$install/console.txt" \
   " channel 2 set by the headset: PC folder \"Videos\", the folder does not exist (a relative path: it resolved to $(server_path "$install")/Videos): $channel_fix"
 
-# Second round: the README's folder made first, with a video in it.
+# Second round: the README's folder made first, with a video in it and files pcExt leaves out.
 mkdir -p "$videos"
 printf 'a fake but whole video file\n%.0s' {1..200} >"$videos/a.mp4"
+: >"$videos/b.mkv"
+: >"$videos/c.mkv"
+: >"$videos/d.avi"
 run_steps with
+skipped_example="channel 2: 0 videos listed; 31 files left out whose extensions are not in [File] pcExt (mp4): mkv 25, avi 6 — add them to pcExt"
+check "README shows the line of files a listing left out" grep -qxF "    $skipped_example" "$readme"
+check "console: the listing names the files it left out, as the README shows" wait_for_text "$install/console.txt" \
+  " channel 2: 1 video listed; 3 files left out whose extensions are not in [File] pcExt (mp4): mkv 2, avi 1 — add them to pcExt"
 check "handshake ends with #RET_OK()" grep -qxF "#RET_OK()" "$work/with-step1.txt"
 check "list 1 shows the video in the folder just set" \
   grep -qF "$(server_path "$videos")/a.mp4" <(server_text "$work/with-step3.txt")

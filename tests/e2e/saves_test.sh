@@ -4,7 +4,9 @@
 # right after the OK; the last change answered OK while the server stops (SIGTERM, SIGINT) is the
 # one in the file; a closed terminal (SIGHUP, a console pipe whose reader is gone) stops the
 # server cleanly, with the log closed by SHUTDOWN and the word list's unsaved entries written;
-# a replaced settings file's folder is flushed after the rename.
+# a replaced settings file's folder is flushed after the rename; a stop that cannot save (the
+# settings file replaced by a folder, the data folder renamed away, read-only or full) says what
+# and why and ends with status 3, and the start says what cannot be written.
 # Usage: saves_test.sh <tamvikvr-server> <tamvikvr-client>
 source "$(dirname "$0")/lib.sh"
 server_binary=$1
@@ -103,4 +105,106 @@ folder_flushed() {
     END { exit !found }' "$work/trace"
 }
 check "the settings file's folder is flushed after its rename" folder_flushed
+
+# A stop that could not save says what and why, with exit status 3, and the start says what
+# cannot be written. In each case the headset changes a channel (refused: it cannot be saved)
+# and adds a word (answered OK; the stop saves it), then the server is stopped.
+# Runs the server command in the background, its console in $1, until it listens.
+run_server() {
+  local console=$1
+  shift
+  ("$@" >"$console" 2>&1) &
+  server_pid=$!
+  wait_for_text "$console" "code=0x0001 接続待ち"
+}
+# A settings file in folder $1 that listens on a new $control_port, with the log on.
+unsaved_settings() {
+  control_port=$(free_port)
+  printf '[Config]\niPortServer=%s\niPortHttp=0\niServerLog=1\n' "$control_port" | write_utf16 "$1/TamvikVRServer.ini"
+}
+headset_changes() {
+  check "$1: the channel change that cannot be saved is refused" grep -qF "#RET_ERR" < <(command CM_SET_CHANNEL_TYPE 1 0 "$work")
+  check "$1: a word is added" grep -qxF "#RET_OK()" < <(command CM_WORDLIST_ADD id "$1")
+}
+# Stops the server; its console is $2 and the last line must name each of the further texts.
+stop_unsaved() {
+  local name=$1 console=$2 status=0 text
+  shift 2
+  kill -TERM "$server_pid"
+  wait "$server_pid" || status=$?
+  server_pid=""
+  check "$name: exit status 3" test "$status" = 3
+  for text in "TamvikVR Server stopped, but changes are NOT saved: " "$@"; do
+    check "$name: the last line says: $text" grep -qF -- "$text" < <(tail -n 1 "$console")
+  done
+}
+
+# The settings file replaced by a folder while the server runs: the failed save is an event at once.
+replaced="$work/replaced"
+mkdir -p "$replaced"
+cp "$server_binary" "$replaced/"
+unsaved_settings "$replaced"
+run_server "$replaced/console.txt" "$replaced/${server_binary##*/}" || fail "replaced: the server listens"
+rm "$replaced/TamvikVRServer.ini"
+mkdir "$replaced/TamvikVRServer.ini"
+headset_changes replaced
+check "replaced: the failed save is an event with its reason" wait_for_text "$replaced/console.txt" \
+  "the settings file $replaced/TamvikVRServer.ini cannot be written: a folder has its name"
+stop_unsaved replaced "$replaced/console.txt" "the settings file $replaced/TamvikVRServer.ini cannot be written: a folder has its name"
+check "replaced: the word list was saved" grep -qF '"id" "replaced"' "$replaced/WordList.txt"
+
+# The data folder renamed away while the server runs: neither the settings nor the word list can go.
+mkdir -p "$work/moving"
+cp "$server_binary" "$work/moving/"
+unsaved_settings "$work/moving"
+run_server "$work/moving/console.txt" "$work/moving/${server_binary##*/}" || fail "renamed: the server listens"
+mv "$work/moving" "$work/moved"
+headset_changes renamed
+stop_unsaved renamed "$work/moved/console.txt" \
+  "the settings file $work/moving/TamvikVRServer.ini cannot be written: its folder is not there" \
+  "the word list $work/moving/WordList.txt cannot be written: its folder is not there"
+
+# A read-only data folder (0555, settings file 0444) as a normal user: root ignores the modes.
+if [ "$(id -u)" = 0 ] && type -P setpriv >/dev/null; then
+  readonly_folder="$work/readonly"
+  mkdir -p "$readonly_folder"
+  cp "$server_binary" "$readonly_folder/"
+  unsaved_settings "$readonly_folder"
+  chmod 0444 "$readonly_folder/TamvikVRServer.ini"
+  chmod 0555 "$readonly_folder"
+  chmod o+x "$work"
+  run_server "$readonly_folder/console.txt" setpriv --reuid=65534 --regid=65534 --clear-groups \
+    "$readonly_folder/${server_binary##*/}" || fail "read-only: the server listens"
+  check "read-only: the start says the data folder cannot be written" grep -qF \
+    "warning: the data folder $readonly_folder cannot be written: permission denied" "$readonly_folder/console.txt"
+  check "read-only: the start says the log cannot be written" grep -qF \
+    "warning: the log $readonly_folder/TamvikVR Server[Log].txt cannot be written: permission denied" "$readonly_folder/console.txt"
+  headset_changes read-only
+  stop_unsaved read-only "$readonly_folder/console.txt" \
+    "the settings file $readonly_folder/TamvikVRServer.ini cannot be written: permission denied" \
+    "the word list $readonly_folder/WordList.txt cannot be written: permission denied"
+  chmod 0755 "$readonly_folder"
+else
+  echo "skip: the read-only data folder needs root and setpriv to run the server as nobody"
+fi
+
+# A full data file system: a 512 kB tmpfs filled up before the start.
+full="$work/full"
+mkdir -p "$full"
+if mount -t tmpfs -o size=512k tmpfs "$full" 2>/dev/null; then
+  unsaved_settings "$full"
+  dd if=/dev/zero of="$full/filler" bs=4k 2>/dev/null || true
+  run_server "$work/full-console.txt" "$install/${server_binary##*/}" --data-dir "$full" || fail "full: the server listens"
+  check "full: the start says the data folder cannot be written" grep -qF \
+    "warning: the data folder $full cannot be written: no space left on the device" "$work/full-console.txt"
+  check "full: the start says the log cannot be written" grep -qF \
+    "warning: the log $full/TamvikVR Server[Log].txt cannot be written: no space left on the device" "$work/full-console.txt"
+  headset_changes full
+  stop_unsaved full "$work/full-console.txt" \
+    "the settings file $full/TamvikVRServer.ini cannot be written: no space left on the device" \
+    "the word list $full/WordList.txt cannot be written: no space left on the device"
+  umount "$full"
+else
+  echo "skip: no tmpfs can be mounted here for the full data file system"
+fi
 finish

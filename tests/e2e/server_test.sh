@@ -79,6 +79,7 @@ iPortHttp=11921
 iPortMouse=11923
 iUseWeb=-1
 iPortWeb=11924
+iUseWebLan=0
 INI
 )
 check "settings file holds every key in order with its default" \

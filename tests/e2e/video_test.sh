@@ -77,6 +77,11 @@ check "HEAD sends no body (the next request on its connection reads cleanly)" \
 
 status=$(curl -sS -o /dev/null -w '%{http_code}' "$(url "$videos/notes.txt")") || true
 check "a .txt file answers 404" test "$status" = 404
+check "the console says why: the extension is not in pcExt" wait_for_text "$install/console.txt" \
+  ": 404 (its extension is not in [Config] pcExt) $(server_path "$videos/notes.txt")"
+status=$(curl -sS -o /dev/null -w '%{http_code}' "$(url "$videos/gone.mp4")") || true
+check "a missing .mp4 answers 404 and the console says there is no such file" test "$status" = 404 -a \
+  "$(wait_for_text "$install/console.txt" ": 404 (no such file) $(server_path "$videos/gone.mp4")" && echo said)" = said
 
 status=$(curl -sS -o "$work/stream1.mp4" -w '%{http_code}' "$clip_url?stream=1") || true
 check "?stream=1 answers 200 with the whole file" test "$status" = 200 -a "$(cmp -s "$work/stream1.mp4" "$clip" && echo same)" = same

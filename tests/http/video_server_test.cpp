@@ -20,6 +20,12 @@
 #include "platform/utf.h"
 #include "support/temp_folder.h"
 
+#ifdef _WIN32
+#include "support/short_name.h"
+#else
+#include <sys/stat.h>
+#endif
+
 namespace tvr::http {
 namespace {
 
@@ -90,6 +96,15 @@ bool eventually(Condition condition, int timeoutMs = 5000) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;
+}
+
+// The reason of the server's latest request event (the end of an earlier body may come after it).
+RefusalReason requestReason(VideoServer& server) {
+    std::vector<StreamEvent> events = server.takeEvents();
+    auto request = std::find_if(events.rbegin(), events.rend(),
+                                [](const StreamEvent& event) { return event.kind == StreamEvent::Kind::Request; });
+    EXPECT_NE(request, events.rend()) << "no request event";
+    return request == events.rend() ? RefusalReason::None : request->reason;
 }
 
 class VideoServerTest : public ::testing::Test {
@@ -259,6 +274,56 @@ TEST_F(VideoServerTest, FolderNamedLikeAVideoIsNotFound) {
     EXPECT_EQ(fetch(getRequest(folder_.file("dir.mp4"))).status, 404);
 }
 
+// Every refusal goes out as the same 404; only the event tells the front-end which it was.
+TEST_F(VideoServerTest, EveryRefusalNamesItsReasonBehindTheSame404) {
+    folder_.write("a.txt", "text");
+    folder_.makeFolder("dir.mp4");
+    using enum RefusalReason;
+    struct Case {
+        const char* name;
+        std::string request;
+        int slot;
+        std::string path;  // empty: none
+        RefusalReason reason;
+    };
+    std::vector<Case> cases = {
+        {"missing", getRequest(folder_.file("gone.mp4")), 0, folder_.file("gone.mp4"), NoSuchFile},
+        {"folder", getRequest(folder_.file("dir.mp4"), "?stream=1"), 1, folder_.file("dir.mp4"), Folder},
+        {"extension", getRequest(folder_.file("a.txt")), 0, folder_.file("a.txt"), Extension},
+        {"undecodable", "GET /v%00.mp4 HTTP/1.1\r\n\r\n", 0, "", Undecodable},
+        {"no such slot", getRequest(path_, "?stream=2"), -1, path_, NoSuchSlot},
+    };
+#ifndef _WIN32
+    // A pipe by a video's name is there, but it is no file to stream.
+    ASSERT_EQ(::mkfifo(folder_.file("pipe.mp4").c_str(), 0600), 0);
+    cases.push_back({"cannot open", getRequest(folder_.file("pipe.mp4")), 0, folder_.file("pipe.mp4"), CannotOpen});
+#endif
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(fetch(c.request).head, "HTTP/1.1 404 File Not Find\r\nContent-Length: 0\r\n\r\n");
+        std::vector<StreamEvent> events = server_.takeEvents();
+        ASSERT_EQ(events.size(), 1u);
+        EXPECT_EQ(events[0].kind, StreamEvent::Kind::Request);
+        EXPECT_EQ(events[0].statusCode, 404);
+        EXPECT_EQ(events[0].slot, c.slot);
+        EXPECT_EQ(platform::toUtf8(events[0].path), c.path);
+        EXPECT_EQ(events[0].reason, c.reason);
+    }
+
+    // Another host's connection is answered before it says anything: the event names the host.
+    RawHttpClient stranger;
+    ASSERT_TRUE(stranger.connect(server_.port(), test::kOtherLoopback));
+    HttpReply refused;
+    ASSERT_TRUE(stranger.readReply(&refused, true, 5000));
+    EXPECT_EQ(refused.head, "HTTP/1.1 404 File Not Find\r\nContent-Length: 0\r\n\r\n");
+    std::vector<StreamEvent> events;
+    ASSERT_TRUE(eventually([&] { return takeEvents(&events) > 0; }));
+    EXPECT_EQ(events[0].reason, OtherHost);
+    EXPECT_EQ(events[0].peerAddress, test::kOtherLoopback);
+    EXPECT_EQ(events[0].connections, 1);
+    EXPECT_TRUE(events[0].path.empty());
+}
+
 TEST_F(VideoServerTest, OtherHostsAreRefusedAtOnceAndTakeNoPlaceFromThePlayer) {
     std::string big = patternBytes(4 * StreamSlot::kBufferSize, 9);
     folder_.write("big.mp4", big);
@@ -337,6 +402,7 @@ TEST_F(VideoServerTest, ARequestWithoutALoginGetsNotFoundAfter30Seconds) {
     EXPECT_EQ(events[0].kind, StreamEvent::Kind::AwaitingLogin);
     EXPECT_EQ(events[1].kind, StreamEvent::Kind::LoginWaitOver);
     EXPECT_EQ(events[1].connections, 2);
+    EXPECT_EQ(events[1].reason, RefusalReason::NobodyLoggedIn);
 
     RawHttpClient later;
     ASSERT_TRUE(later.connect(server_.port()));
@@ -795,20 +861,24 @@ TEST(VideoServerNames, ATrailingDotOrSpaceOpensNoOtherKindOfFile) {
     test::TempFolder folder;
     folder.write("secret.txt", "text");
     folder.write("a.mp4", "video");
+    using enum RefusalReason;
     struct Case {
         std::string name;
         int status;
         std::string body;
+        RefusalReason reason;
     };
 #ifdef _WIN32
     const Case cases[] = {
-        {"secret.txt.", 404, ""},  {"secret.txt. .", 404, ""}, {"secret.txt .", 404, ""},
-        {"secret.txt/.", 404, ""}, {"a.mp4.", 200, "video"},   {"a.mp4 . ", 200, "video"},
+        {"secret.txt.", 404, "", OtherSpelling},  {"secret.txt. .", 404, "", OtherSpelling},
+        {"secret.txt .", 404, "", OtherSpelling}, {"secret.txt/.", 404, "", OtherSpelling},
+        {"a.mp4.", 200, "video", None},           {"a.mp4 . ", 200, "video", None},
     };
 #else
     folder.write("secret.txt.", "dotted");
     folder.write("clip.", "clip");
-    const Case cases[] = {{"secret.txt.", 200, "dotted"}, {"clip.", 200, "clip"}, {"secret.txt", 404, ""}};
+    const Case cases[] = {
+        {"secret.txt.", 200, "dotted", None}, {"clip.", 200, "clip", None}, {"secret.txt", 404, "", Extension}};
 #endif
     TestGate gate(u"mp4  mkv");
     VideoServer server;
@@ -822,8 +892,50 @@ TEST(VideoServerNames, ATrailingDotOrSpaceOpensNoOtherKindOfFile) {
         ASSERT_TRUE(client.readReply(&reply));
         EXPECT_EQ(reply.status, c.status);
         EXPECT_EQ(reply.body, c.body);
+        EXPECT_EQ(requestReason(server), c.reason);
     }
 }
+
+#ifdef _WIN32
+// Windows gives "secret.mp4x" a short name ending in ".MP4", and opens that name, plain or in the
+// "\\?\" form, as secret.mp4x: the file it opens is judged, so a file whose extension only
+// begins with an allowed one is not served, while a video's own short name still is.
+TEST(VideoServerNames, AShortNameIsJudgedByTheFileItOpens) {
+    test::TempFolder folder;
+    folder.write("secret.mp4x", "secret");
+    folder.write("a long video name.mp4", "video");
+    const std::u16string secret = test::shortPath(folder.file16("secret.mp4x"));
+    const std::u16string video = test::shortPath(folder.file16("a long video name.mp4"));
+    if (secret.empty() || secret.ends_with(u"secret.mp4x")) GTEST_SKIP() << "this volume makes no short names";
+    ASSERT_TRUE(secret.ends_with(u".MP4")) << platform::toUtf8(secret);
+    struct Case {
+        std::u16string path;
+        int status;
+        std::string body;
+        RefusalReason reason;
+    };
+    const Case cases[] = {
+        {secret, 404, "", RefusalReason::OtherSpelling},
+        {u"\\\\?\\" + secret, 404, "", RefusalReason::OtherSpelling},
+        {video, 200, "video", RefusalReason::None},
+        {u"\\\\?\\" + video, 200, "video", RefusalReason::None},
+    };
+    TestGate gate(u"mp4");
+    VideoServer server;
+    ASSERT_TRUE(server.start(0, &gate, kLoopback));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(platform::toUtf8(c.path));
+        RawHttpClient client;
+        ASSERT_TRUE(client.connect(server.port()));
+        ASSERT_TRUE(client.send(getRequest(platform::toUtf8(c.path))));
+        HttpReply reply;
+        ASSERT_TRUE(client.readReply(&reply));
+        EXPECT_EQ(reply.status, c.status);
+        EXPECT_EQ(reply.body, c.body);
+        EXPECT_EQ(requestReason(server), c.reason);
+    }
+}
+#endif
 
 TEST(VideoServerLifecycle, CloseIsSafeBeforeAndAfterStart) {
     TestGate gate;

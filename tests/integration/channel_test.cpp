@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Listing channels and saving the search and favourites lists through a real connection.
+#include <filesystem>
+
 #include "core/text.h"
 #include "integration/control_fixture.h"
 #include "platform/text_file.h"
@@ -233,6 +235,37 @@ TEST_F(ChannelTest, AFolderWithNamesThatAreNotUtf8IsNamedOnTheConsoleOnce) {
     EXPECT_EQ(reply.entries()[0].name, u"caf\uFFFD.mp4");
     EXPECT_EQ(waitStatus(protocol::status::kError).text2,
               core::format(protocol::status::kUndecodableNamesFormat, {folder.file16("videos")}));
+}
+
+TEST_F(ChannelTest, AHeadsetThatLeavesAVrDeviceWalkIsSaidToHaveLeft) {
+    // Wide enough that the walk goes on well after its first packet left: each folder is a
+    // "#RET_DIR" line, some 400 of them a packet. Made in memory where there is such a file
+    // system: a busy disk takes seconds for 10,000 folders. Wine makes folders far slower still.
+    const int kShows = platform::backslashIsSeparator() ? 20 : 100;
+    const bool inMemory = std::filesystem::is_directory("/dev/shm");
+    const TempFolder tree = inMemory ? TempFolder("/dev/shm") : TempFolder();
+    for (int show = 0; show < kShows; ++show) {
+        const std::string name = "show " + std::to_string(show);
+        tree.makeFolder(name);
+        for (int season = 0; season < 100; ++season) tree.makeFolder(name + "/season " + std::to_string(season));
+    }
+    config.channels[1].type = core::kChannelVrDevice;
+    config.channels[1].path = tree.path16();
+    connectAuthenticated();
+    ASSERT_TRUE(client.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)"}));
+    std::vector<client::Record> records;
+    ASSERT_TRUE(client.receivePacket(&records, kReplyTimeoutMs)) << "the walk never started";
+    client.close();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::vector<protocol::Refusal> refusals;
+    std::vector<protocol::Note> notes;
+    while (refusals.empty() && std::chrono::steady_clock::now() < deadline) {
+        server->takeEvents(&refusals, &notes);
+        if (refusals.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_EQ(refusals.size(), 1u) << "the walk ended without a word";
+    EXPECT_EQ(refusals[0].request, u"#CMD_GET_CHANNEL");
+    EXPECT_EQ(refusals[0].reason, u"channel 2 ([ch.1], VR device): the headset left before the listing ended");
 }
 
 // A playlist whose lines each walk the same tree again: a listing far longer than any wait below.

@@ -5,8 +5,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <future>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/fs.h"
@@ -58,6 +64,90 @@ Listing readThrough(FolderReadAhead& readAhead, const std::u16string& folder, bo
         nullptr);
     return sorted(out);
 }
+
+// Who reads the first of the watched folders, through the read-ahead's enumeration hook: the
+// walk's thread or a read-ahead thread. A held watch keeps each read-ahead thread at the first
+// entry of its watched folder until every watched folder has a thread of its own; the thread of
+// the first then waits for the stop and takes 20 ms an entry, so that the stop finds it mid-folder.
+struct WatchCounts {
+    int walk = 0;       // entries read on the walk's thread
+    int threads = 0;    // entries read on read-ahead threads
+    int afterStop = 0;  // of those, read after the stop
+};
+
+class ReadWatch {
+public:
+    ReadWatch(std::vector<std::u16string> folders, bool hold) {
+        std::lock_guard lock(mutex_);
+        folders_ = std::move(folders);
+        entered_.assign(folders_.size(), false);
+        hold_ = hold;
+        walk_ = std::this_thread::get_id();
+        counts_ = {};
+        stopping_ = false;
+        FolderReadAhead::setEnumerationHook(&onEntry);
+    }
+    ~ReadWatch() {
+        FolderReadAhead::setEnumerationHook(nullptr);
+        stop();
+    }
+    ReadWatch(const ReadWatch&) = delete;
+    ReadWatch& operator=(const ReadWatch&) = delete;
+
+    /// Waits until every watched folder has a read-ahead thread at its first entry.
+    bool waitHeld(std::chrono::seconds timeout) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, timeout, [] { return allEntered(); });
+    }
+    /// Lets the held thread of the first folder go on.
+    static void stop() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+    }
+    WatchCounts counts() const {
+        std::lock_guard lock(mutex_);
+        return counts_;
+    }
+
+private:
+    static bool allEntered() { return std::find(entered_.begin(), entered_.end(), false) == entered_.end(); }
+    static void onEntry(std::u16string_view folder) {
+        std::unique_lock lock(mutex_);
+        const auto index =
+            static_cast<std::size_t>(std::find(folders_.begin(), folders_.end(), folder) - folders_.begin());
+        if (index == folders_.size()) return;
+        if (std::this_thread::get_id() == walk_) {
+            counts_.walk += index == 0 ? 1 : 0;
+            return;
+        }
+        if (index == 0) {
+            ++counts_.threads;
+            counts_.afterStop += stopping_ ? 1 : 0;
+        }
+        if (!entered_[index]) {
+            entered_[index] = true;
+            changed_.notify_all();
+        }
+        if (!hold_) return;
+        changed_.wait_for(lock, std::chrono::seconds(60), [] { return allEntered(); });
+        if (index != 0) return;
+        changed_.wait_for(lock, std::chrono::seconds(60), [] { return stopping_; });
+        lock.unlock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+
+    static inline std::mutex mutex_;
+    static inline std::condition_variable changed_;
+    static inline std::vector<std::u16string> folders_;
+    static inline std::vector<bool> entered_;
+    static inline bool hold_ = false;
+    static inline std::thread::id walk_;
+    static inline WatchCounts counts_;
+    static inline bool stopping_ = false;
+};
 
 TEST(FolderReadAheadTest, AFolderIsGivenAsItIsWhenTheWalkReadsItWhateverHappenedSinceTheReadAhead) {
     for (const bool withTimes : {true, false}) {
@@ -114,13 +204,70 @@ TEST(FolderReadAheadTest, FoldersTheWalkPassesFreeTheirPlaceInTheWindow) {
     FolderReadAhead readAhead(true, FolderReadAhead::Start::kAtOnce);
     readAhead.announce(shows);
     ASSERT_TRUE(readAhead.waitReady(kWindow, 30s));
+    EXPECT_FALSE(readAhead.waitReady(kWindow + 1, 500ms)) << "the threads read beyond the window";
+    // The walk enters shows one by one: each it passes brings the next into the window, and a
+    // waiting thread reads it.
+    constexpr std::size_t kRounds = 8;
+    for (std::size_t s = 0; s < kRounds; ++s) {
+        bool readable = false;
+        EXPECT_EQ(readThrough(readAhead, shows[s], true, &readable).size(), 2u) << s;
+        EXPECT_TRUE(readAhead.waitReady(kWindow, 10s)) << "no thread read on after the walk passed show " << s;
+    }
     // The walk leaves out two shows of three, as a walk leaves out folders it has been in; the
     // ones it passed must not keep the threads from reading ahead of where it is now.
-    for (std::size_t s = 2; s <= kWindow; s += 3) {
+    for (std::size_t s = kRounds + 2; s <= kRounds + kWindow; s += 3) {
         bool readable = false;
         EXPECT_EQ(readThrough(readAhead, shows[s], true, &readable).size(), 2u) << s;
     }
     EXPECT_TRUE(readAhead.waitReady(kWindow, 30s));
+}
+
+// A folder written a moment ago may change again within one time stamp: the threads leave it to
+// the walk, which reads it as it is.
+TEST(FolderReadAheadTest, AFolderWrittenJustNowIsReadByTheWalkItself) {
+    test::TempFolder temp;
+    temp.write("Fresh/a.mp4", "x");
+    temp.write("Fresh/b.mp4", "x");
+    ReadWatch watch({temp.file16("Fresh")}, false);
+    FolderReadAhead readAhead(true, FolderReadAhead::Start::kAtOnce);
+    readAhead.announce({temp.file16("Fresh")});
+    ASSERT_TRUE(readAhead.waitReady(1, 30s)) << "a thread has looked at the folder";
+    bool readable = false;
+    EXPECT_EQ(readThrough(readAhead, temp.file16("Fresh"), true, &readable), enumerated(temp.file16("Fresh"), true));
+    EXPECT_TRUE(readable);
+    EXPECT_EQ(watch.counts().threads, 0) << "a read-ahead thread read a folder written just now";
+    EXPECT_EQ(watch.counts().walk, 2);
+}
+
+// The end of a walk (its headset left, the server stops) ends the read-ahead at once: a thread
+// mid-folder leaves it at the next entry, and the threads that wait for work end too.
+TEST(FolderReadAheadTest, DestroyingItEndsAThreadMidFolderAndTheThreadsThatWait) {
+    test::TempFolder temp;
+    constexpr int kEntries = 256;  // paced to 20 ms each once the stop came: 5 s for the whole folder
+    for (int i = 0; i < kEntries; ++i) temp.write("Big/" + std::to_string(i) + ".mp4", "");
+    temp.write("A/a.mp4", "x");
+    temp.write("B/b.mp4", "x");
+    test::quietFolders(temp.path());
+    auto readAhead = std::make_unique<FolderReadAhead>(false, FolderReadAhead::Start::kAtOnce);
+    // Gone first: a failed assertion lets the threads go.
+    ReadWatch watch({temp.file16("Big"), temp.file16("A"), temp.file16("B")}, true);
+    readAhead->announce({temp.file16("Big"), temp.file16("A"), temp.file16("B")});
+    ASSERT_TRUE(watch.waitHeld(30s)) << "a thread of its own in each folder";
+    ASSERT_TRUE(readAhead->waitReady(2, 30s)) << "the small folders are read: their two threads wait for work";
+
+    auto ended = std::make_shared<std::promise<void>>();
+    std::future<void> destroyed = ended->get_future();
+    std::thread destroyer([ended, owned = std::move(readAhead)]() mutable {
+        ReadWatch::stop();
+        owned.reset();
+        ended->set_value();
+    });
+    if (destroyed.wait_for(20s) != std::future_status::ready) {
+        destroyer.detach();  // a thread never woken keeps it in the join
+        FAIL() << "the read-ahead did not end within 20 s";
+    }
+    destroyer.join();
+    EXPECT_LT(watch.counts().afterStop, kEntries / 2) << "the thread read on through the folder after the stop";
 }
 
 }  // namespace

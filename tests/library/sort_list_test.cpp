@@ -95,6 +95,26 @@ TEST(SortListKeys, NamesDifferingOnlyInCaseAreOrderedByDateTimeInTheSecondDirect
     EXPECT_EQ(folder.sorted(kSortByName, 0, 1), (Names{"clip.mp4", "CLIP.mp4", "Clip.mp4", "b.mp4"}));
 }
 
+// A listing by name reads no times; only names equal but for case get theirs afterwards, and a
+// pair of them is ordered by time in either second direction, whatever order they came in.
+TEST(SortListKeys, NameTiesSettledAfterTheSortAreOrderedByTime) {
+    const platform::FileTime older = platform::fileTimeFromUnix(kDay, 0);
+    const platform::FileTime newer = platform::fileTimeFromUnix(kDay + 60, 0);
+    const auto writeTimeOf = [&](const std::u16string& name) { return name == u"clip.mp4" ? older : newer; };
+    for (std::int32_t mode2nd : {1, 0}) {
+        SCOPED_TRACE("second direction " + std::to_string(mode2nd));
+        const Names expected =
+            mode2nd != 0 ? Names{"b.mp4", "clip.mp4", "Clip.mp4"} : Names{"b.mp4", "Clip.mp4", "clip.mp4"};
+        SortList sorter;
+        for (const std::string& name : {expected[2], expected[0], expected[1]}) sorter.add(platform::fromUtf8(name));
+        ASSERT_TRUE(sorter.sort(kSortByName, 1, mode2nd));
+        sorter.settleNameTies(writeTimeOf);
+        Names sorted;
+        for (std::size_t i = 0; i < sorter.count(); ++i) sorted.push_back(platform::toUtf8(sorter.get(i).name));
+        EXPECT_EQ(sorted, expected);
+    }
+}
+
 TEST(SortListKeys, TimeDescendingIsNewestFirstWithNameTies) {
     SortedFolder folder;
     folder.add("old.mp4", kDay - 86400);

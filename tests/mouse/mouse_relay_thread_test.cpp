@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The relay on its own thread, end to end on loopback: datagrams keep coming with a counter
-// that rises by one, and none is sent once stop() has returned.
+// that rises by one across a pause, and none is sent once stop() has returned.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,6 +24,14 @@ TEST(MouseRelayThread, SendsARisingCounterUntilStopReturns) {
     mouse::MouseRelay relay(capture, core::SystemClock::instance(), &commands);
     ASSERT_TRUE(relay.start(u"127.0.0.1", receiver.port()));
     for (int expected = 0; expected < 20; ++expected) {
+        if (expected == 10) {
+            // A pause long enough for the thread to see it (what was sent before it arrives, then
+            // several quiet periods), and a resume: a new schedule, not a new counter; ct=0 comes
+            // once per start.
+            relay.pause();
+            while (auto datagram = receiver.next(200)) ASSERT_EQ(counterOf(*datagram), expected++) << *datagram;
+            relay.resume();
+        }
         auto datagram = receiver.next();
         ASSERT_TRUE(datagram.has_value());
         ASSERT_EQ(counterOf(*datagram), expected) << *datagram;

@@ -58,6 +58,17 @@ check "Depends names the C and C++ libraries the programs link" \
   test -n "$(grep 'libc6 (>=' <<<"$depends" | grep 'libstdc++6 (>=')"
 check "server's manual page describes --data-dir" \
   test -n "$(zcat "$root/usr/share/man/man1/tamvikvr-server.1.gz" | grep -F -- 'data\-dir')"
+for page in "$root"/usr/share/man/man1/tamvikvr-*.1.gz; do
+  check "${page##*/} points to the installed documentation, not to the source tree" \
+    bash -c '! zcat "$1" | grep -qF "docs/configuration"' _ "$page"
+  check "${page##*/} shows every character (no ? for Japanese)" \
+    bash -c '! LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$1" 2>/dev/null | grep -qF "??"' _ "$page"
+done
+gui_page="$root/usr/share/man/man1/tamvikvr-server-gui.1.gz"
+if [ -e "$gui_page" ]; then
+  check "desktop program's manual page shows its Japanese button 終了" \
+    test -n "$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$gui_page" 2>/dev/null | grep -F '終了')"
+fi
 check "installed server prints its version" \
   test -n "$("$server" --version | grep -x 'TamvikVR Server [0-9.a-z]* (protocol 130)')"
 check "installed client prints its version" test -n "$("$root/usr/bin/tamvikvr-client" --version | grep '^tamvikvr-client ')"

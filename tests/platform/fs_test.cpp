@@ -13,6 +13,7 @@
 #include "platform/time.h"
 #include "platform/utf.h"
 #include "support/folder_link.h"
+#include "support/quiet_tree.h"
 #include "support/sparse_file.h"
 #include "support/temp_folder.h"
 
@@ -126,10 +127,18 @@ TEST(FsTimes, UnopenableFileFails) {
     EXPECT_FALSE(setFileTimes(temp.file16("missing"), times));
 }
 
+std::atomic<int> folderFlushes{0};
+void countFolderFlush(std::u16string_view) { ++folderFlushes; }
+
 TEST(FsFiles, AtomicWriteReplacesAndReadsBack) {
     test::TempFolder temp;
     temp.write("f.bin", "old");
-    ASSERT_TRUE(writeFileAtomic(temp.file16("f.bin"), std::string("new\0bytes", 9)));
+    folderFlushes = 0;
+    setFolderFlushHook(&countFolderFlush);
+    const bool written = writeFileAtomic(temp.file16("f.bin"), std::string("new\0bytes", 9));
+    setFolderFlushHook(nullptr);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(folderFlushes, 1) << "the folder holds the new name only once it is flushed";
     std::string bytes;
     ASSERT_TRUE(readFileBytes(temp.file16("f.bin"), &bytes));
     EXPECT_EQ(bytes, std::string("new\0bytes", 9));
@@ -138,6 +147,20 @@ TEST(FsFiles, AtomicWriteReplacesAndReadsBack) {
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(temp.path())) ++entries;
     EXPECT_EQ(entries, 1u);
+}
+
+TEST(FsStamp, AFolderIsQuietOnlyWhenLastWrittenMoreThanAMomentAgo) {
+    test::TempFolder temp;
+    temp.write("old/a.mp4", "x");
+    temp.write("new/a.mp4", "x");
+    test::quietFolders(temp.file("old"));
+    FolderStamp old;
+    FolderStamp fresh;
+    ASSERT_TRUE(folderStamp(temp.file16("old"), &old));
+    ASSERT_TRUE(folderStamp(temp.file16("new"), &fresh));
+    EXPECT_TRUE(old.quiet) << "written an hour ago";
+    EXPECT_FALSE(fresh.quiet) << "written just now";
+    EXPECT_FALSE(folderStamp(temp.file16("old/a.mp4"), &old)) << "a file has no folder stamp";
 }
 
 std::atomic<int> blockReads{0};

@@ -12,6 +12,10 @@
 #include "protocol/handler_harness.h"
 #include "protocol/status_codes.h"
 
+#ifdef _WIN32
+#include "support/short_name.h"
+#endif
+
 namespace tvr::protocol {
 namespace {
 
@@ -313,6 +317,15 @@ TEST_F(CommandsTest, MoveFileJudgesTheNamesTheSystemOpens) {
     EXPECT_FALSE(result);
     EXPECT_EQ(h.folder.read("v/secret.txt"), "text");
     EXPECT_EQ(platform::pathKind(file("v/shown.mp4")), platform::PathKind::Missing);
+    // "secret.mp4x" has a short name ending in ".MP4", which names that very file.
+    h.folder.write("v/secret.mp4x", "secret");
+    const std::u16string secret = test::shortPath(file("v/secret.mp4x"));
+    if (!secret.empty() && !secret.ends_with(u"secret.mp4x")) {
+        run(h, u"CM_MOVE_FILE", {file("v/shown.mp4"), secret}, &result);
+        EXPECT_FALSE(result) << "the short name moves secret.mp4x";
+        EXPECT_EQ(h.folder.read("v/secret.mp4x"), "secret");
+        EXPECT_EQ(platform::pathKind(file("v/shown.mp4")), platform::PathKind::Missing);
+    }
     run(h, u"CM_MOVE_FILE", {file("w/b.mp4 ."), file("v/a.mp4")}, &result);
     ASSERT_TRUE(result) << "the target opens as w/b.mp4";
     EXPECT_EQ(h.folder.read("w/b.mp4"), "video");
@@ -322,6 +335,43 @@ TEST_F(CommandsTest, MoveFileJudgesTheNamesTheSystemOpens) {
     ASSERT_TRUE(result);
     EXPECT_EQ(h.folder.read("v/shown.mp4."), "dotted");
     EXPECT_EQ(h.folder.read("v/secret.txt"), "text");
+#endif
+}
+
+// A video's markers and VR format are kept under the name the system opens: on Windows "a.mp4."
+// and a short name are the files a.mp4 and its long name, whose stores they find. On Linux the
+// dots are the real names, and each name has stores of its own.
+TEST_F(CommandsTest, MarkersAndVrFormatsAreKeptUnderTheNameTheSystemOpens) {
+    h.config.trimPath = file("trim");
+    h.config.vrFormatPath = file("vr");
+    ASSERT_TRUE(platform::makeFolder(file("trim")));
+    ASSERT_TRUE(platform::makeFolder(file("vr")));
+    h.apply();
+    h.folder.write("v/a long video name.mp4", "video");
+    std::vector<std::pair<std::u16string, std::string>> spellings = {{file("v/a.mp4."), "a"},
+                                                                     {file("v/a.mp4 . "), "a"}};
+#ifdef _WIN32
+    const std::u16string shortName = test::shortPath(file("v/a long video name.mp4"));
+    if (!shortName.empty() && !shortName.ends_with(u"name.mp4")) spellings.emplace_back(shortName, "a long video name");
+#else
+    spellings = {{file("v/a.mp4."), "a.mp4"}};
+#endif
+    for (const auto& [spelled, baseName] : spellings) {
+        SCOPED_TRACE(platform::toUtf8(spelled));
+        run(h, u"CM_SAVE_MARKER", {spelled, u"<en.0>1,<a.0>7"}, &result);
+        ASSERT_TRUE(result);
+        run(h, u"CM_SAVE_VR_FORMAT", {spelled, u"<layout>\"SBS\",<screen>\"180\""}, &result);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(platform::pathKind(file("trim/" + baseName + ".trm")), platform::PathKind::File);
+        EXPECT_EQ(platform::pathKind(file("vr/" + baseName + ".ini")), platform::PathKind::File);
+        EXPECT_EQ(run(h, u"CM_GET_MARKER_LIST", {spelled}, &result), (Entries{{1, spelled}}));
+        EXPECT_EQ(run(h, u"CM_LOAD_VR_FORMAT", {spelled}, &result), (Entries{{1, u"<layout>\"SBS\",<screen>\"180\""}}));
+    }
+#ifdef _WIN32
+    EXPECT_EQ(platform::pathKind(file("trim/a.mp4.trm")), platform::PathKind::Missing);
+    EXPECT_EQ(run(h, u"CM_LOAD_MARKER", {file("v/a.mp4")}, &result)[0].first, 1) << "the file's own name finds them";
+#else
+    EXPECT_EQ(run(h, u"CM_LOAD_MARKER", {file("v/a.mp4")}, &result)[0].first, 0) << "a.mp4 is another file";
 #endif
 }
 

@@ -109,13 +109,34 @@ TEST(ConsoleStatus, JapaneseLocaleFollowsTheFirstVariableSet) {
 
 TEST(ConsoleStream, RequestsEndsAndWaitsForALoginReadAsOneLineEach) {
     using Kind = http::StreamEvent::Kind;
+    using enum http::RefusalReason;
     struct Case {
         http::StreamEvent event;
         std::string line;
     };
     const Case cases[] = {
         {{Kind::Request, 0, 1000, u"/v/動画.mp4", 206, 0, 0}, "video slot 0: 206 from byte 1000 /v/動画.mp4"},
-        {{Kind::Request, -1, 0, u"/v/a.txt", 404, 0, 0}, "video: 404 from byte 0 /v/a.txt"},
+        // Every refusal with its reason, from the one table of reasons.
+        {{Kind::Request, 0, 0, u"/v/b.mp4", 404, 0, 0, 0, NoSuchFile}, "video slot 0: 404 (no such file) /v/b.mp4"},
+        {{Kind::Request, 1, 0, u"/v/d.mp4", 404, 0, 0, 0, Folder},
+         "video slot 1: 404 (the path is a folder, not a video) /v/d.mp4"},
+        {{Kind::Request, 0, 0, u"/v/a.txt", 404, 0, 0, 0, Extension},
+         "video slot 0: 404 (its extension is not in [Config] pcExt) /v/a.txt"},
+        {{Kind::Request, -1, 0, u"", 404, 0, 0, 1, OtherHost, 0x0A000005},
+         "video: 404 (another host than the logged-in headset's) to 10.0.0.5"},
+        {{Kind::Request, -1, 0, u"", 404, 0, 0, 3, OtherHost, 0x0A000005},
+         "video: 404 (another host than the logged-in headset's) to 10.0.0.5 (3 connections)"},
+        {{Kind::Request, 0, 0, u"/v/a.mp4", 404, 0, 0, 0, LoginEnded},
+         "video slot 0: 404 (the headset's login it came under has ended) /v/a.mp4"},
+        {{Kind::Request, 0, 0, u"C:/v/SECRET~1.MP4", 404, 0, 0, 0, OtherSpelling},
+         "video slot 0: 404 (Windows opens that name as another file, whose extension is not in [Config] pcExt: "
+         "a short name, or trailing dots or blanks) C:/v/SECRET~1.MP4"},
+        {{Kind::Request, 0, 0, u"", 404, 0, 0, 0, Undecodable},
+         "video slot 0: 404 (the request's path could not be decoded)"},
+        {{Kind::Request, -1, 0, u"/v/a.mp4", 404, 0, 0, 0, NoSuchSlot},
+         "video: 404 (no stream slot of that number: stream= takes 0 or 1) /v/a.mp4"},
+        {{Kind::Request, 1, 0, u"/v/p.mp4", 404, 0, 0, 0, CannotOpen},
+         "video slot 1: 404 (the file cannot be opened: access denied, or locked by another program) /v/p.mp4"},
         {{
              Kind::End,
              1,
@@ -274,6 +295,11 @@ TEST(ServerCommandLine, OptionsAndMistakes) {
         {{"--data-dir"}, false, Action::Run, "--data-dir needs a folder"},
         {{"--data-dir="}, false, Action::Run, "--data-dir needs a folder"},
         {{"start"}, false, Action::Run, "unexpected argument \"start\""},
+        {{"--set-web-password", "--data-dir", "d"}, true, Action::SetWebPassword, "d"},
+        {{"--set-web-password=secret"},
+         false,
+         Action::Run,
+         "--set-web-password takes no value: it reads the password from the terminal"},
     };
     for (const Case& c : cases) {
         ServerCommandLine line;

@@ -20,6 +20,7 @@
 #include "support/data_folder_scope.h"
 #include "support/stored_path.h"
 #include "support/temp_folder.h"
+#include "ui/console/console_view.h"
 
 namespace tvr::test {
 namespace {
@@ -29,12 +30,20 @@ struct RecordingView final : ui::StatusView {
     std::vector<std::pair<std::int32_t, std::u16string>> statuses;
     std::vector<std::u16string> problems;
     std::vector<std::u16string> events;
-    void showEvent(const platform::LocalTime&, std::u16string_view text) override { events.emplace_back(text); }
+    void showEvent(const platform::LocalTime&, std::u16string_view text) override {
+        events.emplace_back(text);
+        lines.emplace_back(text);
+    }
     void showStatus(const platform::LocalTime&, std::int32_t code, std::u16string_view text1,
                     std::u16string_view) override {
         statuses.emplace_back(code, std::u16string(text1));
     }
     void showProblem(std::u16string_view text) override { problems.emplace_back(text); }
+    // Every event and stream line, in the order shown.
+    std::vector<std::u16string> lines;
+    void showStream(const platform::LocalTime&, const http::StreamEvent& event) override {
+        lines.push_back(ui::streamLine(event));
+    }
 };
 
 class ControllerTest : public ::testing::Test {
@@ -119,6 +128,36 @@ TEST_F(ControllerTest, ChannelChangedByTheHeadsetIsSavedToTheSettingsFile) {
     ASSERT_TRUE(client.receiveReply(&reply, 5000));
     ASSERT_FALSE(reply.records.empty());
     EXPECT_EQ(reply.records[0].result.text, folder.file16("chosen"));
+}
+
+// The headset sets a channel and plays from it before the front-end's next tick: the change,
+// posted first, is shown first, though it reaches the front-end on another queue.
+TEST_F(ControllerTest, AChangeThenAFetchAreShownInTheOrderTheyHappened) {
+    folder.write("clip.mp4", "a video");
+    startController();
+    ASSERT_TRUE(connectAndHandshake());
+    std::u16string args[4] = {u"1", u"0", folder.path16(), u""};
+    client::Reply answer;
+    ASSERT_TRUE(client.sendCommand(u"CM_SET_CHANNEL_TYPE", args));
+    ASSERT_TRUE(client.receiveReply(&answer, 5000));
+    ASSERT_TRUE(answer.ok);
+    RawHttpClient player;
+    ASSERT_TRUE(player.connect(controller->videoServer()->port()));
+    ASSERT_TRUE(player.send("GET /" + folder.file("clip.mp4") + " HTTP/1.1\r\n\r\n"));
+    HttpReply reply;
+    ASSERT_TRUE(player.readReply(&reply));
+    ASSERT_EQ(reply.status, 200);
+    const auto at = [&](std::u16string_view start) {
+        return std::find_if(view.lines.begin(), view.lines.end(),
+                            [&](const std::u16string& line) { return line.starts_with(start); }) -
+               view.lines.begin();
+    };
+    const std::u16string request = u"video slot 0: 200 from byte 0 ";
+    controller->tick();
+    const auto count = static_cast<std::ptrdiff_t>(view.lines.size());
+    ASSERT_LT(at(request), count) << "the request came before this tick";
+    ASSERT_LT(at(u"channel 2 set by the headset"), count);
+    EXPECT_LT(at(u"channel 2 set by the headset"), at(request));
 }
 
 TEST_F(ControllerTest, StreamSlotIsReleasedOnceTheHeadsetHasGone) {

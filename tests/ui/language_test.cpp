@@ -21,9 +21,10 @@ TEST(LanguageTest, OnlyAJapaneseSystemGetsJapanese) {
     };
     for (const Case& c :
          {Case{"ja_JP.UTF-8", Language::Japanese}, Case{"ja-JP", Language::Japanese}, Case{"ja", Language::Japanese},
-          Case{"ja_JP@cjknarrow", Language::Japanese}, Case{"ja.UTF-8", Language::Japanese},
-          Case{"jam_JM", Language::English}, Case{"en_US.UTF-8", Language::English}, Case{"de-DE", Language::English},
-          Case{"C", Language::English}, Case{"POSIX", Language::English}, Case{"", Language::English}}) {
+          Case{"ja_JP@cjknarrow", Language::Japanese}, Case{"ja@cjknarrow", Language::Japanese},
+          Case{"ja.UTF-8", Language::Japanese}, Case{"jam_JM", Language::English},
+          Case{"en_US.UTF-8", Language::English}, Case{"de-DE", Language::English}, Case{"C", Language::English},
+          Case{"POSIX", Language::English}, Case{"", Language::English}}) {
         EXPECT_EQ(ui::languageOfSystemTag(c.tag), c.language) << c.tag;
         EXPECT_EQ(ui::chooseLanguage(std::nullopt, c.tag), c.language) << c.tag;
     }

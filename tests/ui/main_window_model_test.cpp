@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <set>
 #include <thread>
 
 #include "client/control_client.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "http/refusal_reason.h"
 #include "platform/fs.h"
 #include "platform/ini_file.h"
 #include "platform/utf.h"
@@ -158,21 +160,28 @@ TEST_F(MainWindowModelTest, ApplyEnterAndTheTwoWaysToClose) {
 
 TEST_F(MainWindowModelTest, ApplyStoresAMissingFolderAndSaysSoAtOnce) {
     const std::u16string missing = storedPath(folder.file16("no such folder"));
+    folder.write("a file.mp4", "x");
+    const std::u16string file = storedPath(folder.file16("a file.mp4"));
     window.shown[4] = {u"PCフォルダ", missing};
+    window.shown[5] = {u"PCフォルダ", file};
     window.shown[3] = {u"PCフォルダ", exe};
     ASSERT_EQ(window.shown[1].typeName, u"PCフォルダ");
     ASSERT_TRUE(window.shown[1].path.empty());
     ASSERT_TRUE(model.onControl(IDC_APPLY));
     EXPECT_EQ(iniValue(u"ch.4", u"pcPath"), missing) << "the folder is kept as typed";
     const std::u16string expected = core::format(ui::text(ui::TextId::FolderMissing), {5, missing});
-    ASSERT_TRUE(tickUntil([&] { return window.status[1] == expected; })) << platform::toUtf8(window.status[1]);
+    const std::u16string isFile = core::format(ui::text(ui::TextId::FolderIsFile), {6, file});
+    ASSERT_TRUE(tickUntil([&] { return window.status[1] == isFile; })) << platform::toUtf8(window.status[1]);
     EXPECT_TRUE(hasEvent(model, expected));
+    EXPECT_FALSE(hasEvent(model, core::format(ui::text(ui::TextId::FolderMissing), {6, file})))
+        << "a file is no missing folder";
     EXPECT_FALSE(hasEvent(model, u"チャンネル4")) << "an existing folder is no problem";
     EXPECT_FALSE(hasEvent(model, u"チャンネル2")) << "a row left empty is not set, not missing";
 
-    // The folder is made and applied again: the mended problem leaves the status bar and the
-    // list of problems, and the apply says it succeeded.
+    // The folder is made, the file's row names a folder, and both are applied again: the mended problems leaves the
+    // status bar and the list of problems, and the apply says it succeeded.
     ASSERT_TRUE(platform::makeFolder(missing));
+    window.shown[5] = {u"PCフォルダ", exe};
     ASSERT_TRUE(model.onControl(IDC_APPLY));
     ASSERT_TRUE(tickUntil([&] { return window.status[1] == ui::text(ui::TextId::Applied); }))
         << platform::toUtf8(window.status[1]);
@@ -240,7 +249,8 @@ TEST_F(MainWindowModelTest, TrayEntriesSettingsAndUnknownIds) {
     EXPECT_FALSE(window.closed);
 }
 
-// A headset's visit as the user reads it: the tooltip follows the state, the refusal and the
+// A headset's visit as the user reads it: the tooltip follows the state and not a fault (a wrong
+// password), the refusal and the
 // disconnection by Ctrl+Shift+Alt+S are listed in order, and マウス ON without a relay says why.
 TEST_F(MainWindowModelTest, EventsAndTooltipFollowAHeadset) {
     client::ControlClient headset;
@@ -248,6 +258,9 @@ TEST_F(MainWindowModelTest, EventsAndTooltipFollowAHeadset) {
     ASSERT_TRUE(tickUntil([&] { return window.tooltip == u"TamvikVR Server - 接続中 127.0.0.1"; }))
         << platform::toUtf8(window.tooltip);
     client::Reply reply;
+    ASSERT_TRUE(headset.sendTexts({u"#CMD_PASSWORD(<pass>\"wrong\")"}) && headset.receiveReply(&reply, 5000));
+    ASSERT_TRUE(tickUntil([&] { return hasEvent(model, u"パスワードが一致しません"); }));
+    EXPECT_EQ(window.tooltip, u"TamvikVR Server - 接続中 127.0.0.1") << "a fault is no connection state";
     ASSERT_TRUE(headset.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)"}) && headset.receiveReply(&reply, 5000));
     ASSERT_TRUE(model.onHotKey(ID_HOTKEY_DISCONNECT));
     ASSERT_TRUE(tickUntil([&] { return window.status[0] == u"接続待ち"; }));
@@ -276,6 +289,69 @@ TEST_F(MainWindowModelTest, EventsAndTooltipFollowAHeadset) {
     ASSERT_TRUE(model.onHotKey(ID_HOTKEY_MOUSE_ON));
     std::u16string problem = model.controller().mouseProblem();
     EXPECT_EQ(window.status[1], problem.empty() ? ui::text(ui::TextId::MouseRelayIdle) : problem);
+}
+
+// A refused video request names its reason in the window's language, from the one table of
+// reasons; a served request keeps the console's line.
+TEST_F(MainWindowModelTest, ARefusedVideoRequestNamesItsReasonInTheWindowsLanguage) {
+    using Kind = http::StreamEvent::Kind;
+    const platform::LocalTime time{2026, 12, 9, 20, 0, 0};
+    auto shown = [&](http::StreamEvent event) {
+        model.showStream(time, event);
+        return model.events().events().back().text;
+    };
+    std::set<std::u16string> texts;
+    for (ui::Language language : {ui::Language::Japanese, ui::Language::English}) {
+        ui::setTextLanguage(language);
+        for (const http::RefusalText& row : http::refusalTexts()) {
+            if (row.reason == http::RefusalReason::None) continue;
+            const std::u16string_view reason = language == ui::Language::English ? row.english : row.japanese;
+            EXPECT_TRUE(texts.insert(std::u16string(reason)).second) << "one text per reason and language";
+            http::StreamEvent event{Kind::Request, 1, 0, u"/v/a.mp4", 404};
+            event.reason = row.reason;
+            EXPECT_EQ(shown(event), core::format(ui::text(ui::TextId::VideoRefused), {reason}) + u" /v/a.mp4");
+        }
+    }
+    EXPECT_FALSE(texts.contains(u"")) << "no reason without words";
+
+    ui::setTextLanguage(ui::Language::Japanese);
+    http::StreamEvent strangers{Kind::Request, -1, 0, u"", 404, 0, 0, 3, http::RefusalReason::OtherHost, 0x0A000005};
+    EXPECT_EQ(shown(strangers),
+              u"動画の要求を断りました（404: ログイン中のヘッドセット以外のホストからの要求です） 10.0.0.5（3 件）");
+    ui::setTextLanguage(ui::Language::English);
+    http::StreamEvent waited{Kind::LoginWaitOver, -1, 0, u"", 0, 0, 0, 2, http::RefusalReason::NobodyLoggedIn};
+    EXPECT_EQ(shown(waited), u"video: 404 (no headset logged in while it waited) (2 connections)");
+    ui::setTextLanguage(ui::Language::Japanese);
+    EXPECT_EQ(shown({Kind::Request, 0, 0, u"/v/a.mp4", 200}), u"video slot 0: 200 from byte 0 /v/a.mp4");
+}
+
+// A listing that leaves files out for their extension says so in the event list, in the
+// window's language.
+TEST_F(MainWindowModelTest, FilesLeftOutForTheirExtensionAreToldInTheWindowsLanguage) {
+    for (const char* name : {"a.mkv", "b.mkv", "c.avi", "d.mp4"}) folder.write(std::string("videos/") + name, "");
+    client::ControlClient headset;
+    connectHeadset(&headset);
+    std::u16string args[4] = {u"1", u"0", storedPath(folder.file16("videos")), u""};
+    client::Reply reply;
+    ASSERT_TRUE(headset.sendCommand(u"CM_SET_CHANNEL_TYPE", args) && headset.receiveReply(&reply, 5000));
+    ASSERT_TRUE(reply.ok);
+    struct LanguageScope {
+        ~LanguageScope() { ui::setTextLanguage(ui::Language::Japanese); }
+    } scope;
+    const std::pair<ui::Language, std::u16string_view> cases[] = {
+        {ui::Language::Japanese,
+         u"チャンネル2: 動画 1 本を表示、ファイル 3 個を除外しました"
+         u"（拡張子が [File] pcExt (mp4) にありません）: mkv 2, avi 1 — 再生する拡張子は pcExt に追加してください"},
+        {ui::Language::English,
+         u"channel 2: 1 video listed; 3 files left out whose extensions are not in [File] pcExt (mp4): mkv 2, avi "
+         u"1 — "
+         u"add them to pcExt"},
+    };
+    for (const auto& [language, text] : cases) {
+        ui::setTextLanguage(language);
+        ASSERT_TRUE(headset.sendTexts({u"#CMD_GET_CHANNEL(<ch>1)"}) && headset.receiveReply(&reply, 5000));
+        EXPECT_TRUE(tickUntil([&] { return hasEvent(model, text); })) << platform::toUtf8(text);
+    }
 }
 
 TEST(MainWindowModelStart, ASecondCopyOnBusyPortsKeepsEveryProblem) {
@@ -323,6 +399,32 @@ TEST(MainWindowModelStart, ASecondCopyOnBusyPortsKeepsEveryProblem) {
     }
     EXPECT_EQ(window.status[1].rfind(core::format(u"[Config] iPortServer=%d cannot be used", {controlPort}), 0), 0u)
         << "the busy port is said before the hot key: " << platform::toUtf8(window.status[1]);
+}
+
+// A data folder gone between the load and the start: the start says the folder cannot be
+// written, and a close that could not save gives the text of the box shown before the end.
+TEST_F(MainWindowModelTest, AFolderThatCannotBeWrittenIsSaidAtStartAndAtTheClose) {
+    folder.makeFolder("gone");
+    const std::u16string ini = folder.file16("gone/TamvikVRServer.ini");
+    FakeWindow window;
+    ui::MainWindowModel gone(ini, window, exe, ui::ControllerOptions{nullptr, true, kLoopback});
+    ASSERT_TRUE(gone.loadSettings());
+    ASSERT_TRUE(platform::removeFile(ini));
+    ASSERT_TRUE(platform::removeFolder(folder.file16("gone")));
+    gone.start();
+    const std::u16string folderProblem = u"the data folder " + platform::displayPath(folder.file16("gone")) +
+                                         u" cannot be written: its folder is not there";
+    EXPECT_TRUE(std::any_of(gone.problems().begin(), gone.problems().end(),
+                            [&](const std::u16string& problem) { return problem.starts_with(folderProblem); }));
+    EXPECT_TRUE(hasEvent(gone, folderProblem));
+
+    window.shown[1] = {u"PCフォルダ", exe};
+    ASSERT_TRUE(gone.onControl(IDC_QUIT));
+    gone.close(std::nullopt);
+    EXPECT_EQ(gone.unsavedText(),
+              u"the settings file " + platform::displayPath(ini) + u" cannot be written: its folder is not there");
+    model.close(std::nullopt);
+    EXPECT_TRUE(model.unsavedText().empty()) << "a close that saved everything has nothing to say";
 }
 
 TEST(EventList, KeepsTheLastThousandInOrder) {

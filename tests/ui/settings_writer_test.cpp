@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <future>
 #include <thread>
 
+#include "platform/fs.h"
 #include "platform/ini_file.h"
 #include "support/temp_folder.h"
 #include "ui/window_rect_store.h"
@@ -95,6 +98,58 @@ TEST_F(SettingsWriterTest, TheLastSaveQueuedBeforeTheEndIsWritten) {
     holder.join();
     EXPECT_EQ(value(u"Config", u"iPortMouse"), u"12002");
     EXPECT_EQ(ui::loadWindowRect(store.path(), ui::kMainWindowSection), (core::WindowRect{1, 2, 3, 4}));
+}
+
+// OK means saved: a change whose write failed is never reported as written, and the failure
+// names the file and why.
+TEST_F(SettingsWriterTest, AChannelSaveWhoseFolderWasRemovedFailsAndSaysWhy) {
+    folder.makeFolder("data");
+    core::SettingsStore inData{folder.file16("data/TamvikVRServer.ini")};
+    ASSERT_TRUE(inData.load());
+    ui::SettingsWriter writer(inData);
+    ASSERT_TRUE(writer.saveChannel(1, core::kChannelPcFolder, u"/videos/first"));
+    EXPECT_TRUE(writer.unsaved().empty());
+    ASSERT_TRUE(platform::removeFile(inData.path()));
+    ASSERT_TRUE(platform::removeFolder(folder.file16("data")));
+
+    EXPECT_FALSE(writer.saveChannel(1, core::kChannelPcFolder, u"/videos/second"));
+    const std::u16string expected =
+        u"the settings file " + platform::displayPath(inData.path()) + u" cannot be written: its folder is not there";
+    EXPECT_EQ(writer.unsaved(), expected);
+    EXPECT_EQ(writer.takeFailures(), std::vector<std::u16string>{expected});
+    EXPECT_TRUE(writer.takeFailures().empty()) << "each failure is told once";
+
+    // Back again, the next save writes what the failed one could not.
+    folder.makeFolder("data");
+    writer.save(inData.config(), 0);
+    writer.flush();
+    EXPECT_TRUE(writer.unsaved().empty());
+    EXPECT_EQ(platform::iniReadString(inData.path(), u"ch.1", u"pcPath", u"?"), u"/videos/second");
+}
+
+// Another writer of the file holds its lock: the headset's change is not answered as saved, the
+// control thread is not held longer than the writer's bound, and the change is written later.
+TEST_F(SettingsWriterTest, AChannelSaveHeldByAnotherWritersLockGivesUpAndIsWrittenLater) {
+    std::promise<void> release;
+    std::promise<void> holding;
+    std::atomic<bool> released{false};
+    std::thread holder([&] {
+        platform::iniEdit(store.path(), [&](platform::IniDocument&) {
+            holding.set_value();
+            // Let go on its own only long after the bound, so a save that waits for the lock fails here.
+            release.get_future().wait_for(std::chrono::seconds(30));
+            released = true;
+            return false;
+        });
+    });
+    holding.get_future().wait();
+    ui::SettingsWriter writer(store);
+    EXPECT_FALSE(writer.saveChannel(1, core::kChannelPcFolder, u"/videos/held"));
+    EXPECT_FALSE(released) << "the save waited for the lock instead of giving up";
+    release.set_value();
+    holder.join();
+    writer.flush();
+    EXPECT_EQ(value(u"ch.1", u"pcPath"), u"/videos/held");
 }
 
 }  // namespace

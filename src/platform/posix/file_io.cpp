@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <random>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include "platform/fs.h"
 #include "platform/posix/posix_util.h"
 #include "platform/sequential_reader.h"
+#include "platform/utf.h"
 
 namespace tvr::platform {
 
@@ -50,6 +52,8 @@ std::string resolveLinkTarget(const std::string& path) {
     return resolved ? std::string(resolved.get()) : path;
 }
 
+std::atomic<FolderFlushHook> folderFlushHook{nullptr};
+
 // The new name of a renamed file lives in its folder: until the folder is flushed, a power cut
 // can bring back the old file. A folder this program may write in but not read, or a file system
 // that cannot flush a folder, keeps the name as well as it can; only a failed flush fails.
@@ -58,7 +62,36 @@ bool flushFolder(const std::string& folder) {
     if (fd < 0) return errno == EACCES || errno == EPERM;
     const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;
     ::close(fd);
+    if (FolderFlushHook hook = folderFlushHook.load()) hook(platform::fromUtf8(folder));
     return flushed;
+}
+
+thread_local WriteFault tLastWriteFault = WriteFault::kNone;
+
+WriteFault faultOf(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return WriteFault::kPermission;
+        case EROFS:
+            return WriteFault::kReadOnlyFileSystem;
+        case ENOSPC:
+        case EDQUOT:
+            return WriteFault::kNoSpace;
+        case EISDIR:
+            return WriteFault::kIsFolder;
+        case ENOENT:
+        case ENOTDIR:
+            return WriteFault::kNoFolder;
+        default:
+            return WriteFault::kOther;
+    }
+}
+
+// Notes errno as this thread's last write fault; returns false for the caller to pass on.
+bool failWrite() {
+    tLastWriteFault = faultOf(errno);
+    return false;
 }
 
 // The file a write through the path reaches: every link followed, also one whose target does not
@@ -102,6 +135,29 @@ int createTempBeside(const std::string& target, mode_t mode, std::string* temp) 
 
 }  // namespace
 
+WriteFault lastWriteFault() { return tLastWriteFault; }
+
+WriteFault probeFolderWrite(std::u16string_view folder) {
+    std::string temp = nativePath(folder);
+    if (!temp.empty() && temp.back() != '/') temp += '/';
+    // Named as writeFileAtomic names its temporary files, so the start-up clean-up removes one
+    // that a killed process left.
+    temp += ".tvr-write-check" + std::string(kTempInfix) + std::string(kTempUniqueChars, 'X');
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return faultOf(errno);
+    // One byte needs a block of its own: a full file system refuses it.
+    bool ok = writeAll(fd, "\n") && ::fsync(fd) == 0;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    ::unlink(temp.c_str());
+    return ok ? WriteFault::kNone : faultOf(error);
+}
+
+void setFolderFlushHook(FolderFlushHook hook) { folderFlushHook.store(hook); }
+
 ReadStatus readFileBytesUpTo(std::u16string_view path, std::uint64_t maxBytes, std::string* bytes) {
     if (path.empty() || bytes == nullptr) return ReadStatus::kCannotRead;
     int fd = posix::openRegularFile(nativePath(path), 0);
@@ -138,6 +194,7 @@ ReadStatus readFileBytesUpTo(std::u16string_view path, std::uint64_t maxBytes, s
 }
 
 bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
+    tLastWriteFault = WriteFault::kNone;
     if (path.empty()) return false;
     std::string target = resolveLinkTarget(nativePath(path));
     std::size_t slash = target.rfind('/');
@@ -145,19 +202,27 @@ bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
     std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     std::string temp = folder + "." + name + std::string(kTempInfix) + std::string(kTempUniqueChars, 'X');
     int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
+    if (fd < 0) return failWrite();
     // Keep the permissions of the file being replaced. A new file is the user's alone: the
     // settings hold the password, and the lists and stores tell what the user watches.
     struct stat st {};
     mode_t mode = ::stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : kPrivateFileMode;
     bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
     if (!ok) {
         ::unlink(temp.c_str());
-        return false;
+        errno = error;
+        return failWrite();
     }
-    return flushFolder(folder);
+    return flushFolder(folder) || failWrite();
 }
 
 int removeAtomicWriteLeftovers(std::u16string_view folder) {
@@ -191,13 +256,15 @@ bool AppendFile::open(std::u16string_view path, bool* created) {
         isNew = false;
         fd = retryOnEintr([&] { return ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC); });
     }
-    if (fd < 0) return false;
+    if (fd < 0) return failWrite();
     handle_ = fd;
     if (created != nullptr) *created = isNew;
     return true;
 }
 
-bool AppendFile::write(std::string_view bytes) { return isOpen() && writeAll(static_cast<int>(handle_), bytes); }
+bool AppendFile::write(std::string_view bytes) {
+    return isOpen() && (writeAll(static_cast<int>(handle_), bytes) || failWrite());
+}
 
 void AppendFile::flush() {
     if (isOpen()) ::fdatasync(static_cast<int>(handle_));

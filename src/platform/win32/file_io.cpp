@@ -28,6 +28,7 @@ using win32::HandleCloser;
 using win32::widePath;
 
 std::atomic<unsigned> tempCounter{0};
+std::atomic<FolderFlushHook> folderFlushHook{nullptr};
 
 // The folder part of a path, separator included; empty for a bare name.
 std::wstring folderOf(const std::wstring& path) {
@@ -52,6 +53,36 @@ bool replaceFile(const std::wstring& temp, const std::wstring& target) {
     }
 }
 
+thread_local WriteFault tLastWriteFault = WriteFault::kNone;
+
+WriteFault faultOf(DWORD error) {
+    switch (error) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return WriteFault::kPermission;
+        case ERROR_WRITE_PROTECT:
+            return WriteFault::kReadOnlyFileSystem;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return WriteFault::kNoSpace;
+        case ERROR_DIRECTORY:
+            return WriteFault::kIsFolder;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+            return WriteFault::kNoFolder;
+        default:
+            return WriteFault::kOther;
+    }
+}
+
+// Notes GetLastError() as this thread's last write fault; returns false for the caller to pass on.
+bool failWrite() {
+    tLastWriteFault = faultOf(::GetLastError());
+    return false;
+}
+
 // The same naming as on POSIX, "." + name + ".tmp-" + six letters or digits, so the start-up
 // clean-up knows its own leftovers by the same rule on both platforms.
 std::wstring tempBeside(const std::wstring& target) {
@@ -63,6 +94,22 @@ std::wstring tempBeside(const std::wstring& target) {
 }
 
 }  // namespace
+
+WriteFault lastWriteFault() { return tLastWriteFault; }
+
+WriteFault probeFolderWrite(std::u16string_view folder) {
+    std::wstring temp = widePath(folder);
+    if (!temp.empty() && temp.back() != L'/' && temp.back() != L'\\') temp += L'\\';
+    // Named as writeFileAtomic names its temporary files, so the start-up clean-up removes one
+    // that a killed process left; Windows removes it when the handle closes.
+    temp += L".tvr-write-check.tmp-" + std::to_wstring(1000000 + ::GetCurrentProcessId() % 1000000).substr(1);
+    HandleCloser file{::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr)};
+    if (!file.valid()) return faultOf(::GetLastError());
+    // One byte needs a cluster of its own: a full volume refuses it.
+    if (!win32::writeAll(file.handle, "\n") || !::FlushFileBuffers(file.handle)) return faultOf(::GetLastError());
+    return WriteFault::kNone;
+}
 
 ReadStatus readFileBytesUpTo(std::u16string_view path, std::uint64_t maxBytes, std::string* bytes) {
     if (path.empty() || bytes == nullptr) return ReadStatus::kCannotRead;
@@ -91,6 +138,7 @@ ReadStatus readFileBytesUpTo(std::u16string_view path, std::uint64_t maxBytes, s
 }
 
 bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
+    tLastWriteFault = WriteFault::kNone;
     if (path.empty()) return false;
     std::wstring target = widePath(path);
     std::wstring temp = tempBeside(target);
@@ -98,13 +146,20 @@ bool writeFileAtomic(std::u16string_view path, std::string_view bytes) {
     {
         HandleCloser file{
             ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (!file.valid()) return false;
+        if (!file.valid()) return failWrite();
         ok = win32::writeAll(file.handle, bytes) && ::FlushFileBuffers(file.handle);
+        if (!ok) failWrite();
     }
-    if (ok) ok = replaceFile(temp, target);
-    if (!ok) ::DeleteFileW(temp.c_str());
-    return ok;
+    if (ok && !replaceFile(temp, target)) ok = failWrite();
+    if (!ok) {
+        ::DeleteFileW(temp.c_str());
+        return false;
+    }
+    if (FolderFlushHook hook = folderFlushHook.load()) hook(win32::fromWide(folderOf(target)));
+    return true;
 }
+
+void setFolderFlushHook(FolderFlushHook hook) { folderFlushHook.store(hook); }
 
 int removeAtomicWriteLeftovers(std::u16string_view folder) {
     std::u16string base(folder);
@@ -142,14 +197,14 @@ bool AppendFile::open(std::u16string_view path, bool* created) {
         file = ::CreateFileW(native.c_str(), FILE_APPEND_DATA, win32::kShareAll, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     }
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return failWrite();
     handle_ = reinterpret_cast<std::intptr_t>(file);
     if (created != nullptr) *created = isNew;
     return true;
 }
 
 bool AppendFile::write(std::string_view bytes) {
-    return isOpen() && win32::writeAll(reinterpret_cast<HANDLE>(handle_), bytes);
+    return isOpen() && (win32::writeAll(reinterpret_cast<HANDLE>(handle_), bytes) || failWrite());
 }
 
 void AppendFile::flush() {

@@ -225,7 +225,19 @@ std::u16string openedPath(std::u16string_view path) {
     DWORD length = ::GetFullPathNameW(widePath(path).c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length == 0 || length >= full.size()) return {};
     full.resize(length);
-    return win32::fromWide(full);
+    // The file system then opens a short name ("SECRET~1.MP4", in either form) as the file it
+    // belongs to ("secret.mp4x"), whose long name only the existing file can tell. A name that
+    // is not there opens nothing, and its full path is the answer. Wine's GetLongPathNameW leaves
+    // a "\\?\C:\..." path as it is, so the drive path after the prefix is the one expanded.
+    constexpr std::wstring_view kPrefix = L"\\\\?\\";
+    const bool prefixed =
+        full.size() > kPrefix.size() + 2 && full.starts_with(kPrefix) && full[kPrefix.size() + 1] == L':';
+    const std::wstring drivePath = prefixed ? full.substr(kPrefix.size()) : full;
+    std::wstring longName(32768, L'\0');
+    length = ::GetLongPathNameW(drivePath.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
+    if (length == 0 || length >= longName.size()) return win32::fromWide(full);
+    longName.resize(length);
+    return win32::fromWide(prefixed ? std::wstring(kPrefix) + longName : longName);
 }
 
 bool backslashIsSeparator() { return true; }

@@ -2,9 +2,11 @@
 #include "ui/console/console_view.h"
 
 #include "core/text.h"
+#include "http/refusal_reason.h"
 #include "http/video_server.h"
 #include "platform/socket.h"
 #include "protocol/status_gloss.h"
+#include "ui/skip_note_text.h"
 
 namespace tvr::ui {
 
@@ -47,6 +49,10 @@ void ConsoleView::showEvent(const platform::LocalTime& time, std::u16string_view
                            {time.year, time.month, time.day, time.hour, time.minute, time.second, text}));
 }
 
+void ConsoleView::showNote(const platform::LocalTime& time, const library::SkipNote& note) {
+    showEvent(time, skipNoteText(note, Language::English));
+}
+
 namespace {
 
 // One decimal in integers: the console needs no floating-point formatting.
@@ -77,6 +83,22 @@ std::u16string duration(std::uint64_t ms) {
                         {static_cast<std::int64_t>(ms / 60000), static_cast<std::int64_t>(ms % 60000 / 1000)});
 }
 
+namespace {
+
+// A refused request names its reason, then what was refused: the path, or the host that asked.
+std::u16string refusedLine(std::u16string_view slot, const http::StreamEvent& event) {
+    std::u16string line = core::format(u"%s: 404 (%s)", {slot, http::refusalText(event.reason).english});
+    if (!event.path.empty()) {
+        line += u" " + event.path;
+    } else if (event.peerAddress != 0) {
+        line += u" to " + platform::fromUtf8(platform::formatIpv4(event.peerAddress));
+    }
+    if (event.connections > 1) line += core::format(u" (%d connections)", {event.connections});
+    return line;
+}
+
+}  // namespace
+
 std::u16string streamLine(const http::StreamEvent& event) {
     constexpr std::int32_t kWaitSeconds = http::VideoServer::kLoginWaitMs / 1000;
     if (event.kind == http::StreamEvent::Kind::AwaitingLogin) {
@@ -91,6 +113,9 @@ std::u16string streamLine(const http::StreamEvent& event) {
             {kWaitSeconds, event.connections});
     }
     std::u16string slot = event.slot < 0 ? std::u16string(u"video") : core::format(u"video slot %d", {event.slot});
+    if (event.kind == http::StreamEvent::Kind::Request && event.reason != http::RefusalReason::None) {
+        return refusedLine(slot, event);
+    }
     if (event.kind == http::StreamEvent::Kind::Request) {
         return core::format(u"%s: %d from byte %I64d %s", {slot, event.statusCode, event.rangeStart, event.path});
     }
@@ -112,6 +137,10 @@ void ConsoleView::showSummary(const StartupSummary& summary) {
     writeLine(core::format(u"TamvikVR Server %s (protocol %d)", {summary.version, summary.protocolVersion}));
     writeLine(u"  data folder: " + summary.dataFolder);
     writeLine(u"  settings file: " + summary.settingsFile);
+    if (!summary.settingsCopiedFrom.empty()) {
+        writeLine(u"  settings copied from " + summary.settingsCopiedFrom +
+                  u" into the new data folder, which had none");
+    }
     for (const auto& warning : summary.warnings) writeLine(u"  warning: " + warning);
     writeLine(serviceLine(u"control server", summary.control));
     writeLine(serviceLine(u"video server", summary.video));
@@ -137,7 +166,15 @@ void ConsoleView::showSummary(const StartupSummary& summary) {
         writeLine(core::format(u"  channel %d: ", {channel.number}) + describeChannel(channel));
 }
 
-void ConsoleView::showStopped() { writeLine(u"TamvikVR Server stopped; settings saved."); }
+void ConsoleView::showStopped(const std::vector<std::u16string>& unsaved) {
+    if (unsaved.empty()) {
+        writeLine(u"TamvikVR Server stopped; settings saved.");
+        return;
+    }
+    std::u16string line = u"TamvikVR Server stopped, but changes are NOT saved: ";
+    for (std::size_t i = 0; i < unsaved.size(); ++i) line += (i == 0 ? u"" : u"; ") + unsaved[i];
+    writeLine(line);
+}
 
 void ConsoleView::writeLine(std::u16string_view line) {
     // Paths and names come from the headset and the network: a line break or a terminal control

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/startup_summary.h"
 #include "ui/status_view.h"
@@ -29,13 +30,15 @@ public:
     void showProblem(std::u16string_view text) override;
     /// "YYYY-MM-DD hh:mm:ss refused #CMD_GET_CHANNEL: ..." and other events of the server.
     void showEvent(const platform::LocalTime& time, std::u16string_view text) override;
-    /// "YYYY-MM-DD hh:mm:ss video slot 0: 206 from byte 1000 /v/a.mp4", or the stream's end with
-    /// the bytes sent and the rate.
+    /// "YYYY-MM-DD hh:mm:ss channel 2: 0 videos listed; 31 files left out ...", in English.
+    void showNote(const platform::LocalTime& time, const library::SkipNote& note) override;
+    /// "YYYY-MM-DD hh:mm:ss video slot 0: 206 from byte 1000 /v/a.mp4", a refusal with its reason
+    /// ("video slot 0: 404 (no such file) /v/b.mp4"), or the stream's end with the bytes sent and the rate.
     void showStream(const platform::LocalTime& time, const http::StreamEvent& event) override;
     /// The start-up summary, one fact per line.
     void showSummary(const StartupSummary& summary);
-    /// The one line written when the server has stopped.
-    void showStopped();
+    /// The one line written when the server has stopped: what could not be saved and why, if anything.
+    void showStopped(const std::vector<std::u16string>& unsaved = {});
 
 private:
     void writeLine(std::u16string_view line);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The command line of the headless server: --help, --version and --data-dir DIR.
+// The command line of the headless server: --help, --version, --set-web-password and --data-dir DIR.
 #include <string>
 #include <vector>
 
@@ -8,7 +8,7 @@ namespace tvr::ui {
 
 /// What the command line asks for.
 struct ServerCommandLine {
-    enum class Action { Run, Help, Version };
+    enum class Action { Run, Help, Version, SetWebPassword };
     Action action = Action::Run;
     std::string dataFolder;  // empty: beside the executable
 };
@@ -19,7 +19,9 @@ bool parseServerCommandLine(const std::vector<std::string>& arguments, ServerCom
 std::string serverUsage();
 /// The folder that settings, log, lists and stores resolve against, created when missing (an
 /// installed program's per-user folder on its first start); empty when it cannot be used, with
-/// the folder that was wanted in *wanted.
-std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted);
+/// the folder that was wanted in *wanted. *copiedFrom (when given) names the settings file beside
+/// the program that was copied into a new data folder, else stays empty.
+std::u16string dataFolderFor(const ServerCommandLine& line, std::u16string* wanted,
+                             std::u16string* copiedFrom = nullptr);
 
 }  // namespace tvr::ui

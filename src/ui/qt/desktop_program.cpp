@@ -31,6 +31,7 @@ namespace {
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitUnsaved = 3;
 constexpr int kStopCheckMs = 200;
 // How long a second start waits for the running program to answer (it may be starting too).
 constexpr int kAskRunningMs = 10000;
@@ -43,13 +44,26 @@ std::string usage() {
            "the window, or on SIGINT or SIGTERM.\n"
            "\n"
            "  --data-dir DIR  keep TamvikVRServer.ini, the log, the list files and the stores in DIR\n"
-           "                  (created when missing) instead of beside the executable\n"
+           "                  (created when missing) instead of the default data folder\n"
            "  --language ja|en  the windows' language; without it Japanese on a Japanese system\n"
            "                  (LC_ALL, LC_MESSAGES, LANG), English on any other\n"
            "  --version       print the version and exit\n"
            "  --help, -h      print this text and exit\n"
            "\n"
-           "Machines without a display run tamvikvr-server instead. Settings: see docs/configuration.md.\n";
+           "The default data folder is the executable's own; installed in /usr/bin or /usr/local/bin\n"
+           "the program uses $XDG_CONFIG_HOME/tamvikvr (default ~/.config/tamvikvr) instead, created\n"
+           "on the first start (0700). When that folder, or the DIR of --data-dir, holds no\n"
+           "TamvikVRServer.ini yet and one lies beside the program, that file is copied in once and\n"
+           "left where it was.\n"
+           "Machines without a display run tamvikvr-server instead. The settings are described in\n"
+           "/usr/share/doc/tamvikvr-server/configuration.md.\n"
+           "\n"
+           "Exit status:\n"
+           "  0  closed with everything saved\n"
+           "  1  the data folder or the settings file can neither be read nor created\n"
+           "  2  a wrong command line\n"
+           "  3  closed, but a change could not be saved: a message box and the last line name what\n"
+           "     and why (permission, read-only file system, no space, ...)\n";
 }
 
 // Parses the arguments after the program name, --language among them.
@@ -147,7 +161,12 @@ int runDesktopProgram(int argc, char** argv) {
     });
     stopCheck.start(kStopCheckMs);
     QApplication::exec();
-    return 0;
+    // A change that did not reach the disk is told before the program goes.
+    const std::u16string unsaved = window.model().unsavedText();
+    if (unsaved.empty()) return 0;
+    console.showStopped(window.model().controller().unsavedAtStop());
+    QMessageBox::warning(nullptr, QStringLiteral("TamvikVR Server"), toQString(unsaved));
+    return kExitUnsaved;
 }
 
 }  // namespace tvr::ui::qt

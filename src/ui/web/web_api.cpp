@@ -7,6 +7,7 @@
 #include "ui/web/web_assets.h"
 #include "ui/web/web_folders.h"
 #include "ui/web/web_json.h"
+#include "ui/web/web_password.h"
 #include "ui/window_texts.h"
 
 namespace tvr::ui::web {
@@ -58,6 +59,9 @@ std::string textsJson(Language language) {
         {"portNote", TextId::WebPortNote},
         {"events", TextId::WebEvents},
         {"language", TextId::WebLanguage},
+        {"password", TextId::WebPassword},
+        {"passwordNote", TextId::WebPasswordNote},
+        {"passwordSave", TextId::WebPasswordSave},
     };
     std::string out = "{";
     for (const auto& [key, id] : kTexts) {
@@ -65,6 +69,51 @@ std::string textsJson(Language language) {
         out += jsonString(key) + ":" + jsonString(text(id, language));
     }
     return out + "}";
+}
+
+std::string escapeHtml(std::u16string_view text) {
+    std::string out;
+    for (char c : platform::toUtf8(text)) {
+        if (c == '<') {
+            out += "&lt;";
+        } else if (c == '&') {
+            out += "&amp;";
+        } else if (c == '"') {
+            out += "&quot;";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The sign-in form a browser on the home network gets: a plain form, no script.
+WebResponse loginPage(int status, Language language, std::u16string_view message) {
+    WebResponse response;
+    response.status = status;
+    response.contentType = "text/html; charset=utf-8";
+    response.body = "<!DOCTYPE html>\n<html lang=\"" + std::string(language == Language::Japanese ? "ja" : "en") +
+                    "\"><head><meta charset=\"utf-8\"><meta name=\"viewport\" content=\"width=device-width, "
+                    "initial-scale=1\"><title>" +
+                    escapeHtml(text(TextId::AppName, language)) + "</title></head><body><h1>" +
+                    escapeHtml(text(TextId::AppName, language)) + "</h1><p role=\"alert\">" + escapeHtml(message) +
+                    "</p><form method=\"post\" action=\"/login\"><label for=\"password\">" +
+                    escapeHtml(text(TextId::WebPassword, language)) +
+                    "</label> <input id=\"password\" name=\"password\" type=\"password\" "
+                    "autocomplete=\"current-password\" required autofocus> <button type=\"submit\">" +
+                    escapeHtml(text(TextId::WebLogIn, language)) + "</button></form></body></html>\n";
+    return response;
+}
+
+// The cookie carries the session from here on; the token or password leaves the address bar and
+// the form at once.
+WebResponse sessionOpened(const std::string& session) {
+    if (session.empty()) return plain(500, "No random source.");
+    WebResponse response = plain(303, "");
+    response.headers.push_back("Location: /");
+    response.headers.push_back("Set-Cookie: " + std::string(kSessionCookie) + "=" + session +
+                               "; Path=/; HttpOnly; SameSite=Strict");
+    return response;
 }
 
 std::string boolJson(bool value) { return value ? "true" : "false"; }
@@ -127,17 +176,21 @@ Language languageOfAcceptLanguage(std::string_view header) {
     return japanese ? Language::Japanese : Language::English;
 }
 
-WebApi::WebApi(std::mutex& modelMutex, MainWindowModel& model, WebView& view, WebAuth& auth)
-    : mutex_(modelMutex), model_(model), view_(view), auth_(auth) {}
+WebApi::WebApi(std::mutex& modelMutex, MainWindowModel& model, WebView& view, WebAuth& auth, std::u16string dataFolder)
+    : mutex_(modelMutex), model_(model), view_(view), auth_(auth), dataFolder_(std::move(dataFolder)) {}
 
 WebResponse WebApi::handle(const WebRequest& request) {
     // A page on another site may point a name of its own at this address (DNS rebinding): only
     // the names of this machine are answered.
     if (!auth_.hostAllowed(request.host)) return plain(403, "This server answers only to its own address.");
     if (request.method == "GET" && request.path == "/" && formValue(request.query, "token")) return signIn(request);
-    const std::string* csrf = auth_.csrfOf(cookieValue(request.cookie, kSessionCookie));
+    if (request.method == "POST" && request.path == "/login") return logIn(request);
+    std::string session = cookieValue(request.cookie, kSessionCookie);
+    const std::string* csrf = auth_.csrfOf(session);
     if (csrf == nullptr) {
-        if (request.path == "/") return plain(401, platform::toUtf8(text(TextId::WebSignIn, requestLanguage(request))));
+        Language language = requestLanguage(request);
+        if (request.path == "/" && !request.fromLoopback) return loginPage(401, language, {});
+        if (request.path == "/") return plain(401, platform::toUtf8(text(TextId::WebSignIn, language)));
         return json(401, "{\"error\":\"sign in\"}");
     }
     if (request.method == "POST") {
@@ -145,10 +198,14 @@ WebResponse WebApi::handle(const WebRequest& request) {
         if (!sameSecret(request.csrf, *csrf) || !sameOrigin) return json(403, "{\"error\":\"forged\"}");
         if (request.path == "/api/channels") return applyChannels(request);
         if (request.path == "/api/settings") return saveSettings(request);
+        // Only the token's session on this PC sets the password a browser elsewhere signs in with.
+        if (request.path == "/api/password" && request.fromLoopback && auth_.sessionIsLocal(session))
+            return setPassword(request);
         return json(404, "{\"error\":\"not found\"}");
     }
     if (request.method != "GET") return json(405, "{\"error\":\"method\"}");
-    if (request.path == "/api/state") return state(request, *csrf);
+    if (request.path == "/api/state")
+        return state(request, *csrf, request.fromLoopback && auth_.sessionIsLocal(session));
     if (request.path == "/api/folders") return folders(request);
     if (request.path == "/api/events") {
         WebResponse response;
@@ -166,21 +223,44 @@ WebResponse WebApi::handle(const WebRequest& request) {
 }
 
 WebResponse WebApi::signIn(const WebRequest& request) {
+    // A token seen from elsewhere (a copied address, a shoulder) signs nobody in.
+    if (!request.fromLoopback)
+        return loginPage(403, requestLanguage(request), text(TextId::WebTokenLocalOnly, requestLanguage(request)));
     if (!auth_.tokenMatches(formValue(request.query, "token").value_or(std::string())))
         return plain(403, platform::toUtf8(text(TextId::WebSignIn, requestLanguage(request))));
-    std::string session = auth_.openSession();
-    if (session.empty()) return plain(500, "No random source.");
-    // The token leaves the address bar at once; the cookie carries the session from here on.
-    WebResponse response = plain(303, "");
-    response.headers.push_back("Location: /");
-    response.headers.push_back("Set-Cookie: " + std::string(kSessionCookie) + "=" + session +
-                               "; Path=/; HttpOnly; SameSite=Strict");
-    return response;
+    return sessionOpened(auth_.openSession(true));
 }
 
-WebResponse WebApi::state(const WebRequest& request, const std::string& csrf) {
+WebResponse WebApi::logIn(const WebRequest& request) {
     Language language = requestLanguage(request);
-    std::string out = "{\"csrf\":" + jsonString(csrf) + ",\"lang\":\"" +
+    bool sameOrigin = request.origin.empty() || request.origin == "http://" + request.host;
+    if (!sameOrigin) return plain(403, "forged");
+    switch (auth_.logIn(formValue(request.body, "password").value_or(std::string()))) {
+        case WebAuth::Login::SignedIn:
+            return sessionOpened(auth_.openSession(false));
+        case WebAuth::Login::LockedOut:
+            return loginPage(429, language, text(TextId::WebPasswordLocked, language));
+        case WebAuth::Login::NoPassword:
+            return loginPage(403, language, text(TextId::WebSignIn, language));
+        case WebAuth::Login::Wrong:
+            break;
+    }
+    return loginPage(403, language, text(TextId::WebPasswordWrong, language));
+}
+
+WebResponse WebApi::setPassword(const WebRequest& request) {
+    std::optional<std::string> password = formValue(request.body, "password");
+    std::u16string problem;
+    if (!password || !storeWebPassword(dataFolder_, *password, &problem))
+        return json(400, "{\"ok\":false,\"message\":" + jsonString(problem) + "}");
+    auth_.setPasswordHash(loadWebPasswordHash(dataFolder_));
+    return json(200, "{\"ok\":true}");
+}
+
+WebResponse WebApi::state(const WebRequest& request, const std::string& csrf, bool local) {
+    Language language = requestLanguage(request);
+    std::string out = "{\"csrf\":" + jsonString(csrf) + ",\"local\":" + boolJson(local) +
+                      ",\"passwordAvailable\":" + boolJson(webPasswordAvailable()) + ",\"lang\":\"" +
                       (language == Language::Japanese ? "ja" : "en") + "\",\"texts\":" + textsJson(language) +
                       ",\"types\":" + typesJson(language);
     std::lock_guard<std::mutex> lock(mutex_);

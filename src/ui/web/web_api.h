@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// What the page's server answers: the sign-in, the session and anti-forgery checks, the Host
+// What the page's server answers: the sign-in (the token on this PC, the web password from the
+// home network), the session and anti-forgery checks, the Host
 // check, the page's files and the JSON the page reads (status, channels, settings, folders) and
 // sends (channels to apply, settings to save), each mapped to the main window model. The model
 // is held only while a request's data is copied in or out, never while bytes go to the browser.
@@ -32,7 +33,9 @@ Language languageOfAcceptLanguage(std::string_view header);
 
 class WebApi {
 public:
-    WebApi(std::mutex& modelMutex, MainWindowModel& model, WebView& view, WebAuth& auth);
+    /// dataFolder: where the web password's hash file goes when the page sets one.
+    WebApi(std::mutex& modelMutex, MainWindowModel& model, WebView& view, WebAuth& auth,
+           std::u16string dataFolder = {});
     /// Answers one request.
     WebResponse handle(const WebRequest& request);
     /// The events added since `from` as Server-Sent Events; *next is where the next call starts.
@@ -40,7 +43,9 @@ public:
 
 private:
     WebResponse signIn(const WebRequest& request);
-    WebResponse state(const WebRequest& request, const std::string& csrf);
+    WebResponse logIn(const WebRequest& request);
+    WebResponse setPassword(const WebRequest& request);
+    WebResponse state(const WebRequest& request, const std::string& csrf, bool local);
     WebResponse folders(const WebRequest& request);
     WebResponse applyChannels(const WebRequest& request);
     WebResponse saveSettings(const WebRequest& request);
@@ -49,6 +54,7 @@ private:
     MainWindowModel& model_;
     WebView& view_;
     WebAuth& auth_;
+    std::u16string dataFolder_;
 };
 
 }  // namespace tvr::ui::web

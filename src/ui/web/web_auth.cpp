@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/random.h"
+#include "ui/web/web_password.h"
 
 namespace tvr::ui::web {
 
@@ -26,8 +27,8 @@ bool sameSecret(std::string_view a, std::string_view b) {
     return difference == 0;
 }
 
-WebAuth::WebAuth(std::string token, std::vector<std::string> hostNames)
-    : token_(std::move(token)), hosts_(std::move(hostNames)) {
+WebAuth::WebAuth(std::string token, std::vector<std::string> hostNames, core::Clock& clock)
+    : token_(std::move(token)), clock_(clock), hosts_(std::move(hostNames)) {
     for (std::string& name : hosts_) {
         for (char& c : name) {
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -35,20 +36,40 @@ WebAuth::WebAuth(std::string token, std::vector<std::string> hostNames)
     }
 }
 
-std::string WebAuth::openSession() {
+WebAuth::Login WebAuth::logIn(std::string_view password) {
+    std::uint32_t now = clock_.nowMs();
+    if (lockoutActive_ && static_cast<std::int32_t>(lockoutEnd_ - now) > 0) return Login::LockedOut;
+    if (passwordHash_.empty()) return Login::NoPassword;
+    if (webPasswordMatches(passwordHash_, password)) return Login::SignedIn;
+    lockoutEnd_ = now + kLockoutMs;
+    lockoutActive_ = true;
+    return Login::Wrong;
+}
+
+std::string WebAuth::openSession(bool local) {
     std::optional<std::string> id = randomHex(32);
     std::optional<std::string> csrf = randomHex(32);
     if (!id || !csrf) return {};
     if (sessions_.size() >= kMaxSessions) sessions_.pop_front();
-    sessions_.push_back({*id, *csrf});
+    sessions_.push_back({*id, *csrf, local});
     return *id;
 }
 
-const std::string* WebAuth::csrfOf(std::string_view sessionId) const {
+const WebAuth::Session* WebAuth::find(std::string_view sessionId) const {
     for (const Session& session : sessions_) {
-        if (sameSecret(sessionId, session.id)) return &session.csrf;
+        if (sameSecret(sessionId, session.id)) return &session;
     }
     return nullptr;
+}
+
+const std::string* WebAuth::csrfOf(std::string_view sessionId) const {
+    const Session* session = find(sessionId);
+    return session ? &session->csrf : nullptr;
+}
+
+bool WebAuth::sessionIsLocal(std::string_view sessionId) const {
+    const Session* session = find(sessionId);
+    return session && session->local;
 }
 
 bool WebAuth::hostAllowed(std::string_view host) const {

@@ -8,6 +8,7 @@
 #include "platform/fs.h"
 #include "platform/socket.h"
 #include "platform/utf.h"
+#include "ui/web/web_password.h"
 
 namespace tvr::ui::web {
 
@@ -17,8 +18,8 @@ bool webPageWanted(const core::Config& config, bool programDefault) {
     return programDefault;
 }
 
-WebPage::WebPage(std::mutex& modelMutex, MainWindowModel& model, WebView& view)
-    : mutex_(modelMutex), model_(model), view_(view) {}
+WebPage::WebPage(std::mutex& modelMutex, MainWindowModel& model, WebView& view, core::Clock& clock)
+    : mutex_(modelMutex), model_(model), view_(view), clock_(clock) {}
 
 WebPage::~WebPage() {
     // The server's thread ends before the view stops waking it.
@@ -27,7 +28,7 @@ WebPage::~WebPage() {
     view_.onEventsAdded(nullptr);
 }
 
-bool WebPage::start(std::uint16_t port, const std::u16string& dataFolder, std::u16string* problem) {
+bool WebPage::start(std::uint16_t port, const std::u16string& dataFolder, std::u16string* problem, bool homeNetwork) {
     std::optional<std::string> token = randomHex(32);
     if (!token) {
         *problem = u"web page off: the system's random source cannot be read";
@@ -36,10 +37,22 @@ bool WebPage::start(std::uint16_t port, const std::u16string& dataFolder, std::u
     token_ = *token;
     std::vector<std::string> names = {"127.0.0.1", "localhost", platform::hostName()};
     for (std::uint32_t address : platform::lanIpv4Addresses()) names.push_back(platform::formatIpv4(address));
-    auth_ = std::make_unique<WebAuth>(token_, names);
-    api_ = std::make_unique<WebApi>(mutex_, model_, view_, *auth_);
+    auth_ = std::make_unique<WebAuth>(token_, names, clock_);
+    auth_->setPasswordHash(loadWebPasswordHash(dataFolder));
+    // The home network gets the page only behind a password: without one it stays on this PC.
+    homeNetwork_ = homeNetwork && webPasswordAvailable() && auth_->hasPassword();
+    if (homeNetwork && !webPasswordAvailable()) {
+        *problem =
+            u"web page: [Config] iUseWebLan=1 refused: this build cannot check a web password (built without "
+            u"libsodium); the page listens on 127.0.0.1 only";
+    } else if (homeNetwork && !homeNetwork_) {
+        *problem =
+            u"web page: [Config] iUseWebLan=1 refused: no web password is set (tamvikvr-server "
+            u"--set-web-password); the page listens on 127.0.0.1 only";
+    }
+    api_ = std::make_unique<WebApi>(mutex_, model_, view_, *auth_, dataFolder);
     server_ = std::make_unique<WebServer>(*api_);
-    if (!server_->start(kLoopbackAddress, port)) {
+    if (!server_->start(homeNetwork_ ? kAnyAddress : kLoopbackAddress, port)) {
         *problem = core::format(
             u"web page off: [Config] iPortWeb=%d cannot be used (another program listens on it, or it is not allowed)",
             {port});
@@ -51,7 +64,7 @@ bool WebPage::start(std::uint16_t port, const std::u16string& dataFolder, std::u
     std::u16string tokenFile = dataFolder;
     core::appendPath(tokenFile, kTokenFileName);
     platform::removeFile(tokenFile);
-    if (!platform::writeFileAtomic(tokenFile, token_ + "\n")) {
+    if (!platform::writeFileAtomic(tokenFile, token_ + "\n") && problem->empty()) {
         *problem = u"web page: the token file " + platform::displayPath(tokenFile) + u" cannot be written";
     }
     WebServer* server = server_.get();

@@ -29,6 +29,7 @@ struct WebRequest {
     std::string acceptLanguage;
     std::size_t contentLength = 0;
     std::string body;
+    bool fromLoopback = false;  // the peer's address is 127.x.x.x (set by the server, not parsed)
 };
 
 enum class HeadState { NeedMore, Complete, TooLarge, Bad };

@@ -51,6 +51,7 @@ std::string head(const WebResponse& response) {
 
 struct WebServer::Connection {
     platform::SocketHandle socket = platform::kInvalidSocket;
+    bool fromLoopback = false;
     std::uint32_t startMs = 0;
     std::string in;
     WebRequest request;
@@ -152,6 +153,7 @@ void WebServer::accept() {
         if (socket == platform::kInvalidSocket) return;
         auto connection = std::make_unique<Connection>();
         connection->socket = socket;
+        connection->fromLoopback = (peer.address >> 24) == 127;
         connection->startMs = platform::monotonicMs();
         connections_.push_back(std::move(connection));
     }
@@ -200,6 +202,7 @@ void WebServer::receive(Connection& connection) {
 
 void WebServer::answer(Connection& connection) {
     connection.request.body = connection.in.substr(connection.headSize, connection.request.contentLength);
+    connection.request.fromLoopback = connection.fromLoopback;
     connection.in.clear();
     connection.answered = true;
     WebResponse response = api_.handle(connection.request);

@@ -15,6 +15,7 @@
 #include "ui/win32/main_window.h"
 #include "ui/win32/resource_language.h"
 #include "ui/win32/single_instance.h"
+#include "ui/win32/win_text.h"
 
 namespace tvr::ui::win32 {
 namespace {
@@ -23,6 +24,7 @@ constexpr int kExitFailed = 0;
 constexpr int kExitNormal = 1;
 // How long a second start looks for the running program's window (it may be starting too).
 constexpr int kAskRunningMs = 10000;
+constexpr int kExitUnsaved = 3;
 
 }  // namespace
 
@@ -63,8 +65,11 @@ int runDesktopProgram(HINSTANCE instance) {
     }
     if (window.handle() != nullptr) DestroyWindow(window.handle());
     window.saveSettings();
+    // A change that did not reach the disk is told before the program goes.
+    const std::u16string unsaved = window.unsavedText();
+    if (!unsaved.empty()) MessageBoxW(nullptr, wide(unsaved).c_str(), L"TamvikVR Server", MB_OK | MB_ICONWARNING);
     CoUninitialize();
-    return kExitNormal;
+    return unsaved.empty() ? kExitNormal : kExitUnsaved;
 }
 
 }  // namespace tvr::ui::win32

@@ -29,6 +29,8 @@ public:
     bool create();
     /// The window's handle; null before create() and after its destruction.
     HWND handle() const { return window_; }
+    /// What closing could not save, a line each; empty when everything was saved.
+    std::u16string unsavedText() const { return model_.unsavedText(); }
     /// Saves the changed settings and waits until they are written.
     void saveSettings() {
         model_.controller().saveSettings();

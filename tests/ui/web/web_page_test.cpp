@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The web page's server over real loopback sockets and a real window model: who gets what
-// without signing in, the anti-forgery token, foreign Host names, bounded requests, and the
-// page's apply, settings, folders and live events.
+// without signing in, the anti-forgery token, foreign Host names, bounded requests, the page's
+// apply, settings, folders and live events, and the web password from the home network.
 #include "ui/web/web_page.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -20,6 +21,7 @@
 #include "support/temp_folder.h"
 #include "ui/dialog_ids.h"
 #include "ui/settings_form.h"
+#include "ui/web/web_password.h"
 #include "ui/window_texts.h"
 
 namespace tvr::test {
@@ -29,8 +31,8 @@ constexpr std::uint32_t kLoopback = 0x7F000001;
 
 // Sends the bytes and reads until the server closes, or until `until` shows in what came.
 std::string exchange(std::uint16_t port, const std::string& request, std::string_view until = {},
-                     const std::function<void()>& whileWaiting = {}) {
-    platform::SocketHandle socket = platform::tcpConnect({kLoopback, port}, 2000);
+                     const std::function<void()>& whileWaiting = {}, std::uint32_t address = kLoopback) {
+    platform::SocketHandle socket = platform::tcpConnect({address, port}, 2000);
     if (socket == platform::kInvalidSocket) return "(no connection)";
     std::size_t sent = 0;
     std::string received;
@@ -130,7 +132,8 @@ protected:
     ui::MainWindowModel model{folder.file16("TamvikVRServer.ini"), view, exe,
                               ui::ControllerOptions{nullptr, true, kLoopback}};
     std::mutex mutex;
-    ui::web::WebPage page{mutex, model, view};
+    core::ManualClock clock;
+    ui::web::WebPage page{mutex, model, view, clock};
     std::string host, token, cookie, csrf;
 };
 
@@ -303,6 +306,97 @@ TEST_F(WebPageTest, SettingsAreReadWithTheDialogsRules) {
     std::lock_guard<std::mutex> lock(mutex);
     EXPECT_EQ(model.controller().settings().config().portHttp, 12001);
     EXPECT_EQ(model.controller().settings().config().extensions, u"mkv mp4");
+}
+
+// The home network gets the page only behind the web password: refused at start without one; the
+// password is set by the token's session on this PC and kept only as a hash; from another address
+// the token opens nothing, the password does, and a wrong one locks every try out for the
+// headset's 30 s (the lockout timed by the injected clock).
+TEST_F(WebPageTest, TheHomeNetworkSignsInWithTheWebPasswordAndIsLockedOutAfterAWrongOne) {
+    if (!ui::web::webPasswordAvailable()) GTEST_SKIP() << "built without libsodium";
+    std::vector<std::uint32_t> lan = platform::lanIpv4Addresses();
+    if (lan.empty()) GTEST_SKIP() << "this machine has no address but loopback";
+    const std::string secret = "correct horse 7";
+    std::u16string problem;
+    {
+        ui::web::WebPage refused{mutex, model, view, clock};
+        ASSERT_TRUE(refused.start(0, exe, &problem, true));
+        EXPECT_FALSE(refused.onHomeNetwork());
+        EXPECT_NE(platform::toUtf8(problem).find("iUseWebLan=1 refused: no web password"), std::string::npos);
+        EXPECT_EQ(exchange(refused.port(), "GET / HTTP/1.1\r\n\r\n", {}, {}, lan[0]), "(no connection)");
+    }
+    signIn();
+    EXPECT_EQ(post("/api/password", "password=short", cookie + csrf).substr(0, 12), "HTTP/1.1 400");
+    std::string set = post("/api/password", "password=" + percentEncode(secret), cookie + csrf);
+    ASSERT_EQ(set.substr(0, 12), "HTTP/1.1 200") << set;
+
+    problem.clear();
+    ui::web::WebPage lanPage{mutex, model, view, clock};
+    ASSERT_TRUE(lanPage.start(0, exe, &problem, true));
+    EXPECT_TRUE(problem.empty()) << platform::toUtf8(problem);
+    EXPECT_TRUE(lanPage.onHomeNetwork());
+    const std::string lanHost = platform::formatIpv4(lan[0]) + ":" + std::to_string(lanPage.port());
+    auto fromLan = [&](const std::string& method, const std::string& target, const std::string& extra,
+                       const std::string& body = {}) {
+        return exchange(lanPage.port(),
+                        method + " " + target + " HTTP/1.1\r\nHost: " + lanHost +
+                            "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + extra + "\r\n" + body,
+                        {}, {}, lan[0]);
+    };
+    std::string form = fromLan("GET", "/", "");
+    EXPECT_EQ(form.substr(0, 12), "HTTP/1.1 401") << form;
+    EXPECT_NE(form.find("action=\"/login\""), std::string::npos);
+    std::string lanToken = folder.read("TamvikVRServer[WebToken].txt").substr(0, 64);
+    std::string tokenAnswer = fromLan("GET", "/?token=" + lanToken, "");
+    EXPECT_EQ(tokenAnswer.substr(0, 12), "HTTP/1.1 403") << tokenAnswer;
+    EXPECT_EQ(tokenAnswer.find("Set-Cookie"), std::string::npos);
+
+    struct Case {
+        std::string password;
+        std::uint32_t advanceMs;  // before the try
+        std::string status;
+    };
+    const Case cases[] = {
+        {"wrong password", 0, "403"}, {secret, 0, "429"},  // locked out: even the right one is refused
+        {secret, 29999, "429"},                            // and a try within the lockout does not extend it
+        {secret, 1, "303"},           {"wrong again", 0, "403"}, {secret, 10000, "429"}, {secret, 20000, "303"},
+    };
+    std::string lanCookie;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.password + " after " + std::to_string(c.advanceMs) + " ms");
+        clock.advance(c.advanceMs);
+        std::string answer = fromLan("POST", "/login", "", "password=" + percentEncode(c.password));
+        EXPECT_EQ(answer.substr(0, 12), "HTTP/1.1 " + c.status) << answer;
+        std::size_t at = answer.find("tvr_session=");
+        EXPECT_EQ(at != std::string::npos, c.status == "303");
+        if (at != std::string::npos) lanCookie = "Cookie: " + answer.substr(at, answer.find(';', at) - at) + "\r\n";
+    }
+    std::string state = fromLan("GET", "/api/state", lanCookie);
+    EXPECT_EQ(state.substr(0, 12), "HTTP/1.1 200") << state;
+    EXPECT_NE(state.find("\"local\":false"), std::string::npos);
+    // A session from the home network cannot change the password.
+    std::size_t csrfAt = state.find("\"csrf\":\"") + 8;
+    std::string lanCsrf = "X-Tvr-Csrf: " + state.substr(csrfAt, state.find('"', csrfAt) - csrfAt) + "\r\n";
+    std::string hash = folder.read("TamvikVRServer[WebPassword].txt");
+    EXPECT_NE(fromLan("POST", "/api/password", lanCookie + lanCsrf, "password=someone+else").substr(0, 12),
+              "HTTP/1.1 200");
+    EXPECT_EQ(folder.read("TamvikVRServer[WebPassword].txt"), hash);
+
+    // Only the Argon2id hash is kept, in a file of the owner's alone; no file holds the password.
+    EXPECT_EQ(hash.rfind("$argon2id$", 0), 0u) << hash;
+    EXPECT_EQ(std::filesystem::status(folder.path() + "/TamvikVRServer[WebPassword].txt").permissions() &
+                  std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const std::u16string wide = platform::fromUtf8(secret);
+    const std::string utf16(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path())) {
+        if (!entry.is_regular_file()) continue;
+        SCOPED_TRACE(entry.path().string());
+        std::string bytes = folder.read(std::filesystem::relative(entry.path(), folder.path()).string());
+        EXPECT_EQ(bytes.find(secret), std::string::npos);
+        EXPECT_EQ(bytes.find(utf16), std::string::npos);  // nor in UTF-16, as the settings file holds text
+    }
+    EXPECT_FALSE(folder.read("TamvikVRServer.ini").empty());
 }
 
 // The browser's preference picks the page's language: Japanese only when its best range is "ja".

@@ -42,6 +42,9 @@ function showTexts() {
   $('h-settings').textContent = texts.settings;
   $('settings-ok').textContent = texts.ok;
   $('port-note').textContent = texts.portNote;
+  $('h-password').textContent = texts.password;
+  $('password-note').textContent = texts.passwordNote;
+  $('password-save').textContent = texts.passwordSave;
   $('h-events').textContent = texts.events;
   $('h-choose').textContent = texts.chooseFolder;
   $('chooser-up').textContent = texts.up;
@@ -137,6 +140,8 @@ async function load(all) {
   texts = state.texts;
   types = state.types;
   showTexts();
+  // Only the token's session on the server's PC may set the web password.
+  $('password-section').hidden = !(state.local && state.passwordAvailable);
   showStatus(state);
   if (all) {
     showRows(state);
@@ -194,6 +199,14 @@ async function saveSettings(event) {
   $('settings-result').textContent = response.ok ? texts.saved : answer.message || String(response.status);
 }
 
+async function savePassword(event) {
+  event.preventDefault();
+  const response = await post('/api/password', { password: $('password').value });
+  const answer = await response.json();
+  $('password').value = '';
+  $('password-result').textContent = response.ok ? texts.saved : answer.message || String(response.status);
+}
+
 async function browse(path) {
   const list = await getJson('/api/folders?path=' + encodeURIComponent(path));
   chooserPath = list.path;
@@ -228,6 +241,7 @@ function init() {
   });
   $('channels').addEventListener('submit', (event) => applyChannels(event).catch(() => {}));
   $('settings').addEventListener('submit', (event) => saveSettings(event).catch(() => {}));
+  $('password-form').addEventListener('submit', (event) => savePassword(event).catch(() => {}));
   $('chooser-up').addEventListener('click', () => browse($('chooser-up').dataset.parent).catch(() => {}));
   $('chooser-cancel').addEventListener('click', () => $('chooser').close());
   $('chooser-select').addEventListener('click', () => {
