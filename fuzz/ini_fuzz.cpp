@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The settings file reader on any file content, and a write followed by reads: the written
-// value reads back (as the reader trims and unquotes it) unless the write was refused, and a
-// different key keeps the value it had.
+// value reads back exactly (the writer quotes what the reader would trim or unquote) unless the
+// write was refused, and a different key keeps the value it had.
 #include <cstdlib>
 #include <iterator>
 #include <string>
@@ -44,15 +44,6 @@ std::u16string_view trim(std::u16string_view text) {
     return text;
 }
 
-// What a reader gives back for a written value: trimmed, one pair of enclosing quotes removed.
-std::u16string readForm(std::u16string_view value) {
-    value = trim(value);
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
-    }
-    return std::u16string(value);
-}
-
 bool sameName(std::u16string_view a, std::u16string_view b) {
     a = trim(a);
     b = trim(b);
@@ -87,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::u16string otherBefore = platform::iniReadString(file, otherSection, otherKey, kFallback);
 
     if (!platform::iniWriteString(file, section, key, value)) return 0;
-    check(platform::iniReadString(file, section, key, kFallback) == readForm(value));
+    check(platform::iniReadString(file, section, key, kFallback) == value);
     if (!sameName(section, otherSection) || !sameName(key, otherKey)) {
         check(platform::iniReadString(file, otherSection, otherKey, kFallback) == otherBefore);
     }
