@@ -97,6 +97,19 @@ bool VideoServer::slotHasOpenFile(int slot) const {
     return slots_[slot].stream->hasOpenFile();
 }
 
+std::vector<StreamProgress> VideoServer::streamsInProgress() const {
+    std::vector<StreamProgress> streams;
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::uint32_t now = platform::monotonicMs();
+    for (const Slot& slot : slots_) {
+        const Body& body = slot.body;
+        if (!body.active) continue;
+        streams.push_back({slot.index, body.path, body.start + body.sent, body.start + body.length, body.sent,
+                           core::elapsedMs(now, body.startMs)});
+    }
+    return streams;
+}
+
 void VideoServer::setReadMode(platform::ReadMode mode) {
     std::lock_guard<std::mutex> lock(mutex_);
     readMode_ = mode;
@@ -357,7 +370,9 @@ void VideoServer::serveGet(Slot& slot, const HttpRequest& request) {
     stream.seek(start);
     connection.queue(successHeader(facts, start, request.path));
     recordRequest(slot.index, request, start == 0 ? 200 : 206);
-    slot.body = Body{true, request.path, static_cast<std::uint64_t>(facts.size - start), 0, platform::monotonicMs()};
+    slot.body = Body{
+        true, request.path,           static_cast<std::uint64_t>(start), static_cast<std::uint64_t>(facts.size - start),
+        0,    platform::monotonicMs()};
     if (slot.body.length == 0) endBody(slot);
 }
 

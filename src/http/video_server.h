@@ -28,6 +28,16 @@
 
 namespace tvr::http {
 
+/// A body going out now: its file, how far into it, and how much went out since the request.
+struct StreamProgress {
+    int slot = 0;
+    std::u16string path;
+    std::uint64_t position = 0;   // the file offset the body has reached
+    std::uint64_t size = 0;       // the file's size
+    std::uint64_t bytesSent = 0;  // since the request
+    std::uint32_t elapsedMs = 0;  // since the request
+};
+
 class VideoServer {
 public:
     static constexpr int kSlotCount = 2;
@@ -57,12 +67,15 @@ public:
     platform::ReadMode slotReadMode(int slot) const;
     /// The stream events since the last call, oldest first (thread-safe).
     std::vector<StreamEvent> takeEvents();
+    /// The bodies going out now, by slot (thread-safe; waits at most for one pass).
+    std::vector<StreamProgress> streamsInProgress() const;
 
 private:
     // The body going out on a slot's connection, for its End event.
     struct Body {
         bool active = false;
         std::u16string path;
+        std::uint64_t start = 0;  // the file offset it began at
         std::uint64_t length = 0;
         std::uint64_t sent = 0;
         std::uint32_t startMs = 0;

@@ -17,11 +17,12 @@ enum class FieldKind { Check, Number, Text };
 struct SettingsField {
     int id;  // control id
     FieldKind kind;
-    std::u16string_view label;
-    bool digitsOnly = false;  // the edit takes digits only
-    bool masked = false;      // the edit hides what is typed
-    bool readOnly = false;    // the edit is changed through its "編集" file only
-    bool port = false;        // refused at OK unless 1 to 65535
+    std::u16string_view label;    // as the dialog shows it
+    std::u16string_view english;  // as the English dialog shows it
+    bool digitsOnly = false;      // the edit takes digits only
+    bool masked = false;          // the edit hides what is typed
+    bool readOnly = false;        // the edit is changed through its "編集" file only
+    bool port = false;            // refused at OK unless 1 to 65535
 };
 
 inline constexpr std::size_t kSettingsFieldCount = 26;

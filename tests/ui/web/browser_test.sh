@@ -25,7 +25,7 @@ address=$(grep -o "http://127.0.0.1:$web_port/?token=[0-9a-f]*" "$install/consol
 check "the token file is the owner's alone" test "$(stat -c %a "$install/TamvikVRServer[WebToken].txt")" = 600
 
 timeout 120 /usr/bin/python3 "$(dirname "$0")/browser_test.py" "$address" "$work" \
-  "$client_binary" --host 127.0.0.1 --port "$control_port" -- "$install/TamvikVRServer.ini" "$screenshots" ||
+  "$client_binary" --host 127.0.0.1 --port "$control_port" -- "$install/TamvikVRServer.ini" "$screenshots" "$http_port" ||
   fail "the browser's checks"
 
 stop_server

@@ -35,6 +35,10 @@ function showTexts() {
   $('language').textContent = texts.language;
   $('h-status').textContent = texts.status;
   $('l-address').textContent = texts.address;
+  $('h-streams').textContent = texts.streams;
+  $('c-file').textContent = texts.streamFile;
+  $('c-position').textContent = texts.streamPosition;
+  $('c-rate').textContent = texts.streamRate;
   $('h-problems').textContent = texts.problems;
   $('h-channels').textContent = texts.channels;
   $('channel-hint').textContent = texts.channelHint;
@@ -57,6 +61,7 @@ function showStatus(state) {
   $('address').textContent = state.address;
   $('status0').textContent = state.statusParts[0];
   $('status1').textContent = state.statusParts[1];
+  showStreams(state.streams);
   const list = $('problems');
   list.replaceChildren(...state.problems.map((text) => {
     const item = document.createElement('li');
@@ -64,6 +69,29 @@ function showStatus(state) {
     item.textContent = text;
     return item;
   }));
+}
+
+function cell(text) {
+  const item = document.createElement('td');
+  item.textContent = text;
+  return item;
+}
+
+function showStreams(streams) {
+  const rows = streams.map((stream) => {
+    const row = document.createElement('tr');
+    row.className = 'stream';
+    row.append(cell(stream.file), cell(stream.position), cell(stream.rate));
+    return row;
+  });
+  if (rows.length === 0) {
+    const row = document.createElement('tr');
+    const none = cell(texts.noStreams);
+    none.colSpan = 3;
+    row.append(none);
+    rows.push(row);
+  }
+  $('stream-rows').replaceChildren(...rows);
 }
 
 function typeOf(name) {
@@ -143,18 +171,20 @@ async function load(all) {
   // Only the token's session on the server's PC may set the web password.
   $('password-section').hidden = !(state.local && state.passwordAvailable);
   showStatus(state);
+  // A stream's position moves without an event: read it again each second while one goes out.
+  if (state.streams.length > 0) refreshStatusIn(1000);
   if (all) {
     showRows(state);
     showSettings(state);
   }
 }
 
-function refreshStatusSoon() {
+function refreshStatusIn(ms) {
   if (statusTimer) return;
   statusTimer = setTimeout(() => {
     statusTimer = 0;
     load(false).catch(() => {});
-  }, 100);
+  }, ms);
 }
 
 function listenForEvents() {
@@ -172,7 +202,7 @@ function listenForEvents() {
     const atEnd = list.scrollTop + list.clientHeight >= list.scrollHeight - 4;
     list.append(item);
     if (atEnd) list.scrollTop = list.scrollHeight;
-    refreshStatusSoon();
+    refreshStatusIn(100);
   });
 }
 
