@@ -54,7 +54,10 @@ def apply():
 
 
 def stream_rows():
-    return [row.text for row in driver.find_elements(By.CSS_SELECTOR, "#stream-rows tr.stream")]
+    # Read in one script: the rows are replaced each second, so an element found first may be
+    # gone by the time its text is asked for.
+    return driver.execute_script(
+        "return [...document.querySelectorAll('#stream-rows tr.stream')].map((row) => row.innerText)")
 
 
 def field_label(index):
