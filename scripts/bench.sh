@@ -31,6 +31,7 @@ build/reconnect_bench
 bash bench/http_vs_nginx.sh build
 echo "== web page (each figure beside its budget) =="
 build/web_page_bench 200
+bash bench/web_browser_bench.sh build 20
 echo "== mouse relay =="
 build/mouse_relay_bench 5
 echo "== soak =="
