@@ -67,7 +67,7 @@ public:
     platform::ReadMode slotReadMode(int slot) const;
     /// The stream events since the last call, oldest first (thread-safe).
     std::vector<StreamEvent> takeEvents();
-    /// The bodies going out now, by slot (thread-safe; waits at most for one pass).
+    /// The bodies going out now, by slot, as the last pass left them (thread-safe; never waits).
     std::vector<StreamProgress> streamsInProgress() const;
 
 private:
@@ -107,6 +107,7 @@ private:
     void recordRequest(int slot, const HttpRequest& request, int statusCode,
                        RefusalReason reason = RefusalReason::None);
     void endBody(Slot& slot);
+    void showBody(const Slot& slot);
     std::size_t collectPollItems(platform::PollItem* items, std::size_t capacity);
 
     core::Clock& clock_;
@@ -126,6 +127,8 @@ private:
     std::vector<std::unique_ptr<HttpConnection>> pending_;
     std::array<Slot, kSlotCount> slots_;
     StreamEventQueue events_;
+    mutable std::mutex shownMutex_;             // guards shownBodies_ alone, never held while waiting
+    std::array<Body, kSlotCount> shownBodies_;  // each slot's body as the last pass left it
 };
 
 }  // namespace tvr::http
