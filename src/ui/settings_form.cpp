@@ -132,7 +132,8 @@ SettingsFormValues settingsFormFrom(const core::Config& config) {
     return values;
 }
 
-std::optional<std::u16string> readSettingsForm(const SettingsFormValues& values, core::Config* config) {
+std::optional<std::u16string> readSettingsForm(const SettingsFormValues& values, core::Config* config,
+                                               std::optional<Language> language) {
     core::Config read = *config;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         const SettingsField& field = kFields[i];
@@ -145,7 +146,8 @@ std::optional<std::u16string> readSettingsForm(const SettingsFormValues& values,
                 TextId label = field.id == IDC_PORT_SERVER ? TextId::PortServerLabel
                                : field.id == IDC_PORT_HTTP ? TextId::PortHttpLabel
                                                            : TextId::PortMouseLabel;
-                return core::format(text(TextId::PortOutOfRange), {text(label)});
+                Language shown = language.value_or(textLanguage());
+                return core::format(text(TextId::PortOutOfRange, shown), {text(label, shown)});
             }
             *numberOf(read, field.id) = number;
         } else {

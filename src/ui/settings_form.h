@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/settings.h"
+#include "ui/language.h"
 
 namespace tvr::ui {
 
@@ -40,8 +41,10 @@ using SettingsFormValues = std::array<FieldValue, kSettingsFieldCount>;
 /// The controls as the settings fill them: checked when a value is 1, numbers in signed decimal.
 SettingsFormValues settingsFormFrom(const core::Config& config);
 /// Reads the controls into the settings: text that is no number gives 0. A port outside 1 to
-/// 65535 refuses the whole form: the message naming the field comes back, nothing is changed.
-std::optional<std::u16string> readSettingsForm(const SettingsFormValues& values, core::Config* config);
+/// 65535 refuses the whole form: the message naming the field comes back (in `language`, the
+/// program's unless a web page asks in its browser's), nothing is changed.
+std::optional<std::u16string> readSettingsForm(const SettingsFormValues& values, core::Config* config,
+                                               std::optional<Language> language = std::nullopt);
 /// The index of the field with the control id, or -1.
 int settingsFieldIndex(int id);
 

@@ -354,7 +354,7 @@ WebResponse WebApi::saveSettings(const WebRequest& request) {
         values[i].checked = *value == "1";
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    view_.setSettingsForm(values);
+    view_.setSettingsForm(values, requestLanguage(request));
     model_.run(Command::Settings);
     const std::u16string& refusal = view_.settingsRefusal();
     if (!refusal.empty()) return json(400, "{\"ok\":false,\"message\":" + jsonString(refusal) + "}");

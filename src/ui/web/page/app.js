@@ -225,7 +225,7 @@ async function saveSettings(event) {
   for (const input of $('fields').querySelectorAll('input')) {
     fields[input.name] = input.type === 'checkbox' ? (input.checked ? '1' : '0') : input.value;
   }
-  const response = await post('/api/settings', fields);
+  const response = await post('/api/settings?lang=' + lang, fields);
   const answer = await response.json();
   $('settings-result').textContent = response.ok ? texts.saved : answer.message || String(response.status);
 }
