@@ -99,6 +99,11 @@ def watch_a_slow_fetch():
         os.remove(big)
 
 
+def settings_text():
+    with open(settings_file, "rb") as file:
+        return file.read().decode("utf-16", errors="replace")
+
+
 def client_list():
     return subprocess.run(client + ["list", "1"], capture_output=True, text=True, timeout=30)
 
@@ -150,8 +155,8 @@ try:
     field.send_keys("mp4 mkv")
     driver.find_element(By.ID, "settings-ok").click()
     wait_for("the settings were saved", lambda: driver.find_element(By.ID, "settings-result").text == "Saved")
-    with open(settings_file, "rb") as file:
-        check("the settings file holds the new extensions", "pcExt=mp4 mkv" in file.read().decode("utf-16"))
+    # The settings are written on the writer's thread, a moment after the page is told they were taken.
+    wait_for("the settings file holds the new extensions", lambda: "pcExt=mp4 mkv" in settings_text())
     driver.execute_script("window.scrollTo(0, 0)")
     driver.save_screenshot(os.path.join(screenshots, "web-desktop.png"))
 
@@ -159,6 +164,7 @@ try:
     driver.find_element(By.ID, "language").send_keys(Keys.ENTER)
     wait_for("the page switched to Japanese", lambda: driver.find_element(By.ID, "h-channels").text == "チャンネル")
     check("and so did the settings fields' labels", field_label(4) == "動画ファイル拡張子")
+    check("no result stays in the other language", driver.find_element(By.ID, "channels-result").text == "")
     driver.set_window_size(390, 2400)
     driver.execute_script("window.scrollTo(0, 0)")
     driver.save_screenshot(os.path.join(screenshots, "web-phone.png"))

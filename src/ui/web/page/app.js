@@ -268,6 +268,8 @@ function init() {
   $('language').addEventListener('click', () => {
     lang = lang === 'ja' ? 'en' : 'ja';
     localStorage.setItem('lang', lang);
+    // A result said in the other language would stay beside the new texts.
+    for (const id of ['channels-result', 'settings-result', 'password-result']) $(id).textContent = '';
     load(true).catch(() => {});
   });
   $('channels').addEventListener('submit', (event) => applyChannels(event).catch(() => {}));
