@@ -283,25 +283,40 @@ protected:
         std::vector<client::Record> records;
         for (int packets = 0; packets < 3; ++packets) ASSERT_TRUE(client.receivePacket(&records, kReplyTimeoutMs));
     }
-    // A new headset's handshake, answered within about a second: a walk that notices at once
-    // ends in about 100 ms, one that runs on to its folder cap takes several seconds.
+    // The walk's end in its own words: a listing the headset left is refused as abandoned, while
+    // a walk that ran on to its folder cap lists what it found and is refused nothing.
+    std::u16string walkRefusal() {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        std::vector<protocol::Refusal> refusals;
+        std::vector<protocol::Note> notes;
+        while (refusals.empty() && std::chrono::steady_clock::now() < deadline) {
+            server->takeEvents(&refusals, &notes);
+            if (refusals.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return refusals.empty() ? std::u16string() : refusals[0].reason;
+    }
+    // A new headset's handshake, answered once the walk has ended.
     bool newHeadsetIsAnswered() {
         client::ControlClient next;
         client::Reply reply;
-        return next.connect("127.0.0.1", server->port(), 1000) &&
-               next.sendTexts({client::ControlClient::setupMessage()}) && next.receiveReply(&reply, 1000) && reply.ok;
+        return next.connect("127.0.0.1", server->port(), 5000) &&
+               next.sendTexts({client::ControlClient::setupMessage()}) && next.receiveReply(&reply, 5000) && reply.ok;
     }
+    static constexpr std::u16string_view kAbandoned =
+        u"channel 3 ([ch.2], playlist): the headset left before the listing ended";
 };
 
 TEST_F(LongListingTest, AHeadsetThatLeavesEndsTheWalk) {
     client.close();
+    EXPECT_EQ(walkRefusal(), kAbandoned);
     EXPECT_TRUE(newHeadsetIsAnswered());
 }
 
 TEST_F(LongListingTest, AForcedDisconnectEndsTheWalk) {
     server->requestForceDisconnect();
-    EXPECT_NE(waitStatusWithin(protocol::status::kDisconnected, 1).text1.find(protocol::status::kReasonForced),
+    EXPECT_NE(waitStatusWithin(protocol::status::kDisconnected, 30).text1.find(protocol::status::kReasonForced),
               std::u16string::npos);
+    EXPECT_EQ(walkRefusal(), kAbandoned);
     EXPECT_TRUE(newHeadsetIsAnswered());
 }
 
