@@ -2,6 +2,7 @@
 #include "library/sort_list.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/natural_compare.h"
 #include "platform/time.h"
@@ -13,6 +14,8 @@ namespace {
 // Records sorted at once before the merges; a step of the sort compares at most about as many
 // pairs as there are records.
 constexpr std::size_t kRunLength = 32;
+// Records kept with their names' room from one folder to the next.
+constexpr std::size_t kKeptRecords = 4096;
 
 int sign(int value) { return (value > 0) - (value < 0); }
 
@@ -50,9 +53,21 @@ void setTimeKeys(SortRecord& record, platform::FileTime writeTime) {
 
 }  // namespace
 
-void SortList::add(std::u16string name, platform::FileTime writeTime) {
-    SortRecord& record = records_.emplace_back();
-    record.name = std::move(name);
+void SortList::clear() {
+    // A folder of common size reuses every record; the names of a huge one do not stay.
+    if (records_.size() > kKeptRecords) records_.resize(kKeptRecords);
+    if (merged_.size() > kKeptRecords) merged_.resize(kKeptRecords);
+    count_ = 0;
+}
+
+void SortList::add(std::u16string_view name, platform::FileTime writeTime) {
+    // A record of an earlier folder takes the name into the room its own had.
+    if (count_ == records_.size()) records_.emplace_back();
+    SortRecord& record = records_[count_++];
+    record.name.assign(name);
+    record.dateKey = 0;
+    record.dateTimeKey = 0;
+    record.groupId = 0;
     setTimeKeys(record, writeTime);
 }
 
@@ -104,26 +119,46 @@ bool SortList::sort(std::int32_t sortName, std::int32_t sortMode, std::int32_t s
     // Short runs, then merges of ever longer runs, with a question between two steps: a name
     // comparison can be slow (Wine's StrCmpLogicalW sorts 2,000 long names in about a second),
     // and a stop must not wait for the whole sort.
-    const auto less = [this](const SortRecord& a, const SortRecord& b) { return comesFirst(a, b); };
-    const auto at = [this](std::size_t index) { return records_.begin() + static_cast<std::ptrdiff_t>(index); };
-    const std::size_t count = records_.size();
+    const std::size_t count = count_;
     for (std::size_t begin = 0; begin < count; begin += kRunLength) {
         if (abandoned && abandoned()) return false;
-        std::stable_sort(at(begin), at(std::min(count, begin + kRunLength)), less);
+        sortRun(begin, std::min(count, begin + kRunLength));
     }
     for (std::size_t width = kRunLength; width < count; width *= 2) {
         for (std::size_t begin = 0; begin + width < count; begin += 2 * width) {
             if (abandoned && abandoned()) return false;
-            std::inplace_merge(at(begin), at(begin + width), at(std::min(count, begin + 2 * width)), less);
+            merge(begin, begin + width, std::min(count, begin + 2 * width));
         }
     }
     return true;
 }
 
+// Both steps are stable and allocate nothing once the records have grown: a record moves with
+// its name, and a merge goes through merged_, whose records swap their names' room with them.
+void SortList::sortRun(std::size_t begin, std::size_t end) {
+    const auto at = [this](std::size_t index) { return records_.begin() + static_cast<std::ptrdiff_t>(index); };
+    const auto less = [this](const SortRecord& a, const SortRecord& b) { return comesFirst(a, b); };
+    for (std::size_t i = begin + 1; i < end; ++i) {
+        // After every record that does not come after it: equal records keep their order.
+        std::rotate(std::upper_bound(at(begin), at(i), records_[i], less), at(i), at(i + 1));
+    }
+}
+
+void SortList::merge(std::size_t begin, std::size_t middle, std::size_t end) {
+    if (!comesFirst(records_[middle], records_[middle - 1])) return;  // already in order
+    const auto at = [this](std::size_t index) { return records_.begin() + static_cast<std::ptrdiff_t>(index); };
+    const auto less = [this](const SortRecord& a, const SortRecord& b) { return comesFirst(a, b); };
+    if (merged_.size() < end - begin) merged_.resize(end - begin);
+    const auto last =
+        std::merge(std::make_move_iterator(at(begin)), std::make_move_iterator(at(middle)),
+                   std::make_move_iterator(at(middle)), std::make_move_iterator(at(end)), merged_.begin(), less);
+    std::move(merged_.begin(), last, at(begin));
+}
+
 bool SortList::group(const std::function<bool()>& abandoned) {
     groups_.clear();
     std::int32_t counter = 0;
-    for (std::size_t i = 0; i < records_.size(); ++i) {
+    for (std::size_t i = 0; i < count_; ++i) {
         SortRecord& record = records_[i];
         const std::ptrdiff_t prefix = seriesPrefixLength(record.name);
         if (prefix >= 0) {
@@ -146,9 +181,9 @@ void SortList::settleNameTies(const std::function<platform::FileTime(const std::
     // Equal names sit side by side in their added order; ordering each such run by time alone
     // gives what the whole sort gives with every time known.
     const auto at = [this](std::size_t index) { return records_.begin() + static_cast<std::ptrdiff_t>(index); };
-    for (std::size_t begin = 0; begin < records_.size();) {
+    for (std::size_t begin = 0; begin < count_;) {
         std::size_t end = begin + 1;
-        while (end < records_.size() && compareNames(records_[begin], records_[end]) == 0) ++end;
+        while (end < count_ && compareNames(records_[begin], records_[end]) == 0) ++end;
         if (end - begin > 1) {
             for (std::size_t i = begin; i < end; ++i) setTimeKeys(records_[i], writeTimeOf(records_[i].name));
             std::stable_sort(at(begin), at(end),
