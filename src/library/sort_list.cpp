@@ -2,7 +2,6 @@
 #include "library/sort_list.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "platform/natural_compare.h"
 #include "platform/time.h"
@@ -56,19 +55,20 @@ void setTimeKeys(SortRecord& record, platform::FileTime writeTime) {
 void SortList::clear() {
     // A folder of common size reuses every record; the names of a huge one do not stay.
     if (records_.size() > kKeptRecords) records_.resize(kKeptRecords);
-    if (merged_.size() > kKeptRecords) merged_.resize(kKeptRecords);
-    count_ = 0;
+    order_.clear();
 }
 
 void SortList::add(std::u16string_view name, platform::FileTime writeTime) {
     // A record of an earlier folder takes the name into the room its own had.
-    if (count_ == records_.size()) records_.emplace_back();
-    SortRecord& record = records_[count_++];
+    const std::size_t index = order_.size();
+    if (index == records_.size()) records_.emplace_back();
+    SortRecord& record = records_[index];
     record.name.assign(name);
     record.dateKey = 0;
     record.dateTimeKey = 0;
     record.groupId = 0;
     setTimeKeys(record, writeTime);
+    order_.push_back(static_cast<std::uint32_t>(index));
 }
 
 bool SortList::comesFirst(const SortRecord& a, const SortRecord& b) const {
@@ -119,7 +119,7 @@ bool SortList::sort(std::int32_t sortName, std::int32_t sortMode, std::int32_t s
     // Short runs, then merges of ever longer runs, with a question between two steps: a name
     // comparison can be slow (Wine's StrCmpLogicalW sorts 2,000 long names in about a second),
     // and a stop must not wait for the whole sort.
-    const std::size_t count = count_;
+    const std::size_t count = order_.size();
     for (std::size_t begin = 0; begin < count; begin += kRunLength) {
         if (abandoned && abandoned()) return false;
         sortRun(begin, std::min(count, begin + kRunLength));
@@ -133,41 +133,41 @@ bool SortList::sort(std::int32_t sortName, std::int32_t sortMode, std::int32_t s
     return true;
 }
 
-// Both steps are stable and allocate nothing once the records have grown: a record moves with
-// its name, and a merge goes through merged_, whose records swap their names' room with them.
+// Both steps are stable and move only indices, into room kept from folder to folder.
 void SortList::sortRun(std::size_t begin, std::size_t end) {
-    const auto at = [this](std::size_t index) { return records_.begin() + static_cast<std::ptrdiff_t>(index); };
-    const auto less = [this](const SortRecord& a, const SortRecord& b) { return comesFirst(a, b); };
-    for (std::size_t i = begin + 1; i < end; ++i) {
+    const auto first = order_.begin() + static_cast<std::ptrdiff_t>(begin);
+    const auto less = [this](std::uint32_t a, std::uint32_t b) { return comesFirst(a, b); };
+    for (auto next = first + 1; next != order_.begin() + static_cast<std::ptrdiff_t>(end); ++next) {
         // After every record that does not come after it: equal records keep their order.
-        std::rotate(std::upper_bound(at(begin), at(i), records_[i], less), at(i), at(i + 1));
+        const std::uint32_t moving = *next;
+        const auto place = std::upper_bound(first, next, moving, less);
+        std::move_backward(place, next, next + 1);
+        *place = moving;
     }
 }
 
 void SortList::merge(std::size_t begin, std::size_t middle, std::size_t end) {
-    if (!comesFirst(records_[middle], records_[middle - 1])) return;  // already in order
-    const auto at = [this](std::size_t index) { return records_.begin() + static_cast<std::ptrdiff_t>(index); };
-    const auto less = [this](const SortRecord& a, const SortRecord& b) { return comesFirst(a, b); };
-    if (merged_.size() < end - begin) merged_.resize(end - begin);
-    const auto last =
-        std::merge(std::make_move_iterator(at(begin)), std::make_move_iterator(at(middle)),
-                   std::make_move_iterator(at(middle)), std::make_move_iterator(at(end)), merged_.begin(), less);
-    std::move(merged_.begin(), last, at(begin));
+    if (!comesFirst(order_[middle], order_[middle - 1])) return;  // already in order
+    const auto at = [this](std::size_t position) { return order_.begin() + static_cast<std::ptrdiff_t>(position); };
+    merged_.resize(end - begin);
+    std::merge(at(begin), at(middle), at(middle), at(end), merged_.begin(),
+               [this](std::uint32_t a, std::uint32_t b) { return comesFirst(a, b); });
+    std::copy(merged_.begin(), merged_.end(), at(begin));
 }
 
 bool SortList::group(const std::function<bool()>& abandoned) {
     groups_.clear();
     std::int32_t counter = 0;
-    for (std::size_t i = 0; i < count_; ++i) {
-        SortRecord& record = records_[i];
+    for (std::size_t i = 0; i < order_.size(); ++i) {
+        SortRecord& record = at(i);
         const std::ptrdiff_t prefix = seriesPrefixLength(record.name);
         if (prefix >= 0) {
             const auto k = static_cast<std::size_t>(prefix);
             const auto group = std::find_if(groups_.begin(), groups_.end(), [&](std::size_t representative) {
-                return samePrefix(records_[representative].name, record.name, k);
+                return samePrefix(at(representative).name, record.name, k);
             });
             if (group != groups_.end()) {
-                record.groupId = records_[*group].groupId;
+                record.groupId = at(*group).groupId;
                 continue;
             }
             groups_.push_back(i);
@@ -180,14 +180,14 @@ bool SortList::group(const std::function<bool()>& abandoned) {
 void SortList::settleNameTies(const std::function<platform::FileTime(const std::u16string&)>& writeTimeOf) {
     // Equal names sit side by side in their added order; ordering each such run by time alone
     // gives what the whole sort gives with every time known.
-    const auto at = [this](std::size_t index) { return records_.begin() + static_cast<std::ptrdiff_t>(index); };
-    for (std::size_t begin = 0; begin < count_;) {
+    const auto position = [this](std::size_t i) { return order_.begin() + static_cast<std::ptrdiff_t>(i); };
+    for (std::size_t begin = 0; begin < order_.size();) {
         std::size_t end = begin + 1;
-        while (end < count_ && compareNames(records_[begin], records_[end]) == 0) ++end;
+        while (end < order_.size() && compareNames(at(begin), at(end)) == 0) ++end;
         if (end - begin > 1) {
-            for (std::size_t i = begin; i < end; ++i) setTimeKeys(records_[i], writeTimeOf(records_[i].name));
-            std::stable_sort(at(begin), at(end),
-                             [this](const SortRecord& a, const SortRecord& b) { return comesFirst(a, b); });
+            for (std::size_t i = begin; i < end; ++i) setTimeKeys(at(i), writeTimeOf(at(i).name));
+            std::stable_sort(position(begin), position(end),
+                             [this](std::uint32_t a, std::uint32_t b) { return comesFirst(a, b); });
         }
         begin = end;
     }

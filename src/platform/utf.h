@@ -32,7 +32,9 @@ inline bool isValidUtf8(std::string_view text) { return utf8::is_valid(text.begi
 /// meets into one reused string); false, with out unspecified, when the bytes are not well-formed.
 inline bool assignFromValidUtf8(std::u16string& out, std::string_view text) {
     if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        out.assign(text.begin(), text.end());
+        // Sized in place: an assign from bytes would build a temporary string first.
+        out.resize(text.size());
+        std::copy(text.begin(), text.end(), out.begin());
         return true;
     }
     if (!isValidUtf8(text)) return false;
