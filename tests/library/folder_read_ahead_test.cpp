@@ -222,6 +222,34 @@ TEST(FolderReadAheadTest, FoldersTheWalkPassesFreeTheirPlaceInTheWindow) {
     EXPECT_TRUE(readAhead.waitReady(kWindow, 30s));
 }
 
+// Threads start when the disk makes the walk wait, not when the walk takes its time over each
+// entry (a slow headset, a large sort): on folders at hand the walk reads every folder itself.
+TEST(FolderReadAheadTest, AWalkSlowOverItsEntriesOfFoldersAtHandStartsNoThreads) {
+    test::TempFolder temp;
+    constexpr int kShows = 12;
+    test::makeQuietShows(temp.path(), kShows, 8);
+    std::vector<std::u16string> shows;
+    for (int s = 0; s < kShows; ++s) shows.push_back(temp.file16("Show " + std::to_string(s)));
+    ReadWatch watch({shows.back()}, false);
+    FolderReadAhead readAhead(false);
+    readAhead.announce(shows);
+    for (const std::u16string& show : shows) {
+        std::size_t entries = 0;
+        const bool readable = readAhead.read(
+            show,
+            [&](const platform::DirEntry&) {
+                std::this_thread::sleep_for(1ms);
+                ++entries;
+                return true;
+            },
+            nullptr);
+        EXPECT_TRUE(readable);
+        EXPECT_EQ(entries, 8u);
+    }
+    EXPECT_EQ(watch.counts().threads, 0) << "a read-ahead thread started on folders at hand";
+    EXPECT_EQ(watch.counts().walk, 8);
+}
+
 // A folder written a moment ago may change again within one time stamp: the threads leave it to
 // the walk, which reads it as it is.
 TEST(FolderReadAheadTest, AFolderWrittenJustNowIsReadByTheWalkItself) {
