@@ -29,8 +29,9 @@ bash bench/search_bench.sh build
 echo "== video server =="
 build/reconnect_bench
 bash bench/http_vs_nginx.sh build
-echo "== web page (targets: ready within 100 ms, an event within 200 ms, memory growth under 2 MiB) =="
+echo "== web page (each figure beside its budget) =="
 build/web_page_bench 200
+bash bench/web_browser_bench.sh build 20
 echo "== mouse relay =="
 build/mouse_relay_bench 5
 echo "== soak =="

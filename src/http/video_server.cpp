@@ -97,6 +97,20 @@ bool VideoServer::slotHasOpenFile(int slot) const {
     return slots_[slot].stream->hasOpenFile();
 }
 
+std::vector<StreamProgress> VideoServer::streamsInProgress() const {
+    // The copies the server thread publishes, never the slots: a pass may be waiting for the disk.
+    std::vector<StreamProgress> streams;
+    std::lock_guard<std::mutex> lock(shownMutex_);
+    std::uint32_t now = platform::monotonicMs();
+    for (int index = 0; index < kSlotCount; ++index) {
+        const Body& body = shownBodies_[static_cast<std::size_t>(index)];
+        if (!body.active) continue;
+        streams.push_back({index, body.path, body.start + body.sent, body.start + body.length, body.sent,
+                           core::elapsedMs(now, body.startMs)});
+    }
+    return streams;
+}
+
 void VideoServer::setReadMode(platform::ReadMode mode) {
     std::lock_guard<std::mutex> lock(mutex_);
     readMode_ = mode;
@@ -304,6 +318,7 @@ void VideoServer::sendStep(Slot& slot) {
             if (slot.body.sent >= slot.body.length) endBody(slot);
         }
     }
+    if (sentThisPass > 0) showBody(slot);
     // A header without a body: 404, 416, an empty file, or a first block not read yet.
     if (!connection.flush()) {
         closeSlotConnection(slot);
@@ -357,8 +372,11 @@ void VideoServer::serveGet(Slot& slot, const HttpRequest& request) {
     stream.seek(start);
     connection.queue(successHeader(facts, start, request.path));
     recordRequest(slot.index, request, start == 0 ? 200 : 206);
-    slot.body = Body{true, request.path, static_cast<std::uint64_t>(facts.size - start), 0, platform::monotonicMs()};
+    slot.body = Body{
+        true, request.path,           static_cast<std::uint64_t>(start), static_cast<std::uint64_t>(facts.size - start),
+        0,    platform::monotonicMs()};
     if (slot.body.length == 0) endBody(slot);
+    showBody(slot);
 }
 
 void VideoServer::answerHead(HttpConnection& connection, const HttpRequest& request) {
@@ -443,6 +461,12 @@ void VideoServer::endBody(Slot& slot) {
     event.durationMs = core::elapsedMs(platform::monotonicMs(), slot.body.startMs);
     events_.push(std::move(event));
     slot.body = Body{};
+    showBody(slot);
+}
+
+void VideoServer::showBody(const Slot& slot) {
+    std::lock_guard<std::mutex> lock(shownMutex_);
+    shownBodies_[static_cast<std::size_t>(slot.index)] = slot.body;
 }
 
 std::size_t VideoServer::collectPollItems(platform::PollItem* items, std::size_t capacity) {

@@ -28,6 +28,16 @@
 
 namespace tvr::http {
 
+/// A body going out now: its file, how far into it, and how much went out since the request.
+struct StreamProgress {
+    int slot = 0;
+    std::u16string path;
+    std::uint64_t position = 0;   // the file offset the body has reached
+    std::uint64_t size = 0;       // the file's size
+    std::uint64_t bytesSent = 0;  // since the request
+    std::uint32_t elapsedMs = 0;  // since the request
+};
+
 class VideoServer {
 public:
     static constexpr int kSlotCount = 2;
@@ -57,12 +67,15 @@ public:
     platform::ReadMode slotReadMode(int slot) const;
     /// The stream events since the last call, oldest first (thread-safe).
     std::vector<StreamEvent> takeEvents();
+    /// The bodies going out now, by slot, as the last pass left them (thread-safe; never waits).
+    std::vector<StreamProgress> streamsInProgress() const;
 
 private:
     // The body going out on a slot's connection, for its End event.
     struct Body {
         bool active = false;
         std::u16string path;
+        std::uint64_t start = 0;  // the file offset it began at
         std::uint64_t length = 0;
         std::uint64_t sent = 0;
         std::uint32_t startMs = 0;
@@ -94,6 +107,7 @@ private:
     void recordRequest(int slot, const HttpRequest& request, int statusCode,
                        RefusalReason reason = RefusalReason::None);
     void endBody(Slot& slot);
+    void showBody(const Slot& slot);
     std::size_t collectPollItems(platform::PollItem* items, std::size_t capacity);
 
     core::Clock& clock_;
@@ -113,6 +127,8 @@ private:
     std::vector<std::unique_ptr<HttpConnection>> pending_;
     std::array<Slot, kSlotCount> slots_;
     StreamEventQueue events_;
+    mutable std::mutex shownMutex_;             // guards shownBodies_ alone, never held while waiting
+    std::array<Body, kSlotCount> shownBodies_;  // each slot's body as the last pass left it
 };
 
 }  // namespace tvr::http

@@ -236,6 +236,11 @@ void MainWindowModel::showStream(const platform::LocalTime& time, const http::St
     addEvent({time, EventKind::Stream, refusalLine(event).value_or(streamLine(event))});
 }
 
+std::vector<http::StreamProgress> MainWindowModel::streamsInProgress() {
+    http::VideoServer* video = controller_.videoServer();
+    return video == nullptr ? std::vector<http::StreamProgress>() : video->streamsInProgress();
+}
+
 void MainWindowModel::addEvent(WindowEvent event) {
     events_.add(std::move(event));
     view_.eventsAdded();

@@ -58,6 +58,8 @@ public:
     /// "TamvikVR Server - 接続中 192.168.1.5": the name and the connection's state.
     std::u16string trayTooltip() const;
     const EventList& events() const { return events_; }
+    /// Each video body going out now (none while the video server is not running).
+    std::vector<http::StreamProgress> streamsInProgress();
     Controller& controller() { return controller_; }
     bool closed() const { return closed_; }
     /// What closing could not save, a line each with why, for a box before the program ends;

@@ -9,32 +9,32 @@ namespace tvr::ui {
 namespace {
 
 constexpr std::array<SettingsField, kSettingsFieldCount> kFields = {{
-    {IDC_USE_PASSWORD, FieldKind::Check, u"パスワードを使う (off)"},
-    {IDC_PASSWORD, FieldKind::Text, u"パスワード", true, true},
-    {IDC_USE_MOUSE, FieldKind::Check, u"PCマウスを使う　(Off)"},
-    {IDC_MOUSE_SCALE, FieldKind::Number, u"座標スケール (100)", true},
-    {IDC_EXTENSIONS, FieldKind::Text, u"動画ファイル拡張子"},
-    {IDC_SEEK_FORWARD, FieldKind::Number, u"送り (10)", true},
-    {IDC_SEEK_BACKWARD, FieldKind::Number, u"戻し (-3)"},
-    {IDC_RATE0, FieldKind::Number, u"再生速度", true},
-    {IDC_RATE1, FieldKind::Number, u"再生速度", true},
-    {IDC_RATE2, FieldKind::Number, u"再生速度", true},
-    {IDC_RATE3, FieldKind::Number, u"再生速度", true},
-    {IDC_RATE4, FieldKind::Number, u"再生速度", true},
-    {IDC_RATE5, FieldKind::Number, u"再生速度", true},
-    {IDC_SIZE0, FieldKind::Number, u"スクリーンサイズ", true},
-    {IDC_SIZE1, FieldKind::Number, u"スクリーンサイズ", true},
-    {IDC_SIZE2, FieldKind::Number, u"スクリーンサイズ", true},
-    {IDC_LIVE_TIMEOUT, FieldKind::Number, u"アプリ生存確認"},
-    {IDC_SERVER_LOG, FieldKind::Check, u"ログ出力 TamvikVR Server[Log].txt"},
-    {IDC_TRIM_PATH, FieldKind::Text, u"マーカー保存フォルダ"},
-    {IDC_VRFORMAT_PATH, FieldKind::Text, u"VR Format 保存"},
-    {IDC_SEARCH_LIST, FieldKind::Text, u"検索対象リスト", false, false, true},
-    {IDC_WORD_LIST, FieldKind::Text, u"ワードリスト", false, false, true},
-    {IDC_FOLDER_LIST, FieldKind::Text, u"PCフォルダリスト", false, false, true},
-    {IDC_PORT_SERVER, FieldKind::Number, u"ポート番号", true, false, false, true},
-    {IDC_PORT_HTTP, FieldKind::Number, u"ポート番号 (動画用)", true, false, false, true},
-    {IDC_PORT_MOUSE, FieldKind::Number, u"ポート番号 (マウス)", true, false, false, true},
+    {IDC_USE_PASSWORD, FieldKind::Check, u"パスワードを使う (off)", u"Use a password (off)"},
+    {IDC_PASSWORD, FieldKind::Text, u"パスワード", u"Password", true, true},
+    {IDC_USE_MOUSE, FieldKind::Check, u"PCマウスを使う　(Off)", u"Use the PC mouse (Off)"},
+    {IDC_MOUSE_SCALE, FieldKind::Number, u"座標スケール (100)", u"Scale (100)", true},
+    {IDC_EXTENSIONS, FieldKind::Text, u"動画ファイル拡張子", u"Extensions"},
+    {IDC_SEEK_FORWARD, FieldKind::Number, u"送り (10)", u"Fwd (10)", true},
+    {IDC_SEEK_BACKWARD, FieldKind::Number, u"戻し (-3)", u"Back (-3)"},
+    {IDC_RATE0, FieldKind::Number, u"再生速度", u"Playback speeds", true},
+    {IDC_RATE1, FieldKind::Number, u"再生速度", u"Playback speeds", true},
+    {IDC_RATE2, FieldKind::Number, u"再生速度", u"Playback speeds", true},
+    {IDC_RATE3, FieldKind::Number, u"再生速度", u"Playback speeds", true},
+    {IDC_RATE4, FieldKind::Number, u"再生速度", u"Playback speeds", true},
+    {IDC_RATE5, FieldKind::Number, u"再生速度", u"Playback speeds", true},
+    {IDC_SIZE0, FieldKind::Number, u"スクリーンサイズ", u"Screen sizes", true},
+    {IDC_SIZE1, FieldKind::Number, u"スクリーンサイズ", u"Screen sizes", true},
+    {IDC_SIZE2, FieldKind::Number, u"スクリーンサイズ", u"Screen sizes", true},
+    {IDC_LIVE_TIMEOUT, FieldKind::Number, u"アプリ生存確認", u"App alive check"},
+    {IDC_SERVER_LOG, FieldKind::Check, u"ログ出力 TamvikVR Server[Log].txt", u"Write the log TamvikVR Server[Log].txt"},
+    {IDC_TRIM_PATH, FieldKind::Text, u"マーカー保存フォルダ", u"Marker folder"},
+    {IDC_VRFORMAT_PATH, FieldKind::Text, u"VR Format 保存", u"VR format folder"},
+    {IDC_SEARCH_LIST, FieldKind::Text, u"検索対象リスト", u"Search target list", false, false, true},
+    {IDC_WORD_LIST, FieldKind::Text, u"ワードリスト", u"Word list", false, false, true},
+    {IDC_FOLDER_LIST, FieldKind::Text, u"PCフォルダリスト", u"PC folder list", false, false, true},
+    {IDC_PORT_SERVER, FieldKind::Number, u"ポート番号", u"Port", true, false, false, true},
+    {IDC_PORT_HTTP, FieldKind::Number, u"ポート番号 (動画用)", u"Port (video)", true, false, false, true},
+    {IDC_PORT_MOUSE, FieldKind::Number, u"ポート番号 (マウス)", u"Port (mouse)", true, false, false, true},
 }};
 
 // The number setting a field edits (check boxes included), or null for a text field.
@@ -132,7 +132,8 @@ SettingsFormValues settingsFormFrom(const core::Config& config) {
     return values;
 }
 
-std::optional<std::u16string> readSettingsForm(const SettingsFormValues& values, core::Config* config) {
+std::optional<std::u16string> readSettingsForm(const SettingsFormValues& values, core::Config* config,
+                                               std::optional<Language> language) {
     core::Config read = *config;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         const SettingsField& field = kFields[i];
@@ -145,7 +146,8 @@ std::optional<std::u16string> readSettingsForm(const SettingsFormValues& values,
                 TextId label = field.id == IDC_PORT_SERVER ? TextId::PortServerLabel
                                : field.id == IDC_PORT_HTTP ? TextId::PortHttpLabel
                                                            : TextId::PortMouseLabel;
-                return core::format(text(TextId::PortOutOfRange), {text(label)});
+                Language shown = language.value_or(textLanguage());
+                return core::format(text(TextId::PortOutOfRange, shown), {text(label, shown)});
             }
             *numberOf(read, field.id) = number;
         } else {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/settings.h"
+#include "ui/language.h"
 
 namespace tvr::ui {
 
@@ -17,11 +18,12 @@ enum class FieldKind { Check, Number, Text };
 struct SettingsField {
     int id;  // control id
     FieldKind kind;
-    std::u16string_view label;
-    bool digitsOnly = false;  // the edit takes digits only
-    bool masked = false;      // the edit hides what is typed
-    bool readOnly = false;    // the edit is changed through its "編集" file only
-    bool port = false;        // refused at OK unless 1 to 65535
+    std::u16string_view label;    // as the dialog shows it
+    std::u16string_view english;  // as the English dialog shows it
+    bool digitsOnly = false;      // the edit takes digits only
+    bool masked = false;          // the edit hides what is typed
+    bool readOnly = false;        // the edit is changed through its "編集" file only
+    bool port = false;            // refused at OK unless 1 to 65535
 };
 
 inline constexpr std::size_t kSettingsFieldCount = 26;
@@ -39,8 +41,10 @@ using SettingsFormValues = std::array<FieldValue, kSettingsFieldCount>;
 /// The controls as the settings fill them: checked when a value is 1, numbers in signed decimal.
 SettingsFormValues settingsFormFrom(const core::Config& config);
 /// Reads the controls into the settings: text that is no number gives 0. A port outside 1 to
-/// 65535 refuses the whole form: the message naming the field comes back, nothing is changed.
-std::optional<std::u16string> readSettingsForm(const SettingsFormValues& values, core::Config* config);
+/// 65535 refuses the whole form: the message naming the field comes back (in `language`, the
+/// program's unless a web page asks in its browser's), nothing is changed.
+std::optional<std::u16string> readSettingsForm(const SettingsFormValues& values, core::Config* config,
+                                               std::optional<Language> language = std::nullopt);
 /// The index of the field with the control id, or -1.
 int settingsFieldIndex(int id);
 

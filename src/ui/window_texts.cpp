@@ -86,6 +86,11 @@ constexpr std::array kJapanese = {
     std::pair{TextId::WebPasswordLocked, std::u16string_view(u"パスワードを間違えたため30秒間サインインできません")},
     std::pair{TextId::WebTokenLocalOnly,
               std::u16string_view(u"トークンはサーバーのPCでのみ使えます。Webパスワードでサインインしてください。")},
+    std::pair{TextId::WebStreams, std::u16string_view(u"送信中の動画")},
+    std::pair{TextId::WebNoStreams, std::u16string_view(u"なし")},
+    std::pair{TextId::WebStreamFile, std::u16string_view(u"ファイル")},
+    std::pair{TextId::WebStreamPosition, std::u16string_view(u"位置")},
+    std::pair{TextId::WebStreamRate, std::u16string_view(u"速度")},
 };
 
 constexpr std::array kEnglish = {
@@ -167,6 +172,11 @@ constexpr std::array kEnglish = {
               std::u16string_view(u"A wrong password was given: signing in waits 30 seconds")},
     std::pair{TextId::WebTokenLocalOnly,
               std::u16string_view(u"The token works only on the server's PC; sign in with the web password.")},
+    std::pair{TextId::WebStreams, std::u16string_view(u"Video streams")},
+    std::pair{TextId::WebNoStreams, std::u16string_view(u"none")},
+    std::pair{TextId::WebStreamFile, std::u16string_view(u"File")},
+    std::pair{TextId::WebStreamPosition, std::u16string_view(u"Position")},
+    std::pair{TextId::WebStreamRate, std::u16string_view(u"Rate")},
 };
 static_assert(kEnglish.size() == kJapanese.size(), "every text has both languages");
 

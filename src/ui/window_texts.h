@@ -75,6 +75,11 @@ enum class TextId {
     WebPasswordWrong,
     WebPasswordLocked,
     WebTokenLocalOnly,
+    WebStreams,  // the video streams in progress: heading, the line without any, the columns
+    WebNoStreams,
+    WebStreamFile,
+    WebStreamPosition,
+    WebStreamRate,
 };
 
 /// Chooses the language of every text; called once, before the first window is made.

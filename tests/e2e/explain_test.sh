@@ -65,8 +65,8 @@ check "exit status 0 after $(stop_how)" test "$stop_status" = 0
 # --data-dir NEW takes the settings beside the program along, and says so.
 program_command server "./${server_binary##*/}"
 check "--help says when the settings are copied" \
-  bash -c '"$@" --help | tr "\n" " " | grep -q "holds no TamvikVRServer.ini yet and one lies beside the program, that file is copied in once"' \
-  _ "$install/${server_binary##*/}"
+  bash -c 'cd "$1" && shift && "$@" --help | tr -d "\r" | tr "\n" " " | grep -q "holds no TamvikVRServer.ini yet and one lies beside the program, that file is copied in once"' \
+  _ "$install" "${server[@]}"
 (cd "$install" && exec "${server[@]}" --data-dir "$work/new" >"$install/console-new.txt" 2>&1) &
 server_pid=$!
 check "a new data folder names the settings it copied" wait_for_text "$install/console-new.txt" \

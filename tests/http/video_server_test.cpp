@@ -795,6 +795,7 @@ TEST_F(VideoServerTest, FrontEndCallsReturnWhileAReadStalls) {
     EXPECT_TRUE(returnsPromptly([&] { server_.endLogin(gate_.login); }));
     EXPECT_TRUE(returnsPromptly([&] { server_.takeEvents(); }));
     EXPECT_TRUE(returnsPromptly([&] { return server_.port(); }));
+    EXPECT_TRUE(returnsPromptly([&] { return server_.streamsInProgress(); }));
     HeldReads::release();
     EXPECT_TRUE(player.waitClosed(5000));
 }

@@ -77,17 +77,26 @@ std::vector<std::uint64_t> pseudoFileSystemDevices() { return {}; }
 bool folderStamp(std::u16string_view folder, FolderStamp* stamp) {
     if (folder.empty()) return false;
     noteFolderRequest(FolderRequest::kExamine);
+    return win32::stampOfFolder(folder, stamp);
+}
+
+bool win32::stampOfFolder(std::u16string_view folder, FolderStamp* stamp) {
+    HandleCloser file{win32::openExisting(folder, FILE_READ_ATTRIBUTES)};
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!handleInformation(folder, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    FILE_BASIC_INFO times{};
+    if (!file.valid() || !::GetFileInformationByHandle(file.handle, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        !::GetFileInformationByHandleEx(file.handle, FileBasicInfo, &times, sizeof times)) {
         return false;
     }
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
     // NTFS moves a folder's last-write time when an entry is added, removed or renamed. The file
-    // index tells a folder put in place of another, whose times may be the same (tunnelling).
+    // index and the change time tell a folder put in place of another, whose write and creation
+    // times may be the same (tunnelling, or a copy that keeps times).
     stamp->device = info.dwVolumeSerialNumber;
     stamp->node = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    stamp->changed = win32::fromFiletime(info.ftCreationTime);
+    stamp->changed = static_cast<FileTime>(times.ChangeTime.QuadPart);
     stamp->written = win32::fromFiletime(info.ftLastWriteTime);
     stamp->quiet = stamp->written + kStampSettleTime < win32::fromFiletime(now);
     return true;

@@ -9,27 +9,6 @@ namespace tvr::platform {
 
 namespace {
 
-// How long after its last change a folder counts as quiet: beyond the coarsest time stamps (2 s).
-constexpr FileTime kStampSettleTime = 3 * 10000000LL;
-
-// The folder's stamp now; Windows has no look that answers from a cache alone.
-bool examine(const std::u16string& folder, FolderStamp* stamp) {
-    win32::HandleCloser file{win32::openExisting(folder, FILE_READ_ATTRIBUTES)};
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file.valid() || !::GetFileInformationByHandle(file.handle, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        return false;
-    }
-    FILETIME now{};
-    ::GetSystemTimeAsFileTime(&now);
-    stamp->device = info.dwVolumeSerialNumber;
-    stamp->node = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    stamp->changed = win32::fromFiletime(info.ftCreationTime);
-    stamp->written = win32::fromFiletime(info.ftLastWriteTime);
-    stamp->quiet = stamp->written + kStampSettleTime < win32::fromFiletime(now);
-    return true;
-}
-
 std::u16string joined(const std::u16string& folder, std::u16string_view name) {
     std::u16string path = folder;
     if (!path.empty() && path.back() != u'\\' && path.back() != u'/') path += u'\\';
@@ -43,7 +22,7 @@ OpenFolder::OpenFolder(const OpenFolder* parent, std::u16string_view pathOrName)
     if (pathOrName.empty() || (parent != nullptr && !parent->open_)) return;
     noteFolderRequest(FolderRequest::kOpen);
     path_ = parent != nullptr ? joined(parent->path_, pathOrName) : std::u16string(pathOrName);
-    open_ = examine(path_, &stamp_);
+    open_ = win32::stampOfFolder(path_, &stamp_);
 }
 
 OpenFolder::~OpenFolder() = default;
@@ -59,7 +38,7 @@ PathKind OpenFolder::kindOf(std::u16string_view name) const {
     return pathKind(joined(path_, name));
 }
 
-bool OpenFolder::heldStamp(FolderStamp* stamp) const { return open_ && examine(path_, stamp); }
+bool OpenFolder::heldStamp(FolderStamp* stamp) const { return open_ && win32::stampOfFolder(path_, stamp); }
 
 bool OpenFolder::onShare() const {
     if (!open_) return false;

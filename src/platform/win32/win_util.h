@@ -46,6 +46,10 @@ inline HANDLE openExisting(std::u16string_view path, DWORD access, DWORD flags =
                          FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
 }
 
+/// The folder's stamp, read through a handle opened on it; notes no folder request (the callers
+/// do). False when it is no folder or cannot be opened.
+bool stampOfFolder(std::u16string_view folder, FolderStamp* stamp);
+
 /// Writes all bytes to a handle; false on the first failure.
 inline bool writeAll(HANDLE handle, std::string_view bytes) {
     while (!bytes.empty()) {

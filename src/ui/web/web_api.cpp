@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/utf.h"
+#include "ui/console/console_view.h"
 #include "ui/web/web_assets.h"
 #include "ui/web/web_folders.h"
 #include "ui/web/web_json.h"
@@ -62,6 +63,11 @@ std::string textsJson(Language language) {
         {"password", TextId::WebPassword},
         {"passwordNote", TextId::WebPasswordNote},
         {"passwordSave", TextId::WebPasswordSave},
+        {"streams", TextId::WebStreams},
+        {"noStreams", TextId::WebNoStreams},
+        {"streamFile", TextId::WebStreamFile},
+        {"streamPosition", TextId::WebStreamPosition},
+        {"streamRate", TextId::WebStreamRate},
     };
     std::string out = "{";
     for (const auto& [key, id] : kTexts) {
@@ -143,6 +149,35 @@ std::string_view fieldKind(FieldKind kind) {
             return "text";
     }
     return "text";
+}
+
+// The label of the settings field in the language; a label several fields share (the six speeds)
+// gets each field's number among them.
+std::u16string fieldLabel(std::size_t index, Language language) {
+    const auto& fields = settingsFields();
+    std::u16string_view label = language == Language::Japanese ? fields[index].label : fields[index].english;
+    auto same = [&](const SettingsField& field) { return field.label == fields[index].label; };
+    if (std::count_if(fields.begin(), fields.end(), same) < 2) return std::u16string(label);
+    auto number = std::count_if(fields.begin(), fields.begin() + static_cast<std::ptrdiff_t>(index), same) + 1;
+    return std::u16string(label) + u" " + platform::fromUtf8(std::to_string(number));
+}
+
+// Each body going out: the file, how far into it and how fast, as the console counts bytes.
+std::string streamsJson(const std::vector<http::StreamProgress>& streams) {
+    std::string out = "[";
+    for (const http::StreamProgress& stream : streams) {
+        std::u16string position = byteSize(stream.position) + u" / " + byteSize(stream.size);
+        if (stream.size > 0)
+            position += u" (" + platform::fromUtf8(std::to_string(stream.position * 100 / stream.size)) + u"%)";
+        // A rate over a few milliseconds says nothing about the disk or the network.
+        constexpr std::uint32_t kRateMinMs = 100;
+        std::u16string rate =
+            stream.elapsedMs < kRateMinMs ? u"-" : byteSize(stream.bytesSent * 1000 / stream.elapsedMs) + u"/s";
+        out += std::string(out.size() > 1 ? "," : "") + "{\"slot\":" + std::to_string(stream.slot) +
+               ",\"file\":" + jsonString(stream.path) + ",\"position\":" + jsonString(position) +
+               ",\"rate\":" + jsonString(rate) + "}";
+    }
+    return out + "]";
 }
 
 }  // namespace
@@ -269,7 +304,7 @@ WebResponse WebApi::state(const WebRequest& request, const std::string& csrf, bo
            "],\"problems\":[";
     for (std::size_t i = 0; i < model_.problems().size(); ++i)
         out += (i > 0 ? "," : "") + jsonString(model_.problems()[i]);
-    out += "],\"rows\":[";
+    out += "],\"streams\":" + streamsJson(model_.streamsInProgress()) + ",\"rows\":[";
     ChannelRows rows = view_.rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const RowEnabling& enabling = view_.enabling()[i];
@@ -281,7 +316,7 @@ WebResponse WebApi::state(const WebRequest& request, const std::string& csrf, bo
     SettingsFormValues values = settingsFormFrom(model_.controller().settings().config());
     for (std::size_t i = 0; i < settingsFields().size(); ++i) {
         const SettingsField& field = settingsFields()[i];
-        out += std::string(i > 0 ? "," : "") + "{\"label\":" + jsonString(field.label) + ",\"kind\":\"" +
+        out += std::string(i > 0 ? "," : "") + "{\"label\":" + jsonString(fieldLabel(i, language)) + ",\"kind\":\"" +
                std::string(fieldKind(field.kind)) + "\",\"text\":" + jsonString(values[i].text) +
                ",\"checked\":" + boolJson(values[i].checked) + ",\"digits\":" + boolJson(field.digitsOnly) +
                ",\"masked\":" + boolJson(field.masked) + ",\"readOnly\":" + boolJson(field.readOnly) +
@@ -319,7 +354,7 @@ WebResponse WebApi::saveSettings(const WebRequest& request) {
         values[i].checked = *value == "1";
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    view_.setSettingsForm(values);
+    view_.setSettingsForm(values, requestLanguage(request));
     model_.run(Command::Settings);
     const std::u16string& refusal = view_.settingsRefusal();
     if (!refusal.empty()) return json(400, "{\"ok\":false,\"message\":" + jsonString(refusal) + "}");

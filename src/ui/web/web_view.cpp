@@ -28,7 +28,7 @@ bool WebView::runSettingsDialog() {
     // The page's form is the dialog: read back with the dialog's rules, saved as its OK saves.
     refusal_.clear();
     if (!form_ || controller_ == nullptr) return false;
-    std::optional<std::u16string> refusal = readSettingsForm(*form_, &controller_->settings().config());
+    std::optional<std::u16string> refusal = readSettingsForm(*form_, &controller_->settings().config(), formLanguage_);
     form_.reset();
     if (refusal) {
         refusal_ = *refusal;

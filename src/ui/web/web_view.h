@@ -24,8 +24,12 @@ public:
 
     /// The rows the page sent; the next apply reads them.
     void setRows(const ChannelRows& rows) { rows_ = rows; }
-    /// The settings form the page sent; the next settings command reads it.
-    void setSettingsForm(const SettingsFormValues& values) { form_ = values; }
+    /// The settings form the page sent; the next settings command reads it and refuses it in
+    /// the page's language.
+    void setSettingsForm(const SettingsFormValues& values, Language language) {
+        form_ = values;
+        formLanguage_ = language;
+    }
     /// Why the last settings form was refused; empty when it was taken.
     const std::u16string& settingsRefusal() const { return refusal_; }
     const std::u16string& address() const { return address_; }
@@ -55,6 +59,7 @@ private:
     ChannelRows rows_;
     std::array<RowEnabling, core::kChannelCount> enabling_{};
     std::optional<SettingsFormValues> form_;
+    Language formLanguage_ = Language::English;
     std::u16string refusal_;
     std::u16string address_;
     std::u16string tooltip_;

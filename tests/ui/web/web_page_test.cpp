@@ -21,6 +21,7 @@
 #include "support/temp_folder.h"
 #include "ui/dialog_ids.h"
 #include "ui/settings_form.h"
+#include "ui/web/web_json.h"
 #include "ui/web/web_password.h"
 #include "ui/window_texts.h"
 
@@ -279,7 +280,7 @@ TEST_F(WebPageTest, ApplyStoresTheRowsAndTheEventStreamTellsAMissingFolder) {
 }
 
 // The settings form goes through the dialog's rules: a port outside 1 to 65535 is refused with
-// the dialog's message and nothing changes; a valid form is saved.
+// the dialog's message, in the page's language, and nothing changes; a valid form is saved.
 TEST_F(WebPageTest, SettingsAreReadWithTheDialogsRules) {
     signIn();
     auto form = [&](const std::string& port, const std::string& extensions) {
@@ -296,11 +297,14 @@ TEST_F(WebPageTest, SettingsAreReadWithTheDialogsRules) {
         }
         return body;
     };
-    std::string refused = post("/api/settings", form("0", "mkv"), cookie + csrf);
-    EXPECT_EQ(refused.substr(0, 12), "HTTP/1.1 400") << refused;
-    std::string message =
-        platform::toUtf8(core::format(ui::text(ui::TextId::PortOutOfRange), {ui::text(ui::TextId::PortHttpLabel)}));
-    EXPECT_NE(refused.find(message), std::string::npos) << refused;
+    for (auto [query, language] :
+         {std::pair{"?lang=ja", ui::Language::Japanese}, {"?lang=en", ui::Language::English}}) {
+        std::string refused = post(std::string("/api/settings") + query, form("0", "mkv"), cookie + csrf);
+        EXPECT_EQ(refused.substr(0, 12), "HTTP/1.1 400") << refused;
+        std::string message = ui::web::jsonString(core::format(ui::text(ui::TextId::PortOutOfRange, language),
+                                                               {ui::text(ui::TextId::PortHttpLabel, language)}));
+        EXPECT_NE(refused.find("\"message\":" + message), std::string::npos) << refused;
+    }
     std::string saved = post("/api/settings", form("12001", "mkv mp4"), cookie + csrf);
     EXPECT_EQ(saved.substr(0, 12), "HTTP/1.1 200") << saved;
     std::lock_guard<std::mutex> lock(mutex);

@@ -35,6 +35,10 @@ function showTexts() {
   $('language').textContent = texts.language;
   $('h-status').textContent = texts.status;
   $('l-address').textContent = texts.address;
+  $('h-streams').textContent = texts.streams;
+  $('c-file').textContent = texts.streamFile;
+  $('c-position').textContent = texts.streamPosition;
+  $('c-rate').textContent = texts.streamRate;
   $('h-problems').textContent = texts.problems;
   $('h-channels').textContent = texts.channels;
   $('channel-hint').textContent = texts.channelHint;
@@ -57,6 +61,7 @@ function showStatus(state) {
   $('address').textContent = state.address;
   $('status0').textContent = state.statusParts[0];
   $('status1').textContent = state.statusParts[1];
+  showStreams(state.streams);
   const list = $('problems');
   list.replaceChildren(...state.problems.map((text) => {
     const item = document.createElement('li');
@@ -64,6 +69,29 @@ function showStatus(state) {
     item.textContent = text;
     return item;
   }));
+}
+
+function cell(text) {
+  const item = document.createElement('td');
+  item.textContent = text;
+  return item;
+}
+
+function showStreams(streams) {
+  const rows = streams.map((stream) => {
+    const row = document.createElement('tr');
+    row.className = 'stream';
+    row.append(cell(stream.file), cell(stream.position), cell(stream.rate));
+    return row;
+  });
+  if (rows.length === 0) {
+    const row = document.createElement('tr');
+    const none = cell(texts.noStreams);
+    none.colSpan = 3;
+    row.append(none);
+    rows.push(row);
+  }
+  $('stream-rows').replaceChildren(...rows);
 }
 
 function typeOf(name) {
@@ -143,18 +171,20 @@ async function load(all) {
   // Only the token's session on the server's PC may set the web password.
   $('password-section').hidden = !(state.local && state.passwordAvailable);
   showStatus(state);
+  // A stream's position moves without an event: read it again each second while one goes out.
+  if (state.streams.length > 0) refreshStatusIn(1000);
   if (all) {
     showRows(state);
     showSettings(state);
   }
 }
 
-function refreshStatusSoon() {
+function refreshStatusIn(ms) {
   if (statusTimer) return;
   statusTimer = setTimeout(() => {
     statusTimer = 0;
     load(false).catch(() => {});
-  }, 100);
+  }, ms);
 }
 
 function listenForEvents() {
@@ -170,9 +200,10 @@ function listenForEvents() {
     if (event.problem) item.className = 'problem';
     const list = $('events');
     const atEnd = list.scrollTop + list.clientHeight >= list.scrollHeight - 4;
+    item.dataset.shownAt = String(performance.timeOrigin + performance.now());
     list.append(item);
     if (atEnd) list.scrollTop = list.scrollHeight;
-    refreshStatusSoon();
+    refreshStatusIn(100);
   });
 }
 
@@ -194,7 +225,7 @@ async function saveSettings(event) {
   for (const input of $('fields').querySelectorAll('input')) {
     fields[input.name] = input.type === 'checkbox' ? (input.checked ? '1' : '0') : input.value;
   }
-  const response = await post('/api/settings', fields);
+  const response = await post('/api/settings?lang=' + lang, fields);
   const answer = await response.json();
   $('settings-result').textContent = response.ok ? texts.saved : answer.message || String(response.status);
 }
@@ -237,6 +268,8 @@ function init() {
   $('language').addEventListener('click', () => {
     lang = lang === 'ja' ? 'en' : 'ja';
     localStorage.setItem('lang', lang);
+    // A result said in the other language would stay beside the new texts.
+    for (const id of ['channels-result', 'settings-result', 'password-result']) $(id).textContent = '';
     load(true).catch(() => {});
   });
   $('channels').addEventListener('submit', (event) => applyChannels(event).catch(() => {}));
@@ -249,7 +282,11 @@ function init() {
     $('chooser').close();
     $('path' + chooserRow).focus();
   });
-  load(true).then(listenForEvents).catch(() => {});
+  load(true).then(() => {
+    // The moment the page shows the server's state, for the benchmark to read.
+    performance.mark('tvr-ready');
+    listenForEvents();
+  }).catch(() => {});
 }
 
 document.addEventListener('DOMContentLoaded', init);
