@@ -26,8 +26,16 @@ void ExtensionTable::build(std::u16string_view setting) {
 }
 
 bool ExtensionTable::isAccepted(std::u16string_view path) const {
-    // Asked once per file a walk meets: the extension is compared in place, folded unit by unit.
-    const std::u16string_view extension = splitParts(path).ext;
+    // Asked once per file a walk meets: the extension (from the last dot of the last name, after
+    // any drive) is found from the end and compared in place, folded unit by unit.
+    const std::size_t nameFloor = path.size() >= 2 && path[1] == u':' ? 2 : 0;
+    std::u16string_view extension;
+    for (std::size_t i = path.size(); i > nameFloor && !isSeparator(path[i - 1]); --i) {
+        if (path[i - 1] == u'.') {
+            extension = path.substr(i - 1);
+            break;
+        }
+    }
     const auto sameFolded = [extension](const std::u16string& entry) {
         if (entry.size() != extension.size()) return false;
         for (std::size_t i = 0; i < entry.size(); ++i) {
