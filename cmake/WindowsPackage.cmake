@@ -22,7 +22,15 @@ set(CPACK_PACKAGE_VERSION "1.32a")
 set(CPACK_PACKAGE_FILE_NAME "TamvikVRServer-1.32a-win64")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "TamvikVR Server")
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "TamvikVR Server")
-set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
+# The licence page shows each paragraph as one line that its box wraps: LICENSE's own line ends,
+# made for 80 columns, would leave a word or two on a line of their own in the narrower box
+# (the Japanese page's font is wider still).
+file(READ "${PROJECT_SOURCE_DIR}/LICENSE" tvr_license)
+string(REPLACE "\n\n" "\r" tvr_license "${tvr_license}")
+string(REPLACE "\n" " " tvr_license "${tvr_license}")
+string(REPLACE "\r" "\r\n\r\n" tvr_license "${tvr_license}")
+file(WRITE "${PROJECT_BINARY_DIR}/LICENSE-paragraphs.txt" "${tvr_license}")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_BINARY_DIR}/LICENSE-paragraphs.txt")
 # The programs lie in the install folder itself, not in CPack's bin\: tamvikvr.nsh makes the
 # start-menu link to them, and the finish page's Run starts the program there.
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY ".")
@@ -38,8 +46,9 @@ set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_MODULE_PATH "${PROJECT_SOURCE_DIR}/packaging/windows")
 # A 64-bit installer for 64-bit programs (and one that a 64-bit-only Wine can run); the start-menu
 # folder without the version; the uninstaller's first page says that the user's data stays; the
-# finish page can start the program and says what to enter on the headset, and its second box
-# starts the program with Windows; the bottom line names the program, not the install system.
+# finish page can start the program and says what to enter on the headset (in the large text
+# area: the small one above the two boxes shows only its first line), and its second box starts
+# the program with Windows; the bottom line names the program, not the install system.
 set(CPACK_NSIS_DEFINES
     "Target amd64-unicode
   BrandingText \"TamvikVR Server 1.32a\"
@@ -47,6 +56,7 @@ set(CPACK_NSIS_DEFINES
   !define MUI_UNCONFIRMPAGE_TEXT_TOP \"$(UninstallKeepsData)\"
   !define MUI_FINISHPAGE_RUN \"$INSTDIR\\TamvikVRServer.exe\"
   !define MUI_FINISHPAGE_TEXT \"$(FinishText)\"
+  !define MUI_FINISHPAGE_TEXT_LARGE
   !define MUI_FINISHPAGE_SHOWREADME \"\"
   !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
   !define MUI_FINISHPAGE_SHOWREADME_TEXT \"$(StartWithWindows)\"

@@ -88,6 +88,79 @@ FunctionEnd
 !macroend
 
 !include FileFunc.nsh
+!include nsDialogs.nsh
+
+; The options page after the start-menu page: a desktop icon, off unless the user ticks it.
+; A silent install makes one when given /DESKTOPICON.
+Var TvrDesktopIcon
+Var TvrDesktopBox
+!define TVR_DESKTOP_LINK "$DESKTOP\TamvikVR Server.lnk"
+; Kept in the Apps & features entry, so that the uninstaller removes only a link it made.
+!define TVR_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\TamvikVR Server"
+!define TVR_DESKTOP_VALUE "TvrDesktopIcon"
+
+Function TvrOptionsPage
+  !insertmacro MUI_HEADER_TEXT "$(OptionsTitle)" "$(OptionsSubtitle)"
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateCheckbox} 0 0 100% 12u "$(DesktopIcon)"
+  Pop $TvrDesktopBox
+  ${NSD_SetState} $TvrDesktopBox $TvrDesktopIcon
+  nsDialogs::Show
+FunctionEnd
+
+Function TvrOptionsPageLeave
+  ${NSD_GetState} $TvrDesktopBox $TvrDesktopIcon
+FunctionEnd
+
+; The uninstaller's options page before its confirm page: also remove the settings and the log,
+; off unless the user ticks it. A silent uninstall does so when given /REMOVESETTINGS.
+Var TvrRemoveSettings
+Var TvrRemoveSettingsBox
+
+Function un.TvrOptionsPage
+  !insertmacro MUI_HEADER_TEXT "$(UninstallOptionsTitle)" "$(UninstallOptionsSubtitle)"
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateCheckbox} 0 0 100% 12u "$(RemoveSettings)"
+  Pop $TvrRemoveSettingsBox
+  ${NSD_SetState} $TvrRemoveSettingsBox $TvrRemoveSettings
+  ${NSD_CreateLabel} 12u 16u -12u 60u "$(RemoveSettingsDetail)"
+  Pop $0
+  nsDialogs::Show
+FunctionEnd
+
+Function un.TvrOptionsPageLeave
+  ${NSD_GetState} $TvrRemoveSettingsBox $TvrRemoveSettings
+FunctionEnd
+
+; One file of the data folder in $0, with the temporary files a save of it may have left.
+!macro TvrRemoveDataFile Name
+  Delete "$0\${Name}"
+  Delete "$0\.${Name}.tmp-*"
+!macroend
+
+; Removes from the uninstalling user's %APPDATA%\TamvikVR only what the program writes there as
+; its settings and log: the settings file, the log and its previous part, the web page's token
+; and password files, and the temporary files a killed save left beside them. Lists, markers,
+; VR formats, the word list and anything else the user put there stay, and so does the folder
+; unless it is then empty.
+Function un.TvrRemoveSettings
+  ; The user's own roaming AppData (CSIDL_APPDATA), where the program keeps its data, whichever
+  ; of all users or this one the uninstaller works for.
+  System::Call 'shell32::SHGetFolderPathW(p 0, i 0x1a, p 0, i 0, w .r0) i .r1'
+  StrCmp $1 0 0 no_folder
+  StrCpy $0 "$0\TamvikVR"
+  DetailPrint "$(RemovingSettings) $0"
+  !insertmacro TvrRemoveDataFile "TamvikVRServer.ini"
+  !insertmacro TvrRemoveDataFile "TamvikVR Server[Log].txt"
+  !insertmacro TvrRemoveDataFile "TamvikVR Server[Log].txt.1"
+  !insertmacro TvrRemoveDataFile "TamvikVRServer[WebToken].txt"
+  !insertmacro TvrRemoveDataFile "TamvikVRServer[WebPassword].txt"
+  RMDir "$0"
+  no_folder:
+FunctionEnd
+
 
 ; The installing user's Run value that starts the program when they sign in to Windows.
 !define TVR_RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
@@ -152,13 +225,33 @@ FunctionEnd
   ${GetOptions} $0 "/STARTWITHWINDOWS" $1
   IfErrors +2
     Call TvrStartWithWindows
+  ClearErrors
+  ${GetOptions} $0 "/DESKTOPICON" $1
+  IfErrors +2
+    StrCpy $TvrDesktopIcon ${BST_CHECKED}
+  StrCmp $TvrDesktopIcon ${BST_CHECKED} 0 +4
+    CreateShortCut "${TVR_DESKTOP_LINK}" "$INSTDIR\TamvikVRServer.exe"
+    WriteRegDWORD SHCTX "${TVR_UNINSTALL_KEY}" "${TVR_DESKTOP_VALUE}" 1
+    DetailPrint "$(DesktopIcon): ${TVR_DESKTOP_LINK}"
 !macroend
 
-; After the program files are gone: the firewall rules, the marker and the Run value go too.
+; After the program files are gone: the firewall rules, the marker, the Run value and the desktop
+; icon the installer made go too, and the settings and the log when the user chose so.
 !macro TvrUninstallExtras
   !insertmacro TvrFirewallRule delete TamvikVRServer.exe
   !insertmacro TvrFirewallRule delete tamvikvr-server.exe
   Delete "$INSTDIR\${TVR_INSTALLED_MARKER}"
   DeleteRegValue HKCU "${TVR_RUN_KEY}" "${TVR_RUN_VALUE}"
-  DetailPrint "$(UninstallKeepsData)"
+  ReadRegDWORD $0 SHCTX "${TVR_UNINSTALL_KEY}" "${TVR_DESKTOP_VALUE}"
+  StrCmp $0 1 0 +2
+    Delete "${TVR_DESKTOP_LINK}"
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/REMOVESETTINGS" $1
+  IfErrors +2
+    StrCpy $TvrRemoveSettings ${BST_CHECKED}
+  StrCmp $TvrRemoveSettings ${BST_CHECKED} 0 +3
+    Call un.TvrRemoveSettings
+    Goto +2
+    DetailPrint "$(DataKept)"
 !macroend

@@ -177,7 +177,9 @@ void VideoServer::acceptStep() {
         platform::Ipv4Endpoint peer;
         platform::SocketHandle socket = platform::tcpAccept(listener_, &peer);
         if (socket == platform::kInvalidSocket) break;
-        auto connection = std::make_unique<HttpConnection>(socket, peer.address, login);
+        // The login now, not the pass's: a headset that logged in again while this pass began
+        // connects its player under the new login, which an earlier read would refuse as ended.
+        auto connection = std::make_unique<HttpConnection>(socket, peer.address, gate_->currentLogin());
         RefusalReason refused = clientRefusal(*connection);
         if (refused != RefusalReason::None) {
             // Another host never takes one of the player's waiting places: it gets its answer

@@ -6,7 +6,9 @@
 # disconnect of a connected headset by button and by hot key, hide to the tray and come back, quit
 # from the tray menu; then check the settings file and the log. Enter in a path box applies the
 # rows and the program runs on; a PC folder that is not there is said in the status bar; the event
-# window lists a real client's refused request; a second copy on busy ports says why; without the
+# window lists a real client's refused request and opens from the system menu (Alt+Space, E), by
+# Ctrl+E and by a double-click on the status bar, whose tooltip says so; a second start for the
+# same folder brings the running window back and ends; a second copy on busy ports says why; without the
 # media helper the window comes up, then says so in a message box. Screenshots
 # of the main window, the settings dialog and the event window go to the output folder.
 #
@@ -163,8 +165,14 @@ check "the log has the second forced disconnect" wait_for_lines "$log" "切断(�
 refused=$("$client" --port "$control_port" list 1 2>&1 || true)
 check "the client is refused channel 1 ($refused)" grep -q "console" <<<"$refused"
 events="イベント - TamvikVR Server"
-drive post "$title" 274 3808 0  # WM_SYSCOMMAND of the system menu's "イベントを表示(&E)"
-check "the system menu's イベントを表示(&E) opens the event window" drive wait "$events" 10000
+# From the keyboard, as a Windows user looks for a window's extras: Alt+Space, then E.
+main_id=$(xdotool search --name "^$title\$" | head -1)
+xdotool windowfocus --sync "$main_id"
+xdotool key alt+space
+sleep 1  # the menu has no window of its own to wait for; the screenshot shows it open
+import -window root "$shots/system-menu.png" 2>/dev/null
+xdotool key e
+check "Alt+Space, E (the system menu's イベントを表示(&E)) opens the event window" drive wait "$events" 10000
 read -r main_left main_top main_right main_bottom < <(drive rect "$title")
 read -r events_left events_top events_right events_bottom < <(drive rect "$events")
 check "the event window lies beside the main window, not over it" \
@@ -188,6 +196,20 @@ xdotool mousemove $((left + 60)) $((bottom - 12)) click --repeat 2 --delay 80 1
 check "a double-click on the status bar opens it again" wait_for 1 drive visible "$events"
 drive post "$events" 16 0 0
 check "closing the event window hides it again" wait_for 0 drive visible "$events"
+xdotool windowfocus --sync "$main_id"
+xdotool key ctrl+e
+check "Ctrl+E in the main window opens it again" wait_for 1 drive visible "$events"
+drive post "$events" 16 0 0
+check "closing the event window hides it a third time" wait_for 0 drive visible "$events"
+# Resting on the status bar shows its whole text and how to open the events.
+hint="ダブルクリック (Ctrl+E) でイベントを表示"
+check "the status bar's tooltip ends with how to open the events" test "$(drive tip "$title" 100 1 | tail -1)" = "$hint"
+check "the state part's tooltip is its text, then the hint" \
+  test "$(drive tip "$title" 100 0)" = "$(drive part "$title" 100 0)"$'\n'"$hint"
+xdotool mousemove $((left + 400)) $((bottom - 12))
+sleep 2  # the tooltip shows after the pointer rests; the screenshot is looked at, not judged
+import -window root "$shots/status-bar-tooltip.png" 2>/dev/null
+xdotool mousemove 0 0
 
 # A second start for the same folder while the window hides in the tray: the running window
 # comes back and the second start ends at once; one window.
@@ -227,7 +249,7 @@ server_pid=$!
 check "the second copy's window comes up" drive wait "$title" 30000
 busy_tip() { drive tip "$title" 100 1 | grep -c "iPortServer=$control_port cannot be used"; }
 check "its status bar's tooltip says the control port is in use" wait_for 1 busy_tip
-tip=$(drive tip "$title" 100 1)
+tip=$(drive tip "$title" 100 1 | head -1)
 shown=$(drive part "$title" 100 1)
 # Whole, or the tooltip's start up to a space, then "…".
 between_words() { local start=${shown%…}; [ "$shown" = "$tip" ] || { [[ $tip == "$start"* ]] && [ "${tip:${#start}:1}" = " " ]; }; }
@@ -266,6 +288,8 @@ drive dump "$title" >"$work/main-en.txt"
 check "the main window has its English buttons" grep -qx "Settings" "$work/main-en.txt"
 check "the main window's combo boxes list the English types" grep -qx "Favorites list" "$work/main-en.txt"
 check "no control of the main window is Japanese" no_japanese "$work/main-en.txt"
+check "its status bar's tooltip says how to open the events in English" \
+  test "$(drive tip "$title" 100 1 | tail -1)" = "Double-click (Ctrl+E) to show the events"
 shot "$title" main-window-en.png
 drive click "$title" 1003
 check "the English settings dialog opens" drive wait "Settings" 10000

@@ -17,7 +17,8 @@
 //   gui_driver rect TITLE                 prints left top right bottom
 //   gui_driver key TITLE ID VK            posts a key press (WM_KEYDOWN) to a control
 //   gui_driver part TITLE ID PART         prints a status bar part's text
-//   gui_driver tip TITLE ID PART          prints a status bar part's tooltip
+//   gui_driver tip TITLE ID PART          prints the tooltip of a status bar part (the window's own
+//                                         tooltip control's tool for it)
 //   gui_driver items TITLE ID             prints a list box's lines
 //   gui_driver dump TITLE                 prints the title, every control's text and every
 //                                         combo box item, one a line
@@ -77,6 +78,51 @@ std::wstring remoteText(HWND control, UINT message, WPARAM wParam) {
     CloseHandle(handle);
     text.resize(wcsnlen(text.c_str(), kChars));
     return text;
+}
+
+struct ToolSearch {
+    HWND owner;
+    HWND bar;
+    UINT_PTR part;
+    std::wstring text;
+};
+
+// The tooltip text of a tool, read through a TOOLINFOW and a buffer in the tooltip's process.
+std::wstring remoteToolText(HWND tips, HWND bar, UINT_PTR part) {
+    constexpr SIZE_T kChars = 4096;
+    DWORD process = 0;
+    GetWindowThreadProcessId(tips, &process);
+    HANDLE handle = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+    if (handle == nullptr) return L"";
+    auto* block = static_cast<char*>(
+        VirtualAllocEx(handle, nullptr, sizeof(TOOLINFOW) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    std::wstring text(kChars, L'\0');
+    if (block != nullptr) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.hwnd = bar;
+        tool.uId = part;
+        tool.lpszText = reinterpret_cast<wchar_t*>(block + sizeof(TOOLINFOW));
+        WriteProcessMemory(handle, block, &tool, sizeof(tool), nullptr);
+        WriteProcessMemory(handle, tool.lpszText, text.data(), sizeof(wchar_t), nullptr);
+        SendMessageTimeoutW(tips, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(block), SMTO_ABORTIFHUNG, 5000,
+                            nullptr);
+        ReadProcessMemory(handle, tool.lpszText, text.data(), kChars * sizeof(wchar_t), nullptr);
+        VirtualFreeEx(handle, block, 0, MEM_RELEASE);
+    }
+    CloseHandle(handle);
+    text.resize(wcsnlen(text.c_str(), kChars));
+    return text;
+}
+
+// Looks through the tooltip windows the main window owns for the one that has the part's tool.
+BOOL CALLBACK findToolText(HWND window, LPARAM search) {
+    auto* wanted = reinterpret_cast<ToolSearch*>(search);
+    wchar_t kind[32] = {};
+    GetClassNameW(window, kind, 32);
+    if (GetWindow(window, GW_OWNER) != wanted->owner || lstrcmpiW(kind, TOOLTIPS_CLASSW) != 0) return TRUE;
+    wanted->text = remoteToolText(window, wanted->bar, wanted->part);
+    return wanted->text.empty();
 }
 
 // Prints each item of a combo box or list box, one a line. Messages below WM_USER, as these
@@ -157,8 +203,9 @@ int wmain(int argc, wchar_t** argv) {
     } else if (action == L"part" && argc > 4) {
         std::printf("%s\n", utf8(remoteText(control, SB_GETTEXTW, static_cast<WPARAM>(_wtoi(argv[4])))).c_str());
     } else if (action == L"tip" && argc > 4) {
-        WPARAM partAndSize = MAKEWPARAM(_wtoi(argv[4]), 4096);
-        std::printf("%s\n", utf8(remoteText(control, SB_GETTIPTEXTW, partAndSize)).c_str());
+        ToolSearch search{window, control, static_cast<UINT_PTR>(_wtoi(argv[4])), L""};
+        EnumWindows(findToolText, reinterpret_cast<LPARAM>(&search));
+        std::printf("%s\n", utf8(search.text).c_str());
     } else if (action == L"items") {
         printItems(control, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
     } else if (action == L"enabled") {

@@ -6,9 +6,11 @@
 # install's settings into %APPDATA%\TamvikVR once; the program started from its start-menu link
 # shows its window and serves a channel set in %APPDATA%\TamvikVR\TamvikVRServer.ini to the Linux
 # client, writing nothing in its own folder; the zip's copy keeps its files beside itself; the
-# install with /STARTWITHWINDOWS sets the Run value and the installed size; an uninstall with a
-# file in use fails and keeps the install; a silent uninstall closes the running program and
-# leaves only the user's data folder.
+# install with /STARTWITHWINDOWS /DESKTOPICON sets the Run value, the desktop icon and the
+# installed size; an install over the running program closes it, replaces its files and the new
+# program starts; an uninstall with a file in use fails and keeps the install; a silent uninstall
+# with /REMOVESETTINGS closes the running program and leaves of the user's data folder only what
+# is not the settings or the log.
 #
 #   windows_package_test.sh BUILD_WINDOWS_FOLDER LINUX_TAMVIKVR_CLIENT
 #
@@ -58,7 +60,7 @@ printf '[File]\npcExt=mp4 mkv\n[Config]\niPortServer=%s\niPortHttp=%s\niPortMous
 
 began=$(date +%s)
 install_status=0
-"${wine_cmd[@]}" "$installer" /S /STARTWITHWINDOWS >"$work/install.txt" 2>&1 || install_status=$?
+"${wine_cmd[@]}" "$installer" /S /STARTWITHWINDOWS /DESKTOPICON >"$work/install.txt" 2>&1 || install_status=$?
 echo "silent install took $(($(date +%s) - began)) s"
 check "the silent install succeeds where netsh has no firewall (status $install_status)" test "$install_status" = 0
 for file in TamvikVRServer.exe tamvikvr-server.exe tamvikvr-client.exe Curvane.dll ZentrovaDirectShow.dll \
@@ -66,6 +68,8 @@ for file in TamvikVRServer.exe tamvikvr-server.exe tamvikvr-client.exe Curvane.d
   check "the installer puts $file in Program Files" test -f "$target/$file"
 done
 check "the start-menu folder has no version and holds the program" test -f "$menu/TamvikVR Server.lnk"
+desktop_link="$drive_c/users/Public/Desktop/TamvikVR Server.lnk"  # the installer works for all users
+check "/DESKTOPICON puts the program's icon on the desktop" test -f "$desktop_link"
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 "${wine_cmd[@]}" reg query "$run_key" /v "TamvikVR Server" >"$work/run-key.txt" 2>&1 || true
 check "/STARTWITHWINDOWS starts the program with the user's Windows" \
@@ -145,6 +149,42 @@ check "the zip's copy keeps its settings beside itself" test -s "$portable/Tamvi
 check "the zip's copy names its own folder" \
   grep -q "^  data folder: .*TamvikVRServer-1.32a-win64\$" <(server_text "$work/zip-1.txt")
 
+# Installed again over the running program (the desktop program from the start menu): the
+# installer closes it as its 終了 does, replaces its files, and the new program starts. The old
+# uninstaller it runs first takes the desktop icon with it, which this install, without
+# /DESKTOPICON, does not make again; the user's settings stay. (With /STARTWITHWINDOWS again, so
+# that the last uninstall has a Run value to remove.)
+log_starts() { grep -c "接続待ち" <(server_text "$data/TamvikVR Server[Log].txt") || true; }
+starts_before=$(log_starts)
+"${wine_cmd[@]}" start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\TamvikVR Server\TamvikVR Server.lnk' \
+  >"$work/start-before-update.txt" 2>&1 &
+background_pids+=($!)
+check "the program runs before the second install" wait_for_window
+serving_again() { for _ in $(seq 1 200); do [ "$(log_starts)" -gt "$starts_before" ] && return 0; sleep 0.05; done; return 1; }
+check "and serves" serving_again
+# A program file of the running install that differs from the installer's: the install must replace it.
+printf 'not the installer'"'"'s bytes' >>"$target/TamvikVRServer.exe"
+update_status=0
+"${wine_cmd[@]}" "$installer" /S /STARTWITHWINDOWS >"$work/update.txt" 2>&1 || update_status=$?
+check "the install over the running program succeeds (status $update_status)" test "$update_status" = 0
+check "it closed the running program as its 終了 does, its log ending with SHUTDOWN" \
+  test "$(tail -n 1 "$data/TamvikVR Server[Log].txt" | tr -d '\r' | grep -c 'SHUTDOWN$')" = 1
+check "the window of the old program is gone" gone
+check "the running program's file was replaced" cmp "$build/TamvikVRServer.exe" "$target/TamvikVRServer.exe"
+check "without /DESKTOPICON there is no desktop icon (the old one went with the old install)" test ! -e "$desktop_link"
+check "the user's settings stay" ini_has "$data/TamvikVRServer.ini" "iPortServer=$control_port"
+"${wine_cmd[@]}" reg query "$run_key" /v "TamvikVR Server" >"$work/run-key-again.txt" 2>&1 || true
+check "/STARTWITHWINDOWS again keeps the program starting with Windows" \
+  grep -qF 'C:\Program Files\TamvikVR Server\TamvikVRServer.exe' "$work/run-key-again.txt"
+starts_before=$(log_starts)
+"${wine_cmd[@]}" start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\TamvikVR Server\TamvikVR Server.lnk' \
+  >"$work/start-after-update.txt" 2>&1 &
+background_pids+=($!)
+check "the new program starts from its start-menu link" wait_for_window
+check "and serves" serving_again
+"${wine_cmd[@]}" taskkill /im TamvikVRServer.exe >/dev/null 2>&1 || true
+check "and closes" gone
+
 # A server the uninstaller does not close (the console one, from the install folder) keeps its
 # files in use: the uninstaller, run in place, says so, ends unsuccessfully and keeps itself and
 # its registry entries for another try.
@@ -164,18 +204,19 @@ check "and its Apps & features entry" \
   "${wine_cmd[@]}" reg query "$uninstall_key"
 stop_server
 
-# Uninstalled while the program started from the start menu runs: the uninstaller
-# asks it to end as its 終了 does, waits for it, and only then removes its files.
-log_starts() { grep -c "接続待ち" <(server_text "$data/TamvikVR Server[Log].txt") || true; }
+# Uninstalled with /REMOVESETTINGS while the program started from the start menu runs: the
+# uninstaller asks it to end as its 終了 does, waits for it, and only then removes its files;
+# then the settings and the log, and nothing else of the data folder.
+printf 'Z:\\videos\\a.mp4\r\n' >"$data/ch3.vrl"
+printf 'the user keeps this\r\n' >"$data/notes.txt"
 starts_before=$(log_starts)
 "${wine_cmd[@]}" start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\TamvikVR Server\TamvikVR Server.lnk' \
   >"$work/start-again.txt" 2>&1 &
 background_pids+=($!)
 check "the program runs again before the uninstall" wait_for_window
-serving_again() { for _ in $(seq 1 200); do [ "$(log_starts)" -gt "$starts_before" ] && return 0; sleep 0.05; done; return 1; }
 check "and serves again" serving_again
 began=$(date +%s)
-"${wine_cmd[@]}" "$target/Uninstall.exe" /S
+"${wine_cmd[@]}" "$target/Uninstall.exe" /S /REMOVESETTINGS
 # The uninstaller runs on from a copy in the temporary folder; its last step is the start menu.
 # It first waits for the running program to end (10 s at most).
 for _ in $(seq 1 300); do [ -e "$target/TamvikVRServer.exe" ] || [ -e "$menu" ] || break; sleep 0.1; done
@@ -184,14 +225,14 @@ echo "silent uninstall took $(($(date +%s) - began)) s"
 check "the uninstaller removes everything it put in the install folder" \
   test "$(cd "$target" 2>/dev/null && find . -type f)" = "./TamvikVRServer.ini"
 check "no program of the install runs after the uninstall" bash -c '! pgrep -f "TamvikVRServer\.exe" >/dev/null'
-check "the program ended as its 終了 does, its log ending with SHUTDOWN" \
-  test "$(tail -n 1 "$data/TamvikVR Server[Log].txt" | tr -d '\r' | grep -c 'SHUTDOWN$')" = 1
 check "and the start-menu folder" test ! -e "$menu"
 for key in 'HKLM\Software\TamvikVR' 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TamvikVR Server'; do
   check "and the registry key $key" bash -c '! "${@}" reg query "$0" >/dev/null 2>&1' "$key" "${wine_cmd[@]}"
 done
 check "and the Run value" bash -c '! "${@}" reg query "$0" /v "TamvikVR Server" >/dev/null 2>&1' "$run_key" "${wine_cmd[@]}"
-check "and keeps the user's data folder" test -s "$data/TamvikVRServer.ini"
+check "/REMOVESETTINGS removes the settings" test ! -e "$data/TamvikVRServer.ini"
+check "and the log" test ! -e "$data/TamvikVR Server[Log].txt"
+check "and keeps the user's lists and other files" test -s "$data/ch3.vrl" -a -s "$data/notes.txt"
 echo "what the install left:"
 find "$target" "$menu" "$data" 2>/dev/null | sed "s|^$drive_c|C:|" || true
 wineserver -k 2>/dev/null || true

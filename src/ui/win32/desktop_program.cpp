@@ -59,6 +59,7 @@ int runDesktopProgram(HINSTANCE instance) {
     single.mark(window.handle());
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (window.translateShortcut(&message)) continue;
         if (window.handle() != nullptr && IsDialogMessageW(window.handle(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

@@ -23,6 +23,9 @@ namespace {
 
 constexpr UINT kHotKeyModifiers = MOD_CONTROL | MOD_SHIFT | MOD_ALT | MOD_NOREPEAT;
 constexpr UINT kAlertMessage = WM_APP + 1;
+// An accelerator's WM_COMMAND: notification 1 and no control.
+constexpr WORD kFromAccelerator = 1;
+constexpr int kStatusParts = 2;
 
 // A double-click on the status bar opens the event window.
 bool isStatusBarDoubleClick(LPARAM notification) {
@@ -55,6 +58,8 @@ INT_PTR CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam,
 INT_PTR MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
+            // Ctrl+E, the window's one keyboard shortcut, does what the tray menu's entry does.
+            if (HIWORD(wParam) == kFromAccelerator && lParam == 0) return model_.onControl(LOWORD(wParam));
             return model_.onControl(LOWORD(wParam), HIWORD(wParam));
         case WM_HOTKEY:
             return model_.onHotKey(static_cast<int>(wParam));
@@ -107,9 +112,9 @@ void MainWindow::init(HWND window) {
             SendDlgItemMessageW(window, row.type, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(name).c_str()));
     }
     // The status bar and the tray come first: the start's problems are shown in them.
-    statusBar_ =
-        CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBT_TOOLTIPS, 0, 0, 0, 0,
-                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)), instance_, nullptr);
+    statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0, 0, window,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)), instance_, nullptr);
+    createStatusTips();
     layoutStatusBar();
     tray_ = std::make_unique<TrayIcon>(instance_, window, IDI_TRAY);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
@@ -117,7 +122,10 @@ void MainWindow::init(HWND window) {
     // The events from the system menu (Alt+Space) too, where Windows users look for a window's extras.
     HMENU system = GetSystemMenu(window, FALSE);
     AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(system, MF_STRING, IDM_SYSTEM_EVENTS, wide(text(TextId::TrayShowEvents)).c_str());
+    AppendMenuW(system, MF_STRING, IDM_SYSTEM_EVENTS,
+                wide(std::u16string(text(TextId::TrayShowEvents)) + u"\tCtrl+E").c_str());
+    ACCEL showEvents{FCONTROL | FVIRTKEY, 'E', IDM_TRAY_EVENTS};
+    accelerators_ = CreateAcceleratorTableW(&showEvents, 1);
     model_.start();
     for (auto [id, key, keys] : {std::tuple{ID_HOTKEY_DISCONNECT, 'S', u"Ctrl+Shift+Alt+S"},
                                  std::tuple{ID_HOTKEY_MOUSE_ON, 'M', u"Ctrl+Shift+Alt+M"},
@@ -127,13 +135,44 @@ void MainWindow::init(HWND window) {
     SetTimer(window, ID_TIMER, Controller::kTickMs, nullptr);
 }
 
+bool MainWindow::translateShortcut(MSG* message) const {
+    return accelerators_ != nullptr && TranslateAcceleratorW(window_, accelerators_, message) != 0;
+}
+
+void MainWindow::createStatusTips() {
+    // The status bar's own tips show only a text the bar itself cut; ours always show, with the
+    // whole text and how to open the events.
+    statusTips_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+    SendMessageW(statusTips_, TTM_SETMAXTIPWIDTH, 0, 600);  // lets the tip break at its "\n"
+    std::wstring hint = wide(text(TextId::StatusBarHint));
+    for (int part = 0; part < kStatusParts; ++part) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_SUBCLASS;
+        tool.hwnd = statusBar_;
+        tool.uId = static_cast<UINT_PTR>(part);
+        tool.lpszText = hint.data();
+        SendMessageW(statusTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
 void MainWindow::layoutStatusBar() {
     // Part 1 ends at 1100 pixels or at the window's edge, whichever comes first, so its text is
     // cut where the user can see the cut.
     RECT client{};
     GetClientRect(window_, &client);
-    int edges[] = {300, std::min<int>(1100, std::max<int>(301, client.right))};
-    SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    int edges[kStatusParts] = {300, std::min<int>(1100, std::max<int>(301, client.right))};
+    SendMessageW(statusBar_, SB_SETPARTS, kStatusParts, reinterpret_cast<LPARAM>(edges));
+    for (int part = 0; part < kStatusParts; ++part) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.hwnd = statusBar_;
+        tool.uId = static_cast<UINT_PTR>(part);
+        SendMessageW(statusBar_, SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&tool.rect));
+        SendMessageW(statusTips_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 void MainWindow::destroy() {
@@ -145,6 +184,8 @@ void MainWindow::destroy() {
     model_.close(rect_);
     events_.reset();
     tray_.reset();
+    if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
+    accelerators_ = nullptr;
     window_ = nullptr;
 }
 
@@ -177,7 +218,15 @@ void MainWindow::showStatusPart(int part, std::u16string_view text) {
     SelectObject(dc, font);
     ReleaseDC(statusBar_, dc);
     SendMessageW(statusBar_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(shown.c_str()));
-    SendMessageW(statusBar_, SB_SETTIPTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(wide(text).c_str()));
+    std::u16string tip(ui::text(TextId::StatusBarHint));
+    if (!text.empty()) tip = std::u16string(text) + u"\n" + tip;
+    std::wstring tipText = wide(tip);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = statusBar_;
+    tool.uId = static_cast<UINT_PTR>(part);
+    tool.lpszText = tipText.data();
+    SendMessageW(statusTips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void MainWindow::showTrayTooltip(std::u16string_view text) { tray_->setTooltip(text); }

@@ -29,6 +29,9 @@ public:
     bool create();
     /// The window's handle; null before create() and after its destruction.
     HWND handle() const { return window_; }
+    /// Turns the window's keyboard shortcut (Ctrl+E: the events) into its command; true when the
+    /// message was one.
+    bool translateShortcut(MSG* message) const;
     /// What closing could not save, a line each; empty when everything was saved.
     std::u16string unsavedText() const { return model_.unsavedText(); }
     /// Saves the changed settings and waits until they are written.
@@ -61,6 +64,7 @@ private:
     void destroy();
     bool minimiseToTray();
     void onTray(LPARAM mouseMessage);
+    void createStatusTips();
     void layoutStatusBar();
     void showAlert();
 
@@ -69,6 +73,8 @@ private:
     MainWindowModel model_;
     HWND window_ = nullptr;
     HWND statusBar_ = nullptr;
+    HWND statusTips_ = nullptr;  // the status bar parts' tooltips
+    HACCEL accelerators_ = nullptr;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<EventWindow> events_;
     UINT taskbarCreated_ = 0;
