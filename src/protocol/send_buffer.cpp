@@ -2,6 +2,7 @@
 #include "protocol/send_buffer.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tvr::protocol {
 
@@ -94,7 +95,13 @@ void SendBuffer::putU16(std::uint16_t value) {
 }
 
 void SendBuffer::putText(std::u16string_view text) {
-    for (char16_t unit : text) putU16(unit);
+    // Little-endian code units, then the terminating zero; a listing writes one per file.
+    std::uint8_t* out = &buffer_[listWrite_];
+    for (char16_t unit : text) {
+        *out++ = static_cast<std::uint8_t>(unit);
+        *out++ = static_cast<std::uint8_t>(unit >> 8);
+    }
+    listWrite_ += 2 * text.size();
     putU16(0);
 }
 
@@ -106,10 +113,15 @@ void SendBuffer::addListEntry(std::uint16_t value, std::u16string_view folder, s
     auto entrySize = [&](bool withFolder) {
         return 6 + (withFolder ? 2 * (folder.size() + 1) : 0) + 2 * (name.size() + 1);
     };
-    bool newFolder = folder != rememberedFolder_;
+    // Asked once per file with the same folder most of the time: compared as bytes.
+    const auto differs = [&] {
+        return folder.size() != rememberedFolder_.size() ||
+               std::memcmp(folder.data(), rememberedFolder_.data(), folder.size() * sizeof(char16_t)) != 0;
+    };
+    bool newFolder = differs();
     if (!listFits(entrySize(newFolder)) || listCount_ == 0xFFFF) {
         endList();
-        newFolder = folder != rememberedFolder_;
+        newFolder = differs();
         // An entry larger than an empty buffer can never be sent.
         if (!listFits(entrySize(newFolder))) return;
     }
