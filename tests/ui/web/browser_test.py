@@ -10,37 +10,18 @@ Usage: browser_test.py <sign-in address> <work folder> <client command...> -- <s
 import os
 import subprocess
 import sys
-import tempfile
 import time
 import urllib.parse
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
+from browser_checks import Checks, start_chromium
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support import expected_conditions as ready
-from selenium.webdriver.support.ui import WebDriverWait
 
 address, work = sys.argv[1], sys.argv[2]
 split = sys.argv.index("--")
 client = sys.argv[3:split]
 settings_file, screenshots, video_port = sys.argv[split + 1], sys.argv[split + 2], sys.argv[split + 3]
-failures = 0
-
-
-def check(what, condition):
-    global failures
-    print(("ok: " if condition else "FAIL: ") + what, flush=True)
-    if not condition:
-        failures += 1
-
-
-def wait_for(what, condition, seconds=10):
-    try:
-        WebDriverWait(driver, seconds).until(lambda _: condition())
-        check(what, True)
-    except Exception:  # the time-out says the page never showed it
-        check(what, False)
 
 
 def events_text():
@@ -108,14 +89,9 @@ def client_list():
     return subprocess.run(client + ["list", "1"], capture_output=True, text=True, timeout=30)
 
 
-profile = tempfile.mkdtemp(prefix="tvr-chromium-")
-options = webdriver.ChromeOptions()
-for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
-             "--no-first-run", "--disable-component-update", "--disable-sync", "--lang=en-US",
-             "--user-data-dir=" + profile, "--window-size=1280,1700"):
-    options.add_argument(flag)
-options.binary_location = "/usr/bin/chromium"
-driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+driver = start_chromium("1280,1700")
+checks = Checks(driver)
+check, wait_for = checks.check, checks.wait_for
 try:
     driver.get(address)
     wait_for("the page shows the eight rows", lambda: len(driver.find_elements(By.CSS_SELECTOR, ".row")) == 8)
@@ -172,4 +148,4 @@ try:
           driver.execute_script("return document.documentElement.scrollWidth <= window.innerWidth"))
 finally:
     driver.quit()
-sys.exit(1 if failures else 0)
+sys.exit(1 if checks.failures else 0)

@@ -6,30 +6,11 @@ lets the browser in, a wrong one is refused, and the password shows nowhere on t
 Usage: lan_login_test.py <page address> <web password>
 """
 import sys
-import tempfile
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
+from browser_checks import Checks, start_chromium
 from selenium.webdriver.common.by import By
-from selenium.webdriver.support.ui import WebDriverWait
 
 address, password = sys.argv[1], sys.argv[2]
-failures = 0
-
-
-def check(what, condition):
-    global failures
-    print(("ok: " if condition else "FAIL: ") + what, flush=True)
-    if not condition:
-        failures += 1
-
-
-def wait_for(what, condition, seconds=10):
-    try:
-        WebDriverWait(driver, seconds).until(lambda _: condition())
-        check(what, True)
-    except Exception:  # the time-out says the page never showed it
-        check(what, False)
 
 
 def sign_in(text):
@@ -40,14 +21,9 @@ def sign_in(text):
     field.submit()
 
 
-profile = tempfile.mkdtemp(prefix="tvr-chromium-")
-options = webdriver.ChromeOptions()
-for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
-             "--no-first-run", "--disable-component-update", "--disable-sync", "--lang=en-US",
-             "--no-proxy-server", "--user-data-dir=" + profile, "--window-size=1280,1200"):
-    options.add_argument(flag)
-options.binary_location = "/usr/bin/chromium"
-driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+driver = start_chromium("1280,1200", "--no-proxy-server")
+checks = Checks(driver)
+check, wait_for = checks.check, checks.wait_for
 try:
     driver.get(address)
     sign_in(password)
@@ -70,4 +46,4 @@ try:
     check("nor does the lockout", password not in driver.page_source)
 finally:
     driver.quit()
-sys.exit(1 if failures else 0)
+sys.exit(1 if checks.failures else 0)
