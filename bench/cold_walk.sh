@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Cold and warm walks of a tree of 200,000 empty videos in 2,000 folders by the server, each
-# beside the find | sort and fdfind walks that do its work (see cold_walk_bench.cpp); other sizes
-# (multiples of 10,000) as arguments, a smaller one for a quick run. Cold figures need root to
-# drop the caches; without it they are skipped, saying so. Installs Debian's fd-find when it may (root, or sudo
+# Cold and warm walks of trees of 100,000 and 1,000,000 empty videos by the server, find | sort
+# and fdfind (see cold_walk_bench.cpp). Installs Debian's fd-find when it may (root, or sudo
 # without a password), else its column is skipped. The trees are made in the work folder and
 # removed at the end; they take a while to make, so TVR_KEEP_TREES=1 keeps them for the next run.
 # Usage: bench/cold_walk.sh [build folder] [work folder] [files ...]   (TVR_BENCH_RUNS: runs, 3;
@@ -12,7 +10,7 @@ set -euo pipefail
 build=$(realpath "${1:-build}")
 work=$(realpath -m "${2:-${TMPDIR:-/tmp}/tvr-cold-walk}")
 counts=("${@:3}")
-[ ${#counts[@]} -gt 0 ] || counts=(200000)
+[ ${#counts[@]} -gt 0 ] || counts=(100000 1000000)
 
 if ! command -v fdfind >/dev/null; then
   sudo_cmd=()

@@ -3,14 +3,14 @@
 // warm, over a real connection to the server executable: the playlist listing of the whole tree
 // in name order (which reads no file's time) and in date order (which reads every file's time),
 // CM_SEARCH_FILE and CM_FIND_FILE (of a name nowhere) over it and CM_GETDIR of a folder of
-// shows. Each order is printed beside the references that do its work, with our ratio to each
-// and its budget: by name (no file's time) `find -type f | sort` and `fdfind -j8 -t f | sort`,
-// by date (every file's time) `find -printf '%T@ %p\n' | sort` and
-// `fdfind -j8 --changed-within 100y | sort` (in parallel, the floor a disk allows); the searches
-// beside `find -name`. A walk's time runs from the request to the last record of its answer.
-// The server's peak memory during each of its runs comes from /proc (VmHWM, reset before the
-// run), its processor time per name listed from /proc/<pid>/stat over the warm runs. A reference
-// server (another build) is measured the same way in the same run, one server at a time.
+// shows, side by side with `find -printf '%T@ %p\n' | sort` and
+// `fdfind -j8 --changed-within 100y` (both read every file's time; the second in parallel, the
+// floor a disk allows), and for the searches also `find -name`. Each order is also put beside the
+// references that do its work: by name (no file's time) `find -type f | sort` and
+// `fdfind -j8 -t f | sort`, by date `fdfind -j8 --changed-within 100y | sort`. A walk's time
+// runs from the request to the last record of its answer. The server's peak memory during each of its runs
+// comes from /proc (VmHWM, reset before the run). A reference server (another build) is
+// measured the same way in the same run, one server at a time.
 //
 // Usage: cold_walk_bench <tamvikvr-server> <work folder> <files (a multiple of 10,000)> [runs]
 //        [reference server]
@@ -29,7 +29,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -39,12 +38,9 @@
 #include "platform/socket.h"
 #include "platform/utf.h"
 #include "protocol/wire.h"
-#include "walk_bench_support.h"
 
 namespace fs = std::filesystem;
-using tvr::bench::Clock;
-using tvr::bench::median;
-using tvr::bench::ms;
+using Clock = std::chrono::steady_clock;
 
 extern char** environ;
 
@@ -55,6 +51,14 @@ constexpr int kShowsPerGroup = 100;
 constexpr int kReplyTimeoutMs = 600000;
 // One file per show matches: "Episode 42 " is no prefix of another name.
 constexpr char16_t kSearchText[] = u"Episode 42 ";
+
+double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double median(std::vector<double> values) {
+    if (values.empty()) return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
 
 // Groups of 100 shows of 100 empty videos each: files / 10,000 groups.
 void generateTree(const fs::path& root, int files) {
@@ -85,9 +89,9 @@ void dropCaches() {
 
 // Runs a shell command with its output thrown away; its time in ms.
 double timeShell(const std::string& command) {
-    const double took = tvr::bench::timeShell(command);
-    if (took < 0) std::exit(1);
-    return took;
+    const auto start = Clock::now();
+    if (std::system((command + " >/dev/null").c_str()) != 0) std::exit(1);
+    return ms(Clock::now() - start);
 }
 
 // The server executable in a folder of its own, channel 2 a playlist of the tree, the search
@@ -163,9 +167,14 @@ public:
     double listShows(const fs::path& group) { return runSearch(u"CM_GETDIR", tvr::platform::fromUtf8(group.string())); }
     // Forgets the peak so far: the next peakKib() is the peak from now on.
     void resetPeak() const { std::ofstream("/proc/" + std::to_string(pid_) + "/clear_refs") << "5\n"; }
-    long peakKib() const { return tvr::bench::statusField(pid_, "VmHWM:"); }
-    // The processor time the server used so far, in ms.
-    double processorMs() const { return tvr::bench::processorMs(pid_); }
+    long peakKib() const {
+        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.starts_with("VmHWM:")) return std::atol(line.c_str() + 6);
+        }
+        return -1;
+    }
 
 private:
     static std::uint16_t freePort() {
@@ -194,7 +203,6 @@ struct Figures {
     std::vector<double> cold;
     std::vector<double> warm;
     long peakKib = 0;
-    double warmProcessorMs = 0;  // the server's processor time over the warm runs
 };
 
 // Cold runs (each after a drop) and warm runs (after one warm-up) of one walk, which returns its
@@ -212,9 +220,7 @@ Figures measure(const std::function<double()>& walk, int runs, bool cold, const 
         figures.cold.push_back(timed());
     }
     walk();
-    const double processorBefore = server != nullptr ? server->processorMs() : 0;
     for (int i = 0; i < runs; ++i) figures.warm.push_back(timed());
-    if (server != nullptr) figures.warmProcessorMs = server->processorMs() - processorBefore;
     return figures;
 }
 
@@ -257,52 +263,6 @@ ServerFigures measureServer(const fs::path& binary, const fs::path& install, con
     f.find = measure([&] { return server.findMissing(); }, runs, cold, &server);
     f.getDir = measure([&] { return server.listShows(tree / "Group 0"); }, runs, cold, &server);
     return f;
-}
-
-// One cell of the table of fair references: a reference's median and our ratio to it, with its
-// budget when one is set (0: none).
-void printCell(double ours, double theirs, double budget) {
-    const double ratio = ours / theirs;
-    char text[64];
-    int used = std::snprintf(text, sizeof text, "%6.0f ms %5.2fx", theirs, ratio);
-    if (budget > 0)
-        std::snprintf(text + used, sizeof text - static_cast<std::size_t>(used), " (<= %.1fx %s)", budget,
-                      ratio <= budget ? "ok" : "OVER");
-    std::printf("  %-30s", text);
-}
-
-// One listing order beside the references that do its work (names alone, or every file's time),
-// cold and warm, and the server's processor time per name listed over the warm runs.
-struct Reference {
-    const char* name;
-    const Figures* figures;  // null: not measured (fdfind missing)
-    double coldBudget;
-    double warmBudget;
-};
-
-void printOrder(const char* order, const Figures& ours, std::size_t names, int runs, bool cold,
-                double processorBudgetUs, std::initializer_list<Reference> references) {
-    std::printf("  %-42s", order);
-    if (cold) std::printf("  cold %6.0f ms%16s", median(ours.cold), "");
-    std::printf("  warm %6.0f ms", median(ours.warm));
-    if (names > 0 && ours.warmProcessorMs > 0) {
-        const double perName = ours.warmProcessorMs * 1000.0 / (static_cast<double>(names) * runs);
-        std::printf("   server processor %.2f us a name", perName);
-        if (processorBudgetUs > 0)
-            std::printf(" (<= %.1f us %s)", processorBudgetUs, perName <= processorBudgetUs ? "ok" : "OVER");
-    }
-    std::printf("\n");
-    for (const Reference& reference : references) {
-        if (reference.figures == nullptr) continue;
-        std::printf("    %-40s", reference.name);
-        if (cold) {
-            std::printf("  cold");
-            printCell(median(ours.cold), median(reference.figures->cold), reference.coldBudget);
-        }
-        std::printf("  warm");
-        printCell(median(ours.warm), median(reference.figures->warm), reference.warmBudget);
-        std::printf("\n");
-    }
 }
 
 void printChange(const char* what, const Figures& ours, const Figures& reference, bool cold) {
@@ -357,15 +317,8 @@ int main(int argc, char** argv) {
     std::printf("%d empty videos in %d folders; median of %d runs, caches %s\n", files,
                 files / kFilesPerShow + files / (kFilesPerShow * kShowsPerGroup) + 1, runs,
                 cold ? "dropped before each cold run" : "not dropped");
-    // Each order beside the references that do its work: by name reads no file's time.
-    const Figures* fdNamesOrNone = haveFd ? &fdNames : nullptr;
-    const Figures* fdSortOrNone = haveFd ? &fdSort : nullptr;
-    printOrder(("playlist listing by name (" + std::to_string(ours.listed) + " files)").c_str(), ours.byName,
-               ours.listed, runs, cold, 1.0,
-               {{"find -type f | sort", &findNames, 0, 0.8}, {"fdfind -j8 -t f | sort", fdNamesOrNone, 0.8, 0}});
-    printOrder("playlist listing by date", ours.byDate, ours.listed, runs, cold, 0,
-               {{"find -printf '%T@ %p\\n' | sort", &findSort, 0.5, 0.7},
-                {"fdfind -j8 --changed-within 100y | sort", fdSortOrNone, 0.8, 0.8}});
+    printRow(("playlist listing by name (" + std::to_string(ours.listed) + " files)").c_str(), ours.byName, cold);
+    printRow("playlist listing by date", ours.byDate, cold);
     printRow(("CM_SEARCH_FILE (" + std::to_string(ours.found) + " rows)").c_str(), ours.search, cold);
     printRow("CM_FIND_FILE, a name nowhere", ours.find, cold);
     printRow("CM_GETDIR, 100 shows", ours.getDir, cold);
@@ -375,12 +328,22 @@ int main(int argc, char** argv) {
         printRow("reference: CM_SEARCH_FILE", before.search, cold);
         printRow("reference: CM_FIND_FILE, a name nowhere", before.find, cold);
         printRow("reference: CM_GETDIR, 100 shows", before.getDir, cold);
-        const double names = static_cast<double>(before.listed) * runs;
-        std::printf("  reference: server processor %.2f us a name by name, %.2f us by date\n",
-                    before.byName.warmProcessorMs * 1000.0 / names, before.byDate.warmProcessorMs * 1000.0 / names);
     }
+    printRow("find -type f | sort", findNames, cold);
+    printRow("find -printf '%T@ %p\\n' | sort", findSort, cold);
     printRow("find -name", findName, cold);
-    if (haveFd) printRow("fdfind -j8 --changed-within 100y", fd, cold);
+    if (haveFd) {
+        printRow("fdfind -j8 -t f | sort", fdNames, cold);
+        printRow("fdfind -j8 --changed-within 100y", fd, cold);
+        printRow("fdfind -j8 --changed-within 100y | sort", fdSort, cold);
+    }
+    // Each order against the reference that does the same work: by name reads no file's time.
+    printRatio("listing by name / find -type f | sort:", ours.byName, findNames, cold, 0, 0.8);
+    printRatio("listing by date / find -printf | sort:", ours.byDate, findSort, cold, 0.5, 0.7);
+    if (haveFd) {
+        printRatio("listing by name / fdfind -t f | sort:", ours.byName, fdNames, cold, 0.8, 0);
+        printRatio("listing by date / fdfind --changed | sort:", ours.byDate, fdSort, cold, 0.8, 0.8);
+    }
     printRatio("search / find -name:", ours.search, findName, cold, 0.5, 0);
     printChange("find / find -name:", ours.find, findName, cold);
     if (!reference.empty()) {

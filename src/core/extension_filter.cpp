@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/extension_filter.h"
 
-#include <algorithm>
-
-#include "core/path_parts.h"
+#include "core/paths.h"
 #include "core/text.h"
-#include "platform/case_fold.h"
 
 namespace tvr::core {
 
@@ -26,24 +23,12 @@ void ExtensionTable::build(std::u16string_view setting) {
 }
 
 bool ExtensionTable::isAccepted(std::u16string_view path) const {
-    // Asked once per file a walk meets: the extension (from the last dot of the last name, after
-    // any drive) is found from the end and compared in place, folded unit by unit.
-    const std::size_t nameFloor = path.size() >= 2 && path[1] == u':' ? 2 : 0;
-    std::u16string_view extension;
-    for (std::size_t i = path.size(); i > nameFloor && !isSeparator(path[i - 1]); --i) {
-        if (path[i - 1] == u'.') {
-            extension = path.substr(i - 1);
-            break;
-        }
+    if (entries_.empty()) return false;
+    std::u16string extension = toLower(splitPath(path).ext);
+    for (const std::u16string& entry : entries_) {
+        if (entry == extension) return true;
     }
-    const auto sameFolded = [extension](const std::u16string& entry) {
-        if (entry.size() != extension.size()) return false;
-        for (std::size_t i = 0; i < entry.size(); ++i) {
-            if (platform::detail::foldCase(extension[i]) != entry[i]) return false;
-        }
-        return true;
-    };
-    return std::any_of(entries_.begin(), entries_.end(), sameFolded);
+    return false;
 }
 
 }  // namespace tvr::core

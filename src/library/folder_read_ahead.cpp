@@ -12,8 +12,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// How long a folder's open and the first read of its names take at most when they are at hand
-// (in the caches): a fixed part and a part per entry. A read that takes longer waited for the disk.
+// How long a read of names takes at most when its entries are at hand (in the caches): a fixed
+// part and a part per entry. A read that takes longer waited for the disk.
 constexpr std::chrono::nanoseconds kAtHand = 40us;
 constexpr std::chrono::nanoseconds kAtHandPerEntry = 500ns;
 // So many reads that waited, and at least one read in kSlowShare, start the threads: one alone
@@ -223,21 +223,17 @@ bool FolderReadAhead::readEntries(platform::OpenFolder& handle, const std::u16st
 
 bool FolderReadAhead::readTimed(const EntryVisit& onEntry, std::size_t* undecodable) {
     // Threads start once the walk has waited for the disk a few times: a walk whose folders are
-    // at hand would only share its processor with them. The open and the wait for the first
-    // entry are the disk's part (the first read brings a whole block of entries); what the walk
-    // does with each entry is its own work, which a warm cache does not shorten.
+    // at hand would only share its processor with them.
     std::size_t entries = 0;
     const auto began = std::chrono::steady_clock::now();
-    auto firstEntry = began;
     const bool readable = readEntries(
         *opened_.handle, opened_.folder,
         [&](const platform::DirEntry& entry) {
-            if (entries++ == 0) firstEntry = std::chrono::steady_clock::now();
+            ++entries;
             return onEntry(entry);
         },
         undecodable);
-    if (entries == 0) firstEntry = std::chrono::steady_clock::now();
-    const auto took = firstEntry - began + opened_.openTook;
+    const auto took = std::chrono::steady_clock::now() - began + opened_.openTook;
     const auto count = static_cast<std::int64_t>(entries);
     const auto expected = kAtHand + kAtHandPerEntry * count;
     ++reads_;

@@ -13,8 +13,6 @@ namespace {
 // Records sorted at once before the merges; a step of the sort compares at most about as many
 // pairs as there are records.
 constexpr std::size_t kRunLength = 32;
-// Records kept with their names' room from one folder to the next.
-constexpr std::size_t kKeptRecords = 4096;
 
 int sign(int value) { return (value > 0) - (value < 0); }
 
@@ -52,23 +50,10 @@ void setTimeKeys(SortRecord& record, platform::FileTime writeTime) {
 
 }  // namespace
 
-void SortList::clear() {
-    // A folder of common size reuses every record; the names of a huge one do not stay.
-    if (records_.size() > kKeptRecords) records_.resize(kKeptRecords);
-    order_.clear();
-}
-
-void SortList::add(std::u16string_view name, platform::FileTime writeTime) {
-    // A record of an earlier folder takes the name into the room its own had.
-    const std::size_t index = order_.size();
-    if (index == records_.size()) records_.emplace_back();
-    SortRecord& record = records_[index];
-    record.name.assign(name);
-    record.dateKey = 0;
-    record.dateTimeKey = 0;
-    record.groupId = 0;
+void SortList::add(std::u16string name, platform::FileTime writeTime) {
+    SortRecord& record = records_.emplace_back();
+    record.name = std::move(name);
     setTimeKeys(record, writeTime);
-    order_.push_back(static_cast<std::uint32_t>(index));
 }
 
 bool SortList::comesFirst(const SortRecord& a, const SortRecord& b) const {
@@ -119,55 +104,35 @@ bool SortList::sort(std::int32_t sortName, std::int32_t sortMode, std::int32_t s
     // Short runs, then merges of ever longer runs, with a question between two steps: a name
     // comparison can be slow (Wine's StrCmpLogicalW sorts 2,000 long names in about a second),
     // and a stop must not wait for the whole sort.
-    const std::size_t count = order_.size();
+    const auto less = [this](const SortRecord& a, const SortRecord& b) { return comesFirst(a, b); };
+    const auto at = [this](std::size_t index) { return records_.begin() + static_cast<std::ptrdiff_t>(index); };
+    const std::size_t count = records_.size();
     for (std::size_t begin = 0; begin < count; begin += kRunLength) {
         if (abandoned && abandoned()) return false;
-        sortRun(begin, std::min(count, begin + kRunLength));
+        std::stable_sort(at(begin), at(std::min(count, begin + kRunLength)), less);
     }
     for (std::size_t width = kRunLength; width < count; width *= 2) {
         for (std::size_t begin = 0; begin + width < count; begin += 2 * width) {
             if (abandoned && abandoned()) return false;
-            merge(begin, begin + width, std::min(count, begin + 2 * width));
+            std::inplace_merge(at(begin), at(begin + width), at(std::min(count, begin + 2 * width)), less);
         }
     }
     return true;
 }
 
-// Both steps are stable and move only indices, into room kept from folder to folder.
-void SortList::sortRun(std::size_t begin, std::size_t end) {
-    const auto first = order_.begin() + static_cast<std::ptrdiff_t>(begin);
-    const auto less = [this](std::uint32_t a, std::uint32_t b) { return comesFirst(a, b); };
-    for (auto next = first + 1; next != order_.begin() + static_cast<std::ptrdiff_t>(end); ++next) {
-        // After every record that does not come after it: equal records keep their order.
-        const std::uint32_t moving = *next;
-        const auto place = std::upper_bound(first, next, moving, less);
-        std::move_backward(place, next, next + 1);
-        *place = moving;
-    }
-}
-
-void SortList::merge(std::size_t begin, std::size_t middle, std::size_t end) {
-    if (!comesFirst(order_[middle], order_[middle - 1])) return;  // already in order
-    const auto at = [this](std::size_t position) { return order_.begin() + static_cast<std::ptrdiff_t>(position); };
-    merged_.resize(end - begin);
-    std::merge(at(begin), at(middle), at(middle), at(end), merged_.begin(),
-               [this](std::uint32_t a, std::uint32_t b) { return comesFirst(a, b); });
-    std::copy(merged_.begin(), merged_.end(), at(begin));
-}
-
 bool SortList::group(const std::function<bool()>& abandoned) {
     groups_.clear();
     std::int32_t counter = 0;
-    for (std::size_t i = 0; i < order_.size(); ++i) {
-        SortRecord& record = at(i);
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        SortRecord& record = records_[i];
         const std::ptrdiff_t prefix = seriesPrefixLength(record.name);
         if (prefix >= 0) {
             const auto k = static_cast<std::size_t>(prefix);
             const auto group = std::find_if(groups_.begin(), groups_.end(), [&](std::size_t representative) {
-                return samePrefix(at(representative).name, record.name, k);
+                return samePrefix(records_[representative].name, record.name, k);
             });
             if (group != groups_.end()) {
-                record.groupId = at(*group).groupId;
+                record.groupId = records_[*group].groupId;
                 continue;
             }
             groups_.push_back(i);
@@ -180,14 +145,14 @@ bool SortList::group(const std::function<bool()>& abandoned) {
 void SortList::settleNameTies(const std::function<platform::FileTime(const std::u16string&)>& writeTimeOf) {
     // Equal names sit side by side in their added order; ordering each such run by time alone
     // gives what the whole sort gives with every time known.
-    const auto position = [this](std::size_t i) { return order_.begin() + static_cast<std::ptrdiff_t>(i); };
-    for (std::size_t begin = 0; begin < order_.size();) {
+    const auto at = [this](std::size_t index) { return records_.begin() + static_cast<std::ptrdiff_t>(index); };
+    for (std::size_t begin = 0; begin < records_.size();) {
         std::size_t end = begin + 1;
-        while (end < order_.size() && compareNames(at(begin), at(end)) == 0) ++end;
+        while (end < records_.size() && compareNames(records_[begin], records_[end]) == 0) ++end;
         if (end - begin > 1) {
-            for (std::size_t i = begin; i < end; ++i) setTimeKeys(at(i), writeTimeOf(at(i).name));
-            std::stable_sort(position(begin), position(end),
-                             [this](std::uint32_t a, std::uint32_t b) { return comesFirst(a, b); });
+            for (std::size_t i = begin; i < end; ++i) setTimeKeys(records_[i], writeTimeOf(records_[i].name));
+            std::stable_sort(at(begin), at(end),
+                             [this](const SortRecord& a, const SortRecord& b) { return comesFirst(a, b); });
         }
         begin = end;
     }

@@ -22,10 +22,10 @@ struct SortRecord {
 
 class SortList {
 public:
-    /// Empties the records, keeping some of them and their names' room for the next folder's.
-    void clear();
+    /// Empties the records, keeping their capacity.
+    void clear() { records_.clear(); }
     /// Appends a record; time 0 gives both keys 0.
-    void add(std::u16string_view name, platform::FileTime writeTime = 0);
+    void add(std::u16string name, platform::FileTime writeTime = 0);
     /// Orders the records by the key and directions (any non-zero mode is ascending); false,
     /// with the records in no particular order, when abandoned() said so between two steps.
     bool sort(std::int32_t sortName, std::int32_t sortMode, std::int32_t sortMode2nd,
@@ -36,25 +36,17 @@ public:
     /// After a name sort of records added without times: the records whose names compare equal
     /// get their times from writeTimeOf and are ordered by them, as a sort that had every time.
     void settleNameTies(const std::function<platform::FileTime(const std::u16string&)>& writeTimeOf);
-    std::size_t count() const { return order_.size(); }
-    const SortRecord& get(std::size_t index) const { return records_[order_[index]]; }
+    std::size_t count() const { return records_.size(); }
+    const SortRecord& get(std::size_t index) const { return records_[index]; }
 
 private:
     bool comesFirst(const SortRecord& a, const SortRecord& b) const;
-    bool comesFirst(std::uint32_t a, std::uint32_t b) const { return comesFirst(records_[a], records_[b]); }
-    SortRecord& at(std::size_t position) { return records_[order_[position]]; }
-    void sortRun(std::size_t begin, std::size_t end);
-    void merge(std::size_t begin, std::size_t middle, std::size_t end);
 
     std::int32_t sortKey_ = 0;
     int firstDirection_ = 1;
     int secondDirection_ = 1;
-    // The records stay where they were added (the first count() are the folder's, the rest wait
-    // for reuse with their names' room); the sort orders their indices.
     std::vector<SortRecord> records_;
-    std::vector<std::uint32_t> order_;
-    std::vector<std::uint32_t> merged_;  // a merge's output, reused
-    std::vector<std::size_t> groups_;    // representative record position per open group
+    std::vector<std::size_t> groups_;  // representative record index per open group
 };
 
 /// True when the key orders by the files' times; a name sort needs them only for names that

@@ -14,8 +14,6 @@
 // case compare equal, as StrCmpLogicalW treats them, so a listing's second key orders them.
 // Each step compares a key derived from one name alone, so the whole is a strict weak ordering.
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
 #include "platform/case_fold.h"
 #include "platform/natural_compare.h"
@@ -58,12 +56,6 @@ int portableNaturalCompare(std::u16string_view a, std::u16string_view b) {
     // moved back to the start of a digit run that the parting point cuts.
     std::size_t start = 0;
     const std::size_t common = std::min(a.size(), b.size());
-    // Four code units at a time up to the block where they part, then unit by unit.
-    for (std::uint64_t x = 0, y = 0; start + 4 <= common; start += 4) {
-        std::memcpy(&x, a.data() + start, sizeof x);
-        std::memcpy(&y, b.data() + start, sizeof y);
-        if (x != y) break;
-    }
     while (start < common && a[start] == b[start]) ++start;
     while (start > 0 && isDigit(a[start - 1])) --start;
     std::size_t i = start;

@@ -28,21 +28,6 @@ inline bool hasUnpairedSurrogate(std::u16string_view text) {
 /// True when the bytes are well-formed UTF-8 (no surrogates, no overlong forms).
 inline bool isValidUtf8(std::string_view text) { return utf8::is_valid(text.begin(), text.end()); }
 
-/// Well-formed UTF-8 into out as UTF-16, keeping out's capacity (a walk converts every name it
-/// meets into one reused string); false, with out unspecified, when the bytes are not well-formed.
-inline bool assignFromValidUtf8(std::u16string& out, std::string_view text) {
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        // Sized in place: an assign from bytes would build a temporary string first.
-        out.resize(text.size());
-        std::copy(text.begin(), text.end(), out.begin());
-        return true;
-    }
-    if (!isValidUtf8(text)) return false;
-    out.clear();
-    utf8::unchecked::utf8to16(text.begin(), text.end(), std::back_inserter(out));
-    return true;
-}
-
 /// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 inline std::string toUtf8(std::u16string_view text) {
     if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {

@@ -2,7 +2,6 @@
 #include "protocol/send_buffer.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace tvr::protocol {
 
@@ -95,13 +94,7 @@ void SendBuffer::putU16(std::uint16_t value) {
 }
 
 void SendBuffer::putText(std::u16string_view text) {
-    // Little-endian code units, then the terminating zero; a listing writes one per file.
-    std::uint8_t* out = &buffer_[listWrite_];
-    for (char16_t unit : text) {
-        *out++ = static_cast<std::uint8_t>(unit);
-        *out++ = static_cast<std::uint8_t>(unit >> 8);
-    }
-    listWrite_ += 2 * text.size();
+    for (char16_t unit : text) putU16(unit);
     putU16(0);
 }
 
@@ -113,15 +106,10 @@ void SendBuffer::addListEntry(std::uint16_t value, std::u16string_view folder, s
     auto entrySize = [&](bool withFolder) {
         return 6 + (withFolder ? 2 * (folder.size() + 1) : 0) + 2 * (name.size() + 1);
     };
-    // Asked once per file with the same folder most of the time: compared as bytes.
-    const auto differs = [&] {
-        return folder.size() != rememberedFolder_.size() ||
-               std::memcmp(folder.data(), rememberedFolder_.data(), folder.size() * sizeof(char16_t)) != 0;
-    };
-    bool newFolder = differs();
+    bool newFolder = folder != rememberedFolder_;
     if (!listFits(entrySize(newFolder)) || listCount_ == 0xFFFF) {
         endList();
-        newFolder = differs();
+        newFolder = folder != rememberedFolder_;
         // An entry larger than an empty buffer can never be sent.
         if (!listFits(entrySize(newFolder))) return;
     }

@@ -17,9 +17,6 @@ TEST(ExtensionTableTest, AcceptsListedExtensionsInAnyCase) {
     EXPECT_FALSE(table.isAccepted(u"noextension"));
     EXPECT_FALSE(table.isAccepted(u"e.mp4.txt"));
     EXPECT_FALSE(table.isAccepted(u"folder.mp4/file"));
-    EXPECT_FALSE(table.isAccepted(u"/home/u.mp4/Videos\\noextension"));
-    EXPECT_TRUE(table.isAccepted(u"C:.mp4"));
-    EXPECT_FALSE(table.isAccepted(u".:"));
 }
 
 TEST(ExtensionTableTest, TableKeepsTheLowerCasedForm) {

@@ -222,43 +222,6 @@ TEST(FolderReadAheadTest, FoldersTheWalkPassesFreeTheirPlaceInTheWindow) {
     EXPECT_TRUE(readAhead.waitReady(kWindow, 30s));
 }
 
-// Threads start when the disk makes the walk wait, not when the walk takes its time over each
-// entry (a slow headset, a large sort): on folders at hand the walk reads every folder itself.
-// On a busy machine a read may wait for the processor now and then: the walk runs up to three
-// times, and one walk of them must start no thread (a walk whose own work counted starts them
-// in every one).
-TEST(FolderReadAheadTest, AWalkSlowOverItsEntriesOfFoldersAtHandStartsNoThreads) {
-    test::TempFolder temp;
-    constexpr int kShows = 12;
-    constexpr std::size_t kVideos = 8;
-    test::makeQuietShows(temp.path(), kShows, static_cast<int>(kVideos));
-    std::vector<std::u16string> shows;
-    for (int s = 0; s < kShows; ++s) shows.push_back(temp.file16("Show " + std::to_string(s)));
-    WatchCounts counts;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        ReadWatch watch({shows.back()}, false);
-        FolderReadAhead readAhead(false);
-        readAhead.announce(shows);
-        for (const std::u16string& show : shows) {
-            std::size_t entries = 0;
-            const bool readable = readAhead.read(
-                show,
-                [&](const platform::DirEntry&) {
-                    std::this_thread::sleep_for(1ms);
-                    ++entries;
-                    return true;
-                },
-                nullptr);
-            EXPECT_TRUE(readable);
-            EXPECT_EQ(entries, kVideos);
-        }
-        counts = watch.counts();
-        if (counts.threads == 0) break;
-    }
-    EXPECT_EQ(counts.threads, 0) << "a read-ahead thread started on folders at hand";
-    EXPECT_EQ(counts.walk, static_cast<int>(kVideos));
-}
-
 // A folder written a moment ago may change again within one time stamp: the threads leave it to
 // the walk, which reads it as it is.
 TEST(FolderReadAheadTest, AFolderWrittenJustNowIsReadByTheWalkItself) {

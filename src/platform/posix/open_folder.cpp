@@ -84,7 +84,7 @@ bool OpenFolder::read(bool withTimes, const std::function<bool(const DirEntry&)>
         if (entry == nullptr) return errno == 0;
         const std::string_view name(entry->d_name);
         if (name == "." || name == "..") continue;
-        if (!assignFromValidUtf8(item.name, name)) {
+        if (!isValidUtf8(name)) {
             if (undecodable != nullptr) ++*undecodable;
             continue;
         }
@@ -102,6 +102,7 @@ bool OpenFolder::read(bool withTimes, const std::function<bool(const DirEntry&)>
         } else {
             item.isFolder = entry->d_type == DT_DIR;
         }
+        item.name = fromUtf8(name);
         if (!onEntry(item)) return true;
     }
 }
